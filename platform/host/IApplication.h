@@ -7,11 +7,16 @@
 #include "platform/host/ICommandBars.h"
 #include "platform/host/IWorkbook.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace qv {
+
+// A macro of a workbook's code modules ("ThisWorkbook.Refresh"), as the host runs it from a key,
+// a command-bar control, a ribbon callback or a timer.
+using Macro = std::function<Variant(const std::vector<Variant>& args)>;
 
 class IApplication {
 public:
@@ -59,6 +64,9 @@ public:
     virtual void onKey(const std::string& key, const std::string& procedure) = 0;
     virtual void resetKey(const std::string& key) = 0;
     virtual std::string keyBinding(const std::string& key) const = 0;
+    // The code modules of a workbook register their macros; closing the workbook drops them.
+    virtual void registerMacro(const WorkbookPtr& owner, const std::string& name, Macro macro) = 0;
+    virtual bool hasMacro(const std::string& name) const = 0;
     // Runs a macro of an open workbook by name ("ThisWorkbook.Refresh"); error 1004 when unknown.
     virtual Variant run(const std::string& macro, const std::vector<Variant>& args = {}) = 0;
     // Schedules a macro to run once the current call has returned (OnTime Now).

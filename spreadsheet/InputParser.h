@@ -1,0 +1,18 @@
+// Turns what a person types into a cell into the value the host stores: numbers (with a decimal
+// comma under Dutch), percentages, dates and times in the locale's order, booleans in the
+// locale's words; anything else stays text. A leading apostrophe forces text.
+#pragma once
+
+#include "platform/Variant.h"
+#include "spreadsheet/NumberFormatter.h"
+
+#include <string>
+
+namespace qv::sheet {
+
+class InputParser {
+public:
+    static Variant parse(const std::string& typed, Locale locale);
+};
+
+} // namespace qv::sheet
