@@ -1,0 +1,349 @@
+// The registry store over SQLite. Two tables: keys (a tree per root, parent 0 being the root
+// itself) and values (per key). Every name is stored twice, as given and case-folded; the
+// folded form carries the uniqueness, the given form is what enumeration shows. Ids grow with
+// creation, so ordering by id is creation order.
+#include "system/RegistryStore.h"
+
+#include "platform/NumberedError.h"
+
+#include <sqlite3.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cwctype>
+#include <filesystem>
+#include <locale.h>
+
+namespace qv {
+
+namespace {
+
+constexpr int BusyTimeoutMs = 10000;
+
+const char* const Schema = R"sql(
+CREATE TABLE IF NOT EXISTS reg_key(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  root INTEGER NOT NULL, parent INTEGER NOT NULL,
+  name TEXT NOT NULL, folded TEXT NOT NULL,
+  UNIQUE(root, parent, folded));
+CREATE TABLE IF NOT EXISTS reg_value(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  root INTEGER NOT NULL, key INTEGER NOT NULL,
+  name TEXT NOT NULL, folded TEXT NOT NULL,
+  type INTEGER NOT NULL, data BLOB NOT NULL,
+  UNIQUE(root, key, folded));
+)sql";
+
+bool validRoot(std::uint32_t root) { return root >= 0x80000000u && root <= 0x80000006u; }
+
+// Case folding through the C.UTF-8 locale, so that "Zoë" and "ZOË" name the same key; the
+// C locale's towlower would fold ASCII only. Bytes that are not valid UTF-8 stay as they are.
+locale_t foldingLocale() {
+    static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string fold(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    locale_t loc = foldingLocale();
+    for (std::size_t i = 0; i < s.size();) {
+        auto b = static_cast<unsigned char>(s[i]);
+        int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool valid = len > 0 && i + len <= s.size();
+        for (int k = 1; valid && k < len; ++k) {
+            auto cb = static_cast<unsigned char>(s[i + k]);
+            if ((cb & 0xC0) != 0x80) valid = false;
+            c = (c << 6) | (cb & 0x3F);
+        }
+        if (!valid) {
+            out += s[i];
+            ++i;
+            continue;
+        }
+        if (c < 0x80)
+            c = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+        else if (loc)
+            c = static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
+        appendUtf8(out, c);
+        i += len;
+    }
+    return out;
+}
+
+// "SOFTWARE\\Quorvel12\\" -> {"SOFTWARE", "Quorvel12"}: empty parts (repeated, leading or
+// trailing separators) are dropped.
+std::vector<std::string> splitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : path) {
+        if (c == '\\') {
+            if (!cur.empty()) parts.push_back(std::move(cur));
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) parts.push_back(std::move(cur));
+    return parts;
+}
+
+// One prepared statement, finalised on every way out.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr) != SQLITE_OK) mStmt = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(mStmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return mStmt != nullptr; }
+    Statement& bind(int i, std::int64_t v) {
+        sqlite3_bind_int64(mStmt, i, v);
+        return *this;
+    }
+    Statement& bind(int i, const std::string& v) {
+        sqlite3_bind_text(mStmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bindBlob(int i, const std::vector<std::uint8_t>& v) {
+        // A zero-length blob, not NULL, so that an empty value is still a value.
+        sqlite3_bind_blob(mStmt, i, v.empty() ? "" : static_cast<const void*>(v.data()), static_cast<int>(v.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return mStmt ? sqlite3_step(mStmt) : SQLITE_ERROR; }
+    bool run() { return step() == SQLITE_DONE; }
+    std::int64_t int64(int col) const { return sqlite3_column_int64(mStmt, col); }
+    std::string text(int col) const {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
+        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(mStmt, col))) : std::string();
+    }
+    std::vector<std::uint8_t> blob(int col) const {
+        auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(mStmt, col));
+        return p ? std::vector<std::uint8_t>(p, p + sqlite3_column_bytes(mStmt, col)) : std::vector<std::uint8_t>();
+    }
+
+private:
+    sqlite3_stmt* mStmt = nullptr;
+};
+
+} // namespace
+
+// A transaction that rolls back unless committed. Writers take the write lock up front
+// (IMMEDIATE) so that two processes never both read, then both try to upgrade and deadlock.
+class RegistryStore::Transaction {
+public:
+    Transaction(sqlite3* db, bool write) : mDb(db) {
+        mOpen = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~Transaction() {
+        if (mOpen) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool open() const { return mOpen; }
+    bool commit() {
+        if (!mOpen) return false;
+        mOpen = false;
+        if (sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+        sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+
+private:
+    sqlite3* mDb;
+    bool mOpen = false;
+};
+
+std::string RegistryStore::defaultPath() {
+    const char* over = std::getenv("QUORVEL_REGISTRY");
+    if (over && *over) return over;
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home && *home ? home : ".") + "/.config";
+    }
+    return base + "/quorvel/registry.db";
+}
+
+RegistryStore::RegistryStore() : RegistryStore(defaultPath()) {}
+
+RegistryStore::RegistryStore(const std::string& path) : mPath(path) {
+    auto fail = [&](const std::string& why) {
+        if (mDb) sqlite3_close(mDb);
+        mDb = nullptr;
+        throw NumberedError(err::Registry, "RegistryStore", "Cannot open the registry store '" + mPath + "': " + why);
+    };
+    std::error_code ec;
+    auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    if (sqlite3_open_v2(path.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK)
+        fail(mDb ? sqlite3_errmsg(mDb) : "out of memory");
+    sqlite3_busy_timeout(mDb, BusyTimeoutMs);
+    // Switching to WAL needs a moment of exclusive access; a second process opening at the same
+    // time sees BUSY past the timeout only in pathological cases, and then simply stays in the
+    // mode the file already has.
+    sqlite3_exec(mDb, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    Transaction t(mDb, true);
+    if (!t.open()) fail(sqlite3_errmsg(mDb));
+    if (sqlite3_exec(mDb, Schema, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sqlite3_errmsg(mDb));
+    if (!t.commit()) fail(sqlite3_errmsg(mDb));
+}
+
+RegistryStore::~RegistryStore() { sqlite3_close(mDb); }
+
+std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root, const std::vector<std::string>& parts) {
+    std::int64_t id = 0;
+    for (const auto& part : parts) {
+        Statement q(mDb, "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        q.bind(1, root).bind(2, id).bind(3, fold(part));
+        if (q.step() != SQLITE_ROW) return std::nullopt;
+        id = q.int64(0);
+    }
+    return id;
+}
+
+bool RegistryStore::keyExists(std::uint32_t root, const std::string& path) {
+    if (!validRoot(root)) return false;
+    Transaction t(mDb, false);
+    return t.open() && findKey(root, splitPath(path)).has_value();
+}
+
+bool RegistryStore::createKey(std::uint32_t root, const std::string& path) {
+    if (!validRoot(root)) return false;
+    Transaction t(mDb, true);
+    if (!t.open()) return false;
+    std::int64_t id = 0;
+    for (const auto& part : splitPath(path)) {
+        const std::string folded = fold(part);
+        Statement q(mDb, "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        q.bind(1, root).bind(2, id).bind(3, folded);
+        int rc = q.step();
+        if (rc == SQLITE_ROW) {
+            id = q.int64(0);
+            continue;
+        }
+        if (rc != SQLITE_DONE) return false;
+        Statement ins(mDb, "INSERT INTO reg_key(root, parent, name, folded) VALUES(?,?,?,?)");
+        if (!ins.bind(1, root).bind(2, id).bind(3, part).bind(4, folded).run()) return false;
+        id = sqlite3_last_insert_rowid(mDb);
+    }
+    return t.commit();
+}
+
+bool RegistryStore::deleteKey(std::uint32_t root, const std::string& path) {
+    if (!validRoot(root)) return false;
+    auto parts = splitPath(path);
+    if (parts.empty()) return false; // a root cannot be deleted
+    Transaction t(mDb, true);
+    if (!t.open()) return false;
+    auto id = findKey(root, parts);
+    if (!id) return false;
+    Statement children(mDb, "SELECT 1 FROM reg_key WHERE root=? AND parent=? LIMIT 1");
+    children.bind(1, root).bind(2, *id);
+    if (children.step() != SQLITE_DONE) return false; // sub-keys exist (or the query failed)
+    Statement delValues(mDb, "DELETE FROM reg_value WHERE root=? AND key=?");
+    Statement delKey(mDb, "DELETE FROM reg_key WHERE id=?");
+    if (!delValues.bind(1, root).bind(2, *id).run() || !delKey.bind(1, *id).run()) return false;
+    return t.commit();
+}
+
+bool RegistryStore::deleteValue(std::uint32_t root, const std::string& path, const std::string& name) {
+    if (!validRoot(root)) return false;
+    Transaction t(mDb, true);
+    if (!t.open()) return false;
+    auto id = findKey(root, splitPath(path));
+    if (!id) return false;
+    Statement del(mDb, "DELETE FROM reg_value WHERE root=? AND key=? AND folded=?");
+    if (!del.bind(1, root).bind(2, *id).bind(3, fold(name)).run()) return false;
+    if (sqlite3_changes(mDb) == 0) return false; // no such value
+    return t.commit();
+}
+
+std::optional<RegistryValue> RegistryStore::queryValue(std::uint32_t root, const std::string& path,
+                                                       const std::string& name) {
+    if (!validRoot(root)) return std::nullopt;
+    Transaction t(mDb, false);
+    if (!t.open()) return std::nullopt;
+    auto id = findKey(root, splitPath(path));
+    if (!id) return std::nullopt;
+    Statement q(mDb, "SELECT type, data FROM reg_value WHERE root=? AND key=? AND folded=?");
+    q.bind(1, root).bind(2, *id).bind(3, fold(name));
+    if (q.step() != SQLITE_ROW) return std::nullopt;
+    RegistryValue v;
+    v.type = static_cast<std::uint32_t>(q.int64(0));
+    v.data = q.blob(1);
+    return v;
+}
+
+bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const std::string& name,
+                             const RegistryValue& value) {
+    if (!validRoot(root)) return false;
+    Transaction t(mDb, true);
+    if (!t.open()) return false;
+    auto id = findKey(root, splitPath(path));
+    if (!id) return false;
+    // An update in place keeps the value's id, and with it its place in the enumeration.
+    Statement up(mDb, "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
+                      "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
+    up.bind(1, root).bind(2, *id).bind(3, name).bind(4, fold(name)).bind(5, value.type).bindBlob(6, value.data);
+    if (!up.run()) return false;
+    return t.commit();
+}
+
+std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint32_t root, const std::string& path) {
+    if (!validRoot(root)) return std::nullopt;
+    Transaction t(mDb, false);
+    if (!t.open()) return std::nullopt;
+    auto id = findKey(root, splitPath(path));
+    if (!id) return std::nullopt;
+    Statement q(mDb, "SELECT name FROM reg_value WHERE root=? AND key=? ORDER BY id");
+    q.bind(1, root).bind(2, *id);
+    std::vector<std::string> names;
+    int rc;
+    while ((rc = q.step()) == SQLITE_ROW) names.push_back(q.text(0));
+    if (rc != SQLITE_DONE) return std::nullopt;
+    return names;
+}
+
+std::optional<std::vector<std::string>> RegistryStore::listSubKeys(std::uint32_t root, const std::string& path) {
+    if (!validRoot(root)) return std::nullopt;
+    Transaction t(mDb, false);
+    if (!t.open()) return std::nullopt;
+    auto id = findKey(root, splitPath(path));
+    if (!id) return std::nullopt;
+    Statement q(mDb, "SELECT name FROM reg_key WHERE root=? AND parent=? ORDER BY id");
+    q.bind(1, root).bind(2, *id);
+    std::vector<std::string> names;
+    int rc;
+    while ((rc = q.step()) == SQLITE_ROW) names.push_back(q.text(0));
+    if (rc != SQLITE_DONE) return std::nullopt;
+    return names;
+}
+
+} // namespace qv

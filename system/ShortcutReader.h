@@ -1,0 +1,33 @@
+// Reads the two kinds of shortcut a person may pick instead of a database: a desktop entry
+// (Exec= split into program and arguments, Path=) and a Windows shell link (.lnk), read from
+// its documented binary structure (the LinkInfo base path and the StringData working folder and
+// arguments). Parsing works on bytes so that it can be checked without files; every offset is
+// bounds-checked, because a shortcut is input from outside and a damaged one must read as
+// "not a shortcut", never as a crash.
+#pragma once
+
+#include "platform/IShell.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+class ShortcutReader {
+public:
+    // Either kind, recognised by content rather than by extension.
+    static std::optional<ShortcutInfo> readFile(const std::string& path);
+    static std::optional<ShortcutInfo> parseDesktopEntry(std::string_view text);
+    static std::optional<ShortcutInfo> parseShellLink(const std::vector<std::uint8_t>& bytes);
+    // Splits an Exec= value into its arguments by the desktop entry quoting rules, with field
+    // codes (%f, %U, ...) removed and "%%" turned into "%".
+    static std::vector<std::string> splitExec(std::string_view exec);
+    // Joins arguments into one command line, quoting those with blanks or quotes, the way a
+    // shell link holds its arguments.
+    static std::string joinArguments(const std::vector<std::string>& args);
+};
+
+} // namespace qv

@@ -1,0 +1,234 @@
+// The registry store on temporary files: typed values byte for byte, the path rules, creation
+// order, the key rules, the environment override, and two processes writing at once.
+#include "system/RegistryStore.h"
+
+#include "platform/NumberedError.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qv;
+using reg::HKEY_CURRENT_USER;
+
+namespace {
+
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mPath = std::filesystem::temp_directory_path() /
+                ("qv-store-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
+        removeFiles();
+        mStore = std::make_unique<RegistryStore>(mPath.string());
+    }
+    void TearDown() override {
+        mStore.reset();
+        removeFiles();
+    }
+    void removeFiles() {
+        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+    }
+    static RegistryValue text(std::uint32_t type, const std::string& s) {
+        return {type, std::vector<std::uint8_t>(s.begin(), s.end())};
+    }
+
+    std::filesystem::path mPath;
+    std::unique_ptr<RegistryStore> mStore;
+};
+
+// Sets or clears an environment variable for one test and puts it back afterwards.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value) : mName(name) {
+        if (const char* old = std::getenv(name)) mOld = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~EnvGuard() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
+
+private:
+    const char* mName;
+    std::optional<std::string> mOld;
+};
+
+} // namespace
+
+TEST_F(RegistryStoreTest, EveryValueTypeComesBackWithItsTypeAndBytes) {
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12"));
+    const std::vector<std::pair<std::string, RegistryValue>> values = {
+        {"sz", text(reg::REG_SZ, "C:\\Gebruikers\\Zoë\\Documenten")},
+        {"expand", text(reg::REG_EXPAND_SZ, "%TEMP%\\x")},
+        {"bin", {reg::REG_BINARY, {0x00, 0xFF, 0x00, 0x10}}},
+        {"emptybin", {reg::REG_BINARY, {}}},
+        {"dword", {reg::REG_DWORD, {0x04, 0x03, 0x02, 0x01}}},
+        {"be", {reg::REG_DWORD_BIG_ENDIAN, {0x01, 0x02, 0x03, 0x04}}},
+        {"multi", text(reg::REG_MULTI_SZ, std::string("één\0twee", 9))},
+        {"Zoë", text(reg::REG_SZ, "名前")},
+    };
+    for (const auto& [name, v] : values) ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name, v));
+    // Through a second instance, so that nothing comes from memory.
+    RegistryStore other(mPath.string());
+    for (const auto& [name, v] : values) {
+        auto got = other.queryValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name);
+        ASSERT_TRUE(got) << name;
+        EXPECT_EQ(got->type, v.type) << name;
+        EXPECT_EQ(got->data, v.data) << name;
+    }
+}
+
+TEST_F(RegistryStoreTest, PathsIgnoreCaseAndStraySeparatorsButKeepSlashesInNames) {
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\Zoë\\\\Sub\\"));
+    EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, "SOFTWARE\\ZOË\\SUB"));
+    EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, "\\software\\zoë\\sub\\\\"));
+    EXPECT_FALSE(mStore->keyExists(HKEY_CURRENT_USER, "software/zoë/sub"));
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\text/html"));
+    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "software"), (std::vector<std::string>{"Zoë", "text/html"}));
+
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\ZOË\\SUB", "Naam", text(reg::REG_SZ, "a")));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "software\\zoë\\sub", "NAAM", text(reg::REG_SZ, "b")));
+    // One value, named as first written, holding the last text.
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "Software\\Zoë\\Sub"), (std::vector<std::string>{"Naam"}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "Software\\Zoë\\Sub", "naam")->data, (std::vector<std::uint8_t>{'b'}));
+    // Roots are separate trees.
+    EXPECT_FALSE(mStore->keyExists(reg::HKEY_LOCAL_MACHINE, "Software\\Zoë"));
+    EXPECT_FALSE(mStore->createKey(0x12345678u, "Software"));
+}
+
+TEST_F(RegistryStoreTest, EnumerationFollowsCreationOrderAndOverwritesKeepTheirPlace) {
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "K"));
+    for (const char* n : {"zeta", "alpha", "mid"}) mStore->setValue(HKEY_CURRENT_USER, "K", n, text(reg::REG_SZ, n));
+    mStore->setValue(HKEY_CURRENT_USER, "K", "zeta", text(reg::REG_SZ, "again"));
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"zeta", "alpha", "mid"}));
+    ASSERT_TRUE(mStore->deleteValue(HKEY_CURRENT_USER, "K", "ALPHA"));
+    mStore->setValue(HKEY_CURRENT_USER, "K", "alpha", text(reg::REG_SZ, "new"));
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"zeta", "mid", "alpha"}));
+
+    for (const char* k : {"K\\c", "K\\a", "K\\b"}) mStore->createKey(HKEY_CURRENT_USER, k);
+    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"c", "a", "b"}));
+    EXPECT_FALSE(mStore->listSubKeys(HKEY_CURRENT_USER, "Nope"));
+    EXPECT_FALSE(mStore->listValueNames(HKEY_CURRENT_USER, "Nope"));
+}
+
+TEST_F(RegistryStoreTest, KeysMustExistForValuesAndGoOnlyWhenTheyHaveNoSubKeys) {
+    EXPECT_FALSE(mStore->setValue(HKEY_CURRENT_USER, "Missing", "v", text(reg::REG_SZ, "x")));
+    EXPECT_FALSE(mStore->deleteValue(HKEY_CURRENT_USER, "Missing", "v"));
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "A\\B\\C"));
+    EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, "A\\B"));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "A\\B", "v", text(reg::REG_SZ, "x")));
+    EXPECT_FALSE(mStore->deleteKey(HKEY_CURRENT_USER, "A\\B")); // C is below it
+    EXPECT_TRUE(mStore->queryValue(HKEY_CURRENT_USER, "A\\B", "v"));
+    EXPECT_TRUE(mStore->deleteKey(HKEY_CURRENT_USER, "A\\B\\C"));
+    EXPECT_TRUE(mStore->deleteKey(HKEY_CURRENT_USER, "a\\b"));
+    EXPECT_FALSE(mStore->keyExists(HKEY_CURRENT_USER, "A\\B"));
+    EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, "A"));
+    // Re-creating the key does not bring its old values back.
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "A\\B"));
+    EXPECT_FALSE(mStore->queryValue(HKEY_CURRENT_USER, "A\\B", "v"));
+    EXPECT_FALSE(mStore->deleteKey(HKEY_CURRENT_USER, "Missing"));
+    EXPECT_FALSE(mStore->deleteKey(HKEY_CURRENT_USER, "")); // the root itself
+    EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, ""));
+}
+
+TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int PerProcess = 150;
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Shared"));
+    mStore.reset(); // no connection crosses the fork
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int failures = 0;
+            try {
+                RegistryStore store(mPath.string());
+                for (int i = 0; i < PerProcess; ++i) {
+                    const std::string own = "P" + std::to_string(child) + "\\K" + std::to_string(i % 7);
+                    failures += !store.createKey(HKEY_CURRENT_USER, own);
+                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared", "c" + std::to_string(child) + "v" + std::to_string(i),
+                                                text(reg::REG_SZ, std::to_string(i)));
+                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared", "last", text(reg::REG_SZ, std::to_string(child)));
+                }
+            } catch (...) {
+                failures = 1000;
+            }
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer saw a failure";
+    }
+    RegistryStore store(mPath.string());
+    auto names = store.listValueNames(HKEY_CURRENT_USER, "Shared");
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->size(), 2u * PerProcess + 1u);
+    for (int child = 0; child < 2; ++child)
+        EXPECT_EQ(store.listSubKeys(HKEY_CURRENT_USER, "P" + std::to_string(child))->size(), 7u);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(mPath.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok");
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+TEST(RegistryStorePathTest, EnvironmentChoosesTheFile) {
+    {
+        EnvGuard over("QUORVEL_REGISTRY", "/tmp/elsewhere.db");
+        EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
+        EXPECT_EQ(RegistryStore::defaultPath(), "/tmp/elsewhere.db");
+    }
+    {
+        EnvGuard over("QUORVEL_REGISTRY", nullptr);
+        EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
+        EXPECT_EQ(RegistryStore::defaultPath(), "/home/x/cfg/quorvel/registry.db");
+    }
+    {
+        EnvGuard over("QUORVEL_REGISTRY", "");
+        EnvGuard xdg("XDG_CONFIG_HOME", nullptr);
+        EnvGuard home("HOME", "/home/zoë");
+        EXPECT_EQ(RegistryStore::defaultPath(), "/home/zoë/.config/quorvel/registry.db");
+    }
+}
+
+TEST(RegistryStorePathTest, DefaultConstructorOpensTheOverriddenFileAndCreatesItsFolder) {
+    auto dir = std::filesystem::temp_directory_path() / ("qv-env-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    auto file = dir / "sub" / "reg.db";
+    {
+        EnvGuard over("QUORVEL_REGISTRY", file.c_str());
+        RegistryStore store;
+        EXPECT_EQ(store.path(), file.string());
+        EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "X"));
+    }
+    EXPECT_TRUE(std::filesystem::exists(file));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(RegistryStorePathTest, FileThatCannotBeAStoreIsError26001) {
+    auto file = std::filesystem::temp_directory_path() / ("qv-notastore-" + std::to_string(::getpid()));
+    std::ofstream(file) << "this is not a database file, just text that is long enough to be read as a header";
+    try {
+        RegistryStore store(file.string());
+        ADD_FAILURE() << "opened a text file as a store";
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::Registry);
+        EXPECT_NE(e.description().find(file.string()), std::string::npos);
+    }
+    // The file is left as it was.
+    std::ifstream in(file);
+    std::string first;
+    in >> first;
+    EXPECT_EQ(first, "this");
+    std::filesystem::remove(file);
+}
