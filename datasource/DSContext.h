@@ -3,6 +3,8 @@
 // reaches for process globals, so tests can wire their own engine, dialogs and form.
 #pragma once
 
+#include "common/AppConstants.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,7 +26,7 @@ struct DSContext {
     std::function<std::string()> CurrentTableName;
     // The host's mouse pointer: 11 hourglass, 0 default. Optional.
     std::function<void(int)> SetMousePointer;
-    std::string ProductName = "Quorvel LT"; // message box title
+    std::string ProductName = std::string(APP_NAME); // message box title
 };
 
 } // namespace qv
