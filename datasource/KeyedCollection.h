@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +58,11 @@ public:
     // Iteration over the items in order.
     class const_iterator {
     public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const T*;
+        using reference = const T&;
         using Base = typename std::vector<std::pair<std::string, T>>::const_iterator;
         explicit const_iterator(Base b) : mB(b) {}
         const T& operator*() const { return mB->second; }

@@ -80,6 +80,11 @@ struct FakeTableDef : IDaoTableDef {
         f.push_back(std::make_shared<FakeField>(name, type));
         return *f.back();
     }
+    FakeField& col(const std::string& name) {
+        for (auto& x : f)
+            if (x->n == name) return *x;
+        throw NumberedError(3265, "FakeTableDef", name);
+    }
     void primaryKey(std::vector<std::string> cols) {
         auto i = std::make_shared<FakeIndex>();
         i->n = "PrimaryKey";
