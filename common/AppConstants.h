@@ -18,3 +18,11 @@ namespace qv {
 inline constexpr std::string_view SUPPORT_EMAIL = "support@quorvel.com";
 
 } // namespace qv
+
+namespace qv {
+// The help file beside the add-in library. A page any browser opens, since the compiled help
+// format of the original platform has no viewer here.
+inline constexpr std::string_view HELP_FILE = "Help.html";
+// The product page offered to people running the older edition in a newer host.
+inline constexpr std::string_view PRODUCT_PAGE = "https://quorvel.com/";
+} // namespace qv

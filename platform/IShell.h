@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -29,6 +30,9 @@ public:
     virtual bool fileExists(const std::string& path) = 0;
     virtual std::string expandEnvironment(const std::string& text) = 0; // %NAME% references
     virtual bool programAvailable(const std::string& name) = 0;
+    // Starts a program found on the PATH with these arguments, without a shell; false when it
+    // could not be started.
+    virtual bool startProgram(const std::string& program, const std::vector<std::string>& arguments = {}) = 0;
 };
 
 } // namespace qv

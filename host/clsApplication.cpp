@@ -1,0 +1,260 @@
+#include "host/clsApplication.h"
+
+#include "common/AppConstants.h"
+#include "common/ISettings.h"
+#include "common/clsAux.h"
+#include "common/clsRegistry.h"
+#include "common/clsSettings.h"
+#include "common/modErrors.h"
+#include "common/modGlobalization.h"
+#include "datasource/IDS.h"
+#include "datasource/clsCommand.h"
+#include "form/clsForm.h"
+#include "host/Globals.h"
+#include "host/clsCommandBar.h"
+#include "host/clsExcel.h"
+#include "host/clsMenuBarControl.h"
+#include "platform/IDialogs.h"
+#include "platform/IRegistryStore.h"
+#include "platform/IShell.h"
+#include "platform/NumberedError.h"
+#include "platform/host/HostConstants.h"
+
+namespace qv {
+
+namespace {
+[[noreturn]] void noSuchVersion() { throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "No such version!"); }
+
+// The registry-backed store seen through the face the common services use.
+class SettingsFace : public ISettings {
+public:
+    explicit SettingsFace(clsSettings& s) : mS(s) {}
+    Variant GetSetting(const std::string& name) override { return mS.GetSetting(name); }
+    void SaveSetting(int type, const std::string& name, const Variant& v) override {
+        mS.SaveSetting(static_cast<std::uint32_t>(type), name, v);
+    }
+    Variant ReadSetting(const std::string& name) override { return mS.ReadSetting(name); }
+    bool IsMessageEnabled(const std::string& name) override { return mS.IsMessageEnabled(name); }
+
+private:
+    clsSettings& mS;
+};
+
+std::int16_t revisionOf(const WorkbookPtr& wb) {
+    if (!wb) return 0;
+    const Variant v = wb->builtinProperty("Revision Number");
+    if (v.isEmpty() || !v.isNumeric()) return 0;
+    const std::int64_t r = v.toInt64();
+    if (r < INT16_MIN || r > INT16_MAX) throw NumberedError(err::Overflow, std::string(APP_TITLE), "Overflow");
+    return static_cast<std::int16_t>(r);
+}
+} // namespace
+
+clsApplication::clsApplication(const PlatformServices& services) : mServices(services) {
+    auto app = [this] { return ExcelApp(); };
+    auto aux = [this] { return mAux.get(); };
+    mForm = std::make_unique<clsForm>();
+    mCommand = std::make_unique<clsCommand>();
+    mMenuBar = std::make_unique<clsMenuBarControl>(app, aux, [this] { return DataSourceKind(); });
+    mCommandBar = std::make_unique<clsCommandBar>(app, aux, *mMenuBar);
+    if (!mServices.registry) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No registry store was given");
+    mRegistry = std::make_unique<clsRegistry>(*mServices.registry, mServices.shell);
+    mSettings = std::make_unique<clsSettings>(*mServices.registry, mServices.shell,
+                                              [] { return static_cast<int>(revisionOf(goAddinWorkbook)); });
+    mSettingsFace = std::make_unique<SettingsFace>(*mSettings);
+
+    AuxContext ctx;
+    ctx.application = app;
+    ctx.addinWorkbook = [] { return goAddinWorkbook; };
+    ctx.settings = mSettingsFace.get();
+    ctx.dialogs = mServices.dialogs;
+    ctx.toolkit = mServices.toolkit;
+    ctx.objects = mServices.objects;
+    ctx.shell = mServices.shell;
+    ctx.registry = mServices.registry;
+    ctx.formIsOpen = [this] { return mForm->Sheet() != nullptr; };
+    ctx.formAllowsChanges = [this] { return mForm->AllowsChanges(); };
+    ctx.formSheet = [this] { return mForm->Sheet(); };
+    ctx.openWebPage = [this](const std::string& a) { ShellOpen(a); };
+    mAux = std::make_unique<clsAux>(std::move(ctx));
+}
+
+clsApplication::~clsApplication() {
+    // The owned objects go in the order the controller lists them; the menu removes itself.
+    mForm.reset();
+    mCommand.reset();
+    mMenuBar.reset();
+    mCommandBar.reset();
+    mRegistry.reset();
+    mAux.reset();
+}
+
+ApplicationPtr clsApplication::ExcelApp() const {
+    if (goExcelEvents) return goExcelEvents->ExcelApp();
+    return goAddinWorkbook ? goAddinWorkbook->application() : nullptr;
+}
+
+std::int16_t clsApplication::RevisionNumber() const { return revisionOf(goAddinWorkbook); }
+
+int clsApplication::DataSourceKind() const {
+    switch (RevisionNumber()) {
+    case 11:
+    case 12:
+        return 0;
+    case 21:
+    case 22:
+        return 1;
+    default:
+        noSuchVersion();
+    }
+}
+
+std::string clsApplication::DataSourceKindName(int kind) {
+    if (kind == 0) return "MS Access";
+    if (kind == 1) return "MS SQL Server";
+    return {};
+}
+
+bool clsApplication::FormIsLoaded() const { return DataSourceExists() && mForm->HasMatrix(); }
+
+template <class F> void clsApplication::guarded(F&& f) {
+    try {
+        f();
+    } catch (const NumberedError& e) {
+        if (mServices.dialogs) modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
+    }
+}
+
+void clsApplication::Initialize() {
+    mMenuBar->AddObject();
+    if (IsFirstRun())
+        InitializeFirstRun();
+    else
+        mCommandBar->Create(false);
+
+    ApplicationPtr app = ExcelApp();
+    switch (RevisionNumber()) {
+    case 11:
+    case 21:
+        if (std::stod(app->version()) > 11) {
+            if (auto p = mMenuBar->Object().popup) p->setVisible(true);
+            if (auto b = mCommandBar->Object().bar) b->setVisible(false);
+        }
+        break;
+    case 12:
+    case 22:
+        if (auto p = mMenuBar->Object().popup) p->setVisible(false);
+        if (auto b = mCommandBar->Object().bar) b->setVisible(false);
+        break;
+    default:
+        noSuchVersion();
+    }
+}
+
+bool clsApplication::IsFirstRun() {
+    const Variant v = mSettingsFace->ReadSetting(setting::Version);
+    return v.isEmpty() || (v.isString() && v.str().empty());
+}
+
+void clsApplication::InitializeFirstRun() {
+    mCommandBar->Create(true);
+    mSettingsFace->SaveSetting(static_cast<int>(reg::REG_SZ), setting::Version, Variant(LIBRARY_VERSION));
+}
+
+void clsApplication::ShowFirstMessage() {
+    using modGlobalization::GetText;
+    ApplicationPtr app = ExcelApp();
+    std::string hint;
+    const std::int16_t revision = RevisionNumber();
+    switch (revision) {
+    case 11:
+    case 21:
+        if (std::stod(app->version()) > 11) {
+            if (mSettingsFace->IsMessageEnabled(setting::ShowMessageSelectDb)) {
+                const std::string edition = std::string(APP_TITLE) + (revision == 11 ? " LT" : " PX");
+                const int answer = modErrors::ShowMessage(*mServices.dialogs, GetText(13, Variant(edition)),
+                                                          xl::MsgYesNo + xl::MsgExclamation + xl::MsgSetForeground);
+                if (answer == xl::AnswerYes) ShellOpen(std::string(PRODUCT_PAGE));
+            }
+            hint = GetText(14);
+        } else {
+            hint = GetText(11);
+        }
+        break;
+    case 12:
+    case 22:
+        hint = GetText(12);
+        break;
+    default:
+        noSuchVersion();
+    }
+    mAux->ShowUserMessage(setting::ShowMessageSelectDb, hint);
+}
+
+void clsApplication::GetDatabase() {
+    guarded([] {
+        throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
+                            "The following action is not implemented: GetDatabase");
+    });
+}
+
+void clsApplication::ShowSettings() {
+    guarded([this] {
+        if (FormIsLoaded()) {
+            WorksheetPtr sheet = mForm->Sheet();
+            if (sheet && sheet->filterMode()) {
+                const int answer = modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(190),
+                                                          modErrors::FlagsQuestion);
+                if (answer == xl::AnswerNo) return;
+                sheet->setAutoFilterMode(false);
+            }
+        }
+        throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
+                            "The following action is not implemented: ShowSettings");
+    });
+}
+
+void clsApplication::ShowHelp() {
+    const std::string folder = mServices.shell ? mServices.shell->libraryFolder() : std::string();
+    const std::string path = folder.empty() ? std::string(HELP_FILE) : folder + "/" + std::string(HELP_FILE);
+    const bool started = mServices.shell && mServices.shell->fileExists(path) && mServices.shell->open(path);
+    if (!started && mServices.dialogs)
+        modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(194), modErrors::FlagsExclamation);
+}
+
+void clsApplication::ShellOpen(const std::string& address) {
+    try {
+        if (mServices.shell) mServices.shell->open(address);
+    } catch (...) {
+        // Opening a page is a courtesy; a failure changes nothing the person relies on.
+    }
+}
+
+void clsApplication::SetOtherSheetsVisible(int visibility) {
+    WorksheetPtr formSheet = mForm->Sheet();
+    if (!formSheet) return;
+    WorkbookPtr wb = formSheet->parent();
+    for (long i = 1; i <= wb->worksheetCount(); ++i) {
+        WorksheetPtr s = wb->worksheet(i);
+        if (s != formSheet) s->setVisible(visibility);
+    }
+}
+
+void clsApplication::ShowAllSheets() {
+    guarded([this] {
+        WorksheetPtr formSheet = mForm->Sheet();
+        if (!formSheet) throw NumberedError(err::PreparedMessage, std::string(APP_TITLE), "Open eerst de interface");
+        ApplicationPtr app = ExcelApp();
+        app->setScreenUpdating(false);
+        struct Restore {
+            ApplicationPtr a;
+            ~Restore() { a->setScreenUpdating(true); }
+        } restore{app};
+        WorkbookPtr wb = formSheet->parent();
+        wb->unprotectStructure(clsAux::SheetPassword());
+        SetOtherSheetsVisible(xl::SheetVisible);
+        if (mForm->Sheet()) wb->protectStructure(clsAux::SheetPassword());
+    });
+}
+
+} // namespace qv

@@ -1,0 +1,85 @@
+// The application controller: the one owner of the add-in's long-lived objects (form, command
+// runner, menu, toolbar, registry access, utilities, the open data source). It tells the
+// edition from the add-in workbook's revision number, builds the command surfaces at start-up
+// and carries the small commands that belong to no form.
+#pragma once
+
+#include "platform/PlatformServices.h"
+#include "platform/host/IApplication.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace qv {
+
+class IDS;
+class clsForm;
+class clsCommand;
+class clsMenuBarControl;
+class clsCommandBar;
+class clsRegistry;
+class clsAux;
+class clsSettings;
+class ISettings;
+
+class clsApplication {
+public:
+    // The library's version, written as "Version" at the first start.
+    static constexpr const char* LIBRARY_VERSION = "1.0";
+
+    explicit clsApplication(const PlatformServices& services);
+    ~clsApplication();
+    clsApplication(const clsApplication&) = delete;
+    clsApplication& operator=(const clsApplication&) = delete;
+
+    // --- owned objects
+    std::shared_ptr<IDS> DataSource() const { return mDataSource; }
+    void SetDataSource(std::shared_ptr<IDS> ds) { mDataSource = std::move(ds); }
+    clsForm& Form() { return *mForm; }
+    clsCommand& Command() { return *mCommand; }
+    clsMenuBarControl& MenuBar() { return *mMenuBar; }
+    clsCommandBar& CommandBar() { return *mCommandBar; }
+    clsRegistry& Registry() { return *mRegistry; }
+    clsAux& Aux() { return *mAux; }
+    ISettings& Settings() { return *mSettingsFace; }
+
+    // --- edition
+    std::int16_t RevisionNumber() const; // 0 when the add-in workbook is not known yet
+    int DataSourceKind() const;          // 668 "No such version!" outside 11, 12, 21, 22
+    static std::string DataSourceKindName(int kind);
+    bool DataSourceExists() const { return mDataSource != nullptr; }
+    bool FormIsLoaded() const;
+
+    // --- operations
+    void Initialize();
+    void ShowFirstMessage();
+    void GetDatabase();
+    void ShowSettings();
+    void ShowHelp();
+    void ShowAllSheets();
+    void ShellOpen(const std::string& address);
+    void SetOtherSheetsVisible(int visibility);
+    bool IsFirstRun();
+    void InitializeFirstRun();
+
+    // The host application as the event sink sees it; null before Initialize.
+    ApplicationPtr ExcelApp() const;
+
+private:
+    // Runs a command a person started: reports a failure by the common convention.
+    template <class F> void guarded(F&& f);
+
+    PlatformServices mServices;
+    std::shared_ptr<IDS> mDataSource;
+    std::unique_ptr<clsForm> mForm;
+    std::unique_ptr<clsCommand> mCommand;
+    std::unique_ptr<clsMenuBarControl> mMenuBar;
+    std::unique_ptr<clsCommandBar> mCommandBar;
+    std::unique_ptr<clsRegistry> mRegistry;
+    std::unique_ptr<clsSettings> mSettings;
+    std::unique_ptr<ISettings> mSettingsFace;
+    std::unique_ptr<clsAux> mAux;
+};
+
+} // namespace qv

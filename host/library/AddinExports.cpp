@@ -1,0 +1,25 @@
+// The add-in library's exported entry points: what the host finds with dlsym after loading the
+// library for the ProgID "Quorvel.Interface12". The names and signatures are the add-in binary
+// contract (platform/AddinAbi.h).
+#include "host/Interface12.h"
+#include "platform/AddinAbi.h"
+#include "platform/IRegistryStore.h"
+
+#include <dlfcn.h>
+#include <string>
+
+extern "C" {
+
+__attribute__((visibility("default"))) qv::IObject* qv_create_object(const char* progId,
+                                                                      const qv::PlatformServices* services) {
+    if (!progId || std::string(progId) != qv::Interface12::PROG_ID) return nullptr;
+    return new qv::Interface12(services ? *services : qv::PlatformServices{});
+}
+
+__attribute__((visibility("default"))) bool qv_register_server(qv::IRegistryStore* registry) {
+    if (!registry) return false;
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&qv_register_server), &info) || !info.dli_fname) return false;
+    return qv::addin::writeRegistration(*registry, qv::Interface12::PROG_ID, info.dli_fname);
+}
+}

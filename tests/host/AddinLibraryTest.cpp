@@ -1,0 +1,38 @@
+#include "host/Globals.h"
+#include "platform/IAddinEntry.h"
+#include "spreadsheet/Application.h"
+#include "system/DialogScript.h"
+#include "system/ObjectFactory.h"
+#include "system/RegistryStore.h"
+#include "system/ScriptedDialogs.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace qv::test {
+
+// The host's road to the add-in: a library present but not registered is registered by loading
+// it once, then the entry object is created by its ProgID.
+TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
+    const std::string lib = QV_ADDIN_LIBRARY;
+    ASSERT_TRUE(std::filesystem::exists(lib)) << lib;
+    const auto dir = std::filesystem::temp_directory_path() / ("qv-addin-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    {
+        RegistryStore registry((dir / "registry.db").string());
+        ObjectFactory factory(registry);
+        EXPECT_FALSE(factory.isRegistered("Quorvel.Interface12"));
+        factory.registerServer(lib);
+        EXPECT_TRUE(factory.isRegistered("Quorvel.Interface12"));
+        ObjectPtr object = factory.createObject("Quorvel.Interface12");
+        auto entry = objectAs<IAddinEntry>(object);
+        ASSERT_TRUE(entry);
+        // Created but not initialised: labels come from the catalogue, states are neutral.
+        EXPECT_EQ(entry->GetLabel("cmdHelp"), "&Help");
+        EXPECT_FALSE(entry->DataSourceExists());
+    }
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace qv::test
