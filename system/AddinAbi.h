@@ -40,7 +40,8 @@ using RegisterServerFn = bool (*)(IRegistryStore* registry);
 }
 
 // What a library's qv_register_server writes for each ProgID it serves.
-inline bool writeRegistration(IRegistryStore& registry, const std::string& progId, const std::string& libraryPath,
+inline bool writeRegistration(IRegistryStore& registry, const std::string& progId,
+                              const std::string& libraryPath,
                               const std::string& factorySymbol = CreateObjectSymbol) {
     auto text = [](const std::string& s) { return RegistryValue{reg::REG_SZ, {s.begin(), s.end()}}; };
     return registry.createKey(reg::HKEY_CLASSES_ROOT, progId) &&

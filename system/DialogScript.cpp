@@ -7,12 +7,18 @@ namespace {
 
 const char* kindName(PromptKind k) {
     switch (k) {
-    case PromptKind::MessageBox: return "message box";
-    case PromptKind::InputBox: return "input box";
-    case PromptKind::OpenFile: return "open-file dialog";
-    case PromptKind::SaveAsFile: return "save-as dialog";
-    case PromptKind::PickColor: return "colour picker";
-    case PromptKind::Dialog: return "dialog";
+    case PromptKind::MessageBox:
+        return "message box";
+    case PromptKind::InputBox:
+        return "input box";
+    case PromptKind::OpenFile:
+        return "open-file dialog";
+    case PromptKind::SaveAsFile:
+        return "save-as dialog";
+    case PromptKind::PickColor:
+        return "colour picker";
+    case PromptKind::Dialog:
+        return "dialog";
     }
     return "prompt";
 }
@@ -105,7 +111,8 @@ void DialogScript::fail(const std::string& error) {
 
 void DialogScript::fail(const std::string& error, std::size_t recordIndex) {
     mErrors.push_back(error);
-    if (recordIndex < mRecords.size() && mRecords[recordIndex].error.empty()) mRecords[recordIndex].error = error;
+    if (recordIndex < mRecords.size() && mRecords[recordIndex].error.empty())
+        mRecords[recordIndex].error = error;
 }
 
 std::optional<ScriptStep> DialogScript::take(PromptRecord record) {
@@ -118,13 +125,14 @@ std::optional<ScriptStep> DialogScript::take(PromptRecord record) {
     const ScriptStep& s = mSteps.front();
     std::string mismatch;
     if (s.kind != r.kind) {
-        mismatch = std::string("the script expected a ") + kindName(s.kind) + " but the " + describe(r) + " was shown";
+        mismatch = std::string("the script expected a ") + kindName(s.kind) + " but the " + describe(r) +
+                   " was shown";
     } else if (s.kind == PromptKind::Dialog && s.dialogName != r.dialogName) {
         mismatch = "the script expected dialog " + s.dialogName + " but the " + describe(r) + " was shown";
     } else if (!s.expectText.empty() && r.text.find(s.expectText) == std::string::npos &&
                r.title.find(s.expectText) == std::string::npos) {
-        mismatch = "the script expected a " + std::string(kindName(s.kind)) + " containing \"" + s.expectText +
-                   "\" but the " + describe(r) + " was shown";
+        mismatch = "the script expected a " + std::string(kindName(s.kind)) + " containing \"" +
+                   s.expectText + "\" but the " + describe(r) + " was shown";
     } else if (s.expectFlags && *s.expectFlags != r.flags) {
         mismatch = "the script expected flags " + std::to_string(*s.expectFlags) + " but the " + describe(r) +
                    " has flags " + std::to_string(r.flags);

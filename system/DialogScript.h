@@ -31,9 +31,9 @@ struct ScriptStep {
     PromptKind kind = PromptKind::MessageBox;
     // The prompt's text (message, prompt, dialog caption) or title must contain this; "" = any.
     std::string expectText;
-    std::optional<int> expectFlags; // message boxes: the exact flags
-    std::string dialogName;         // dialogs: the model's name
-    int answer = 0;                 // message boxes: xl::AnswerYes, ...
+    std::optional<int> expectFlags;  // message boxes: the exact flags
+    std::string dialogName;          // dialogs: the model's name
+    int answer = 0;                  // message boxes: xl::AnswerYes, ...
     std::optional<std::string> text; // input, file names; nothing = cancel
     std::optional<long> color;       // colour picker; nothing = cancel
     std::vector<DialogAction> actions;
@@ -53,19 +53,19 @@ struct ScriptStep {
 
 struct PromptRecord {
     PromptKind kind = PromptKind::MessageBox;
-    std::string text;  // message or prompt; a dialog's caption
+    std::string text; // message or prompt; a dialog's caption
     std::string title;
     int flags = 0;
     std::string defaultText; // input default, initial folder or file name
     std::vector<FileFilter> filters;
     std::string dialogName;
     std::vector<DialogControl> controls; // as shown, after the dialog's activation
-    std::string answer; // what the script answered, as text ("6", "C:\x.mdb", "cancel")
-    std::string error;  // why the script could not answer as written; "" when it could
+    std::string answer;                  // what the script answered, as text ("6", "C:\x.mdb", "cancel")
+    std::string error;                   // why the script could not answer as written; "" when it could
 };
 
 class DialogScript {
-public:
+  public:
     void push(ScriptStep step) { mSteps.push_back(std::move(step)); }
     DialogScript& operator<<(ScriptStep step) {
         push(std::move(step));
@@ -89,7 +89,7 @@ public:
     void fail(const std::string& error);
     void fail(const std::string& error, std::size_t recordIndex);
 
-private:
+  private:
     std::deque<ScriptStep> mSteps;
     std::vector<PromptRecord> mRecords;
     std::vector<std::string> mErrors;

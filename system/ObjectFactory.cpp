@@ -16,7 +16,8 @@ constexpr const char* CannotCreate = "ActiveX component can't create object";
 
 std::string foldProgId(const std::string& id) {
     std::string out = id;
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -88,7 +89,9 @@ void ObjectFactory::registerServer(const std::string& libraryPath) {
     std::shared_ptr<void> lib = load(libraryPath, libraryPath);
     ::dlerror();
     auto reg = reinterpret_cast<addin::RegisterServerFn>(::dlsym(lib.get(), addin::RegisterServerSymbol));
-    if (!reg) cannotCreate(libraryPath + " is not an add-in library (it has no " + addin::RegisterServerSymbol + ")");
+    if (!reg)
+        cannotCreate(libraryPath + " is not an add-in library (it has no " + addin::RegisterServerSymbol +
+                     ")");
     if (!reg(&mRegistry)) cannotCreate(libraryPath + " could not register its classes");
 }
 

@@ -16,7 +16,7 @@
 namespace qv {
 
 class ObjectFactory : public IObjectFactory {
-public:
+  public:
     using Creator = std::function<ObjectPtr()>;
 
     // services is handed to every library-created object; it may be set later.
@@ -38,13 +38,13 @@ public:
     // is not an add-in library or its registration fails.
     void registerServer(const std::string& libraryPath);
 
-private:
+  private:
     // A loaded library; objects created from it keep it loaded.
     std::shared_ptr<void> load(const std::string& path, const std::string& progId);
 
     IRegistryStore& mRegistry;
     const PlatformServices* mServices;
-    std::map<std::string, Creator> mCreators; // by folded ProgID
+    std::map<std::string, Creator> mCreators;                // by folded ProgID
     std::map<std::string, std::shared_ptr<void>> mLibraries; // by path
 };
 

@@ -7,10 +7,14 @@ namespace qv {
 
 int ScriptedDialogs::dismissAnswer(int flags) {
     switch (flags & 0xF) {
-    case xl::MsgOk: return xl::AnswerOk;
-    case xl::MsgYesNo: return xl::AnswerNo;
-    case 2: return 3; // abort, retry, ignore: Abort
-    default: return xl::AnswerCancel; // every other set has a Cancel button
+    case xl::MsgOk:
+        return xl::AnswerOk;
+    case xl::MsgYesNo:
+        return xl::AnswerNo;
+    case 2:
+        return 3; // abort, retry, ignore: Abort
+    default:
+        return xl::AnswerCancel; // every other set has a Cancel button
     }
 }
 
@@ -40,7 +44,8 @@ std::optional<std::string> ScriptedDialogs::inputBox(const std::string& prompt, 
 }
 
 std::optional<std::string> ScriptedDialogs::fileName(PromptKind kind, const std::string& title,
-                                                     const std::string& initial, const std::vector<FileFilter>& filters) {
+                                                     const std::string& initial,
+                                                     const std::vector<FileFilter>& filters) {
     PromptRecord r;
     r.kind = kind;
     r.title = title;
@@ -52,12 +57,14 @@ std::optional<std::string> ScriptedDialogs::fileName(PromptKind kind, const std:
     return answer;
 }
 
-std::optional<std::string> ScriptedDialogs::openFile(const std::string& title, const std::string& initialFolder,
+std::optional<std::string> ScriptedDialogs::openFile(const std::string& title,
+                                                     const std::string& initialFolder,
                                                      const std::vector<FileFilter>& filters) {
     return fileName(PromptKind::OpenFile, title, initialFolder, filters);
 }
 
-std::optional<std::string> ScriptedDialogs::saveAsFile(const std::string& title, const std::string& initialName,
+std::optional<std::string> ScriptedDialogs::saveAsFile(const std::string& title,
+                                                       const std::string& initialName,
                                                        const std::vector<FileFilter>& filters) {
     return fileName(PromptKind::SaveAsFile, title, initialName, filters);
 }

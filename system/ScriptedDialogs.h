@@ -9,7 +9,7 @@
 namespace qv {
 
 class ScriptedDialogs : public IDialogs {
-public:
+  public:
     explicit ScriptedDialogs(DialogScript& script) : mScript(script) {}
 
     int messageBox(const std::string& text, int flags, const std::string& title) override;
@@ -24,7 +24,7 @@ public:
     // The answer a person gives by dismissing a message box with these flags.
     static int dismissAnswer(int flags);
 
-private:
+  private:
     std::optional<std::string> fileName(PromptKind kind, const std::string& title, const std::string& initial,
                                         const std::vector<FileFilter>& filters);
     DialogScript& mScript;

@@ -27,8 +27,8 @@ void ScriptedToolkit::play(DialogModel& model, const DialogAction& a, std::size_
     const DialogControl& c = model.control(a.control);
     if (!c.enabled || !c.visible) {
         // A person could not reach it; the action is skipped as the window would ignore it.
-        mScript.fail("Control " + a.control + " of the " + where + " is " + (c.enabled ? "hidden" : "disabled") +
-                         " and cannot be used",
+        mScript.fail("Control " + a.control + " of the " + where + " is " +
+                         (c.enabled ? "hidden" : "disabled") + " and cannot be used",
                      record);
         return;
     }
@@ -66,12 +66,15 @@ int ScriptedToolkit::showModal(DialogModel& model) {
     if (step) {
         for (const auto& action : step->actions) {
             if (model.closed()) {
-                mScript.fail("The dialog " + model.name() + " closed before all its scripted actions were played", record);
+                mScript.fail("The dialog " + model.name() +
+                                 " closed before all its scripted actions were played",
+                             record);
                 break;
             }
             play(model, action, record);
         }
-        if (!model.closed()) mScript.fail("The dialog " + model.name() + " is still open after its scripted actions", record);
+        if (!model.closed())
+            mScript.fail("The dialog " + model.name() + " is still open after its scripted actions", record);
     }
     forceClose(model);
     mScript.record(record).answer = std::to_string(model.result());

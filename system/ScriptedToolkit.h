@@ -11,11 +11,11 @@
 namespace qv {
 
 class ScriptedToolkit : public IDialogToolkit {
-public:
+  public:
     explicit ScriptedToolkit(DialogScript& script) : mScript(script) {}
     int showModal(DialogModel& model) override;
 
-private:
+  private:
     void play(DialogModel& model, const DialogAction& action, std::size_t record);
     DialogScript& mScript;
 };

@@ -16,7 +16,7 @@ using namespace qv;
 namespace {
 
 class clsSettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         mPath = std::filesystem::temp_directory_path() /
                 ("qv-settings-" + std::to_string(::getpid()) + "-" +
@@ -28,7 +28,8 @@ protected:
     void TearDown() override {
         mSettings.reset();
         mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
     }
     std::optional<RegistryValue> stored(const std::string& name) {
         return mStore->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name);
@@ -143,9 +144,9 @@ TEST_F(clsSettingsTest, RestoreDefaultsRewritesTheFormSettingsAndLeavesTheRest) 
     EXPECT_EQ(names->size(), 19u + 2u); // the 19 form settings, the switch and "Version"
 
     mSettings->RestoreMessageSwitches();
-    for (const char* sw : {"Show message select db", "Show message select table", "Show message updated records",
-                           "Show message deleted records", "Show message query executed",
-                           "Show message no primary key"})
+    for (const char* sw :
+         {"Show message select db", "Show message select table", "Show message updated records",
+          "Show message deleted records", "Show message query executed", "Show message no primary key"})
         EXPECT_EQ(mSettings->ReadSetting(sw), Variant("True")) << sw;
 }
 
@@ -155,10 +156,12 @@ TEST_F(clsSettingsTest, CatalogueHoldsEveryNameOnceWithItsDefault) {
     EXPECT_STREQ(cat[0].name, "Setting color title back");
     EXPECT_STREQ(cat[18].name, "Setting fixed column width");
     std::set<std::string> seen;
-    for (const auto& s : cat) EXPECT_TRUE(seen.insert(s.name).second) << s.name;
+    for (const auto& s : cat)
+        EXPECT_TRUE(seen.insert(s.name).second) << s.name;
     const auto* matrixBack = clsSettings::Find("Setting color matrix back");
     ASSERT_NE(matrixBack, nullptr);
     EXPECT_EQ(matrixBack->defaultValue, Variant::longValue(10092543));
-    EXPECT_EQ(clsSettings::Find("Setting color matrix front read only")->defaultValue, Variant::longValue(8421504));
+    EXPECT_EQ(clsSettings::Find("Setting color matrix front read only")->defaultValue,
+              Variant::longValue(8421504));
     EXPECT_EQ(clsSettings::Find("setting color matrix back"), nullptr);
 }

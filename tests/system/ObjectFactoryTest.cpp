@@ -17,22 +17,24 @@ using namespace qv;
 namespace {
 
 class Counter : public IObject {
-public:
+  public:
     int value = 0;
 };
 
 class ObjectFactoryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         mPath = std::filesystem::temp_directory_path() /
                 ("qv-factory-" + std::to_string(::getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
         mStore = std::make_unique<RegistryStore>(mPath.string());
     }
     void TearDown() override {
         mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
     }
     std::string errorOf(ObjectFactory& f, const std::string& progId) {
         try {

@@ -108,8 +108,12 @@ TEST(ScriptedToolkitTest, PlaysActionsInOrderWithNestedPromptsFromTheSameScript)
     ScriptedDialogs dialogs(script);
     ScriptedToolkit toolkit(script);
     DialogModel logon = makeLogon(dialogs);
-    script << ScriptStep::dialog("frmLogon").set("txtUser", Variant("")).click("cmdOK").set("txtUser", Variant("jan"))
-                  .type("txtPort", "80a8").click("cmdOK")
+    script << ScriptStep::dialog("frmLogon")
+                  .set("txtUser", Variant(""))
+                  .click("cmdOK")
+                  .set("txtUser", Variant("jan"))
+                  .type("txtPort", "80a8")
+                  .click("cmdOK")
            << ScriptStep::messageBox("gebruikersnaam", xl::AnswerOk);
     EXPECT_EQ(toolkit.showModal(logon), dialog::Accepted);
     EXPECT_TRUE(script.errors().empty()) << script.errors().front();
@@ -123,7 +127,8 @@ TEST(ScriptedToolkitTest, PlaysActionsInOrderWithNestedPromptsFromTheSameScript)
     EXPECT_EQ(shown.text, "Aanmelden");
     EXPECT_EQ(shown.answer, std::to_string(dialog::Accepted));
     // As it looked when it opened: after activation, before the script typed.
-    auto user = std::find_if(shown.controls.begin(), shown.controls.end(), [](auto& c) { return c.name == "txtUser"; });
+    auto user = std::find_if(shown.controls.begin(), shown.controls.end(),
+                             [](auto& c) { return c.name == "txtUser"; });
     ASSERT_NE(user, shown.controls.end());
     EXPECT_EQ(user->value, Variant("Admin"));
     EXPECT_EQ(script.records()[1].kind, PromptKind::MessageBox);
@@ -159,7 +164,11 @@ TEST(ScriptedToolkitTest, ControlsAPersonCouldNotUseAreReported) {
         d.control("txtUser").value = Variant("Admin");
         d.control("cmdOK").enabled = false;
     });
-    script << ScriptStep::dialog("frmLogon").click("cmdOK").click("cmdHidden").set("txtNope", Variant(1)).closeWindow();
+    script << ScriptStep::dialog("frmLogon")
+                  .click("cmdOK")
+                  .click("cmdHidden")
+                  .set("txtNope", Variant(1))
+                  .closeWindow();
     EXPECT_EQ(toolkit.showModal(logon), dialog::Cancelled);
     ASSERT_EQ(script.errors().size(), 3u);
     EXPECT_NE(script.errors()[0].find("disabled"), std::string::npos);

@@ -10,26 +10,27 @@
 namespace {
 
 class Greeter : public qv::test::ITestGreeter {
-public:
+  public:
     explicit Greeter(const qv::PlatformServices* s) : mServices(s) {}
     std::string greet() const override { return "Hallo van de bibliotheek"; }
     const qv::PlatformServices* services() const override { return mServices; }
 
-private:
+  private:
     const qv::PlatformServices* mServices;
 };
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) qv::IObject* qv_create_object(const char* progId,
-                                                                                 const qv::PlatformServices* services) {
+extern "C" __attribute__((visibility("default"))) qv::IObject*
+qv_create_object(const char* progId, const qv::PlatformServices* services) {
     if (std::string(progId) != "Quorvel.TestGreeter") return nullptr;
     return new Greeter(services);
 }
 
 extern "C" __attribute__((visibility("default"))) bool qv_register_server(qv::IRegistryStore* registry) {
     Dl_info info{};
-    if (!registry || !dladdr(reinterpret_cast<void*>(&qv_register_server), &info) || !info.dli_fname) return false;
+    if (!registry || !dladdr(reinterpret_cast<void*>(&qv_register_server), &info) || !info.dli_fname)
+        return false;
     char full[PATH_MAX];
     if (!realpath(info.dli_fname, full)) return false;
     return qv::addin::writeRegistration(*registry, "Quorvel.TestGreeter", full);

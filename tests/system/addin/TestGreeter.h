@@ -10,7 +10,7 @@
 namespace qv::test {
 
 class ITestGreeter : public IObject {
-public:
+  public:
     virtual std::string greet() const = 0;
     virtual const PlatformServices* services() const = 0;
 };
