@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <unistd.h>
 
@@ -42,7 +43,48 @@ class clsSettingsTest : public ::testing::Test {
     std::unique_ptr<clsSettings> mSettings;
 };
 
+// A registry where no key can be made, as under a locked-down profile.
+class LockedStore : public IRegistryStore {
+  public:
+    bool keyExists(std::uint32_t, const std::string&) override { return false; }
+    bool createKey(std::uint32_t, const std::string&) override { return false; }
+    bool deleteKey(std::uint32_t, const std::string&) override { return false; }
+    bool deleteValue(std::uint32_t, const std::string&, const std::string&) override { return false; }
+    std::optional<RegistryValue> queryValue(std::uint32_t, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    bool setValue(std::uint32_t, const std::string&, const std::string&, const RegistryValue&) override {
+        return false;
+    }
+    std::optional<std::vector<std::string>> listValueNames(std::uint32_t, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> listSubKeys(std::uint32_t, const std::string&) override {
+        return std::nullopt;
+    }
+};
+
 } // namespace
+
+TEST(clsSettingsLockedTest, SettingsKeyThatCannotBeCreatedRaises26001WithThePath) {
+    LockedStore locked;
+    clsSettings settings(locked, nullptr, [] { return 12; });
+    for (auto write : std::vector<std::function<void()>>{
+             [&] { settings.SaveSetting(reg::REG_SZ, "InitDir", Variant("/data")); },
+             [&] { settings.GetSetting("Setting fixed column width"); }, // the default cannot be written back
+             [&] { settings.IsMessageEnabled("Show message select db"); }}) {
+        try {
+            write();
+            ADD_FAILURE() << "no error";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), err::Registry);
+            EXPECT_EQ(e.description(), "Failed to create registry Key: 'SOFTWARE\\Quorvel12");
+        }
+    }
+    // Reading never raises.
+    EXPECT_TRUE(settings.ReadSetting("InitDir").isEmpty());
+    EXPECT_EQ(settings.GetSetting("Not in the catalogue"), Variant(""));
+}
 
 TEST_F(clsSettingsTest, KeyPathFollowsTheWorkbookRevisionEachTime) {
     EXPECT_EQ(mSettings->SettingsKeyPath(), "SOFTWARE\\Quorvel12");
