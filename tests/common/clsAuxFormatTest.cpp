@@ -3,6 +3,7 @@
 #include "CommonFakes.h"
 #include "TestHost.h"
 
+#include "common/HostStateGuard.h"
 #include "common/clsAux.h"
 #include "platform/engine/IAdoRecordset.h"
 
@@ -143,6 +144,22 @@ TEST_F(clsAuxFormatTest, EmptyListHoldsTheEmptyMarker) {
             EXPECT_EQ(n.refersToR1C1, "='Lists sheet'!R11C2:R11C2");
         }
     EXPECT_TRUE(found);
+}
+
+TEST_F(clsAuxFormatTest, GuardProtectsTheSheetAgainAfterAnError) {
+    sheet->protect(clsAux::SheetPassword(), true, true);
+    try {
+        HostStateGuard guard(app);
+        guard.protectOnExit(sheet, clsAux::SheetPassword());
+        sheet->unprotect(clsAux::SheetPassword());
+        guard.quiet();
+        throw NumberedError(1004, "s", "failed half-way");
+    } catch (const NumberedError&) {
+    }
+    EXPECT_TRUE(sheet->protectContents());
+    EXPECT_TRUE(app->enableEvents());
+    EXPECT_TRUE(app->screenUpdating());
+    EXPECT_NO_THROW(sheet->unprotect(clsAux::SheetPassword())); // protected with the add-in's password
 }
 
 } // namespace
