@@ -286,11 +286,16 @@ struct FakeFactory : IObjectFactory {
     FakeFile& file;
     FakeOdbc& odbc;
     std::vector<std::string> created;
+    std::vector<std::weak_ptr<FakeConnection>> connections;
     FakeFactory(FakeFile& f, FakeOdbc& o) : file(f), odbc(o) {}
     ObjectPtr createObject(const std::string& progId) override {
         created.push_back(progId);
         if (progId == "DAO.DBEngine.120" || progId == "DAO.DBEngine.36") return std::make_shared<FakeDaoEngine>(file);
-        if (progId == "ADODB.Connection") return std::make_shared<FakeConnection>(odbc);
+        if (progId == "ADODB.Connection") {
+            auto c = std::make_shared<FakeConnection>(odbc);
+            connections.push_back(c);
+            return c;
+        }
         throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
     }
     bool isRegistered(const std::string& progId) const override {
