@@ -63,7 +63,8 @@ clsDSAccess::OpenResult clsDSAccess::OpenWithPassword(const std::string& passwor
     OpenResult r;
     try {
         if (!mDefaultEngine) mDefaultEngine = CreateDaoEngine();
-        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false, ";pwd=" + password);
+        // Braced like the records connection string, so a ';' in the password cannot end it.
+        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false, ";pwd=" + OdbcValue(password));
     } catch (const NumberedError& e) {
         r.number = e.number();
         r.description = e.description();

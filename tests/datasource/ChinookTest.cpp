@@ -1,9 +1,11 @@
 // The data source over the embedded engine, reading a real database file: the catalogue, keys
 // and relations as the form will see them, and rows with their record types.
+#include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
+#include "engines/sqlite/WorkgroupFile.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NumberedError.h"
 
@@ -152,6 +154,47 @@ TEST_F(ChinookTest, StatementsCountTheRowsTheyChange) {
         EXPECT_EQ(e.number(), err::ForeignError);
         EXPECT_NE(e.description().find("(Error Number: "), std::string::npos);
     }
+}
+
+TEST_F(ChinookTest, WorkgroupLogonEndToEnd) {
+    const std::string mdw = (mDir / "system.mdw").string();
+    const std::string secret = "ge;heim}=Pwd";
+    engine::WorkgroupFile::setAccount(mdw, "jan", secret);
+    test::ScriptedToolkit toolkit;
+    test::RecordingDialogs dialogs;
+    DSContext c;
+    c.RevisionNumber = 12;
+    c.Objects = &mFactory;
+    c.Toolkit = &toolkit;
+    c.Dialogs = &dialogs;
+    clsDSAccess ds(std::move(c));
+    ds.SetDatabasePath(mPath);
+    ds.SetWorkgroupFile(mdw);
+    ds.SetUserName("jan");
+
+    toolkit.typeAndOk("wrong");
+    toolkit.typeAndOk(secret);
+    ASSERT_TRUE(ds.ConnectDAO());
+    EXPECT_EQ(toolkit.shown.size(), 2u);
+    EXPECT_EQ(toolkit.focusAtShow[0], "txtPassword");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    // The records side logs on with the accepted password, ';' and '}' included.
+    ds.ConnectADO();
+    EXPECT_TRUE(ds.IsConnected());
+    ds.DisconnectADO();
+    ds.DisconnectDAO();
+
+    // A later logon that is cancelled stops without a message.
+    ds.SetPassword("expired");
+    toolkit.typeAndCancel("x");
+    try {
+        ds.ConnectDAO();
+        FAIL() << "cancel did not stop the logon";
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::Cancelled);
+    }
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(ds.DbDAO(), nullptr);
 }
 
 } // namespace
