@@ -5,6 +5,7 @@
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/engine/DaoConstants.h"
 
+#include <algorithm>
 #include <cctype>
 #include <strings.h>
 
@@ -85,7 +86,7 @@ QueryText QueryText::parse(std::string_view sql) {
                 auto e = sql.find(']', i + 1);
                 if (e == std::string_view::npos) e = sql.size();
                 p.name = std::string(sql.substr(i + 1, e - i - 1));
-                i = e + 1;
+                i = std::min(e + 1, sql.size());
             } else {
                 std::size_t s = i;
                 while (i < sql.size() && isWordChar(sql[i])) ++i;

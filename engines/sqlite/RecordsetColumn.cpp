@@ -90,11 +90,11 @@ void RecordsetColumn::reserve(std::size_t rows) {
 }
 
 void RecordsetColumn::shrink() {
-    mInts.shrink_to_fit();
-    mReals.shrink_to_fit();
-    mEnds.shrink_to_fit();
-    mArena.shrink_to_fit();
-    mNulls.shrink_to_fit();
+    mInts.shrink();
+    mReals.shrink();
+    mEnds.shrink();
+    mArena.shrink();
+    mNulls.shrink();
 }
 
 inline void RecordsetColumn::markRow(bool null) {
@@ -130,7 +130,7 @@ void RecordsetColumn::appendOdd(Variant v) {
 }
 
 inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
-    mArena.insert(mArena.end(), p, p + n);
+    mArena.append(p, n);
     mEnds.push_back(mArena.size());
     markRow(false);
 }
@@ -291,8 +291,8 @@ std::string_view RecordsetColumn::textAt(std::size_t row) const {
 }
 
 std::size_t RecordsetColumn::bytesUsed() const {
-    return mInts.capacity() * 8 + mReals.capacity() * 8 + mEnds.capacity() * 8 + mArena.capacity() +
-           mNulls.capacity() * 8;
+    return mInts.capacityBytes() + mReals.capacityBytes() + mEnds.capacityBytes() + mArena.capacityBytes() +
+           mNulls.capacityBytes();
 }
 
 } // namespace qv::engine

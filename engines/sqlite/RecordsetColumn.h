@@ -4,6 +4,7 @@
 // (SQLite lets any column hold anything) are kept aside as values of their own.
 #pragma once
 
+#include "engines/sqlite/MappedBuffer.h"
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/Variant.h"
 
@@ -48,11 +49,11 @@ private:
     std::string mName;
     ColumnType mType;
     std::size_t mRows = 0;
-    std::vector<std::uint64_t> mNulls;
-    std::vector<std::int64_t> mInts;    // Integer, Boolean, Currency (scaled by 10000)
-    std::vector<double> mReals;         // Real, Date (automation date)
-    std::vector<std::uint64_t> mEnds;   // Text, Blob: end offset of each cell in mArena
-    std::vector<char> mArena;
+    MappedBuffer<std::uint64_t> mNulls;
+    MappedBuffer<std::int64_t> mInts;  // Integer, Boolean, Currency (scaled by 10000)
+    MappedBuffer<double> mReals;       // Real, Date (automation date)
+    MappedBuffer<std::uint64_t> mEnds; // Text, Blob: end offset of each cell in mArena
+    MappedBuffer<char> mArena;
     std::unordered_map<std::size_t, Variant> mOdd;
 };
 
