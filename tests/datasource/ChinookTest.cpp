@@ -156,6 +156,17 @@ TEST_F(ChinookTest, StatementsCountTheRowsTheyChange) {
     }
 }
 
+TEST_F(ChinookTest, CommandRunsOnTheOpenConnection) {
+    mDS->ConnectADO();
+    AdoCommandPtr cmd = mDS->InitializeCommand();
+    cmd->setCommandType(1);
+    cmd->setCommandText("SELECT COUNT(*) AS N FROM [Artist]");
+    AdoRecordsetPtr rs = cmd->execute();
+    ASSERT_NE(rs, nullptr);
+    rs->moveFirst();
+    EXPECT_EQ(rs->field("N")->value().toInt64(), 275);
+}
+
 TEST_F(ChinookTest, WorkgroupLogonEndToEnd) {
     const std::string mdw = (mDir / "system.mdw").string();
     const std::string secret = "ge;heim}=Pwd";

@@ -121,17 +121,5 @@ TEST(DataSourceTest, UserNameIsAdminWithoutWorkgroup) {
     EXPECT_EQ(ds->UserName(), "jan");
 }
 
-TEST(DataSourceTest, CommandNeedsTheCommandClass) {
-    DSWorld w;
-    auto ds = w.make();
-    // The doubles do not register "ADODB.Command": the class error reaches the caller.
-    try {
-        ds->InitializeCommand();
-        FAIL();
-    } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), err::CannotCreateObject);
-    }
-}
-
 } // namespace
 } // namespace qv::test
