@@ -3,6 +3,7 @@
 // everything, so a refused password leads to the logon dialog and anything else to the caller.
 #include "datasource/clsDSAccess.h"
 
+#include "common/modErrors.h"
 #include "datasource/frmLogon.h"
 #include "datasource/frmPassword.h"
 #include "datasource/modConnectionString.h"
@@ -13,7 +14,6 @@
 #include "platform/IObjectFactory.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
-#include "platform/host/HostConstants.h"
 
 namespace qv {
 
@@ -138,9 +138,7 @@ bool clsDSAccess::ConnectDAO() {
             mPassword = password;
             return true;
         }
-        if (mContext.Dialogs)
-            mContext.Dialogs->messageBox(LogonFailedText(), xl::MsgOk | xl::MsgExclamation | xl::MsgSetForeground,
-                                         mContext.ProductName);
+        if (mContext.Dialogs) modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
     }
 }
 
