@@ -113,6 +113,8 @@ bool clsDSAccess::ConnectDAO() {
 
     // The credentials held no longer open the database; whatever was open with them goes.
     mDbDAO.reset();
+    // Nobody to ask (a headless run): the refusal itself is the answer.
+    if (!mContext.Toolkit) throw NumberedError(first.number, kConnectDAO, first.description);
     for (;;) {
         std::string user;
         std::string password;
@@ -120,12 +122,12 @@ bool clsDSAccess::ConnectDAO() {
             frmLogon dialog;
             dialog.SetUser(UserName());
             dialog.SetPassword(mPassword);
-            if (mContext.Toolkit) dialog.Show(*mContext.Toolkit);
+            dialog.Show(*mContext.Toolkit);
             user = dialog.User();
             password = dialog.Password();
         } else {
             frmPassword dialog;
-            if (mContext.Toolkit) dialog.Show(*mContext.Toolkit);
+            dialog.Show(*mContext.Toolkit);
             password = dialog.Password();
         }
         // Cancel empties the password; giving up is reported as a cancel, with nothing to show.
