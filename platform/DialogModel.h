@@ -53,6 +53,10 @@ public:
     bool has(const std::string& name) const;
     const std::vector<DialogControl>& controls() const { return mControls; }
 
+    // The control that holds the keyboard focus when the dialog shows; "" = the first one.
+    void setFocus(std::string control) { mFocus = std::move(control); }
+    const std::string& focus() const { return mFocus; }
+
     void onClick(const std::string& control, Handler h) { mClick[control] = std::move(h); }
     void onChange(const std::string& control, Handler h) { mChange[control] = std::move(h); }
     void onKey(const std::string& control, KeyFilter f) { mKey[control] = std::move(f); }
@@ -74,7 +78,7 @@ public:
     void reopen() { mClosed = false; mResult = 0; }
 
 private:
-    std::string mName, mCaption;
+    std::string mName, mCaption, mFocus;
     std::vector<DialogControl> mControls;
     std::map<std::string, Handler> mClick, mChange;
     std::map<std::string, KeyFilter> mKey;
