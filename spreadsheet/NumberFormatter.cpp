@@ -110,12 +110,13 @@ std::string renderNumber(double magnitude, const FormatSection& sec, const Numbe
     int exponent = 0;
     if (sec.scientific) {
         const int n = std::max(sec.integerDigits, 1);
-        SignificantText head = NumberFormatterDecimal::significant(v, 15);
+        const DecimalDigits all = NumberFormatterDecimal::digits(v);
+        SignificantText head = NumberFormatterDecimal::significant(all, 15);
         for (int attempt = 0; attempt < 2; ++attempt) {
             const int e0 = v == 0.0 ? 0 : head.exponent;
             exponent = sec.engineering ? static_cast<int>(std::floor(static_cast<double>(e0) / n)) * n : e0 - (n - 1);
             const int intCount = e0 - exponent + 1;
-            head = NumberFormatterDecimal::significant(v, intCount + sec.decimalDigits);
+            head = NumberFormatterDecimal::significant(all, intCount + sec.decimalDigits);
             if (v == 0.0 || head.exponent == e0) {
                 parts.integer = head.digits.substr(0, static_cast<std::size_t>(intCount));
                 parts.fraction = head.digits.substr(static_cast<std::size_t>(intCount));
@@ -280,10 +281,12 @@ std::string NumberFormatter::general(double value, Locale locale) {
     const double a = std::fabs(value);
     const std::string sign = value < 0 ? "-" : "";
 
+    const DecimalDigits digits = NumberFormatterDecimal::digits(a);
+    const int e = digits.point - 1;
+
     // Scientific: "d.ddddd" and "E+XX" fill the 11 characters.
-    SignificantText sci = NumberFormatterDecimal::significant(a, 15);
-    const int expWidth = std::abs(sci.exponent) >= 100 ? 3 : 2;
-    sci = NumberFormatterDecimal::significant(a, 11 - 3 - expWidth);
+    const int expWidth = std::abs(e) >= 100 ? 3 : 2;
+    SignificantText sci = NumberFormatterDecimal::significant(digits, 11 - 3 - expWidth);
     std::string mantissa = sci.digits.substr(0, 1);
     std::string rest = sci.digits.substr(1);
     while (!rest.empty() && rest.back() == '0') rest.pop_back();
@@ -292,11 +295,10 @@ std::string NumberFormatter::general(double value, Locale locale) {
         fmt::format("{}{}E{}{:0{}}", sign, mantissa, sci.exponent < 0 ? '-' : '+', std::abs(sci.exponent), 2);
 
     // Fixed: whatever room the integer digits leave goes to decimals.
-    const int e = NumberFormatterDecimal::significant(a, 15).exponent;
     if (e >= 11) return scientific;
     const int intDigits = std::max(e + 1, 1);
     const int decimals = std::max(11 - intDigits - 1, 0);
-    const DecimalText fixed = NumberFormatterDecimal::fixed(a, decimals);
+    const DecimalText fixed = NumberFormatterDecimal::fixed(digits, decimals);
     if (fixed.integer.size() > 11) return scientific;
     std::string frac = fixed.fraction;
     while (!frac.empty() && frac.back() == '0') frac.pop_back();

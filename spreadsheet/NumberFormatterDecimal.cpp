@@ -8,11 +8,7 @@ namespace qv::sheet {
 
 namespace {
 
-// value = 0.digits x 10^point
-struct Digits {
-    std::string digits;
-    int point = 0;
-};
+using Digits = DecimalDigits;
 
 Digits fifteen(double magnitude) {
     Digits d;
@@ -50,9 +46,11 @@ void roundTo(Digits& d, int keep) {
 
 } // namespace
 
-DecimalText NumberFormatterDecimal::fixed(double magnitude, int decimals) {
+DecimalDigits NumberFormatterDecimal::digits(double magnitude) { return fifteen(magnitude); }
+
+DecimalText NumberFormatterDecimal::fixed(const DecimalDigits& digits, int decimals) {
     DecimalText out;
-    Digits d = fifteen(magnitude);
+    Digits d = digits;
     if (!d.digits.empty()) {
         const int keep = d.point + decimals;
         if (keep < 0) d.digits.clear();
@@ -72,9 +70,9 @@ DecimalText NumberFormatterDecimal::fixed(double magnitude, int decimals) {
     return out;
 }
 
-SignificantText NumberFormatterDecimal::significant(double magnitude, int digits) {
+SignificantText NumberFormatterDecimal::significant(const DecimalDigits& from, int digits) {
     SignificantText out;
-    Digits d = fifteen(magnitude);
+    Digits d = from;
     if (d.digits.empty()) {
         out.digits = std::string(static_cast<std::size_t>(std::max(digits, 1)), '0');
         return out;

@@ -17,11 +17,21 @@ struct SignificantText {
     int exponent = 0;   // value = d.ddd x 10^exponent
 };
 
+// The 15 significant digits of a value: value = 0.digits x 10^point. Taken once per value,
+// since producing them is the expensive step.
+struct DecimalDigits {
+    std::string digits; // empty for zero
+    int point = 0;
+};
+
 class NumberFormatterDecimal {
 public:
     // |magnitude| must be finite and not negative.
-    static DecimalText fixed(double magnitude, int decimals);
-    static SignificantText significant(double magnitude, int digits);
+    static DecimalDigits digits(double magnitude);
+    static DecimalText fixed(const DecimalDigits& d, int decimals);
+    static SignificantText significant(const DecimalDigits& d, int digits);
+    static DecimalText fixed(double magnitude, int decimals) { return fixed(digits(magnitude), decimals); }
+    static SignificantText significant(double magnitude, int n) { return significant(digits(magnitude), n); }
 };
 
 } // namespace qv::sheet
