@@ -138,6 +138,20 @@ std::optional<double> parseDate(std::string_view s, Locale locale) {
     return OleDateTime::fromParts({*y, *m, *d, 0, 0, 0});
 }
 
+bool stripCurrency(std::string_view& s) {
+    for (std::string_view sym : {"\u20AC", "$", "\u00A3", "\u00A5"}) {
+        if (s.size() > sym.size() && s.substr(0, sym.size()) == sym) {
+            s = trim(s.substr(sym.size()));
+            return true;
+        }
+        if (s.size() > sym.size() && s.substr(s.size() - sym.size()) == sym) {
+            s = trim(s.substr(0, s.size() - sym.size()));
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<double> InputParser::parseNumber(std::string_view text, Locale locale) {
@@ -152,11 +166,15 @@ std::optional<double> InputParser::parseNumber(std::string_view text, Locale loc
         percent = true;
         s = trim(s.substr(0, s.size() - 1));
     }
+    // One currency symbol before or after the amount, or after its sign ("-€ 5"); the value
+    // is the amount.
+    bool symbol = stripCurrency(s);
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
         if (negative) return std::nullopt;
         negative = s.front() == '-';
-        s.remove_prefix(1);
+        s = trim(s.substr(1));
     }
+    if (!symbol) symbol = stripCurrency(s);
     std::string plain;
     plain.reserve(s.size());
     std::size_t i = 0;

@@ -60,6 +60,16 @@ TEST(InputParserTest, EnglishNumbersUseTheDecimalPointAndThousandsComma) {
     expectText("--5", Locale::English);
 }
 
+TEST(InputParserTest, CurrencyAmountsKeepTheirValue) {
+    expectNumber("€ 1.234,50", Locale::Dutch, 1234.5);
+    expectNumber("-€ 12,50", Locale::Dutch, -12.5);
+    expectNumber("12,50 €", Locale::Dutch, 12.5);
+    expectNumber("$1,234.50", Locale::English, 1234.5);
+    expectNumber("($5)", Locale::English, -5);
+    expectText("€", Locale::Dutch);
+    expectText("€ € 5", Locale::Dutch);
+}
+
 TEST(InputParserTest, DatesFollowTheLocalesOrderAndIsoEverywhere) {
     expectDate("5-3-2011", Locale::Dutch, date(2011, 3, 5));
     expectDate("5/3/2011", Locale::Dutch, date(2011, 3, 5));

@@ -31,6 +31,15 @@ TEST(NumberFormatterTest, CurrencyFormatsOfAccessFieldsInBothLanguages) {
     EXPECT_EQ(en(Variant(qv::Currency::fromDouble(12.5)), "#,##0.00"), "12.50");
 }
 
+TEST(NumberFormatterTest, TheHostsCommaStyleWithPaddingFillAndTextSection) {
+    const std::string comma = "_(* #,##0.00_);_(* (#,##0.00);_(* \"-\"??_);_(@_)";
+    EXPECT_EQ(en(1234.5, comma), " 1,234.50 ");
+    EXPECT_EQ(en(-1234.5, comma), " (1,234.50)");
+    EXPECT_EQ(en(0.0, comma), " -   ");
+    EXPECT_EQ(en("abc", comma), " abc ");
+    EXPECT_EQ(nl(1234.5, "_-* #,##0.00_-;-* #,##0.00_-;_-* \"-\"??_-;_-@_-"), " 1.234,50 ");
+}
+
 TEST(NumberFormatterTest, DateFormatsOfAccessFieldsUseTheLanguagesSeparatorAndNames) {
     EXPECT_EQ(en(march5(), "d/m/yyyy h:mm:ss"), "5/3/2011 14:07:59");
     EXPECT_EQ(nl(march5(), "d/m/yyyy h:mm:ss"), "5-3-2011 14:07:59");
