@@ -118,6 +118,8 @@ RibbonControlState RibbonRuntime::compute(const RibbonNode& n) {
     s.id = n.id;
     s.kind = n.kind;
     s.builtIn = n.builtIn;
+    if (const auto* t = n.attribute("tag")) s.tag = *t;
+    if (const auto* w = n.attribute("sizeString")) s.sizeString = *w;
     const Variant id(n.id);
 
     // Asks a callback; an empty answer or a failure leaves the static value or the default.

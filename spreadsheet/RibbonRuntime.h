@@ -25,9 +25,13 @@ struct RibbonItemState {
     std::string image;
 };
 
-// What a window draws for one control; children follow the definition's order.
+// What a window draws for one control; children follow the definition's order. The states
+// are each control's own: a window hides or disables the children of a hidden or disabled
+// container itself, as click() and select() do.
 struct RibbonControlState {
     std::string id;
+    std::string tag;
+    std::string sizeString; // drop-downs and edit boxes: the text their width is made for
     RibbonControlKind kind = RibbonControlKind::Button;
     bool builtIn = false;
     std::string label, image, imageMso, screentip, supertip, keytip, description;

@@ -191,6 +191,7 @@ TEST(RibbonRuntimeTest, StateCallbacksGetTheControlIdAndStaticValuesFillTheRest)
     const auto tabs = runtime->snapshot();
     const auto* tables = findState(tabs, "cboTables");
     EXPECT_EQ(tables->label, "Tables");
+    EXPECT_EQ(tables->sizeString, "WWWWWWWWWWW");
     EXPECT_FALSE(tables->enabled);
     const auto enabledCalls = wb.app.callsOf("Ribbon.GetEnabled");
     ASSERT_FALSE(enabledCalls.empty());
