@@ -148,8 +148,8 @@ RibbonDefinition read(const pugi::xml_document& doc) {
     if (!root) throw NumberedError(err::ApplicationDefined, kSource, "The ribbon definition is empty");
     const std::string ns = namespaceOf(root);
     RibbonDefinition def;
-    if (ns == RibbonDefinition::Namespace2006) def.version = CustomUIVersion::Office2006;
-    else if (ns == RibbonDefinition::Namespace2009) def.version = CustomUIVersion::Office2009;
+    if (ns == RibbonDefinition::Namespace2006) def.version = CustomUIVersion::Schema2006;
+    else if (ns == RibbonDefinition::Namespace2009) def.version = CustomUIVersion::Schema2009;
     else refuse(root, fmt::format("the root <{}> is not in a customUI namespace (\"{}\")", root.name(), ns));
     if (localName(root) != "customUI") refuse(root, fmt::format("the root is <{}>, not <customUI>", root.name()));
     def.onLoad = root.attribute("onLoad").value();
@@ -164,7 +164,7 @@ RibbonDefinition read(const pugi::xml_document& doc) {
         def.startFromScratch = scratch == "true" || scratch == "1";
         for (const auto& section : part.children()) {
             if (section.type() != pugi::node_element) continue;
-            if (reader.element(section, "<ribbon>") != "tabs") continue; // qat, officeMenu, contextual tabs
+            if (reader.element(section, "<ribbon>") != "tabs") continue; // quick access toolbar, application menu, contextual tabs
             for (const auto& tab : section.children()) {
                 if (tab.type() != pugi::node_element) continue;
                 if (reader.element(tab, "<tabs>") != "tab") refuse(tab, fmt::format("<{}> where a <tab> belongs", tab.name()));

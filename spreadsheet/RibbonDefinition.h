@@ -15,7 +15,7 @@ enum class RibbonControlKind {
     Separator, MenuSeparator, Menu, SplitButton, DynamicMenu, Box, ButtonGroup, DialogBoxLauncher,
 };
 
-enum class CustomUIVersion { Office2006, Office2009 };
+enum class CustomUIVersion { Schema2006, Schema2009 };
 
 // A static item of a drop-down, combo box or gallery.
 struct RibbonItem {
@@ -49,7 +49,7 @@ public:
     static RibbonDefinition parse(const std::string& xml);
     static RibbonDefinition parseFile(const std::string& path); // error 53 when the file is missing
 
-    CustomUIVersion version = CustomUIVersion::Office2006;
+    CustomUIVersion version = CustomUIVersion::Schema2006;
     std::string onLoad;    // callback name, empty when none
     std::string loadImage; // callback name, empty when none
     bool startFromScratch = false;

@@ -99,8 +99,8 @@ const RibbonControlState* findState(const std::vector<RibbonControlState>& state
 } // namespace
 
 TEST(RibbonRuntimeTest, ReadsTheDefinitionInBothNamespaces) {
-    for (const auto& [ns, version] : {std::pair{RibbonDefinition::Namespace2006, CustomUIVersion::Office2006},
-                                      std::pair{RibbonDefinition::Namespace2009, CustomUIVersion::Office2009}}) {
+    for (const auto& [ns, version] : {std::pair{RibbonDefinition::Namespace2006, CustomUIVersion::Schema2006},
+                                      std::pair{RibbonDefinition::Namespace2009, CustomUIVersion::Schema2009}}) {
         const auto def = RibbonDefinition::parse(ribbonXml(ns));
         EXPECT_EQ(def.version, version);
         EXPECT_EQ(def.onLoad, "Ribbon.ribbonLoaded");
