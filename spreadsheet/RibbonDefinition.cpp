@@ -184,7 +184,7 @@ RibbonDefinition read(const pugi::xml_document& doc) {
 
 RibbonDefinition RibbonDefinition::parse(const std::string& xml) {
     pugi::xml_document doc;
-    const auto r = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
+    const auto r = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
     if (!r) refuseXml(r);
     return read(doc);
 }

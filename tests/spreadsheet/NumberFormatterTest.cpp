@@ -54,6 +54,11 @@ TEST(NumberFormatterTest, DateFormatsOfAccessFieldsUseTheLanguagesSeparatorAndNa
 
 TEST(NumberFormatterTest, CommonDateAndTimeFormats) {
     EXPECT_EQ(en(march5(), "dd-mm-yyyy"), "05-03-2011");
+    EXPECT_EQ(nl(march5(), "d-m-yyyy"), "5-3-2011");
+    EXPECT_EQ(en(march5(), "dd/mm/yyyy"), "05/03/2011");
+    EXPECT_EQ(nl(march5(), "dd/mm/yyyy"), "05-03-2011");
+    EXPECT_EQ(nl(march5(), "dd\\/mm\\/yyyy"), "05/03/2011"); // an escaped slash stays a slash
+    EXPECT_EQ(nl(march5(), "hh:mm"), "14:07");
     EXPECT_EQ(nl(march5(), "yyyy-mm-dd"), "2011-03-05");
     EXPECT_EQ(en(march5(), "dd-mmm-yyyy"), "05-Mar-2011");
     EXPECT_EQ(nl(march5(), "dd-mmm-yyyy"), "05-mrt-2011");

@@ -118,6 +118,8 @@ TEST(RibbonRuntimeTest, ReadsTheDefinitionInBothNamespaces) {
         EXPECT_EQ(def.find("cboStatic")->items.size(), 2u);
         EXPECT_FALSE(def.find("nothing"));
     }
+    // As stored in a package: with a byte-order mark.
+    EXPECT_EQ(RibbonDefinition::parse("\xEF\xBB\xBF" + ribbonXml(RibbonDefinition::Namespace2009)).tabs.size(), 1u);
 }
 
 TEST(RibbonRuntimeTest, ReadsAPrefixedNamespaceAndHostControls) {
