@@ -1,0 +1,7 @@
+#include "engines/accesssql/AccessFunctions.h"
+
+namespace qv::accesssql {
+
+void AccessFunctions::registerAll(sqlite3*) {}
+
+} // namespace qv::accesssql
