@@ -270,6 +270,8 @@ std::string numberSection(double v, std::string_view f, bool withMinus) {
 
 bool AccessFormat::isDateFormat(std::string_view f) {
     if (Keyword::equalsNoCase(f, "General Date")) return true;
+    for (std::string_view n : {"General Number", "Yes/No", "True/False", "On/Off"})
+        if (Keyword::equalsNoCase(f, n)) return false;
     for (const Named& n : kNamedDates)
         if (Keyword::equalsNoCase(f, n.name)) return true;
     for (const Named& n : kNamedNumbers)

@@ -70,6 +70,12 @@ std::optional<Expr> ExpressionTranslator::translate(std::size_t begin, std::size
     return e;
 }
 
+bool ExpressionTranslator::isYesNo(const Expr& e) const {
+    if (!e.column) return false;
+    if (e.type == TypeHint::Bool) return true; // told by columnType
+    return mOptions.isYesNoColumn && mOptions.isYesNoColumn(e.column->qualifier, e.column->value);
+}
+
 bool ExpressionTranslator::atOp(Op op) const {
     return mPos < mEnd && mItems[mPos].kind == ItemKind::Op && mItems[mPos].op == op;
 }
@@ -216,12 +222,8 @@ Expr ExpressionTranslator::compare(Expr l, Op op, const SqlItem& opItem, Expr r)
         if (r.boolLiteral >= 0 && l.boolLiteral < 0) return truthTest(l, (r.boolLiteral == 1) == eq);
         if (l.boolLiteral >= 0 && r.boolLiteral < 0) return truthTest(r, (l.boolLiteral == 1) == eq);
         // `Flag = -1` / `Flag = 1` only when the schema says Flag is a yes/no column.
-        if (mOptions.isYesNoColumn) {
-            if (r.isNumber && l.column && mOptions.isYesNoColumn(l.column->qualifier, l.column->value))
-                return truthTest(l, (r.number != 0) == eq);
-            if (l.isNumber && r.column && mOptions.isYesNoColumn(r.column->qualifier, r.column->value))
-                return truthTest(r, (l.number != 0) == eq);
-        }
+        if (r.isNumber && isYesNo(l)) return truthTest(l, (r.number != 0) == eq);
+        if (l.isNumber && isYesNo(r)) return truthTest(r, (l.number != 0) == eq);
     }
     const Prec prec = (op == Op::Eq || op == Op::Ne) ? Prec::Eq : Prec::Rel;
     std::string opText = " ";
@@ -396,7 +398,18 @@ bool ExpressionTranslator::parsePrimary(Expr& out) {
         break;
     case AtomKind::String: out.string = &it; break;
     case AtomKind::Bool: out.boolLiteral = it.number != 0 ? 1 : 0; break;
-    case AtomKind::Identifier: out.column = &it; break;
+    case AtomKind::Identifier:
+        out.column = &it;
+        if (mOptions.columnType) {
+            switch (mOptions.columnType(it.qualifier, it.value)) {
+            case ColumnType::YesNo: out.type = TypeHint::Bool; break;
+            case ColumnType::Date: out.type = TypeHint::Date; break;
+            case ColumnType::Text: out.type = TypeHint::Text; break;
+            case ColumnType::Number: out.type = TypeHint::Number; break;
+            case ColumnType::Unknown: break;
+            }
+        }
+        break;
     default: break;
     }
     return true;

@@ -60,6 +60,7 @@ private:
     Expr compare(Expr l, Op op, const SqlItem& opItem, Expr r);
     Expr like(Expr l, bool negated, bool ansi, Expr r);
 
+    bool isYesNo(const Expr& e) const;
     bool atOp(Op op) const;
     bool atKw(Kw kw) const;
     bool atKw(Kw kw, std::size_t ahead) const;

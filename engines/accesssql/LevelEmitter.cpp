@@ -68,7 +68,10 @@ void LevelEmitter::append(std::string_view text, bool space) {
 
 void LevelEmitter::segment(std::size_t begin, std::size_t end) {
     mSingle = false;
-    if (begin >= end) return;
+    if (begin >= end) {
+        if (mClause == Clause::Set) throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
+        return;
+    }
     if (mClause == Clause::Delete) {
         // DELETE * FROM T and DELETE T.* FROM T name what DELETE FROM T deletes anyway.
         for (std::size_t k = begin; k < end; ++k) {

@@ -37,9 +37,11 @@ bool readClass(std::string_view p, std::size_t& i, Elem& e) {
             ++k;
             hi = Utf8::next(p, k);
         }
-        e.ranges.push_back({Utf8::toLower(lo), Utf8::toLower(hi)});
-        if (Utf8::toUpper(lo) != lo || Utf8::toUpper(hi) != hi)
-            e.ranges.push_back({Utf8::toUpper(lo), Utf8::toUpper(hi)});
+        // Both cases of the range take part: [a-c] also matches "B".
+        const Range lowered{Utf8::toLower(lo), Utf8::toLower(hi)};
+        const Range raised{Utf8::toUpper(lo), Utf8::toUpper(hi)};
+        e.ranges.push_back(lowered);
+        if (raised.lo != lowered.lo || raised.hi != lowered.hi) e.ranges.push_back(raised);
     }
     if (k >= p.size()) return false;
     i = k + 1;

@@ -34,7 +34,7 @@ struct SqlItem {
     std::uint32_t last = 0;
     std::string text;         // SQLite text of an atom; the raw text of an operator or keyword
     std::string value;        // String: the literal's value; Identifier: the last name part; Function: its name
-    std::string qualifier;    // Identifier: SQLite text of the parts before the last one
+    std::string qualifier;    // Identifier: the raw name parts before the last one ("T", "dbo.T")
     std::string path;         // Identifier: the raw name parts joined by their separators (for PARAMETERS)
     double number = 0;        // Number: its value; Bool: 1 or 0
 };

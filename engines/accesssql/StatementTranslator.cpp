@@ -220,7 +220,8 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
 void StatementTranslator::addWord(std::vector<SqlItem>& items, const Token& t) {
     const bool call = mPos + 1 < mEnd && isOp(mTokens[mPos + 1], Op::LParen);
     Kw kw = Keyword::lookup(t.raw);
-    if (call && (kw == Kw::Left || kw == Kw::Right)) kw = Kw::None; // Left(...) is the function
+    // Left(...), Right(...) and Asc(...) are the functions, not the join or sort words.
+    if (call && (kw == Kw::Left || kw == Kw::Right || kw == Kw::Asc)) kw = Kw::None;
     SqlItem it;
     it.spaceBefore = t.spaceBefore;
     it.first = it.last = static_cast<std::uint32_t>(mPos);
@@ -265,7 +266,7 @@ bool StatementTranslator::qualify(std::vector<SqlItem>& items) {
     if (part.kind != TokenKind::Word && part.kind != TokenKind::Name && !star) return false;
     SqlItem& it = items.back();
     const std::string_view name = part.kind == TokenKind::Name ? SqlLexer::nameValue(part) : part.raw;
-    it.qualifier = it.text;
+    it.qualifier = it.path;
     it.text.push_back('.');
     it.text.append(part.kind == TokenKind::Name ? quoteIdent(name) : std::string(name));
     it.path.push_back(sep.raw.front());

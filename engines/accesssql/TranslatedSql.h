@@ -36,12 +36,18 @@ struct TranslatedSql {
     bool returnsRows() const { return kind == StatementKind::Select; }
 };
 
-// Optional knowledge of the schema. Access stores true as -1 and the add-in writes 1; a
-// comparison of a yes/no column with a numeric literal (`Flag = -1`, `Flag = 1`) is only
-// translated into a truth test when the engine confirms that the column is a yes/no column.
-// qualifier is the table name or alias before the dot (empty when unqualified).
+enum class ColumnType { Unknown, YesNo, Date, Text, Number };
+
+// Optional knowledge of the schema, asked about the columns a statement names; qualifier is the
+// table name or alias before the dot (empty when unqualified). Without it the translator knows
+// only the types of literals and functions.
+// - Access stores true as -1 and the add-in writes 1: a comparison of a yes/no column with a
+//   numeric literal (`Flag = -1`, `Flag = 1`) becomes a truth test only for a known yes/no column.
+// - `OrderDate + 1` is date arithmetic, and `FirstName + LastName` joins text, only when the
+//   column is known to be a date or text column.
 struct TranslateOptions {
     std::function<bool(std::string_view qualifier, std::string_view column)> isYesNoColumn;
+    std::function<ColumnType(std::string_view qualifier, std::string_view column)> columnType;
 };
 
 } // namespace qv::accesssql
