@@ -60,8 +60,15 @@ void LevelEmitter::append(std::string_view text, bool space) {
     if (text.empty()) return;
     if (!mOut.empty()) {
         const char last = mOut.back();
-        // Never let two tokens run together into a comment opener.
-        if (space || (last == '-' && text.front() == '-') || (last == '/' && text.front() == '*')) mOut.push_back(' ');
+        const auto word = [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                   static_cast<unsigned char>(c) >= 0x80;
+        };
+        // Never let two tokens run together into one word or into a comment opener, also where
+        // a removed word (TOP 5, INTO x) used to stand between them.
+        if (space || (word(last) && word(text.front())) || (last == '-' && text.front() == '-') ||
+            (last == '/' && text.front() == '*'))
+            mOut.push_back(' ');
     }
     mOut.append(text);
 }

@@ -98,8 +98,15 @@ std::string StatementTranslator::translate() {
 }
 
 StatementTranslator::Level StatementTranslator::translateLevel(bool top) {
+    // A level has at most as many items as tokens up to its closing parenthesis.
+    std::size_t depth = 0, count = 0;
+    for (std::size_t i = mPos; i < mEnd; ++i, ++count) {
+        const Token& t = mTokens[i];
+        if (isOp(t, Op::LParen)) ++depth;
+        else if (isOp(t, Op::RParen) && depth-- == 0) break;
+    }
     std::vector<SqlItem> items;
-    items.reserve(16);
+    items.reserve(count);
     buildItems(items, top);
     bindParameters(items);
     Level level;
