@@ -253,3 +253,44 @@ TEST(AccessSqlTranslatorTest, DateLiteralForBindingIsTheStoredForm) {
     EXPECT_EQ(AccessSqlTranslator::dateLiteral(40607.58888888889), "'2011-03-05 14:08:00'");
     EXPECT_EQ(AccessSqlTranslator::dateLiteral(0), "'1899-12-30 00:00:00'");
 }
+
+TEST(AccessSqlTranslatorTest, RemovedWordsNeverJoinTheirNeighbours) {
+    EXPECT_EQ(sql("SELECT TOP 5[a]FROM[t]"), "SELECT\"a\"FROM\"t\" LIMIT 5");
+    EXPECT_EQ(sql("SELECT DISTINCTROW(a)FROM t"), "SELECT DISTINCT(a)FROM t");
+    EXPECT_EQ(sql("SELECT a INTO b FROM t WHERE x=-1"), "CREATE TABLE b AS SELECT a FROM t WHERE x = -1");
+    // Whitespace of any kind between tokens is one blank; inside a literal it stays.
+    EXPECT_EQ(sql("SELECT\r\n\ta\r\nFROM\tt WHERE b = 'x\r\ny'"), "SELECT a FROM t WHERE b = 'x\r\ny'");
+}
+
+TEST(AccessSqlTranslatorTest, ParameterReferencesAreNamesNotText) {
+    const auto t = AccessSqlTranslator::translate(
+        "PARAMETERS [Land] Text; SELECT '[Land]', \"Land\", [Land], [LAND] FROM t WHERE x = [Land] OR y = ?");
+    EXPECT_EQ(t.sql, "SELECT '[Land]', 'Land', :p1, :p1 FROM t WHERE x = :p1 OR y = ?");
+    ASSERT_EQ(t.parameters.size(), 1u);
+    // Undeclared names stay names for SQLite to resolve.
+    EXPECT_EQ(sql("SELECT [Enter a value] FROM t"), "SELECT \"Enter a value\" FROM t");
+}
+
+TEST(AccessSqlTranslatorTest, ColumnTypesFromTheSchemaDecideTextAndDateArithmetic) {
+    TranslateOptions options;
+    options.columnType = [](std::string_view, std::string_view column) {
+        if (column == "First" || column == "Last") return qv::accesssql::ColumnType::Text;
+        if (column == "Born") return qv::accesssql::ColumnType::Date;
+        if (column == "Active") return qv::accesssql::ColumnType::YesNo;
+        return qv::accesssql::ColumnType::Unknown;
+    };
+    EXPECT_EQ(AccessSqlTranslator::translate("SELECT First + Last, Born + 1, Born - Born, Qty + 1 FROM p", options).sql,
+              "SELECT First || Last, qv_dateplus(Born, 1), qv_dateminus(Born, Born), Qty + 1 FROM p");
+    EXPECT_EQ(AccessSqlTranslator::translate("SELECT * FROM p WHERE p.Active = -1 AND Qty = -1", options).sql,
+              "SELECT * FROM p WHERE p.Active <> 0 AND Qty = -1");
+}
+
+TEST(AccessSqlTranslatorTest, LogicalOperatorsOfTheDialect) {
+    EXPECT_EQ(sql("SELECT * FROM t WHERE a Xor b"), "SELECT * FROM t WHERE (a <> 0) <> (b <> 0)");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE a Eqv b"), "SELECT * FROM t WHERE (a <> 0) = (b <> 0)");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE NOT (a LIKE 'x*' OR b IS NULL)"),
+              "SELECT * FROM t WHERE NOT (a LIKE 'x%' OR b IS NULL)");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE a = 1 OR b = 2 AND NOT c = 3"),
+              "SELECT * FROM t WHERE a = 1 OR b = 2 AND NOT c = 3");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE (a = 1 OR b = 2) AND c"), "SELECT * FROM t WHERE (a = 1 OR b = 2) AND c");
+}
