@@ -42,6 +42,10 @@ constexpr std::array kEntries{
     Entry{"YES", Kw::Yes},
 };
 
+static_assert(std::is_sorted(kEntries.begin(), kEntries.end(),
+                             [](const Entry& a, const Entry& b) { return a.word < b.word; }),
+              "the keyword table is searched by bisection");
+
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 // Compares a word with an upper-case table entry without copying the word.

@@ -6,7 +6,6 @@
 #include "engines/accesssql/SqlLexer.h"
 
 #include <array>
-#include <charconv>
 #include <cstdlib>
 #include <fmt/format.h>
 #include <sqlite3.h>
@@ -84,6 +83,18 @@ TypeHint parameterType(int daoType) {
 }
 
 bool isOp(const Token& t, Op op) { return t.kind == TokenKind::Op && t.op == op; }
+
+// A function whose name SQLite reads as a keyword (Left, Right, IsNull) is called by its quoted
+// name; SQLite's own keyword constructs that take parentheses keep their meaning.
+bool needsQuoting(std::string_view name) {
+    if (sqlite3_keyword_check(name.data(), static_cast<int>(name.size())) == 0) return false;
+    static constexpr std::array<std::string_view, 14> kSqliteConstructs{
+        "CAST", "RAISE", "GLOB", "MATCH", "REGEXP", "CHECK", "DEFAULT", "USING", "OVER", "FILTER", "COLLATE",
+        "AS", "GENERATED", "WINDOW"};
+    for (std::string_view c : kSqliteConstructs)
+        if (Keyword::equalsNoCase(c, name)) return false;
+    return true;
+}
 
 } // namespace
 
@@ -207,8 +218,7 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
             fn.text = "INTEGER";
             return;
         }
-        const bool keyword = sqlite3_keyword_check(fn.value.data(), static_cast<int>(fn.value.size())) != 0;
-        fn.text = keyword ? quoteIdent(fn.value) : fn.value;
+        fn.text = needsQuoting(fn.value) ? quoteIdent(fn.value) : fn.value;
         if (open.spaceBefore) fn.text.push_back(' ');
         fn.text.append(text);
         return;

@@ -294,3 +294,10 @@ TEST(AccessSqlTranslatorTest, LogicalOperatorsOfTheDialect) {
               "SELECT * FROM t WHERE a = 1 OR b = 2 AND NOT c = 3");
     EXPECT_EQ(sql("SELECT * FROM t WHERE (a = 1 OR b = 2) AND c"), "SELECT * FROM t WHERE (a = 1 OR b = 2) AND c");
 }
+
+TEST(AccessSqlTranslatorTest, FunctionNamesSqliteReservesAreQuoted) {
+    EXPECT_EQ(sql("SELECT IsNull(a), Replace(a, 'x', 'y'), Len(a) FROM t"),
+              "SELECT \"IsNull\"(a), \"Replace\"(a, 'x', 'y'), Len(a) FROM t");
+    // SQLite's own constructs written in free SQL keep working.
+    EXPECT_EQ(sql("SELECT CAST(a AS INTEGER) FROM t"), "SELECT CAST(a AS INTEGER) FROM t");
+}
