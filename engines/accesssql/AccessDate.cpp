@@ -1,3 +1,4 @@
+// Calendar arithmetic on whole days and seconds; see AccessDate.h for why dates are kept that way.
 #include "engines/accesssql/AccessDate.h"
 
 #include "platform/OleDateTime.h"

@@ -1,3 +1,4 @@
+// The Format function: named formats expand to patterns, and patterns are read one token at a time.
 #include "engines/accesssql/AccessFormat.h"
 
 #include "engines/accesssql/Keyword.h"

@@ -1,3 +1,4 @@
+// Registers every Access function group on a connection, and Format, which spans dates, numbers and text.
 #include "engines/accesssql/AccessFunctions.h"
 
 #include "engines/accesssql/AccessFormat.h"

@@ -1,3 +1,5 @@
+// The entry point of the translator: reads the PARAMETERS clause and the statement kind, and hands the
+// body to StatementTranslator. Also the standalone-expression form used for field properties.
 #include "engines/accesssql/AccessSqlTranslator.h"
 
 #include "engines/accesssql/AccessDate.h"
@@ -161,6 +163,37 @@ TranslatedSql AccessSqlTranslator::translate(std::string_view accessSql, const T
     result.sql = statement.translate();
     result.kind = statement.kind();
     return result;
+}
+
+std::string AccessSqlTranslator::translateExpression(std::string_view expression) {
+    std::size_t start = expression.find_first_not_of(" \t\r\n");
+    if (start != std::string_view::npos && expression[start] == '=') ++start;
+    const std::string_view body = start == std::string_view::npos ? std::string_view{} : expression.substr(start);
+    const bool blank = body.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    // A comma, a clause word or a semicolon outside parentheses would make the SELECT more
+    // than one expression.
+    const std::vector<Token> tokens = SqlLexer::tokenize(body);
+    bool single = !blank;
+    int depth = 0;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (isOp(t, Op::LParen)) ++depth;
+        else if (isOp(t, Op::RParen)) --depth;
+        if (depth > 0) continue;
+        const Kw kw = t.kind == TokenKind::Word ? Keyword::lookup(t.raw) : Kw::None;
+        const bool call = (kw == Kw::Left || kw == Kw::Right || kw == Kw::Asc) && isOp(tokens[i + 1], Op::LParen);
+        if ((Keyword::isClause(kw) && !call) || isOp(t, Op::Comma) || isOp(t, Op::Semicolon)) single = false;
+    }
+    std::string sql;
+    try {
+        sql = translate(fmt::format("SELECT {}", body)).sql;
+    } catch (const NumberedError&) {
+        single = false;
+    }
+    if (!single || sql.compare(0, 7, "SELECT ") != 0)
+        throwSqlError(sqlerr::SyntaxInExpression,
+                      fmt::format("Syntax error (missing operator) in query expression '{}'.", body));
+    return sql.substr(7);
 }
 
 std::string AccessSqlTranslator::dateLiteral(double oleDate) {

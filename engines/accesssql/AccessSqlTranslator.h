@@ -21,6 +21,11 @@ public:
     static TranslatedSql translate(std::string_view accessSql);
     static TranslatedSql translate(std::string_view accessSql, const TranslateOptions& options);
 
+    // One expression alone, as field properties hold them (a default value "=Now()" or "\"abc\"",
+    // a validation rule): the SQLite expression, e.g. for a column's DEFAULT (...). A leading "="
+    // is dropped. Throws NumberedError 3075 when the text is not one expression.
+    static std::string translateExpression(std::string_view accessExpression);
+
     // The SQLite text literal for a date/time: 'YYYY-MM-DD HH:MM:SS', the storage form of
     // dates in our databases. Used by the engine when it binds date parameters.
     static std::string dateLiteral(double oleDate);

@@ -1,3 +1,4 @@
+// First, Last and the spread statistics as SQLite aggregate callbacks.
 #include "engines/accesssql/AggregateFunctions.h"
 
 #include "engines/accesssql/SqlValue.h"

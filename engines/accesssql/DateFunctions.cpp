@@ -1,3 +1,4 @@
+// The date functions over AccessDate; intervals are read from their Access codes ("yyyy", "q", ...).
 #include "engines/accesssql/DateFunctions.h"
 
 #include "engines/accesssql/AccessDate.h"

@@ -1,3 +1,4 @@
+// Precedence climbing over the items of one expression, from Imp (loosest) down to ^ (tightest).
 #include "engines/accesssql/ExpressionTranslator.h"
 
 #include "engines/accesssql/AccessSqlErrors.h"

@@ -1,3 +1,4 @@
+// The keyword table, sorted so a lookup is a bisection without copying or upper-casing the word.
 #include "engines/accesssql/Keyword.h"
 
 #include <algorithm>

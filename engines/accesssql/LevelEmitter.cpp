@@ -1,3 +1,4 @@
+// The clause-by-clause writer of one parenthesis level; see LevelEmitter.h.
 #include "engines/accesssql/LevelEmitter.h"
 
 #include "engines/accesssql/AccessSqlErrors.h"

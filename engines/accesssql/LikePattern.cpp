@@ -1,3 +1,4 @@
+// LIKE patterns: compiled to a short element list, matched greedily with one backtrack point per star.
 #include "engines/accesssql/LikePattern.h"
 
 #include "engines/accesssql/Utf8.h"

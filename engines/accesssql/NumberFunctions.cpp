@@ -1,3 +1,4 @@
+// Conversion and arithmetic functions; rounding goes through NumberText so it agrees with Format.
 #include "engines/accesssql/NumberFunctions.h"
 
 #include "engines/accesssql/Keyword.h"

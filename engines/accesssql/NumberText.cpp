@@ -1,3 +1,4 @@
+// Decimal views of doubles: 15 significant digits, decimal rounding, lenient and strict reading.
 #include "engines/accesssql/NumberText.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The one pass over the statement text; every later stage works on its tokens.
 #include "engines/accesssql/SqlLexer.h"
 
 #include "engines/accesssql/AccessDate.h"

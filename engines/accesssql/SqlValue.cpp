@@ -1,3 +1,4 @@
+// Argument reading and result writing shared by all function groups.
 #include "engines/accesssql/SqlValue.h"
 
 #include "engines/accesssql/NumberText.h"

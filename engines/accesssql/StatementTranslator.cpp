@@ -1,3 +1,4 @@
+// Builds the items of each parenthesis level (inner levels first) and lets LevelEmitter write them.
 #include "engines/accesssql/StatementTranslator.h"
 
 #include "engines/accesssql/AccessDate.h"

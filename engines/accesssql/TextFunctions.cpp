@@ -1,3 +1,4 @@
+// The text functions and null tests; UTF-8 aware through Utf8.
 #include "engines/accesssql/TextFunctions.h"
 
 #include "engines/accesssql/AccessDate.h"

@@ -1,3 +1,4 @@
+// Minimal UTF-8 decoding and case mapping for the text functions and LIKE.
 #include "engines/accesssql/Utf8.h"
 
 namespace qv::accesssql {

@@ -301,3 +301,19 @@ TEST(AccessSqlTranslatorTest, FunctionNamesSqliteReservesAreQuoted) {
     // SQLite's own constructs written in free SQL keep working.
     EXPECT_EQ(sql("SELECT CAST(a AS INTEGER) FROM t"), "SELECT CAST(a AS INTEGER) FROM t");
 }
+
+TEST(AccessSqlTranslatorTest, StandaloneExpressionsOfFieldProperties) {
+    EXPECT_EQ(AccessSqlTranslator::translateExpression("=Now()"), "Now()");
+    EXPECT_EQ(AccessSqlTranslator::translateExpression(" \"abc\" "), "'abc'");
+    EXPECT_EQ(AccessSqlTranslator::translateExpression("Left([Code], 2) & '-' & Year(Date())"),
+              "qv_concat(\"Left\"(\"Code\", 2), '-', Year(Date()))");
+    EXPECT_EQ(AccessSqlTranslator::translateExpression("#1/1/2000#"), "'2000-01-01 00:00:00'");
+    for (std::string_view bad : {"", "=", "1, 2", "1 FROM t", "x; DROP TABLE t", "'open"}) {
+        try {
+            AccessSqlTranslator::translateExpression(bad);
+            ADD_FAILURE() << bad;
+        } catch (const qv::NumberedError& e) {
+            EXPECT_EQ(e.number(), 3075) << bad;
+        }
+    }
+}
