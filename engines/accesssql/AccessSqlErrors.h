@@ -23,6 +23,8 @@ constexpr std::int32_t CharactersAfterEnd = 3142; // "Characters found after end
 constexpr std::int32_t SyntaxInUpdate = 3144;     // "Syntax error in UPDATE statement."
 constexpr std::int32_t CouldNotDelete = 3086;     // "Could not delete from specified tables."
 constexpr std::int32_t NotSupported = 3251;       // "Operation is not supported for this type of object."
+constexpr std::int32_t TooComplex = 3360;         // "Query is too complex." (nesting deeper than we recurse)
+constexpr int kMaxNesting = 256;
 } // namespace sqlerr
 
 inline constexpr const char* kTranslatorSource = "Access SQL";

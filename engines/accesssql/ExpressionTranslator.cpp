@@ -150,8 +150,11 @@ bool ExpressionTranslator::parseAnd(Expr& out) {
 bool ExpressionTranslator::parseNot(Expr& out) {
     if (atKw(Kw::Not)) {
         ++mPos;
+        if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
         Expr e;
-        if (!parseNot(e)) return false;
+        const bool ok = parseNot(e);
+        --mDepth;
+        if (!ok) return false;
         out = make("NOT " + wrap(e, Prec::Not), Prec::Not, TypeHint::Bool);
         return true;
     }
@@ -335,6 +338,16 @@ bool ExpressionTranslator::parseMul(Expr& out) {
 }
 
 bool ExpressionTranslator::parseUnary(Expr& out) {
+    if (atOp(Op::Minus) || atOp(Op::Plus)) {
+        if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
+        const bool ok = parseSigned(out);
+        --mDepth;
+        return ok;
+    }
+    return parsePow(out);
+}
+
+bool ExpressionTranslator::parseSigned(Expr& out) {
     if (atOp(Op::Minus)) {
         ++mPos;
         Expr e;
@@ -350,11 +363,8 @@ bool ExpressionTranslator::parseUnary(Expr& out) {
                    e.type == TypeHint::Unknown ? TypeHint::Unknown : TypeHint::Number);
         return true;
     }
-    if (atOp(Op::Plus)) {
-        ++mPos;
-        return parseUnary(out);
-    }
-    return parsePow(out);
+    ++mPos; // unary plus changes nothing
+    return parseUnary(out);
 }
 
 bool ExpressionTranslator::parsePow(Expr& out) {

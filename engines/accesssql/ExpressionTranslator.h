@@ -54,6 +54,7 @@ private:
     bool parseIntDiv(Expr& out);
     bool parseMul(Expr& out);
     bool parseUnary(Expr& out);
+    bool parseSigned(Expr& out);
     bool parsePow(Expr& out);
     bool parsePrimary(Expr& out);
 
@@ -70,6 +71,7 @@ private:
     std::string_view mSql;
     std::size_t mPos = 0;
     std::size_t mEnd = 0;
+    int mDepth = 0; // prefix operators nest by recursion
 };
 
 } // namespace qv::accesssql

@@ -202,7 +202,9 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
     const Token& open = mTokens[mPos];
     const std::size_t openIndex = mPos;
     ++mPos;
+    if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
     Level inner = translateLevel(false);
+    --mDepth;
     const Token& close = mTokens[mPos]; // the ')' that ended the level
     ++mPos;
     std::string text;

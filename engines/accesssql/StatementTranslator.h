@@ -50,6 +50,7 @@ private:
     const TranslateOptions& mOptions;
     StatementKind mKind;
     bool mAnonymousParameters = false;
+    int mDepth = 0;
 };
 
 } // namespace qv::accesssql

@@ -10,9 +10,9 @@ using qv::accesssql::TranslateOptions;
 
 namespace {
 
-std::string sql(std::string_view access) { return AccessSqlTranslator::translate(access).sql; }
+std::string sql(const std::string& access) { return AccessSqlTranslator::translate(access).sql; }
 
-int refusal(std::string_view access) {
+int refusal(const std::string& access) {
     try {
         AccessSqlTranslator::translate(access);
     } catch (const qv::NumberedError& e) {
@@ -316,4 +316,11 @@ TEST(AccessSqlTranslatorTest, StandaloneExpressionsOfFieldProperties) {
             EXPECT_EQ(e.number(), 3075) << bad;
         }
     }
+}
+
+TEST(AccessSqlTranslatorTest, NestingTooDeepIsRefusedNotRecursedInto) {
+    EXPECT_EQ(refusal("SELECT " + std::string(5000, '(') + "1" + std::string(5000, ')')), 3360);
+    EXPECT_EQ(refusal("SELECT " + std::string(5000, '-') + "1"), 3360);
+    EXPECT_EQ(sql("SELECT " + std::string(50, '(') + "1" + std::string(50, ')')),
+              "SELECT " + std::string(50, '(') + "1" + std::string(50, ')'));
 }
