@@ -32,7 +32,8 @@ struct Cursor {
         return n;
     }
     void skipSpaces() {
-        while (!atEnd() && (s[i] == ' ' || s[i] == '\t')) ++i;
+        while (!atEnd() && (s[i] == ' ' || s[i] == '\t'))
+            ++i;
     }
 };
 
@@ -76,7 +77,8 @@ bool readTime(Cursor& c, int& seconds) {
 std::optional<Stamp> AccessDate::parse(std::string_view text) {
     Cursor c{text};
     c.skipSpaces();
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
     c.s = text;
     if (c.atEnd()) return std::nullopt;
 

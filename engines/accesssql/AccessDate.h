@@ -24,7 +24,7 @@ struct CivilDate {
 };
 
 class AccessDate {
-public:
+  public:
     // Text as written in a #...# literal or stored in a column: "MM/dd/yyyy", "M/d/yy",
     // "yyyy-mm-dd", "yyyy/mm/dd", each with an optional time "HH:nn[:ss][ AM|PM]", or a time
     // alone (which lies on 30 December 1899). Also "yyyy-mm-ddTHH:nn:ss" and fractional seconds.

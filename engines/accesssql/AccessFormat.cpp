@@ -15,8 +15,9 @@ namespace qv::accesssql {
 
 namespace {
 
-constexpr std::array<std::string_view, 12> kMonths{"January", "February", "March",     "April",   "May",      "June",
-                                                   "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<std::string_view, 12> kMonths{"January",   "February", "March",    "April",
+                                                   "May",       "June",     "July",     "August",
+                                                   "September", "October",  "November", "December"};
 constexpr std::array<std::string_view, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                 "Thursday", "Friday", "Saturday"};
 
@@ -26,16 +27,22 @@ struct Named {
 };
 
 constexpr std::array kNamedDates{
-    Named{"Long Date", "dddd, mmmm d, yyyy"}, Named{"Medium Date", "dd-mmm-yy"},  Named{"Short Date", "m/d/yyyy"},
-    Named{"Long Time", "h:nn:ss AM/PM"},      Named{"Medium Time", "hh:nn AM/PM"}, Named{"Short Time", "hh:nn"},
+    Named{"Long Date", "dddd, mmmm d, yyyy"}, Named{"Medium Date", "dd-mmm-yy"},
+    Named{"Short Date", "m/d/yyyy"},          Named{"Long Time", "h:nn:ss AM/PM"},
+    Named{"Medium Time", "hh:nn AM/PM"},      Named{"Short Time", "hh:nn"},
 };
 
 constexpr std::array kNamedNumbers{
-    Named{"Currency", "$#,##0.00;($#,##0.00)"}, Named{"Fixed", "0.00"},        Named{"Standard", "#,##0.00"},
-    Named{"Percent", "0.00%"},                  Named{"Scientific", "0.00E+00"},
+    Named{"Currency", "$#,##0.00;($#,##0.00)"},
+    Named{"Fixed", "0.00"},
+    Named{"Standard", "#,##0.00"},
+    Named{"Percent", "0.00%"},
+    Named{"Scientific", "0.00E+00"},
 };
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 bool startsWithNoCase(std::string_view s, std::size_t i, std::string_view what) {
     return s.size() - i >= what.size() && Keyword::equalsNoCase(s.substr(i, what.size()), what);
@@ -43,11 +50,14 @@ bool startsWithNoCase(std::string_view s, std::size_t i, std::string_view what) 
 
 std::size_t run(std::string_view s, std::size_t i, char c) {
     std::size_t n = 0;
-    while (i + n < s.size() && lower(s[i + n]) == c) ++n;
+    while (i + n < s.size() && lower(s[i + n]) == c)
+        ++n;
     return n;
 }
 
-std::string twoDigits(int v) { return fmt::format("{:02}", v); }
+std::string twoDigits(int v) {
+    return fmt::format("{:02}", v);
+}
 
 std::string generalDate(const Stamp& s);
 
@@ -56,7 +66,8 @@ std::string customDate(const Stamp& s, std::string_view f) {
     const int hour = s.seconds / 3600, minute = s.seconds / 60 % 60, second = s.seconds % 60;
     bool twelveHour = false;
     for (std::size_t i = 0; i < f.size(); ++i)
-        if (startsWithNoCase(f, i, "am/pm") || startsWithNoCase(f, i, "a/p") || startsWithNoCase(f, i, "ampm"))
+        if (startsWithNoCase(f, i, "am/pm") || startsWithNoCase(f, i, "a/p") ||
+            startsWithNoCase(f, i, "ampm"))
             twelveHour = true;
     const int shownHour = twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
 
@@ -96,14 +107,22 @@ std::string customDate(const Stamp& s, std::string_view f) {
         const std::size_t n = (lc >= 'a' && lc <= 'z') ? run(f, i, lc) : 1;
         bool wasHour = false;
         switch (lc) {
-        case 'c': out.append(generalDate(s)); break;
+        case 'c':
+            out.append(generalDate(s));
+            break;
         case 'd':
-            if (n == 1) out.append(std::to_string(c.day));
-            else if (n == 2) out.append(twoDigits(c.day));
-            else if (n == 3) out.append(kDays[static_cast<std::size_t>(AccessDate::weekday(s.days) - 1)].substr(0, 3));
-            else if (n == 4) out.append(kDays[static_cast<std::size_t>(AccessDate::weekday(s.days) - 1)]);
-            else if (n == 5) out.append(customDate(s, "m/d/yyyy"));
-            else out.append(customDate(s, "dddd, mmmm d, yyyy"));
+            if (n == 1)
+                out.append(std::to_string(c.day));
+            else if (n == 2)
+                out.append(twoDigits(c.day));
+            else if (n == 3)
+                out.append(kDays[static_cast<std::size_t>(AccessDate::weekday(s.days) - 1)].substr(0, 3));
+            else if (n == 4)
+                out.append(kDays[static_cast<std::size_t>(AccessDate::weekday(s.days) - 1)]);
+            else if (n == 5)
+                out.append(customDate(s, "m/d/yyyy"));
+            else
+                out.append(customDate(s, "dddd, mmmm d, yyyy"));
             break;
         case 'w':
             if (n == 1) {
@@ -116,16 +135,24 @@ std::string customDate(const Stamp& s, std::string_view f) {
             break;
         case 'm': {
             std::size_t k = i + n;
-            while (k < f.size() && !std::isalpha(static_cast<unsigned char>(f[k]))) ++k;
+            while (k < f.size() && !std::isalpha(static_cast<unsigned char>(f[k])))
+                ++k;
             const bool minutes = n <= 2 && (afterHour || (k < f.size() && lower(f[k]) == 's'));
-            if (minutes) out.append(n == 1 ? std::to_string(minute) : twoDigits(minute));
-            else if (n == 1) out.append(std::to_string(c.month));
-            else if (n == 2) out.append(twoDigits(c.month));
-            else if (n == 3) out.append(kMonths[static_cast<std::size_t>(c.month - 1)].substr(0, 3));
-            else out.append(kMonths[static_cast<std::size_t>(c.month - 1)]);
+            if (minutes)
+                out.append(n == 1 ? std::to_string(minute) : twoDigits(minute));
+            else if (n == 1)
+                out.append(std::to_string(c.month));
+            else if (n == 2)
+                out.append(twoDigits(c.month));
+            else if (n == 3)
+                out.append(kMonths[static_cast<std::size_t>(c.month - 1)].substr(0, 3));
+            else
+                out.append(kMonths[static_cast<std::size_t>(c.month - 1)]);
             break;
         }
-        case 'q': out.append(std::to_string((c.month - 1) / 3 + 1)); break;
+        case 'q':
+            out.append(std::to_string((c.month - 1) / 3 + 1));
+            break;
         case 'y':
             if (n == 1 || n == 3) {
                 if (n == 3) out.append(twoDigits(c.year % 100));
@@ -140,8 +167,12 @@ std::string customDate(const Stamp& s, std::string_view f) {
             out.append(n == 1 ? std::to_string(shownHour) : twoDigits(shownHour));
             wasHour = true;
             break;
-        case 'n': out.append(n == 1 ? std::to_string(minute) : twoDigits(minute)); break;
-        case 's': out.append(n == 1 ? std::to_string(second) : twoDigits(second)); break;
+        case 'n':
+            out.append(n == 1 ? std::to_string(minute) : twoDigits(minute));
+            break;
+        case 's':
+            out.append(n == 1 ? std::to_string(second) : twoDigits(second));
+            break;
         case 't':
             if (n >= 5) {
                 out.append(customDate(s, "h:nn:ss AM/PM"));
@@ -149,7 +180,9 @@ std::string customDate(const Stamp& s, std::string_view f) {
                 out.append(f.substr(i, n));
             }
             break;
-        default: out.append(f.substr(i, n)); break;
+        default:
+            out.append(f.substr(i, n));
+            break;
         }
         afterHour = wasHour || (afterHour && !(lc >= 'a' && lc <= 'z'));
         i += n;
@@ -168,8 +201,10 @@ std::vector<std::string_view> sections(std::string_view f) {
     std::size_t start = 0;
     bool quoted = false;
     for (std::size_t i = 0; i < f.size(); ++i) {
-        if (f[i] == '"') quoted = !quoted;
-        else if (f[i] == '\\') ++i;
+        if (f[i] == '"')
+            quoted = !quoted;
+        else if (f[i] == '\\')
+            ++i;
         else if (f[i] == ';' && !quoted) {
             out.push_back(f.substr(start, i - start));
             start = i + 1;
@@ -219,7 +254,8 @@ std::string numberSection(double v, std::string_view f, bool withMinus) {
             placeholders = true;
         } else if (ch == ',' && placeholders && !point && suffix.empty()) {
             thousands = true;
-        } else if ((ch == 'E' || ch == 'e') && placeholders && i + 1 < f.size() && (f[i + 1] == '+' || f[i + 1] == '-')) {
+        } else if ((ch == 'E' || ch == 'e') && placeholders && i + 1 < f.size() &&
+                   (f[i + 1] == '+' || f[i + 1] == '-')) {
             exponent = true;
             expSign = f[i + 1];
             ++i;
@@ -248,9 +284,11 @@ std::string numberSection(double v, std::string_view f, bool withMinus) {
     std::string digits = NumberText::fixed(a, decPlaces);
     std::string intPart = digits.substr(0, digits.find('.'));
     std::string frac = point && decPlaces > 0 ? digits.substr(digits.find('.') + 1) : std::string();
-    while (static_cast<int>(frac.size()) > decZeros && !frac.empty() && frac.back() == '0') frac.pop_back();
+    while (static_cast<int>(frac.size()) > decZeros && !frac.empty() && frac.back() == '0')
+        frac.pop_back();
     if (intPart == "0" && intZeros == 0) intPart.clear();
-    while (static_cast<int>(intPart.size()) < intZeros) intPart.insert(intPart.begin(), '0');
+    while (static_cast<int>(intPart.size()) < intZeros)
+        intPart.insert(intPart.begin(), '0');
     if (thousands) intPart = group(intPart);
     std::string out;
     const bool nonZero = digits.find_first_not_of("0.") != std::string::npos;
@@ -259,8 +297,10 @@ std::string numberSection(double v, std::string_view f, bool withMinus) {
     if (point) out.append(".").append(frac);
     if (exponent) {
         out.push_back('E');
-        if (exp10 < 0) out.push_back('-');
-        else if (expSign == '+') out.push_back('+');
+        if (exp10 < 0)
+            out.push_back('-');
+        else if (expSign == '+')
+            out.push_back('+');
         out.append(fmt::format("{:0{}}", std::abs(exp10), std::max(expZeros, 1)));
     }
     out.append(suffix);
@@ -280,11 +320,14 @@ bool AccessFormat::isDateFormat(std::string_view f) {
     bool quoted = false;
     for (std::size_t i = 0; i < f.size(); ++i) {
         const char c = lower(f[i]);
-        if (f[i] == '"') quoted = !quoted;
-        else if (quoted) continue;
-        else if (f[i] == '\\') ++i;
-        else if (c == 'd' || c == 'm' || c == 'y' || c == 'h' || c == 'n' || c == 's' || c == 'q' || c == 'w' ||
-                 c == 'c' || startsWithNoCase(f, i, "am/pm") || startsWithNoCase(f, i, "a/p"))
+        if (f[i] == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (f[i] == '\\')
+            ++i;
+        else if (c == 'd' || c == 'm' || c == 'y' || c == 'h' || c == 'n' || c == 's' || c == 'q' ||
+                 c == 'w' || c == 'c' || startsWithNoCase(f, i, "am/pm") || startsWithNoCase(f, i, "a/p"))
             return true;
     }
     return false;

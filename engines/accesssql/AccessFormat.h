@@ -15,7 +15,7 @@
 namespace qv::accesssql {
 
 class AccessFormat {
-public:
+  public:
     // True when the format is a date/time format (named or by its pattern letters).
     static bool isDateFormat(std::string_view format);
     static std::string formatDate(const Stamp& value, std::string_view format);

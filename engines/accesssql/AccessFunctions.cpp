@@ -23,7 +23,8 @@ void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     const bool isText = sqlite3_value_type(a[0]) == SQLITE_TEXT;
     if (format.empty()) return SqlValue::resultText(ctx, SqlValue::text(a[0]));
     if (AccessFormat::isDateFormat(format)) {
-        if (const auto d = SqlValue::date(a[0])) return SqlValue::resultText(ctx, AccessFormat::formatDate(*d, format));
+        if (const auto d = SqlValue::date(a[0]))
+            return SqlValue::resultText(ctx, AccessFormat::formatDate(*d, format));
     } else if (const auto n = SqlValue::number(a[0])) {
         return SqlValue::resultText(ctx, AccessFormat::formatNumber(*n, format));
     }
@@ -34,12 +35,15 @@ void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
 } // namespace
 
 void AccessFunctions::registerAll(sqlite3* db) {
-    if (!db) throw NumberedError(err::ObjectNotSet, "Access SQL", "No database connection to register functions on.");
+    if (!db)
+        throw NumberedError(err::ObjectNotSet, "Access SQL",
+                            "No database connection to register functions on.");
     DateFunctions::registerOn(db);
     TextFunctions::registerOn(db);
     NumberFunctions::registerOn(db);
     AggregateFunctions::registerOn(db);
-    for (int n = 1; n <= 4; ++n) SqlValue::define(db, "Format", n, fnFormat);
+    for (int n = 1; n <= 4; ++n)
+        SqlValue::define(db, "Format", n, fnFormat);
 }
 
 } // namespace qv::accesssql

@@ -12,7 +12,7 @@ struct sqlite3;
 namespace qv::accesssql {
 
 class AccessFunctions {
-public:
+  public:
     // Registers every function; throws qv::NumberedError when SQLite refuses one.
     static void registerAll(sqlite3* db);
 };

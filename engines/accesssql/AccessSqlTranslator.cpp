@@ -23,30 +23,71 @@ struct TypeWord {
 
 // The type words a PARAMETERS clause may use, with their synonyms.
 constexpr std::array kTypeWords{
-    TypeWord{"Bit", dao::Boolean},         TypeWord{"Boolean", dao::Boolean},    TypeWord{"YesNo", dao::Boolean},
-    TypeWord{"Logical", dao::Boolean},     TypeWord{"Logical1", dao::Boolean},   TypeWord{"Byte", dao::Byte},
-    TypeWord{"Integer1", dao::Byte},       TypeWord{"TinyInt", dao::Byte},       TypeWord{"Short", dao::Integer},
-    TypeWord{"SmallInt", dao::Integer},    TypeWord{"Integer2", dao::Integer},   TypeWord{"Long", dao::Long},
-    TypeWord{"Int", dao::Long},            TypeWord{"Integer", dao::Long},       TypeWord{"Integer4", dao::Long},
-    TypeWord{"Counter", dao::Long},        TypeWord{"AutoIncrement", dao::Long}, TypeWord{"Currency", dao::Currency},
-    TypeWord{"Money", dao::Currency},      TypeWord{"Single", dao::Single},      TypeWord{"Real", dao::Single},
-    TypeWord{"Float4", dao::Single},       TypeWord{"IEEESingle", dao::Single},  TypeWord{"Double", dao::Double},
-    TypeWord{"Float", dao::Double},        TypeWord{"Float8", dao::Double},      TypeWord{"IEEEDouble", dao::Double},
-    TypeWord{"Number", dao::Double},       TypeWord{"DateTime", dao::Date},      TypeWord{"Date", dao::Date},
-    TypeWord{"Time", dao::Date},           TypeWord{"TimeStamp", dao::Date},     TypeWord{"Binary", dao::Binary},
-    TypeWord{"VarBinary", dao::Binary},    TypeWord{"Text", dao::Text},          TypeWord{"Char", dao::Text},
-    TypeWord{"VarChar", dao::Text},        TypeWord{"String", dao::Text},        TypeWord{"Alphanumeric", dao::Text},
-    TypeWord{"NChar", dao::Text},          TypeWord{"NVarChar", dao::Text},      TypeWord{"Value", dao::Text},
-    TypeWord{"LongBinary", dao::LongBinary}, TypeWord{"OLEObject", dao::LongBinary},
-    TypeWord{"General", dao::LongBinary},  TypeWord{"Image", dao::LongBinary},   TypeWord{"Memo", dao::Memo},
-    TypeWord{"LongText", dao::Memo},       TypeWord{"LongChar", dao::Memo},      TypeWord{"Note", dao::Memo},
-    TypeWord{"NText", dao::Memo},          TypeWord{"Guid", dao::GUID},          TypeWord{"UniqueIdentifier", dao::GUID},
-    TypeWord{"Decimal", dao::Decimal},     TypeWord{"Numeric", dao::Decimal},    TypeWord{"Dec", dao::Decimal},
+    TypeWord{"Bit", dao::Boolean},
+    TypeWord{"Boolean", dao::Boolean},
+    TypeWord{"YesNo", dao::Boolean},
+    TypeWord{"Logical", dao::Boolean},
+    TypeWord{"Logical1", dao::Boolean},
+    TypeWord{"Byte", dao::Byte},
+    TypeWord{"Integer1", dao::Byte},
+    TypeWord{"TinyInt", dao::Byte},
+    TypeWord{"Short", dao::Integer},
+    TypeWord{"SmallInt", dao::Integer},
+    TypeWord{"Integer2", dao::Integer},
+    TypeWord{"Long", dao::Long},
+    TypeWord{"Int", dao::Long},
+    TypeWord{"Integer", dao::Long},
+    TypeWord{"Integer4", dao::Long},
+    TypeWord{"Counter", dao::Long},
+    TypeWord{"AutoIncrement", dao::Long},
+    TypeWord{"Currency", dao::Currency},
+    TypeWord{"Money", dao::Currency},
+    TypeWord{"Single", dao::Single},
+    TypeWord{"Real", dao::Single},
+    TypeWord{"Float4", dao::Single},
+    TypeWord{"IEEESingle", dao::Single},
+    TypeWord{"Double", dao::Double},
+    TypeWord{"Float", dao::Double},
+    TypeWord{"Float8", dao::Double},
+    TypeWord{"IEEEDouble", dao::Double},
+    TypeWord{"Number", dao::Double},
+    TypeWord{"DateTime", dao::Date},
+    TypeWord{"Date", dao::Date},
+    TypeWord{"Time", dao::Date},
+    TypeWord{"TimeStamp", dao::Date},
+    TypeWord{"Binary", dao::Binary},
+    TypeWord{"VarBinary", dao::Binary},
+    TypeWord{"Text", dao::Text},
+    TypeWord{"Char", dao::Text},
+    TypeWord{"VarChar", dao::Text},
+    TypeWord{"String", dao::Text},
+    TypeWord{"Alphanumeric", dao::Text},
+    TypeWord{"NChar", dao::Text},
+    TypeWord{"NVarChar", dao::Text},
+    TypeWord{"Value", dao::Text},
+    TypeWord{"LongBinary", dao::LongBinary},
+    TypeWord{"OLEObject", dao::LongBinary},
+    TypeWord{"General", dao::LongBinary},
+    TypeWord{"Image", dao::LongBinary},
+    TypeWord{"Memo", dao::Memo},
+    TypeWord{"LongText", dao::Memo},
+    TypeWord{"LongChar", dao::Memo},
+    TypeWord{"Note", dao::Memo},
+    TypeWord{"NText", dao::Memo},
+    TypeWord{"Guid", dao::GUID},
+    TypeWord{"UniqueIdentifier", dao::GUID},
+    TypeWord{"Decimal", dao::Decimal},
+    TypeWord{"Numeric", dao::Decimal},
+    TypeWord{"Dec", dao::Decimal},
 };
 
-bool isOp(const Token& t, Op op) { return t.kind == TokenKind::Op && t.op == op; }
+bool isOp(const Token& t, Op op) {
+    return t.kind == TokenKind::Op && t.op == op;
+}
 
-bool isWord(const Token& t, Kw kw) { return t.kind == TokenKind::Word && Keyword::lookup(t.raw) == kw; }
+bool isWord(const Token& t, Kw kw) {
+    return t.kind == TokenKind::Word && Keyword::lookup(t.raw) == kw;
+}
 
 [[noreturn]] void parameterSyntax(std::string_view detail) {
     throwSqlError(sqlerr::SyntaxInParameters, fmt::format("Syntax error in PARAMETER clause: {}.", detail));
@@ -91,7 +132,8 @@ std::size_t readParameters(const std::vector<Token>& tokens, std::vector<AccessP
             if (tokens[i].kind != TokenKind::Number) parameterSyntax(fmt::format("the size of '{}'", p.name));
             p.size = std::atoi(std::string(tokens[i].raw).c_str());
             ++i;
-            while (isOp(tokens[i], Op::Comma) && tokens[i + 1].kind == TokenKind::Number) i += 2;
+            while (isOp(tokens[i], Op::Comma) && tokens[i + 1].kind == TokenKind::Number)
+                i += 2;
             if (!isOp(tokens[i], Op::RParen)) parameterSyntax(fmt::format("the size of '{}'", p.name));
             ++i;
         }
@@ -126,17 +168,24 @@ StatementKind kindOf(const Token& first) {
     if (isOp(first, Op::LParen)) return StatementKind::Select;
     if (first.kind == TokenKind::Word) {
         switch (Keyword::lookup(first.raw)) {
-        case Kw::Select: return StatementKind::Select;
-        case Kw::Insert: return StatementKind::Insert;
-        case Kw::Update: return StatementKind::Update;
-        case Kw::Delete: return StatementKind::Delete;
+        case Kw::Select:
+            return StatementKind::Select;
+        case Kw::Insert:
+            return StatementKind::Insert;
+        case Kw::Update:
+            return StatementKind::Update;
+        case Kw::Delete:
+            return StatementKind::Delete;
         case Kw::Create:
         case Kw::Drop:
-        case Kw::Alter: return StatementKind::DataDefinition;
+        case Kw::Alter:
+            return StatementKind::DataDefinition;
         case Kw::Transform:
             throwSqlError(sqlerr::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
-        case Kw::Procedure: throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
-        default: break;
+        case Kw::Procedure:
+            throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
+        default:
+            break;
         }
     }
     throwSqlError(sqlerr::InvalidStatement,
@@ -157,9 +206,11 @@ TranslatedSql AccessSqlTranslator::translate(std::string_view accessSql, const T
     if (isWord(tokens[0], Kw::Parameters)) begin = readParameters(tokens, result.parameters);
     const std::size_t end = statementEnd(tokens, begin);
     if (begin >= end)
-        throwSqlError(sqlerr::InvalidStatement,
-                      "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
-    StatementTranslator statement(accessSql, tokens, begin, end, result.parameters, options, kindOf(tokens[begin]));
+        throwSqlError(
+            sqlerr::InvalidStatement,
+            "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    StatementTranslator statement(accessSql, tokens, begin, end, result.parameters, options,
+                                  kindOf(tokens[begin]));
     result.sql = statement.translate();
     result.kind = statement.kind();
     return result;
@@ -168,7 +219,8 @@ TranslatedSql AccessSqlTranslator::translate(std::string_view accessSql, const T
 std::string AccessSqlTranslator::translateExpression(std::string_view expression) {
     std::size_t start = expression.find_first_not_of(" \t\r\n");
     if (start != std::string_view::npos && expression[start] == '=') ++start;
-    const std::string_view body = start == std::string_view::npos ? std::string_view{} : expression.substr(start);
+    const std::string_view body =
+        start == std::string_view::npos ? std::string_view{} : expression.substr(start);
     const bool blank = body.find_first_not_of(" \t\r\n") == std::string_view::npos;
     // A comma, a clause word or a semicolon outside parentheses would make the SELECT more
     // than one expression.
@@ -177,11 +229,14 @@ std::string AccessSqlTranslator::translateExpression(std::string_view expression
     int depth = 0;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
-        if (isOp(t, Op::LParen)) ++depth;
-        else if (isOp(t, Op::RParen)) --depth;
+        if (isOp(t, Op::LParen))
+            ++depth;
+        else if (isOp(t, Op::RParen))
+            --depth;
         if (depth > 0) continue;
         const Kw kw = t.kind == TokenKind::Word ? Keyword::lookup(t.raw) : Kw::None;
-        const bool call = (kw == Kw::Left || kw == Kw::Right || kw == Kw::Asc) && isOp(tokens[i + 1], Op::LParen);
+        const bool call =
+            (kw == Kw::Left || kw == Kw::Right || kw == Kw::Asc) && isOp(tokens[i + 1], Op::LParen);
         if ((Keyword::isClause(kw) && !call) || isOp(t, Op::Comma) || isOp(t, Op::Semicolon)) single = false;
     }
     std::string sql;

@@ -17,7 +17,7 @@
 namespace qv::accesssql {
 
 class AccessSqlTranslator {
-public:
+  public:
     static TranslatedSql translate(std::string_view accessSql);
     static TranslatedSql translate(std::string_view accessSql, const TranslateOptions& options);
 

@@ -70,7 +70,8 @@ template <bool Sample, bool Root> void momentsFinal(sqlite3_context* ctx) {
 
 void defineAggregate(sqlite3* db, const char* name, void (*step)(sqlite3_context*, int, sqlite3_value**),
                      void (*final)(sqlite3_context*)) {
-    if (sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8, nullptr, nullptr, step, final, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8, nullptr, nullptr, step, final, nullptr) !=
+        SQLITE_OK)
         throw NumberedError(err::ForeignError, "Access SQL",
                             fmt::format("SQLite refused the function {}: {}", name, sqlite3_errmsg(db)));
 }

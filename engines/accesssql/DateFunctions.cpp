@@ -19,16 +19,25 @@ enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour,
 Interval intervalOf(sqlite3_value* v) {
     const std::string_view s = SqlValue::textView(v);
     static constexpr std::array<std::pair<std::string_view, Interval>, 10> names{{
-        {"yyyy", Interval::Year}, {"q", Interval::Quarter}, {"m", Interval::Month}, {"y", Interval::DayOfYear},
-        {"d", Interval::Day}, {"w", Interval::Weekday}, {"ww", Interval::Week}, {"h", Interval::Hour},
-        {"n", Interval::Minute}, {"s", Interval::Second},
+        {"yyyy", Interval::Year},
+        {"q", Interval::Quarter},
+        {"m", Interval::Month},
+        {"y", Interval::DayOfYear},
+        {"d", Interval::Day},
+        {"w", Interval::Weekday},
+        {"ww", Interval::Week},
+        {"h", Interval::Hour},
+        {"n", Interval::Minute},
+        {"s", Interval::Second},
     }};
     for (const auto& [name, interval] : names)
         if (Keyword::equalsNoCase(name, s)) return interval;
     return Interval::Invalid;
 }
 
-long long floorDiv(long long a, long long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+long long floorDiv(long long a, long long b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 Stamp now() {
     const std::time_t t = std::time(nullptr);
@@ -46,7 +55,9 @@ int firstDayArg(int argc, sqlite3_value** argv, int index) {
 }
 
 // Weekday counted from the given first day of the week: 1..7.
-int weekdayFrom(long long days, int firstDay) { return (AccessDate::weekday(days) - firstDay + 7) % 7 + 1; }
+int weekdayFrom(long long days, int firstDay) {
+    return (AccessDate::weekday(days) - firstDay + 7) % 7 + 1;
+}
 
 int dayOfYear(long long days) {
     const CivilDate c = AccessDate::civil(days);
@@ -89,9 +100,15 @@ template <typename Fn> void withDate(sqlite3_context* ctx, sqlite3_value* v, con
     fn(*s);
 }
 
-void fnNow(sqlite3_context* ctx, int, sqlite3_value**) { SqlValue::resultDate(ctx, now()); }
-void fnDate(sqlite3_context* ctx, int, sqlite3_value**) { SqlValue::resultDate(ctx, Stamp{now().days, 0}); }
-void fnTime(sqlite3_context* ctx, int, sqlite3_value**) { SqlValue::resultDate(ctx, Stamp{0, now().seconds}); }
+void fnNow(sqlite3_context* ctx, int, sqlite3_value**) {
+    SqlValue::resultDate(ctx, now());
+}
+void fnDate(sqlite3_context* ctx, int, sqlite3_value**) {
+    SqlValue::resultDate(ctx, Stamp{now().days, 0});
+}
+void fnTime(sqlite3_context* ctx, int, sqlite3_value**) {
+    SqlValue::resultDate(ctx, Stamp{0, now().seconds});
+}
 
 void fnYear(sqlite3_context* ctx, int, sqlite3_value** a) {
     withDate(ctx, a[0], "Year", [&](Stamp s) { sqlite3_result_int(ctx, AccessDate::civil(s.days).year); });
@@ -139,17 +156,34 @@ void fnDateAdd(sqlite3_context* ctx, int, sqlite3_value** a) {
     const long long n = static_cast<long long>(NumberText::round(*number, 0, Rounding::HalfEven));
     withDate(ctx, a[2], "DateAdd", [&](Stamp s) {
         switch (interval) {
-        case Interval::Year: s = AccessDate::addMonths(s, n * 12); break;
-        case Interval::Quarter: s = AccessDate::addMonths(s, n * 3); break;
-        case Interval::Month: s = AccessDate::addMonths(s, n); break;
+        case Interval::Year:
+            s = AccessDate::addMonths(s, n * 12);
+            break;
+        case Interval::Quarter:
+            s = AccessDate::addMonths(s, n * 3);
+            break;
+        case Interval::Month:
+            s = AccessDate::addMonths(s, n);
+            break;
         case Interval::DayOfYear:
         case Interval::Day:
-        case Interval::Weekday: s.days += n; break;
-        case Interval::Week: s.days += n * 7; break;
-        case Interval::Hour: s = AccessDate::addSeconds(s, n * 3600); break;
-        case Interval::Minute: s = AccessDate::addSeconds(s, n * 60); break;
-        case Interval::Second: s = AccessDate::addSeconds(s, n); break;
-        case Interval::Invalid: break;
+        case Interval::Weekday:
+            s.days += n;
+            break;
+        case Interval::Week:
+            s.days += n * 7;
+            break;
+        case Interval::Hour:
+            s = AccessDate::addSeconds(s, n * 3600);
+            break;
+        case Interval::Minute:
+            s = AccessDate::addSeconds(s, n * 60);
+            break;
+        case Interval::Second:
+            s = AccessDate::addSeconds(s, n);
+            break;
+        case Interval::Invalid:
+            break;
         }
         SqlValue::resultDate(ctx, s);
     });
@@ -176,21 +210,38 @@ void fnDateDiff(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     long long r = 0;
     // Calendar intervals count the boundaries crossed, not elapsed whole units.
     switch (interval) {
-    case Interval::Year: r = c2.year - c1.year; break;
-    case Interval::Quarter: r = (c2.year * 4LL + (c2.month - 1) / 3) - (c1.year * 4LL + (c1.month - 1) / 3); break;
-    case Interval::Month: r = (c2.year * 12LL + c2.month) - (c1.year * 12LL + c1.month); break;
+    case Interval::Year:
+        r = c2.year - c1.year;
+        break;
+    case Interval::Quarter:
+        r = (c2.year * 4LL + (c2.month - 1) / 3) - (c1.year * 4LL + (c1.month - 1) / 3);
+        break;
+    case Interval::Month:
+        r = (c2.year * 12LL + c2.month) - (c1.year * 12LL + c1.month);
+        break;
     case Interval::DayOfYear:
-    case Interval::Day: r = d2->days - d1->days; break;
-    case Interval::Weekday: r = (d2->days - d1->days) / 7; break;
+    case Interval::Day:
+        r = d2->days - d1->days;
+        break;
+    case Interval::Weekday:
+        r = (d2->days - d1->days) / 7;
+        break;
     case Interval::Week: {
         const long long anchor = firstDayArg(argc, a, 3) % 7; // a day that starts a week
         r = floorDiv(d2->days - anchor, 7) - floorDiv(d1->days - anchor, 7);
         break;
     }
-    case Interval::Hour: r = floorDiv(secs2, 3600) - floorDiv(secs1, 3600); break;
-    case Interval::Minute: r = floorDiv(secs2, 60) - floorDiv(secs1, 60); break;
-    case Interval::Second: r = secs2 - secs1; break;
-    case Interval::Invalid: break;
+    case Interval::Hour:
+        r = floorDiv(secs2, 3600) - floorDiv(secs1, 3600);
+        break;
+    case Interval::Minute:
+        r = floorDiv(secs2, 60) - floorDiv(secs1, 60);
+        break;
+    case Interval::Second:
+        r = secs2 - secs1;
+        break;
+    case Interval::Invalid:
+        break;
     }
     sqlite3_result_int64(ctx, r);
 }
@@ -211,17 +262,38 @@ void fnDatePart(sqlite3_context* ctx, int argc, sqlite3_value** a) {
         const CivilDate c = AccessDate::civil(s.days);
         int r = 0;
         switch (interval) {
-        case Interval::Year: r = c.year; break;
-        case Interval::Quarter: r = (c.month - 1) / 3 + 1; break;
-        case Interval::Month: r = c.month; break;
-        case Interval::DayOfYear: r = dayOfYear(s.days); break;
-        case Interval::Day: r = c.day; break;
-        case Interval::Weekday: r = weekdayFrom(s.days, firstDay); break;
-        case Interval::Week: r = weekOfYear(s.days, firstDay, firstWeek >= 1 && firstWeek <= 3 ? firstWeek : 1); break;
-        case Interval::Hour: r = s.seconds / 3600; break;
-        case Interval::Minute: r = s.seconds / 60 % 60; break;
-        case Interval::Second: r = s.seconds % 60; break;
-        case Interval::Invalid: break;
+        case Interval::Year:
+            r = c.year;
+            break;
+        case Interval::Quarter:
+            r = (c.month - 1) / 3 + 1;
+            break;
+        case Interval::Month:
+            r = c.month;
+            break;
+        case Interval::DayOfYear:
+            r = dayOfYear(s.days);
+            break;
+        case Interval::Day:
+            r = c.day;
+            break;
+        case Interval::Weekday:
+            r = weekdayFrom(s.days, firstDay);
+            break;
+        case Interval::Week:
+            r = weekOfYear(s.days, firstDay, firstWeek >= 1 && firstWeek <= 3 ? firstWeek : 1);
+            break;
+        case Interval::Hour:
+            r = s.seconds / 3600;
+            break;
+        case Interval::Minute:
+            r = s.seconds / 60 % 60;
+            break;
+        case Interval::Second:
+            r = s.seconds % 60;
+            break;
+        case Interval::Invalid:
+            break;
         }
         sqlite3_result_int(ctx, r);
     });
@@ -248,8 +320,10 @@ void fnDateSerial(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long v[3];
     if (!wholeArgs(ctx, a, "DateSerial", v)) return;
     long long year = v[0];
-    if (year >= 0 && year < 30) year += 2000;
-    else if (year >= 30 && year < 100) year += 1900;
+    if (year >= 0 && year < 30)
+        year += 2000;
+    else if (year >= 30 && year < 100)
+        year += 1900;
     const long long months = year * 12 + (v[1] - 1);
     const long long y = floorDiv(months, 12);
     const int m = static_cast<int>(months - y * 12) + 1;
@@ -266,9 +340,11 @@ void fnTimeSerial(sqlite3_context* ctx, int, sqlite3_value** a) {
     SqlValue::resultDate(ctx, AccessDate::addSeconds(Stamp{0, 0}, v[0] * 3600 + v[1] * 60 + v[2]));
 }
 
-constexpr std::array<const char*, 12> kMonths{"January", "February", "March",     "April",   "May",      "June",
-                                              "July",    "August",   "September", "October", "November", "December"};
-constexpr std::array<const char*, 7> kDays{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr std::array<const char*, 12> kMonths{"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
+constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                           "Thursday", "Friday", "Saturday"};
 
 void fnMonthName(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
@@ -339,13 +415,16 @@ void DateFunctions::registerOn(sqlite3* db) {
     SqlValue::define(db, "CDate", 1, fnCDate);
     SqlValue::define(db, "CVDate", 1, fnCDate);
     SqlValue::define(db, "DateAdd", 3, fnDateAdd);
-    for (int n = 3; n <= 5; ++n) SqlValue::define(db, "DateDiff", n, fnDateDiff);
-    for (int n = 2; n <= 4; ++n) SqlValue::define(db, "DatePart", n, fnDatePart);
+    for (int n = 3; n <= 5; ++n)
+        SqlValue::define(db, "DateDiff", n, fnDateDiff);
+    for (int n = 2; n <= 4; ++n)
+        SqlValue::define(db, "DatePart", n, fnDatePart);
     SqlValue::define(db, "DateSerial", 3, fnDateSerial);
     SqlValue::define(db, "TimeSerial", 3, fnTimeSerial);
     SqlValue::define(db, "MonthName", 1, fnMonthName);
     SqlValue::define(db, "MonthName", 2, fnMonthName);
-    for (int n = 1; n <= 3; ++n) SqlValue::define(db, "WeekdayName", n, fnWeekdayName);
+    for (int n = 1; n <= 3; ++n)
+        SqlValue::define(db, "WeekdayName", n, fnWeekdayName);
     SqlValue::define(db, "qv_dateplus", 2, fnDatePlus);
     SqlValue::define(db, "qv_dateminus", 2, fnDateMinus);
 }

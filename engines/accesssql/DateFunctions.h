@@ -8,7 +8,7 @@
 namespace qv::accesssql {
 
 class DateFunctions {
-public:
+  public:
     static void registerOn(sqlite3* db);
 };
 

@@ -8,7 +8,9 @@ namespace qv::accesssql {
 
 namespace {
 
-bool operator<(Prec a, Prec b) { return static_cast<int>(a) < static_cast<int>(b); }
+bool operator<(Prec a, Prec b) {
+    return static_cast<int>(a) < static_cast<int>(b);
+}
 
 // The expression's text, in parentheses when it binds more loosely than its place requires.
 std::string wrap(const Expr& e, Prec needed) {
@@ -81,7 +83,9 @@ bool ExpressionTranslator::atOp(Op op) const {
     return mPos < mEnd && mItems[mPos].kind == ItemKind::Op && mItems[mPos].op == op;
 }
 
-bool ExpressionTranslator::atKw(Kw kw) const { return atKw(kw, 0); }
+bool ExpressionTranslator::atKw(Kw kw) const {
+    return atKw(kw, 0);
+}
 
 bool ExpressionTranslator::atKw(Kw kw, std::size_t ahead) const {
     const std::size_t p = mPos + ahead;
@@ -166,9 +170,8 @@ bool ExpressionTranslator::parseCompare(Expr& out) {
     for (;;) {
         if (mPos >= mEnd) return true;
         const SqlItem& it = mItems[mPos];
-        if (it.kind == ItemKind::Op &&
-            (it.op == Op::Eq || it.op == Op::Ne || it.op == Op::Lt || it.op == Op::Le || it.op == Op::Gt ||
-             it.op == Op::Ge)) {
+        if (it.kind == ItemKind::Op && (it.op == Op::Eq || it.op == Op::Ne || it.op == Op::Lt ||
+                                        it.op == Op::Le || it.op == Op::Gt || it.op == Op::Ge)) {
             ++mPos;
             Expr r;
             if (!parseConcat(r)) return false;
@@ -194,8 +197,8 @@ bool ExpressionTranslator::parseCompare(Expr& out) {
             if (!parseConcat(lo) || !atKw(Kw::And)) return false;
             ++mPos;
             if (!parseConcat(hi)) return false;
-            out = make(wrap(out, Prec::Bit) + (negated ? " NOT BETWEEN " : " BETWEEN ") + wrap(lo, Prec::Bit) +
-                           " AND " + wrap(hi, Prec::Bit),
+            out = make(wrap(out, Prec::Bit) + (negated ? " NOT BETWEEN " : " BETWEEN ") +
+                           wrap(lo, Prec::Bit) + " AND " + wrap(hi, Prec::Bit),
                        Prec::Eq, TypeHint::Bool);
         } else if (kw == Kw::In) {
             ++mPos;
@@ -211,7 +214,8 @@ bool ExpressionTranslator::parseCompare(Expr& out) {
             if (mPos >= mEnd || mItems[mPos].kind != ItemKind::Atom || mItems[mPos].atom != AtomKind::Null)
                 return false;
             ++mPos;
-            out = make(wrap(out, Prec::Bit) + (isNot ? " IS NOT NULL" : " IS NULL"), Prec::Eq, TypeHint::Bool);
+            out =
+                make(wrap(out, Prec::Bit) + (isNot ? " IS NOT NULL" : " IS NULL"), Prec::Eq, TypeHint::Bool);
         } else {
             if (negated) --mPos;
             return true;
@@ -285,7 +289,8 @@ bool ExpressionTranslator::parseAdd(Expr& out) {
                 out = binary(out, " + ", r, Prec::Add, Prec::Add, Prec::Mul, TypeHint::Number);
         } else {
             if (out.type == TypeHint::Date)
-                out = call("qv_dateminus", out, r, r.type == TypeHint::Date ? TypeHint::Number : TypeHint::Date);
+                out = call("qv_dateminus", out, r,
+                           r.type == TypeHint::Date ? TypeHint::Number : TypeHint::Date);
             else
                 out = binary(out, " - ", r, Prec::Add, Prec::Add, Prec::Mul, TypeHint::Number);
         }
@@ -407,21 +412,35 @@ bool ExpressionTranslator::parsePrimary(Expr& out) {
         out.isNumber = true;
         out.number = it.number;
         break;
-    case AtomKind::String: out.string = &it; break;
-    case AtomKind::Bool: out.boolLiteral = it.number != 0 ? 1 : 0; break;
+    case AtomKind::String:
+        out.string = &it;
+        break;
+    case AtomKind::Bool:
+        out.boolLiteral = it.number != 0 ? 1 : 0;
+        break;
     case AtomKind::Identifier:
         out.column = &it;
         if (mOptions.columnType) {
             switch (mOptions.columnType(it.qualifier, it.value)) {
-            case ColumnType::YesNo: out.type = TypeHint::Bool; break;
-            case ColumnType::Date: out.type = TypeHint::Date; break;
-            case ColumnType::Text: out.type = TypeHint::Text; break;
-            case ColumnType::Number: out.type = TypeHint::Number; break;
-            case ColumnType::Unknown: break;
+            case ColumnType::YesNo:
+                out.type = TypeHint::Bool;
+                break;
+            case ColumnType::Date:
+                out.type = TypeHint::Date;
+                break;
+            case ColumnType::Text:
+                out.type = TypeHint::Text;
+                break;
+            case ColumnType::Number:
+                out.type = TypeHint::Number;
+                break;
+            case ColumnType::Unknown:
+                break;
             }
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return true;
 }

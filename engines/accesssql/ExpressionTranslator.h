@@ -27,20 +27,21 @@ struct Expr {
     const SqlItem* column = nullptr; // a plain column reference
     bool isNumber = false;
     double number = 0;
-    int boolLiteral = -1; // 1 True/Yes/On, 0 False/No/Off
+    int boolLiteral = -1;            // 1 True/Yes/On, 0 False/No/Off
     const SqlItem* string = nullptr; // a string literal
 };
 
 class ExpressionTranslator {
-public:
-    ExpressionTranslator(const std::vector<SqlItem>& items, const TranslateOptions& options, std::string_view sql);
+  public:
+    ExpressionTranslator(const std::vector<SqlItem>& items, const TranslateOptions& options,
+                         std::string_view sql);
 
     // Translates items [begin, end). Answers nothing when they do not form one expression (a
     // column definition, `*`); throws NumberedError for an expression Access accepts but that
     // cannot be expressed here.
     std::optional<Expr> translate(std::size_t begin, std::size_t end);
 
-private:
+  private:
     bool parseImp(Expr& out);
     bool parseEqv(Expr& out);
     bool parseXor(Expr& out);

@@ -12,7 +12,9 @@ namespace qv::accesssql {
 
 namespace {
 
-bool isKeyword(const SqlItem& it, Kw kw) { return it.kind == ItemKind::Keyword && it.kw == kw; }
+bool isKeyword(const SqlItem& it, Kw kw) {
+    return it.kind == ItemKind::Keyword && it.kw == kw;
+}
 
 std::string quoteIdent(std::string_view name) {
     std::string out = "\"";
@@ -27,8 +29,8 @@ std::string quoteIdent(std::string_view name) {
 } // namespace
 
 LevelEmitter::LevelEmitter(const std::vector<SqlItem>& items, bool top, std::string_view sql,
-                           const std::vector<Token>& tokens, const TranslateOptions& options, StatementKind kind,
-                           bool anonymousParameters)
+                           const std::vector<Token>& tokens, const TranslateOptions& options,
+                           StatementKind kind, bool anonymousParameters)
     : mItems(items), mTopLevel(top), mSql(sql), mTokens(tokens), mOptions(options), mKind(kind),
       mAnonymousParameters(anonymousParameters) {}
 
@@ -40,7 +42,8 @@ std::string LevelEmitter::run() {
     bool delimited = false;
     for (std::size_t k = 0; k < n;) {
         const SqlItem& it = mItems[k];
-        const bool delimiter = it.kind == ItemKind::Comma || (it.kind == ItemKind::Keyword && Keyword::isClause(it.kw));
+        const bool delimiter =
+            it.kind == ItemKind::Comma || (it.kind == ItemKind::Keyword && Keyword::isClause(it.kw));
         if (!delimiter) {
             ++k;
             continue;
@@ -77,7 +80,8 @@ void LevelEmitter::append(std::string_view text, bool space) {
 void LevelEmitter::segment(std::size_t begin, std::size_t end) {
     mSingle = false;
     if (begin >= end) {
-        if (mClause == Clause::Set) throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
+        if (mClause == Clause::Set)
+            throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
         return;
     }
     if (mClause == Clause::Delete) {
@@ -133,7 +137,8 @@ void LevelEmitter::verbatim(std::size_t begin, std::size_t end) {
                                               it.kw == Kw::Xor || it.kw == Kw::Eqv || it.kw == Kw::Imp));
         if (needsRewrite) missingOperator(begin, end);
     }
-    for (std::size_t k = begin; k < end; ++k) append(mItems[k].text, mItems[k].spaceBefore);
+    for (std::size_t k = begin; k < end; ++k)
+        append(mItems[k].text, mItems[k].spaceBefore);
 }
 
 std::size_t LevelEmitter::clauseWord(std::size_t k) {
@@ -143,12 +148,22 @@ std::size_t LevelEmitter::clauseWord(std::size_t k) {
         return k + 1;
     }
     switch (it.kw) {
-    case Kw::Select: return selectWord(k);
-    case Kw::Into: return intoWord(k);
-    case Kw::From: mClause = Clause::From; break;
-    case Kw::Where: mClause = Clause::Where; break;
-    case Kw::Group: mClause = Clause::GroupBy; break;
-    case Kw::Having: mClause = Clause::Having; break;
+    case Kw::Select:
+        return selectWord(k);
+    case Kw::Into:
+        return intoWord(k);
+    case Kw::From:
+        mClause = Clause::From;
+        break;
+    case Kw::Where:
+        mClause = Clause::Where;
+        break;
+    case Kw::Group:
+        mClause = Clause::GroupBy;
+        break;
+    case Kw::Having:
+        mClause = Clause::Having;
+        break;
     case Kw::Order:
         mOrderPos = mOut.size();
         mClause = Clause::OrderBy;
@@ -170,25 +185,35 @@ std::size_t LevelEmitter::clauseWord(std::size_t k) {
                           "Could not delete from specified tables: a DELETE over a join is not supported; "
                           "choose the rows with WHERE ... IN (SELECT ...).");
         if (mTopLevel && mKind == StatementKind::Update && mClause == Clause::Update)
-            throwSqlError(sqlerr::NotSupported,
-                          "An UPDATE over a join is not supported; choose the rows with WHERE ... IN (SELECT ...).");
+            throwSqlError(
+                sqlerr::NotSupported,
+                "An UPDATE over a join is not supported; choose the rows with WHERE ... IN (SELECT ...).");
         break;
     case Kw::On:
-        if (mTopLevel && mKind == StatementKind::DataDefinition && mItems.size() > 1 && isKeyword(mItems[0], Kw::Drop) &&
-            isKeyword(mItems[1], Kw::Index))
+        if (mTopLevel && mKind == StatementKind::DataDefinition && mItems.size() > 1 &&
+            isKeyword(mItems[0], Kw::Drop) && isKeyword(mItems[1], Kw::Index))
             return mItems.size(); // DROP INDEX i ON T: SQLite names the index alone
         mClause = Clause::On;
         break;
-    case Kw::Set: mClause = Clause::Set; break;
-    case Kw::Values: mClause = Clause::Values; break;
-    case Kw::Update: mClause = Clause::Update; break;
-    case Kw::Insert: mClause = Clause::Insert; break;
+    case Kw::Set:
+        mClause = Clause::Set;
+        break;
+    case Kw::Values:
+        mClause = Clause::Values;
+        break;
+    case Kw::Update:
+        mClause = Clause::Update;
+        break;
+    case Kw::Insert:
+        mClause = Clause::Insert;
+        break;
     case Kw::Delete:
         append(it.text, it.spaceBefore);
         mClause = Clause::Delete;
         return k + 1;
     case Kw::With:
-        if (k + 2 < mItems.size() && isKeyword(mItems[k + 1], Kw::OwnerAccess) && isKeyword(mItems[k + 2], Kw::Option))
+        if (k + 2 < mItems.size() && isKeyword(mItems[k + 1], Kw::OwnerAccess) &&
+            isKeyword(mItems[k + 2], Kw::Option))
             return k + 3; // a permission hint with no meaning here
         break;
     case Kw::Transform:
@@ -196,16 +221,19 @@ std::size_t LevelEmitter::clauseWord(std::size_t k) {
         throwSqlError(sqlerr::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
     case Kw::Parameters:
         throwSqlError(sqlerr::InvalidStatement, "A PARAMETERS declaration must come first in the statement.");
-    case Kw::Procedure: throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
+    case Kw::Procedure:
+        throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
     case Kw::Top:
     case Kw::Percent:
-        throwSqlError(sqlerr::ReservedWordOrArgument,
-                      "The SELECT statement includes a reserved word or an argument name that is misspelled or "
-                      "missing, or the punctuation is incorrect.");
+        throwSqlError(
+            sqlerr::ReservedWordOrArgument,
+            "The SELECT statement includes a reserved word or an argument name that is misspelled or "
+            "missing, or the punctuation is incorrect.");
     case Kw::DistinctRow:
         append("DISTINCT", it.spaceBefore);
         return k + 1;
-    default: break;
+    default:
+        break;
     }
     append(it.text, it.spaceBefore);
     return k + 1;
@@ -231,11 +259,12 @@ std::size_t LevelEmitter::selectWord(std::size_t k) {
             const bool percent = number && k + 2 < mItems.size() && isKeyword(mItems[k + 2], Kw::Percent);
             if (!number || mItems[k + 1].number <= 0 ||
                 (!percent && mItems[k + 1].number != std::floor(mItems[k + 1].number)))
-                throwSqlError(sqlerr::ReservedWordOrArgument,
-                              fmt::format("The SELECT statement includes a reserved word or an argument name that is "
-                                          "misspelled or missing, or the punctuation is incorrect (TOP needs a "
-                                          "positive number) in '{}'.",
-                                          mSql));
+                throwSqlError(
+                    sqlerr::ReservedWordOrArgument,
+                    fmt::format("The SELECT statement includes a reserved word or an argument name that is "
+                                "misspelled or missing, or the punctuation is incorrect (TOP needs a "
+                                "positive number) in '{}'.",
+                                mSql));
             mTopCount = mItems[k + 1].text;
             mTopPercent = percent;
             if (percent && mAnonymousParameters)
@@ -256,11 +285,13 @@ std::size_t LevelEmitter::intoWord(std::size_t k) {
         return k + 1;
     }
     if (!mTopLevel || mCompound)
-        throwSqlError(sqlerr::NotSupported, "SELECT ... INTO (a make-table query) is only possible as a whole statement.");
+        throwSqlError(sqlerr::NotSupported,
+                      "SELECT ... INTO (a make-table query) is only possible as a whole statement.");
     if (k + 1 >= mItems.size() || mItems[k + 1].atom != AtomKind::Identifier)
-        throwSqlError(sqlerr::ReservedWordOrArgument,
-                      "The SELECT statement includes a reserved word or an argument name that is misspelled or "
-                      "missing, or the punctuation is incorrect.");
+        throwSqlError(
+            sqlerr::ReservedWordOrArgument,
+            "The SELECT statement includes a reserved word or an argument name that is misspelled or "
+            "missing, or the punctuation is incorrect.");
     if (k + 2 < mItems.size() && isKeyword(mItems[k + 2], Kw::In))
         throwSqlError(sqlerr::NotSupported, "Tables in another database file (IN '...') are not supported.");
     mMakeTableTarget = mItems[k + 1].text;
@@ -291,7 +322,8 @@ void LevelEmitter::finishMember(bool followedByUnion) {
     } else {
         std::string tail = mOut.substr(memberEnd);
         std::string body = mOut.substr(mMemberStart, memberEnd - mMemberStart);
-        while (!body.empty() && body.back() == ' ') body.pop_back();
+        while (!body.empty() && body.back() == ' ')
+            body.pop_back();
         mOut.resize(mMemberStart);
         mOut += "SELECT * FROM (" + body + limit + ")" + tail;
     }

@@ -16,9 +16,10 @@
 namespace qv::accesssql {
 
 class LevelEmitter {
-public:
-    LevelEmitter(const std::vector<SqlItem>& items, bool top, std::string_view sql, const std::vector<Token>& tokens,
-                 const TranslateOptions& options, StatementKind kind, bool anonymousParameters);
+  public:
+    LevelEmitter(const std::vector<SqlItem>& items, bool top, std::string_view sql,
+                 const std::vector<Token>& tokens, const TranslateOptions& options, StatementKind kind,
+                 bool anonymousParameters);
 
     std::string run();
 
@@ -27,8 +28,23 @@ public:
     bool isSubquery() const { return mSubquery; }
     bool makeTable() const { return !mMakeTableTarget.empty(); }
 
-private:
-    enum class Clause { None, Select, From, Where, GroupBy, Having, OrderBy, Insert, Values, Update, Set, Delete, On, Other };
+  private:
+    enum class Clause {
+        None,
+        Select,
+        From,
+        Where,
+        GroupBy,
+        Having,
+        OrderBy,
+        Insert,
+        Values,
+        Update,
+        Set,
+        Delete,
+        On,
+        Other
+    };
 
     void segment(std::size_t begin, std::size_t end);
     void assignment(std::size_t begin, std::size_t end);

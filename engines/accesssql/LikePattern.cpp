@@ -83,9 +83,12 @@ std::vector<Elem> compile(std::string_view p) {
 
 bool matchOne(const Elem& e, char32_t c) {
     switch (e.kind) {
-    case ElemKind::Any: return true;
-    case ElemKind::Digit: return c >= '0' && c <= '9';
-    case ElemKind::Literal: return Utf8::toLower(c) == e.cp;
+    case ElemKind::Any:
+        return true;
+    case ElemKind::Digit:
+        return c >= '0' && c <= '9';
+    case ElemKind::Literal:
+        return Utf8::toLower(c) == e.cp;
     case ElemKind::Class: {
         bool in = false;
         for (const Range& r : e.ranges)
@@ -95,7 +98,8 @@ bool matchOne(const Elem& e, char32_t c) {
             }
         return in != e.negated;
     }
-    case ElemKind::Star: return false;
+    case ElemKind::Star:
+        return false;
     }
     return false;
 }
@@ -109,9 +113,14 @@ std::optional<LikePattern::SqlitePattern> LikePattern::toSqlite(std::string_view
         const char c = p[i];
         if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
         switch (c) {
-        case '*': out.pattern.push_back('%'); break;
-        case '?': out.pattern.push_back('_'); break;
-        case '#': return std::nullopt;
+        case '*':
+            out.pattern.push_back('%');
+            break;
+        case '?':
+            out.pattern.push_back('_');
+            break;
+        case '#':
+            return std::nullopt;
         case '[': {
             // Only a class holding one plain character ([*], [?], [#], [[]) is a literal.
             if (i + 2 < p.size() && p[i + 2] == ']' && p[i + 1] != '!' &&
@@ -136,7 +145,9 @@ std::optional<LikePattern::SqlitePattern> LikePattern::toSqlite(std::string_view
             out.pattern.push_back(c);
             out.needsEscape = true;
             break;
-        default: out.pattern.push_back(c); break;
+        default:
+            out.pattern.push_back(c);
+            break;
         }
     }
     return out;
@@ -146,7 +157,8 @@ bool LikePattern::match(std::string_view pattern, std::string_view text) {
     const std::vector<Elem> elems = compile(pattern);
     std::vector<char32_t> chars;
     chars.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) chars.push_back(Utf8::next(text, i));
+    for (std::size_t i = 0; i < text.size();)
+        chars.push_back(Utf8::next(text, i));
 
     // Greedy matching with one backtrack point per star: every other element takes exactly one
     // character, so retrying from the most recent star is enough.
@@ -166,7 +178,8 @@ bool LikePattern::match(std::string_view pattern, std::string_view text) {
             return false;
         }
     }
-    while (e < elems.size() && elems[e].kind == ElemKind::Star) ++e;
+    while (e < elems.size() && elems[e].kind == ElemKind::Star)
+        ++e;
     return e == elems.size();
 }
 

@@ -11,9 +11,9 @@
 namespace qv::accesssql {
 
 class LikePattern {
-public:
+  public:
     struct SqlitePattern {
-        std::string pattern; // for LIKE, without quotes
+        std::string pattern;      // for LIKE, without quotes
         bool needsEscape = false; // append ESCAPE '\'
     };
     // The SQLite LIKE pattern with the same meaning, or nothing when the pattern holds a

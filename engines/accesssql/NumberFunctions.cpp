@@ -46,9 +46,15 @@ void toWhole(sqlite3_context* ctx, sqlite3_value** a, const char* name, double l
     sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(r));
 }
 
-void fnCLng(sqlite3_context* ctx, int, sqlite3_value** a) { toWhole(ctx, a, "CLng", -2147483648.0, 2147483647.0); }
-void fnCInt(sqlite3_context* ctx, int, sqlite3_value** a) { toWhole(ctx, a, "CInt", -32768.0, 32767.0); }
-void fnCByte(sqlite3_context* ctx, int, sqlite3_value** a) { toWhole(ctx, a, "CByte", 0.0, 255.0); }
+void fnCLng(sqlite3_context* ctx, int, sqlite3_value** a) {
+    toWhole(ctx, a, "CLng", -2147483648.0, 2147483647.0);
+}
+void fnCInt(sqlite3_context* ctx, int, sqlite3_value** a) {
+    toWhole(ctx, a, "CInt", -32768.0, 32767.0);
+}
+void fnCByte(sqlite3_context* ctx, int, sqlite3_value** a) {
+    toWhole(ctx, a, "CByte", 0.0, 255.0);
+}
 
 void fnCDbl(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;

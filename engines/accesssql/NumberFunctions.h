@@ -9,7 +9,7 @@
 namespace qv::accesssql {
 
 class NumberFunctions {
-public:
+  public:
     static void registerOn(sqlite3* db);
 };
 

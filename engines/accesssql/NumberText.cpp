@@ -73,7 +73,8 @@ double NumberText::round(double value, int digits, Rounding mode) {
     int exponent = d.exponent;
     if (up) {
         int i = keep - 1;
-        while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
+        while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9')
+            kept[static_cast<std::size_t>(i--)] = '0';
         if (i >= 0) {
             ++kept[static_cast<std::size_t>(i)];
         } else {
@@ -93,11 +94,13 @@ double NumberText::roundSignificant(double value, int significant) {
 
 std::optional<double> NumberText::parse(std::string_view text) {
     std::size_t i = 0, n = text.size();
-    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
-    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
+    while (i < n && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t'))
+        --n;
     if (i >= n) return std::nullopt;
-    if (text[i] == '&' && i + 2 < n && (text[i + 1] == 'H' || text[i + 1] == 'h' || text[i + 1] == 'O' ||
-                                        text[i + 1] == 'o')) {
+    if (text[i] == '&' && i + 2 < n &&
+        (text[i + 1] == 'H' || text[i + 1] == 'h' || text[i + 1] == 'O' || text[i + 1] == 'o')) {
         const int base = (text[i + 1] == 'H' || text[i + 1] == 'h') ? 16 : 8;
         const std::string digits(text.substr(i + 2, n - i - 2));
         char* end = nullptr;
@@ -113,7 +116,8 @@ std::optional<double> NumberText::parse(std::string_view text) {
         if (c >= '0' && c <= '9') {
             digit = true;
             clean.push_back(c);
-        } else if ((c == '+' || c == '-') && (k == i || ((text[k - 1] == 'e' || text[k - 1] == 'E') && exp))) {
+        } else if ((c == '+' || c == '-') &&
+                   (k == i || ((text[k - 1] == 'e' || text[k - 1] == 'E') && exp))) {
             clean.push_back(c);
         } else if (c == '.' && !point && !exp) {
             point = true;
@@ -138,7 +142,8 @@ double NumberText::val(std::string_view text) {
     std::string clean;
     std::size_t k = 0;
     auto skipBlanks = [&] {
-        while (k < text.size() && (text[k] == ' ' || text[k] == '\t' || text[k] == '\n' || text[k] == '\r')) ++k;
+        while (k < text.size() && (text[k] == ' ' || text[k] == '\t' || text[k] == '\n' || text[k] == '\r'))
+            ++k;
     };
     skipBlanks();
     if (k + 1 < text.size() && text[k] == '&') {

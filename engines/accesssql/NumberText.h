@@ -13,7 +13,7 @@ namespace qv::accesssql {
 enum class Rounding { HalfEven, HalfAwayFromZero };
 
 class NumberText {
-public:
+  public:
     // "0.3", "1234", "1.5E+20", "-2.5E-07".
     static std::string toText(double value);
     // Rounds to `digits` decimals on the 15-digit decimal form of the value.

@@ -13,9 +13,15 @@ namespace {
 bool isWordStart(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
-bool isWordChar(unsigned char c) { return isWordStart(c) || (c >= '0' && c <= '9'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isWordChar(unsigned char c) {
+    return isWordStart(c) || (c >= '0' && c <= '9');
+}
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool isSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 // The expression an error message quotes: from the offending token to the end of the line,
 // as the engine shows the rest of the expression it could not read.
@@ -46,20 +52,24 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
         space = false;
         std::size_t j = i + 1;
         if (isWordStart(c)) {
-            while (j < n && isWordChar(static_cast<unsigned char>(sql[j]))) ++j;
+            while (j < n && isWordChar(static_cast<unsigned char>(sql[j])))
+                ++j;
             t.kind = TokenKind::Word;
         } else if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(static_cast<unsigned char>(sql[i + 1])))) {
             j = i;
-            while (j < n && isDigit(static_cast<unsigned char>(sql[j]))) ++j;
+            while (j < n && isDigit(static_cast<unsigned char>(sql[j])))
+                ++j;
             if (j < n && sql[j] == '.') {
                 ++j;
-                while (j < n && isDigit(static_cast<unsigned char>(sql[j]))) ++j;
+                while (j < n && isDigit(static_cast<unsigned char>(sql[j])))
+                    ++j;
             }
             if (j < n && (sql[j] == 'e' || sql[j] == 'E')) {
                 std::size_t k = j + 1;
                 if (k < n && (sql[k] == '+' || sql[k] == '-')) ++k;
                 if (k < n && isDigit(static_cast<unsigned char>(sql[k]))) {
-                    while (k < n && isDigit(static_cast<unsigned char>(sql[k]))) ++k;
+                    while (k < n && isDigit(static_cast<unsigned char>(sql[k])))
+                        ++k;
                     j = k;
                 }
             }
@@ -68,8 +78,9 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
             // A doubled delimiter stands for one; the literal ends at a single one.
             for (;;) {
                 if (j >= n)
-                    throwSqlError(sqlerr::SyntaxInExpression,
-                                  fmt::format("Syntax error in string in query expression '{}'.", tail(sql, i)));
+                    throwSqlError(
+                        sqlerr::SyntaxInExpression,
+                        fmt::format("Syntax error in string in query expression '{}'.", tail(sql, i)));
                 if (static_cast<unsigned char>(sql[j]) == c) {
                     if (j + 1 < n && static_cast<unsigned char>(sql[j + 1]) == c) {
                         j += 2;
@@ -92,33 +103,62 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
         } else if (c == '#') {
             const std::size_t end = sql.find('#', j);
             if (end == std::string_view::npos || !AccessDate::parse(sql.substr(j, end - j)))
-                throwSqlError(sqlerr::SyntaxInExpression,
-                              fmt::format("Syntax error in date in query expression '{}'.",
-                                          end == std::string_view::npos ? tail(sql, i) : sql.substr(i, end + 1 - i)));
+                throwSqlError(
+                    sqlerr::SyntaxInExpression,
+                    fmt::format("Syntax error in date in query expression '{}'.",
+                                end == std::string_view::npos ? tail(sql, i) : sql.substr(i, end + 1 - i)));
             j = end + 1;
             t.kind = TokenKind::Date;
         } else if (c == '?') {
             t.kind = TokenKind::Parameter;
-        } else if ((c == ':' || c == '@' || c == '$') && j < n && isWordStart(static_cast<unsigned char>(sql[j]))) {
-            while (j < n && isWordChar(static_cast<unsigned char>(sql[j]))) ++j;
+        } else if ((c == ':' || c == '@' || c == '$') && j < n &&
+                   isWordStart(static_cast<unsigned char>(sql[j]))) {
+            while (j < n && isWordChar(static_cast<unsigned char>(sql[j])))
+                ++j;
             t.kind = TokenKind::Parameter;
         } else {
             t.kind = TokenKind::Op;
             const char next = j < n ? sql[j] : '\0';
             switch (c) {
-            case '(': t.op = Op::LParen; break;
-            case ')': t.op = Op::RParen; break;
-            case ',': t.op = Op::Comma; break;
-            case ';': t.op = Op::Semicolon; break;
-            case '.': t.op = Op::Dot; break;
-            case '=': t.op = Op::Eq; break;
-            case '+': t.op = Op::Plus; break;
-            case '-': t.op = Op::Minus; break;
-            case '*': t.op = Op::Star; break;
-            case '/': t.op = Op::Slash; break;
-            case '\\': t.op = Op::Backslash; break;
-            case '^': t.op = Op::Caret; break;
-            case '&': t.op = Op::Amp; break;
+            case '(':
+                t.op = Op::LParen;
+                break;
+            case ')':
+                t.op = Op::RParen;
+                break;
+            case ',':
+                t.op = Op::Comma;
+                break;
+            case ';':
+                t.op = Op::Semicolon;
+                break;
+            case '.':
+                t.op = Op::Dot;
+                break;
+            case '=':
+                t.op = Op::Eq;
+                break;
+            case '+':
+                t.op = Op::Plus;
+                break;
+            case '-':
+                t.op = Op::Minus;
+                break;
+            case '*':
+                t.op = Op::Star;
+                break;
+            case '/':
+                t.op = Op::Slash;
+                break;
+            case '\\':
+                t.op = Op::Backslash;
+                break;
+            case '^':
+                t.op = Op::Caret;
+                break;
+            case '&':
+                t.op = Op::Amp;
+                break;
             case '!':
                 if (next == '=') {
                     t.op = Op::Ne;
@@ -150,7 +190,8 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
                 t.op = Op::Other;
                 // Keep a multi-byte character whole.
                 if (c >= 0x80)
-                    while (j < n && (static_cast<unsigned char>(sql[j]) & 0xC0) == 0x80) ++j;
+                    while (j < n && (static_cast<unsigned char>(sql[j]) & 0xC0) == 0x80)
+                        ++j;
                 break;
             }
         }
@@ -178,7 +219,9 @@ std::string SqlLexer::stringValue(const Token& token) {
     return out;
 }
 
-std::string_view SqlLexer::nameValue(const Token& token) { return token.raw.substr(1, token.raw.size() - 2); }
+std::string_view SqlLexer::nameValue(const Token& token) {
+    return token.raw.substr(1, token.raw.size() - 2);
+}
 
 std::string_view SqlLexer::sourceOf(std::string_view sql, const Token& first, const Token& last) {
     const std::size_t from = first.pos;

@@ -12,7 +12,7 @@
 namespace qv::accesssql {
 
 class SqlLexer {
-public:
+  public:
     // Throws NumberedError 3075 (unterminated string or date) or 3126 (unterminated bracket).
     static std::vector<Token> tokenize(std::string_view sql);
 

@@ -17,19 +17,27 @@ std::string_view SqlValue::textView(sqlite3_value* v) {
 
 std::string SqlValue::text(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(v));
-    case SQLITE_FLOAT: return NumberText::toText(sqlite3_value_double(v));
-    case SQLITE_NULL: return {};
-    default: return std::string(textView(v));
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return NumberText::toText(sqlite3_value_double(v));
+    case SQLITE_NULL:
+        return {};
+    default:
+        return std::string(textView(v));
     }
 }
 
 std::optional<double> SqlValue::number(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return static_cast<double>(sqlite3_value_int64(v));
-    case SQLITE_FLOAT: return sqlite3_value_double(v);
-    case SQLITE_TEXT: return NumberText::parse(textView(v));
-    default: return std::nullopt;
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v);
+    case SQLITE_TEXT:
+        return NumberText::parse(textView(v));
+    default:
+        return std::nullopt;
     }
 }
 
@@ -41,8 +49,10 @@ std::optional<Stamp> SqlValue::date(sqlite3_value* v) {
         if (!std::isfinite(d) || std::fabs(d) > 2958465.99999) return std::nullopt; // past 31 Dec 9999
         return AccessDate::fromOle(d);
     }
-    case SQLITE_TEXT: return AccessDate::parse(textView(v));
-    default: return std::nullopt;
+    case SQLITE_TEXT:
+        return AccessDate::parse(textView(v));
+    default:
+        return std::nullopt;
     }
 }
 
@@ -80,7 +90,8 @@ void SqlValue::typeMismatch(sqlite3_context* ctx, std::string_view functionName)
 
 void SqlValue::define(sqlite3* db, const char* name, int nArg, Function fn, bool deterministic) {
     const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    if (sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
         throw NumberedError(err::ForeignError, "Access SQL",
                             fmt::format("SQLite refused the function {}: {}", name, sqlite3_errmsg(db)));
 }

@@ -13,7 +13,7 @@
 namespace qv::accesssql {
 
 class SqlValue {
-public:
+  public:
     static bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
     static std::string_view textView(sqlite3_value* v);
     // The value as text: integers in decimal, doubles with 15 significant digits.

@@ -68,30 +68,37 @@ TypeHint functionType(std::string_view name) {
 
 TypeHint parameterType(int daoType) {
     switch (daoType) {
-    case 1: return TypeHint::Bool;
-    case 8: return TypeHint::Date;
+    case 1:
+        return TypeHint::Bool;
+    case 8:
+        return TypeHint::Date;
     case 10:
-    case 12: return TypeHint::Text;
+    case 12:
+        return TypeHint::Text;
     case 2:
     case 3:
     case 4:
     case 5:
     case 6:
     case 7:
-    case 20: return TypeHint::Number;
-    default: return TypeHint::Unknown;
+    case 20:
+        return TypeHint::Number;
+    default:
+        return TypeHint::Unknown;
     }
 }
 
-bool isOp(const Token& t, Op op) { return t.kind == TokenKind::Op && t.op == op; }
+bool isOp(const Token& t, Op op) {
+    return t.kind == TokenKind::Op && t.op == op;
+}
 
 // A function whose name SQLite reads as a keyword (Left, Right, IsNull) is called by its quoted
 // name; SQLite's own keyword constructs that take parentheses keep their meaning.
 bool needsQuoting(std::string_view name) {
     if (sqlite3_keyword_check(name.data(), static_cast<int>(name.size())) == 0) return false;
     static constexpr std::array<std::string_view, 14> kSqliteConstructs{
-        "CAST", "RAISE", "GLOB", "MATCH", "REGEXP", "CHECK", "DEFAULT", "USING", "OVER", "FILTER", "COLLATE",
-        "AS", "GENERATED", "WINDOW"};
+        "CAST",  "RAISE", "GLOB",   "MATCH",   "REGEXP", "CHECK",     "DEFAULT",
+        "USING", "OVER",  "FILTER", "COLLATE", "AS",     "GENERATED", "WINDOW"};
     for (std::string_view c : kSqliteConstructs)
         if (Keyword::equalsNoCase(c, name)) return false;
     return true;
@@ -99,10 +106,12 @@ bool needsQuoting(std::string_view name) {
 
 } // namespace
 
-StatementTranslator::StatementTranslator(std::string_view sql, const std::vector<Token>& tokens, std::size_t begin,
-                                         std::size_t end, const std::vector<AccessParameter>& parameters,
+StatementTranslator::StatementTranslator(std::string_view sql, const std::vector<Token>& tokens,
+                                         std::size_t begin, std::size_t end,
+                                         const std::vector<AccessParameter>& parameters,
                                          const TranslateOptions& options, StatementKind kind)
-    : mSql(sql), mTokens(tokens), mPos(begin), mEnd(end), mParameters(parameters), mOptions(options), mKind(kind) {}
+    : mSql(sql), mTokens(tokens), mPos(begin), mEnd(end), mParameters(parameters), mOptions(options),
+      mKind(kind) {}
 
 std::string StatementTranslator::translate() {
     Level level = translateLevel(true);
@@ -114,8 +123,10 @@ StatementTranslator::Level StatementTranslator::translateLevel(bool top) {
     std::size_t depth = 0, count = 0;
     for (std::size_t i = mPos; i < mEnd; ++i, ++count) {
         const Token& t = mTokens[i];
-        if (isOp(t, Op::LParen)) ++depth;
-        else if (isOp(t, Op::RParen) && depth-- == 0) break;
+        if (isOp(t, Op::LParen))
+            ++depth;
+        else if (isOp(t, Op::RParen) && depth-- == 0)
+            break;
     }
     std::vector<SqlItem> items;
     items.reserve(count);
@@ -139,7 +150,9 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
         it.spaceBefore = t.spaceBefore;
         it.first = it.last = static_cast<std::uint32_t>(mPos);
         switch (t.kind) {
-        case TokenKind::Word: addWord(items, t); continue;
+        case TokenKind::Word:
+            addWord(items, t);
+            continue;
         case TokenKind::Name: {
             const std::string_view name = SqlLexer::nameValue(t);
             it.atom = AtomKind::Identifier;
@@ -185,7 +198,8 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
             it.op = t.op;
             it.text = t.raw;
             break;
-        case TokenKind::End: return;
+        case TokenKind::End:
+            return;
         }
         items.push_back(std::move(it));
         ++mPos;

@@ -17,16 +17,16 @@
 namespace qv::accesssql {
 
 class StatementTranslator {
-public:
-    StatementTranslator(std::string_view sql, const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
-                        const std::vector<AccessParameter>& parameters, const TranslateOptions& options,
-                        StatementKind kind);
+  public:
+    StatementTranslator(std::string_view sql, const std::vector<Token>& tokens, std::size_t begin,
+                        std::size_t end, const std::vector<AccessParameter>& parameters,
+                        const TranslateOptions& options, StatementKind kind);
 
     std::string translate();
     // The kind after translation: a SELECT with INTO turns out to be a make-table query.
     StatementKind kind() const { return mKind; }
 
-private:
+  private:
     struct Level {
         std::string text;
         TypeHint type = TypeHint::Unknown;

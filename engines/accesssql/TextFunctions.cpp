@@ -70,7 +70,8 @@ void fnMid(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     const std::string s = SqlValue::text(a[0]);
     const std::size_t from = Utf8::offsetOf(s, static_cast<std::size_t>(start - 1));
     const std::string_view rest = std::string_view(s).substr(from);
-    SqlValue::resultText(ctx, n < 0 ? rest : rest.substr(0, Utf8::offsetOf(rest, static_cast<std::size_t>(n))));
+    SqlValue::resultText(ctx,
+                         n < 0 ? rest : rest.substr(0, Utf8::offsetOf(rest, static_cast<std::size_t>(n))));
 }
 
 // InStr(s1, s2) or InStr(start, s1, s2[, compare]): the character position of s2 in s1, or 0.
@@ -89,9 +90,11 @@ void fnInStr(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     const std::size_t length = Utf8::length(hay);
     if (static_cast<std::size_t>(start) > length) return sqlite3_result_int(ctx, 0);
     const std::size_t from = Utf8::offsetOf(hay, static_cast<std::size_t>(start - 1));
-    const std::size_t at = textCompare(argc, a, 3) ? Utf8::findNoCase(hay, needle, from) : hay.find(needle, from);
+    const std::size_t at =
+        textCompare(argc, a, 3) ? Utf8::findNoCase(hay, needle, from) : hay.find(needle, from);
     if (at == std::string::npos) return sqlite3_result_int(ctx, 0);
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(Utf8::length(std::string_view(hay).substr(0, at)) + 1));
+    sqlite3_result_int64(ctx,
+                         static_cast<sqlite3_int64>(Utf8::length(std::string_view(hay).substr(0, at)) + 1));
 }
 
 void fnUCase(sqlite3_context* ctx, int, sqlite3_value** a) {
@@ -143,7 +146,8 @@ void fnString(sqlite3_context* ctx, int, sqlite3_value** a) {
     }
     std::string out;
     out.reserve(one.size() * static_cast<std::size_t>(n));
-    for (long long i = 0; i < n; ++i) out += one;
+    for (long long i = 0; i < n; ++i)
+        out += one;
     SqlValue::resultText(ctx, out);
 }
 
@@ -159,7 +163,8 @@ void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     const std::string find = SqlValue::text(a[1]);
     const std::string with = SqlValue::text(a[2]);
     const bool noCase = textCompare(argc, a, 5);
-    const std::string_view s = std::string_view(text).substr(Utf8::offsetOf(text, static_cast<std::size_t>(start - 1)));
+    const std::string_view s =
+        std::string_view(text).substr(Utf8::offsetOf(text, static_cast<std::size_t>(start - 1)));
     if (find.empty() || count == 0) return SqlValue::resultText(ctx, s);
     std::string out;
     out.reserve(s.size());
@@ -231,7 +236,8 @@ void fnStrReverse(sqlite3_context* ctx, int, sqlite3_value** a) {
     out.reserve(s.size());
     for (std::size_t end = s.size(); end > 0;) {
         std::size_t begin = end - 1;
-        while (begin > 0 && (static_cast<unsigned char>(s[begin]) & 0xC0) == 0x80) --begin;
+        while (begin > 0 && (static_cast<unsigned char>(s[begin]) & 0xC0) == 0x80)
+            --begin;
         out.append(s, begin, end - begin);
         end = begin;
     }
@@ -245,14 +251,17 @@ void fnNz(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
 }
 
-void fnIsNull(sqlite3_context* ctx, int, sqlite3_value** a) { SqlValue::resultBool(ctx, SqlValue::isNull(a[0])); }
+void fnIsNull(sqlite3_context* ctx, int, sqlite3_value** a) {
+    SqlValue::resultBool(ctx, SqlValue::isNull(a[0]));
+}
 
 void fnIsNumeric(sqlite3_context* ctx, int, sqlite3_value** a) {
     SqlValue::resultBool(ctx, !SqlValue::isNull(a[0]) && SqlValue::number(a[0]).has_value());
 }
 
 void fnIsDate(sqlite3_context* ctx, int, sqlite3_value** a) {
-    SqlValue::resultBool(ctx, sqlite3_value_type(a[0]) == SQLITE_TEXT && AccessDate::parse(SqlValue::textView(a[0])));
+    SqlValue::resultBool(ctx, sqlite3_value_type(a[0]) == SQLITE_TEXT &&
+                                  AccessDate::parse(SqlValue::textView(a[0])));
 }
 
 // `a & b & c`: nulls count as zero-length text; only when every part is null is the result null.
@@ -261,10 +270,15 @@ void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     bool any = false;
     for (int i = 0; i < argc; ++i) {
         switch (sqlite3_value_type(a[i])) {
-        case SQLITE_NULL: continue;
+        case SQLITE_NULL:
+            continue;
         case SQLITE_TEXT:
-        case SQLITE_BLOB: out.append(SqlValue::textView(a[i])); break;
-        default: out.append(SqlValue::text(a[i])); break;
+        case SQLITE_BLOB:
+            out.append(SqlValue::textView(a[i]));
+            break;
+        default:
+            out.append(SqlValue::text(a[i]));
+            break;
         }
         any = true;
     }
@@ -285,12 +299,14 @@ void TextFunctions::registerOn(sqlite3* db) {
     SqlValue::define(db, "Right", 2, fnRight);
     SqlValue::define(db, "Mid", 2, fnMid);
     SqlValue::define(db, "Mid", 3, fnMid);
-    for (int n = 2; n <= 4; ++n) SqlValue::define(db, "InStr", n, fnInStr);
+    for (int n = 2; n <= 4; ++n)
+        SqlValue::define(db, "InStr", n, fnInStr);
     SqlValue::define(db, "UCase", 1, fnUCase);
     SqlValue::define(db, "LCase", 1, fnLCase);
     SqlValue::define(db, "Space", 1, fnSpace);
     SqlValue::define(db, "String", 2, fnString);
-    for (int n = 3; n <= 6; ++n) SqlValue::define(db, "Replace", n, fnReplace);
+    for (int n = 3; n <= 6; ++n)
+        SqlValue::define(db, "Replace", n, fnReplace);
     SqlValue::define(db, "StrComp", 2, fnStrComp);
     SqlValue::define(db, "StrComp", 3, fnStrComp);
     SqlValue::define(db, "StrReverse", 1, fnStrReverse);

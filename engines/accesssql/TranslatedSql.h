@@ -12,8 +12,8 @@
 namespace qv::accesssql {
 
 enum class StatementKind {
-    Select,         // returns rows (also UNION)
-    Insert,         // INSERT INTO ... VALUES / INSERT INTO ... SELECT
+    Select, // returns rows (also UNION)
+    Insert, // INSERT INTO ... VALUES / INSERT INTO ... SELECT
     Update,
     Delete,
     MakeTable,      // SELECT ... INTO NewTable FROM ..., translated to CREATE TABLE ... AS SELECT

@@ -66,7 +66,8 @@ std::size_t Utf8::length(std::string_view s) {
 
 std::size_t Utf8::offsetOf(std::string_view s, std::size_t charIndex) {
     std::size_t i = 0;
-    for (std::size_t k = 0; k < charIndex && i < s.size(); ++k) next(s, i);
+    for (std::size_t k = 0; k < charIndex && i < s.size(); ++k)
+        next(s, i);
     return i;
 }
 
@@ -103,14 +104,16 @@ char32_t Utf8::toLower(char32_t c) {
 std::string Utf8::upper(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) append(out, toUpper(next(s, i)));
+    for (std::size_t i = 0; i < s.size();)
+        append(out, toUpper(next(s, i)));
     return out;
 }
 
 std::string Utf8::lower(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) append(out, toLower(next(s, i)));
+    for (std::size_t i = 0; i < s.size();)
+        append(out, toLower(next(s, i)));
     return out;
 }
 

@@ -11,7 +11,7 @@
 namespace qv::accesssql {
 
 class Utf8 {
-public:
+  public:
     // Decodes the code point at text[i] and advances i; a malformed byte decodes as itself.
     static char32_t next(std::string_view text, std::size_t& i);
     static void append(std::string& out, char32_t cp);

@@ -29,8 +29,9 @@ TEST(AccessDateTest, ReadsTheLiteralFormsOfTheDialect) {
 }
 
 TEST(AccessDateTest, RefusesWhatIsNoDate) {
-    for (std::string_view bad : {"", "  ", "13/01/2011", "02/29/2011", "2011-02-30", "24:00", "10:60", "10:5",
-                                 "13:00 PM", "2011-03-05 14:07 x", "March 5, 2011", "2011-3", "1/2/3/4", "12345"})
+    for (std::string_view bad :
+         {"", "  ", "13/01/2011", "02/29/2011", "2011-02-30", "24:00", "10:60", "10:5", "13:00 PM",
+          "2011-03-05 14:07 x", "March 5, 2011", "2011-3", "1/2/3/4", "12345"})
         EXPECT_FALSE(AccessDate::parse(bad).has_value()) << bad;
     EXPECT_TRUE(AccessDate::parse("02/29/2012").has_value());
 }

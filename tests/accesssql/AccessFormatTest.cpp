@@ -14,7 +14,8 @@ std::string date(std::string_view value, std::string_view format) {
 TEST(AccessFormatTest, TellsDateFormatsFromNumberFormats) {
     for (std::string_view f : {"yyyy-mm-dd", "Short Date", "hh:nn", "General Date", "q", "AM/PM"})
         EXPECT_TRUE(AccessFormat::isDateFormat(f)) << f;
-    for (std::string_view f : {"0.00", "#,##0", "Percent", "Yes/No", "General Number", "Currency", "0.0\"days\""})
+    for (std::string_view f :
+         {"0.00", "#,##0", "Percent", "Yes/No", "General Number", "Currency", "0.0\"days\""})
         EXPECT_FALSE(AccessFormat::isDateFormat(f)) << f;
 }
 
@@ -25,7 +26,8 @@ TEST(AccessFormatTest, MonthOrMinuteDependsOnTheNeighbours) {
     EXPECT_EQ(date("2011-03-05 14:07:09", "m/d/yy h:m"), "3/5/11 14:7");
     EXPECT_EQ(date("2011-03-05 00:05:00", "h:nn a/p"), "12:05 a");
     EXPECT_EQ(date("2011-03-05 12:05:00", "hh:nn am/pm"), "12:05 pm");
-    EXPECT_EQ(date("2011-03-05", "dddd d mmmm, \"week\" ww, \\d\\a\\y y"), "Saturday 5 March, week 10, day 64");
+    EXPECT_EQ(date("2011-03-05", "dddd d mmmm, \"week\" ww, \\d\\a\\y y"),
+              "Saturday 5 March, week 10, day 64");
     EXPECT_EQ(date("2011-03-05", "ddd mmm"), "Sat Mar");
     EXPECT_EQ(date("2011-03-05", "Medium Date"), "05-Mar-11");
     EXPECT_EQ(date("1899-12-30 14:07:09", "General Date"), "2:07:09 PM");

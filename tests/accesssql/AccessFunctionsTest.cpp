@@ -16,7 +16,7 @@ namespace {
 // An in-memory database with the functions registered; statements go through the translator,
 // exactly as the engine runs them.
 class Db {
-public:
+  public:
     Db() {
         sqlite3_open(":memory:", &mDb);
         AccessFunctions::registerAll(mDb);
@@ -35,7 +35,8 @@ public:
     }
 
     // The first column of every row, "NULL" for null, "error: ..." when SQLite fails.
-    std::vector<std::string> rows(std::string_view access, const qv::accesssql::TranslateOptions& options = {}) {
+    std::vector<std::string> rows(std::string_view access,
+                                  const qv::accesssql::TranslateOptions& options = {}) {
         const std::string s = AccessSqlTranslator::translate(access, options).sql;
         std::vector<std::string> out;
         sqlite3_stmt* st = nullptr;
@@ -58,7 +59,7 @@ public:
         return r.empty() ? "<no row>" : r.front();
     }
 
-private:
+  private:
     sqlite3* mDb = nullptr;
 };
 
@@ -119,7 +120,8 @@ TEST(AccessFunctionsTest, DatePartsAndSerials) {
 TEST(AccessFunctionsTest, DateArithmeticAndComparisonWithStoredDates) {
     Db db;
     db.exec("CREATE TABLE Orders (ID INTEGER PRIMARY KEY, OrderDate DATETIME, Shipped BOOLEAN)");
-    db.exec("INSERT INTO Orders VALUES (1, #01/31/2020 10:00#, 1), (2, #02/01/2020#, 0), (3, #02/15/2020#, -1)");
+    db.exec(
+        "INSERT INTO Orders VALUES (1, #01/31/2020 10:00#, 1), (2, #02/01/2020#, 0), (3, #02/15/2020#, -1)");
     EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE OrderDate >= #02/01/2020# ORDER BY ID"),
               (std::vector<std::string>{"2", "3"}));
     EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE OrderDate = #2/1/2020#"), (std::vector<std::string>{"2"}));
@@ -135,7 +137,8 @@ TEST(AccessFunctionsTest, DateArithmeticAndComparisonWithStoredDates) {
     EXPECT_EQ(db.value("#01/31/2020# + 1.5"), "2020-02-01 12:00:00");
     EXPECT_EQ(db.value("#03/01/2020# - #02/01/2020#"), "29.0");
     // Yes/no: the add-in writes 1, the database's own convention is -1; both are true.
-    EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE Shipped = True ORDER BY ID"), (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE Shipped = True ORDER BY ID"),
+              (std::vector<std::string>{"1", "3"}));
     EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE Shipped = No"), (std::vector<std::string>{"2"}));
     EXPECT_EQ(db.rows("SELECT ID FROM Orders WHERE NOT Shipped"), (std::vector<std::string>{"2"}));
 }
@@ -157,17 +160,21 @@ TEST(AccessFunctionsTest, IIfAndNzChooseValues) {
     EXPECT_EQ(db.value("Nz(Null, 0)"), "0");
     EXPECT_EQ(db.value("Nz(Null)"), "");
     EXPECT_EQ(db.value("Nz('x', 'y')"), "x");
-    EXPECT_EQ(db.value("IsNull(Null) & IsNull(0) & IsNumeric('1,234.5') & IsNumeric('12a') & IsDate('2011-02-29')"),
-              "10100");
+    EXPECT_EQ(
+        db.value("IsNull(Null) & IsNull(0) & IsNumeric('1,234.5') & IsNumeric('12a') & IsDate('2011-02-29')"),
+        "10100");
 }
 
 TEST(AccessFunctionsTest, LikeMatchesAccessWildcards) {
     Db db;
     db.exec("CREATE TABLE Names (N TEXT)");
-    db.exec("INSERT INTO Names VALUES ('Anna'), ('abba'), ('Bob'), ('ebb'), ('50%'), ('500'), ('X7'), ('Émile'), "
-            "('émile'), (Null)");
-    EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE 'A*' ORDER BY N"), (std::vector<std::string>{"Anna", "abba"}));
-    EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE '?b*' ORDER BY N"), (std::vector<std::string>{"abba", "ebb"}));
+    db.exec(
+        "INSERT INTO Names VALUES ('Anna'), ('abba'), ('Bob'), ('ebb'), ('50%'), ('500'), ('X7'), ('Émile'), "
+        "('émile'), (Null)");
+    EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE 'A*' ORDER BY N"),
+              (std::vector<std::string>{"Anna", "abba"}));
+    EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE '?b*' ORDER BY N"),
+              (std::vector<std::string>{"abba", "ebb"}));
     EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE '50%'"), (std::vector<std::string>{"50%"}));
     EXPECT_EQ(db.rows("SELECT N FROM Names WHERE N LIKE '[A-B]*' ORDER BY N"),
               (std::vector<std::string>{"Anna", "Bob", "abba"}));
@@ -206,10 +213,14 @@ TEST(AccessFunctionsTest, FormatCoversTheCommonPatterns) {
 TEST(AccessFunctionsTest, TextFunctionsCountCharacters) {
     Db db;
     EXPECT_EQ(db.value("Len('héllo') & ',' & Len(Null) & ',' & Len(123)"), "5,,3");
-    EXPECT_EQ(db.value("Left('héllo', 2) & '|' & Right('héllo', 3) & '|' & Mid('héllo', 2, 3) & '|' & Mid('abc', 2)"),
-              "hé|llo|éll|bc");
-    EXPECT_EQ(db.value("InStr('Hello', 'L') & InStr(4, 'Hello', 'l') & InStr('abc', 'z') & InStr(1, 'aXa', 'x', 0)"),
-              "3400");
+    EXPECT_EQ(
+        db.value(
+            "Left('héllo', 2) & '|' & Right('héllo', 3) & '|' & Mid('héllo', 2, 3) & '|' & Mid('abc', 2)"),
+        "hé|llo|éll|bc");
+    EXPECT_EQ(
+        db.value(
+            "InStr('Hello', 'L') & InStr(4, 'Hello', 'l') & InStr('abc', 'z') & InStr(1, 'aXa', 'x', 0)"),
+        "3400");
     EXPECT_EQ(db.value("UCase('straße é') & LCase('ÀB')"), "STRAßE Éàb");
     EXPECT_EQ(db.value("'[' & Trim('  a  ') & '|' & LTrim(' a ') & '|' & RTrim(' a ') & ']'"), "[a|a | a]");
     EXPECT_EQ(db.value("Space(3) & String(3, '*') & String(2, 65)"), "   ***AA");
@@ -222,16 +233,19 @@ TEST(AccessFunctionsTest, TextFunctionsCountCharacters) {
 
 TEST(AccessFunctionsTest, ConversionsRoundHalfToEven) {
     Db db;
-    EXPECT_EQ(db.value("Round(2.5) & ',' & Round(3.5) & ',' & Round(0.125, 2) & ',' & Round(2.675, 2) & ',' & Round(-2.5)"),
+    EXPECT_EQ(db.value("Round(2.5) & ',' & Round(3.5) & ',' & Round(0.125, 2) & ',' & Round(2.675, 2) & ',' "
+                       "& Round(-2.5)"),
               "2,4,0.12,2.68,-2");
     EXPECT_EQ(db.value("CLng(2.5) & ',' & CInt('3.5') & ',' & CLng(-0.5)"), "2,4,0");
     EXPECT_EQ(db.value("CInt(40000)").rfind("error:", 0), 0u);
     EXPECT_EQ(db.value("Int(-2.5) & ',' & Fix(-2.5) & ',' & Sgn(-3) & ',' & Abs(-4)"), "-3,-2,-1,4");
     EXPECT_EQ(db.value("Val('  1 2 3abc') & ',' & Val('&H1F') & ',' & Val('x')"), "123,31,0");
-    EXPECT_EQ(db.value("CStr(0.1 + 0.2) & ',' & CDbl('1,234.5') & ',' & CBool('True') & CBool(0)"), "0.3,1234.5,10");
+    EXPECT_EQ(db.value("CStr(0.1 + 0.2) & ',' & CDbl('1,234.5') & ',' & CBool('True') & CBool(0)"),
+              "0.3,1234.5,10");
     EXPECT_EQ(db.value("CCur(1.23456)"), "1.2346");
     EXPECT_EQ(db.value("CSng(0.1)"), "0.1");
-    EXPECT_EQ(db.value("7 \\ 2 & ',' & 7.5 \\ 2 & ',' & 2 ^ 10 & ',' & 7 Mod 3 & ',' & 7 / 2"), "3,4,1024,1,3.5");
+    EXPECT_EQ(db.value("7 \\ 2 & ',' & 7.5 \\ 2 & ',' & 2 ^ 10 & ',' & 7 Mod 3 & ',' & 7 / 2"),
+              "3,4,1024,1,3.5");
     EXPECT_EQ(db.value("5 \\ 0"), "NULL");
 }
 
@@ -249,19 +263,23 @@ TEST(AccessFunctionsTest, AggregatesSqliteLacks) {
 
 TEST(AccessFunctionsTest, TranslatedQueriesRunEndToEnd) {
     Db db;
-    db.exec("CREATE TABLE [Order Details] ([Order ID] INTEGER, [Unit Price] CURRENCY, [Qty] INTEGER, [Note] TEXT)");
-    db.exec("INSERT INTO [Order Details] VALUES (1, 10, 2, 'a'), (1, 5.5, 4, Null), (2, 3, 1, 'it''s'), (3, 7, 3, 'b')");
+    db.exec("CREATE TABLE [Order Details] ([Order ID] INTEGER, [Unit Price] CURRENCY, [Qty] INTEGER, [Note] "
+            "TEXT)");
+    db.exec("INSERT INTO [Order Details] VALUES (1, 10, 2, 'a'), (1, 5.5, 4, Null), (2, 3, 1, 'it''s'), (3, "
+            "7, 3, 'b')");
     EXPECT_EQ(db.rows("SELECT TOP 2 [Note] FROM [Order Details] ORDER BY [Unit Price] * [Qty] DESC"),
               (std::vector<std::string>{"NULL", "b"}));
     EXPECT_EQ(db.rows("SELECT TOP 50 PERCENT [Qty] FROM [Order Details] ORDER BY [Qty]"),
               (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(db.rows("SELECT TOP 1 [Qty] FROM [Order Details] UNION SELECT 99 FROM [Order Details] ORDER BY 1"),
-              (std::vector<std::string>{"2", "99"}));
+    EXPECT_EQ(
+        db.rows("SELECT TOP 1 [Qty] FROM [Order Details] UNION SELECT 99 FROM [Order Details] ORDER BY 1"),
+        (std::vector<std::string>{"2", "99"}));
     db.exec("UPDATE [Order Details] SET [Order Details].[Note] = [Note] & '!' WHERE [Order ID] = 1");
     EXPECT_EQ(db.rows("SELECT [Note] FROM [Order Details] WHERE [Order ID] = 1 ORDER BY [Qty]"),
               (std::vector<std::string>{"a!", "!"}));
     db.exec("SELECT [Order ID], Sum([Qty]) AS Total INTO Totals FROM [Order Details] GROUP BY [Order ID]");
-    EXPECT_EQ(db.rows("SELECT Total FROM Totals ORDER BY [Order ID]"), (std::vector<std::string>{"6", "1", "3"}));
+    EXPECT_EQ(db.rows("SELECT Total FROM Totals ORDER BY [Order ID]"),
+              (std::vector<std::string>{"6", "1", "3"}));
     db.exec("DELETE * FROM [Order Details] WHERE [Note] LIKE '*''*'");
     EXPECT_EQ(db.rows("SELECT Count(*) FROM [Order Details]"), (std::vector<std::string>{"3"}));
 }

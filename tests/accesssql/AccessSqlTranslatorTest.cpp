@@ -10,7 +10,9 @@ using qv::accesssql::TranslateOptions;
 
 namespace {
 
-std::string sql(const std::string& access) { return AccessSqlTranslator::translate(access).sql; }
+std::string sql(const std::string& access) {
+    return AccessSqlTranslator::translate(access).sql;
+}
 
 int refusal(const std::string& access) {
     try {
@@ -73,9 +75,10 @@ TEST(AccessSqlTranslatorTest, TopBecomesLimitAfterOrderBy) {
               "SELECT * FROM (SELECT a FROM t LIMIT 2) UNION SELECT b FROM u");
     EXPECT_EQ(sql("SELECT a FROM t UNION ALL SELECT TOP 2 b FROM u ORDER BY 1"),
               "SELECT a FROM t UNION ALL SELECT * FROM (SELECT b FROM u LIMIT 2) ORDER BY 1");
-    EXPECT_EQ(sql("SELECT TOP 25 PERCENT a FROM t ORDER BY a"),
-              "SELECT a FROM t ORDER BY a LIMIT (SELECT -CAST(-(COUNT(*) * 25 / 100.0) AS INTEGER) FROM (SELECT a "
-              "FROM t))");
+    EXPECT_EQ(
+        sql("SELECT TOP 25 PERCENT a FROM t ORDER BY a"),
+        "SELECT a FROM t ORDER BY a LIMIT (SELECT -CAST(-(COUNT(*) * 25 / 100.0) AS INTEGER) FROM (SELECT a "
+        "FROM t))");
     EXPECT_EQ(refusal("SELECT TOP a FROM t"), 3141);
     EXPECT_EQ(refusal("SELECT TOP 1.5 a FROM t"), 3141);
     EXPECT_EQ(refusal("SELECT a FROM t WHERE TOP 5"), 3141);
@@ -102,7 +105,8 @@ TEST(AccessSqlTranslatorTest, ArithmeticKeepsAccessPrecedenceAndMeaning) {
 }
 
 TEST(AccessSqlTranslatorTest, DateArithmeticUsesDateFunctions) {
-    EXPECT_EQ(sql("SELECT * FROM t WHERE d > Date() - 30"), "SELECT * FROM t WHERE d > qv_dateminus(Date(), 30)");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE d > Date() - 30"),
+              "SELECT * FROM t WHERE d > qv_dateminus(Date(), 30)");
     EXPECT_EQ(sql("SELECT #1/31/2020# + 1, Now() - d FROM t"),
               "SELECT qv_dateplus('2020-01-31 00:00:00', 1), qv_dateminus(Now(), d) FROM t");
 }
@@ -115,22 +119,27 @@ TEST(AccessSqlTranslatorTest, LikeWildcardsBecomeSqlitePatterns) {
               "SELECT * FROM t WHERE a LIKE '50\\%%' ESCAPE '\\' AND b NOT LIKE 'x\\_*' ESCAPE '\\'");
     // Character classes, digits and patterns that are no literal are matched by qv_like.
     EXPECT_EQ(sql("SELECT * FROM t WHERE a LIKE '[A-C]*' OR b LIKE '#*' OR c LIKE [p] & '*'"),
-              "SELECT * FROM t WHERE qv_like(a, '[A-C]*') OR qv_like(b, '#*') OR qv_like(c, qv_concat(\"p\", '*'))");
-    EXPECT_EQ(sql("SELECT * FROM t WHERE a NOT LIKE '[!a]*'"), "SELECT * FROM t WHERE NOT qv_like(a, '[!a]*')");
+              "SELECT * FROM t WHERE qv_like(a, '[A-C]*') OR qv_like(b, '#*') OR qv_like(c, qv_concat(\"p\", "
+              "'*'))");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE a NOT LIKE '[!a]*'"),
+              "SELECT * FROM t WHERE NOT qv_like(a, '[!a]*')");
     EXPECT_EQ(sql("SELECT * FROM t WHERE a ALIKE 'A%'"), "SELECT * FROM t WHERE a LIKE 'A%'");
 }
 
 TEST(AccessSqlTranslatorTest, YesNoComparisonsBecomeTruthTests) {
-    EXPECT_EQ(sql("SELECT * FROM t WHERE Flag = True AND Other <> False AND [X] = Yes AND True = Y AND Z = No"),
-              "SELECT * FROM t WHERE Flag <> 0 AND Other <> 0 AND \"X\" <> 0 AND Y <> 0 AND Z = 0");
+    EXPECT_EQ(
+        sql("SELECT * FROM t WHERE Flag = True AND Other <> False AND [X] = Yes AND True = Y AND Z = No"),
+        "SELECT * FROM t WHERE Flag <> 0 AND Other <> 0 AND \"X\" <> 0 AND Y <> 0 AND Z = 0");
     EXPECT_EQ(sql("SELECT True, False, Off FROM t"), "SELECT 1, 0, 0 FROM t");
     // Without knowledge of the schema -1 is a number like any other...
     EXPECT_EQ(sql("SELECT * FROM t WHERE Flag = -1"), "SELECT * FROM t WHERE Flag = -1");
     // ...with it, a yes/no column compared with -1 or 1 is a truth test too.
     TranslateOptions options;
     options.isYesNoColumn = [](std::string_view, std::string_view column) { return column == "Flag"; };
-    EXPECT_EQ(AccessSqlTranslator::translate("SELECT * FROM t WHERE t.Flag = -1 OR Flag = 1 OR Qty = -1", options).sql,
-              "SELECT * FROM t WHERE t.Flag <> 0 OR Flag <> 0 OR Qty = -1");
+    EXPECT_EQ(
+        AccessSqlTranslator::translate("SELECT * FROM t WHERE t.Flag = -1 OR Flag = 1 OR Qty = -1", options)
+            .sql,
+        "SELECT * FROM t WHERE t.Flag <> 0 OR Flag <> 0 OR Qty = -1");
     EXPECT_EQ(AccessSqlTranslator::translate("SELECT * FROM t WHERE 0 = [Flag] OR Flag <> -1", options).sql,
               "SELECT * FROM t WHERE \"Flag\" = 0 OR Flag = 0");
     // An assignment is no comparison: the value is written as it is.
@@ -141,7 +150,8 @@ TEST(AccessSqlTranslatorTest, YesNoComparisonsBecomeTruthTests) {
 TEST(AccessSqlTranslatorTest, ParametersClauseIsParsedAndBoundByName) {
     const auto t = AccessSqlTranslator::translate(
         "PARAMETERS [Start Date] DateTime, [Customer's name] Text (50), Cnt Long;\r\n"
-        "SELECT TOP 10 * FROM Orders WHERE OrderDate >= [Start Date] AND Name = [customer's NAME] AND n < Cnt "
+        "SELECT TOP 10 * FROM Orders WHERE OrderDate >= [Start Date] AND Name = [customer's NAME] AND n < "
+        "Cnt "
         "AND o.Cnt > 0 ORDER BY OrderDate");
     ASSERT_EQ(t.parameters.size(), 3u);
     EXPECT_EQ(t.parameters[0].name, "Start Date");
@@ -157,8 +167,9 @@ TEST(AccessSqlTranslatorTest, ParametersClauseIsParsedAndBoundByName) {
                      "ORDER BY OrderDate LIMIT 10");
     EXPECT_EQ(t.kind, StatementKind::Select);
 
-    const auto path = AccessSqlTranslator::translate(
-        "PARAMETERS [Forms]![frmMain]![txtFrom] DateTime; SELECT * FROM t WHERE d > [Forms]![frmMain]![txtFrom] + 1");
+    const auto path =
+        AccessSqlTranslator::translate("PARAMETERS [Forms]![frmMain]![txtFrom] DateTime; SELECT * FROM t "
+                                       "WHERE d > [Forms]![frmMain]![txtFrom] + 1");
     ASSERT_EQ(path.parameters.size(), 1u);
     EXPECT_EQ(path.parameters[0].name, "Forms!frmMain!txtFrom");
     EXPECT_EQ(path.sql, "SELECT * FROM t WHERE d > qv_dateplus(:p1, 1)");
@@ -176,8 +187,8 @@ TEST(AccessSqlTranslatorTest, WriteBackStatementsOfTheFormPassThrough) {
     EXPECT_EQ(upd.sql, "Update \"Order Details\" SET \"Unit Price\" = 12.5, \"Note\" = 'it''s', \"When\" = "
                        "'2011-03-05 14:07:00' WHERE \"OrderID\" = 10248 AND \"ProductID\" = 11");
     EXPECT_EQ(upd.kind, StatementKind::Update);
-    const auto ins = AccessSqlTranslator::translate(
-        "Insert Into [dbo].[T] ([Name], [Flag], [Id]) Values ('x', 1, '{6F9619FF-8B86-D011-B42D-00C04FC964FF}')");
+    const auto ins = AccessSqlTranslator::translate("Insert Into [dbo].[T] ([Name], [Flag], [Id]) Values "
+                                                    "('x', 1, '{6F9619FF-8B86-D011-B42D-00C04FC964FF}')");
     EXPECT_EQ(ins.sql, "Insert Into \"dbo\".\"T\" (\"Name\", \"Flag\", \"Id\") Values ('x', 1, "
                        "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}')");
     EXPECT_EQ(ins.kind, StatementKind::Insert);
@@ -189,7 +200,8 @@ TEST(AccessSqlTranslatorTest, WriteBackStatementsOfTheFormPassThrough) {
 TEST(AccessSqlTranslatorTest, DeleteAcceptsTheStarForms) {
     EXPECT_EQ(sql("DELETE * FROM [T] WHERE [ID] = 3"), "DELETE FROM \"T\" WHERE \"ID\" = 3");
     EXPECT_EQ(sql("DELETE T.* FROM T WHERE ID = 3"), "DELETE FROM T WHERE ID = 3");
-    EXPECT_EQ(sql("DELETE FROM [T] WHERE [A] = 1 AND [B] = 'x'"), "DELETE FROM \"T\" WHERE \"A\" = 1 AND \"B\" = 'x'");
+    EXPECT_EQ(sql("DELETE FROM [T] WHERE [A] = 1 AND [B] = 'x'"),
+              "DELETE FROM \"T\" WHERE \"A\" = 1 AND \"B\" = 'x'");
     EXPECT_EQ(AccessSqlTranslator::translate("DELETE FROM T").kind, StatementKind::Delete);
     EXPECT_EQ(refusal("DELETE T.* FROM T INNER JOIN U ON T.a = U.a"), 3086);
 }
@@ -219,20 +231,23 @@ TEST(AccessSqlTranslatorTest, ClauseWordsAndFunctionsTranslate) {
               "SELECT \"Left\"(\"Name\", 3), \"Right\"(b, 2) FROM a LEFT JOIN b ON a.id = b.id");
     EXPECT_EQ(sql("SELECT Count(*), Sum(x) FROM (a INNER JOIN b ON a.k = b.k) INNER JOIN c ON b.j = c.j"),
               "SELECT Count(*), Sum(x) FROM (a INNER JOIN b ON a.k = b.k) INNER JOIN c ON b.j = c.j");
-    EXPECT_EQ(sql("SELECT * FROM t WHERE a IS NOT NULL AND b IS NULL AND c BETWEEN 1 AND 2 AND d NOT IN (1, 2)"),
-              "SELECT * FROM t WHERE a IS NOT NULL AND b IS NULL AND c BETWEEN 1 AND 2 AND d NOT IN (1, 2)");
+    EXPECT_EQ(
+        sql("SELECT * FROM t WHERE a IS NOT NULL AND b IS NULL AND c BETWEEN 1 AND 2 AND d NOT IN (1, 2)"),
+        "SELECT * FROM t WHERE a IS NOT NULL AND b IS NULL AND c BETWEEN 1 AND 2 AND d NOT IN (1, 2)");
     EXPECT_EQ(sql("SELECT * FROM t WHERE EXISTS (SELECT 1 FROM u WHERE u.a = t.a)"),
               "SELECT * FROM t WHERE EXISTS (SELECT 1 FROM u WHERE u.a = t.a)");
     EXPECT_EQ(sql("SELECT * FROM [Order Details]![x]"), "SELECT * FROM \"Order Details\".\"x\"");
 }
 
 TEST(AccessSqlTranslatorTest, DataDefinitionPassesWithAutoNumberColumns) {
-    const auto t = AccessSqlTranslator::translate(
-        "CREATE TABLE [People] ([ID] COUNTER PRIMARY KEY, [Name] TEXT(50) NOT NULL, [Born] DATETIME, [Ok] YESNO)");
-    EXPECT_EQ(t.sql, "CREATE TABLE \"People\" (\"ID\" INTEGER PRIMARY KEY, \"Name\" TEXT(50) NOT NULL, \"Born\" "
-                     "DATETIME, \"Ok\" YESNO)");
+    const auto t = AccessSqlTranslator::translate("CREATE TABLE [People] ([ID] COUNTER PRIMARY KEY, [Name] "
+                                                  "TEXT(50) NOT NULL, [Born] DATETIME, [Ok] YESNO)");
+    EXPECT_EQ(t.sql,
+              "CREATE TABLE \"People\" (\"ID\" INTEGER PRIMARY KEY, \"Name\" TEXT(50) NOT NULL, \"Born\" "
+              "DATETIME, \"Ok\" YESNO)");
     EXPECT_EQ(t.kind, StatementKind::DataDefinition);
-    EXPECT_EQ(sql("CREATE TABLE T (ID AUTOINCREMENT(1, 1) PRIMARY KEY)"), "CREATE TABLE T (ID INTEGER PRIMARY KEY)");
+    EXPECT_EQ(sql("CREATE TABLE T (ID AUTOINCREMENT(1, 1) PRIMARY KEY)"),
+              "CREATE TABLE T (ID INTEGER PRIMARY KEY)");
     EXPECT_EQ(sql("DROP INDEX ix ON T"), "DROP INDEX ix");
 }
 
@@ -279,8 +294,10 @@ TEST(AccessSqlTranslatorTest, ColumnTypesFromTheSchemaDecideTextAndDateArithmeti
         if (column == "Active") return qv::accesssql::ColumnType::YesNo;
         return qv::accesssql::ColumnType::Unknown;
     };
-    EXPECT_EQ(AccessSqlTranslator::translate("SELECT First + Last, Born + 1, Born - Born, Qty + 1 FROM p", options).sql,
-              "SELECT First || Last, qv_dateplus(Born, 1), qv_dateminus(Born, Born), Qty + 1 FROM p");
+    EXPECT_EQ(
+        AccessSqlTranslator::translate("SELECT First + Last, Born + 1, Born - Born, Qty + 1 FROM p", options)
+            .sql,
+        "SELECT First || Last, qv_dateplus(Born, 1), qv_dateminus(Born, Born), Qty + 1 FROM p");
     EXPECT_EQ(AccessSqlTranslator::translate("SELECT * FROM p WHERE p.Active = -1 AND Qty = -1", options).sql,
               "SELECT * FROM p WHERE p.Active <> 0 AND Qty = -1");
 }
@@ -292,7 +309,8 @@ TEST(AccessSqlTranslatorTest, LogicalOperatorsOfTheDialect) {
               "SELECT * FROM t WHERE NOT (a LIKE 'x%' OR b IS NULL)");
     EXPECT_EQ(sql("SELECT * FROM t WHERE a = 1 OR b = 2 AND NOT c = 3"),
               "SELECT * FROM t WHERE a = 1 OR b = 2 AND NOT c = 3");
-    EXPECT_EQ(sql("SELECT * FROM t WHERE (a = 1 OR b = 2) AND c"), "SELECT * FROM t WHERE (a = 1 OR b = 2) AND c");
+    EXPECT_EQ(sql("SELECT * FROM t WHERE (a = 1 OR b = 2) AND c"),
+              "SELECT * FROM t WHERE (a = 1 OR b = 2) AND c");
 }
 
 TEST(AccessSqlTranslatorTest, FunctionNamesSqliteReservesAreQuoted) {

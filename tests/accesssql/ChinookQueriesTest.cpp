@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kChinook = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
 
 class ChinookQueriesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::filesystem::exists(kChinook)) GTEST_SKIP() << "fixture " << kChinook << " is not present";
         ASSERT_EQ(sqlite3_open_v2(kChinook, &mDb, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
@@ -52,8 +52,9 @@ TEST_F(ChinookQueriesTest, DateLiteralsMatchStoredDates) {
               (std::vector<std::string>{"1"}));
     EXPECT_EQ(rows("SELECT Count(*) FROM Invoice WHERE InvoiceDate Between #1/1/2021# And #1/31/2021#"),
               (std::vector<std::string>{"6"}));
-    EXPECT_EQ(rows("SELECT Count(*) FROM Invoice WHERE Year([InvoiceDate]) = 2025 AND Month([InvoiceDate]) = 12"),
-              (std::vector<std::string>{"7"}));
+    EXPECT_EQ(
+        rows("SELECT Count(*) FROM Invoice WHERE Year([InvoiceDate]) = 2025 AND Month([InvoiceDate]) = 12"),
+        (std::vector<std::string>{"7"}));
     EXPECT_EQ(rows("SELECT Format(Max([InvoiceDate]), 'dd-mm-yyyy') FROM Invoice"),
               (std::vector<std::string>{"22-12-2025"}));
     EXPECT_EQ(rows("SELECT DateDiff('m', Min(InvoiceDate), Max(InvoiceDate)) FROM Invoice"),
@@ -64,7 +65,9 @@ TEST_F(ChinookQueriesTest, TextOperatorsAndTop) {
     EXPECT_EQ(rows("SELECT TOP 2 [FirstName] & ' ' & [LastName] & (' (' + [Company] + ')') FROM [Customer] "
                    "WHERE [Company] Is Null ORDER BY [CustomerId]"),
               (std::vector<std::string>{"Leonie Köhler", "François Tremblay"}));
-    EXPECT_EQ(rows("SELECT DISTINCT [FirstName] FROM [Customer] WHERE [FirstName] LIKE 'a*' ORDER BY [FirstName]"),
-              (std::vector<std::string>{"Aaron", "Alexandre", "Astrid"}));
-    EXPECT_EQ(rows("SELECT TOP 1 [Name] FROM [Track] WHERE [Name] LIKE '*[0-9]*' ORDER BY [TrackId]").size(), 1u);
+    EXPECT_EQ(
+        rows("SELECT DISTINCT [FirstName] FROM [Customer] WHERE [FirstName] LIKE 'a*' ORDER BY [FirstName]"),
+        (std::vector<std::string>{"Aaron", "Alexandre", "Astrid"}));
+    EXPECT_EQ(rows("SELECT TOP 1 [Name] FROM [Track] WHERE [Name] LIKE '*[0-9]*' ORDER BY [TrackId]").size(),
+              1u);
 }
