@@ -6,7 +6,6 @@
 #include "engines/sqlite/AdoParameter.h"
 #include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/EngineErrors.h"
-#include "engines/sqlite/QueryText.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
@@ -170,24 +169,25 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
         sql = mText;
         break;
     }
-    const QueryText text = QueryText::parse(sql);
-    std::vector<Variant> values;
-    if (!text.parameters().empty()) {
-        for (const auto& declared : text.parameters()) {
+    const DialectStatement statement = SqlDialect::translate(sql);
+    std::vector<AdoConnection::Binding> values;
+    if (!statement.parameters.empty()) {
+        for (const auto& declared : statement.parameters) {
             AdoParameterPtr given;
             for (const auto& p : mParameters) {
                 if (strcasecmp(p->name().c_str(), declared.name.c_str()) == 0) given = p;
             }
             if (!given) throw improper(fmt::format("No value given for the parameter '{}'.", declared.name));
-            values.push_back(convertForType(given->value(), adoTypeOfDao(declared.daoType)));
+            values.push_back({declared.bindName, convertForType(given->value(), adoTypeOfDao(declared.daoType))});
         }
-        return connection->run(SqlDialect::toSqlite(text.numberedBody()), values, recordsAffected, Source);
+        return connection->run(statement.sql, values, recordsAffected, Source);
     }
+    // Without declared parameters, the appended ones fill the statement's "?" in order.
     for (const auto& p : mParameters) {
         if (p->direction() == ado::ParamInput || p->direction() == ado::ParamInputOutput)
-            values.push_back(convertForType(p->value(), p->type()));
+            values.push_back({std::string(), convertForType(p->value(), p->type())});
     }
-    return connection->run(SqlDialect::toSqlite(text.body()), values, recordsAffected, Source);
+    return connection->run(statement.sql, values, recordsAffected, Source);
 }
 
 } // namespace qv::engine

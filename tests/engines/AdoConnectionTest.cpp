@@ -228,3 +228,22 @@ TEST_F(AdoCommandTest, UnknownSavedQueryAndPlainTextCommands) {
     cmd.setCommandText("SELECT Name FROM Customers WHERE CustomerID = 2");
     EXPECT_EQ(cmd.execute()->valueAt(0, 0), Variant("Bert"));
 }
+
+TEST_F(AdoCommandTest, TextCommandsBindDeclaredOrPositionalParameters) {
+    engine::AdoCommand cmd;
+    cmd.setActiveConnection(connection);
+    cmd.setCommandText("PARAMETERS [Min Id] Long; SELECT OrderID FROM Orders WHERE OrderID >= [Min Id]");
+    cmd.appendParameter(cmd.createParameter("min id", ado::Integer, ado::ParamInput, 2, Variant("11")));
+    EXPECT_EQ(cmd.execute()->recordCount(), 2);
+
+    engine::AdoCommand positional;
+    positional.setActiveConnection(connection);
+    positional.setCommandText("SELECT Name FROM Customers WHERE CustomerID = ? OR Name = ?");
+    positional.appendParameter(positional.createParameter("a", ado::Integer, ado::ParamInput, 1, Variant("1")));
+    EXPECT_EQ(errorNumberOf([&] { positional.execute(); }), err::AdoParameterImproperlyDefined);
+    positional.appendParameter(positional.createParameter("b", ado::VarWChar, ado::ParamInput, 4, Variant("Cees")));
+    EXPECT_EQ(positional.execute()->recordCount(), 2);
+    // A statement declaring parameters cannot run without them.
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("PARAMETERS X Long; SELECT X"); }),
+              err::AdoParameterImproperlyDefined);
+}
