@@ -67,7 +67,8 @@ int run(const std::vector<std::string>& a) {
                 for (const auto& p : f->properties()) {
                     const auto n = p->name();
                     if (n == "Name" || n == "Type" || n == "Size" || n == "Attributes" || n == "OrdinalPosition" ||
-                        n == "Required" || n == "AllowZeroLength" || n == "DefaultValue")
+                        n == "Required" || n == "AllowZeroLength" || n == "DefaultValue" ||
+                        (n == "AppendOnly" && !p->value().toBool()))
                         continue;
                     fmt::print("  {}.{} = {}\n", f->name(), n, p->value().isNull() ? "Null" : p->value().toString());
                 }
