@@ -226,7 +226,22 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
     for (const auto& r : MetadataStore(mDb).relationNames())
         storedNames[upper(r.foreignTable + "|" + r.table + "|" + r.columns)] = r.name;
     std::set<std::string> used;
+    const auto allTables = tableNames(true);
+    // REFERENCES clauses keep the spelling they were written with; callers compare exactly.
+    auto actualTable = [&](const std::string& written) {
+        for (const auto& t : allTables) {
+            if (strcasecmp(t.c_str(), written.c_str()) == 0) return t;
+        }
+        return written;
+    };
+    auto actualColumn = [&](const std::vector<ColumnInfo>& cols, const std::string& written) {
+        for (const auto& c : cols) {
+            if (strcasecmp(c.name.c_str(), written.c_str()) == 0) return c.name;
+        }
+        return written;
+    };
     for (const auto& foreignTable : tableNames(false)) {
+        const auto foreignColumns = columnsOf(mDb, foreignTable);
         struct Pair {
             std::string from, to;
         };
@@ -242,8 +257,8 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
         st.bind(1, foreignTable);
         while (st.step()) {
             auto& k = keys[st.integer(0)];
-            k.table = st.text(2);
-            k.pairs.push_back({st.text(3), st.isNull(4) ? std::string() : st.text(4)});
+            k.table = actualTable(st.text(2));
+            k.pairs.push_back({actualColumn(foreignColumns, st.text(3)), st.isNull(4) ? std::string() : st.text(4)});
             if (upper(st.text(5)) == "CASCADE") k.attributes |= RelationUpdateCascade;
             if (upper(st.text(6)) == "CASCADE") k.attributes |= RelationDeleteCascade;
         }
@@ -259,6 +274,8 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
                     if (c.pk > 0 && i < k.pairs.size()) k.pairs[i++].to = c.name;
                 }
             }
+            const auto referencedColumns = columnsOf(mDb, k.table);
+            for (auto& p : k.pairs) p.to = actualColumn(referencedColumns, p.to);
             std::string columns;
             for (const auto& p : k.pairs) columns += (columns.empty() ? "" : ",") + p.from;
             std::string name;
