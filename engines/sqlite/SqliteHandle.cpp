@@ -2,6 +2,7 @@
 // file cut short is otherwise only noticed when a query reaches the missing pages.
 #include "engines/sqlite/SqliteHandle.h"
 
+#include "engines/sqlite/CipherLibrary.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 
@@ -73,7 +74,16 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
-    if (!headerLooksWhole(path)) throw EngineErrors::unrecognisedFormat(source, path);
+    if (!headerLooksWhole(path)) {
+        if (!CipherLibrary::looksEncrypted(path)) throw EngineErrors::unrecognisedFormat(source, path);
+        // An encrypted database is read from a decrypted copy in memory: changes could not
+        // reach the file, so it is opened read-only.
+        sqlite3* db = CipherLibrary::openDecrypted(path, options.password, source);
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
+        SqlDialect::prepareConnection(db);
+        return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, true));
+    }
 
     sqlite3* probe = openRaw(path, SQLITE_OPEN_READONLY, source);
     try {
