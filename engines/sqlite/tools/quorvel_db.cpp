@@ -3,6 +3,7 @@
 // Every change goes through the engine's own metadata writers, so the tool and the engine agree
 // on the layout.
 #include "engines/sqlite/CatalogueReader.h"
+#include "engines/sqlite/CipherLibrary.h"
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/WorkgroupFile.h"
@@ -10,6 +11,7 @@
 
 #include <fmt/format.h>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,8 @@ int usage() {
                "  quorvel-db DB save-query NAME SQL\n"
                "  quorvel-db DB remove-query NAME\n"
                "  quorvel-db DB name-relation FOREIGN_TABLE TABLE COLUMN[,COLUMN...] NAME\n"
+               "  quorvel-db DB set-password NEW_PASSWORD [OLD_PASSWORD]\n"
+               "  quorvel-db DB remove-password OLD_PASSWORD\n"
                "  quorvel-db WORKGROUP set-account USER PASSWORD\n"
                "  quorvel-db WORKGROUP remove-account USER\n"
                "  quorvel-db WORKGROUP accounts\n"
@@ -54,6 +58,23 @@ int run(const std::vector<std::string>& a) {
     if (command == "remove-account" && a.size() == 3) return WorkgroupFile::removeAccount(path, a[2]) ? 0 : 1;
     if (command == "accounts" && a.size() == 2) {
         for (const auto& n : WorkgroupFile::accounts(path)) fmt::print("{}\n", n);
+        return 0;
+    }
+    if ((command == "set-password" && (a.size() == 3 || a.size() == 4)) ||
+        (command == "remove-password" && a.size() == 3)) {
+        const bool setting = command == "set-password";
+        const std::string oldPassword = setting ? (a.size() == 4 ? a[3] : std::string()) : a[2];
+        const std::string newPassword = setting ? a[2] : std::string();
+        if (setting && newPassword.empty()) return usage();
+        // Written beside the database and moved over it, so a failure leaves the original.
+        const std::string copy = path + ".qvnew";
+        qv::engine::CipherLibrary::exportCopy(path, oldPassword, copy, newPassword);
+        std::error_code ec;
+        std::filesystem::rename(copy, path, ec);
+        if (ec) {
+            std::filesystem::remove(copy, ec);
+            throw qv::NumberedError(75, "quorvel-db", "The database could not be replaced: " + ec.message());
+        }
         return 0;
     }
     const bool reading = command == "list";
