@@ -34,7 +34,8 @@ void AdoConnection::open(const std::string& connectionString, int) {
         const auto cs = ConnectionString::parse(mConnectionString);
         const std::string path = cs.database();
         if (path.empty())
-            throw NumberedError(err::AdoOpenRefused, Source, "Data source name not found and no default driver specified.");
+            throw NumberedError(err::AdoOpenRefused, Source,
+                                "Data source name not found and no default driver specified.");
         if (!cs.systemDb().empty()) {
             const std::string user = cs.user().empty() ? "Admin" : cs.user();
             WorkgroupFile::verify(cs.systemDb(), user, cs.password(), Source);
@@ -76,7 +77,8 @@ AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vect
     sqlite3* db = handle()->db();
     Statement st(db, sqliteSql, source);
     if (!onlyBlanks(st.tail()))
-        throw NumberedError(engineerr::TooManyStatements, source, "Characters found after end of SQL statement.");
+        throw NumberedError(engineerr::TooManyStatements, source,
+                            "Characters found after end of SQL statement.");
     if (!st.get()) {
         if (recordsAffected) *recordsAffected = 0;
         return ColumnarRecordset::closedSet();
@@ -85,7 +87,8 @@ AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vect
     std::vector<bool> bound(static_cast<std::size_t>(expected) + 1, false);
     int position = 0;
     for (const auto& b : values) {
-        const int index = b.name.empty() ? ++position : sqlite3_bind_parameter_index(st.get(), b.name.c_str());
+        const int index =
+            b.name.empty() ? ++position : sqlite3_bind_parameter_index(st.get(), b.name.c_str());
         if (index < 1 || index > expected) continue;
         st.bind(index, b.value);
         bound[static_cast<std::size_t>(index)] = true;

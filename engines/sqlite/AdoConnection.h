@@ -12,7 +12,7 @@
 namespace qv::engine {
 
 class AdoConnection : public IAdoConnection, public IObject {
-public:
+  public:
     void setCursorLocation(int location) override { mCursorLocation = location; }
     int cursorLocation() const override { return mCursorLocation; }
     void setConnectionString(const std::string& text) override { mConnectionString = text; }
@@ -30,12 +30,12 @@ public:
     };
     // Runs one statement already in SQLite's dialect. Raises 3709 when the connection is closed,
     // 3142 for text after the first statement, 3708 when a parameter has no value.
-    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Binding>& values, long long* recordsAffected,
-                        const std::string& source);
+    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Binding>& values,
+                        long long* recordsAffected, const std::string& source);
     // The open file; raises 3709 when closed.
     const SqliteHandlePtr& handle() const;
 
-private:
+  private:
     int mCursorLocation = 2;
     std::string mConnectionString;
     SqliteHandlePtr mHandle;

@@ -42,21 +42,22 @@ template <class F> bool bind(void* lib, F& target, const char* name) {
 }
 
 const Api* api() {
-    static const Api* loaded = [] () -> const Api* {
+    static const Api* loaded = []() -> const Api* {
         void* lib = ::dlmopen(LM_ID_NEWLM, "libsqlcipher.so.0", RTLD_NOW | RTLD_LOCAL);
         if (!lib) return nullptr;
         static Api a;
-        const bool ok = bind(lib, a.open_v2, "sqlite3_open_v2") && bind(lib, a.close_v2, "sqlite3_close_v2") &&
-                        bind(lib, a.key, "sqlite3_key") && bind(lib, a.exec, "sqlite3_exec") &&
-                        bind(lib, a.prepare_v2, "sqlite3_prepare_v2") && bind(lib, a.step, "sqlite3_step") &&
-                        bind(lib, a.finalize, "sqlite3_finalize") && bind(lib, a.column_count, "sqlite3_column_count") &&
+        const bool ok = bind(lib, a.open_v2, "sqlite3_open_v2") &&
+                        bind(lib, a.close_v2, "sqlite3_close_v2") && bind(lib, a.key, "sqlite3_key") &&
+                        bind(lib, a.exec, "sqlite3_exec") && bind(lib, a.prepare_v2, "sqlite3_prepare_v2") &&
+                        bind(lib, a.step, "sqlite3_step") && bind(lib, a.finalize, "sqlite3_finalize") &&
+                        bind(lib, a.column_count, "sqlite3_column_count") &&
                         bind(lib, a.column_type, "sqlite3_column_type") &&
                         bind(lib, a.column_int64, "sqlite3_column_int64") &&
                         bind(lib, a.column_double, "sqlite3_column_double") &&
                         bind(lib, a.column_text, "sqlite3_column_text") &&
                         bind(lib, a.column_blob, "sqlite3_column_blob") &&
-                        bind(lib, a.column_bytes, "sqlite3_column_bytes") && bind(lib, a.errmsg, "sqlite3_errmsg") &&
-                        bind(lib, a.free, "sqlite3_free");
+                        bind(lib, a.column_bytes, "sqlite3_column_bytes") &&
+                        bind(lib, a.errmsg, "sqlite3_errmsg") && bind(lib, a.free, "sqlite3_free");
         return ok ? &a : nullptr;
     }();
     return loaded;
@@ -64,7 +65,7 @@ const Api* api() {
 
 // An encrypted database open in the encryption library, closed on every way out.
 class CipherDb {
-public:
+  public:
     CipherDb(const Api& a, const std::string& path, int flags) : mApi(a) {
         if (mApi.open_v2(path.c_str(), &mDb, flags, nullptr) != SQLITE_OK) {
             mApi.close_v2(mDb);
@@ -83,7 +84,7 @@ public:
     }
     std::string error() const { return mDb ? mApi.errmsg(mDb) : "cannot open"; }
 
-private:
+  private:
     const Api& mApi;
     sqlite3* mDb = nullptr;
 };
@@ -105,13 +106,15 @@ void execPlain(sqlite3* db, const std::string& sql, const std::string& source) {
 }
 
 // Copies every row of one table from the encrypted database into the plain one.
-void copyTable(const Api& a, sqlite3* from, sqlite3* to, const std::string& table, const std::string& source) {
+void copyTable(const Api& a, sqlite3* from, sqlite3* to, const std::string& table,
+               const std::string& source) {
     sqlite3_stmt* read = nullptr;
     if (a.prepare_v2(from, ("SELECT * FROM " + quoted(table, '"')).c_str(), -1, &read, nullptr) != SQLITE_OK)
         throw EngineErrors::unrecognisedFormat(source, table);
     const int n = a.column_count(read);
     std::string insert = "INSERT INTO " + quoted(table, '"') + " VALUES (";
-    for (int i = 0; i < n; ++i) insert += i ? ",?" : "?";
+    for (int i = 0; i < n; ++i)
+        insert += i ? ",?" : "?";
     insert += ")";
     try {
         Statement write(to, insert, source);
@@ -121,17 +124,24 @@ void copyTable(const Api& a, sqlite3* from, sqlite3* to, const std::string& tabl
             sqlite3_reset(w);
             for (int c = 0; c < n; ++c) {
                 switch (a.column_type(read, c)) {
-                case SQLITE_INTEGER: sqlite3_bind_int64(w, c + 1, a.column_int64(read, c)); break;
-                case SQLITE_FLOAT: sqlite3_bind_double(w, c + 1, a.column_double(read, c)); break;
+                case SQLITE_INTEGER:
+                    sqlite3_bind_int64(w, c + 1, a.column_int64(read, c));
+                    break;
+                case SQLITE_FLOAT:
+                    sqlite3_bind_double(w, c + 1, a.column_double(read, c));
+                    break;
                 case SQLITE_TEXT: {
                     const auto* p = reinterpret_cast<const char*>(a.column_text(read, c));
                     sqlite3_bind_text(w, c + 1, p, a.column_bytes(read, c), SQLITE_TRANSIENT);
                     break;
                 }
                 case SQLITE_BLOB:
-                    sqlite3_bind_blob(w, c + 1, a.column_blob(read, c), a.column_bytes(read, c), SQLITE_TRANSIENT);
+                    sqlite3_bind_blob(w, c + 1, a.column_blob(read, c), a.column_bytes(read, c),
+                                      SQLITE_TRANSIENT);
                     break;
-                default: sqlite3_bind_null(w, c + 1); break;
+                default:
+                    sqlite3_bind_null(w, c + 1);
+                    break;
                 }
             }
             write.step();
@@ -146,7 +156,9 @@ void copyTable(const Api& a, sqlite3* from, sqlite3* to, const std::string& tabl
 
 } // namespace
 
-bool CipherLibrary::available() { return api() != nullptr; }
+bool CipherLibrary::available() {
+    return api() != nullptr;
+}
 
 bool CipherLibrary::looksEncrypted(const std::string& path) {
     std::error_code ec;
@@ -158,19 +170,22 @@ bool CipherLibrary::looksEncrypted(const std::string& path) {
     return std::memcmp(head, "SQLite format 3\0", 16) != 0;
 }
 
-sqlite3* CipherLibrary::openDecrypted(const std::string& path, const std::string& password, const std::string& source) {
+sqlite3* CipherLibrary::openDecrypted(const std::string& path, const std::string& password,
+                                      const std::string& source) {
     const Api* a = api();
     if (!a) {
-        throw NumberedError(engineerr::UnrecognisedFormat, source,
-                            fmt::format("Unrecognized database format '{}' (encrypted databases cannot be read on "
-                                        "this system).",
-                                        path));
+        throw NumberedError(
+            engineerr::UnrecognisedFormat, source,
+            fmt::format("Unrecognized database format '{}' (encrypted databases cannot be read on "
+                        "this system).",
+                        path));
     }
     if (password.empty()) throw EngineErrors::passwordNotValid(source);
     CipherDb cipher(*a, path, SQLITE_OPEN_READONLY);
     if (!cipher.get()) throw EngineErrors::unrecognisedFormat(source, path);
     a->key(cipher.get(), password.data(), static_cast<int>(password.size()));
-    if (cipher.exec("SELECT count(*) FROM sqlite_master") != SQLITE_OK) throw EngineErrors::passwordNotValid(source);
+    if (cipher.exec("SELECT count(*) FROM sqlite_master") != SQLITE_OK)
+        throw EngineErrors::passwordNotValid(source);
 
     struct Entry {
         std::string type, name, sql;
@@ -221,25 +236,30 @@ sqlite3* CipherLibrary::openDecrypted(const std::string& path, const std::string
     return mem;
 }
 
-void CipherLibrary::exportCopy(const std::string& from, const std::string& fromPassword, const std::string& to,
-                               const std::string& toPassword) {
+void CipherLibrary::exportCopy(const std::string& from, const std::string& fromPassword,
+                               const std::string& to, const std::string& toPassword) {
     const std::string source = "DAO.Database";
     const Api* a = api();
     if (!a) throw NumberedError(err::CannotCreateObject, source, "The encryption library cannot be loaded.");
-    if (std::filesystem::exists(to)) throw NumberedError(58, source, fmt::format("File '{}' already exists.", to));
+    if (std::filesystem::exists(to))
+        throw NumberedError(58, source, fmt::format("File '{}' already exists.", to));
     if (!std::filesystem::is_regular_file(from)) throw EngineErrors::fileNotFound(source, from);
     // ATTACH takes the connection's flags: without CREATE it could not make the copy.
     CipherDb cipher(*a, from, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (!cipher.get()) throw EngineErrors::fileNotFound(source, from);
-    if (!fromPassword.empty()) a->key(cipher.get(), fromPassword.data(), static_cast<int>(fromPassword.size()));
-    if (cipher.exec("SELECT count(*) FROM sqlite_master") != SQLITE_OK) throw EngineErrors::passwordNotValid(source);
-    if (cipher.exec("ATTACH DATABASE " + quoted(to, '\'') + " AS qvtarget KEY " + quoted(toPassword, '\'')) != SQLITE_OK ||
+    if (!fromPassword.empty())
+        a->key(cipher.get(), fromPassword.data(), static_cast<int>(fromPassword.size()));
+    if (cipher.exec("SELECT count(*) FROM sqlite_master") != SQLITE_OK)
+        throw EngineErrors::passwordNotValid(source);
+    if (cipher.exec("ATTACH DATABASE " + quoted(to, '\'') + " AS qvtarget KEY " + quoted(toPassword, '\'')) !=
+            SQLITE_OK ||
         cipher.exec("SELECT sqlcipher_export('qvtarget')") != SQLITE_OK) {
         const std::string why = cipher.error();
         cipher.exec("DETACH DATABASE qvtarget");
         std::error_code ec;
         std::filesystem::remove(to, ec);
-        throw NumberedError(err::AdoOpenRefused, source, fmt::format("The copy could not be written ({}).", why));
+        throw NumberedError(err::AdoOpenRefused, source,
+                            fmt::format("The copy could not be written ({}).", why));
     }
     cipher.exec("DETACH DATABASE qvtarget");
 }

@@ -29,7 +29,8 @@ inline long long daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned doy =
+        (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
@@ -77,7 +78,8 @@ void RecordsetColumn::setType(const ColumnType& type) {
 
 void RecordsetColumn::widen() {
     mInts.reserve(mNarrow.size() + 1);
-    for (std::size_t i = 0; i < mNarrow.size(); ++i) mInts.push_back(mNarrow[i]);
+    for (std::size_t i = 0; i < mNarrow.size(); ++i)
+        mInts.push_back(mNarrow[i]);
     mNarrow = MappedBuffer<std::int32_t>();
     mWide = true;
 }
@@ -238,7 +240,8 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
         return;
     case StorageKind::Date: {
         if (t != SQLITE_TEXT) {
-            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c))) : Variant(sqlite3_column_double(st, c)));
+            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c)))
+                                          : Variant(sqlite3_column_double(st, c)));
             return;
         }
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
@@ -328,8 +331,8 @@ std::string_view RecordsetColumn::textAt(std::size_t row) const {
 }
 
 std::size_t RecordsetColumn::bytesUsed() const {
-    return mInts.capacityBytes() + mNarrow.capacityBytes() + mFlags.capacityBytes() + mReals.capacityBytes() + mEnds.capacityBytes() + mArena.capacityBytes() +
-           mNulls.capacityBytes();
+    return mInts.capacityBytes() + mNarrow.capacityBytes() + mFlags.capacityBytes() + mReals.capacityBytes() +
+           mEnds.capacityBytes() + mArena.capacityBytes() + mNulls.capacityBytes();
 }
 
 } // namespace qv::engine

@@ -19,8 +19,10 @@ struct sqlite3_stmt;
 namespace qv::engine {
 
 class RecordsetColumn {
-public:
-    RecordsetColumn(std::string name, ColumnType type) : mName(std::move(name)), mType(type) { setType(type); }
+  public:
+    RecordsetColumn(std::string name, ColumnType type) : mName(std::move(name)), mType(type) {
+        setType(type);
+    }
 
     const std::string& name() const { return mName; }
     const ColumnType& type() const { return mType; }
@@ -39,7 +41,7 @@ public:
     std::string_view textAt(std::size_t row) const;
     std::size_t bytesUsed() const;
 
-private:
+  private:
     void appendNull();
     void markRow(bool null);
     void appendOdd(Variant v);
@@ -57,8 +59,8 @@ private:
     MappedBuffer<std::int32_t> mNarrow; // Integer while not wide
     MappedBuffer<std::int64_t> mInts;   // Integer once wide, Currency (scaled by 10000)
     MappedBuffer<std::uint8_t> mFlags;  // Boolean
-    MappedBuffer<double> mReals;       // Real, Date (automation date)
-    MappedBuffer<std::uint64_t> mEnds; // Text, Blob: end offset of each cell in mArena
+    MappedBuffer<double> mReals;        // Real, Date (automation date)
+    MappedBuffer<std::uint64_t> mEnds;  // Text, Blob: end offset of each cell in mArena
     MappedBuffer<char> mArena;
     std::unordered_map<std::size_t, Variant> mOdd;
 };

@@ -15,7 +15,8 @@ DialectStatement SqlDialect::translate(std::string_view sql) {
     }
     out.sql = text.numberedBody();
     int n = 0;
-    for (const auto& p : text.parameters()) out.parameters.push_back({p.name, p.daoType, "?" + std::to_string(++n)});
+    for (const auto& p : text.parameters())
+        out.parameters.push_back({p.name, p.daoType, "?" + std::to_string(++n)});
     return out;
 }
 

@@ -24,7 +24,7 @@ struct DialectStatement {
 };
 
 class SqlDialect {
-public:
+  public:
     static DialectStatement translate(std::string_view sql);
     // Installs the dialect's functions on a freshly opened connection.
     static void prepareConnection(sqlite3* db);

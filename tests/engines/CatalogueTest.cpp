@@ -27,7 +27,7 @@ CREATE VIEW ActiveShops AS SELECT * FROM Shop WHERE Active <> 0;
 )";
 
 class CatalogueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path = dir.file("catalogue.db");
         makeDatabase(path, Schema);
@@ -38,7 +38,8 @@ protected:
 
 std::vector<std::string> fieldNames(const std::vector<DaoFieldPtr>& fields) {
     std::vector<std::string> out;
-    for (const auto& f : fields) out.push_back(f->name());
+    for (const auto& f : fields)
+        out.push_back(f->name());
     return out;
 }
 
@@ -64,7 +65,8 @@ TEST_F(CatalogueTest, KeysOfRowidAliasWithoutRowidAndKeylessTables) {
     EXPECT_TRUE(shop->indexes()[0]->primary());
     EXPECT_EQ(fieldNames(shop->indexes()[0]->fields()), std::vector<std::string>{"ShopId"});
     EXPECT_FALSE(shop->indexes()[1]->primary());
-    EXPECT_EQ(fieldNames(shop->indexes()[1]->fields()), (std::vector<std::string>{"RegionCountry", "ShopId"}));
+    EXPECT_EQ(fieldNames(shop->indexes()[1]->fields()),
+              (std::vector<std::string>{"RegionCountry", "ShopId"}));
 
     auto tag = db->tableDef("Tag");
     ASSERT_EQ(tag->indexes().size(), 1u);
@@ -145,7 +147,8 @@ TEST_F(CatalogueTest, PropertiesRoundTripWithExactNames) {
     EXPECT_EQ(notes->property("ColumnHidden")->value(), Variant(true));
     EXPECT_EQ(notes->property("AppendOnly")->value(), Variant(true));
     int captions = 0;
-    for (const auto& p : notes->properties()) captions += p->name() == "Caption";
+    for (const auto& p : notes->properties())
+        captions += p->name() == "Caption";
     EXPECT_EQ(captions, 1);
 
     auto opened = db->tableDef("Shop")->field("Opened");
@@ -157,7 +160,8 @@ TEST_F(CatalogueTest, PropertiesRoundTripWithExactNames) {
     EXPECT_EQ(opened->property("ColumnWidth"), nullptr);
 
     bool described = false;
-    for (const auto& p : db->tableDef("Shop")->properties()) described |= p->name() == "Description";
+    for (const auto& p : db->tableDef("Shop")->properties())
+        described |= p->name() == "Description";
     EXPECT_TRUE(described);
     auto meta = db->tableDef(engine::MetadataStore::PropertiesTable);
     ASSERT_NE(meta, nullptr);
@@ -189,7 +193,8 @@ TEST_F(CatalogueTest, QueriesFromViewsAndSavedActionAndParameterQueries) {
     }
     auto db = openDao(path, true);
     std::map<std::string, DaoQueryDefPtr> q;
-    for (const auto& d : db->queryDefs()) q[d->name()] = d;
+    for (const auto& d : db->queryDefs())
+        q[d->name()] = d;
     ASSERT_EQ(q.size(), 7u);
     EXPECT_EQ(q["ActiveShops"]->type(), dao::QuerySelect);
     EXPECT_EQ(q["ActiveShops"]->sql(), "SELECT * FROM Shop WHERE Active <> 0");

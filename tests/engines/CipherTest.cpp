@@ -11,15 +11,17 @@ using qv::engine::CipherLibrary;
 
 namespace {
 class CipherTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        if (!CipherLibrary::available()) GTEST_SKIP() << "the encryption library libsqlcipher.so.0 is not installed";
+        if (!CipherLibrary::available())
+            GTEST_SKIP() << "the encryption library libsqlcipher.so.0 is not installed";
         plain = dir.file("plain.db");
         locked = dir.file("locked.db");
-        makeDatabase(plain, "CREATE TABLE Item (Id INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT(20) NOT NULL);"
-                            "CREATE INDEX ItemName ON Item (Name);"
-                            "CREATE VIEW Named AS SELECT Name FROM Item;"
-                            "INSERT INTO Item (Name) VALUES ('bolt'), ('nut'), ('washer');");
+        makeDatabase(plain,
+                     "CREATE TABLE Item (Id INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT(20) NOT NULL);"
+                     "CREATE INDEX ItemName ON Item (Name);"
+                     "CREATE VIEW Named AS SELECT Name FROM Item;"
+                     "INSERT INTO Item (Name) VALUES ('bolt'), ('nut'), ('washer');");
         CipherLibrary::exportCopy(plain, "", locked, "p;w{d}");
     }
     TempDir dir;

@@ -9,9 +9,9 @@
 #include "engines/sqlite/WorkgroupFile.h"
 #include "platform/NumberedError.h"
 
-#include <fmt/format.h>
 #include <cstdio>
 #include <filesystem>
+#include <fmt/format.h>
 #include <string>
 #include <vector>
 
@@ -57,7 +57,8 @@ int run(const std::vector<std::string>& a) {
     }
     if (command == "remove-account" && a.size() == 3) return WorkgroupFile::removeAccount(path, a[2]) ? 0 : 1;
     if (command == "accounts" && a.size() == 2) {
-        for (const auto& n : WorkgroupFile::accounts(path)) fmt::print("{}\n", n);
+        for (const auto& n : WorkgroupFile::accounts(path))
+            fmt::print("{}\n", n);
         return 0;
     }
     if ((command == "set-password" && (a.size() == 3 || a.size() == 4)) ||
@@ -87,15 +88,17 @@ int run(const std::vector<std::string>& a) {
             for (const auto& f : t->fields()) {
                 for (const auto& p : f->properties()) {
                     const auto n = p->name();
-                    if (n == "Name" || n == "Type" || n == "Size" || n == "Attributes" || n == "OrdinalPosition" ||
-                        n == "Required" || n == "AllowZeroLength" || n == "DefaultValue" ||
-                        (n == "AppendOnly" && !p->value().toBool()))
+                    if (n == "Name" || n == "Type" || n == "Size" || n == "Attributes" ||
+                        n == "OrdinalPosition" || n == "Required" || n == "AllowZeroLength" ||
+                        n == "DefaultValue" || (n == "AppendOnly" && !p->value().toBool()))
                         continue;
-                    fmt::print("  {}.{} = {}\n", f->name(), n, p->value().isNull() ? "Null" : p->value().toString());
+                    fmt::print("  {}.{} = {}\n", f->name(), n,
+                               p->value().isNull() ? "Null" : p->value().toString());
                 }
             }
         }
-        for (const auto& q : reader.queryDefs()) fmt::print("query {} (type {}): {}\n", q->name(), q->type(), q->sql());
+        for (const auto& q : reader.queryDefs())
+            fmt::print("query {} (type {}): {}\n", q->name(), q->type(), q->sql());
         for (const auto& r : reader.relations())
             fmt::print("relation {}: {} -> {}\n", r->name(), r->foreignTable(), r->table());
         return 0;
