@@ -258,3 +258,32 @@ TEST_F(AdoCommandTest, TextCommandsBindDeclaredOrPositionalParameters) {
     EXPECT_EQ(errorNumberOf([&] { connection->execute("PARAMETERS X Long; SELECT X"); }),
               err::AdoParameterImproperlyDefined);
 }
+
+TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
+    // 50,000 rows: the buffers move from the heap into mappings, the null bitmap spans many words,
+    // and one value past 32 bits widens the integer column after thousands of narrow ones.
+    makeDatabase(path, "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
+                       "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
+                       "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
+                       " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
+                       " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
+    auto rs = connection->execute("SELECT * FROM Big ORDER BY rowid");
+    ASSERT_EQ(rs->recordCount(), 50000);
+    for (long long i = 0; i < 50000; ++i) {
+        const Variant n = rs->valueAt(i, 0);
+        if (i % 7 == 0) {
+            ASSERT_TRUE(n.isNull()) << i;
+        } else if (i == 30000) {
+            ASSERT_EQ(n, Variant(std::int64_t{6000000000})) << i;
+        } else {
+            ASSERT_EQ(n, Variant::longValue(static_cast<std::int32_t>(i))) << i;
+        }
+        const Variant t = rs->valueAt(i, 1);
+        if (i % 5 == 0) {
+            ASSERT_TRUE(t.isNull()) << i;
+        } else {
+            ASSERT_EQ(t.str(), "row " + std::to_string(i)) << i;
+        }
+        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0) << i;
+    }
+}
