@@ -26,8 +26,8 @@ const std::string& databasePath() {
         if (!std::filesystem::exists(p)) {
             std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
             if (!std::filesystem::exists(script)) script = "/work/shared/bench/gen_db.py";
-            const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) + " && mv '" +
-                                    p + ".tmp' '" + p + "'";
+            const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) +
+                                    " && mv '" + p + ".tmp' '" + p + "'";
             if (std::system(cmd.c_str()) != 0) return std::string();
         }
         return p;
@@ -70,8 +70,12 @@ void BM_FloorScan(benchmark::State& state) {
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < n; ++c) {
                 switch (sqlite3_column_type(st, c)) {
-                case SQLITE_INTEGER: intSum += sqlite3_column_int64(st, c); break;
-                case SQLITE_FLOAT: realSum += sqlite3_column_double(st, c); break;
+                case SQLITE_INTEGER:
+                    intSum += sqlite3_column_int64(st, c);
+                    break;
+                case SQLITE_FLOAT:
+                    realSum += sqlite3_column_double(st, c);
+                    break;
                 case SQLITE_TEXT:
                     benchmark::DoNotOptimize(sqlite3_column_text(st, c));
                     bytes += sqlite3_column_bytes(st, c);
@@ -80,7 +84,8 @@ void BM_FloorScan(benchmark::State& state) {
                     benchmark::DoNotOptimize(sqlite3_column_blob(st, c));
                     bytes += sqlite3_column_bytes(st, c);
                     break;
-                default: break;
+                default:
+                    break;
                 }
             }
             cells += n;
@@ -93,8 +98,8 @@ void BM_FloorScan(benchmark::State& state) {
     }
     state.counters["cells"] = static_cast<double>(cells);
     state.counters["time_per_cell"] =
-        benchmark::Counter(static_cast<double>(cells), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(cells),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["VmHWM_bytes"] = static_cast<double>(statusKb("VmHWM")) * 1024.0;
 }
 
@@ -115,7 +120,8 @@ void BM_RecordsetLoad(benchmark::State& state) {
         auto rs = connection.execute("SELECT * FROM Orders");
         connection.close();
         cells = rs->recordCount() * rs->fieldCount();
-        recordsetBytes = static_cast<double>(std::static_pointer_cast<qv::engine::ColumnarRecordset>(rs)->bytesUsed());
+        recordsetBytes =
+            static_cast<double>(std::static_pointer_cast<qv::engine::ColumnarRecordset>(rs)->bytesUsed());
         benchmark::DoNotOptimize(rs->valueAt(rs->recordCount() - 1, Columns - 1));
         state.PauseTiming();
         rs.reset(); // freeing is not part of loading
@@ -124,10 +130,11 @@ void BM_RecordsetLoad(benchmark::State& state) {
     const long long peak = statusKb("VmHWM") * 1024;
     state.counters["cells"] = static_cast<double>(cells);
     state.counters["time_per_cell"] =
-        benchmark::Counter(static_cast<double>(cells), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+        benchmark::Counter(static_cast<double>(cells),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["VmHWM_bytes"] = static_cast<double>(peak);
-    state.counters["peak_bytes_per_cell"] = cells ? static_cast<double>(peak - baseline) / static_cast<double>(cells) : 0;
+    state.counters["peak_bytes_per_cell"] =
+        cells ? static_cast<double>(peak - baseline) / static_cast<double>(cells) : 0;
     state.counters["recordset_bytes_per_cell"] = cells ? recordsetBytes / static_cast<double>(cells) : 0;
 }
 

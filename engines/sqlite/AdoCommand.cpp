@@ -6,7 +6,6 @@
 #include "engines/sqlite/AdoParameter.h"
 #include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/EngineErrors.h"
-#include "engines/sqlite/QueryText.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
@@ -44,28 +43,46 @@ bool variableLength(int adoType) {
 
 int adoTypeOfDao(int daoType) {
     switch (daoType) {
-    case dao::Boolean: return ado::Boolean;
-    case dao::Byte: return ado::UnsignedTinyInt;
-    case dao::Integer: return ado::SmallInt;
-    case dao::Long: return ado::Integer;
-    case dao::Currency: return ado::Currency;
-    case dao::Single: return ado::Single;
-    case dao::Double: return ado::Double;
-    case dao::Date: return ado::Date;
-    case dao::Binary: return ado::VarBinary;
-    case dao::LongBinary: return ado::LongVarBinary;
-    case dao::Memo: return ado::LongVarWChar;
-    case dao::GUID: return ado::GUID;
-    case dao::Decimal: return ado::Numeric;
-    case dao::BigInt: return ado::BigInt;
-    default: return ado::VarWChar;
+    case dao::Boolean:
+        return ado::Boolean;
+    case dao::Byte:
+        return ado::UnsignedTinyInt;
+    case dao::Integer:
+        return ado::SmallInt;
+    case dao::Long:
+        return ado::Integer;
+    case dao::Currency:
+        return ado::Currency;
+    case dao::Single:
+        return ado::Single;
+    case dao::Double:
+        return ado::Double;
+    case dao::Date:
+        return ado::Date;
+    case dao::Binary:
+        return ado::VarBinary;
+    case dao::LongBinary:
+        return ado::LongVarBinary;
+    case dao::Memo:
+        return ado::LongVarWChar;
+    case dao::GUID:
+        return ado::GUID;
+    case dao::Decimal:
+        return ado::Numeric;
+    case dao::BigInt:
+        return ado::BigInt;
+    default:
+        return ado::VarWChar;
     }
 }
 
 std::string unquoteName(std::string name) {
-    while (!name.empty() && (name.front() == ' ')) name.erase(0, 1);
-    while (!name.empty() && (name.back() == ' ')) name.pop_back();
-    if (name.size() >= 2 && ((name.front() == '`' && name.back() == '`') || (name.front() == '[' && name.back() == ']')))
+    while (!name.empty() && (name.front() == ' '))
+        name.erase(0, 1);
+    while (!name.empty() && (name.back() == ' '))
+        name.pop_back();
+    if (name.size() >= 2 &&
+        ((name.front() == '`' && name.back() == '`') || (name.front() == '[' && name.back() == ']')))
         return name.substr(1, name.size() - 2);
     return name;
 }
@@ -77,7 +94,10 @@ AdoParameterPtr AdoCommand::createParameter(const std::string& name, int type, i
 }
 
 void AdoCommand::appendParameter(const AdoParameterPtr& p) {
-    if (!p) throw NumberedError(3001, Source, "Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another.");
+    if (!p)
+        throw NumberedError(3001, Source,
+                            "Arguments are of the wrong type, are out of acceptable range, or are in "
+                            "conflict with one another.");
     if (variableLength(p->type()) && p->size() <= 0)
         throw improper("Inconsistent or incomplete information was provided.");
     mParameters.push_back(p);
@@ -135,7 +155,8 @@ Variant AdoCommand::convertForType(const Variant& v, int adoType) {
             return Variant(v.toString());
         }
     } catch (const NumberedError& e) {
-        throw improper(fmt::format("The value cannot be converted to the parameter's type ({}).", e.description()));
+        throw improper(
+            fmt::format("The value cannot be converted to the parameter's type ({}).", e.description()));
     }
 }
 
@@ -145,10 +166,11 @@ std::string AdoCommand::savedQuerySql() const {
     for (const auto& q : CatalogueReader(connection->handle()->db()).queryDefs()) {
         if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
     }
-    throw NumberedError(engineerr::UnknownObject, Source,
-                        fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
-                                    "exists and that its name is spelled correctly.",
-                                    name));
+    throw NumberedError(
+        engineerr::UnknownObject, Source,
+        fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
+                    "exists and that its name is spelled correctly.",
+                    name));
 }
 
 AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
@@ -170,24 +192,26 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
         sql = mText;
         break;
     }
-    const QueryText text = QueryText::parse(sql);
-    std::vector<Variant> values;
-    if (!text.parameters().empty()) {
-        for (const auto& declared : text.parameters()) {
+    const DialectStatement statement = SqlDialect::translate(sql);
+    std::vector<AdoConnection::Binding> values;
+    if (!statement.parameters.empty()) {
+        for (const auto& declared : statement.parameters) {
             AdoParameterPtr given;
             for (const auto& p : mParameters) {
                 if (strcasecmp(p->name().c_str(), declared.name.c_str()) == 0) given = p;
             }
             if (!given) throw improper(fmt::format("No value given for the parameter '{}'.", declared.name));
-            values.push_back(convertForType(given->value(), adoTypeOfDao(declared.daoType)));
+            values.push_back(
+                {declared.bindName, convertForType(given->value(), adoTypeOfDao(declared.daoType))});
         }
-        return connection->run(SqlDialect::toSqlite(text.numberedBody()), values, recordsAffected, Source);
+        return connection->run(statement.sql, values, recordsAffected, Source);
     }
+    // Without declared parameters, the appended ones fill the statement's "?" in order.
     for (const auto& p : mParameters) {
         if (p->direction() == ado::ParamInput || p->direction() == ado::ParamInputOutput)
-            values.push_back(convertForType(p->value(), p->type()));
+            values.push_back({std::string(), convertForType(p->value(), p->type())});
     }
-    return connection->run(SqlDialect::toSqlite(text.body()), values, recordsAffected, Source);
+    return connection->run(statement.sql, values, recordsAffected, Source);
 }
 
 } // namespace qv::engine

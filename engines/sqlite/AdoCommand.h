@@ -10,7 +10,7 @@
 namespace qv::engine {
 
 class AdoCommand : public IAdoCommand, public IObject {
-public:
+  public:
     void setActiveConnection(const AdoConnectionPtr& connection) override { mConnection = connection; }
     void setCommandType(int type) override { mType = type; }
     int commandType() const override { return mType; }
@@ -27,7 +27,7 @@ public:
     // The value converted to what the parameter's type asks for; raises 3708 when it cannot be.
     static Variant convertForType(const Variant& value, int adoType);
 
-private:
+  private:
     std::string savedQuerySql() const;
     AdoConnectionPtr mConnection;
     int mType = 1;

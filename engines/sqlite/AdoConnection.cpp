@@ -34,7 +34,8 @@ void AdoConnection::open(const std::string& connectionString, int) {
         const auto cs = ConnectionString::parse(mConnectionString);
         const std::string path = cs.database();
         if (path.empty())
-            throw NumberedError(err::AdoOpenRefused, Source, "Data source name not found and no default driver specified.");
+            throw NumberedError(err::AdoOpenRefused, Source,
+                                "Data source name not found and no default driver specified.");
         if (!cs.systemDb().empty()) {
             const std::string user = cs.user().empty() ? "Admin" : cs.user();
             WorkgroupFile::verify(cs.systemDb(), user, cs.password(), Source);
@@ -63,26 +64,41 @@ const SqliteHandlePtr& AdoConnection::handle() const {
 }
 
 AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long* recordsAffected, int) {
-    return run(SqlDialect::toSqlite(commandText), {}, recordsAffected, Source);
+    const DialectStatement st = SqlDialect::translate(commandText);
+    if (!st.parameters.empty()) {
+        throw NumberedError(err::AdoParameterImproperlyDefined, Source,
+                            "No value given for one or more required parameters.");
+    }
+    return run(st.sql, {}, recordsAffected, Source);
 }
 
-AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vector<Variant>& values,
+AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
     sqlite3* db = handle()->db();
     Statement st(db, sqliteSql, source);
     if (!onlyBlanks(st.tail()))
-        throw NumberedError(engineerr::TooManyStatements, source, "Characters found after end of SQL statement.");
+        throw NumberedError(engineerr::TooManyStatements, source,
+                            "Characters found after end of SQL statement.");
     if (!st.get()) {
         if (recordsAffected) *recordsAffected = 0;
         return ColumnarRecordset::closedSet();
     }
     const int expected = sqlite3_bind_parameter_count(st.get());
-    if (expected > static_cast<int>(values.size())) {
-        throw NumberedError(err::AdoParameterImproperlyDefined, source,
-                            "No value given for one or more required parameters.");
+    std::vector<bool> bound(static_cast<std::size_t>(expected) + 1, false);
+    int position = 0;
+    for (const auto& b : values) {
+        const int index =
+            b.name.empty() ? ++position : sqlite3_bind_parameter_index(st.get(), b.name.c_str());
+        if (index < 1 || index > expected) continue;
+        st.bind(index, b.value);
+        bound[static_cast<std::size_t>(index)] = true;
     }
-    for (std::size_t i = 0; i < values.size() && static_cast<int>(i) < expected; ++i)
-        st.bind(static_cast<int>(i) + 1, values[i]);
+    for (int i = 1; i <= expected; ++i) {
+        if (!bound[static_cast<std::size_t>(i)]) {
+            throw NumberedError(err::AdoParameterImproperlyDefined, source,
+                                "No value given for one or more required parameters.");
+        }
+    }
     if (sqlite3_column_count(st.get()) > 0) {
         auto rs = ColumnarRecordset::load(st.get(), source);
         if (recordsAffected) *recordsAffected = -1;

@@ -12,7 +12,7 @@
 namespace qv::engine {
 
 class AdoConnection : public IAdoConnection, public IObject {
-public:
+  public:
     void setCursorLocation(int location) override { mCursorLocation = location; }
     int cursorLocation() const override { return mCursorLocation; }
     void setConnectionString(const std::string& text) override { mConnectionString = text; }
@@ -23,14 +23,19 @@ public:
     AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
                             int options = -1) override;
 
-    // Runs one statement already in SQLite's dialect with positional values ("?1", "?2", ...).
-    // Raises 3709 when the connection is closed, 3142 for text after the first statement.
-    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Variant>& values, long long* recordsAffected,
-                        const std::string& source);
+    // A value for one SQLite parameter: by name ("?1", ":p1") or, with an empty name, by position.
+    struct Binding {
+        std::string name;
+        Variant value;
+    };
+    // Runs one statement already in SQLite's dialect. Raises 3709 when the connection is closed,
+    // 3142 for text after the first statement, 3708 when a parameter has no value.
+    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Binding>& values,
+                        long long* recordsAffected, const std::string& source);
     // The open file; raises 3709 when closed.
     const SqliteHandlePtr& handle() const;
 
-private:
+  private:
     int mCursorLocation = 2;
     std::string mConnectionString;
     SqliteHandlePtr mHandle;

@@ -6,7 +6,7 @@
 namespace qv::engine {
 
 class AdoParameter : public IAdoParameter {
-public:
+  public:
     AdoParameter(std::string name, int type, int direction, long size, Variant value)
         : mName(std::move(name)), mType(type), mDirection(direction), mSize(size), mValue(std::move(value)) {}
     std::string name() const override { return mName; }
@@ -16,7 +16,7 @@ public:
     Variant value() const override { return mValue; }
     void setValue(const Variant& v) override { mValue = v; }
 
-private:
+  private:
     std::string mName;
     int mType;
     int mDirection;

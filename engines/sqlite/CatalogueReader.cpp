@@ -30,7 +30,8 @@ constexpr long RelationUpdateCascade = 256;
 constexpr long RelationDeleteCascade = 4096;
 
 std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -68,9 +69,11 @@ struct IndexInfo {
 std::vector<IndexInfo> indexesOf(sqlite3* db, const std::string& table) {
     std::vector<IndexInfo> out;
     {
-        Statement st(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq DESC", Source);
+        Statement st(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq DESC",
+                     Source);
         st.bind(1, table);
-        while (st.step()) out.push_back({st.text(0), st.text(2), st.integer(1) != 0, {}});
+        while (st.step())
+            out.push_back({st.text(0), st.text(2), st.integer(1) != 0, {}});
     }
     for (auto& ix : out) {
         Statement st(db, "SELECT name FROM pragma_index_info(?) ORDER BY seqno", Source);
@@ -112,7 +115,8 @@ DaoFieldPtr makeField(const ColumnInfo& c, bool autoIncrement, const std::vector
     DaoFieldInfo f;
     f.name = c.name;
     f.type = t.daoType;
-    const bool longData = t.daoType == dao::Memo || t.daoType == dao::LongBinary || t.daoType == dao::Attachment;
+    const bool longData =
+        t.daoType == dao::Memo || t.daoType == dao::LongBinary || t.daoType == dao::Attachment;
     f.size = longData ? 0 : t.size;
     const bool variable = t.daoType == dao::Text || longData || t.daoType == dao::Binary;
     f.attributes = dao::FieldUpdatable | (variable ? dao::FieldVariable : dao::FieldFixed);
@@ -124,7 +128,8 @@ DaoFieldPtr makeField(const ColumnInfo& c, bool autoIncrement, const std::vector
     f.ordinalPosition = c.cid;
 
     auto add = [&](const char* name, Variant v, int type) {
-        if (!findStored(stored, name)) f.properties.push_back(std::make_shared<DaoProperty>(name, std::move(v), type));
+        if (!findStored(stored, name))
+            f.properties.push_back(std::make_shared<DaoProperty>(name, std::move(v), type));
     };
     add("Name", Variant(f.name), dao::Text);
     add("Type", Variant::integer(static_cast<std::int16_t>(f.type)), dao::Integer);
@@ -136,13 +141,16 @@ DaoFieldPtr makeField(const ColumnInfo& c, bool autoIncrement, const std::vector
     add("DefaultValue", Variant(f.defaultValue), dao::Text);
     add("AppendOnly", Variant(false), dao::Boolean);
     if (stored) {
-        for (const auto& p : *stored) f.properties.push_back(std::make_shared<DaoProperty>(p.name, p.value, p.type));
+        for (const auto& p : *stored)
+            f.properties.push_back(std::make_shared<DaoProperty>(p.name, p.value, p.type));
     }
     return std::make_shared<DaoField>(std::move(f));
 }
 
 // The SQL text of a table declares AUTOINCREMENT on its rowid alias, if anywhere.
-bool declaresAutoIncrement(const std::string& sql) { return upper(sql).find("AUTOINCREMENT") != std::string::npos; }
+bool declaresAutoIncrement(const std::string& sql) {
+    return upper(sql).find("AUTOINCREMENT") != std::string::npos;
+}
 
 } // namespace
 
@@ -152,7 +160,8 @@ bool CatalogueReader::isSystemTable(const std::string& name) {
 
 std::vector<std::string> CatalogueReader::tableNames(bool includeSystem) const {
     std::vector<std::string> out;
-    Statement st(mDb, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name COLLATE NOCASE", Source);
+    Statement st(mDb, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name COLLATE NOCASE",
+                 Source);
     while (st.step()) {
         auto name = st.text(0);
         if (includeSystem || !isSystemTable(name)) out.push_back(std::move(name));
@@ -174,8 +183,10 @@ std::vector<DaoTableDefPtr> CatalogueReader::tableDefs() const {
         }
         std::sort(pkColumns.begin(), pkColumns.end(), [](auto* a, auto* b) { return a->pk < b->pk; });
         // A single INTEGER key of a rowid table is the rowid itself: numbered by the engine.
-        const bool rowidAlias = !hasPkIndex && pkColumns.size() == 1 && upper(pkColumns[0]->declared) == "INTEGER";
-        const bool autoIncrement = rowidAlias || (pkColumns.size() == 1 && declaresAutoIncrement(tableSql(mDb, table)));
+        const bool rowidAlias =
+            !hasPkIndex && pkColumns.size() == 1 && upper(pkColumns[0]->declared) == "INTEGER";
+        const bool autoIncrement =
+            rowidAlias || (pkColumns.size() == 1 && declaresAutoIncrement(tableSql(mDb, table)));
 
         std::vector<DaoFieldPtr> fields;
         for (const auto& c : columns) {
@@ -193,7 +204,8 @@ std::vector<DaoTableDefPtr> CatalogueReader::tableDefs() const {
         std::vector<DaoIndexPtr> daoIndexes;
         if (!hasPkIndex && !pkColumns.empty()) {
             std::vector<DaoFieldPtr> keyFields;
-            for (auto* c : pkColumns) keyFields.push_back(fieldNamed(c->name));
+            for (auto* c : pkColumns)
+                keyFields.push_back(fieldNamed(c->name));
             daoIndexes.push_back(std::make_shared<DaoIndex>("PrimaryKey", true, true, std::move(keyFields)));
         }
         for (const auto& ix : indexes) {
@@ -202,20 +214,22 @@ std::vector<DaoTableDefPtr> CatalogueReader::tableDefs() const {
                 if (auto f = fieldNamed(col)) keyFields.push_back(f);
             }
             const bool primary = ix.origin == "pk";
-            daoIndexes.push_back(std::make_shared<DaoIndex>(primary ? "PrimaryKey" : ix.name, primary, ix.unique,
-                                                            std::move(keyFields)));
+            daoIndexes.push_back(std::make_shared<DaoIndex>(primary ? "PrimaryKey" : ix.name, primary,
+                                                            ix.unique, std::move(keyFields)));
         }
         // The primary index comes first, as the model lists it.
-        std::stable_partition(daoIndexes.begin(), daoIndexes.end(), [](const DaoIndexPtr& i) { return i->primary(); });
+        std::stable_partition(daoIndexes.begin(), daoIndexes.end(),
+                              [](const DaoIndexPtr& i) { return i->primary(); });
 
         std::vector<DaoPropertyPtr> tableProps;
         tableProps.push_back(std::make_shared<DaoProperty>("Name", Variant(table), dao::Text));
         if (auto it = props.find({upper(table), std::string()}); it != props.end()) {
-            for (const auto& p : it->second) tableProps.push_back(std::make_shared<DaoProperty>(p.name, p.value, p.type));
+            for (const auto& p : it->second)
+                tableProps.push_back(std::make_shared<DaoProperty>(p.name, p.value, p.type));
         }
         const long attributes = isSystemTable(table) ? dao::SystemObject : 0;
-        out.push_back(std::make_shared<DaoTableDef>(table, attributes, std::move(fields), std::move(daoIndexes),
-                                                    std::move(tableProps)));
+        out.push_back(std::make_shared<DaoTableDef>(table, attributes, std::move(fields),
+                                                    std::move(daoIndexes), std::move(tableProps)));
     }
     return out;
 }
@@ -226,7 +240,22 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
     for (const auto& r : MetadataStore(mDb).relationNames())
         storedNames[upper(r.foreignTable + "|" + r.table + "|" + r.columns)] = r.name;
     std::set<std::string> used;
+    const auto allTables = tableNames(true);
+    // REFERENCES clauses keep the spelling they were written with; callers compare exactly.
+    auto actualTable = [&](const std::string& written) {
+        for (const auto& t : allTables) {
+            if (strcasecmp(t.c_str(), written.c_str()) == 0) return t;
+        }
+        return written;
+    };
+    auto actualColumn = [&](const std::vector<ColumnInfo>& cols, const std::string& written) {
+        for (const auto& c : cols) {
+            if (strcasecmp(c.name.c_str(), written.c_str()) == 0) return c.name;
+        }
+        return written;
+    };
     for (const auto& foreignTable : tableNames(false)) {
+        const auto foreignColumns = columnsOf(mDb, foreignTable);
         struct Pair {
             std::string from, to;
         };
@@ -236,14 +265,16 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
             long attributes = 0;
         };
         std::map<long long, Key> keys;
-        Statement st(mDb, "SELECT id, seq, \"table\", \"from\", \"to\", on_update, on_delete "
-                          "FROM pragma_foreign_key_list(?) ORDER BY id, seq",
+        Statement st(mDb,
+                     "SELECT id, seq, \"table\", \"from\", \"to\", on_update, on_delete "
+                     "FROM pragma_foreign_key_list(?) ORDER BY id, seq",
                      Source);
         st.bind(1, foreignTable);
         while (st.step()) {
             auto& k = keys[st.integer(0)];
-            k.table = st.text(2);
-            k.pairs.push_back({st.text(3), st.isNull(4) ? std::string() : st.text(4)});
+            k.table = actualTable(st.text(2));
+            k.pairs.push_back(
+                {actualColumn(foreignColumns, st.text(3)), st.isNull(4) ? std::string() : st.text(4)});
             if (upper(st.text(5)) == "CASCADE") k.attributes |= RelationUpdateCascade;
             if (upper(st.text(6)) == "CASCADE") k.attributes |= RelationDeleteCascade;
         }
@@ -259,15 +290,21 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
                     if (c.pk > 0 && i < k.pairs.size()) k.pairs[i++].to = c.name;
                 }
             }
+            const auto referencedColumns = columnsOf(mDb, k.table);
+            for (auto& p : k.pairs)
+                p.to = actualColumn(referencedColumns, p.to);
             std::string columns;
-            for (const auto& p : k.pairs) columns += (columns.empty() ? "" : ",") + p.from;
+            for (const auto& p : k.pairs)
+                columns += (columns.empty() ? "" : ",") + p.from;
             std::string name;
-            if (auto s = storedNames.find(upper(foreignTable + "|" + k.table + "|" + columns)); s != storedNames.end()) {
+            if (auto s = storedNames.find(upper(foreignTable + "|" + k.table + "|" + columns));
+                s != storedNames.end()) {
                 name = s->second;
             } else {
                 name = k.table + foreignTable;
                 std::string candidate = name;
-                for (int n = 1; used.count(upper(candidate)); ++n) candidate = name + std::to_string(n);
+                for (int n = 1; used.count(upper(candidate)); ++n)
+                    candidate = name + std::to_string(n);
                 name = candidate;
             }
             used.insert(upper(name));
@@ -280,7 +317,8 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
                 f.ordinalPosition = pos++;
                 fields.push_back(std::make_shared<DaoField>(std::move(f)));
             }
-            out.push_back(std::make_shared<DaoRelation>(name, k.table, foreignTable, k.attributes, std::move(fields)));
+            out.push_back(
+                std::make_shared<DaoRelation>(name, k.table, foreignTable, k.attributes, std::move(fields)));
         }
     }
     return out;
@@ -290,7 +328,8 @@ std::string CatalogueReader::viewBody(const std::string& sql) {
     // Skip CREATE [TEMP] VIEW [IF NOT EXISTS] name [(columns)] and the AS after it.
     std::size_t i = 0;
     auto skipBlanks = [&] {
-        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+        while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])))
+            ++i;
     };
     auto skipToken = [&] {
         skipBlanks();
@@ -336,11 +375,13 @@ std::vector<DaoQueryDefPtr> CatalogueReader::queryDefs() const {
     std::vector<Entry> entries;
     {
         Statement st(mDb, "SELECT name, sql FROM sqlite_master WHERE type='view'", Source);
-        while (st.step()) entries.push_back({st.text(0), viewBody(st.text(1)), -1});
+        while (st.step())
+            entries.push_back({st.text(0), viewBody(st.text(1)), -1});
     }
     for (const auto& q : MetadataStore(mDb).queries()) {
-        auto same = std::find_if(entries.begin(), entries.end(),
-                                 [&](const Entry& e) { return strcasecmp(e.name.c_str(), q.name.c_str()) == 0; });
+        auto same = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
+            return strcasecmp(e.name.c_str(), q.name.c_str()) == 0;
+        });
         if (same != entries.end()) entries.erase(same);
         entries.push_back({q.name, q.sql, q.type});
     }

@@ -10,7 +10,7 @@ struct sqlite3;
 namespace qv::engine {
 
 class CatalogueReader {
-public:
+  public:
     explicit CatalogueReader(sqlite3* db) : mDb(db) {}
     std::vector<DaoTableDefPtr> tableDefs() const;
     std::vector<DaoRelationPtr> relations() const;
@@ -19,7 +19,7 @@ public:
     // The SELECT of a "CREATE VIEW name [(columns)] AS SELECT ..." text.
     static std::string viewBody(const std::string& createSql);
 
-private:
+  private:
     std::vector<std::string> tableNames(bool includeSystem) const;
     sqlite3* mDb;
 };

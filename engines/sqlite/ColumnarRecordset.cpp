@@ -25,7 +25,9 @@ bool sameName(const std::string& a, const std::string& b) {
 }
 } // namespace
 
-std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() { return std::make_shared<ColumnarRecordset>(); }
+std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() {
+    return std::make_shared<ColumnarRecordset>();
+}
 
 std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, const std::string& source) {
     auto rs = std::make_shared<ColumnarRecordset>();
@@ -39,7 +41,8 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, con
         rs->mColumns.emplace_back(name ? name : "", TypeMapping::fromDeclared(decl ? decl : ""));
     }
     bool anyInferred = false;
-    for (bool b : inferred) anyInferred = anyInferred || b;
+    for (bool b : inferred)
+        anyInferred = anyInferred || b;
 
     RecordsetColumn* cols = rs->mColumns.data();
     long long rows = 0;
@@ -59,21 +62,26 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, con
                 inferred[static_cast<std::size_t>(c)] = false;
             }
         }
-        for (int c = 0; c < n; ++c) cols[c].appendFrom(st, c);
+        for (int c = 0; c < n; ++c)
+            cols[c].appendFrom(st, c);
         ++rows;
     }
     if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(sqlite3_db_handle(st), rc, source);
-    for (auto& col : rs->mColumns) col.shrink();
+    for (auto& col : rs->mColumns)
+        col.shrink();
     rs->mRows = rows;
     rs->mOpen = true;
     return rs;
 }
 
 void ColumnarRecordset::requireOpen() const {
-    if (!mOpen) throw NumberedError(ObjectClosed, Source, "Operation is not allowed when the object is closed.");
+    if (!mOpen)
+        throw NumberedError(ObjectClosed, Source, "Operation is not allowed when the object is closed.");
 }
 
-int ColumnarRecordset::state() const { return mOpen ? 1 : 0; }
+int ColumnarRecordset::state() const {
+    return mOpen ? 1 : 0;
+}
 
 void ColumnarRecordset::close() {
     requireOpen();
@@ -158,7 +166,8 @@ Variant ColumnarRecordset::currentValue(long column) const {
 
 std::size_t ColumnarRecordset::bytesUsed() const {
     std::size_t total = 0;
-    for (const auto& c : mColumns) total += c.bytesUsed();
+    for (const auto& c : mColumns)
+        total += c.bytesUsed();
     return total;
 }
 

@@ -14,7 +14,7 @@ struct sqlite3_stmt;
 namespace qv::engine {
 
 class ColumnarRecordset : public IAdoRecordset, public std::enable_shared_from_this<ColumnarRecordset> {
-public:
+  public:
     // Steps the prepared statement to its end and keeps every row. Raises the engine's numbered
     // error when a step fails (the statement is left for the caller to finalise).
     static std::shared_ptr<ColumnarRecordset> load(sqlite3_stmt* st, const std::string& source);
@@ -38,7 +38,7 @@ public:
     const RecordsetColumn& column(long index) const { return mColumns[static_cast<std::size_t>(index)]; }
     std::size_t bytesUsed() const;
 
-private:
+  private:
     void requireOpen() const;
     bool mOpen = false;
     long long mRows = 0;

@@ -11,13 +11,16 @@ namespace qv::engine {
 namespace {
 std::string lower(std::string_view s) {
     std::string out(s);
-    for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 } // namespace
@@ -37,7 +40,8 @@ ConnectionString ConnectionString::parse(std::string_view text) {
         }
         std::string key = lower(trim(text.substr(i, eq - i)));
         std::size_t j = eq + 1;
-        while (j < n && (text[j] == ' ' || text[j] == '\t')) ++j;
+        while (j < n && (text[j] == ' ' || text[j] == '\t'))
+            ++j;
         std::string value;
         if (j < n && text[j] == '{') {
             ++j;
@@ -90,6 +94,8 @@ std::string ConnectionString::value(std::string_view key) const {
     return it == mValues.end() ? std::string() : it->second;
 }
 
-bool ConnectionString::has(std::string_view key) const { return mValues.count(lower(key)) != 0; }
+bool ConnectionString::has(std::string_view key) const {
+    return mValues.count(lower(key)) != 0;
+}
 
 } // namespace qv::engine

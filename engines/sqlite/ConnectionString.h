@@ -11,7 +11,7 @@
 namespace qv::engine {
 
 class ConnectionString {
-public:
+  public:
     // Raises NumberedError 0x80004005 for an unterminated braced value.
     static ConnectionString parse(std::string_view text);
     // Braces the value when it needs it, so that parse() gives it back unchanged.
@@ -27,7 +27,7 @@ public:
     std::string password() const { return value("Pwd"); }
     std::string systemDb() const { return value("SystemDB"); }
 
-private:
+  private:
     std::map<std::string, std::string> mValues; // key lower-cased
 };
 

@@ -17,7 +17,9 @@ const SqliteHandlePtr& DaoDatabase::handle() const {
     return mHandle;
 }
 
-std::string DaoDatabase::name() const { return handle()->path(); }
+std::string DaoDatabase::name() const {
+    return handle()->path();
+}
 
 std::vector<DaoTableDefPtr> DaoDatabase::tableDefs() const {
     if (!mTables) mTables = CatalogueReader(handle()->db()).tableDefs();
@@ -48,7 +50,9 @@ std::vector<DaoRelationPtr> DaoDatabase::relations() const {
     return *mRelations;
 }
 
-bool DaoDatabase::updatable() const { return !handle()->readOnly(); }
+bool DaoDatabase::updatable() const {
+    return !handle()->readOnly();
+}
 
 void DaoDatabase::close() {
     mHandle.reset();

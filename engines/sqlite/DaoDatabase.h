@@ -10,7 +10,7 @@
 namespace qv::engine {
 
 class DaoDatabase : public IDaoDatabase {
-public:
+  public:
     explicit DaoDatabase(SqliteHandlePtr handle) : mHandle(std::move(handle)) {}
     std::string name() const override;
     std::vector<DaoTableDefPtr> tableDefs() const override;
@@ -26,7 +26,7 @@ public:
     // Forgets the catalogue read so far, after something was stored.
     void refresh();
 
-private:
+  private:
     SqliteHandlePtr mHandle;
     mutable std::optional<std::vector<DaoTableDefPtr>> mTables;
     mutable std::optional<std::vector<DaoQueryDefPtr>> mQueries;

@@ -7,7 +7,8 @@
 namespace qv::engine {
 
 std::vector<DaoWorkspacePtr> DaoEngine::workspaces() {
-    if (mWorkspaces.empty()) mWorkspaces.push_back(std::make_shared<DaoWorkspace>(WorkspaceLogon{mSystemDb, mUser, mPassword}));
+    if (mWorkspaces.empty())
+        mWorkspaces.push_back(std::make_shared<DaoWorkspace>(WorkspaceLogon{mSystemDb, mUser, mPassword}));
     return mWorkspaces;
 }
 

@@ -8,7 +8,7 @@
 namespace qv::engine {
 
 class DaoEngine : public IDaoEngine, public IObject {
-public:
+  public:
     explicit DaoEngine(std::string version) : mVersion(std::move(version)) {}
     void setSystemDB(const std::string& path) override { mSystemDb = path; }
     std::string systemDB() const override { return mSystemDb; }
@@ -18,7 +18,7 @@ public:
     DaoWorkspacePtr workspace(long index) override;
     std::string version() const override { return mVersion; }
 
-private:
+  private:
     std::string mVersion;
     std::string mSystemDb;
     std::string mUser = "Admin";

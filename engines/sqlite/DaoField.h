@@ -20,7 +20,7 @@ struct DaoFieldInfo {
 };
 
 class DaoField : public IDaoField {
-public:
+  public:
     explicit DaoField(DaoFieldInfo info) : mInfo(std::move(info)) {}
     std::string name() const override { return mInfo.name; }
     int type() const override { return mInfo.type; }
@@ -34,7 +34,7 @@ public:
     std::vector<DaoPropertyPtr> properties() const override { return mInfo.properties; }
     DaoPropertyPtr property(const std::string& name) const override;
 
-private:
+  private:
     DaoFieldInfo mInfo;
 };
 

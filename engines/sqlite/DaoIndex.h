@@ -6,7 +6,7 @@
 namespace qv::engine {
 
 class DaoIndex : public IDaoIndex {
-public:
+  public:
     DaoIndex(std::string name, bool primary, bool unique, std::vector<DaoFieldPtr> fields)
         : mName(std::move(name)), mPrimary(primary), mUnique(unique), mFields(std::move(fields)) {}
     std::string name() const override { return mName; }
@@ -14,7 +14,7 @@ public:
     bool unique() const override { return mUnique; }
     std::vector<DaoFieldPtr> fields() const override { return mFields; }
 
-private:
+  private:
     std::string mName;
     bool mPrimary;
     bool mUnique;

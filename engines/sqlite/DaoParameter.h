@@ -6,13 +6,14 @@
 namespace qv::engine {
 
 class DaoParameter : public IDaoParameter {
-public:
-    DaoParameter(std::string name, int type, int direction) : mName(std::move(name)), mType(type), mDirection(direction) {}
+  public:
+    DaoParameter(std::string name, int type, int direction)
+        : mName(std::move(name)), mType(type), mDirection(direction) {}
     std::string name() const override { return mName; }
     int type() const override { return mType; }
     int direction() const override { return mDirection; }
 
-private:
+  private:
     std::string mName;
     int mType;
     int mDirection;

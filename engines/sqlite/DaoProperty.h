@@ -6,13 +6,14 @@
 namespace qv::engine {
 
 class DaoProperty : public IDaoProperty {
-public:
-    DaoProperty(std::string name, Variant value, int type) : mName(std::move(name)), mValue(std::move(value)), mType(type) {}
+  public:
+    DaoProperty(std::string name, Variant value, int type)
+        : mName(std::move(name)), mValue(std::move(value)), mType(type) {}
     std::string name() const override { return mName; }
     Variant value() const override { return mValue; }
     int type() const override { return mType; }
 
-private:
+  private:
     std::string mName;
     Variant mValue;
     int mType;

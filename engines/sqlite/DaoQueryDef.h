@@ -6,7 +6,7 @@
 namespace qv::engine {
 
 class DaoQueryDef : public IDaoQueryDef {
-public:
+  public:
     DaoQueryDef(std::string name, int type, std::string sql, std::vector<DaoParameterPtr> parameters)
         : mName(std::move(name)), mType(type), mSql(std::move(sql)), mParameters(std::move(parameters)) {}
     std::string name() const override { return mName; }
@@ -14,7 +14,7 @@ public:
     std::string sql() const override { return mSql; }
     std::vector<DaoParameterPtr> parameters() const override { return mParameters; }
 
-private:
+  private:
     std::string mName;
     int mType;
     std::string mSql;

@@ -7,7 +7,7 @@
 namespace qv::engine {
 
 class DaoRelation : public IDaoRelation {
-public:
+  public:
     DaoRelation(std::string name, std::string table, std::string foreignTable, long attributes,
                 std::vector<DaoFieldPtr> fields)
         : mName(std::move(name)), mTable(std::move(table)), mForeignTable(std::move(foreignTable)),
@@ -18,7 +18,7 @@ public:
     long attributes() const override { return mAttributes; }
     std::vector<DaoFieldPtr> fields() const override { return mFields; }
 
-private:
+  private:
     std::string mName;
     std::string mTable;
     std::string mForeignTable;

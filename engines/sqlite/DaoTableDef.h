@@ -6,11 +6,11 @@
 namespace qv::engine {
 
 class DaoTableDef : public IDaoTableDef {
-public:
-    DaoTableDef(std::string name, long attributes, std::vector<DaoFieldPtr> fields, std::vector<DaoIndexPtr> indexes,
-                std::vector<DaoPropertyPtr> properties)
-        : mName(std::move(name)), mAttributes(attributes), mFields(std::move(fields)), mIndexes(std::move(indexes)),
-          mProperties(std::move(properties)) {}
+  public:
+    DaoTableDef(std::string name, long attributes, std::vector<DaoFieldPtr> fields,
+                std::vector<DaoIndexPtr> indexes, std::vector<DaoPropertyPtr> properties)
+        : mName(std::move(name)), mAttributes(attributes), mFields(std::move(fields)),
+          mIndexes(std::move(indexes)), mProperties(std::move(properties)) {}
     std::string name() const override { return mName; }
     long attributes() const override { return mAttributes; }
     std::string connect() const override { return {}; }
@@ -19,7 +19,7 @@ public:
     std::vector<DaoIndexPtr> indexes() const override { return mIndexes; }
     std::vector<DaoPropertyPtr> properties() const override { return mProperties; }
 
-private:
+  private:
     std::string mName;
     long mAttributes;
     std::vector<DaoFieldPtr> mFields;

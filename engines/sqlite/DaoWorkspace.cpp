@@ -15,9 +15,11 @@ const char* const Source = "DAO.Workspace";
 constexpr std::int32_t ObjectInvalid = 3420;
 } // namespace
 
-DaoDatabasePtr DaoWorkspace::openDatabase(const std::string& name, int, bool readOnly, const std::string& connect) {
+DaoDatabasePtr DaoWorkspace::openDatabase(const std::string& name, int, bool readOnly,
+                                          const std::string& connect) {
     if (mClosed) throw NumberedError(ObjectInvalid, Source, "Object invalid or no longer set.");
-    if (!mLogon.systemDb.empty()) WorkgroupFile::verify(mLogon.systemDb, mLogon.user, mLogon.password, Source);
+    if (!mLogon.systemDb.empty())
+        WorkgroupFile::verify(mLogon.systemDb, mLogon.user, mLogon.password, Source);
     SqliteHandle::Options options;
     options.readOnly = readOnly;
     options.password = ConnectionString::parse(connect).password();

@@ -12,7 +12,7 @@ struct WorkspaceLogon {
 };
 
 class DaoWorkspace : public IDaoWorkspace {
-public:
+  public:
     explicit DaoWorkspace(WorkspaceLogon logon) : mLogon(std::move(logon)) {}
     std::string name() const override { return "#Default Workspace#"; }
     std::string userName() const override { return mLogon.user; }
@@ -20,7 +20,7 @@ public:
                                 const std::string& connect = {}) override;
     void close() override { mClosed = true; }
 
-private:
+  private:
     WorkspaceLogon mLogon;
     bool mClosed = false;
 };

@@ -30,15 +30,15 @@ NumberedError EngineErrors::passwordNotValid(const std::string& source) {
 }
 
 NumberedError EngineErrors::accountNotValid(const std::string& source) {
-    return NumberedError(err::DaoAccountNotValid, source,
-                         "Not a valid account name or password.");
+    return NumberedError(err::DaoAccountNotValid, source, "Not a valid account name or password.");
 }
 
 NumberedError EngineErrors::itemNotFound(const std::string& source, const std::string& name) {
-    return NumberedError(engineerr::ItemNotFound, source,
-                         fmt::format("Item '{}' cannot be found in the collection corresponding to the requested "
-                                     "name or ordinal.",
-                                     name));
+    return NumberedError(
+        engineerr::ItemNotFound, source,
+        fmt::format("Item '{}' cannot be found in the collection corresponding to the requested "
+                    "name or ordinal.",
+                    name));
 }
 
 NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& source) {
@@ -52,16 +52,18 @@ NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& s
                                              after(msg, "constraint failed: ")));
         }
         if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY) {
-            return NumberedError(engineerr::DuplicateValues, source,
-                                 fmt::format("The changes you requested to the table were not successful because "
-                                             "they would create duplicate values in the index, primary key, or "
-                                             "relationship. ('{}')",
-                                             after(msg, "constraint failed: ")));
+            return NumberedError(
+                engineerr::DuplicateValues, source,
+                fmt::format("The changes you requested to the table were not successful because "
+                            "they would create duplicate values in the index, primary key, or "
+                            "relationship. ('{}')",
+                            after(msg, "constraint failed: ")));
         }
         if (extended == SQLITE_CONSTRAINT_FOREIGNKEY) {
-            return NumberedError(engineerr::RelatedRecordRequired, source,
-                                 "You cannot add, change or delete a record because a related record is required "
-                                 "or exists in another table.");
+            return NumberedError(
+                engineerr::RelatedRecordRequired, source,
+                "You cannot add, change or delete a record because a related record is required "
+                "or exists in another table.");
         }
         if (extended == SQLITE_CONSTRAINT_CHECK) {
             return NumberedError(engineerr::ValidationRule, source,
@@ -79,21 +81,25 @@ NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& s
         return NumberedError(engineerr::FileLocked, source,
                              fmt::format("Could not use the database; file already in use ({}).", msg));
     case SQLITE_READONLY:
-        return NumberedError(engineerr::ReadOnlyDatabase, source, "Cannot update. Database or object is read-only.");
+        return NumberedError(engineerr::ReadOnlyDatabase, source,
+                             "Cannot update. Database or object is read-only.");
     case SQLITE_CANTOPEN:
-        return NumberedError(engineerr::FileNotFound, source, fmt::format("Could not open the file ({}).", msg));
+        return NumberedError(engineerr::FileNotFound, source,
+                             fmt::format("Could not open the file ({}).", msg));
     case SQLITE_ERROR: {
         auto table = after(msg, "no such table: ");
         if (table.empty()) table = after(msg, "no such view: ");
         if (!table.empty()) {
             if (auto dot = table.find('.'); dot != std::string::npos && table.compare(0, dot, "main") == 0)
                 table = table.substr(dot + 1);
-            return NumberedError(engineerr::UnknownObject, source,
-                                 fmt::format("The database engine cannot find the input table or query '{}'. Make "
-                                             "sure it exists and that its name is spelled correctly.",
-                                             table));
+            return NumberedError(
+                engineerr::UnknownObject, source,
+                fmt::format("The database engine cannot find the input table or query '{}'. Make "
+                            "sure it exists and that its name is spelled correctly.",
+                            table));
         }
-        return NumberedError(engineerr::ErrorsInCommand, source, fmt::format("Error in SQL statement: {}", msg));
+        return NumberedError(engineerr::ErrorsInCommand, source,
+                             fmt::format("Error in SQL statement: {}", msg));
     }
     default:
         return NumberedError(err::AdoOpenRefused, source, msg);

@@ -28,8 +28,9 @@ constexpr std::int32_t ErrorsInCommand = static_cast<std::int32_t>(0x80040E14u);
 } // namespace engineerr
 
 class EngineErrors {
-public:
-    static NumberedError make(std::int32_t number, const std::string& source, const std::string& description) {
+  public:
+    static NumberedError make(std::int32_t number, const std::string& source,
+                              const std::string& description) {
         return NumberedError(number, source, description);
     }
     static NumberedError fileNotFound(const std::string& source, const std::string& path);

@@ -19,7 +19,7 @@ namespace qv::engine {
 template <class T> class MappedBuffer {
     static_assert(std::is_trivially_copyable_v<T>);
 
-public:
+  public:
     MappedBuffer() = default;
     ~MappedBuffer() { release(); }
     MappedBuffer(const MappedBuffer&) = delete;
@@ -67,7 +67,7 @@ public:
         }
     }
 
-private:
+  private:
     static constexpr std::size_t Page = 4096;
     static constexpr std::size_t MapFrom = std::size_t(64) << 10;
     static constexpr std::size_t HugeFrom = std::size_t(4) << 20;
@@ -75,7 +75,8 @@ private:
 
     void grow(std::size_t elements) {
         std::size_t bytes = mBytes ? mBytes : Page;
-        while (bytes < elements * sizeof(T)) bytes *= 2;
+        while (bytes < elements * sizeof(T))
+            bytes *= 2;
         void* p = nullptr;
         if (bytes < MapFrom) {
             p = std::realloc(mData, bytes);

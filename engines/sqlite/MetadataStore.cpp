@@ -92,7 +92,8 @@ void MetadataStore::ensure(const char* createSql) const {
 std::vector<StoredProperty> MetadataStore::properties() const {
     std::vector<StoredProperty> out;
     if (!hasTable(PropertiesTable)) return out;
-    Statement st(mDb, "SELECT TableName, FieldName, Name, Value, Type FROM QvFieldProperties ORDER BY rowid", Source);
+    Statement st(mDb, "SELECT TableName, FieldName, Name, Value, Type FROM QvFieldProperties ORDER BY rowid",
+                 Source);
     while (st.step()) {
         StoredProperty p;
         p.table = st.text(0);
@@ -109,7 +110,8 @@ std::vector<StoredQuery> MetadataStore::queries() const {
     std::vector<StoredQuery> out;
     if (!hasTable(QueriesTable)) return out;
     Statement st(mDb, "SELECT Name, SQL, Type FROM QvQueries ORDER BY rowid", Source);
-    while (st.step()) out.push_back({st.text(0), st.text(1), st.isNull(2) ? -1 : static_cast<int>(st.integer(2))});
+    while (st.step())
+        out.push_back({st.text(0), st.text(1), st.isNull(2) ? -1 : static_cast<int>(st.integer(2))});
     return out;
 }
 
@@ -117,7 +119,8 @@ std::vector<StoredRelationName> MetadataStore::relationNames() const {
     std::vector<StoredRelationName> out;
     if (!hasTable(RelationNamesTable)) return out;
     Statement st(mDb, "SELECT ForeignTable, TableName, Columns, Name FROM QvRelationNames", Source);
-    while (st.step()) out.push_back({st.text(0), st.text(1), st.text(2), st.text(3)});
+    while (st.step())
+        out.push_back({st.text(0), st.text(1), st.text(2), st.text(3)});
     return out;
 }
 
@@ -125,14 +128,16 @@ void MetadataStore::setProperty(const std::string& table, const std::string& fie
                                 const Variant& value) {
     ensure("CREATE TABLE IF NOT EXISTS QvFieldProperties (TableName TEXT NOT NULL, FieldName TEXT NOT NULL, "
            "Name TEXT NOT NULL, Value, Type INTEGER, PRIMARY KEY (TableName, FieldName, Name))");
-    Statement st(mDb, "INSERT OR REPLACE INTO QvFieldProperties (TableName, FieldName, Name, Value, Type) "
-                      "VALUES (?, ?, ?, ?, ?)",
+    Statement st(mDb,
+                 "INSERT OR REPLACE INTO QvFieldProperties (TableName, FieldName, Name, Value, Type) "
+                 "VALUES (?, ?, ?, ?, ?)",
                  Source);
     st.bind(1, table).bind(2, field).bind(3, name).bind(4, value).bind(5, Variant(typeOf(value)));
     st.step();
 }
 
-bool MetadataStore::removeProperty(const std::string& table, const std::string& field, const std::string& name) {
+bool MetadataStore::removeProperty(const std::string& table, const std::string& field,
+                                   const std::string& name) {
     if (!hasTable(PropertiesTable)) return false;
     Statement st(mDb, "DELETE FROM QvFieldProperties WHERE TableName=? AND FieldName=? AND Name=?", Source);
     st.bind(1, table).bind(2, field).bind(3, name);
@@ -141,7 +146,8 @@ bool MetadataStore::removeProperty(const std::string& table, const std::string& 
 }
 
 void MetadataStore::saveQuery(const std::string& name, const std::string& sql, int type) {
-    ensure("CREATE TABLE IF NOT EXISTS QvQueries (Name TEXT PRIMARY KEY NOT NULL, SQL TEXT NOT NULL, Type INTEGER)");
+    ensure("CREATE TABLE IF NOT EXISTS QvQueries (Name TEXT PRIMARY KEY NOT NULL, SQL TEXT NOT NULL, Type "
+           "INTEGER)");
     Statement st(mDb, "INSERT OR REPLACE INTO QvQueries (Name, SQL, Type) VALUES (?, ?, ?)", Source);
     st.bind(1, name).bind(2, sql).bind(3, type < 0 ? Variant::null() : Variant(type));
     st.step();
@@ -158,8 +164,9 @@ bool MetadataStore::removeQuery(const std::string& name) {
 void MetadataStore::setRelationName(const StoredRelationName& r) {
     ensure("CREATE TABLE IF NOT EXISTS QvRelationNames (ForeignTable TEXT NOT NULL, TableName TEXT NOT NULL, "
            "Columns TEXT NOT NULL, Name TEXT NOT NULL, PRIMARY KEY (ForeignTable, TableName, Columns))");
-    Statement st(mDb, "INSERT OR REPLACE INTO QvRelationNames (ForeignTable, TableName, Columns, Name) "
-                      "VALUES (?, ?, ?, ?)",
+    Statement st(mDb,
+                 "INSERT OR REPLACE INTO QvRelationNames (ForeignTable, TableName, Columns, Name) "
+                 "VALUES (?, ?, ?, ?)",
                  Source);
     st.bind(1, r.foreignTable).bind(2, r.table).bind(3, r.columns).bind(4, r.name);
     st.step();

@@ -35,7 +35,7 @@ struct StoredRelationName {
 };
 
 class MetadataStore {
-public:
+  public:
     static constexpr const char* PropertiesTable = "QvFieldProperties";
     static constexpr const char* QueriesTable = "QvQueries";
     static constexpr const char* RelationNamesTable = "QvRelationNames";
@@ -55,7 +55,7 @@ public:
     bool removeQuery(const std::string& name);
     void setRelationName(const StoredRelationName& relation);
 
-private:
+  private:
     bool hasTable(const char* name) const;
     void ensure(const char* createSql) const;
     sqlite3* mDb;

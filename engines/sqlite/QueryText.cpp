@@ -13,10 +13,13 @@ namespace qv::engine {
 
 namespace {
 
-bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || (c & 0x80); }
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || (c & 0x80);
+}
 
 void skipBlanks(std::string_view s, std::size_t& i) {
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+        ++i;
 }
 
 bool startsWord(std::string_view s, std::size_t i, std::string_view word) {
@@ -37,7 +40,8 @@ std::vector<std::string> words(std::string_view s) {
             i = e == std::string_view::npos ? s.size() : e + 1;
         } else if (isWordChar(c)) {
             std::string w;
-            while (i < s.size() && isWordChar(s[i])) w += static_cast<char>(std::toupper(static_cast<unsigned char>(s[i++])));
+            while (i < s.size() && isWordChar(s[i]))
+                w += static_cast<char>(std::toupper(static_cast<unsigned char>(s[i++])));
             out.push_back(std::move(w));
         } else {
             ++i;
@@ -89,7 +93,8 @@ QueryText QueryText::parse(std::string_view sql) {
                 i = std::min(e + 1, sql.size());
             } else {
                 std::size_t s = i;
-                while (i < sql.size() && isWordChar(sql[i])) ++i;
+                while (i < sql.size() && isWordChar(sql[i]))
+                    ++i;
                 p.name = std::string(sql.substr(s, i - s));
                 if (i == s) ++i; // stray character: step over it
             }
@@ -145,7 +150,8 @@ std::string QueryText::numberedBody() const {
             i = std::min(e + 1, s.size());
         } else if (isWordChar(c)) {
             std::size_t e = i;
-            while (e < s.size() && isWordChar(s[e])) ++e;
+            while (e < s.size() && isWordChar(s[e]))
+                ++e;
             const bool qualifies = e < s.size() && s[e] == '.';
             const int k = qualified || qualifies ? 0 : indexOf(s.substr(i, e - i));
             if (k > 0) {

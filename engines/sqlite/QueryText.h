@@ -15,7 +15,7 @@ struct DeclaredParameter {
 };
 
 class QueryText {
-public:
+  public:
     static QueryText parse(std::string_view sql);
 
     const std::vector<DeclaredParameter>& parameters() const { return mParameters; }
@@ -27,7 +27,7 @@ public:
     // "?1", "?2", ... in declaration order; text in quotes is left alone.
     std::string numberedBody() const;
 
-private:
+  private:
     std::vector<DeclaredParameter> mParameters;
     std::string mBody;
     int mType = 0;

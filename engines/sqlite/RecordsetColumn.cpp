@@ -29,7 +29,8 @@ inline long long daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned doy =
+        (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
@@ -70,11 +71,43 @@ bool parseDouble(const char* p, std::size_t n, double& out) {
 
 } // namespace
 
+void RecordsetColumn::setType(const ColumnType& type) {
+    mType = type;
+    mWide = type.adoType == ado::BigInt;
+}
+
+void RecordsetColumn::widen() {
+    mInts.reserve(mNarrow.size() + 1);
+    for (std::size_t i = 0; i < mNarrow.size(); ++i)
+        mInts.push_back(mNarrow[i]);
+    mNarrow = MappedBuffer<std::int32_t>();
+    mWide = true;
+}
+
+inline void RecordsetColumn::appendInteger(std::int64_t v) {
+    if (!mWide) {
+        if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max()) {
+            mNarrow.push_back(static_cast<std::int32_t>(v));
+            return;
+        }
+        widen();
+    }
+    mInts.push_back(v);
+}
+
 void RecordsetColumn::reserve(std::size_t rows) {
     mNulls.reserve((rows + 63) / 64);
     switch (mType.storage) {
     case StorageKind::Integer:
+        if (mWide) {
+            mInts.reserve(rows);
+        } else {
+            mNarrow.reserve(rows);
+        }
+        break;
     case StorageKind::Boolean:
+        mFlags.reserve(rows);
+        break;
     case StorageKind::Currency:
         mInts.reserve(rows);
         break;
@@ -91,6 +124,8 @@ void RecordsetColumn::reserve(std::size_t rows) {
 
 void RecordsetColumn::shrink() {
     mInts.shrink();
+    mNarrow.shrink();
+    mFlags.shrink();
     mReals.shrink();
     mEnds.shrink();
     mArena.shrink();
@@ -106,7 +141,11 @@ inline void RecordsetColumn::markRow(bool null) {
 void RecordsetColumn::appendNull() {
     switch (mType.storage) {
     case StorageKind::Integer:
+        appendInteger(0);
+        break;
     case StorageKind::Boolean:
+        mFlags.push_back(0);
+        break;
     case StorageKind::Currency:
         mInts.push_back(0);
         break;
@@ -144,7 +183,7 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     switch (mType.storage) {
     case StorageKind::Integer:
         if (t == SQLITE_INTEGER) {
-            mInts.push_back(sqlite3_column_int64(st, c));
+            appendInteger(sqlite3_column_int64(st, c));
             markRow(false);
         } else if (t == SQLITE_FLOAT) {
             appendOdd(Variant(sqlite3_column_double(st, c)));
@@ -158,7 +197,7 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
         return;
     case StorageKind::Boolean:
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-            mInts.push_back(sqlite3_column_double(st, c) != 0.0 ? 1 : 0);
+            mFlags.push_back(sqlite3_column_double(st, c) != 0.0 ? 1 : 0);
             markRow(false);
         } else {
             appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
@@ -201,7 +240,8 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
         return;
     case StorageKind::Date: {
         if (t != SQLITE_TEXT) {
-            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c))) : Variant(sqlite3_column_double(st, c)));
+            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c)))
+                                          : Variant(sqlite3_column_double(st, c)));
             return;
         }
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
@@ -262,9 +302,9 @@ Variant RecordsetColumn::valueAt(std::size_t row) const {
     }
     switch (mType.storage) {
     case StorageKind::Integer:
-        return integerVariant(mInts[row]);
+        return integerVariant(mWide ? mInts[row] : mNarrow[row]);
     case StorageKind::Boolean:
-        return Variant(mInts[row] != 0);
+        return Variant(mFlags[row] != 0);
     case StorageKind::Currency:
         return Variant(Currency{mInts[row]});
     case StorageKind::Real:
@@ -291,8 +331,8 @@ std::string_view RecordsetColumn::textAt(std::size_t row) const {
 }
 
 std::size_t RecordsetColumn::bytesUsed() const {
-    return mInts.capacityBytes() + mReals.capacityBytes() + mEnds.capacityBytes() + mArena.capacityBytes() +
-           mNulls.capacityBytes();
+    return mInts.capacityBytes() + mNarrow.capacityBytes() + mFlags.capacityBytes() + mReals.capacityBytes() +
+           mEnds.capacityBytes() + mArena.capacityBytes() + mNulls.capacityBytes();
 }
 
 } // namespace qv::engine

@@ -5,9 +5,17 @@
 
 namespace qv::engine {
 
-std::string RecordsetField::name() const { return mOwner->column(mColumn).name(); }
-Variant RecordsetField::value() const { return mOwner->currentValue(mColumn); }
-int RecordsetField::type() const { return mOwner->column(mColumn).type().adoType; }
-long RecordsetField::definedSize() const { return mOwner->column(mColumn).type().size; }
+std::string RecordsetField::name() const {
+    return mOwner->column(mColumn).name();
+}
+Variant RecordsetField::value() const {
+    return mOwner->currentValue(mColumn);
+}
+int RecordsetField::type() const {
+    return mOwner->column(mColumn).type().adoType;
+}
+long RecordsetField::definedSize() const {
+    return mOwner->column(mColumn).type().size;
+}
 
 } // namespace qv::engine

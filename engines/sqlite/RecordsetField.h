@@ -10,7 +10,7 @@ namespace qv::engine {
 class ColumnarRecordset;
 
 class RecordsetField : public IAdoField {
-public:
+  public:
     RecordsetField(std::shared_ptr<const ColumnarRecordset> owner, long column)
         : mOwner(std::move(owner)), mColumn(column) {}
     std::string name() const override;
@@ -18,7 +18,7 @@ public:
     int type() const override;
     long definedSize() const override;
 
-private:
+  private:
     std::shared_ptr<const ColumnarRecordset> mOwner;
     long mColumn;
 };

@@ -2,6 +2,7 @@
 // file cut short is otherwise only noticed when a query reaches the missing pages.
 #include "engines/sqlite/SqliteHandle.h"
 
+#include "engines/sqlite/CipherLibrary.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 
@@ -37,7 +38,8 @@ bool headerLooksWhole(const std::string& path) {
     const std::uint32_t changeCounter = be32(&h[24]);
     const std::uint32_t pageCount = be32(&h[28]);
     const std::uint32_t validFor = be32(&h[92]);
-    if (pageCount != 0 && changeCounter == validFor && size < std::uint64_t(pageCount) * pageSize) return false;
+    if (pageCount != 0 && changeCounter == validFor && size < std::uint64_t(pageCount) * pageSize)
+        return false;
     return true;
 }
 
@@ -57,11 +59,13 @@ sqlite3* openRaw(const std::string& path, int flags, const std::string& source) 
 // Reads the whole schema: a damaged first page or schema table fails here.
 void probeSchema(sqlite3* db, const std::string& path, const std::string& source) {
     char* msg = nullptr;
-    int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL", nullptr, nullptr, &msg);
+    int rc =
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL", nullptr, nullptr, &msg);
     sqlite3_free(msg);
     if (rc != SQLITE_OK) {
         int primary = rc & 0xff;
-        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) throw EngineErrors::unrecognisedFormat(source, path);
+        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+            throw EngineErrors::unrecognisedFormat(source, path);
         throw EngineErrors::fromSqlite(db, rc, source);
     }
 }
@@ -73,7 +77,16 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
-    if (!headerLooksWhole(path)) throw EngineErrors::unrecognisedFormat(source, path);
+    if (!headerLooksWhole(path)) {
+        if (!CipherLibrary::looksEncrypted(path)) throw EngineErrors::unrecognisedFormat(source, path);
+        // An encrypted database is read from a decrypted copy in memory: changes could not
+        // reach the file, so it is opened read-only.
+        sqlite3* db = CipherLibrary::openDecrypted(path, options.password, source);
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
+        SqlDialect::prepareConnection(db);
+        return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, true));
+    }
 
     sqlite3* probe = openRaw(path, SQLITE_OPEN_READONLY, source);
     try {
@@ -86,7 +99,8 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     bool readOnly = options.readOnly;
     if (!readOnly) {
         sqlite3* rw = nullptr;
-        if (sqlite3_open_v2(path.c_str(), &rw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK &&
+        if (sqlite3_open_v2(path.c_str(), &rw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+                SQLITE_OK &&
             !sqlite3_db_readonly(rw, "main")) {
             sqlite3_close_v2(probe);
             db = rw;
@@ -102,7 +116,9 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, readOnly));
 }
 
-SqliteHandle::~SqliteHandle() { sqlite3_close_v2(mDb); }
+SqliteHandle::~SqliteHandle() {
+    sqlite3_close_v2(mDb);
+}
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
     char* msg = nullptr;

@@ -12,10 +12,10 @@ struct sqlite3;
 namespace qv::engine {
 
 class SqliteHandle {
-public:
+  public:
     struct Options {
         bool readOnly = false;
-        std::string password; // a database password; "" when none
+        std::string password;                 // a database password; "" when none
         std::string source = "DAO.Workspace"; // the error source to report
     };
 
@@ -31,8 +31,9 @@ public:
     // Runs statements that return no rows; raises the engine's numbered error on failure.
     void exec(const std::string& sql, const std::string& source) const;
 
-private:
-    SqliteHandle(sqlite3* db, std::string path, bool readOnly) : mDb(db), mPath(std::move(path)), mReadOnly(readOnly) {}
+  private:
+    SqliteHandle(sqlite3* db, std::string path, bool readOnly)
+        : mDb(db), mPath(std::move(path)), mReadOnly(readOnly) {}
     sqlite3* mDb = nullptr;
     std::string mPath;
     bool mReadOnly = false;

@@ -10,14 +10,17 @@
 
 namespace qv::engine {
 
-Statement::Statement(sqlite3* db, const std::string& sql, const std::string& source) : mDb(db), mSource(source) {
+Statement::Statement(sqlite3* db, const std::string& sql, const std::string& source)
+    : mDb(db), mSource(source) {
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &mSt, &tail);
     if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
     if (tail) mTail = tail;
 }
 
-Statement::~Statement() { sqlite3_finalize(mSt); }
+Statement::~Statement() {
+    sqlite3_finalize(mSt);
+}
 
 Statement& Statement::bind(int index, const std::string& text) {
     sqlite3_bind_text(mSt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -48,8 +51,8 @@ Statement& Statement::bind(int index, const Variant& v) {
         break;
     case VarType::Date: {
         const auto p = OleDateTime::toParts(v.toDate().value);
-        bind(index, fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour, p.minute,
-                                p.second));
+        bind(index, fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour,
+                                p.minute, p.second));
         break;
     }
     case VarType::String:
@@ -74,9 +77,13 @@ std::string Statement::text(int column) const {
     return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(mSt, column))) : std::string();
 }
 
-long long Statement::integer(int column) const { return sqlite3_column_int64(mSt, column); }
+long long Statement::integer(int column) const {
+    return sqlite3_column_int64(mSt, column);
+}
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(mSt, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(mSt, column) == SQLITE_NULL;
+}
 
 Variant Statement::value(int column) const {
     switch (sqlite3_column_type(mSt, column)) {

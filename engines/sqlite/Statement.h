@@ -12,7 +12,7 @@ struct sqlite3_stmt;
 namespace qv::engine {
 
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const std::string& sql, const std::string& source);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -30,7 +30,7 @@ public:
     bool isNull(int column) const;
     Variant value(int column) const;
 
-private:
+  private:
     sqlite3* mDb;
     sqlite3_stmt* mSt = nullptr;
     std::string mSource;

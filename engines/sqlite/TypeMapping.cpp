@@ -20,7 +20,8 @@ constexpr long LongTextSize = 1073741823; // what the driver reports for memo an
 
 std::string upper(std::string_view s) {
     std::string out(s);
-    for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -62,7 +63,9 @@ bool isAny(const std::string& w, std::initializer_list<const char*> names) {
     return std::any_of(names.begin(), names.end(), [&](const char* n) { return w == n; });
 }
 
-ColumnType make(int dao, int ado, long size, StorageKind storage) { return ColumnType{dao, ado, size, storage}; }
+ColumnType make(int dao, int ado, long size, StorageKind storage) {
+    return ColumnType{dao, ado, size, storage};
+}
 
 } // namespace
 
@@ -99,7 +102,8 @@ ColumnType TypeMapping::fromDeclared(std::string_view declaredType) {
         return make(dao::Single, ado::Single, 4, StorageKind::Real);
     if (isAny(w, {"DOUBLE", "DOUBLE PRECISION", "FLOAT", "FLOAT8", "IEEEDOUBLE", "NUMBER"}))
         return make(dao::Double, ado::Double, 8, StorageKind::Real);
-    if (isAny(w, {"DECIMAL", "NUMERIC", "DEC"})) return make(dao::Decimal, ado::Numeric, 19, StorageKind::Real);
+    if (isAny(w, {"DECIMAL", "NUMERIC", "DEC"}))
+        return make(dao::Decimal, ado::Numeric, 19, StorageKind::Real);
     if (isAny(w, {"DATE", "DATETIME", "TIMESTAMP", "TIME", "SMALLDATETIME", "DATETIME2"}))
         return make(dao::Date, ado::DBTimeStamp, 16, StorageKind::Date);
     if (isAny(w, {"BOOLEAN", "BOOL", "BIT", "YESNO", "LOGICAL"}))

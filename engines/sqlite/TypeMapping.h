@@ -19,12 +19,13 @@ struct ColumnType {
 };
 
 class TypeMapping {
-public:
+  public:
     // An empty declared type (an expression column) answers nothing useful: callers infer from values.
     static ColumnType fromDeclared(std::string_view declaredType);
     // For a column without declared type: from SQLite's storage class of its first value.
     static ColumnType fromStorageClass(int sqliteType);
-    // The catalogue code for a PARAMETERS clause type name ("Text", "Long", "DateTime", ...); 10 when unknown.
+    // The catalogue code for a PARAMETERS clause type name ("Text", "Long", "DateTime", ...); 10 when
+    // unknown.
     static int daoTypeFromParameterName(std::string_view typeName);
 };
 

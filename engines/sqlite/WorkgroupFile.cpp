@@ -21,8 +21,8 @@ const char* const Source = "DAO.DBEngine";
 Binary hashOf(const std::string& password, const Binary& salt, int iterations) {
     Binary out(32);
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
-                          static_cast<int>(salt.size()), iterations, EVP_sha256(), static_cast<int>(out.size()),
-                          out.data()) != 1)
+                          static_cast<int>(salt.size()), iterations, EVP_sha256(),
+                          static_cast<int>(out.size()), out.data()) != 1)
         throw NumberedError(err::ForeignError, Source, "The password hash could not be computed.");
     return out;
 }
@@ -33,13 +33,15 @@ struct Db {
 };
 
 void openWritable(Db& d, const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &d.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(path.c_str(), &d.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
         throw EngineErrors::fromSqlite(d.db, sqlite3_errcode(d.db), Source);
     char* msg = nullptr;
-    int rc = sqlite3_exec(d.db,
-                          "CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB "
-                          "NOT NULL, Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
-                          nullptr, nullptr, &msg);
+    int rc =
+        sqlite3_exec(d.db,
+                     "CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB "
+                     "NOT NULL, Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
+                     nullptr, nullptr, &msg);
     sqlite3_free(msg);
     if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(d.db, rc, Source);
 }
@@ -70,19 +72,25 @@ void WorkgroupFile::verify(const std::string& path, const std::string& user, con
         throw NumberedError(WorkgroupMissing, source, missing);
     }
     const Binary computed = hashOf(password, salt, iterations > 0 ? iterations : 1);
-    if (stored.size() != computed.size() || CRYPTO_memcmp(stored.data(), computed.data(), computed.size()) != 0)
+    if (stored.size() != computed.size() ||
+        CRYPTO_memcmp(stored.data(), computed.data(), computed.size()) != 0)
         throw EngineErrors::accountNotValid(source);
 }
 
-void WorkgroupFile::setAccount(const std::string& path, const std::string& user, const std::string& password) {
+void WorkgroupFile::setAccount(const std::string& path, const std::string& user,
+                               const std::string& password) {
     if (user.empty()) throw NumberedError(err::InvalidProcedureCall, Source, "An account needs a name.");
     Db d;
     openWritable(d, path);
     Binary salt(16);
     if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1)
         throw NumberedError(err::ForeignError, Source, "No random salt could be drawn.");
-    Statement st(d.db, "INSERT OR REPLACE INTO QvAccounts (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)", Source);
-    st.bind(1, user).bind(2, Variant(salt)).bind(3, Variant(hashOf(password, salt, Iterations))).bind(4, Variant(Iterations));
+    Statement st(d.db, "INSERT OR REPLACE INTO QvAccounts (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)",
+                 Source);
+    st.bind(1, user)
+        .bind(2, Variant(salt))
+        .bind(3, Variant(hashOf(password, salt, Iterations)))
+        .bind(4, Variant(Iterations));
     st.step();
 }
 
@@ -100,7 +108,8 @@ std::vector<std::string> WorkgroupFile::accounts(const std::string& path) {
     auto h = SqliteHandle::open(path, SqliteHandle::Options{true, {}, Source});
     std::vector<std::string> out;
     Statement st(h->db(), "SELECT Name FROM QvAccounts ORDER BY Name", Source);
-    while (st.step()) out.push_back(st.text(0));
+    while (st.step())
+        out.push_back(st.text(0));
     return out;
 }
 

@@ -9,7 +9,7 @@
 namespace qv::engine {
 
 class WorkgroupFile {
-public:
+  public:
     static constexpr int Iterations = 120000;
     // Raises 3028 when the file is missing or not a workgroup file, 3029 when the account is
     // unknown or the password does not match.

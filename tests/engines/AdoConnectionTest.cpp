@@ -23,7 +23,7 @@ INSERT INTO Orders VALUES (12, 2, NULL, 0, NULL, NULL, NULL, NULL, NULL, '', NUL
 )";
 
 class AdoConnectionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path = dir.file("shop.db");
         makeDatabase(path, Schema);
@@ -46,7 +46,8 @@ TEST_F(AdoConnectionTest, RecordSetSurvivesClosingTheConnection) {
     EXPECT_EQ(rs->recordCount(), 3);
     EXPECT_FALSE(rs->bof());
     std::vector<long long> ids;
-    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) ids.push_back(rs->field("orderid")->value().toInt64());
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+        ids.push_back(rs->field("orderid")->value().toInt64());
     EXPECT_EQ(ids, (std::vector<long long>{10, 11, 12}));
     EXPECT_EQ(rs->absolutePosition(), 0);
     EXPECT_EQ(errorNumberOf([&] { rs->moveNext(); }), 3021);
@@ -114,7 +115,8 @@ TEST_F(AdoConnectionTest, ValuesComeBackWithTheirDeclaredTypes) {
 }
 
 TEST_F(AdoConnectionTest, ExpressionColumnsTakeTheTypeOfTheirValues) {
-    auto rs = connection->execute("SELECT count(*) AS N, 'x' || Name AS Label, NULL AS Absent FROM Customers");
+    auto rs =
+        connection->execute("SELECT count(*) AS N, 'x' || Name AS Label, NULL AS Absent FROM Customers");
     EXPECT_EQ(rs->field("N")->type(), ado::Integer);
     EXPECT_EQ(rs->field("N")->value(), Variant::longValue(3));
     EXPECT_EQ(rs->field("Label")->type(), ado::VarWChar);
@@ -123,14 +125,18 @@ TEST_F(AdoConnectionTest, ExpressionColumnsTakeTheTypeOfTheirValues) {
 
 TEST_F(AdoConnectionTest, ConstraintFailuresNameTableAndField) {
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("INSERT INTO Orders (OrderID) VALUES (20)"); }, &description),
-              3314);
+    EXPECT_EQ(
+        errorNumberOf([&] { connection->execute("INSERT INTO Orders (OrderID) VALUES (20)"); }, &description),
+        3314);
     EXPECT_EQ(description, "The field 'Orders.CustomerID' cannot contain a Null value.");
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("INSERT INTO Customers VALUES (4, 'Ada')"); }, &description),
-              3022);
-    EXPECT_NE(description.find("duplicate values in the index, primary key, or relationship"), std::string::npos);
+    EXPECT_EQ(
+        errorNumberOf([&] { connection->execute("INSERT INTO Customers VALUES (4, 'Ada')"); }, &description),
+        3022);
+    EXPECT_NE(description.find("duplicate values in the index, primary key, or relationship"),
+              std::string::npos);
     EXPECT_NE(description.find("Customers.Name"), std::string::npos);
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("INSERT INTO Orders (OrderID, CustomerID) VALUES (21, 77)"); }),
+    EXPECT_EQ(errorNumberOf(
+                  [&] { connection->execute("INSERT INTO Orders (OrderID, CustomerID) VALUES (21, 77)"); }),
               3201);
 }
 
@@ -156,7 +162,7 @@ TEST_F(AdoConnectionTest, ClosedConnectionIsNotUsable) {
 }
 
 class AdoCommandTest : public AdoConnectionTest {
-protected:
+  protected:
     void SetUp() override {
         AdoConnectionTest::SetUp();
         auto db = openDao(path);
@@ -166,7 +172,8 @@ protected:
                         "SELECT o.OrderID FROM Orders o JOIN Customers c ON c.CustomerID = o.CustomerID "
                         "WHERE c.Name = [Customer Name] AND o.Qty >= MinQty AND c.Name <> '[Customer Name]' "
                         "ORDER BY o.OrderID");
-        store.saveQuery("Ship customer", "PARAMETERS Who Long; UPDATE Orders SET Shipped = 1 WHERE CustomerID = Who");
+        store.saveQuery("Ship customer",
+                        "PARAMETERS Who Long; UPDATE Orders SET Shipped = 1 WHERE CustomerID = Who");
     }
 };
 
@@ -206,13 +213,15 @@ TEST_F(AdoCommandTest, MissingOrUnusableParametersAreImproperlyDefined) {
     cmd.setActiveConnection(connection);
     cmd.setCommandType(ado::CmdStoredProc);
     cmd.setCommandText("`Orders of customer`");
-    cmd.appendParameter(cmd.createParameter("Customer Name", ado::VarWChar, ado::ParamInput, 3, Variant("Ada")));
+    cmd.appendParameter(
+        cmd.createParameter("Customer Name", ado::VarWChar, ado::ParamInput, 3, Variant("Ada")));
     EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), err::AdoParameterImproperlyDefined);
     cmd.appendParameter(cmd.createParameter("MinQty", ado::SmallInt, ado::ParamInput, 3, Variant("abc")));
     EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), err::AdoParameterImproperlyDefined);
     // A text parameter without a size cannot be appended.
     EXPECT_EQ(errorNumberOf([&] {
-                  cmd.appendParameter(cmd.createParameter("X", ado::VarWChar, ado::ParamInput, 0, Variant("")));
+                  cmd.appendParameter(
+                      cmd.createParameter("X", ado::VarWChar, ado::ParamInput, 0, Variant("")));
               }),
               err::AdoParameterImproperlyDefined);
     EXPECT_EQ(errorNumberOf([&] { cmd.parameter("Nope"); }), 3265);
@@ -227,4 +236,54 @@ TEST_F(AdoCommandTest, UnknownSavedQueryAndPlainTextCommands) {
     cmd.setCommandType(ado::CmdText);
     cmd.setCommandText("SELECT Name FROM Customers WHERE CustomerID = 2");
     EXPECT_EQ(cmd.execute()->valueAt(0, 0), Variant("Bert"));
+}
+
+TEST_F(AdoCommandTest, TextCommandsBindDeclaredOrPositionalParameters) {
+    engine::AdoCommand cmd;
+    cmd.setActiveConnection(connection);
+    cmd.setCommandText("PARAMETERS [Min Id] Long; SELECT OrderID FROM Orders WHERE OrderID >= [Min Id]");
+    cmd.appendParameter(cmd.createParameter("min id", ado::Integer, ado::ParamInput, 2, Variant("11")));
+    EXPECT_EQ(cmd.execute()->recordCount(), 2);
+
+    engine::AdoCommand positional;
+    positional.setActiveConnection(connection);
+    positional.setCommandText("SELECT Name FROM Customers WHERE CustomerID = ? OR Name = ?");
+    positional.appendParameter(
+        positional.createParameter("a", ado::Integer, ado::ParamInput, 1, Variant("1")));
+    EXPECT_EQ(errorNumberOf([&] { positional.execute(); }), err::AdoParameterImproperlyDefined);
+    positional.appendParameter(
+        positional.createParameter("b", ado::VarWChar, ado::ParamInput, 4, Variant("Cees")));
+    EXPECT_EQ(positional.execute()->recordCount(), 2);
+    // A statement declaring parameters cannot run without them.
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("PARAMETERS X Long; SELECT X"); }),
+              err::AdoParameterImproperlyDefined);
+}
+
+TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
+    // 50,000 rows: the buffers move from the heap into mappings, the null bitmap spans many words,
+    // and one value past 32 bits widens the integer column after thousands of narrow ones.
+    makeDatabase(path, "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
+                       "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
+                       "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
+                       " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
+                       " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
+    auto rs = connection->execute("SELECT * FROM Big ORDER BY rowid");
+    ASSERT_EQ(rs->recordCount(), 50000);
+    for (long long i = 0; i < 50000; ++i) {
+        const Variant n = rs->valueAt(i, 0);
+        if (i % 7 == 0) {
+            ASSERT_TRUE(n.isNull()) << i;
+        } else if (i == 30000) {
+            ASSERT_EQ(n, Variant(std::int64_t{6000000000})) << i;
+        } else {
+            ASSERT_EQ(n, Variant::longValue(static_cast<std::int32_t>(i))) << i;
+        }
+        const Variant t = rs->valueAt(i, 1);
+        if (i % 5 == 0) {
+            ASSERT_TRUE(t.isNull()) << i;
+        } else {
+            ASSERT_EQ(t.str(), "row " + std::to_string(i)) << i;
+        }
+        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0) << i;
+    }
 }

@@ -14,11 +14,12 @@ using namespace qv::enginetest;
 namespace {
 
 class ChinookTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : {"Chinook_Sqlite.sqlite", "Chinook_Sqlite_AutoIncrementPKs.sqlite"}) {
             if (!std::filesystem::exists(FixtureDir / name))
-                GTEST_SKIP() << "fixture " << (FixtureDir / name) << " is absent; run from the repository root";
+                GTEST_SKIP() << "fixture " << (FixtureDir / name)
+                             << " is absent; run from the repository root";
         }
         plain = dir.file("chinook.sqlite");
         autoPk = dir.file("chinook_auto.sqlite");
@@ -41,7 +42,8 @@ std::vector<std::string> primaryKey(const DaoTableDefPtr& t) {
     std::vector<std::string> out;
     for (const auto& ix : t->indexes()) {
         if (!ix->primary()) continue;
-        for (const auto& f : ix->fields()) out.push_back(f->name());
+        for (const auto& f : ix->fields())
+            out.push_back(f->name());
     }
     return out;
 }
@@ -49,8 +51,9 @@ std::vector<std::string> primaryKey(const DaoTableDefPtr& t) {
 } // namespace
 
 TEST_F(ChinookTest, ListsElevenUserTablesAndHidesTheSequenceTable) {
-    const std::vector<std::string> expected{"Album",   "Artist",    "Customer", "Employee",      "Genre", "Invoice",
-                                            "InvoiceLine", "MediaType", "Playlist", "PlaylistTrack", "Track"};
+    const std::vector<std::string> expected{"Album",    "Artist",        "Customer",    "Employee",
+                                            "Genre",    "Invoice",       "InvoiceLine", "MediaType",
+                                            "Playlist", "PlaylistTrack", "Track"};
     EXPECT_EQ(userTables(openDao(plain, true)), expected);
     auto db = openDao(autoPk, true);
     EXPECT_EQ(userTables(db), expected);
@@ -63,7 +66,8 @@ TEST_F(ChinookTest, PrimaryKeysIncludingTheCompositeOneInKeyOrder) {
     for (const auto& path : {plain, autoPk}) {
         auto db = openDao(path, true);
         EXPECT_EQ(primaryKey(db->tableDef("Album")), std::vector<std::string>{"AlbumId"});
-        EXPECT_EQ(primaryKey(db->tableDef("PlaylistTrack")), (std::vector<std::string>{"PlaylistId", "TrackId"}));
+        EXPECT_EQ(primaryKey(db->tableDef("PlaylistTrack")),
+                  (std::vector<std::string>{"PlaylistId", "TrackId"}));
         auto album = db->tableDef("album"); // lookup ignores case
         ASSERT_NE(album, nullptr);
         EXPECT_NE(album->field("AlbumId")->attributes() & dao::FieldAutoIncrement, 0) << path;
@@ -94,7 +98,8 @@ TEST_F(ChinookTest, FieldsCarryTypesSizesAndRequiredFlags) {
 TEST_F(ChinookTest, RelationsNameTheReferencedAndTheReferencingTable) {
     auto db = openDao(plain, true);
     std::map<std::string, DaoRelationPtr> byName;
-    for (const auto& r : db->relations()) byName[r->name()] = r;
+    for (const auto& r : db->relations())
+        byName[r->name()] = r;
     EXPECT_EQ(byName.size(), 11u);
     ASSERT_TRUE(byName.count("InvoiceInvoiceLine"));
     auto r = byName["InvoiceInvoiceLine"];
@@ -111,9 +116,9 @@ TEST_F(ChinookTest, RelationsNameTheReferencedAndTheReferencingTable) {
 }
 
 TEST_F(ChinookTest, EveryTableLoadsWithItsRowCountAndTypes) {
-    const std::map<std::string, long long> counts{{"Album", 347},     {"Artist", 275},       {"Customer", 59},
-                                                  {"Employee", 8},    {"Genre", 25},         {"Invoice", 412},
-                                                  {"InvoiceLine", 2240}, {"MediaType", 5},   {"Playlist", 18},
+    const std::map<std::string, long long> counts{{"Album", 347},          {"Artist", 275},  {"Customer", 59},
+                                                  {"Employee", 8},         {"Genre", 25},    {"Invoice", 412},
+                                                  {"InvoiceLine", 2240},   {"MediaType", 5}, {"Playlist", 18},
                                                   {"PlaylistTrack", 8715}, {"Track", 3503}};
     auto c = openConnection(plain);
     for (const auto& [table, count] : counts) {
@@ -126,11 +131,20 @@ TEST_F(ChinookTest, EveryTableLoadsWithItsRowCountAndTypes) {
                 const int type = rs->field(col)->type();
                 if (v.isNull()) continue;
                 switch (type) {
-                case ado::Integer: EXPECT_EQ(v.type(), VarType::Long) << table; break;
-                case ado::VarWChar: EXPECT_EQ(v.type(), VarType::String) << table; break;
-                case ado::DBTimeStamp: EXPECT_EQ(v.type(), VarType::Date) << table; break;
-                case ado::Numeric: EXPECT_EQ(v.type(), VarType::Decimal) << table; break;
-                default: ADD_FAILURE() << table << " has unexpected type " << type;
+                case ado::Integer:
+                    EXPECT_EQ(v.type(), VarType::Long) << table;
+                    break;
+                case ado::VarWChar:
+                    EXPECT_EQ(v.type(), VarType::String) << table;
+                    break;
+                case ado::DBTimeStamp:
+                    EXPECT_EQ(v.type(), VarType::Date) << table;
+                    break;
+                case ado::Numeric:
+                    EXPECT_EQ(v.type(), VarType::Decimal) << table;
+                    break;
+                default:
+                    ADD_FAILURE() << table << " has unexpected type " << type;
                 }
             }
         }

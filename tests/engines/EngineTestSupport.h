@@ -20,7 +20,7 @@ namespace qv::enginetest {
 inline const std::filesystem::path FixtureDir = "../shared/fixtures/sqlite";
 
 class TempDir {
-public:
+  public:
     TempDir() {
         auto base = std::filesystem::temp_directory_path();
         for (int i = 0;; ++i) {
@@ -34,7 +34,7 @@ public:
     }
     std::string file(const std::string& name) const { return (mPath / name).string(); }
 
-private:
+  private:
     std::filesystem::path mPath;
 };
 
@@ -74,7 +74,8 @@ inline std::shared_ptr<engine::AdoConnection> openConnection(const std::string& 
     return c;
 }
 
-inline DaoDatabasePtr openDao(const std::string& path, bool readOnly = false, const std::string& connect = {}) {
+inline DaoDatabasePtr openDao(const std::string& path, bool readOnly = false,
+                              const std::string& connect = {}) {
     engine::DaoEngine engine("12.0");
     return engine.workspace(0)->openDatabase(path, 0, readOnly, connect);
 }

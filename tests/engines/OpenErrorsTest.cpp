@@ -9,12 +9,13 @@ using namespace qv::enginetest;
 namespace {
 
 class OpenErrorsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         good = dir.file("good.db");
-        makeDatabase(good, "CREATE TABLE T (A INTEGER PRIMARY KEY, B TEXT);"
-                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                           "INSERT INTO T SELECT i, printf('row %d with some text to fill pages', i) FROM n;");
+        makeDatabase(good,
+                     "CREATE TABLE T (A INTEGER PRIMARY KEY, B TEXT);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                     "INSERT INTO T SELECT i, printf('row %d with some text to fill pages', i) FROM n;");
     }
     // Expects both the catalogue open and the connection open to fail, and the file to be untouched.
     void expectRefused(const std::string& path, std::int32_t daoNumber) {
@@ -38,7 +39,9 @@ protected:
 
 } // namespace
 
-TEST_F(OpenErrorsTest, MissingFileIsNotFoundAndNotCreated) { expectRefused(dir.file("absent.db"), 3024); }
+TEST_F(OpenErrorsTest, MissingFileIsNotFoundAndNotCreated) {
+    expectRefused(dir.file("absent.db"), 3024);
+}
 
 TEST_F(OpenErrorsTest, TextFileAndEmptyFileAreNoDatabases) {
     const auto text = dir.file("notes.mdb");
@@ -62,7 +65,8 @@ TEST_F(OpenErrorsTest, TruncatedFileIsRefused) {
 
 TEST_F(OpenErrorsTest, DamagedSchemaPageIsRefused) {
     std::string bytes = readAll(good);
-    for (std::size_t i = 100; i < 4096; ++i) bytes[i] = static_cast<char>(0xA5);
+    for (std::size_t i = 100; i < 4096; ++i)
+        bytes[i] = static_cast<char>(0xA5);
     const auto damaged = dir.file("damaged.db");
     writeAll(damaged, bytes);
     expectRefused(damaged, 3343);

@@ -23,15 +23,18 @@ TEST(QueryTextTest, ParametersClauseGivesNamesTypesAndTheStatement) {
 }
 
 TEST(QueryTextTest, NumberedBodyLeavesQuotesQualifiedNamesAndOtherWordsAlone) {
-    auto q = QueryText::parse("PARAMETERS Who Long, [The Day] Date; "
-                              "SELECT Who.X, T.Who, Who FROM T WHERE T.D = [the day] AND N = 'Who' AND M = \"[The Day]\" "
-                              "AND Whom = who");
-    EXPECT_EQ(q.numberedBody(),
-              "SELECT Who.X, T.Who, ?1 FROM T WHERE T.D = ?2 AND N = 'Who' AND M = \"[The Day]\" AND Whom = ?1");
+    auto q = QueryText::parse(
+        "PARAMETERS Who Long, [The Day] Date; "
+        "SELECT Who.X, T.Who, Who FROM T WHERE T.D = [the day] AND N = 'Who' AND M = \"[The Day]\" "
+        "AND Whom = who");
+    EXPECT_EQ(
+        q.numberedBody(),
+        "SELECT Who.X, T.Who, ?1 FROM T WHERE T.D = ?2 AND N = 'Who' AND M = \"[The Day]\" AND Whom = ?1");
 }
 
 TEST(QueryTextTest, QueryTypesFromTheFirstWord) {
-    EXPECT_EQ(QueryText::parse("TRANSFORM Sum(X) SELECT A FROM T GROUP BY A PIVOT B").queryType(), dao::QueryCrosstab);
+    EXPECT_EQ(QueryText::parse("TRANSFORM Sum(X) SELECT A FROM T GROUP BY A PIVOT B").queryType(),
+              dao::QueryCrosstab);
     EXPECT_EQ(QueryText::parse("delete from T").queryType(), dao::QueryDelete);
     EXPECT_EQ(QueryText::parse("UPDATE T SET A = 1").queryType(), dao::QueryUpdate);
     EXPECT_EQ(QueryText::parse("INSERT INTO T VALUES (1)").queryType(), dao::QueryAppend);

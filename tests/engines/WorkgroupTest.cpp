@@ -1,8 +1,8 @@
 // Workgroup logons: accounts with salted hashes, checked before a database is opened.
 #include "EngineTestSupport.h"
 
-#include "engines/sqlite/WorkgroupFile.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
+#include "engines/sqlite/WorkgroupFile.h"
 #include "platform/engine/IAdoCommand.h"
 
 #include <map>
@@ -13,7 +13,7 @@ using qv::engine::WorkgroupFile;
 
 namespace {
 class WorkgroupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         db = dir.file("secured.db");
         mdw = dir.file("work.mdw");
@@ -47,8 +47,9 @@ TEST_F(WorkgroupTest, HashesAreSaltedPerAccount) {
     sqlite3* h = nullptr;
     ASSERT_EQ(sqlite3_open(mdw.c_str(), &h), SQLITE_OK);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(h, "SELECT count(DISTINCT Hash), count(DISTINCT Salt) FROM QvAccounts WHERE Name IN ('Marie','Twin')",
-                       -1, &st, nullptr);
+    sqlite3_prepare_v2(
+        h, "SELECT count(DISTINCT Hash), count(DISTINCT Salt) FROM QvAccounts WHERE Name IN ('Marie','Twin')",
+        -1, &st, nullptr);
     ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(st, 0), 2);
     EXPECT_EQ(sqlite3_column_int(st, 1), 2);
@@ -66,8 +67,8 @@ TEST_F(WorkgroupTest, MissingWorkgroupFileAndRemovedAccount) {
 
 TEST_F(WorkgroupTest, ConnectionWithSystemDbChecksTheAccount) {
     engine::AdoConnection c;
-    const std::string base = "Driver={x};Dbq=" + engine::ConnectionString::quote(db) + ";Uid=Marie;SystemDB=" +
-                             engine::ConnectionString::quote(mdw) + ";Pwd=";
+    const std::string base = "Driver={x};Dbq=" + engine::ConnectionString::quote(db) +
+                             ";Uid=Marie;SystemDB=" + engine::ConnectionString::quote(mdw) + ";Pwd=";
     EXPECT_EQ(errorNumberOf([&] { c.open(base + "wrong;"); }), err::AdoOpenRefused);
     c.open(base + engine::ConnectionString::quote("s3cret;{x}") + ";");
     EXPECT_EQ(c.state(), 1);
@@ -75,7 +76,8 @@ TEST_F(WorkgroupTest, ConnectionWithSystemDbChecksTheAccount) {
 
 TEST(SqliteEngineClassesTest, RegistersEveryProgIdWithItsContract) {
     std::map<std::string, std::function<ObjectPtr()>> made;
-    registerSqliteEngineClasses([&](std::string id, std::function<ObjectPtr()> f) { made[id] = std::move(f); });
+    registerSqliteEngineClasses(
+        [&](std::string id, std::function<ObjectPtr()> f) { made[id] = std::move(f); });
     ASSERT_EQ(made.size(), 4u);
     EXPECT_NE(objectAs<IAdoConnection>(made.at("ADODB.Connection")()), nullptr);
     EXPECT_NE(objectAs<IAdoCommand>(made.at("ADODB.Command")()), nullptr);
