@@ -1,5 +1,5 @@
 // Only C entry points cross between the two libraries, and every object the encryption library
-// allocates is freed by it: the namespaces do not share a heap.
+// allocates is freed by it, so neither side ever frees memory of the other.
 #include "engines/sqlite/CipherLibrary.h"
 
 #include "engines/sqlite/EngineErrors.h"
@@ -43,7 +43,10 @@ template <class F> bool bind(void* lib, F& target, const char* name) {
 
 const Api* api() {
     static const Api* loaded = []() -> const Api* {
-        void* lib = ::dlmopen(LM_ID_NEWLM, "libsqlcipher.so.0", RTLD_NOW | RTLD_LOCAL);
+        // Deep binding keeps the library on its own sqlite3_* definitions while it shares the
+        // process heap; a separate link-map namespace would bring a second C library whose
+        // allocator fights the first one over the program break.
+        void* lib = ::dlopen("libsqlcipher.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
         if (!lib) return nullptr;
         static Api a;
         const bool ok = bind(lib, a.open_v2, "sqlite3_open_v2") &&

@@ -1,6 +1,6 @@
 // Databases with a password are encrypted with SQLCipher. Its library exports the same symbols
-// as SQLite and the two crash when linked into one process, so it is loaded on demand into a
-// link-map namespace of its own (dlmopen) and reached only through the few entry points below.
+// as SQLite and the two crash when linked into one process, so it is loaded on demand with deep
+// binding (its own calls stay inside it) and reached only through the few entry points below.
 // Encrypted files are read by decrypting them into an in-memory SQLite database of the
 // engine's own library; they are then read-only.
 #pragma once
