@@ -93,7 +93,7 @@ void topLeft(const std::string& sqref, long& row, long& column) {
     row = std::max(1L, std::atol(sqref.c_str() + i));
 }
 
-void options(OutputBuffer& out, const ExportSheet& s) {
+void options(OutputBuffer& out, const ExportSheet& s, const std::set<std::string>& definedNames) {
     out << "<WorksheetOptions xmlns=\"urn:schemas-microsoft-com:office:excel\">";
     if (s.visibility == 0) out << "<Visible>SheetHidden</Visible>";
     if (s.visibility == 2) out << "<Visible>SheetVeryHidden</Visible>";
@@ -123,21 +123,21 @@ void options(OutputBuffer& out, const ExportSheet& s) {
     out << "</WorksheetOptions>";
     if (!s.autoFilterRef.empty()) {
         out << "<AutoFilter x:Range=\"";
-        out.xmlAttr(XmlSpreadsheetWriter::toR1C1(s.autoFilterRef, 1, 1));
+        out.xmlAttr(XmlSpreadsheetWriter::toR1C1(s.autoFilterRef, 0, 0));
         out << "\" xmlns=\"urn:schemas-microsoft-com:office:excel\"></AutoFilter>";
     }
     for (const ExportValidation& v : s.validations) {
         long r = 1, c = 1;
         topLeft(v.sqref, r, c);
         out << "<DataValidation xmlns=\"urn:schemas-microsoft-com:office:excel\">";
-        std::string range = XmlSpreadsheetWriter::toR1C1(v.sqref, 1, 1);
+        std::string range = XmlSpreadsheetWriter::toR1C1(v.sqref, 0, 0);
         for (char& ch : range)
             if (ch == ' ') ch = ',';
         element(out, "Range", range);
         if (v.type != 0) out << "<Type>" << validationType(v.type) << "</Type>";
         bool usesOperator = v.type != 0 && v.type != 3 && v.type != 7;
         if (usesOperator && v.op != 1) out << "<Qualifier>" << qualifier(v.op) << "</Qualifier>";
-        std::string f1 = XmlSpreadsheetWriter::toR1C1(XlsxWorksheet::validationFormula(v, v.formula1, {}), r, c);
+        std::string f1 = XmlSpreadsheetWriter::toR1C1(XlsxWorksheet::validationFormula(v, v.formula1, definedNames), r, c);
         std::string f2 = XmlSpreadsheetWriter::toR1C1(v.formula2, r, c);
         if (usesOperator && (v.op == 1 || v.op == 2)) {
             element(out, "Min", f1);
@@ -189,6 +189,7 @@ std::string XmlSpreadsheetWriter::toR1C1(const std::string& a1, long row, long c
             bool isRef = le > ls && le - ls <= 3 && j > ds && (j >= n || (!isNameChar(a1[j]) && a1[j] != '(' && a1[j] != '!'));
             if (isRef) {
                 long r = std::atol(a1.c_str() + ds), c = columnNumber(std::string_view(a1).substr(ls, le - ls));
+                if (row <= 0) rowAbs = colAbs = true;
                 out += rowAbs ? fmt::format("R{}", r) : r == row ? std::string("R") : fmt::format("R[{}]", r - row);
                 out += colAbs ? fmt::format("C{}", c) : c == column ? std::string("C") : fmt::format("C[{}]", c - column);
                 i = j;
@@ -230,13 +231,15 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
     }
     out << "</Styles>\n";
     std::vector<ExportName> names = book.names();
+    std::set<std::string> definedNames;
+    for (const ExportName& n : names) definedNames.insert(n.name);
     if (!names.empty()) {
         out << "<Names>";
         for (const ExportName& n : names) {
             out << "<NamedRange ss:Name=\"";
             out.xmlAttr(n.name);
             out << "\" ss:RefersTo=\"=";
-            out.xmlAttr(toR1C1(n.refersToA1, 1, 1));
+            out.xmlAttr(toR1C1(n.refersToA1, 0, 0));
             out << '"' << (n.hidden ? " ss:Hidden=\"1\"" : "") << "/>";
         }
         out << "</Names>\n";
@@ -341,7 +344,7 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
         commentsBefore(std::numeric_limits<long>::max(), 0);
         ensureRow(std::numeric_limits<long>::max()); // closes the last row, then the hidden rows after it
         out << "\n</Table>\n";
-        options(out, s);
+        options(out, s, definedNames);
         out << "\n</Worksheet>\n";
     }
     out << "</Workbook>\n";

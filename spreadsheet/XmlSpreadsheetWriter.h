@@ -14,7 +14,8 @@ class XmlSpreadsheetWriter : public FormatWriter {
 public:
     void write(const IWorkbookExport& book, AtomicFile& file) const override;
     // A1 references in a formula or range list to R1C1, relative parts relative to (row, column);
-    // text in double quotes and function names stay as they are.
+    // with row 0 every reference is taken as absolute (ranges, names). Text in double quotes
+    // and function names stay as they are.
     static std::string toR1C1(const std::string& a1, long row, long column);
 };
 
