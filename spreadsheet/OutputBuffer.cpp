@@ -2,6 +2,8 @@
 // go, because almost all cell text needs no escaping at all.
 #include "spreadsheet/OutputBuffer.h"
 
+#include <cctype>
+
 namespace qv::sheet {
 
 OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
@@ -38,6 +40,13 @@ void OutputBuffer::cellRef(long row, long column, bool absolute) {
 namespace {
 // Characters that XML 1.0 does not allow at all (C0 controls except tab, LF, CR).
 inline bool forbidden(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+// Text that reads like an _xHHHH_ escape; its underscore is escaped so that it stays literal.
+bool literalEscape(std::string_view s, std::size_t i) {
+    if (i + 6 >= s.size() || s[i + 1] != 'x' || s[i + 6] != '_') return false;
+    for (std::size_t k = i + 2; k < i + 6; ++k)
+        if (!std::isxdigit(static_cast<unsigned char>(s[k]))) return false;
+    return true;
+}
 } // namespace
 
 void OutputBuffer::xmlText(std::string_view s, bool ooxmlEscapes) {
@@ -49,6 +58,7 @@ void OutputBuffer::xmlText(std::string_view s, bool ooxmlEscapes) {
         else if (c == '<') rep = "&lt;";
         else if (c == '>') rep = "&gt;";
         else if (c == '\r') rep = "&#13;"; // a bare CR would be read back as LF
+        else if (c == '_' && ooxmlEscapes && literalEscape(s, i)) rep = "_x005F_";
         else if (!forbidden(c)) continue;
         append(s.substr(start, i - start));
         start = i + 1;

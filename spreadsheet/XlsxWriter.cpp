@@ -44,6 +44,8 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");
         if (!seen.insert(lowerAscii(s.name)).second) refuse("The workbook has two sheets named '" + s.name + "'.");
         visible = visible || s.visibility == -1;
+        if (s.lastRow > 1048576 || s.lastColumn > 16384)
+            refuse("The sheet '" + s.name + "' is larger than a workbook file holds (1048576 rows, 16384 columns).");
     }
     if (!visible) refuse("A workbook must keep at least one sheet visible.");
 }
@@ -307,8 +309,9 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         const ExportSheet& s = sheets[i];
         bool comments = !s.comments.empty();
-        // Beyond some 20 million cells a sheet part may pass 4 GB and needs zip64 headers.
-        bool large = static_cast<double>(s.lastRow) * static_cast<double>(std::max(s.lastColumn, 1L)) > 2e7;
+        // Beyond a few million cells a sheet part may pass 4 GB and needs zip64 headers; smaller
+        // parts keep the plain headers every reader understands (ZipPackage refuses to wrap).
+        bool large = static_cast<double>(s.lastRow) * static_cast<double>(std::max(s.lastColumn, 1L)) > 4e6;
         OutputBuffer& out = pw.begin(fmt::format("xl/worksheets/sheet{}.xml", i + 1), large);
         XlsxWorksheet::write(out, book, static_cast<long>(i), s, styles, definedNames, comments ? "rId2" : "");
         pw.end();

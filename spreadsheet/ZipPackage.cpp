@@ -41,10 +41,16 @@ void ZipPackage::beginPart(const std::string& name, bool large) {
                               Z_DEFLATED, mLevel, large ? 1 : 0) != ZIP_OK)
         fail("cannot add " + name + " to the package");
     mInPart = true;
+    mLarge = large;
+    mPartBytes = 0;
+    mPartName = name;
 }
 
 void ZipPackage::write(const char* data, std::size_t size) {
     constexpr std::size_t chunk = 1u << 30;
+    mPartBytes += size;
+    // Without zip64 headers the sizes would wrap silently and the package would be corrupt.
+    if (!mLarge && mPartBytes >= 0xFFFFFFFFull) fail(mPartName + " would exceed 4 GB");
     while (size > 0) {
         auto n = static_cast<unsigned>(size < chunk ? size : chunk);
         if (zipWriteInFileInZip(static_cast<zipFile>(mZip), data, n) != ZIP_OK) fail("writing failed (disk full?)");

@@ -28,6 +28,9 @@ private:
     std::string mDisplayPath;
     int mLevel;
     bool mInPart = false;
+    bool mLarge = false;
+    unsigned long long mPartBytes = 0;
+    std::string mPartName;
 };
 
 } // namespace qv::sheet

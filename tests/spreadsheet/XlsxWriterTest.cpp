@@ -101,6 +101,7 @@ TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     s.set(1, 4, Variant(OleDate{-700.5}));    // before 1900: kept as text
     s.set(1, 5, Variant::null());
     s.set(1, 6, Variant(std::int64_t{9007199254740993}));
+    s.set(1, 7, Variant("file_x0041_name")); // not an escape: must not come back as "fileAname"
     TempDir dir;
     Package p = writeSample(dir, b);
     auto cell = [&](const char* ref) { return p.node(Sheet1, std::string("//c[@r='") + ref + "']"); };
@@ -111,6 +112,7 @@ TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     EXPECT_STREQ(cell("D1").attribute("t").value(), "inlineStr");
     EXPECT_FALSE(cell("E1"));
     EXPECT_STREQ(cell("F1").child_value("v"), "9007199254740993");
+    EXPECT_STREQ(cell("G1").child("is").child_value("t"), "file_x005F_x0041_name");
 }
 
 TEST(XlsxWriterTest, StylesConvertOleColoursAndCarryFormatsAndProtection) {
@@ -235,6 +237,9 @@ TEST(XlsxWriterTest, InvalidSheetsAreRefusedWithoutWritingAFile) {
     TestWorkbook slash;
     slash.addSheet("a/b");
     refused(slash, "a/b");
+    TestWorkbook tooLong;
+    tooLong.addSheet("Big").info.lastRow = 1048577;
+    refused(tooLong, "larger than");
     TestWorkbook allHidden;
     allHidden.addSheet("Only").info.visibility = 0;
     refused(allHidden, "visible");
