@@ -46,6 +46,11 @@ public:
         reserve(32);
         mLen = static_cast<std::size_t>(std::to_chars(mBuf + mLen, mBuf + mCap, v).ptr - mBuf);
     }
+    // Single-precision values print as the float they are (0.1f as "0.1", not 0.100000001490116).
+    void number(float v) {
+        reserve(32);
+        mLen = static_cast<std::size_t>(std::to_chars(mBuf + mLen, mBuf + mCap, v).ptr - mBuf);
+    }
     // "A1" style reference; row and column are 1-based.
     void cellRef(long row, long column, bool absolute = false);
     void columnName(long column);

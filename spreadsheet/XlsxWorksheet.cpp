@@ -128,6 +128,14 @@ public:
             mOut.integer(v.toInt64());
             mOut << "</v>";
             break;
+        case VarType::Single:
+            if (!type) {
+                mOut << "<v>";
+                mOut.number(static_cast<float>(v.toDouble()));
+                mOut << "</v>";
+                break;
+            }
+            [[fallthrough]];
         default:
             if (type) {
                 mOut << "<v>#NUM!</v>";
@@ -278,6 +286,15 @@ void writeValidations(OutputBuffer& out, const ExportSheet& sheet, const std::se
 }
 
 } // namespace
+
+std::string XlsxWorksheet::quotedSheetName(const std::string& name) {
+    std::string q = "'";
+    for (char c : name) {
+        if (c == '\'') q += '\'';
+        q += c;
+    }
+    return q + "'";
+}
 
 bool XlsxWorksheet::serialFromOleDate(double ole, double& serial) {
     if (!std::isfinite(ole) || ole < 0) return false;

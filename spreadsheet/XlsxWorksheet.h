@@ -22,6 +22,8 @@ public:
     // nor a defined name are literal lists and get quoted.
     static std::string validationFormula(const ExportValidation& v, const std::string& formula,
                                          const std::set<std::string>& definedNames);
+    // 'Sheet name' with inner quotes doubled, as references spell it.
+    static std::string quotedSheetName(const std::string& name);
     // An OLE date as the file's serial number (the file counts a 29 February 1900 that OLE
     // dates skip); false for dates the file cannot hold (before 1900).
     static bool serialFromOleDate(double ole, double& serial);

@@ -50,15 +50,6 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
     if (!visible) refuse("A workbook must keep at least one sheet visible.");
 }
 
-std::string quotedSheet(const std::string& name) {
-    std::string q = "'";
-    for (char c : name) {
-        if (c == '\'') q += '\'';
-        q += c;
-    }
-    return q + "'";
-}
-
 std::string absoluteRef(const std::string& a1) {
     std::string out;
     bool inRow = false;
@@ -185,11 +176,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
         }
         out << " lockStructure=\"1\"/>";
     }
-    std::size_t active = sheets.size();
-    for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)
-        if (sheets[i].active && sheets[i].visibility == -1) active = i;
-    for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)
-        if (sheets[i].visibility == -1) active = i;
+    std::size_t active = 0;
+    while (active < sheets.size() && !sheets[active].active) ++active;
     out << "<bookViews><workbookView activeTab=\"";
     out.integer(static_cast<std::int64_t>(active));
     out << "\"/></bookViews><sheets>";
@@ -216,7 +204,7 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
             out << "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"";
             out.integer(static_cast<std::int64_t>(i));
             out << "\" hidden=\"1\">";
-            out.xmlText(quotedSheet(sheets[i].name) + "!" + absoluteRef(sheets[i].autoFilterRef));
+            out.xmlText(XlsxWorksheet::quotedSheetName(sheets[i].name) + "!" + absoluteRef(sheets[i].autoFilterRef));
             out << "</definedName>";
         }
         for (const ExportName& n : names) {
@@ -255,6 +243,13 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     std::vector<ExportSheet> sheets;
     for (long i = 0; i < book.sheetCount(); ++i) sheets.push_back(book.sheet(i));
     checkSheets(sheets);
+    // Exactly one visible sheet is the active one; a hidden active sheet would open as a blank window.
+    std::size_t active = sheets.size();
+    for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)
+        if (sheets[i].active && sheets[i].visibility == -1) active = i;
+    for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)
+        if (sheets[i].visibility == -1) active = i;
+    for (std::size_t i = 0; i < sheets.size(); ++i) sheets[i].active = i == active;
     std::set<std::string> definedNames;
     for (const ExportName& n : book.names()) definedNames.insert(n.name);
 

@@ -29,7 +29,7 @@ long columnNumber(std::string_view letters) {
 }
 
 void styleXml(OutputBuffer& out, const std::string& id, const CellStyle& s, const std::string& numberFormat) {
-    out << "<Style ss:ID=\"" << id << "\">";
+    out << "<Style ss:ID=\"" << id << (id == "Default" ? "\" ss:Name=\"Normal\">" : "\">");
     switch (s.horizontalAlignment) {
     case -4131: out << "<Alignment ss:Horizontal=\"Left\"/>"; break;
     case -4108: out << "<Alignment ss:Horizontal=\"Center\"/>"; break;
@@ -248,7 +248,13 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
         ExportSheet s = book.sheet(si);
         out << "<Worksheet ss:Name=\"";
         out.xmlAttr(s.name);
-        out << '"' << (s.protection.on ? " ss:Protected=\"1\"" : "") << ">\n<Table>";
+        out << '"' << (s.protection.on ? " ss:Protected=\"1\"" : "") << ">\n";
+        if (!s.autoFilterRef.empty()) {
+            out << "<Names><NamedRange ss:Name=\"_FilterDatabase\" ss:RefersTo=\"=";
+            out.xmlAttr(XlsxWorksheet::quotedSheetName(s.name) + "!" + toR1C1(s.autoFilterRef, 0, 0));
+            out << "\" ss:Hidden=\"1\"/></Names>";
+        }
+        out << "<Table>";
         for (const ExportColumn& c : s.columns) {
             out << "<Column ss:Index=\"";
             out.integer(c.index);
@@ -328,6 +334,8 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
             else if (v.isError() && !v.isMissing()) type = "Error", text = ExportValues::errorName(v.error().code);
             else if (v.isDate() && v.toDate().value >= 1) type = "DateTime", text = dateText(v.toDate().value);
             else if (v.isDate()) type = "String", text = ExportValues::displayText(v, "General");
+            else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
+                type = "Number", text = fmt::format("{}", static_cast<float>(v.toDouble()));
             else if (v.isNumber() && std::isfinite(v.toDouble())) type = "Number", text = fmt::format("{}", v.toDouble());
             else if (v.isNumber()) type = "Error", text = "#NUM!";
             if (type) {

@@ -101,7 +101,8 @@ TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     s.set(1, 4, Variant(OleDate{-700.5}));    // before 1900: kept as text
     s.set(1, 5, Variant::null());
     s.set(1, 6, Variant(std::int64_t{9007199254740993}));
-    s.set(1, 7, Variant("file_x0041_name")); // not an escape: must not come back as "fileAname"
+    s.set(1, 7, Variant("file_x0041_name"));
+    s.set(1, 8, Variant::single(0.1f)); // not an escape: must not come back as "fileAname"
     TempDir dir;
     Package p = writeSample(dir, b);
     auto cell = [&](const char* ref) { return p.node(Sheet1, std::string("//c[@r='") + ref + "']"); };
@@ -113,6 +114,7 @@ TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     EXPECT_FALSE(cell("E1"));
     EXPECT_STREQ(cell("F1").child_value("v"), "9007199254740993");
     EXPECT_STREQ(cell("G1").child("is").child_value("t"), "file_x005F_x0041_name");
+    EXPECT_STREQ(cell("H1").child_value("v"), "0.1");
 }
 
 TEST(XlsxWriterTest, StylesConvertOleColoursAndCarryFormatsAndProtection) {
@@ -151,6 +153,8 @@ TEST(XlsxWriterTest, SheetLayoutIsKept) {
     EXPECT_EQ(p.attr("xl/workbook.xml", "//sheet[@name='Lists']", "state"), "veryHidden");
     EXPECT_EQ(p.attr("xl/workbook.xml", "//sheet[@name='Archive']", "state"), "hidden");
     EXPECT_FALSE(p.node("xl/workbook.xml", "//sheet[@name='Orders']").attribute("state"));
+    EXPECT_EQ(p.attr("xl/workbook.xml", "//workbookView", "activeTab"), "0");
+    EXPECT_EQ(p.attr(Sheet1, "//sheetView", "tabSelected"), "1");
     // Rows come in ascending order, as the programs require.
     long last = 0;
     for (pugi::xpath_node r : p.xml[Sheet1].select_nodes("//row")) {
@@ -244,6 +248,17 @@ TEST(XlsxWriterTest, InvalidSheetsAreRefusedWithoutWritingAFile) {
     allHidden.addSheet("Only").info.visibility = 0;
     refused(allHidden, "visible");
     refused(TestWorkbook{}, "without sheets");
+}
+
+TEST(XlsxWriterTest, HiddenActiveSheetHandsTheFocusToAVisibleOne) {
+    TestWorkbook b = sampleWorkbook();
+    b.sheetList[0].info.active = false;
+    b.sheetList[1].info.active = true; // the very hidden lists sheet
+    TempDir dir;
+    Package p = writeSample(dir, b);
+    EXPECT_EQ(p.attr("xl/workbook.xml", "//workbookView", "activeTab"), "0");
+    EXPECT_EQ(p.attr(Sheet1, "//sheetView", "tabSelected"), "1");
+    EXPECT_FALSE(p.node("xl/worksheets/sheet2.xml", "//sheetView").attribute("tabSelected"));
 }
 
 TEST(XlsxWorksheetTest, ListSourcesThatAreNotReferencesBecomeLiteralLists) {

@@ -55,6 +55,8 @@ TEST(XmlSpreadsheetWriterTest, DocumentCarriesTypedDataAndSheetFeatures) {
     EXPECT_TRUE(options.child("AllowFilter"));
     EXPECT_STREQ(options.child_value("SplitHorizontal"), "1");
     EXPECT_STREQ(orders.child("AutoFilter").attribute("x:Range").value(), "R1C1:R4C6");
+    EXPECT_STREQ(orders.select_node("Names/NamedRange[@ss:Name='_FilterDatabase']").node().attribute("ss:RefersTo").value(),
+                 "='Orders'!R1C1:R4C6");
     pugi::xml_node list = orders.select_node("DataValidation[Range='R2C5:R4C5']").node();
     EXPECT_STREQ(list.child_value("Type"), "List");
     EXPECT_STREQ(list.child_value("Value"), "=BoolList");
