@@ -61,8 +61,17 @@ int WorkbookFileWriter::formatForExtension(const std::string& path) {
 
 void WorkbookFileWriter::write(const IWorkbookExport& book, const std::string& path, int fileFormat) {
     int format = fileFormat != 0 ? fileFormat : formatForExtension(path);
-    // The host's own default when neither the caller nor the extension says otherwise.
-    if (format == 0) format = xl::FileFormatXlsx;
+    if (format == 0) {
+        // A name without extension gets the host's default format; an extension we do not write
+        // is refused rather than given a file whose content does not match its name.
+        std::size_t slash = path.find_last_of('/');
+        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (name.find('.') != std::string::npos)
+            throw NumberedError(err::ApplicationDefined, "Workbook",
+                                "The file type of '" + path +
+                                    "' is not supported; choose .xlsx, .xml, .mht, .mhtml, .htm, .html, .txt or .csv.");
+        format = xl::FileFormatXlsx;
+    }
     std::unique_ptr<FormatWriter> writer = writerFor(format, path);
     if (book.sheetCount() < 1)
         throw NumberedError(err::ApplicationDefined, "Workbook", "A workbook without sheets cannot be saved.");

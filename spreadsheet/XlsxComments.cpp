@@ -33,13 +33,16 @@ void XlsxComments::writeComments(OutputBuffer& out, const std::vector<ExportComm
     out << "</commentList></comments>";
 }
 
-void XlsxComments::writeVml(OutputBuffer& out, const std::vector<ExportComment>& comments) {
+void XlsxComments::writeVml(OutputBuffer& out, const std::vector<ExportComment>& comments, long sheetNumber) {
     out << "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
            "xmlns:x=\"urn:schemas-microsoft-com:office:excel\">"
-           "<o:shapelayout v:ext=\"edit\"><o:idmap v:ext=\"edit\" data=\"1\"/></o:shapelayout>"
+           "<o:shapelayout v:ext=\"edit\"><o:idmap v:ext=\"edit\" data=\"";
+    // Each sheet owns a block of 1024 shape ids, named by the idmap.
+    out.integer(sheetNumber);
+    out << "\"/></o:shapelayout>"
            "<v:shapetype id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" path=\"m,l,21600r21600,l21600,xe\">"
            "<v:stroke joinstyle=\"miter\"/><v:path gradientshapeok=\"t\" o:connecttype=\"rect\"/></v:shapetype>";
-    long id = 1025;
+    long id = sheetNumber * 1024 + 1;
     for (const ExportComment& c : comments) {
         out << "<v:shape id=\"_x0000_s";
         out.integer(id++);

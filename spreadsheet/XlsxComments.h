@@ -12,7 +12,8 @@ class OutputBuffer;
 class XlsxComments {
 public:
     static void writeComments(OutputBuffer& out, const std::vector<ExportComment>& comments);
-    static void writeVml(OutputBuffer& out, const std::vector<ExportComment>& comments);
+    // `sheetNumber` (1-based) keeps the shape ids of different sheets apart.
+    static void writeVml(OutputBuffer& out, const std::vector<ExportComment>& comments, long sheetNumber);
 };
 
 } // namespace qv::sheet

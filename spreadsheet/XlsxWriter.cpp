@@ -316,7 +316,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
                             {officeRel + "vmlDrawing", fmt::format("../drawings/vmlDrawing{}.vml", i + 1)}});
         XlsxComments::writeComments(pw.begin(fmt::format("xl/comments{}.xml", i + 1)), s.comments);
         pw.end();
-        XlsxComments::writeVml(pw.begin(fmt::format("xl/drawings/vmlDrawing{}.vml", i + 1)), s.comments);
+        XlsxComments::writeVml(pw.begin(fmt::format("xl/drawings/vmlDrawing{}.vml", i + 1)), s.comments,
+                               static_cast<long>(i + 1));
         pw.end();
     }
     zip.close();

@@ -58,7 +58,12 @@ TEST(WorkbookFileWriterTest, XlsIsRefusedAndNothingIsWritten) {
     std::int32_t number = 0;
     errorOf(smallBook(), dir.file("e.ods"), 60, number);
     EXPECT_EQ(number, 1004);
+    std::string message = errorOf(smallBook(), dir.file("f.pdf"), 0, number); // never a mislabelled file
+    EXPECT_EQ(number, 1004);
+    EXPECT_NE(message.find("f.pdf"), std::string::npos);
     EXPECT_TRUE(dir.entries().empty());
+    WorkbookFileWriter::write(smallBook(), dir.file("plain"), 0); // no extension: the default format
+    EXPECT_EQ(readFile(dir.file("plain")).substr(0, 2), "PK");
 }
 
 TEST(WorkbookFileWriterTest, UnwritablePathRaises1004NamingThePath) {
@@ -128,4 +133,32 @@ TEST(ExportValuesTest, DisplayTextOfValuesWithoutNumberFormat) {
     EXPECT_EQ(ExportValues::displayText(Variant::null(), "General"), "");
     EXPECT_EQ(ExportValues::displayText(Variant(std::numeric_limits<double>::infinity()), "0.00"), "#NUM!");
     EXPECT_EQ(ExportValues::displayText(Variant("a,b"), "@"), "a,b");
+}
+
+TEST(WorkbookFileWriterTest, ErrorWhileStreamingLeavesNoPartialFile) {
+    // The model fails half-way through the cells (a lost database connection, say).
+    class FailingBook : public TestWorkbook {
+    public:
+        void forEachCell(long sheetIndex, const std::function<void(long, long, const ExportCell&)>& visit) const override {
+            ExportCell c{Variant(1.0), 0, ""};
+            for (long r = 1; r <= 5000; ++r) visit(r, 1, c);
+            throw NumberedError(3151, "Engine", "connection lost");
+        }
+    };
+    FailingBook b;
+    b.addSheet("Data").info.lastRow = 10000;
+    TempDir dir;
+    for (const char* name : {"a.xlsx", "a.csv", "a.html", "a.mht", "a.xml"}) {
+        std::string path = dir.file(name);
+        WorkbookFileWriter::write(smallBook(), path, 0);
+        std::string before = readFile(path);
+        try {
+            WorkbookFileWriter::write(b, path, 0);
+            ADD_FAILURE() << name;
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 3151); // the cause reaches the caller unchanged
+        }
+        EXPECT_EQ(readFile(path), before) << name;
+    }
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.csv", "a.html", "a.mht", "a.xlsx", "a.xml"}));
 }

@@ -250,6 +250,18 @@ TEST(XlsxWriterTest, InvalidSheetsAreRefusedWithoutWritingAFile) {
     refused(TestWorkbook{}, "without sheets");
 }
 
+TEST(XlsxWriterTest, CommentShapesOfEachSheetHaveTheirOwnIds) {
+    TestWorkbook b = sampleWorkbook();
+    b.sheetList[2].info.comments = {{1, 1, "A", "old note"}};
+    TempDir dir;
+    Package p = writeSample(dir, b);
+    EXPECT_EQ(p.attr("xl/drawings/vmlDrawing1.vml", "//o:idmap", "data"), "1");
+    EXPECT_EQ(p.attr("xl/drawings/vmlDrawing3.vml", "//o:idmap", "data"), "3");
+    EXPECT_EQ(p.attr("xl/drawings/vmlDrawing1.vml", "//v:shape", "id"), "_x0000_s1025");
+    EXPECT_EQ(p.attr("xl/drawings/vmlDrawing3.vml", "//v:shape", "id"), "_x0000_s3073");
+    EXPECT_STREQ(p.node("xl/comments3.xml", "//comment/text").child_value("t"), "old note");
+}
+
 TEST(XlsxWriterTest, HiddenActiveSheetHandsTheFocusToAVisibleOne) {
     TestWorkbook b = sampleWorkbook();
     b.sheetList[0].info.active = false;
