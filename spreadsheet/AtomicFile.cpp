@@ -16,6 +16,10 @@ namespace qv::sheet {
 
 AtomicFile::AtomicFile(std::string path) : mPath(std::move(path)) {
     if (mPath.empty()) throw NumberedError(err::ApplicationDefined, "Workbook", "Cannot write a file without a name.");
+    // A read-only file is not replaced behind its owner's back (the rename alone would allow it).
+    struct stat st {};
+    if (::stat(mPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        fail("the file is read-only");
     std::string pattern = mPath + ".~XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');

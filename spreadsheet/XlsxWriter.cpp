@@ -94,7 +94,11 @@ private:
     OutputBuffer mOut;
 };
 
-void writeProperties(PackageWriter& pw, const IWorkbookExport& book, bool& hasCustom) {
+struct Properties {
+    std::vector<std::pair<std::string, std::string>> core, app, custom;
+};
+
+Properties classifyProperties(const IWorkbookExport& book) {
     static const std::map<std::string, std::string> core = {
         {"Title", "dc:title"},         {"Subject", "dc:subject"},           {"Author", "dc:creator"},
         {"Keywords", "cp:keywords"},   {"Comments", "dc:description"},      {"Last Author", "cp:lastModifiedBy"},
@@ -114,6 +118,11 @@ void writeProperties(PackageWriter& pw, const IWorkbookExport& book, bool& hasCu
         }
     }
     if (!hasTitle && !book.title().empty()) coreValues.emplace_back("dc:title", book.title());
+    return {coreValues, appValues, custom};
+}
+
+void writeProperties(PackageWriter& pw, const Properties& props) {
+    const auto& [coreValues, appValues, custom] = props;
 
     OutputBuffer& out = pw.begin("docProps/core.xml");
     out << XmlHead
@@ -142,8 +151,7 @@ void writeProperties(PackageWriter& pw, const IWorkbookExport& book, bool& hasCu
     a << "</Properties>";
     pw.end();
 
-    hasCustom = !custom.empty();
-    if (!hasCustom) return;
+    if (custom.empty()) return;
     OutputBuffer& c = pw.begin("docProps/custom.xml");
     c << XmlHead
       << "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/custom-properties\" "
@@ -275,8 +283,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
                                  "vnd.openxmlformats-officedocument.spreadsheetml.comments+xml\"/>", i + 1);
     }
 
-    bool hasCustom = false;
-    writeProperties(pw, book, hasCustom);
+    Properties props = classifyProperties(book);
+    bool hasCustom = !props.custom.empty();
     if (hasCustom)
         types += "<Override PartName=\"/docProps/custom.xml\" "
                  "ContentType=\"application/vnd.openxmlformats-officedocument.custom-properties+xml\"/>";
@@ -289,6 +297,7 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         {officeRel + "extended-properties", "docProps/app.xml"}};
     if (hasCustom) rootRels.emplace_back(officeRel + "custom-properties", "docProps/custom.xml");
     writeRelationships(pw, "_rels/.rels", rootRels);
+    writeProperties(pw, props);
 
     writeWorkbook(pw, book, sheets);
     std::vector<std::pair<std::string, std::string>> bookRels;

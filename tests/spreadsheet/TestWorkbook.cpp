@@ -56,6 +56,20 @@ std::map<std::string, std::string> unzipAll(const std::string& path) {
     return parts;
 }
 
+std::vector<std::string> unzipOrder(const std::string& path) {
+    std::vector<std::string> names;
+    unzFile z = unzOpen64(path.c_str());
+    if (!z) throw std::runtime_error("not a zip archive: " + path);
+    for (int rc = unzGoToFirstFile(z); rc == UNZ_OK; rc = unzGoToNextFile(z)) {
+        char name[512];
+        unz_file_info64 info;
+        unzGetCurrentFileInfo64(z, &info, name, sizeof name, nullptr, 0, nullptr, 0);
+        names.emplace_back(name);
+    }
+    unzClose(z);
+    return names;
+}
+
 } // namespace qv::sheet::test
 
 namespace qv::sheet::test {

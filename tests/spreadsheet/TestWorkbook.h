@@ -75,6 +75,7 @@ std::string readFile(const std::string& path);
 
 // The parts of a zip archive by name, read back with minizip's unzip.
 std::map<std::string, std::string> unzipAll(const std::string& path);
+std::vector<std::string> unzipOrder(const std::string& path); // part names in archive order
 
 } // namespace qv::sheet::test
 

@@ -99,6 +99,21 @@ TEST(WorkbookFileWriterTest, FailedWriteKeepsTheOriginalFile) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"book.xlsx"});
 }
 
+TEST(WorkbookFileWriterTest, ReadOnlyFileIsNotReplaced) {
+    TempDir dir;
+    std::string path = dir.file("locked.csv");
+    WorkbookFileWriter::write(smallBook(), path, 0);
+    ::chmod(path.c_str(), 0444);
+    TestWorkbook other;
+    other.addSheet("Data").set(1, 1, Variant("second"));
+    std::int32_t number = 0;
+    std::string message = errorOf(other, path, 0, number);
+    EXPECT_EQ(number, 1004);
+    EXPECT_NE(message.find("read-only"), std::string::npos) << message;
+    EXPECT_EQ(readFile(path), "x\r\n");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"locked.csv"});
+}
+
 TEST(WorkbookFileWriterTest, SuccessfulWriteReplacesTheFileWithOrdinaryPermissions) {
     TempDir dir;
     std::string path = dir.file("book.csv");

@@ -57,6 +57,7 @@ TEST(XlsxWriterTest, PackageIsAZipWithEveryPartTheProgramsNeed) {
     for (const char* part : {"/xl/worksheets/sheet3.xml", "/xl/comments1.xml", "/docProps/custom.xml"})
         EXPECT_NE(types.find(part), std::string::npos) << part;
     EXPECT_NE(types.find("Extension=\"vml\""), std::string::npos);
+    EXPECT_EQ(unzipOrder(dir.file("book.xlsx")).front(), "[Content_Types].xml"); // streaming readers look there first
     for (pugi::xpath_node rel : p.xml["xl/_rels/workbook.xml.rels"].select_nodes("//Relationship"))
         EXPECT_TRUE(p.parts.count(std::string("xl/") + rel.node().attribute("Target").value()));
 }
