@@ -10,6 +10,7 @@
 #include "spreadsheet/ZipPackage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <fmt/format.h>
 #include <map>
@@ -34,6 +35,10 @@ std::string lowerAscii(std::string s) {
     return s;
 }
 
+bool isPasswordHash(const std::string& h) {
+    return h.empty() || (h.size() == 4 && std::all_of(h.begin(), h.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }));
+}
+
 void checkSheets(const std::vector<ExportSheet>& sheets) {
     if (sheets.empty()) refuse("A workbook must contain at least one sheet.");
     std::set<std::string> seen;
@@ -44,6 +49,8 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");
         if (!seen.insert(lowerAscii(s.name)).second) refuse("The workbook has two sheets named '" + s.name + "'.");
         visible = visible || s.visibility == -1;
+        if (!isPasswordHash(s.protection.passwordHash))
+            refuse("The protection password of sheet '" + s.name + "' is not a 4-digit hexadecimal hash.");
         if (s.lastRow > 1048576 || s.lastColumn > 16384)
             refuse("The sheet '" + s.name + "' is larger than a workbook file holds (1048576 rows, 16384 columns).");
     }
@@ -216,10 +223,26 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
             out << "</definedName>";
         }
         for (const ExportName& n : names) {
-            if (n.name == "_xlnm._FilterDatabase") continue; // written per sheet above
+            // "Sheet!Name" is a name local to that sheet, as the host lists them.
+            std::string name = n.name;
+            long local = -1;
+            if (std::size_t bang = name.rfind('!'); bang != std::string::npos) {
+                std::string sheet = name.substr(0, bang);
+                if (sheet.size() >= 2 && sheet.front() == '\'' && sheet.back() == '\'') sheet = sheet.substr(1, sheet.size() - 2);
+                name = name.substr(bang + 1);
+                for (std::size_t i = 0; i < sheets.size(); ++i)
+                    if (lowerAscii(sheets[i].name) == lowerAscii(sheet)) local = static_cast<long>(i);
+                if (local < 0) refuse("The name '" + n.name + "' belongs to a sheet the workbook does not have.");
+            }
+            if (name == "_xlnm._FilterDatabase" || name == "_FilterDatabase") continue; // written per sheet above
             out << "<definedName name=\"";
-            out.xmlAttr(n.name);
+            out.xmlAttr(name);
             out << '"';
+            if (local >= 0) {
+                out << " localSheetId=\"";
+                out.integer(local);
+                out << '"';
+            }
             if (n.hidden) out << " hidden=\"1\"";
             out << '>';
             const std::string& ref = n.refersToA1;
@@ -251,6 +274,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     std::vector<ExportSheet> sheets;
     for (long i = 0; i < book.sheetCount(); ++i) sheets.push_back(book.sheet(i));
     checkSheets(sheets);
+    if (!isPasswordHash(book.structurePasswordHash()))
+        refuse("The workbook protection password is not a 4-digit hexadecimal hash.");
     // Exactly one visible sheet is the active one; a hidden active sheet would open as a blank window.
     std::size_t active = sheets.size();
     for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)

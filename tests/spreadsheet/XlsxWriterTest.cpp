@@ -223,6 +223,18 @@ TEST(XlsxWriterTest, NamesAndDocumentProperties) {
     EXPECT_STREQ(p.node("docProps/custom.xml", "//property[@name='Database']").child_value("vt:lpwstr"), "/tmp/x.mdb");
 }
 
+TEST(XlsxWriterTest, SheetLocalNamesGetTheirSheet) {
+    TestWorkbook b = sampleWorkbook();
+    b.nameList.push_back({"Archive!Criteria", "Archive!$A$1", false});
+    b.nameList.push_back({"'Orders'!_FilterDatabase", "Orders!$A$1:$F$4", true}); // as the host lists it
+    TempDir dir;
+    Package p = writeSample(dir, b);
+    pugi::xml_node local = p.node("xl/workbook.xml", "//definedName[@name='Criteria']");
+    EXPECT_STREQ(local.attribute("localSheetId").value(), "2");
+    EXPECT_STREQ(local.child_value(), "Archive!$A$1");
+    EXPECT_EQ(p.xml["xl/workbook.xml"].select_nodes("//definedName[@name='_xlnm._FilterDatabase']").size(), 1u);
+}
+
 TEST(XlsxWriterTest, InvalidSheetsAreRefusedWithoutWritingAFile) {
     TempDir dir;
     auto refused = [&](TestWorkbook b, const char* fragment) {
@@ -245,6 +257,9 @@ TEST(XlsxWriterTest, InvalidSheetsAreRefusedWithoutWritingAFile) {
     TestWorkbook tooLong;
     tooLong.addSheet("Big").info.lastRow = 1048577;
     refused(tooLong, "larger than");
+    TestWorkbook badHash;
+    badHash.addSheet("P").info.protection = ExportProtection{true, "secret"};
+    refused(badHash, "hexadecimal");
     TestWorkbook allHidden;
     allHidden.addSheet("Only").info.visibility = 0;
     refused(allHidden, "visible");
