@@ -9,8 +9,8 @@ namespace qv::sheet {
 
 class XlsxWriter : public FormatWriter {
 public:
-    // Level 1 deflates a large sheet about three times faster than the zlib default and the
-    // file is only some 15% larger (measured with bench_xlsx_write).
+    // Level 1 writes a large sheet about 2.5 times faster than the zlib default (6) for a file
+    // about a quarter larger; level 3 gains only a tenth in size (measured with bench_xlsx_write).
     explicit XlsxWriter(int compressionLevel = 1) : mLevel(compressionLevel) {}
     void write(const IWorkbookExport& book, AtomicFile& file) const override;
 
