@@ -132,10 +132,10 @@ void XlsxStyles::writeXml(OutputBuffer& out) const {
         out << "<font>";
         if (f.bold) out << "<b/>";
         out << "<sz val=\"11\"/>";
+        // No theme part is written, so automatic colour is the absence of a colour, not a theme index.
         std::string argb = ExportValues::argbFromOle(f.color);
-        if (argb.empty()) out << "<color theme=\"1\"/>";
-        else out << "<color rgb=\"" << argb << "\"/>";
-        out << "<name val=\"Calibri\"/><family val=\"2\"/><scheme val=\"minor\"/></font>";
+        if (!argb.empty()) out << "<color rgb=\"" << argb << "\"/>";
+        out << "<name val=\"Calibri\"/><family val=\"2\"/></font>";
     }
     out << "</fonts><fills count=\"";
     out.integer(static_cast<std::int64_t>(mFills.size() + 2));
