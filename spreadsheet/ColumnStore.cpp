@@ -24,7 +24,8 @@ void ColumnStore::ensure(long rows) {
 }
 
 void ColumnStore::insertRows(long at, long count) {
-    if (at > length()) return;
+    // Rows inserted right below the last stored row still take its format.
+    if (at > length() + 1 || (at == length() + 1 && at == 1)) return;
     std::uint32_t above = at > 1 ? mStyles[at - 2] : InheritStyle;
     mKinds.insert(mKinds.begin() + (at - 1), count, static_cast<std::uint8_t>(CellKind::Empty));
     mPayload.insert(mPayload.begin() + (at - 1), count, 0);

@@ -205,7 +205,8 @@ void SheetCells::setFormula(long row, long col, const std::string& f) {
 
 void SheetCells::insertRows(long at, long count) {
     for (auto& col : mColumns) col.insertRows(at, count);
-    if (at <= static_cast<long>(mRowStyles.size())) {
+    const long styledRows = static_cast<long>(mRowStyles.size());
+    if (at <= styledRows || (at == styledRows + 1 && at > 1)) {
         std::uint32_t above = at > 1 ? mRowStyles[at - 2] : InheritStyle;
         mRowStyles.insert(mRowStyles.begin() + (at - 1), count, above);
     }
