@@ -1,3 +1,4 @@
+// Comment handles: every change goes through the sheet, so protection and the Saved flag apply.
 #include "spreadsheet/Comment.h"
 
 #include "platform/NumberedError.h"

@@ -1,3 +1,4 @@
+// Names are kept as areas so structure changes move them; "#REF!" marks a reference whose cells are gone.
 #include "spreadsheet/NameTable.h"
 
 #include "spreadsheet/ValidationSet.h"

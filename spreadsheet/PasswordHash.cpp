@@ -1,3 +1,4 @@
+// The verifier the host stores instead of the password; the model compares the password itself.
 #include "spreadsheet/PasswordHash.h"
 
 #include <fmt/format.h>

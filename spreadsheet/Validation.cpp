@@ -1,3 +1,4 @@
+// Rule handles over a sheet's ValidationSet: add refuses cells that already have a rule, as the host does.
 #include "spreadsheet/Validation.h"
 
 #include "platform/NumberedError.h"

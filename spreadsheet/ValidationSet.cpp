@@ -1,3 +1,4 @@
+// Rules hold rectangles; removing part of a rule's cells subtracts rectangles, never per-cell work.
 #include "spreadsheet/ValidationSet.h"
 
 #include <algorithm>
