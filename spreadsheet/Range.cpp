@@ -11,6 +11,7 @@
 #include "spreadsheet/Worksheet.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace qv::sheet {
 
@@ -251,9 +252,13 @@ void Range::deleteCells() {
         if (!a.entireRows() && !a.entireColumns())
             fail("Delete method of Range class failed: only entire rows or columns can be deleted");
     if (sheet.protection().on) fail("You cannot use this command on a protected sheet.");
+    for (std::size_t i = 0; i < mAreas.size(); ++i)
+        for (std::size_t j = i + 1; j < mAreas.size(); ++j)
+            if (intersect(mAreas[i], mAreas[j])) fail("That command cannot be used on overlapping selections.");
     auto sorted = mAreas;
     // Delete from the bottom (right) up so earlier positions stay valid.
-    std::sort(sorted.begin(), sorted.end(), [](const Rect& x, const Rect& y) { return x.r1 > y.r1 || x.c1 > y.c1; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Rect& x, const Rect& y) { return std::tie(y.r1, y.c1) < std::tie(x.r1, x.c1); });
     for (const auto& a : sorted) {
         if (a.entireRows() && a.entireColumns()) {
             sheet.deleteLines(true, 1, MaxRow);

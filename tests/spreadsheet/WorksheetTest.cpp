@@ -79,3 +79,15 @@ TEST(WorksheetTest, EndDownFindsTheEdgeOfTheBlock) {
     EXPECT_EQ(s.cells(9, 2)->endDown()->row(), sheet::MaxRow);
     EXPECT_EQ(s.cells(1, 5)->endDown()->row(), sheet::MaxRow);
 }
+
+TEST(WorksheetStructureTest, SeveralRowAreasAreDeletedTogetherAndOverlapsAreRefused) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    for (long r = 1; r <= 6; ++r) s.cells(r, 1)->setValue(Variant(static_cast<double>(r)));
+    s.range("2:2,4:5")->deleteCells();
+    EXPECT_EQ(s.cells(2, 1)->value(), Variant(3.0));
+    EXPECT_EQ(s.cells(3, 1)->value(), Variant(6.0));
+    EXPECT_TRUE(s.cells(4, 1)->value().isEmpty());
+    EXPECT_EQ(errorOf([&] { s.range("1:2,2:3")->deleteCells(); }).number(), err::ApplicationDefined);
+    EXPECT_EQ(s.cells(1, 1)->value(), Variant(1.0));
+}
