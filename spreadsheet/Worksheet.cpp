@@ -276,15 +276,19 @@ void Worksheet::checkCellsEditable(const std::vector<Rect>& areas) const {
             }
             // Beyond the stored rows the row formats and then the column's or sheet's format apply.
             if (materialised < r.r2) {
-                std::uint32_t base = col && col->defaultStyle != InheritStyle ? col->defaultStyle : mCells.sheetStyle();
-                if (pool.get(base).locked)
-                    fail("The cell or chart that you are trying to change is protected and therefore read-only.");
-                long lastStyled = std::min(r.r2, mCells.rowStyleCount());
-                for (long row = std::max(r.r1, materialised + 1); row <= lastStyled; ++row) {
+                const long from = std::max(r.r1, materialised + 1);
+                const long lastStyled = std::min(r.r2, mCells.rowStyleCount());
+                long rowFormatted = 0;
+                for (long row = from; row <= lastStyled; ++row) {
                     std::uint32_t s = mCells.rowStyle(row);
-                    if (s != InheritStyle && pool.get(s).locked)
+                    if (s == InheritStyle) continue;
+                    ++rowFormatted;
+                    if (pool.get(s).locked)
                         fail("The cell or chart that you are trying to change is protected and therefore read-only.");
                 }
+                std::uint32_t base = col && col->defaultStyle != InheritStyle ? col->defaultStyle : mCells.sheetStyle();
+                if (rowFormatted < r.r2 - from + 1 && pool.get(base).locked)
+                    fail("The cell or chart that you are trying to change is protected and therefore read-only.");
             }
         }
 }

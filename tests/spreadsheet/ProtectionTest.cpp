@@ -63,3 +63,16 @@ TEST(WorkbookProtectionTest, StructureProtectionRefusesSheetChangesAndWrongPassw
     h.book->addWorksheet();
     EXPECT_EQ(h.book->worksheetCount(), 2);
 }
+
+TEST(WorksheetProtectionTest, UnlockedWholeRowsAndColumnsAcceptEntriesAnywhereAlongThem) {
+    HostFixture h;
+    h.sheet->rows(5, 5)->setLocked(false);
+    h.sheet->columns(4, 4)->setLocked(false);
+    h.sheet->protect("pw");
+    EXPECT_TRUE(h.sheet->typeInto(5, 300, "row"));
+    EXPECT_TRUE(h.sheet->typeInto(900000, 4, "column"));
+    EXPECT_EQ(errorOf([&] { h.sheet->typeInto(6, 3, "x"); }).number(), err::ApplicationDefined);
+    EXPECT_EQ(errorOf([&] { h.sheet->range("D4:E5")->setValue(Variant(1.0)); }).number(), err::ApplicationDefined);
+    h.sheet->range("D4:D6")->setValue(Variant(1.0));
+    EXPECT_EQ(h.sheet->cells(6, 4)->value(), Variant(1.0));
+}
