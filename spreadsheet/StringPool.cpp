@@ -1,4 +1,4 @@
-// Interning with open addressing over ids, so the index costs four bytes a slot and the
+// Interning with open addressing; a slot holds the hash and the id (eight bytes), and the
 // texts are never copied out of their blocks.
 #include "spreadsheet/StringPool.h"
 
@@ -26,7 +26,7 @@ StringPool::StringPool() {
 }
 
 std::size_t StringPool::bytesUsed() const {
-    return mBlocks.size() * BlockSize + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 4;
+    return mBlocks.size() * BlockSize + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 8;
 }
 
 std::string_view StringPool::get(std::uint32_t id) const {
@@ -36,12 +36,12 @@ std::string_view StringPool::get(std::uint32_t id) const {
 }
 
 void StringPool::rehash(std::size_t slots) {
-    std::vector<std::uint32_t> fresh(slots, 0);
+    std::vector<std::uint64_t> fresh(slots, 0);
     const std::size_t mask = slots - 1;
     for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
         std::size_t i = mEntries[id].hash & mask;
         while (fresh[i] != 0) i = (i + 1) & mask;
-        fresh[i] = id + 1;
+        fresh[i] = static_cast<std::uint64_t>(mEntries[id].hash) << 32 | (id + 1);
     }
     mSlots.swap(fresh);
 }
@@ -50,10 +50,12 @@ std::uint32_t StringPool::intern(std::string_view text) {
     const std::uint32_t h = hashText(text);
     const std::size_t mask = mSlots.size() - 1;
     std::size_t i = h & mask;
+    // The slot carries the hash, so a mismatch costs no look at the entry or its text.
     while (mSlots[i] != 0) {
-        std::uint32_t id = mSlots[i] - 1;
-        const Entry& e = mEntries[id];
-        if (e.hash == h && get(id) == text) return id;
+        if (static_cast<std::uint32_t>(mSlots[i] >> 32) == h) {
+            std::uint32_t id = static_cast<std::uint32_t>(mSlots[i]) - 1;
+            if (get(id) == text) return id;
+        }
         i = (i + 1) & mask;
     }
     if (text.size() > BlockSize) throw std::length_error("text longer than a string block");
@@ -71,7 +73,7 @@ std::uint32_t StringPool::intern(std::string_view text) {
     }
     const auto id = static_cast<std::uint32_t>(mEntries.size());
     mEntries.push_back(e);
-    mSlots[i] = id + 1;
+    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
     if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
     return id;
 }

@@ -1,5 +1,5 @@
 // The shared strings of a workbook. Cells hold a 32-bit id; the characters live once in large
-// blocks, so a million text cells cost their characters plus about sixteen bytes each instead
+// blocks, so a million text cells cost their characters plus about thirty bytes each instead
 // of a heap string per cell. Equal texts share one id.
 #pragma once
 
@@ -29,7 +29,7 @@ private:
     std::vector<std::unique_ptr<char[]>> mBlocks;
     std::size_t mBlockUsed = 0;
     std::vector<Entry> mEntries;
-    std::vector<std::uint32_t> mSlots; // open addressing: id + 1, 0 = free
+    std::vector<std::uint64_t> mSlots; // open addressing: hash << 32 | (id + 1), 0 = free
 };
 
 } // namespace qv::sheet

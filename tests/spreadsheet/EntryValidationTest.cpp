@@ -91,3 +91,22 @@ TEST(EntryValidationTest, AddingOverAnExistingRuleIsRefusedAndPartialChangesSpli
     h.sheet->range("D1:D10")->validation()->remove();
     EXPECT_FALSE(h.sheet->cells(4, 4)->validation()->exists());
 }
+
+TEST(EntryValidationTest, InformationAsksOkCancelAndDateBoundsReadMonthFirst) {
+    HostFixture h;
+    auto v = h.sheet->range("E1:E5")->validation();
+    v->add(xl::ValidationType::Date, xl::ValidationAlert::Information, xl::ValidationOperator::Greater, "1/2/1900");
+    v->setErrorMessage("Enter a date.");
+    h.dialogs.boxAnswers = {xl::AnswerCancel, xl::AnswerOk};
+    EXPECT_FALSE(h.sheet->typeInto(1, 5, "10")); // day 10 is before 2 January 1900
+    EXPECT_TRUE(h.sheet->cells(1, 5)->value().isEmpty());
+    EXPECT_TRUE(h.sheet->typeInto(1, 5, "10"));
+    EXPECT_EQ(h.sheet->cells(1, 5)->value(), Variant(10.0));
+    ASSERT_EQ(h.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(h.dialogs.boxes[0].flags & 0xF, xl::MsgOkCancel);
+    EXPECT_TRUE(h.sheet->typeInto(2, 5, "40000")); // after the bound: no question
+    EXPECT_EQ(h.dialogs.boxes.size(), 2u);
+    // Switching the error alert off lets everything through.
+    v->setShowError(false);
+    EXPECT_TRUE(h.sheet->typeInto(3, 5, "text"));
+}
