@@ -95,10 +95,10 @@ TEST(EntryValidationTest, AddingOverAnExistingRuleIsRefusedAndPartialChangesSpli
 TEST(EntryValidationTest, InformationAsksOkCancelAndDateBoundsReadMonthFirst) {
     HostFixture h;
     auto v = h.sheet->range("E1:E5")->validation();
-    v->add(xl::ValidationType::Date, xl::ValidationAlert::Information, xl::ValidationOperator::Greater, "1/2/1900");
+    v->add(xl::ValidationType::Date, xl::ValidationAlert::Information, xl::ValidationOperator::Greater, "2/1/1900");
     v->setErrorMessage("Enter a date.");
     h.dialogs.boxAnswers = {xl::AnswerCancel, xl::AnswerOk};
-    EXPECT_FALSE(h.sheet->typeInto(1, 5, "10")); // day 10 is before 2 January 1900
+    EXPECT_FALSE(h.sheet->typeInto(1, 5, "10")); // day 10 is before 1 February 1900 (33)
     EXPECT_TRUE(h.sheet->cells(1, 5)->value().isEmpty());
     EXPECT_TRUE(h.sheet->typeInto(1, 5, "10"));
     EXPECT_EQ(h.sheet->cells(1, 5)->value(), Variant(10.0));
