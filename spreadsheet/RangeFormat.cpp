@@ -44,10 +44,18 @@ void Range::forEachStyle(const std::function<bool(const CellStyle&)>& visit) con
                 if (!see(s != InheritStyle ? s : cells.effectiveStyle(r, c))) return;
             }
             if (stored < a.r2) {
-                const long rowStyled = std::min(a.r2, cells.rowStyleCount());
-                for (long r = std::max(a.r1, stored + 1); r <= rowStyled; ++r)
-                    if (cells.rowStyle(r) != InheritStyle && !see(cells.rowStyle(r))) return;
-                if (!see(col && col->defaultStyle != InheritStyle ? col->defaultStyle : cells.sheetStyle())) return;
+                const long from = std::max(a.r1, stored + 1);
+                const long lastStyled = std::min(a.r2, cells.rowStyleCount());
+                long rowFormatted = 0;
+                for (long r = from; r <= lastStyled; ++r) {
+                    if (cells.rowStyle(r) == InheritStyle) continue;
+                    ++rowFormatted;
+                    if (!see(cells.rowStyle(r))) return;
+                }
+                // Rows without a format of their own show the column's or the sheet's.
+                if (rowFormatted < a.r2 - from + 1 &&
+                    !see(col && col->defaultStyle != InheritStyle ? col->defaultStyle : cells.sheetStyle()))
+                    return;
             }
             // Columns past the stored ones all look alike: one visit covers them.
             if (!col && c > cells.columnCount()) break;
