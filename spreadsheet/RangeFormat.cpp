@@ -364,7 +364,9 @@ void Range::autoFilter(int field, const std::string& criteria1, int op, const st
     FilterState f;
     f.on = !criteria1.empty() || op == xl::FilterValues;
     f.criteria1 = criteria1;
-    f.op = f.on ? op : 0;
+    // One criterion has no operator, as the host reports it (Operator 0, no second criterion).
+    const bool joined = op == xl::FilterAnd || op == xl::FilterOr;
+    f.op = !f.on || (joined && criteria2.empty()) ? 0 : op;
     f.criteria2 = f.on ? criteria2 : std::string();
     sheet.setColumnFilter(field, std::move(f));
 }

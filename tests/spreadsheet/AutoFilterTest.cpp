@@ -33,6 +33,7 @@ TEST(AutoFilterTest, CriteriaHideTheRowsTheyExclude) {
     EXPECT_EQ(hiddenRows(*h.sheet), "..hhh.");
     EXPECT_TRUE(h.sheet->filterMode());
     EXPECT_EQ(h.sheet->filter(1).criteria1, "=a*");
+    EXPECT_EQ(h.sheet->filter(1).op, 0);
 
     h.sheet->range("A1:B7")->autoFilter(2, ">=12");
     EXPECT_EQ(hiddenRows(*h.sheet), "h.hhh.");
@@ -43,6 +44,8 @@ TEST(AutoFilterTest, CriteriaHideTheRowsTheyExclude) {
     h.sheet->range("A1:B7")->autoFilter(2, "=5", xl::FilterOr, "=30");
     h.sheet->range("A1:B7")->autoFilter(1, "");
     EXPECT_EQ(hiddenRows(*h.sheet), ".hh.hh");
+    EXPECT_EQ(h.sheet->filter(2).op, xl::FilterOr);
+    EXPECT_EQ(h.sheet->filter(2).criteria2, "=30");
     EXPECT_FALSE(h.sheet->filter(1).on);
 
     h.sheet->range("A1:B7")->autoFilter(2, "");
