@@ -245,6 +245,21 @@ void BM_SheetColourWholeColumnEntire(benchmark::State& state) {
 }
 BENCHMARK(BM_SheetColourWholeColumnEntire)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The matrix borders and column fitting the form applies after every load.
+void BM_SheetBordersAndAutoFit(benchmark::State& state) {
+    auto& f = filled();
+    auto matrix = f.sheet->rangeOf(1, 1, Rows + 1, Fields);
+    for (auto _ : state) {
+        for (auto edge : {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right,
+                          xl::BorderEdge::InsideVertical, xl::BorderEdge::InsideHorizontal})
+            matrix->setBorder(edge, xl::LineStyleContinuous, xl::WeightThin, 0xC0C0C0);
+        matrix->autoFitColumns();
+    }
+    state.counters["ns_per_cell"] = benchmark::Counter(static_cast<double>(Rows) * Fields * state.iterations(),
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SheetBordersAndAutoFit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -18,7 +18,7 @@ constexpr const char* Source = "Range";
 [[noreturn]] void fail(const std::string& text) { throw NumberedError(err::ApplicationDefined, Source, text); }
 constexpr long White = 0xFFFFFF;
 
-std::size_t displayLength(const std::string& s) {
+std::size_t displayLength(std::string_view s) {
     std::size_t n = 0;
     for (unsigned char ch : s)
         if ((ch & 0xC0) != 0x80) ++n;
@@ -264,10 +264,14 @@ void Range::autoFitColumns() {
             if (!col) continue;
             const long last = std::min(a.r2, col->length());
             double widest = 0;
+            const StringPool& texts = sheet.book().strings();
             for (long r = a.r1; r <= last; ++r) {
-                if (col->kind(r) == CellKind::Empty) continue;
-                std::string shown = sheet.displayText(r, c);
-                double w = static_cast<double>(displayLength(shown));
+                const CellKind kind = col->kind(r);
+                if (kind == CellKind::Empty) continue;
+                // Text shows as it is stored; only numbers, dates and booleans need formatting.
+                double w = kind == CellKind::Text
+                               ? static_cast<double>(displayLength(texts.get(static_cast<std::uint32_t>(col->payload(r)))))
+                               : static_cast<double>(displayLength(sheet.displayText(r, c)));
                 if (sheet.style(cells.effectiveStyle(r, c)).bold) w *= 1.1;
                 widest = std::max(widest, w);
             }

@@ -66,6 +66,7 @@ public:
     StylePool& styles() { return mStyles; }
     const StylePool& styles() const { return mStyles; }
     StringPool& strings() { return mStrings; }
+    const StringPool& strings() const { return mStrings; }
     NameTable& nameTable() { return mNames; }
     const NameTable& nameTable() const { return mNames; }
     const std::vector<std::shared_ptr<Worksheet>>& sheets() const { return mSheets; }
