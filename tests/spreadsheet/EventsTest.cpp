@@ -89,7 +89,7 @@ TEST(ApplicationTest, PromptsAnswerFalseOnCancelAndTypedValuesOtherwise) {
 
     sheet::ApplicationOptions none;
     auto bare = sheet::Application::create(none);
-    EXPECT_EQ(bare->getSaveAsFilename("x.xlsx", "Excel (*.xlsx),*.xlsx", ""), Variant(false));
+    EXPECT_EQ(bare->getSaveAsFilename("x.xlsx", "Workbook (*.xlsx),*.xlsx", ""), Variant(false));
 
     h.dialogs.colorAnswers = {0x123456L};
     EXPECT_TRUE(h.app->dialogEditColor(32, 0));
