@@ -15,7 +15,8 @@ namespace {
 
 std::uint32_t readUInt32(const std::vector<std::uint8_t>& d, bool bigEndian) {
     std::uint8_t b[4] = {0, 0, 0, 0};
-    for (std::size_t i = 0; i < 4 && i < d.size(); ++i) b[i] = d[i];
+    for (std::size_t i = 0; i < 4 && i < d.size(); ++i)
+        b[i] = d[i];
     if (bigEndian)
         return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
     return (std::uint32_t(b[3]) << 24) | (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[1]) << 8) | b[0];
@@ -47,14 +48,18 @@ std::string clsRegistry::rootText() const {
     return std::to_string(static_cast<std::int32_t>(mlRootKey));
 }
 
-std::string clsRegistry::section() const { return rootText() + "',Section: '" + msKeyPath; }
+std::string clsRegistry::section() const {
+    return rootText() + "',Section: '" + msKeyPath;
+}
 
 void clsRegistry::raise(const std::string& description) const {
     std::string source = mShell ? mShell->executableName() : std::string(program_invocation_short_name);
     throw NumberedError(err::Registry, source, description);
 }
 
-bool clsRegistry::KeyExists() { return mStore.keyExists(mlRootKey, msKeyPath); }
+bool clsRegistry::KeyExists() {
+    return mStore.keyExists(mlRootKey, msKeyPath);
+}
 
 bool clsRegistry::CreateKey() {
     if (!mStore.createKey(mlRootKey, msKeyPath)) raise("Failed to create registry Key: '" + msKeyPath);
@@ -128,7 +133,8 @@ void clsRegistry::Value(const Variant& value) {
         // Only whole numbers that fit 32 bits; a double or a text is the wrong kind of value.
         if (!value.isIntegral() || value.type() == VarType::Boolean) fail();
         const std::int64_t n = value.toInt64();
-        if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max()) fail();
+        if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
+            fail();
         const auto u = static_cast<std::uint32_t>(n);
         stored.type = reg::REG_DWORD;
         stored.data = {static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8),

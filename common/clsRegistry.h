@@ -20,7 +20,7 @@ namespace qv {
 class IShell;
 
 class clsRegistry {
-public:
+  public:
     // shell expands REG_EXPAND_SZ texts and names the executable in errors; it may be null
     // (no expansion, the process name as source).
     explicit clsRegistry(IRegistryStore& store, IShell* shell = nullptr);
@@ -40,8 +40,8 @@ public:
     const Variant& LastValue() const { return mvValue; }
 
     bool KeyExists();
-    bool CreateKey(); // raises 26001 when the key cannot be created
-    bool DeleteKey(); // raises 26001, also while the key has sub-keys
+    bool CreateKey();   // raises 26001 when the key cannot be created
+    bool DeleteKey();   // raises 26001, also while the key has sub-keys
     bool DeleteValue(); // raises 26001
     // Types 1 and 7 give text, 2 text with %NAME% expanded, 4 a 32-bit integer, 5 the
     // big-endian number decoded, anything else the bytes. DefaultValue when nothing is found.
@@ -56,7 +56,7 @@ public:
     // The rule that chooses REG_EXPAND_SZ: a "%" and another "%" at least two characters on.
     static bool LooksExpandable(const std::string& text);
 
-private:
+  private:
     [[noreturn]] void raise(const std::string& description) const;
     std::string rootText() const;
     std::string section() const; // "'<root>',Section: '<path>"

@@ -16,7 +16,9 @@ constexpr std::size_t FormSettingCount = 19; // "Setting color title back" .. "S
 
 std::vector<SettingDefinition> buildCatalogue() {
     using namespace setting;
-    auto dword = [](const char* n, int v) { return SettingDefinition{n, reg::REG_DWORD, Variant::longValue(v)}; };
+    auto dword = [](const char* n, int v) {
+        return SettingDefinition{n, reg::REG_DWORD, Variant::longValue(v)};
+    };
     auto text = [](const char* n, const char* v) { return SettingDefinition{n, reg::REG_SZ, Variant(v)}; };
     auto none = [](const char* n, std::uint32_t t) { return SettingDefinition{n, t, Variant()}; };
     return {
@@ -53,7 +55,9 @@ std::vector<SettingDefinition> buildCatalogue() {
 }
 
 // A stored text counts as missing when it is empty, as a value never written does.
-bool isMissing(const Variant& v) { return v.isEmpty() || (v.isString() && v.str().empty()); }
+bool isMissing(const Variant& v) {
+    return v.isEmpty() || (v.isString() && v.str().empty());
+}
 
 } // namespace
 
@@ -71,12 +75,15 @@ const SettingDefinition* clsSettings::Find(const std::string& name) {
     return nullptr;
 }
 
-bool clsSettings::IsMessageSwitch(const std::string& name) { return name.rfind("Show message ", 0) == 0; }
+bool clsSettings::IsMessageSwitch(const std::string& name) {
+    return name.rfind("Show message ", 0) == 0;
+}
 
 std::string clsSettings::SettingsKeyPath() const {
     // The revision is a 16-bit integer in the workbook; a value outside it is an overflow there.
     const int revision = mRevisionNumber ? mRevisionNumber() : 0;
-    if (revision < std::numeric_limits<std::int16_t>::min() || revision > std::numeric_limits<std::int16_t>::max())
+    if (revision < std::numeric_limits<std::int16_t>::min() ||
+        revision > std::numeric_limits<std::int16_t>::max())
         throw NumberedError(err::Overflow, AppTitle, "Overflow");
     return std::string("SOFTWARE\\") + AppTitle + std::to_string(revision);
 }
@@ -89,8 +96,8 @@ Variant clsSettings::ReadRegistryValue(const std::string& keyPath, const std::st
     return reg.Value();
 }
 
-void clsSettings::WriteRegistryValue(const std::string& keyPath, std::uint32_t valueType, const std::string& name,
-                                     const Variant& value) {
+void clsSettings::WriteRegistryValue(const std::string& keyPath, std::uint32_t valueType,
+                                     const std::string& name, const Variant& value) {
     clsRegistry reg(mStore, mShell);
     reg.RootKey(reg::HKEY_CURRENT_USER);
     reg.KeyPath(keyPath);
@@ -100,7 +107,9 @@ void clsSettings::WriteRegistryValue(const std::string& keyPath, std::uint32_t v
     reg.Value(value);
 }
 
-Variant clsSettings::ReadSetting(const std::string& name) { return ReadRegistryValue(SettingsKeyPath(), name); }
+Variant clsSettings::ReadSetting(const std::string& name) {
+    return ReadRegistryValue(SettingsKeyPath(), name);
+}
 
 void clsSettings::SaveSetting(std::uint32_t valueType, const std::string& name, const Variant& value) {
     WriteRegistryValue(SettingsKeyPath(), valueType, name, value);
@@ -142,7 +151,8 @@ bool clsSettings::IsMessageEnabled(const std::string& switchName) {
 
 void clsSettings::RestoreDefaultSettings() {
     const auto& catalogue = Catalogue();
-    for (std::size_t i = 0; i < FormSettingCount; ++i) SaveSetting(catalogue[i].type, catalogue[i].name, catalogue[i].defaultValue);
+    for (std::size_t i = 0; i < FormSettingCount; ++i)
+        SaveSetting(catalogue[i].type, catalogue[i].name, catalogue[i].defaultValue);
 }
 
 void clsSettings::RestoreMessageSwitches() {

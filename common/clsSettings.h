@@ -56,7 +56,7 @@ struct SettingDefinition {
 };
 
 class clsSettings {
-public:
+  public:
     // revisionNumber answers the add-in workbook's "Revision Number"; it is asked each time the
     // key path is built, because the workbook, not this object, decides the edition.
     clsSettings(IRegistryStore& store, IShell* shell, std::function<int()> revisionNumber);
@@ -87,7 +87,7 @@ public:
     void RestoreDefaultSettings();
     void RestoreMessageSwitches();
 
-private:
+  private:
     IRegistryStore& mStore;
     IShell* mShell;
     std::function<int()> mRevisionNumber;

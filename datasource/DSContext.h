@@ -3,8 +3,6 @@
 // reaches for process globals, so tests can wire their own engine, dialogs and form.
 #pragma once
 
-#include "common/AppConstants.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,7 +24,6 @@ struct DSContext {
     std::function<std::string()> CurrentTableName;
     // The host's mouse pointer: 11 hourglass, 0 default. Optional.
     std::function<void(int)> SetMousePointer;
-    std::string ProductName = std::string(APP_NAME); // message box title
 };
 
 } // namespace qv

@@ -3,6 +3,7 @@
 // everything, so a refused password leads to the logon dialog and anything else to the caller.
 #include "datasource/clsDSAccess.h"
 
+#include "common/modErrors.h"
 #include "datasource/frmLogon.h"
 #include "datasource/frmPassword.h"
 #include "datasource/modConnectionString.h"
@@ -13,7 +14,6 @@
 #include "platform/IObjectFactory.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
-#include "platform/host/HostConstants.h"
 
 namespace qv {
 
@@ -63,7 +63,8 @@ clsDSAccess::OpenResult clsDSAccess::OpenWithPassword(const std::string& passwor
     OpenResult r;
     try {
         if (!mDefaultEngine) mDefaultEngine = CreateDaoEngine();
-        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false, ";pwd=" + password);
+        // Braced like the records connection string, so a ';' in the password cannot end it.
+        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false, ";pwd=" + OdbcValue(password));
     } catch (const NumberedError& e) {
         r.number = e.number();
         r.description = e.description();
@@ -112,6 +113,8 @@ bool clsDSAccess::ConnectDAO() {
 
     // The credentials held no longer open the database; whatever was open with them goes.
     mDbDAO.reset();
+    // Nobody to ask (a headless run): the refusal itself is the answer.
+    if (!mContext.Toolkit) throw NumberedError(first.number, kConnectDAO, first.description);
     for (;;) {
         std::string user;
         std::string password;
@@ -119,12 +122,12 @@ bool clsDSAccess::ConnectDAO() {
             frmLogon dialog;
             dialog.SetUser(UserName());
             dialog.SetPassword(mPassword);
-            if (mContext.Toolkit) dialog.Show(*mContext.Toolkit);
+            dialog.Show(*mContext.Toolkit);
             user = dialog.User();
             password = dialog.Password();
         } else {
             frmPassword dialog;
-            if (mContext.Toolkit) dialog.Show(*mContext.Toolkit);
+            dialog.Show(*mContext.Toolkit);
             password = dialog.Password();
         }
         // Cancel empties the password; giving up is reported as a cancel, with nothing to show.
@@ -137,9 +140,7 @@ bool clsDSAccess::ConnectDAO() {
             mPassword = password;
             return true;
         }
-        if (mContext.Dialogs)
-            mContext.Dialogs->messageBox(LogonFailedText(), xl::MsgOk | xl::MsgExclamation | xl::MsgSetForeground,
-                                         mContext.ProductName);
+        if (mContext.Dialogs) modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
     }
 }
 

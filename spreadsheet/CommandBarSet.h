@@ -1,16 +1,23 @@
-// The application's command bars: the built-in worksheet menu bar (with its "&Help" menu), the
-// "Task Pane" bar, and the bars that code adds.
+// The application's command bars: the built-in worksheet menu bar (with the host's own menus,
+// "&Help" last), the "Task Pane" bar, and the bars that code adds. The set also runs a control's
+// action the way the host does, with the clicked control readable as the action control for
+// exactly the duration of the macro.
 #pragma once
 
 #include "platform/host/ICommandBars.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace qv::sheet {
 
 class CommandBarSet : public ICommandBars {
 public:
+    // Runs a macro by name ("ThisWorkbook.Refresh"); typically IApplication::run.
+    using MacroRunner = std::function<void(const std::string& macro)>;
+
     CommandBarSet();
     ~CommandBarSet() override;
     long count() const override;
@@ -23,9 +30,15 @@ public:
     // The host runs a control's action: sets the action control for the duration of the call.
     void setActionControl(CommandBarControlPtr control);
 
+    // A person clicks a control: runs its OnAction macro with the control as the action control,
+    // and clears it afterwards, also when the macro fails (the failure goes to the caller).
+    // Answers false, running nothing, for a popup, a disabled or hidden control, or one without
+    // an action.
+    bool click(const CommandBarControlPtr& control, const MacroRunner& run);
+
 private:
     struct Impl;
-    std::unique_ptr<Impl> mImpl;
+    std::shared_ptr<Impl> mImpl;
 };
 
 } // namespace qv::sheet

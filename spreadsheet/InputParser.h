@@ -6,13 +6,19 @@
 #include "platform/Variant.h"
 #include "spreadsheet/NumberFormatter.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv::sheet {
 
 class InputParser {
 public:
     static Variant parse(const std::string& typed, Locale locale);
+
+    // The pieces, for callers that know what they expect (a number box, a date filter).
+    static std::optional<double> parseNumber(std::string_view text, Locale locale);
+    static std::optional<double> parseDateTime(std::string_view text, Locale locale);
 };
 
 } // namespace qv::sheet

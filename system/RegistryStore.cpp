@@ -34,7 +34,9 @@ CREATE TABLE IF NOT EXISTS reg_value(
   UNIQUE(root, key, folded));
 )sql";
 
-bool validRoot(std::uint32_t root) { return root >= 0x80000000u && root <= 0x80000006u; }
+bool validRoot(std::uint32_t root) {
+    return root >= 0x80000000u && root <= 0x80000006u;
+}
 
 // Case folding through the C.UTF-8 locale, so that "Zoë" and "ZOË" name the same key; the
 // C locale's towlower would fold ASCII only. Bytes that are not valid UTF-8 stay as they are.
@@ -109,7 +111,7 @@ std::vector<std::string> splitPath(const std::string& path) {
 
 // One prepared statement, finalised on every way out.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const char* sql) {
         if (sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr) != SQLITE_OK) mStmt = nullptr;
     }
@@ -128,8 +130,8 @@ public:
     }
     Statement& bindBlob(int i, const std::vector<std::uint8_t>& v) {
         // A zero-length blob, not NULL, so that an empty value is still a value.
-        sqlite3_bind_blob(mStmt, i, v.empty() ? "" : static_cast<const void*>(v.data()), static_cast<int>(v.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_blob(mStmt, i, v.empty() ? "" : static_cast<const void*>(v.data()),
+                          static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -142,10 +144,11 @@ public:
     }
     std::vector<std::uint8_t> blob(int col) const {
         auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(mStmt, col));
-        return p ? std::vector<std::uint8_t>(p, p + sqlite3_column_bytes(mStmt, col)) : std::vector<std::uint8_t>();
+        return p ? std::vector<std::uint8_t>(p, p + sqlite3_column_bytes(mStmt, col))
+                 : std::vector<std::uint8_t>();
     }
 
-private:
+  private:
     sqlite3_stmt* mStmt = nullptr;
 };
 
@@ -154,7 +157,7 @@ private:
 // A transaction that rolls back unless committed. Writers take the write lock up front
 // (IMMEDIATE) so that two processes never both read, then both try to upgrade and deadlock.
 class RegistryStore::Transaction {
-public:
+  public:
     Transaction(sqlite3* db, bool write) : mDb(db) {
         mOpen = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
@@ -172,7 +175,7 @@ public:
         return false;
     }
 
-private:
+  private:
     sqlite3* mDb;
     bool mOpen = false;
 };
@@ -196,13 +199,14 @@ RegistryStore::RegistryStore(const std::string& path) : mPath(path) {
     auto fail = [&](const std::string& why) {
         if (mDb) sqlite3_close(mDb);
         mDb = nullptr;
-        throw NumberedError(err::Registry, "RegistryStore", "Cannot open the registry store '" + mPath + "': " + why);
+        throw NumberedError(err::Registry, "RegistryStore",
+                            "Cannot open the registry store '" + mPath + "': " + why);
     };
     std::error_code ec;
     auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    if (sqlite3_open_v2(path.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_open_v2(path.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
         fail(mDb ? sqlite3_errmsg(mDb) : "out of memory");
     sqlite3_busy_timeout(mDb, BusyTimeoutMs);
     // Switching to WAL needs a moment of exclusive access; a second process opening at the same
@@ -215,9 +219,12 @@ RegistryStore::RegistryStore(const std::string& path) : mPath(path) {
     if (!t.commit()) fail(sqlite3_errmsg(mDb));
 }
 
-RegistryStore::~RegistryStore() { sqlite3_close(mDb); }
+RegistryStore::~RegistryStore() {
+    sqlite3_close(mDb);
+}
 
-std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root, const std::vector<std::string>& parts) {
+std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root,
+                                                   const std::vector<std::string>& parts) {
     std::int64_t id = 0;
     for (const auto& part : parts) {
         Statement q(mDb, "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
@@ -311,12 +318,18 @@ bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const 
     // An update in place keeps the value's id, and with it its place in the enumeration.
     Statement up(mDb, "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
                       "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
-    up.bind(1, root).bind(2, *id).bind(3, name).bind(4, fold(name)).bind(5, value.type).bindBlob(6, value.data);
+    up.bind(1, root)
+        .bind(2, *id)
+        .bind(3, name)
+        .bind(4, fold(name))
+        .bind(5, value.type)
+        .bindBlob(6, value.data);
     if (!up.run()) return false;
     return t.commit();
 }
 
-std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint32_t root, const std::string& path) {
+std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint32_t root,
+                                                                      const std::string& path) {
     if (!validRoot(root)) return std::nullopt;
     Transaction t(mDb, false);
     if (!t.open()) return std::nullopt;
@@ -326,12 +339,14 @@ std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint3
     q.bind(1, root).bind(2, *id);
     std::vector<std::string> names;
     int rc;
-    while ((rc = q.step()) == SQLITE_ROW) names.push_back(q.text(0));
+    while ((rc = q.step()) == SQLITE_ROW)
+        names.push_back(q.text(0));
     if (rc != SQLITE_DONE) return std::nullopt;
     return names;
 }
 
-std::optional<std::vector<std::string>> RegistryStore::listSubKeys(std::uint32_t root, const std::string& path) {
+std::optional<std::vector<std::string>> RegistryStore::listSubKeys(std::uint32_t root,
+                                                                   const std::string& path) {
     if (!validRoot(root)) return std::nullopt;
     Transaction t(mDb, false);
     if (!t.open()) return std::nullopt;
@@ -341,7 +356,8 @@ std::optional<std::vector<std::string>> RegistryStore::listSubKeys(std::uint32_t
     q.bind(1, root).bind(2, *id);
     std::vector<std::string> names;
     int rc;
-    while ((rc = q.step()) == SQLITE_ROW) names.push_back(q.text(0));
+    while ((rc = q.step()) == SQLITE_ROW)
+        names.push_back(q.text(0));
     if (rc != SQLITE_DONE) return std::nullopt;
     return names;
 }

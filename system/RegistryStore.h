@@ -20,7 +20,7 @@ struct sqlite3;
 namespace qv {
 
 class RegistryStore : public IRegistryStore {
-public:
+  public:
     // Opens (creating when needed) the store file at path, including its folder.
     // Raises error 26001 when the file cannot be opened or is not a store.
     explicit RegistryStore(const std::string& path);
@@ -44,10 +44,11 @@ public:
                                             const std::string& name) override;
     bool setValue(std::uint32_t root, const std::string& path, const std::string& name,
                   const RegistryValue& value) override;
-    std::optional<std::vector<std::string>> listValueNames(std::uint32_t root, const std::string& path) override;
+    std::optional<std::vector<std::string>> listValueNames(std::uint32_t root,
+                                                           const std::string& path) override;
     std::optional<std::vector<std::string>> listSubKeys(std::uint32_t root, const std::string& path) override;
 
-private:
+  private:
     class Transaction;
     // The id of the key at path, 0 for the root itself; nothing when a part is missing.
     std::optional<std::int64_t> findKey(std::uint32_t root, const std::vector<std::string>& parts);

@@ -31,7 +31,8 @@ std::string homeFolder() {
 }
 
 std::string stripTrailingSlash(std::string s) {
-    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
     return s;
 }
 
@@ -130,7 +131,9 @@ std::string Shell::executableName() {
     return program_invocation_short_name;
 }
 
-std::optional<ShortcutInfo> Shell::readShortcut(const std::string& path) { return ShortcutReader::readFile(path); }
+std::optional<ShortcutInfo> Shell::readShortcut(const std::string& path) {
+    return ShortcutReader::readFile(path);
+}
 
 std::string Shell::newGuid() {
     unsigned char b[16] = {};
@@ -139,9 +142,10 @@ std::string Shell::newGuid() {
         throw NumberedError(err::FileNotFound, "Shell", "Cannot read /dev/urandom for a new GUID");
     b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40); // version 4
     b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80); // RFC 4122 variant
-    return fmt::format("{{{:02X}{:02X}{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}{:02X}{:02X}{:02X}{:02X}}}",
-                       b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
-                       b[15]);
+    return fmt::format("{{{:02X}{:02X}{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}-{:02X}{:02X}{:02X}{"
+                       ":02X}{:02X}{:02X}}}",
+                       b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
+                       b[14], b[15]);
 }
 
 bool Shell::fileExists(const std::string& path) {

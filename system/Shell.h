@@ -18,7 +18,7 @@ struct ShellOptions {
 };
 
 class Shell : public IShell {
-public:
+  public:
     explicit Shell(ShellOptions options = {});
 
     // Starts the opener and returns without waiting for it; false when it could not be started.
@@ -37,7 +37,7 @@ public:
     std::string expandEnvironment(const std::string& text) override;
     bool programAvailable(const std::string& name) override; // a PATH search
 
-private:
+  private:
     ShellOptions mOptions;
 };
 

@@ -58,7 +58,7 @@ std::string toUtf8(const char* data, std::size_t size, const char* charset) {
 
 // Bounds-checked little-endian reads over the link's bytes.
 class Bytes {
-public:
+  public:
     explicit Bytes(const std::vector<std::uint8_t>& b) : mB(b) {}
     bool has(std::size_t at, std::size_t n) const { return at <= mB.size() && n <= mB.size() - at; }
     std::optional<std::uint32_t> u16(std::size_t at) const {
@@ -74,23 +74,26 @@ public:
     std::optional<std::string> ansiz(std::size_t at, std::size_t limit) const {
         limit = std::min(limit, mB.size());
         for (std::size_t i = at; i < limit; ++i)
-            if (mB[i] == 0) return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "WINDOWS-1252");
+            if (mB[i] == 0)
+                return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "WINDOWS-1252");
         return std::nullopt;
     }
     std::optional<std::string> unicodez(std::size_t at, std::size_t limit) const {
         limit = std::min(limit, mB.size());
         for (std::size_t i = at; i + 1 < limit; i += 2)
-            if (mB[i] == 0 && mB[i + 1] == 0) return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "UTF-16LE");
+            if (mB[i] == 0 && mB[i + 1] == 0)
+                return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "UTF-16LE");
         return std::nullopt;
     }
     std::optional<std::string> counted(std::size_t at, std::size_t chars, bool unicode) const {
         const std::size_t n = unicode ? chars * 2 : chars;
         if (!has(at, n)) return std::nullopt;
-        return toUtf8(reinterpret_cast<const char*>(mB.data() + at), n, unicode ? "UTF-16LE" : "WINDOWS-1252");
+        return toUtf8(reinterpret_cast<const char*>(mB.data() + at), n,
+                      unicode ? "UTF-16LE" : "WINDOWS-1252");
     }
     std::size_t size() const { return mB.size(); }
 
-private:
+  private:
     const std::vector<std::uint8_t>& mB;
 };
 
@@ -129,7 +132,9 @@ std::optional<std::string> linkInfoTarget(const Bytes& b, std::size_t at) {
     return std::nullopt;
 }
 
-bool needsQuotes(const std::string& a) { return a.empty() || a.find_first_of(" \t\"") != std::string::npos; }
+bool needsQuotes(const std::string& a) {
+    return a.empty() || a.find_first_of(" \t\"") != std::string::npos;
+}
 
 // The escapes of a desktop entry's string values (\s, \n, \t, \r, \\).
 std::string unescapeValue(std::string_view v) {
@@ -140,11 +145,21 @@ std::string unescapeValue(std::string_view v) {
             continue;
         }
         switch (v[++i]) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
         default:
             out += '\\';
             out += v[i];
@@ -170,7 +185,8 @@ std::vector<std::string> ShortcutReader::splitExec(std::string_view exec) {
         if (quoted) {
             if (c == '"') {
                 quoted = false;
-            } else if (c == '\\' && i + 1 < exec.size() && std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
+            } else if (c == '\\' && i + 1 < exec.size() &&
+                       std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
                 cur += exec[++i];
             } else {
                 cur += c;
@@ -225,7 +241,8 @@ std::optional<ShortcutInfo> ShortcutReader::parseDesktopEntry(std::string_view t
     std::size_t pos = 0;
     while (pos <= text.size()) {
         std::size_t nl = text.find('\n', pos);
-        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        std::string_view line =
+            text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
@@ -238,12 +255,18 @@ std::optional<ShortcutInfo> ShortcutReader::parseDesktopEntry(std::string_view t
         auto eq = line.find('=');
         if (eq == std::string_view::npos) continue;
         std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
-        while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-        while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-        if (key == "Exec") exec = unescapeValue(value);
-        else if (key == "Path") path = unescapeValue(value);
-        else if (key == "URL") url = unescapeValue(value);
-        else if (key == "Type") type = std::string(value);
+        while (!key.empty() && key.back() == ' ')
+            key.remove_suffix(1);
+        while (!value.empty() && value.front() == ' ')
+            value.remove_prefix(1);
+        if (key == "Exec")
+            exec = unescapeValue(value);
+        else if (key == "Path")
+            path = unescapeValue(value);
+        else if (key == "URL")
+            url = unescapeValue(value);
+        else if (key == "Type")
+            type = std::string(value);
     }
     if (!sawGroup) return std::nullopt;
     ShortcutInfo info;
@@ -263,7 +286,8 @@ std::optional<ShortcutInfo> ShortcutReader::parseDesktopEntry(std::string_view t
 
 std::optional<ShortcutInfo> ShortcutReader::parseShellLink(const std::vector<std::uint8_t>& bytes) {
     Bytes b(bytes);
-    if (!b.has(0, 0x4C) || b.u32(0) != 0x4Cu || !std::equal(std::begin(LinkClsid), std::end(LinkClsid), bytes.begin() + 4))
+    if (!b.has(0, 0x4C) || b.u32(0) != 0x4Cu ||
+        !std::equal(std::begin(LinkClsid), std::end(LinkClsid), bytes.begin() + 4))
         return std::nullopt;
     const std::uint32_t flags = *b.u32(20);
     std::size_t at = 0x4C;
@@ -301,7 +325,8 @@ std::optional<ShortcutInfo> ShortcutReader::readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() >= 4 && bytes[0] == 0x4C && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0) return parseShellLink(bytes);
+    if (bytes.size() >= 4 && bytes[0] == 0x4C && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0)
+        return parseShellLink(bytes);
     return parseDesktopEntry(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 

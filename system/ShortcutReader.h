@@ -17,7 +17,7 @@
 namespace qv {
 
 class ShortcutReader {
-public:
+  public:
     // Either kind, recognised by content rather than by extension.
     static std::optional<ShortcutInfo> readFile(const std::string& path);
     static std::optional<ShortcutInfo> parseDesktopEntry(std::string_view text);

@@ -104,6 +104,8 @@ public:
     virtual void copyValidationTo(IRange& target) = 0;
 
     // --- AutoFilter on this range as the list (first row = headers)
+    // With op xl::FilterValues, criteria1 holds the accepted values separated by line feeds
+    // ("=a\n=b"; the '=' is optional). An empty criteria1 with another op clears the column's filter.
     virtual void autoFilter() = 0; // toggles the sheet's AutoFilter on this range
     virtual void autoFilter(int field, const std::string& criteria1, int op = xl::FilterAnd,
                             const std::string& criteria2 = {}) = 0;

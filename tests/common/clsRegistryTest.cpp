@@ -17,7 +17,7 @@ namespace {
 
 // A shell that only answers what clsRegistry asks: expansion and the executable name.
 class FakeShell : public IShell {
-public:
+  public:
     bool open(const std::string&) override { return false; }
     std::string documentsFolder() override { return "/home/x/Documents"; }
     std::string tempFolder() override { return "/tmp/"; }
@@ -36,7 +36,7 @@ public:
 };
 
 class clsRegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         mPath = std::filesystem::temp_directory_path() /
                 ("qv-clsregistry-" + std::to_string(::getpid()) + "-" +
@@ -46,7 +46,8 @@ protected:
     }
     void TearDown() override {
         mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
     }
     clsRegistry at(const std::string& path, const std::string& name, std::uint32_t type = reg::REG_SZ) {
         clsRegistry r(*mStore, &mShell);
@@ -68,19 +69,25 @@ protected:
 
 // Lets every call through except the ones a test switches off, as a locked-down registry would.
 class RefusingStore : public IRegistryStore {
-public:
+  public:
     explicit RefusingStore(IRegistryStore& inner) : mInner(inner) {}
     bool refuseCreate = false, refuseSet = false, refuseDelete = false;
     bool keyExists(std::uint32_t r, const std::string& p) override { return mInner.keyExists(r, p); }
-    bool createKey(std::uint32_t r, const std::string& p) override { return !refuseCreate && mInner.createKey(r, p); }
-    bool deleteKey(std::uint32_t r, const std::string& p) override { return !refuseDelete && mInner.deleteKey(r, p); }
+    bool createKey(std::uint32_t r, const std::string& p) override {
+        return !refuseCreate && mInner.createKey(r, p);
+    }
+    bool deleteKey(std::uint32_t r, const std::string& p) override {
+        return !refuseDelete && mInner.deleteKey(r, p);
+    }
     bool deleteValue(std::uint32_t r, const std::string& p, const std::string& n) override {
         return !refuseDelete && mInner.deleteValue(r, p, n);
     }
-    std::optional<RegistryValue> queryValue(std::uint32_t r, const std::string& p, const std::string& n) override {
+    std::optional<RegistryValue> queryValue(std::uint32_t r, const std::string& p,
+                                            const std::string& n) override {
         return mInner.queryValue(r, p, n);
     }
-    bool setValue(std::uint32_t r, const std::string& p, const std::string& n, const RegistryValue& v) override {
+    bool setValue(std::uint32_t r, const std::string& p, const std::string& n,
+                  const RegistryValue& v) override {
         return !refuseSet && mInner.setValue(r, p, n, v);
     }
     std::optional<std::vector<std::string>> listValueNames(std::uint32_t r, const std::string& p) override {
@@ -90,7 +97,7 @@ public:
         return mInner.listSubKeys(r, p);
     }
 
-private:
+  private:
     IRegistryStore& mInner;
 };
 
@@ -111,8 +118,12 @@ TEST_F(clsRegistryTest, TextWithAPercentPairBecomesExpandableOtherTextStaysPlain
         const char* text;
         std::uint32_t expected;
     } cases[] = {
-        {"%TEMP%\\x", reg::REG_EXPAND_SZ}, {"100%", reg::REG_SZ},       {"%%", reg::REG_SZ},
-        {"a%%b", reg::REG_SZ},             {"%a%", reg::REG_EXPAND_SZ}, {"%%x%", reg::REG_EXPAND_SZ},
+        {"%TEMP%\\x", reg::REG_EXPAND_SZ},
+        {"100%", reg::REG_SZ},
+        {"%%", reg::REG_SZ},
+        {"a%%b", reg::REG_SZ},
+        {"%a%", reg::REG_EXPAND_SZ},
+        {"%%x%", reg::REG_EXPAND_SZ},
         {"no percent", reg::REG_SZ},
     };
     for (const auto& c : cases) {
@@ -158,7 +169,8 @@ TEST_F(clsRegistryTest, BigEndianValueFromAnotherProgramIsDecodedFromItsByteOrde
     ASSERT_TRUE(mStore->createKey(reg::HKEY_CURRENT_USER, "SOFTWARE\\T"));
     // Another program handed its in-memory 0x01020304 (little-endian bytes) to the registry
     // with the big-endian type: read as big-endian that is 0x04030201.
-    mStore->setValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\T", "be", {reg::REG_DWORD_BIG_ENDIAN, {0x04, 0x03, 0x02, 0x01}});
+    mStore->setValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\T", "be",
+                     {reg::REG_DWORD_BIG_ENDIAN, {0x04, 0x03, 0x02, 0x01}});
     auto r = at("SOFTWARE\\T", "be", reg::REG_NONE);
     EXPECT_EQ(r.Value(), Variant::longValue(0x04030201));
     EXPECT_EQ(r.ValueType(), reg::REG_DWORD_BIG_ENDIAN);
@@ -180,8 +192,8 @@ TEST_F(clsRegistryTest, WrongKindsOfValueFailWithTheWriteFailureText) {
     auto e = caught([&] { bin.Value(Variant("not bytes")); });
     EXPECT_EQ(e.number(), err::Registry);
     EXPECT_EQ(e.source(), "quorvel");
-    EXPECT_EQ(e.description(),
-              "Failed to set registry value Key: '-2147483647',Section: 'SOFTWARE\\T',Key: 'b' to value: 'not bytes");
+    EXPECT_EQ(e.description(), "Failed to set registry value Key: '-2147483647',Section: 'SOFTWARE\\T',Key: "
+                               "'b' to value: 'not bytes");
 
     auto num = at("SOFTWARE\\T", "n", reg::REG_DWORD);
     EXPECT_EQ(caught([&] { num.Value(Variant(1.5)); }).number(), err::Registry);

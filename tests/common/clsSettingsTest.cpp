@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <unistd.h>
 
@@ -16,7 +17,7 @@ using namespace qv;
 namespace {
 
 class clsSettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         mPath = std::filesystem::temp_directory_path() /
                 ("qv-settings-" + std::to_string(::getpid()) + "-" +
@@ -28,7 +29,8 @@ protected:
     void TearDown() override {
         mSettings.reset();
         mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
     }
     std::optional<RegistryValue> stored(const std::string& name) {
         return mStore->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name);
@@ -41,7 +43,48 @@ protected:
     std::unique_ptr<clsSettings> mSettings;
 };
 
+// A registry where no key can be made, as under a locked-down profile.
+class LockedStore : public IRegistryStore {
+  public:
+    bool keyExists(std::uint32_t, const std::string&) override { return false; }
+    bool createKey(std::uint32_t, const std::string&) override { return false; }
+    bool deleteKey(std::uint32_t, const std::string&) override { return false; }
+    bool deleteValue(std::uint32_t, const std::string&, const std::string&) override { return false; }
+    std::optional<RegistryValue> queryValue(std::uint32_t, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    bool setValue(std::uint32_t, const std::string&, const std::string&, const RegistryValue&) override {
+        return false;
+    }
+    std::optional<std::vector<std::string>> listValueNames(std::uint32_t, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> listSubKeys(std::uint32_t, const std::string&) override {
+        return std::nullopt;
+    }
+};
+
 } // namespace
+
+TEST(clsSettingsLockedTest, SettingsKeyThatCannotBeCreatedRaises26001WithThePath) {
+    LockedStore locked;
+    clsSettings settings(locked, nullptr, [] { return 12; });
+    for (auto write : std::vector<std::function<void()>>{
+             [&] { settings.SaveSetting(reg::REG_SZ, "InitDir", Variant("/data")); },
+             [&] { settings.GetSetting("Setting fixed column width"); }, // the default cannot be written back
+             [&] { settings.IsMessageEnabled("Show message select db"); }}) {
+        try {
+            write();
+            ADD_FAILURE() << "no error";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), err::Registry);
+            EXPECT_EQ(e.description(), "Failed to create registry Key: 'SOFTWARE\\Quorvel12");
+        }
+    }
+    // Reading never raises.
+    EXPECT_TRUE(settings.ReadSetting("InitDir").isEmpty());
+    EXPECT_EQ(settings.GetSetting("Not in the catalogue"), Variant(""));
+}
 
 TEST_F(clsSettingsTest, KeyPathFollowsTheWorkbookRevisionEachTime) {
     EXPECT_EQ(mSettings->SettingsKeyPath(), "SOFTWARE\\Quorvel12");
@@ -143,9 +186,9 @@ TEST_F(clsSettingsTest, RestoreDefaultsRewritesTheFormSettingsAndLeavesTheRest) 
     EXPECT_EQ(names->size(), 19u + 2u); // the 19 form settings, the switch and "Version"
 
     mSettings->RestoreMessageSwitches();
-    for (const char* sw : {"Show message select db", "Show message select table", "Show message updated records",
-                           "Show message deleted records", "Show message query executed",
-                           "Show message no primary key"})
+    for (const char* sw :
+         {"Show message select db", "Show message select table", "Show message updated records",
+          "Show message deleted records", "Show message query executed", "Show message no primary key"})
         EXPECT_EQ(mSettings->ReadSetting(sw), Variant("True")) << sw;
 }
 
@@ -155,10 +198,12 @@ TEST_F(clsSettingsTest, CatalogueHoldsEveryNameOnceWithItsDefault) {
     EXPECT_STREQ(cat[0].name, "Setting color title back");
     EXPECT_STREQ(cat[18].name, "Setting fixed column width");
     std::set<std::string> seen;
-    for (const auto& s : cat) EXPECT_TRUE(seen.insert(s.name).second) << s.name;
+    for (const auto& s : cat)
+        EXPECT_TRUE(seen.insert(s.name).second) << s.name;
     const auto* matrixBack = clsSettings::Find("Setting color matrix back");
     ASSERT_NE(matrixBack, nullptr);
     EXPECT_EQ(matrixBack->defaultValue, Variant::longValue(10092543));
-    EXPECT_EQ(clsSettings::Find("Setting color matrix front read only")->defaultValue, Variant::longValue(8421504));
+    EXPECT_EQ(clsSettings::Find("Setting color matrix front read only")->defaultValue,
+              Variant::longValue(8421504));
     EXPECT_EQ(clsSettings::Find("setting color matrix back"), nullptr);
 }

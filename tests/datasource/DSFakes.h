@@ -189,6 +189,27 @@ struct FakeDaoEngine : IDaoEngine, IObject {
     std::string version() const override { return "12.0"; }
 };
 
+// The password of a ";pwd=..." connect text, braced values read the ODBC way.
+inline std::string passwordOf(const std::string& connect) {
+    const std::string key = ";pwd=";
+    if (connect.rfind(key, 0) != 0) return "<no password key>";
+    std::string v = connect.substr(key.size());
+    if (v.empty() || v.front() != '{') return v.find(';') == std::string::npos ? v : "<split>";
+    std::string out;
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        if (v[i] == '}') {
+            if (i + 1 < v.size() && v[i + 1] == '}') {
+                out += '}';
+                ++i;
+                continue;
+            }
+            return i + 1 == v.size() ? out : "<text after brace>";
+        }
+        out += v[i];
+    }
+    return "<unterminated>";
+}
+
 inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, bool, const std::string& connect) {
     if (file.failWith) throw NumberedError(file.failWith, "DAO.Workspace", "engine failure");
     if (name != file.path) throw NumberedError(3024, "DAO.Workspace", "Could not find file '" + name + "'.");
@@ -196,7 +217,7 @@ inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, 
         auto it = file.workgroup.find(engine.user);
         if (engine.sysdb != file.workgroupFile || it == file.workgroup.end() || it->second != engine.password)
             throw NumberedError(err::DaoAccountNotValid, "DAO.Workspace", "Not a valid account name or password.");
-    } else if (connect != ";pwd=" + file.dbPassword) {
+    } else if (passwordOf(connect) != file.dbPassword) {
         throw NumberedError(err::DaoPasswordNotValid, "DAO.Workspace", "Not a valid password.");
     }
     ++file.opens;
@@ -286,11 +307,16 @@ struct FakeFactory : IObjectFactory {
     FakeFile& file;
     FakeOdbc& odbc;
     std::vector<std::string> created;
+    std::vector<std::weak_ptr<FakeConnection>> connections;
     FakeFactory(FakeFile& f, FakeOdbc& o) : file(f), odbc(o) {}
     ObjectPtr createObject(const std::string& progId) override {
         created.push_back(progId);
         if (progId == "DAO.DBEngine.120" || progId == "DAO.DBEngine.36") return std::make_shared<FakeDaoEngine>(file);
-        if (progId == "ADODB.Connection") return std::make_shared<FakeConnection>(odbc);
+        if (progId == "ADODB.Connection") {
+            auto c = std::make_shared<FakeConnection>(odbc);
+            connections.push_back(c);
+            return c;
+        }
         throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
     }
     bool isRegistered(const std::string& progId) const override {

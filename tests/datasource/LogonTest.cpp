@@ -165,6 +165,25 @@ TEST(LogonTest, EngineFailuresSurfaceWithTheirNumbers) {
     EXPECT_TRUE(w.toolkit.shown.empty());
 }
 
+TEST(LogonTest, WithoutDialogsARefusalIsReportedNotRetried) {
+    DSWorld w;
+    w.file.workgroupFile = "/d/system.mdw";
+    w.file.workgroup = {{"jan", "geheim"}};
+    DSContext c;
+    c.Objects = &w.factory;
+    clsDSAccess headless(std::move(c));
+    headless.SetDatabasePath(w.file.path);
+    headless.SetWorkgroupFile("/d/system.mdw");
+    headless.SetUserName("jan");
+    headless.SetPassword("stale");
+    try {
+        headless.ConnectDAO();
+        FAIL();
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::DaoAccountNotValid);
+    }
+}
+
 TEST(LogonTest, SecondConnectOpensANewDatabase) {
     DSWorld w;
     auto ds = w.make();

@@ -19,7 +19,7 @@ using reg::HKEY_CURRENT_USER;
 namespace {
 
 class RegistryStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         mPath = std::filesystem::temp_directory_path() /
                 ("qv-store-" + std::to_string(::getpid()) + "-" +
@@ -32,7 +32,8 @@ protected:
         removeFiles();
     }
     void removeFiles() {
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mPath.string() + suffix);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(mPath.string() + suffix);
     }
     static RegistryValue text(std::uint32_t type, const std::string& s) {
         return {type, std::vector<std::uint8_t>(s.begin(), s.end())};
@@ -44,14 +45,14 @@ protected:
 
 // Sets or clears an environment variable for one test and puts it back afterwards.
 class EnvGuard {
-public:
+  public:
     EnvGuard(const char* name, const char* value) : mName(name) {
         if (const char* old = std::getenv(name)) mOld = old;
         value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ~EnvGuard() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
 
-private:
+  private:
     const char* mName;
     std::optional<std::string> mOld;
 };
@@ -70,7 +71,8 @@ TEST_F(RegistryStoreTest, EveryValueTypeComesBackWithItsTypeAndBytes) {
         {"multi", text(reg::REG_MULTI_SZ, std::string("één\0twee", 9))},
         {"Zoë", text(reg::REG_SZ, "名前")},
     };
-    for (const auto& [name, v] : values) ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name, v));
+    for (const auto& [name, v] : values)
+        ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name, v));
     // Through a second instance, so that nothing comes from memory.
     RegistryStore other(mPath.string());
     for (const auto& [name, v] : values) {
@@ -87,13 +89,16 @@ TEST_F(RegistryStoreTest, PathsIgnoreCaseAndStraySeparatorsButKeepSlashesInNames
     EXPECT_TRUE(mStore->keyExists(HKEY_CURRENT_USER, "\\software\\zoë\\sub\\\\"));
     EXPECT_FALSE(mStore->keyExists(HKEY_CURRENT_USER, "software/zoë/sub"));
     ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\text/html"));
-    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "software"), (std::vector<std::string>{"Zoë", "text/html"}));
+    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "software"),
+              (std::vector<std::string>{"Zoë", "text/html"}));
 
     ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\ZOË\\SUB", "Naam", text(reg::REG_SZ, "a")));
     ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "software\\zoë\\sub", "NAAM", text(reg::REG_SZ, "b")));
     // One value, named as first written, holding the last text.
-    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "Software\\Zoë\\Sub"), (std::vector<std::string>{"Naam"}));
-    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "Software\\Zoë\\Sub", "naam")->data, (std::vector<std::uint8_t>{'b'}));
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "Software\\Zoë\\Sub"),
+              (std::vector<std::string>{"Naam"}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "Software\\Zoë\\Sub", "naam")->data,
+              (std::vector<std::uint8_t>{'b'}));
     // Roots are separate trees.
     EXPECT_FALSE(mStore->keyExists(reg::HKEY_LOCAL_MACHINE, "Software\\Zoë"));
     EXPECT_FALSE(mStore->createKey(0x12345678u, "Software"));
@@ -101,14 +106,18 @@ TEST_F(RegistryStoreTest, PathsIgnoreCaseAndStraySeparatorsButKeepSlashesInNames
 
 TEST_F(RegistryStoreTest, EnumerationFollowsCreationOrderAndOverwritesKeepTheirPlace) {
     ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "K"));
-    for (const char* n : {"zeta", "alpha", "mid"}) mStore->setValue(HKEY_CURRENT_USER, "K", n, text(reg::REG_SZ, n));
+    for (const char* n : {"zeta", "alpha", "mid"})
+        mStore->setValue(HKEY_CURRENT_USER, "K", n, text(reg::REG_SZ, n));
     mStore->setValue(HKEY_CURRENT_USER, "K", "zeta", text(reg::REG_SZ, "again"));
-    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"zeta", "alpha", "mid"}));
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"),
+              (std::vector<std::string>{"zeta", "alpha", "mid"}));
     ASSERT_TRUE(mStore->deleteValue(HKEY_CURRENT_USER, "K", "ALPHA"));
     mStore->setValue(HKEY_CURRENT_USER, "K", "alpha", text(reg::REG_SZ, "new"));
-    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"zeta", "mid", "alpha"}));
+    EXPECT_EQ(*mStore->listValueNames(HKEY_CURRENT_USER, "K"),
+              (std::vector<std::string>{"zeta", "mid", "alpha"}));
 
-    for (const char* k : {"K\\c", "K\\a", "K\\b"}) mStore->createKey(HKEY_CURRENT_USER, k);
+    for (const char* k : {"K\\c", "K\\a", "K\\b"})
+        mStore->createKey(HKEY_CURRENT_USER, k);
     EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "K"), (std::vector<std::string>{"c", "a", "b"}));
     EXPECT_FALSE(mStore->listSubKeys(HKEY_CURRENT_USER, "Nope"));
     EXPECT_FALSE(mStore->listValueNames(HKEY_CURRENT_USER, "Nope"));
@@ -149,9 +158,11 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
                 for (int i = 0; i < PerProcess; ++i) {
                     const std::string own = "P" + std::to_string(child) + "\\K" + std::to_string(i % 7);
                     failures += !store.createKey(HKEY_CURRENT_USER, own);
-                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared", "c" + std::to_string(child) + "v" + std::to_string(i),
+                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared",
+                                                "c" + std::to_string(child) + "v" + std::to_string(i),
                                                 text(reg::REG_SZ, std::to_string(i)));
-                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared", "last", text(reg::REG_SZ, std::to_string(child)));
+                    failures += !store.setValue(HKEY_CURRENT_USER, "Shared", "last",
+                                                text(reg::REG_SZ, std::to_string(child)));
                 }
             } catch (...) {
                 failures = 1000;
@@ -217,7 +228,8 @@ TEST(RegistryStorePathTest, DefaultConstructorOpensTheOverriddenFileAndCreatesIt
 
 TEST(RegistryStorePathTest, FileThatCannotBeAStoreIsError26001) {
     auto file = std::filesystem::temp_directory_path() / ("qv-notastore-" + std::to_string(::getpid()));
-    std::ofstream(file) << "this is not a database file, just text that is long enough to be read as a header";
+    std::ofstream(file)
+        << "this is not a database file, just text that is long enough to be read as a header";
     try {
         RegistryStore store(file.string());
         ADD_FAILURE() << "opened a text file as a store";

@@ -18,24 +18,24 @@ using namespace qv;
 namespace {
 
 class EnvGuard {
-public:
+  public:
     EnvGuard(const char* name, const char* value) : mName(name) {
         if (const char* old = std::getenv(name)) mOld = old;
         value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ~EnvGuard() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
 
-private:
+  private:
     const char* mName;
     std::optional<std::string> mOld;
 };
 
 // Writes a shell link the way the published format lays it out.
 class LinkBuilder {
-public:
+  public:
     bool unicode = true;
     bool unicodeLinkInfo = false;
-    std::string localBasePath;   // Windows-1252 bytes when !unicode
+    std::string localBasePath; // Windows-1252 bytes when !unicode
     std::string workingDir, arguments, name;
     std::string networkName, pathSuffix;
 
@@ -51,7 +51,7 @@ public:
         b.insert(b.end(), clsid, clsid + 16);
         u32(b, flags);
         b.resize(0x4C, 0); // attributes, times, size, icon, show command, hot key, reserved
-        u16(b, 4); // an item id list this reader skips
+        u16(b, 4);         // an item id list this reader skips
         b.insert(b.end(), {2, 0, 0, 0});
         linkInfo(b);
         for (const std::string* s : {&name, &workingDir, &arguments})
@@ -59,27 +59,32 @@ public:
         return b;
     }
 
-private:
+  private:
     static void u16(std::vector<std::uint8_t>& b, std::uint32_t v) {
         b.push_back(static_cast<std::uint8_t>(v));
         b.push_back(static_cast<std::uint8_t>(v >> 8));
     }
     static void u32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     }
     static void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
     // ASCII-only text to UTF-16LE, enough for the paths these tests use.
     static void utf16z(std::vector<std::uint8_t>& b, const std::string& s) {
-        for (char c : s) u16(b, static_cast<unsigned char>(c));
+        for (char c : s)
+            u16(b, static_cast<unsigned char>(c));
         u16(b, 0);
     }
     void counted(std::vector<std::uint8_t>& b, const std::string& s) const {
         u16(b, static_cast<std::uint32_t>(s.size()));
         for (char c : s) {
-            if (unicode) u16(b, static_cast<unsigned char>(c));
-            else b.push_back(static_cast<std::uint8_t>(c));
+            if (unicode)
+                u16(b, static_cast<unsigned char>(c));
+            else
+                b.push_back(static_cast<std::uint8_t>(c));
         }
     }
     void linkInfo(std::vector<std::uint8_t>& b) const {
@@ -129,15 +134,16 @@ private:
 } // namespace
 
 TEST(ShortcutReaderTest, DesktopEntrySplitsExecIntoProgramAndQuotedArguments) {
-    const char* entry = "[Desktop Entry]\n"
-                        "Type=Application\n"
-                        "Name=Orders\n"
-                        "Exec=\"/opt/Office App/msaccess\" \"/data/my db.mdb\" /wrkgrp \"/data/sec.mdw\" /user Zoë %f\n"
-                        "Path=/data/werk\\smap\n"
-                        "\n"
-                        "[Desktop Action other]\n"
-                        "Exec=/bin/false\n"
-                        "Path=/nowhere\n";
+    const char* entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Orders\n"
+        "Exec=\"/opt/Office App/msaccess\" \"/data/my db.mdb\" /wrkgrp \"/data/sec.mdw\" /user Zoë %f\n"
+        "Path=/data/werk\\smap\n"
+        "\n"
+        "[Desktop Action other]\n"
+        "Exec=/bin/false\n"
+        "Path=/nowhere\n";
     auto info = ShortcutReader::parseDesktopEntry(entry);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->targetPath, "/opt/Office App/msaccess");
@@ -155,7 +161,8 @@ TEST(ShortcutReaderTest, ExecQuotingEscapesAndFieldCodes) {
 TEST(ShortcutReaderTest, TextThatIsNoDesktopEntryIsNoShortcut) {
     EXPECT_FALSE(ShortcutReader::parseDesktopEntry("Exec=/bin/sh\n"));
     EXPECT_FALSE(ShortcutReader::parseDesktopEntry("[Desktop Entry]\nName=No program\n"));
-    auto link = ShortcutReader::parseDesktopEntry("[Desktop Entry]\nType=Link\nURL=https://example.org/a b\n");
+    auto link =
+        ShortcutReader::parseDesktopEntry("[Desktop Entry]\nType=Link\nURL=https://example.org/a b\n");
     ASSERT_TRUE(link);
     EXPECT_EQ(link->targetPath, "https://example.org/a b");
 }
@@ -219,8 +226,8 @@ TEST(ShellTest, ReadsShortcutFilesByContent) {
     LinkBuilder lb;
     lb.localBasePath = "C:\\a.exe";
     auto bytes = lb.build();
-    std::ofstream(dir / "named-wrongly.desktop", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                         static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / "named-wrongly.desktop", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::ofstream(dir / "app.lnk") << "[Desktop Entry]\nExec=/usr/bin/env x\n";
     std::ofstream(dir / "other.txt") << "hello";
     Shell shell;
@@ -263,7 +270,8 @@ TEST(ShellTest, FoldersComeFromTheEnvironment) {
     EnvGuard xdg("XDG_CONFIG_HOME", cfg.c_str());
     Shell shell;
     EXPECT_EQ(shell.documentsFolder(), "/home/zoë/Documents");
-    std::ofstream(cfg / "user-dirs.dirs") << "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Documenten\"\n";
+    std::ofstream(cfg / "user-dirs.dirs")
+        << "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Documenten\"\n";
     EXPECT_EQ(shell.documentsFolder(), "/home/zoë/Documenten");
     std::filesystem::remove_all(cfg);
     {

@@ -1,0 +1,20 @@
+// The Access expression functions (Now, DateAdd, IIf, Nz, Left, Format, ...) and the helper
+// functions the translator emits (qv_concat for `&`, qv_like for LIKE patterns that are no
+// literal, ...), registered on a SQLite connection. Every connection that runs translated SQL
+// must have them: the engine calls registerAll right after opening.
+//
+// Dates come in as the canonical text 'YYYY-MM-DD HH:MM:SS' (also 'YYYY-MM-DD', 'MM/DD/YYYY',
+// or an automation date number) and go out as that canonical text. Boolean results are 1 and 0.
+#pragma once
+
+struct sqlite3;
+
+namespace qv::accesssql {
+
+class AccessFunctions {
+  public:
+    // Registers every function; throws qv::NumberedError when SQLite refuses one.
+    static void registerAll(sqlite3* db);
+};
+
+} // namespace qv::accesssql

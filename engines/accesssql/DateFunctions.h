@@ -1,0 +1,15 @@
+// Now, Date, Time, Year ... Second, Weekday, DateAdd, DateDiff, DatePart, DateSerial,
+// TimeSerial, DateValue, TimeValue, MonthName, WeekdayName, and the date arithmetic the
+// translator emits for `date + n` and `date - x` (qv_dateplus, qv_dateminus).
+#pragma once
+
+#include <sqlite3.h>
+
+namespace qv::accesssql {
+
+class DateFunctions {
+  public:
+    static void registerOn(sqlite3* db);
+};
+
+} // namespace qv::accesssql

@@ -1,0 +1,40 @@
+// Reading SQLite function arguments and writing results the way the Access functions expect:
+// text that looks like a number is a number, text that looks like a date is a date, numbers
+// are automation dates where a date is wanted, and dates go out as the canonical text.
+#pragma once
+
+#include "engines/accesssql/AccessDate.h"
+
+#include <optional>
+#include <sqlite3.h>
+#include <string>
+#include <string_view>
+
+namespace qv::accesssql {
+
+class SqlValue {
+  public:
+    static bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+    static std::string_view textView(sqlite3_value* v);
+    // The value as text: integers in decimal, doubles with 15 significant digits.
+    static std::string text(sqlite3_value* v);
+    // Numbers, and text that reads as a number; nothing otherwise.
+    static std::optional<double> number(sqlite3_value* v);
+    // Text that reads as a date, and numbers as automation dates; nothing otherwise.
+    static std::optional<Stamp> date(sqlite3_value* v);
+
+    static void resultText(sqlite3_context* ctx, std::string_view text);
+    static void resultDate(sqlite3_context* ctx, const Stamp& s);
+    static void resultBool(sqlite3_context* ctx, bool b) { sqlite3_result_int(ctx, b ? 1 : 0); }
+    // An integer when the value is whole and fits, otherwise a double.
+    static void resultNumber(sqlite3_context* ctx, double v);
+    static void error(sqlite3_context* ctx, std::string_view functionName, std::string_view problem);
+    static void typeMismatch(sqlite3_context* ctx, std::string_view functionName);
+
+    using Function = void (*)(sqlite3_context*, int, sqlite3_value**);
+    // Registers a scalar function (nArg -1: any number of arguments); throws NumberedError when
+    // SQLite refuses it. Functions that read the clock are registered as non-deterministic.
+    static void define(sqlite3* db, const char* name, int nArg, Function fn, bool deterministic = true);
+};
+
+} // namespace qv::accesssql

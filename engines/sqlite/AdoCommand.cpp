@@ -1,0 +1,217 @@
+// Parameter values arrive as the text the user typed; they are converted by the declared type
+// before binding, so that "42" compares as a number and "5/3/2011" as a date.
+#include "engines/sqlite/AdoCommand.h"
+
+#include "engines/sqlite/AdoConnection.h"
+#include "engines/sqlite/AdoParameter.h"
+#include "engines/sqlite/CatalogueReader.h"
+#include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/SqlDialect.h"
+#include "platform/engine/AdoConstants.h"
+#include "platform/engine/DaoConstants.h"
+
+#include <cmath>
+#include <fmt/format.h>
+#include <strings.h>
+
+namespace qv::engine {
+
+namespace {
+const char* const Source = "ADODB.Command";
+
+NumberedError improper(const std::string& detail) {
+    return NumberedError(err::AdoParameterImproperlyDefined, Source,
+                         fmt::format("Parameter object is improperly defined. {}", detail));
+}
+
+bool variableLength(int adoType) {
+    switch (adoType) {
+    case ado::Char:
+    case ado::VarChar:
+    case ado::LongVarChar:
+    case ado::WChar:
+    case ado::VarWChar:
+    case ado::LongVarWChar:
+    case ado::Binary:
+    case ado::VarBinary:
+    case ado::LongVarBinary:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int adoTypeOfDao(int daoType) {
+    switch (daoType) {
+    case dao::Boolean:
+        return ado::Boolean;
+    case dao::Byte:
+        return ado::UnsignedTinyInt;
+    case dao::Integer:
+        return ado::SmallInt;
+    case dao::Long:
+        return ado::Integer;
+    case dao::Currency:
+        return ado::Currency;
+    case dao::Single:
+        return ado::Single;
+    case dao::Double:
+        return ado::Double;
+    case dao::Date:
+        return ado::Date;
+    case dao::Binary:
+        return ado::VarBinary;
+    case dao::LongBinary:
+        return ado::LongVarBinary;
+    case dao::Memo:
+        return ado::LongVarWChar;
+    case dao::GUID:
+        return ado::GUID;
+    case dao::Decimal:
+        return ado::Numeric;
+    case dao::BigInt:
+        return ado::BigInt;
+    default:
+        return ado::VarWChar;
+    }
+}
+
+std::string unquoteName(std::string name) {
+    while (!name.empty() && (name.front() == ' '))
+        name.erase(0, 1);
+    while (!name.empty() && (name.back() == ' '))
+        name.pop_back();
+    if (name.size() >= 2 &&
+        ((name.front() == '`' && name.back() == '`') || (name.front() == '[' && name.back() == ']')))
+        return name.substr(1, name.size() - 2);
+    return name;
+}
+} // namespace
+
+AdoParameterPtr AdoCommand::createParameter(const std::string& name, int type, int direction, long size,
+                                            const Variant& value) {
+    return std::make_shared<AdoParameter>(name, type, direction, size, value);
+}
+
+void AdoCommand::appendParameter(const AdoParameterPtr& p) {
+    if (!p)
+        throw NumberedError(3001, Source,
+                            "Arguments are of the wrong type, are out of acceptable range, or are in "
+                            "conflict with one another.");
+    if (variableLength(p->type()) && p->size() <= 0)
+        throw improper("Inconsistent or incomplete information was provided.");
+    mParameters.push_back(p);
+}
+
+AdoParameterPtr AdoCommand::parameter(long index) const {
+    if (index < 0 || index >= static_cast<long>(mParameters.size()))
+        throw EngineErrors::itemNotFound(Source, std::to_string(index));
+    return mParameters[static_cast<std::size_t>(index)];
+}
+
+AdoParameterPtr AdoCommand::parameter(const std::string& name) const {
+    for (const auto& p : mParameters) {
+        if (strcasecmp(p->name().c_str(), name.c_str()) == 0) return p;
+    }
+    throw EngineErrors::itemNotFound(Source, name);
+}
+
+Variant AdoCommand::convertForType(const Variant& v, int adoType) {
+    if (v.isNull() || v.isEmpty() || v.isMissing()) return Variant::null();
+    try {
+        switch (adoType) {
+        case ado::Boolean:
+            return Variant(v.toBool());
+        case ado::TinyInt:
+        case ado::SmallInt:
+        case ado::Integer:
+        case ado::BigInt:
+        case ado::UnsignedTinyInt:
+        case ado::UnsignedSmallInt:
+        case ado::UnsignedInt:
+        case ado::UnsignedBigInt: {
+            const double d = v.toDouble();
+            if (d != std::floor(d)) return Variant(d); // let the comparison see the fraction
+            return Variant(static_cast<std::int64_t>(d));
+        }
+        case ado::Single:
+        case ado::Double:
+        case ado::Currency:
+        case ado::Decimal:
+        case ado::Numeric:
+        case ado::VarNumeric:
+            return Variant(v.toDouble());
+        case ado::Date:
+        case ado::DBDate:
+        case ado::DBTime:
+        case ado::DBTimeStamp:
+        case ado::FileTime:
+            return Variant(v.toDate());
+        case ado::Binary:
+        case ado::VarBinary:
+        case ado::LongVarBinary:
+            return v.isBinary() ? v : Variant(v.toString());
+        default:
+            return Variant(v.toString());
+        }
+    } catch (const NumberedError& e) {
+        throw improper(
+            fmt::format("The value cannot be converted to the parameter's type ({}).", e.description()));
+    }
+}
+
+std::string AdoCommand::savedQuerySql() const {
+    auto connection = std::dynamic_pointer_cast<AdoConnection>(mConnection);
+    const std::string name = unquoteName(mText);
+    for (const auto& q : CatalogueReader(connection->handle()->db()).queryDefs()) {
+        if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
+    }
+    throw NumberedError(
+        engineerr::UnknownObject, Source,
+        fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
+                    "exists and that its name is spelled correctly.",
+                    name));
+}
+
+AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
+    auto connection = std::dynamic_pointer_cast<AdoConnection>(mConnection);
+    if (!connection || connection->state() != ado::StateOpen) {
+        throw NumberedError(err::AdoConnectionNotUsable, Source,
+                            "The connection cannot be used to perform this operation. It is either closed or "
+                            "invalid in this context.");
+    }
+    std::string sql;
+    switch (mType) {
+    case ado::CmdStoredProc:
+        sql = savedQuerySql();
+        break;
+    case ado::CmdTable:
+        sql = "SELECT * FROM [" + unquoteName(mText) + "]";
+        break;
+    default:
+        sql = mText;
+        break;
+    }
+    const DialectStatement statement = SqlDialect::translate(sql);
+    std::vector<AdoConnection::Binding> values;
+    if (!statement.parameters.empty()) {
+        for (const auto& declared : statement.parameters) {
+            AdoParameterPtr given;
+            for (const auto& p : mParameters) {
+                if (strcasecmp(p->name().c_str(), declared.name.c_str()) == 0) given = p;
+            }
+            if (!given) throw improper(fmt::format("No value given for the parameter '{}'.", declared.name));
+            values.push_back(
+                {declared.bindName, convertForType(given->value(), adoTypeOfDao(declared.daoType))});
+        }
+        return connection->run(statement.sql, values, recordsAffected, Source);
+    }
+    // Without declared parameters, the appended ones fill the statement's "?" in order.
+    for (const auto& p : mParameters) {
+        if (p->direction() == ado::ParamInput || p->direction() == ado::ParamInputOutput)
+            values.push_back({std::string(), convertForType(p->value(), p->type())});
+    }
+    return connection->run(statement.sql, values, recordsAffected, Source);
+}
+
+} // namespace qv::engine

@@ -1,0 +1,114 @@
+// Every failure to open is reported as the provider's general failure 0x80004005, as the ODBC
+// driver does, with the engine's own description kept, so that the caller's logon handling
+// (which keys on that number) sees a refused password the same way.
+#include "engines/sqlite/AdoConnection.h"
+
+#include "engines/sqlite/ColumnarRecordset.h"
+#include "engines/sqlite/ConnectionString.h"
+#include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/SqlDialect.h"
+#include "engines/sqlite/Statement.h"
+#include "engines/sqlite/WorkgroupFile.h"
+
+#include <cctype>
+#include <sqlite3.h>
+
+namespace qv::engine {
+
+namespace {
+const char* const Source = "ADODB.Connection";
+constexpr std::int32_t ObjectOpen = 3705;
+
+bool onlyBlanks(const std::string& s) {
+    for (char c : s) {
+        if (!std::isspace(static_cast<unsigned char>(c)) && c != ';') return false;
+    }
+    return true;
+}
+} // namespace
+
+void AdoConnection::open(const std::string& connectionString, int) {
+    if (mHandle) throw NumberedError(ObjectOpen, Source, "Operation is not allowed when the object is open.");
+    if (!connectionString.empty()) mConnectionString = connectionString;
+    try {
+        const auto cs = ConnectionString::parse(mConnectionString);
+        const std::string path = cs.database();
+        if (path.empty())
+            throw NumberedError(err::AdoOpenRefused, Source,
+                                "Data source name not found and no default driver specified.");
+        if (!cs.systemDb().empty()) {
+            const std::string user = cs.user().empty() ? "Admin" : cs.user();
+            WorkgroupFile::verify(cs.systemDb(), user, cs.password(), Source);
+        }
+        SqliteHandle::Options options;
+        options.password = cs.password();
+        options.source = Source;
+        mHandle = SqliteHandle::open(path, options);
+    } catch (const NumberedError& e) {
+        throw NumberedError(err::AdoOpenRefused, Source, e.description());
+    }
+}
+
+void AdoConnection::close() {
+    if (!mHandle) throw NumberedError(3704, Source, "Operation is not allowed when the object is closed.");
+    mHandle.reset();
+}
+
+const SqliteHandlePtr& AdoConnection::handle() const {
+    if (!mHandle) {
+        throw NumberedError(err::AdoConnectionNotUsable, Source,
+                            "The connection cannot be used to perform this operation. It is either closed or "
+                            "invalid in this context.");
+    }
+    return mHandle;
+}
+
+AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long* recordsAffected, int) {
+    const DialectStatement st = SqlDialect::translate(commandText);
+    if (!st.parameters.empty()) {
+        throw NumberedError(err::AdoParameterImproperlyDefined, Source,
+                            "No value given for one or more required parameters.");
+    }
+    return run(st.sql, {}, recordsAffected, Source);
+}
+
+AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vector<Binding>& values,
+                                   long long* recordsAffected, const std::string& source) {
+    sqlite3* db = handle()->db();
+    Statement st(db, sqliteSql, source);
+    if (!onlyBlanks(st.tail()))
+        throw NumberedError(engineerr::TooManyStatements, source,
+                            "Characters found after end of SQL statement.");
+    if (!st.get()) {
+        if (recordsAffected) *recordsAffected = 0;
+        return ColumnarRecordset::closedSet();
+    }
+    const int expected = sqlite3_bind_parameter_count(st.get());
+    std::vector<bool> bound(static_cast<std::size_t>(expected) + 1, false);
+    int position = 0;
+    for (const auto& b : values) {
+        const int index =
+            b.name.empty() ? ++position : sqlite3_bind_parameter_index(st.get(), b.name.c_str());
+        if (index < 1 || index > expected) continue;
+        st.bind(index, b.value);
+        bound[static_cast<std::size_t>(index)] = true;
+    }
+    for (int i = 1; i <= expected; ++i) {
+        if (!bound[static_cast<std::size_t>(i)]) {
+            throw NumberedError(err::AdoParameterImproperlyDefined, source,
+                                "No value given for one or more required parameters.");
+        }
+    }
+    if (sqlite3_column_count(st.get()) > 0) {
+        auto rs = ColumnarRecordset::load(st.get(), source);
+        if (recordsAffected) *recordsAffected = -1;
+        return rs;
+    }
+    const auto before = sqlite3_total_changes64(db);
+    st.step();
+    // sqlite3_changes64 keeps the count of the last data change: a DDL statement changed nothing.
+    if (recordsAffected) *recordsAffected = sqlite3_total_changes64(db) == before ? 0 : sqlite3_changes64(db);
+    return ColumnarRecordset::closedSet();
+}
+
+} // namespace qv::engine

@@ -1,0 +1,44 @@
+// The records-and-statements connection ("ADODB.Connection") over an SQLite file named by the
+// product's ODBC-style connection string. Statements run through the dialect seam; rows come
+// back as client-side record sets that outlive the connection.
+#pragma once
+
+#include "engines/sqlite/SqliteHandle.h"
+#include "platform/IObjectFactory.h"
+#include "platform/engine/IAdoConnection.h"
+
+#include <vector>
+
+namespace qv::engine {
+
+class AdoConnection : public IAdoConnection, public IObject {
+  public:
+    void setCursorLocation(int location) override { mCursorLocation = location; }
+    int cursorLocation() const override { return mCursorLocation; }
+    void setConnectionString(const std::string& text) override { mConnectionString = text; }
+    std::string connectionString() const override { return mConnectionString; }
+    void open(const std::string& connectionString = {}, int options = -1) override;
+    int state() const override { return mHandle ? 1 : 0; }
+    void close() override;
+    AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
+                            int options = -1) override;
+
+    // A value for one SQLite parameter: by name ("?1", ":p1") or, with an empty name, by position.
+    struct Binding {
+        std::string name;
+        Variant value;
+    };
+    // Runs one statement already in SQLite's dialect. Raises 3709 when the connection is closed,
+    // 3142 for text after the first statement, 3708 when a parameter has no value.
+    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Binding>& values,
+                        long long* recordsAffected, const std::string& source);
+    // The open file; raises 3709 when closed.
+    const SqliteHandlePtr& handle() const;
+
+  private:
+    int mCursorLocation = 2;
+    std::string mConnectionString;
+    SqliteHandlePtr mHandle;
+};
+
+} // namespace qv::engine

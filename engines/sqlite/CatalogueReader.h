@@ -1,0 +1,27 @@
+// Reads the catalogue of an open SQLite database in the shape the product expects: table
+// definitions with fields, properties and indexes (a rowid-alias key is the primary index),
+// relations from foreign keys, and saved queries (views, and queries kept with the metadata).
+#pragma once
+
+#include "platform/engine/IDaoDatabase.h"
+
+struct sqlite3;
+
+namespace qv::engine {
+
+class CatalogueReader {
+  public:
+    explicit CatalogueReader(sqlite3* db) : mDb(db) {}
+    std::vector<DaoTableDefPtr> tableDefs() const;
+    std::vector<DaoRelationPtr> relations() const;
+    std::vector<DaoQueryDefPtr> queryDefs() const;
+    static bool isSystemTable(const std::string& name);
+    // The SELECT of a "CREATE VIEW name [(columns)] AS SELECT ..." text.
+    static std::string viewBody(const std::string& createSql);
+
+  private:
+    std::vector<std::string> tableNames(bool includeSystem) const;
+    sqlite3* mDb;
+};
+
+} // namespace qv::engine

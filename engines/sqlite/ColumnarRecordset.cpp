@@ -1,0 +1,174 @@
+// Loading is the hot path of every form and result sheet: one pass over the statement, each
+// cell appended straight into its column.
+#include "engines/sqlite/ColumnarRecordset.h"
+
+#include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/RecordsetField.h"
+
+#include <cctype>
+#include <sqlite3.h>
+
+namespace qv::engine {
+
+namespace {
+constexpr std::int32_t ObjectClosed = 3704;
+constexpr std::int32_t NoCurrentRecord = 3021;
+const char* const Source = "ADODB.Recordset";
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() {
+    return std::make_shared<ColumnarRecordset>();
+}
+
+std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, const std::string& source) {
+    auto rs = std::make_shared<ColumnarRecordset>();
+    const int n = sqlite3_column_count(st);
+    std::vector<bool> inferred(static_cast<std::size_t>(n), false);
+    rs->mColumns.reserve(static_cast<std::size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        const char* decl = sqlite3_column_decltype(st, c);
+        const char* name = sqlite3_column_name(st, c);
+        inferred[static_cast<std::size_t>(c)] = decl == nullptr || *decl == '\0';
+        rs->mColumns.emplace_back(name ? name : "", TypeMapping::fromDeclared(decl ? decl : ""));
+    }
+    bool anyInferred = false;
+    for (bool b : inferred)
+        anyInferred = anyInferred || b;
+
+    RecordsetColumn* cols = rs->mColumns.data();
+    long long rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (anyInferred) {
+            // An expression column takes its type from its first non-null value.
+            anyInferred = false;
+            for (int c = 0; c < n; ++c) {
+                if (!inferred[static_cast<std::size_t>(c)]) continue;
+                const int t = sqlite3_column_type(st, c);
+                if (t == SQLITE_NULL) {
+                    anyInferred = true;
+                    continue;
+                }
+                if (cols[c].rows() == 0) cols[c].setType(TypeMapping::fromStorageClass(t));
+                inferred[static_cast<std::size_t>(c)] = false;
+            }
+        }
+        for (int c = 0; c < n; ++c)
+            cols[c].appendFrom(st, c);
+        ++rows;
+    }
+    if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(sqlite3_db_handle(st), rc, source);
+    for (auto& col : rs->mColumns)
+        col.shrink();
+    rs->mRows = rows;
+    rs->mOpen = true;
+    return rs;
+}
+
+void ColumnarRecordset::requireOpen() const {
+    if (!mOpen)
+        throw NumberedError(ObjectClosed, Source, "Operation is not allowed when the object is closed.");
+}
+
+int ColumnarRecordset::state() const {
+    return mOpen ? 1 : 0;
+}
+
+void ColumnarRecordset::close() {
+    requireOpen();
+    mOpen = false;
+    mColumns.clear();
+    mRows = 0;
+    mPosition = 0;
+}
+
+long long ColumnarRecordset::recordCount() const {
+    requireOpen();
+    return mRows;
+}
+
+bool ColumnarRecordset::eof() const {
+    requireOpen();
+    return mPosition >= mRows;
+}
+
+bool ColumnarRecordset::bof() const {
+    requireOpen();
+    return mRows == 0;
+}
+
+void ColumnarRecordset::moveFirst() {
+    requireOpen();
+    mPosition = 0;
+}
+
+void ColumnarRecordset::moveNext() {
+    requireOpen();
+    if (mPosition >= mRows) {
+        throw NumberedError(NoCurrentRecord, Source,
+                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
+                            "operation requires a current record.");
+    }
+    ++mPosition;
+}
+
+long long ColumnarRecordset::absolutePosition() const {
+    requireOpen();
+    return mPosition < mRows ? mPosition + 1 : 0;
+}
+
+long ColumnarRecordset::fieldCount() const {
+    requireOpen();
+    return static_cast<long>(mColumns.size());
+}
+
+std::shared_ptr<IAdoField> ColumnarRecordset::field(long index) const {
+    requireOpen();
+    if (index < 0 || index >= static_cast<long>(mColumns.size()))
+        throw EngineErrors::itemNotFound(Source, std::to_string(index));
+    return std::make_shared<RecordsetField>(shared_from_this(), index);
+}
+
+std::shared_ptr<IAdoField> ColumnarRecordset::field(const std::string& name) const {
+    requireOpen();
+    for (std::size_t i = 0; i < mColumns.size(); ++i) {
+        if (sameName(mColumns[i].name(), name))
+            return std::make_shared<RecordsetField>(shared_from_this(), static_cast<long>(i));
+    }
+    throw EngineErrors::itemNotFound(Source, name);
+}
+
+Variant ColumnarRecordset::valueAt(long long row, long column) const {
+    requireOpen();
+    if (row < 0 || row >= mRows || column < 0 || column >= static_cast<long>(mColumns.size()))
+        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(row));
+}
+
+Variant ColumnarRecordset::currentValue(long column) const {
+    requireOpen();
+    if (mPosition >= mRows) {
+        throw NumberedError(NoCurrentRecord, Source,
+                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
+                            "operation requires a current record.");
+    }
+    return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(mPosition));
+}
+
+std::size_t ColumnarRecordset::bytesUsed() const {
+    std::size_t total = 0;
+    for (const auto& c : mColumns)
+        total += c.bytesUsed();
+    return total;
+}
+
+} // namespace qv::engine

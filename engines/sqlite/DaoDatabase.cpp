@@ -1,0 +1,68 @@
+// Lookups by name are case-insensitive and answer null when absent, as the callers expect.
+#include "engines/sqlite/DaoDatabase.h"
+
+#include "engines/sqlite/CatalogueReader.h"
+#include "platform/NumberedError.h"
+
+#include <strings.h>
+
+namespace qv::engine {
+
+namespace {
+constexpr std::int32_t ObjectInvalid = 3420;
+}
+
+const SqliteHandlePtr& DaoDatabase::handle() const {
+    if (!mHandle) throw NumberedError(ObjectInvalid, "DAO.Database", "Object invalid or no longer set.");
+    return mHandle;
+}
+
+std::string DaoDatabase::name() const {
+    return handle()->path();
+}
+
+std::vector<DaoTableDefPtr> DaoDatabase::tableDefs() const {
+    if (!mTables) mTables = CatalogueReader(handle()->db()).tableDefs();
+    return *mTables;
+}
+
+DaoTableDefPtr DaoDatabase::tableDef(const std::string& name) const {
+    for (const auto& t : tableDefs()) {
+        if (strcasecmp(t->name().c_str(), name.c_str()) == 0) return t;
+    }
+    return nullptr;
+}
+
+std::vector<DaoQueryDefPtr> DaoDatabase::queryDefs() const {
+    if (!mQueries) mQueries = CatalogueReader(handle()->db()).queryDefs();
+    return *mQueries;
+}
+
+DaoQueryDefPtr DaoDatabase::queryDef(const std::string& name) const {
+    for (const auto& q : queryDefs()) {
+        if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q;
+    }
+    return nullptr;
+}
+
+std::vector<DaoRelationPtr> DaoDatabase::relations() const {
+    if (!mRelations) mRelations = CatalogueReader(handle()->db()).relations();
+    return *mRelations;
+}
+
+bool DaoDatabase::updatable() const {
+    return !handle()->readOnly();
+}
+
+void DaoDatabase::close() {
+    mHandle.reset();
+    refresh();
+}
+
+void DaoDatabase::refresh() {
+    mTables.reset();
+    mQueries.reset();
+    mRelations.reset();
+}
+
+} // namespace qv::engine

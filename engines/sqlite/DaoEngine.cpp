@@ -1,0 +1,22 @@
+// The first workspace is created on demand with the logon set so far, as the model does.
+#include "engines/sqlite/DaoEngine.h"
+
+#include "engines/sqlite/DaoWorkspace.h"
+#include "platform/NumberedError.h"
+
+namespace qv::engine {
+
+std::vector<DaoWorkspacePtr> DaoEngine::workspaces() {
+    if (mWorkspaces.empty())
+        mWorkspaces.push_back(std::make_shared<DaoWorkspace>(WorkspaceLogon{mSystemDb, mUser, mPassword}));
+    return mWorkspaces;
+}
+
+DaoWorkspacePtr DaoEngine::workspace(long index) {
+    const auto list = workspaces();
+    if (index < 0 || index >= static_cast<long>(list.size()))
+        throw NumberedError(3265, "DAO.DBEngine", "Item not found in this collection.");
+    return list[static_cast<std::size_t>(index)];
+}
+
+} // namespace qv::engine

@@ -1,0 +1,30 @@
+// The connect text is ";pwd=secret"; it is read with the connection-string scanner, so a braced
+// password keeps its ';'.
+#include "engines/sqlite/DaoWorkspace.h"
+
+#include "engines/sqlite/ConnectionString.h"
+#include "engines/sqlite/DaoDatabase.h"
+#include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/SqliteHandle.h"
+#include "engines/sqlite/WorkgroupFile.h"
+
+namespace qv::engine {
+
+namespace {
+const char* const Source = "DAO.Workspace";
+constexpr std::int32_t ObjectInvalid = 3420;
+} // namespace
+
+DaoDatabasePtr DaoWorkspace::openDatabase(const std::string& name, int, bool readOnly,
+                                          const std::string& connect) {
+    if (mClosed) throw NumberedError(ObjectInvalid, Source, "Object invalid or no longer set.");
+    if (!mLogon.systemDb.empty())
+        WorkgroupFile::verify(mLogon.systemDb, mLogon.user, mLogon.password, Source);
+    SqliteHandle::Options options;
+    options.readOnly = readOnly;
+    options.password = ConnectionString::parse(connect).password();
+    options.source = Source;
+    return std::make_shared<DaoDatabase>(SqliteHandle::open(name, options));
+}
+
+} // namespace qv::engine

@@ -1,0 +1,28 @@
+// A workspace of the catalogue engine: opens databases as the engine's user.
+#pragma once
+
+#include "platform/engine/IDaoDatabase.h"
+
+namespace qv::engine {
+
+struct WorkspaceLogon {
+    std::string systemDb; // "" without a workgroup file
+    std::string user = "Admin";
+    std::string password;
+};
+
+class DaoWorkspace : public IDaoWorkspace {
+  public:
+    explicit DaoWorkspace(WorkspaceLogon logon) : mLogon(std::move(logon)) {}
+    std::string name() const override { return "#Default Workspace#"; }
+    std::string userName() const override { return mLogon.user; }
+    DaoDatabasePtr openDatabase(const std::string& name, int options = 0, bool readOnly = false,
+                                const std::string& connect = {}) override;
+    void close() override { mClosed = true; }
+
+  private:
+    WorkspaceLogon mLogon;
+    bool mClosed = false;
+};
+
+} // namespace qv::engine

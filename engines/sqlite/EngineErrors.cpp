@@ -1,0 +1,109 @@
+// The wording follows the messages users of the add-in know; SQLite's own message is parsed
+// for the object names it carries ("NOT NULL constraint failed: T.F").
+#include "engines/sqlite/EngineErrors.h"
+
+#include <fmt/format.h>
+#include <sqlite3.h>
+#include <string_view>
+
+namespace qv::engine {
+
+namespace {
+std::string after(std::string_view msg, std::string_view prefix) {
+    auto p = msg.find(prefix);
+    if (p == std::string_view::npos) return {};
+    return std::string(msg.substr(p + prefix.size()));
+}
+} // namespace
+
+NumberedError EngineErrors::fileNotFound(const std::string& source, const std::string& path) {
+    return NumberedError(engineerr::FileNotFound, source, fmt::format("Could not find file '{}'.", path));
+}
+
+NumberedError EngineErrors::unrecognisedFormat(const std::string& source, const std::string& path) {
+    return NumberedError(engineerr::UnrecognisedFormat, source,
+                         fmt::format("Unrecognized database format '{}'.", path));
+}
+
+NumberedError EngineErrors::passwordNotValid(const std::string& source) {
+    return NumberedError(err::DaoPasswordNotValid, source, "Not a valid password.");
+}
+
+NumberedError EngineErrors::accountNotValid(const std::string& source) {
+    return NumberedError(err::DaoAccountNotValid, source, "Not a valid account name or password.");
+}
+
+NumberedError EngineErrors::itemNotFound(const std::string& source, const std::string& name) {
+    return NumberedError(
+        engineerr::ItemNotFound, source,
+        fmt::format("Item '{}' cannot be found in the collection corresponding to the requested "
+                    "name or ordinal.",
+                    name));
+}
+
+NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& source) {
+    const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    const int extended = db ? sqlite3_extended_errcode(db) : rc;
+    switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT: {
+        if (extended == SQLITE_CONSTRAINT_NOTNULL) {
+            return NumberedError(engineerr::RequiredField, source,
+                                 fmt::format("The field '{}' cannot contain a Null value.",
+                                             after(msg, "constraint failed: ")));
+        }
+        if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            return NumberedError(
+                engineerr::DuplicateValues, source,
+                fmt::format("The changes you requested to the table were not successful because "
+                            "they would create duplicate values in the index, primary key, or "
+                            "relationship. ('{}')",
+                            after(msg, "constraint failed: ")));
+        }
+        if (extended == SQLITE_CONSTRAINT_FOREIGNKEY) {
+            return NumberedError(
+                engineerr::RelatedRecordRequired, source,
+                "You cannot add, change or delete a record because a related record is required "
+                "or exists in another table.");
+        }
+        if (extended == SQLITE_CONSTRAINT_CHECK) {
+            return NumberedError(engineerr::ValidationRule, source,
+                                 fmt::format("One or more values are prohibited by the validation rule '{}'.",
+                                             after(msg, "constraint failed: ")));
+        }
+        return NumberedError(engineerr::ValidationRule, source, msg);
+    }
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return NumberedError(engineerr::UnrecognisedFormat, source,
+                             fmt::format("Unrecognized database format ({}).", msg));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return NumberedError(engineerr::FileLocked, source,
+                             fmt::format("Could not use the database; file already in use ({}).", msg));
+    case SQLITE_READONLY:
+        return NumberedError(engineerr::ReadOnlyDatabase, source,
+                             "Cannot update. Database or object is read-only.");
+    case SQLITE_CANTOPEN:
+        return NumberedError(engineerr::FileNotFound, source,
+                             fmt::format("Could not open the file ({}).", msg));
+    case SQLITE_ERROR: {
+        auto table = after(msg, "no such table: ");
+        if (table.empty()) table = after(msg, "no such view: ");
+        if (!table.empty()) {
+            if (auto dot = table.find('.'); dot != std::string::npos && table.compare(0, dot, "main") == 0)
+                table = table.substr(dot + 1);
+            return NumberedError(
+                engineerr::UnknownObject, source,
+                fmt::format("The database engine cannot find the input table or query '{}'. Make "
+                            "sure it exists and that its name is spelled correctly.",
+                            table));
+        }
+        return NumberedError(engineerr::ErrorsInCommand, source,
+                             fmt::format("Error in SQL statement: {}", msg));
+    }
+    default:
+        return NumberedError(err::AdoOpenRefused, source, msg);
+    }
+}
+
+} // namespace qv::engine

@@ -1,0 +1,45 @@
+// Engine failures as the numbered errors the add-in tells apart. Every SQLite result code that
+// leaves the engine passes through here, so callers never see a native code, and constraint
+// failures name "Table.Field" so that the write-back can point at the offending column.
+#pragma once
+
+#include "platform/NumberedError.h"
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+
+namespace qv::engine {
+
+namespace engineerr {
+constexpr std::int32_t FileNotFound = 3024;
+constexpr std::int32_t DuplicateValues = 3022;
+constexpr std::int32_t UnknownObject = 3078;
+constexpr std::int32_t TooManyStatements = 3142;
+constexpr std::int32_t RelatedRecordRequired = 3201;
+constexpr std::int32_t RequiredField = 3314;
+constexpr std::int32_t ValidationRule = 3317;
+constexpr std::int32_t UnrecognisedFormat = 3343;
+constexpr std::int32_t ItemNotFound = 3265;
+constexpr std::int32_t FileLocked = 3045;
+constexpr std::int32_t ReadOnlyDatabase = 3027;
+constexpr std::int32_t ErrorsInCommand = static_cast<std::int32_t>(0x80040E14u);
+} // namespace engineerr
+
+class EngineErrors {
+  public:
+    static NumberedError make(std::int32_t number, const std::string& source,
+                              const std::string& description) {
+        return NumberedError(number, source, description);
+    }
+    static NumberedError fileNotFound(const std::string& source, const std::string& path);
+    static NumberedError unrecognisedFormat(const std::string& source, const std::string& path);
+    static NumberedError passwordNotValid(const std::string& source);
+    static NumberedError accountNotValid(const std::string& source);
+    static NumberedError itemNotFound(const std::string& source, const std::string& name);
+    // Translates the last failure on db (result code rc) into the engine's number and text.
+    static NumberedError fromSqlite(sqlite3* db, int rc, const std::string& source);
+};
+
+} // namespace qv::engine

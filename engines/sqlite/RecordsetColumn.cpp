@@ -1,0 +1,338 @@
+// The append path runs once per cell of every loaded table, so it avoids allocation except
+// for the amortised growth of the vectors, and parses ISO date text by hand.
+#include "engines/sqlite/RecordsetColumn.h"
+
+#include "platform/OleDateTime.h"
+#include "platform/engine/AdoConstants.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <sqlite3.h>
+
+namespace qv::engine {
+
+namespace {
+
+inline int digits(const char* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        unsigned d = static_cast<unsigned char>(p[i]) - '0';
+        if (d > 9) return -1;
+        v = v * 10 + static_cast<int>(d);
+    }
+    return v;
+}
+
+// Days from 1970-01-01 for a proleptic Gregorian date.
+inline long long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy =
+        (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+// "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" or with 'T'; false for anything else, and for dates
+// before the automation epoch, whose fraction counts the other way (left to OleDateTime).
+bool parseIsoFast(const char* s, std::size_t n, double& out) {
+    if (n < 10 || s[4] != '-' || s[7] != '-') return false;
+    const int y = digits(s, 4), mo = digits(s + 5, 2), d = digits(s + 8, 2);
+    if (y < 1900 || mo < 1 || mo > 12 || d < 1 || d > 31) return false;
+    if (d > 28 && !OleDateTime::isValidDate(y, mo, d)) return false;
+    double secs = 0;
+    if (n > 10) {
+        if (n < 19 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':' || s[16] != ':') return false;
+        const int h = digits(s + 11, 2), mi = digits(s + 14, 2), se = digits(s + 17, 2);
+        if (h < 0 || h > 23 || mi < 0 || mi > 59 || se < 0 || se > 59) return false;
+        secs = h * 3600.0 + mi * 60.0 + se;
+        if (n > 19) {
+            if (s[19] != '.') return false;
+            double frac = 0, scale = 0.1;
+            for (std::size_t i = 20; i < n; ++i) {
+                unsigned dd = static_cast<unsigned char>(s[i]) - '0';
+                if (dd > 9) return false;
+                frac += dd * scale;
+                scale /= 10;
+            }
+            secs += frac;
+        }
+    }
+    out = static_cast<double>(daysFromCivil(y, mo, d) + 25569) + secs / 86400.0;
+    return true;
+}
+
+bool parseDouble(const char* p, std::size_t n, double& out) {
+    auto r = std::from_chars(p, p + n, out);
+    return r.ec == std::errc() && r.ptr == p + n;
+}
+
+} // namespace
+
+void RecordsetColumn::setType(const ColumnType& type) {
+    mType = type;
+    mWide = type.adoType == ado::BigInt;
+}
+
+void RecordsetColumn::widen() {
+    mInts.reserve(mNarrow.size() + 1);
+    for (std::size_t i = 0; i < mNarrow.size(); ++i)
+        mInts.push_back(mNarrow[i]);
+    mNarrow = MappedBuffer<std::int32_t>();
+    mWide = true;
+}
+
+inline void RecordsetColumn::appendInteger(std::int64_t v) {
+    if (!mWide) {
+        if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max()) {
+            mNarrow.push_back(static_cast<std::int32_t>(v));
+            return;
+        }
+        widen();
+    }
+    mInts.push_back(v);
+}
+
+void RecordsetColumn::reserve(std::size_t rows) {
+    mNulls.reserve((rows + 63) / 64);
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        if (mWide) {
+            mInts.reserve(rows);
+        } else {
+            mNarrow.reserve(rows);
+        }
+        break;
+    case StorageKind::Boolean:
+        mFlags.reserve(rows);
+        break;
+    case StorageKind::Currency:
+        mInts.reserve(rows);
+        break;
+    case StorageKind::Real:
+    case StorageKind::Date:
+        mReals.reserve(rows);
+        break;
+    case StorageKind::Text:
+    case StorageKind::Blob:
+        mEnds.reserve(rows);
+        break;
+    }
+}
+
+void RecordsetColumn::shrink() {
+    mInts.shrink();
+    mNarrow.shrink();
+    mFlags.shrink();
+    mReals.shrink();
+    mEnds.shrink();
+    mArena.shrink();
+    mNulls.shrink();
+}
+
+inline void RecordsetColumn::markRow(bool null) {
+    if ((mRows & 63) == 0) mNulls.push_back(0);
+    if (null) mNulls.back() |= std::uint64_t(1) << (mRows & 63);
+    ++mRows;
+}
+
+void RecordsetColumn::appendNull() {
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        appendInteger(0);
+        break;
+    case StorageKind::Boolean:
+        mFlags.push_back(0);
+        break;
+    case StorageKind::Currency:
+        mInts.push_back(0);
+        break;
+    case StorageKind::Real:
+    case StorageKind::Date:
+        mReals.push_back(0);
+        break;
+    case StorageKind::Text:
+    case StorageKind::Blob:
+        mEnds.push_back(mArena.size());
+        break;
+    }
+    markRow(true);
+}
+
+void RecordsetColumn::appendOdd(Variant v) {
+    const std::size_t row = mRows;
+    appendNull();
+    mNulls.back() &= ~(std::uint64_t(1) << (row & 63));
+    mOdd.emplace(row, std::move(v));
+}
+
+inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
+    mArena.append(p, n);
+    mEnds.push_back(mArena.size());
+    markRow(false);
+}
+
+void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
+    const int t = sqlite3_column_type(st, c);
+    if (t == SQLITE_NULL) {
+        appendNull();
+        return;
+    }
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        if (t == SQLITE_INTEGER) {
+            appendInteger(sqlite3_column_int64(st, c));
+            markRow(false);
+        } else if (t == SQLITE_FLOAT) {
+            appendOdd(Variant(sqlite3_column_double(st, c)));
+        } else if (t == SQLITE_TEXT) {
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                          static_cast<std::size_t>(sqlite3_column_bytes(st, c)))));
+        } else {
+            auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, c));
+            appendOdd(Variant(Binary(p, p + sqlite3_column_bytes(st, c))));
+        }
+        return;
+    case StorageKind::Boolean:
+        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+            mFlags.push_back(sqlite3_column_double(st, c) != 0.0 ? 1 : 0);
+            markRow(false);
+        } else {
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                          static_cast<std::size_t>(sqlite3_column_bytes(st, c)))));
+        }
+        return;
+    case StorageKind::Currency: {
+        double d = 0;
+        if (t == SQLITE_INTEGER) {
+            mInts.push_back(sqlite3_column_int64(st, c) * 10000);
+            markRow(false);
+            return;
+        }
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+        if (t == SQLITE_FLOAT || parseDouble(p, n, d)) {
+            if (t == SQLITE_FLOAT) d = sqlite3_column_double(st, c);
+            mInts.push_back(static_cast<std::int64_t>(std::llround(d * 10000.0)));
+            markRow(false);
+        } else {
+            appendOdd(Variant(std::string(p, n)));
+        }
+        return;
+    }
+    case StorageKind::Real:
+        if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
+            mReals.push_back(sqlite3_column_double(st, c));
+            markRow(false);
+        } else {
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+            double d = 0;
+            if (t == SQLITE_TEXT && parseDouble(p, n, d)) {
+                mReals.push_back(d);
+                markRow(false);
+            } else {
+                appendOdd(Variant(std::string(p, n)));
+            }
+        }
+        return;
+    case StorageKind::Date: {
+        if (t != SQLITE_TEXT) {
+            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c)))
+                                          : Variant(sqlite3_column_double(st, c)));
+            return;
+        }
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+        double d = 0;
+        if (parseIsoFast(p, n, d)) {
+            mReals.push_back(d);
+            markRow(false);
+        } else if (auto parsed = OleDateTime::parse(std::string_view(p, n))) {
+            mReals.push_back(*parsed);
+            markRow(false);
+        } else {
+            appendOdd(Variant(std::string(p, n)));
+        }
+        return;
+    }
+    case StorageKind::Text:
+        if (t == SQLITE_BLOB) {
+            auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, c));
+            appendOdd(Variant(Binary(p, p + sqlite3_column_bytes(st, c))));
+        } else {
+            // sqlite3_column_text before _bytes: the length is then that of the UTF-8 text.
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            appendText(p, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+        }
+        return;
+    case StorageKind::Blob: {
+        const char* p = static_cast<const char*>(sqlite3_column_blob(st, c));
+        appendText(p, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+        return;
+    }
+    }
+}
+
+Variant RecordsetColumn::integerVariant(std::int64_t v) const {
+    switch (mType.adoType) {
+    case ado::SmallInt:
+        if (v >= std::numeric_limits<std::int16_t>::min() && v <= std::numeric_limits<std::int16_t>::max())
+            return Variant::integer(static_cast<std::int16_t>(v));
+        break;
+    case ado::UnsignedTinyInt:
+        if (v >= 0 && v <= 255) return Variant::byteValue(static_cast<std::uint8_t>(v));
+        break;
+    case ado::BigInt:
+        return Variant(v);
+    default:
+        break;
+    }
+    if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max())
+        return Variant::longValue(static_cast<std::int32_t>(v));
+    return Variant(v);
+}
+
+Variant RecordsetColumn::valueAt(std::size_t row) const {
+    if (isNull(row)) return Variant::null();
+    if (!mOdd.empty()) {
+        if (auto it = mOdd.find(row); it != mOdd.end()) return it->second;
+    }
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        return integerVariant(mWide ? mInts[row] : mNarrow[row]);
+    case StorageKind::Boolean:
+        return Variant(mFlags[row] != 0);
+    case StorageKind::Currency:
+        return Variant(Currency{mInts[row]});
+    case StorageKind::Real:
+        if (mType.adoType == ado::Single) return Variant::single(static_cast<float>(mReals[row]));
+        if (mType.adoType == ado::Numeric) return Variant::decimal(mReals[row]);
+        return Variant(mReals[row]);
+    case StorageKind::Date:
+        return Variant(OleDate{mReals[row]});
+    case StorageKind::Text:
+        return Variant(textAt(row));
+    case StorageKind::Blob: {
+        const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
+        auto p = reinterpret_cast<const std::uint8_t*>(mArena.data());
+        return Variant(Binary(p + begin, p + mEnds[row]));
+    }
+    }
+    return Variant::null();
+}
+
+std::string_view RecordsetColumn::textAt(std::size_t row) const {
+    if (mType.storage != StorageKind::Text || isNull(row)) return {};
+    const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
+    return std::string_view(mArena.data() + begin, mEnds[row] - begin);
+}
+
+std::size_t RecordsetColumn::bytesUsed() const {
+    return mInts.capacityBytes() + mNarrow.capacityBytes() + mFlags.capacityBytes() + mReals.capacityBytes() +
+           mEnds.capacityBytes() + mArena.capacityBytes() + mNulls.capacityBytes();
+}
+
+} // namespace qv::engine

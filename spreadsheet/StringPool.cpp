@@ -1,0 +1,81 @@
+// Interning with open addressing; a slot holds the hash and the id (eight bytes), and the
+// texts are never copied out of their blocks.
+#include "spreadsheet/StringPool.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace qv::sheet {
+
+namespace {
+constexpr std::size_t BlockSize = 1 << 20;
+
+std::uint32_t hashText(std::string_view s) {
+    std::uint64_t h = 1469598103934665603ULL; // FNV-1a
+    for (unsigned char ch : s) {
+        h ^= ch;
+        h *= 1099511628211ULL;
+    }
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+} // namespace
+
+StringPool::StringPool() {
+    mSlots.assign(1024, 0);
+    intern({}); // id 0 is the empty text
+}
+
+std::size_t StringPool::bytesUsed() const {
+    return mBlocks.size() * BlockSize + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 8;
+}
+
+std::string_view StringPool::get(std::uint32_t id) const {
+    const Entry& e = mEntries[id];
+    if (e.length == 0) return {};
+    return {mBlocks[e.block].get() + e.offset, e.length};
+}
+
+void StringPool::rehash(std::size_t slots) {
+    std::vector<std::uint64_t> fresh(slots, 0);
+    const std::size_t mask = slots - 1;
+    for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
+        std::size_t i = mEntries[id].hash & mask;
+        while (fresh[i] != 0) i = (i + 1) & mask;
+        fresh[i] = static_cast<std::uint64_t>(mEntries[id].hash) << 32 | (id + 1);
+    }
+    mSlots.swap(fresh);
+}
+
+std::uint32_t StringPool::intern(std::string_view text) {
+    const std::uint32_t h = hashText(text);
+    const std::size_t mask = mSlots.size() - 1;
+    std::size_t i = h & mask;
+    // The slot carries the hash, so a mismatch costs no look at the entry or its text.
+    while (mSlots[i] != 0) {
+        if (static_cast<std::uint32_t>(mSlots[i] >> 32) == h) {
+            std::uint32_t id = static_cast<std::uint32_t>(mSlots[i]) - 1;
+            if (get(id) == text) return id;
+        }
+        i = (i + 1) & mask;
+    }
+    if (text.size() > BlockSize) throw std::length_error("text longer than a string block");
+    if (mEntries.size() >= 0xFFFFFFF0u) throw std::length_error("too many distinct texts");
+    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), h};
+    if (!text.empty()) {
+        if (mBlocks.empty() || mBlockUsed + text.size() > BlockSize) {
+            mBlocks.push_back(std::make_unique<char[]>(BlockSize));
+            mBlockUsed = 0;
+        }
+        e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
+        e.offset = static_cast<std::uint32_t>(mBlockUsed);
+        std::memcpy(mBlocks.back().get() + mBlockUsed, text.data(), text.size());
+        mBlockUsed += text.size();
+    }
+    const auto id = static_cast<std::uint32_t>(mEntries.size());
+    mEntries.push_back(e);
+    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+    if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
+    return id;
+}
+
+} // namespace qv::sheet
