@@ -3,7 +3,7 @@
 #include "system/ObjectFactory.h"
 
 #include "platform/NumberedError.h"
-#include "system/AddinAbi.h"
+#include "platform/AddinAbi.h"
 
 #include <cctype>
 #include <dlfcn.h>

@@ -79,6 +79,19 @@ bool Shell::open(const std::string& target) {
     if (target.empty()) return false;
     // An address that begins with '-' would be read as an option by the opener.
     const std::string arg = target.front() == '-' ? "./" + target : target;
+    return spawnDetached(mOptions.opener, {arg});
+}
+
+bool Shell::startProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    if (program.empty() || !programAvailable(program)) return false;
+    return spawnDetached(program, arguments);
+}
+
+bool Shell::spawnDetached(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child < 0) return false;
     if (child == 0) {
@@ -88,9 +101,8 @@ bool Shell::open(const std::string& target) {
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        char* argv[] = {const_cast<char*>(mOptions.opener.c_str()), const_cast<char*>(arg.c_str()), nullptr};
-        pid_t opener = 0;
-        int rc = ::posix_spawnp(&opener, mOptions.opener.c_str(), &actions, nullptr, argv, environ);
+        pid_t started = 0;
+        int rc = ::posix_spawnp(&started, program.c_str(), &actions, nullptr, argv.data(), environ);
         ::_exit(rc == 0 ? 0 : 127);
     }
     int status = 0;

@@ -7,6 +7,7 @@
 #include "platform/IShell.h"
 
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -36,8 +37,12 @@ class Shell : public IShell {
     // system the product came from); unknown names stay as written.
     std::string expandEnvironment(const std::string& text) override;
     bool programAvailable(const std::string& name) override; // a PATH search
+    bool startProgram(const std::string& program, const std::vector<std::string>& arguments = {}) override;
 
   private:
+    // Starts a program in its own session with standard streams on /dev/null and never waits
+    // for it, so the host neither blocks nor collects zombies; true when the exec succeeded.
+    bool spawnDetached(const std::string& program, const std::vector<std::string>& arguments);
     ShellOptions mOptions;
 };
 

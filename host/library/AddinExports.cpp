@@ -12,8 +12,14 @@ extern "C" {
 
 __attribute__((visibility("default"))) qv::IObject* qv_create_object(const char* progId,
                                                                       const qv::PlatformServices* services) {
-    if (!progId || std::string(progId) != qv::Interface12::PROG_ID) return nullptr;
-    return new qv::Interface12(services ? *services : qv::PlatformServices{});
+    if (!progId || std::string(progId) != qv::Interface12::PROG_ID || !services) return nullptr;
+    // Nothing may unwind through the C boundary; a host without the services the add-in needs
+    // gets no object, which it reports as a class that cannot be created.
+    try {
+        return new qv::Interface12(*services);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 __attribute__((visibility("default"))) bool qv_register_server(qv::IRegistryStore* registry) {

@@ -1,9 +1,10 @@
-// No spreadsheet host is linked into this test program yet: answer null so that the tests that
-// need one skip with a clear message. Replace the body with the host's factory once it exists.
+// The formatting operations run against our real spreadsheet host.
 #include "TestHost.h"
+
+#include "spreadsheet/Application.h"
 
 namespace qv::test {
 
-ApplicationPtr MakeSpreadsheetHost() { return nullptr; }
+ApplicationPtr MakeSpreadsheetHost() { return qv::sheet::Application::create(); }
 
 } // namespace qv::test

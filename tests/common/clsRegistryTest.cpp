@@ -33,6 +33,7 @@ class FakeShell : public IShell {
         return out;
     }
     bool programAvailable(const std::string&) override { return false; }
+    bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
 class clsRegistryTest : public ::testing::Test {

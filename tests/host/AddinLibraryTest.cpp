@@ -1,5 +1,6 @@
 #include "host/Globals.h"
 #include "platform/IAddinEntry.h"
+#include "platform/NumberedError.h"
 #include "spreadsheet/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
@@ -21,9 +22,15 @@ TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
     std::filesystem::create_directories(dir);
     {
         RegistryStore registry((dir / "registry.db").string());
+        DialogScript script;
+        ScriptedDialogs dialogs(script);
+        PlatformServices services{&registry, &dialogs, nullptr, nullptr, nullptr};
         ObjectFactory factory(registry);
         EXPECT_FALSE(factory.isRegistered("Quorvel.Interface12"));
+        // Without services the library creates nothing: the add-in cannot run without a registry.
         factory.registerServer(lib);
+        EXPECT_THROW(factory.createObject("Quorvel.Interface12"), NumberedError);
+        factory.setServices(&services);
         EXPECT_TRUE(factory.isRegistered("Quorvel.Interface12"));
         ObjectPtr object = factory.createObject("Quorvel.Interface12");
         auto entry = objectAs<IAddinEntry>(object);

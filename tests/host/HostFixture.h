@@ -21,15 +21,17 @@
 
 namespace qv::test {
 
+struct HostOptions {
+    int revision = 12;
+    std::string version = "12.0";
+    bool dutch = false;
+    bool registerEngines = true;
+    std::string skipClass; // a ProgID left unregistered
+};
+
 class HostFixture : public ::testing::Test {
 protected:
-    struct Options {
-        int revision = 12;
-        std::string version = "12.0";
-        bool dutch = false;
-        bool registerEngines = true;
-        std::string skipClass; // a ProgID left unregistered
-    };
+    using Options = HostOptions;
 
     void SetUp() override;
     void TearDown() override;

@@ -1,6 +1,9 @@
 #include "HostFixture.h"
 
+#include "common/clsAux.h"
 #include "common/modGlobalization.h"
+#include "host/clsApplication.h"
+#include "host/clsMenuBarControl.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 

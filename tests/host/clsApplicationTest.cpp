@@ -1,5 +1,6 @@
 #include "HostFixture.h"
 
+#include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "host/clsApplication.h"
 #include "host/clsMenuBarControl.h"

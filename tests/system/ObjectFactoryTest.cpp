@@ -3,7 +3,7 @@
 #include "system/ObjectFactory.h"
 
 #include "platform/NumberedError.h"
-#include "system/AddinAbi.h"
+#include "platform/AddinAbi.h"
 #include "system/RegistryStore.h"
 #include "tests/system/addin/TestGreeter.h"
 

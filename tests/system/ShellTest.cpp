@@ -314,3 +314,17 @@ TEST(ShellTest, OpenHandsTheAddressOverAsOneArgumentWithoutAShell) {
     EXPECT_FALSE(Shell(ShellOptions{.opener = "qv-no-such-opener"}).open("https://example.org"));
     EXPECT_FALSE(shell.open(""));
 }
+
+TEST(ShellTest, StartProgramPassesArgumentsVerbatimAndRefusesUnknownPrograms) {
+    auto dir = std::filesystem::temp_directory_path() / ("qv-start-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto marker = dir / "a b; $(x)";
+    Shell shell;
+    EXPECT_FALSE(shell.startProgram("qv-no-such-program"));
+    ASSERT_TRUE(shell.startProgram("touch", {marker.string()}));
+    // The program runs detached; give it a moment to create the file.
+    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) ::usleep(10000);
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    std::filesystem::remove_all(dir);
+}

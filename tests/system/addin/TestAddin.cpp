@@ -1,6 +1,6 @@
 // A tiny add-in library for the activation tests: it serves "Quorvel.TestGreeter" and
 // registers itself under its own path.
-#include "system/AddinAbi.h"
+#include "platform/AddinAbi.h"
 #include "tests/system/addin/TestGreeter.h"
 
 #include <dlfcn.h>
