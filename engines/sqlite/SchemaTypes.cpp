@@ -4,10 +4,12 @@
 
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/TypeMapping.h"
+#include "platform/NumberedError.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <cctype>
 #include <sqlite3.h>
+#include <vector>
 
 namespace qv::engine {
 
@@ -65,16 +67,28 @@ void SchemaTypes::refreshIfChanged(sqlite3* db) {
     mTables.clear();
     mAnyTable.clear();
     std::map<std::string, bool> conflicting;
-    Statement tables(db,
-                     "SELECT m.name, p.name, p.type FROM sqlite_master m, pragma_table_info(m.name) p "
-                     "WHERE m.type IN ('table','view')",
-                     Source);
-    while (tables.step()) {
-        const std::string column = lower(tables.text(1));
-        const auto kind = kindOf(tables.text(2));
-        mTables[lower(tables.text(0))][column] = kind;
-        auto [it, inserted] = mAnyTable.emplace(column, kind);
-        if (!inserted && it->second != kind) conflicting[column] = true;
+    std::vector<std::string> names;
+    {
+        Statement list(db, "SELECT name FROM sqlite_master WHERE type IN ('table','view')", Source);
+        while (list.step())
+            names.push_back(list.text(0));
+    }
+    for (const auto& table : names) {
+        // A view over a dropped table cannot be described; it must not stop every statement.
+        try {
+            Statement columns(db, "SELECT name, type FROM pragma_table_info(?)", Source);
+            columns.bind(1, table);
+            Columns& own = mTables[lower(table)];
+            while (columns.step()) {
+                const std::string column = lower(columns.text(0));
+                const auto kind = kindOf(columns.text(1));
+                own[column] = kind;
+                auto [it, inserted] = mAnyTable.emplace(column, kind);
+                if (!inserted && it->second != kind) conflicting[column] = true;
+            }
+        } catch (const NumberedError&) {
+            mTables.erase(lower(table));
+        }
     }
     for (const auto& [column, _] : conflicting)
         mAnyTable[column] = accesssql::ColumnType::Unknown;

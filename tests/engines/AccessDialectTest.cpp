@@ -157,6 +157,11 @@ TEST_F(AccessDialectTest, ColumnTypesAreReadAgainAfterDefinitionChanges) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM [People] WHERE [Vip] = -1").toInt64(), 3);
 }
 
+TEST_F(AccessDialectTest, BrokenViewDoesNotStopOtherStatements) {
+    makeDatabase(path, "CREATE TABLE Gone (A INT); CREATE VIEW Stale AS SELECT A FROM Gone; DROP TABLE Gone;");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM [Order Details] WHERE [Delivered] = -1").toInt64(), 2);
+}
+
 TEST_F(AccessDialectTest, DefinitionsTakeDefaultsInTheDialect) {
     EXPECT_EQ(run("CREATE TABLE [Log] ([ID] COUNTER PRIMARY KEY, [At] DATETIME DEFAULT Now() NOT NULL, "
                   "[Who] TEXT(20) DEFAULT \"nobody\", [Done] YESNO DEFAULT True, [Day] DATETIME DEFAULT Date())"),
