@@ -43,9 +43,12 @@ bool wholeGroup(std::string_view s) {
             if (c == quote) quote = 0;
             continue;
         }
-        if (c == '\'' || c == '"') quote = c;
-        else if (c == '(') ++depth;
-        else if (c == ')' && --depth == 0 && i + 1 != s.size()) return false;
+        if (c == '\'' || c == '"')
+            quote = c;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')' && --depth == 0 && i + 1 != s.size())
+            return false;
     }
     return true;
 }
@@ -77,7 +80,8 @@ bool sameWord(std::string_view a, const char* b) {
 
 // Words that end a column's DEFAULT expression: the next constraint of the column.
 bool endsDefault(std::string_view word) {
-    for (const char* w : {"NOT", "NULL", "PRIMARY", "UNIQUE", "CHECK", "REFERENCES", "CONSTRAINT", "COLLATE"}) {
+    for (const char* w :
+         {"NOT", "NULL", "PRIMARY", "UNIQUE", "CHECK", "REFERENCES", "CONSTRAINT", "COLLATE"}) {
         if (sameWord(word, w)) return true;
     }
     return false;

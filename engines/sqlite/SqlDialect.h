@@ -28,7 +28,8 @@ struct DialectStatement {
     accesssql::StatementKind kind = accesssql::StatementKind::Select;
     // After a statement of this kind the cached column types are stale.
     bool changesSchema() const {
-        return kind == accesssql::StatementKind::DataDefinition || kind == accesssql::StatementKind::MakeTable;
+        return kind == accesssql::StatementKind::DataDefinition ||
+               kind == accesssql::StatementKind::MakeTable;
     }
 };
 

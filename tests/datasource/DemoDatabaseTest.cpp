@@ -33,18 +33,20 @@ const char* kDemoSql = "samples/demo.sql";
 const char* kDemoMetadata = "samples/demo-metadata.txt";
 
 class DemoFactory : public IObjectFactory {
-public:
+  public:
     DemoFactory() {
-        registerSqliteEngineClasses([this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
+        registerSqliteEngineClasses(
+            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
     }
     ObjectPtr createObject(const std::string& progId) override {
         auto it = mClasses.find(progId);
-        if (it == mClasses.end()) throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
+        if (it == mClasses.end())
+            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
         return it->second();
     }
     bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
 
-private:
+  private:
     std::map<std::string, std::function<ObjectPtr()>> mClasses;
 };
 
@@ -87,13 +89,15 @@ void applyMetadata(const std::string& dbPath, std::istream& lines) {
 }
 
 class DemoDatabaseTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(kDemoSql) || !fs::exists(kDemoMetadata))
-            GTEST_SKIP() << kDemoSql << " or " << kDemoMetadata << " is absent (run from the repository root)";
+            GTEST_SKIP() << kDemoSql << " or " << kDemoMetadata
+                         << " is absent (run from the repository root)";
         modGlobalization::SetCountryCode(1);
-        mDir = fs::temp_directory_path() / fs::path("qv_ds_demo_" + std::to_string(::getpid()) + "_" +
-                                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        mDir = fs::temp_directory_path() /
+               fs::path("qv_ds_demo_" + std::to_string(::getpid()) + "_" +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(mDir);
         fs::create_directories(mDir);
         mPath = (mDir / "demo.db").string();
@@ -151,14 +155,15 @@ TEST_F(DemoDatabaseTest, ApplicationTablesAndQueriesAreNotOffered) {
     mDS->DetermineDbObjects(true);
     const auto& tables = *mDS->TableNames();
     EXPECT_EQ(std::set<std::string>(tables.begin(), tables.end()),
-              (std::set<std::string>{"AuditLog", "Categories", "Customers", "Employees", "Order Details", "Orders",
-                                     "Products", "Regions"}));
+              (std::set<std::string>{"AuditLog", "Categories", "Customers", "Employees", "Order Details",
+                                     "Orders", "Products", "Regions"}));
     mDS->DetermineDbObjects(false);
     const auto& queries = *mDS->QueryNames();
-    EXPECT_EQ(std::set<std::string>(queries.begin(), queries.end()),
-              (std::set<std::string>{"All Contacts", "Archive Orders 2024", "Customers by Country", "Log Maintenance",
-                                     "Order Totals", "Orders Since", "Product List", "Products in Price Range",
-                                     "Purge Old Audit", "Retire Sold Out Products"}));
+    EXPECT_EQ(
+        std::set<std::string>(queries.begin(), queries.end()),
+        (std::set<std::string>{"All Contacts", "Archive Orders 2024", "Customers by Country",
+                               "Log Maintenance", "Order Totals", "Orders Since", "Product List",
+                               "Products in Price Range", "Purge Old Audit", "Retire Sold Out Products"}));
     const auto& range = mDS->Queries()->Item("Products in Price Range").Parameters();
     ASSERT_EQ(range.Count(), 2u);
     EXPECT_EQ(range.Item(1).Name(), "Lowest Price");
@@ -170,12 +175,14 @@ TEST_F(DemoDatabaseTest, CompositeKeyAndNamedRelationsOfOrderLines) {
     mTable = "Order Details";
     mDS->Table().Initialize();
     const auto& keys = mDS->Table().PrimaryKeys();
-    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()), (std::vector<std::string>{"OrderID", "ProductID"}));
+    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()),
+              (std::vector<std::string>{"OrderID", "ProductID"}));
     std::map<std::string, std::string> byName;
     for (const clsRelation& r : mDS->Table().Relations())
         byName[r.Name()] = r.Table() + "." + r.Field() + " <- " + r.ForeignName();
-    EXPECT_EQ(byName, (std::map<std::string, std::string>{{"OrderLineOrder_0", "Orders.OrderID <- OrderID"},
-                                                          {"OrderLineProduct_0", "Products.ProductID <- ProductID"}}));
+    EXPECT_EQ(byName, (std::map<std::string, std::string>{
+                          {"OrderLineOrder_0", "Orders.OrderID <- OrderID"},
+                          {"OrderLineProduct_0", "Products.ProductID <- ProductID"}}));
 }
 
 TEST_F(DemoDatabaseTest, TwoColumnRelationGivesOnePairPerColumn) {
@@ -184,8 +191,9 @@ TEST_F(DemoDatabaseTest, TwoColumnRelationGivesOnePairPerColumn) {
     std::map<std::string, std::string> byName;
     for (const clsRelation& r : mDS->Table().Relations())
         byName[r.Name()] = r.Table() + "." + r.Field() + " <- " + r.ForeignName();
-    EXPECT_EQ(byName, (std::map<std::string, std::string>{{"CustomerRegion_0", "Regions.Country <- Country"},
-                                                          {"CustomerRegion_1", "Regions.Code <- RegionCode"}}));
+    EXPECT_EQ(byName,
+              (std::map<std::string, std::string>{{"CustomerRegion_0", "Regions.Country <- Country"},
+                                                  {"CustomerRegion_1", "Regions.Code <- RegionCode"}}));
     mTable = "AuditLog";
     mDS->Table().Initialize();
     EXPECT_FALSE(mDS->Table().HasPrimaryKey());
@@ -226,10 +234,12 @@ TEST_F(DemoDatabaseTest, FieldPropertiesReachTheForm) {
 
 TEST_F(DemoDatabaseTest, EveryColumnTypeMapsAlike) {
     std::set<int> daoTypes;
-    for (const char* table : {"Categories", "Customers", "Employees", "Products", "Orders", "Order Details"}) {
+    for (const char* table :
+         {"Categories", "Customers", "Employees", "Products", "Orders", "Order Details"}) {
         for (const auto& [name, f] : fieldsOf(table)) {
             // Record sets report dates as time stamps (135), as the product's driver does.
-            const int expected = f->TypeDAO() == 8 ? ado::DBTimeStamp : mDS->MapToTypeADO(Variant(f->TypeDAO()));
+            const int expected =
+                f->TypeDAO() == 8 ? ado::DBTimeStamp : mDS->MapToTypeADO(Variant(f->TypeDAO()));
             EXPECT_EQ(f->TypeADO(), expected) << table << "." << name;
             daoTypes.insert(f->TypeDAO());
         }
@@ -255,8 +265,10 @@ TEST_F(DemoDatabaseTest, SavedQueriesRunAsTheProductRunsThem) {
     AdoCommandPtr cmd = mDS->InitializeCommand();
     cmd->setCommandType(ado::CmdStoredProc);
     cmd->setCommandText("`Products in Price Range`");
-    cmd->appendParameter(cmd->createParameter("Lowest Price", ado::Currency, ado::ParamInput, 8, Variant("10")));
-    cmd->appendParameter(cmd->createParameter("Highest Price", ado::Currency, ado::ParamInput, 8, Variant("20")));
+    cmd->appendParameter(
+        cmd->createParameter("Lowest Price", ado::Currency, ado::ParamInput, 8, Variant("10")));
+    cmd->appendParameter(
+        cmd->createParameter("Highest Price", ado::Currency, ado::ParamInput, 8, Variant("20")));
     AdoRecordsetPtr rs = cmd->execute();
     ASSERT_GT(rs->recordCount(), 0);
     for (long r = 0; r < rs->recordCount(); ++r) {

@@ -60,7 +60,8 @@ class AccessDialectTest : public ::testing::Test {
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* st = nullptr;
         std::string out = "<none>";
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
             out = sqlite3_column_type(st, 0) == SQLITE_NULL
                       ? "<null>"
                       : reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
@@ -85,8 +86,10 @@ TEST_F(AccessDialectTest, UpdateAndInsertStoreDateLiteralsAndTruthValues) {
     EXPECT_EQ(run("UPDATE [Order Details] SET [Shipped] = #03/05/2011 14:07:09#, [Delivered] = True "
                   "WHERE [OrderID] = 1 AND [ProductID] = 2"),
               1);
-    EXPECT_EQ(stored("SELECT Shipped || '|' || Delivered FROM \"Order Details\" WHERE OrderID = 1 AND ProductID = 2"),
-              "2011-03-05 14:07:09|1");
+    EXPECT_EQ(
+        stored(
+            "SELECT Shipped || '|' || Delivered FROM \"Order Details\" WHERE OrderID = 1 AND ProductID = 2"),
+        "2011-03-05 14:07:09|1");
     EXPECT_EQ(run("INSERT INTO [Order Details] ([OrderID], [ProductID], [Quantity], [Shipped], [Delivered]) "
                   "VALUES (3, 1, 4, #12/31/2010 23:59:59#, False)"),
               1);
@@ -151,21 +154,23 @@ TEST_F(AccessDialectTest, ColumnTypesAreReadAgainAfterDefinitionChanges) {
     // A change made by another connection is noticed as well.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
-    sqlite3_exec(other, "ALTER TABLE People ADD COLUMN Vip YESNO; UPDATE People SET Vip = 1", nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(other, "ALTER TABLE People ADD COLUMN Vip YESNO; UPDATE People SET Vip = 1", nullptr,
+                 nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM [People] WHERE [Vip] = -1").toInt64(), 3);
 }
 
 TEST_F(AccessDialectTest, BrokenViewDoesNotStopOtherStatements) {
-    makeDatabase(path, "CREATE TABLE Gone (A INT); CREATE VIEW Stale AS SELECT A FROM Gone; DROP TABLE Gone;");
+    makeDatabase(path,
+                 "CREATE TABLE Gone (A INT); CREATE VIEW Stale AS SELECT A FROM Gone; DROP TABLE Gone;");
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM [Order Details] WHERE [Delivered] = -1").toInt64(), 2);
 }
 
 TEST_F(AccessDialectTest, DefinitionsTakeDefaultsInTheDialect) {
-    EXPECT_EQ(run("CREATE TABLE [Log] ([ID] COUNTER PRIMARY KEY, [At] DATETIME DEFAULT Now() NOT NULL, "
-                  "[Who] TEXT(20) DEFAULT \"nobody\", [Done] YESNO DEFAULT True, [Day] DATETIME DEFAULT Date())"),
-              0);
+    EXPECT_EQ(
+        run("CREATE TABLE [Log] ([ID] COUNTER PRIMARY KEY, [At] DATETIME DEFAULT Now() NOT NULL, "
+            "[Who] TEXT(20) DEFAULT \"nobody\", [Done] YESNO DEFAULT True, [Day] DATETIME DEFAULT Date())"),
+        0);
     EXPECT_EQ(run("INSERT INTO [Log] ([ID]) VALUES (1)"), 1);
     EXPECT_EQ(stored("SELECT Who || '|' || Done || '|' || length(At) || '|' || substr(Day, 12) FROM Log"),
               "nobody|1|19|00:00:00");
@@ -181,8 +186,9 @@ TEST_F(AccessDialectTest, DefinitionsTakeDefaultsInTheDialect) {
 TEST_F(AccessDialectTest, RefusalsKeepTheirNumbers) {
     EXPECT_EQ(errorNumberOf([&] { run("SELECT * FROM [Products]; DELETE FROM [Products]"); }), 3142);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM [Products]").toInt64(), 4);
-    EXPECT_EQ(errorNumberOf([&] { run("PARAMETERS X Long; SELECT * FROM [Products] WHERE [ProductID] = X"); }),
-              err::AdoParameterImproperlyDefined);
+    EXPECT_EQ(
+        errorNumberOf([&] { run("PARAMETERS X Long; SELECT * FROM [Products] WHERE [ProductID] = X"); }),
+        err::AdoParameterImproperlyDefined);
     EXPECT_EQ(errorNumberOf([&] { run("SELECT * FROM [Order Details"); }), 3126);
     EXPECT_EQ(errorNumberOf([&] { run("SELECT * FROM [NoSuchTable]"); }), 3078);
 }
@@ -202,8 +208,9 @@ TEST(SqlDialectTest, DefaultsReadBackInTheProductsForm) {
 
 TEST(SqlDialectTest, ViewTextsUseBracketsForNames) {
     using engine::SqlDialect;
-    EXPECT_EQ(SqlDialect::toProductText("SELECT \"Order \"\"X\"\"\".Id, 'a \"b\"' FROM [T] WHERE `c` = 'it''s'"),
-              "SELECT [Order \"X\"].Id, 'a \"b\"' FROM [T] WHERE `c` = 'it''s'");
+    EXPECT_EQ(
+        SqlDialect::toProductText("SELECT \"Order \"\"X\"\"\".Id, 'a \"b\"' FROM [T] WHERE `c` = 'it''s'"),
+        "SELECT [Order \"X\"].Id, 'a \"b\"' FROM [T] WHERE `c` = 'it''s'");
 }
 
 TEST(SqlDialectTest, OnlyDefinitionsHaveTheirDefaultsGrouped) {
@@ -233,7 +240,8 @@ TEST_F(SavedQueryTest, ParameterQueryRunsAsStoredProcedure) {
     cmd.setCommandType(ado::CmdStoredProc);
     cmd.setCommandText("`Delivered after`");
     cmd.appendParameter(cmd.createParameter("Least", ado::SmallInt, ado::ParamInput, 2, Variant("1")));
-    cmd.appendParameter(cmd.createParameter("Shipped after", ado::Date, ado::ParamInput, 8, Variant("3/2/2011")));
+    cmd.appendParameter(
+        cmd.createParameter("Shipped after", ado::Date, ado::ParamInput, 8, Variant("3/2/2011")));
     auto rs = cmd.execute();
     ASSERT_EQ(rs->recordCount(), 1); // order 2's line, stored true as -1
     EXPECT_EQ(rs->valueAt(0, 0).toInt64(), 2);
@@ -249,8 +257,9 @@ TEST_F(SavedQueryTest, UnrunnableQueryIsNotStored) {
 }
 
 TEST_F(SavedQueryTest, ViewTextRunsAsTheProductSendsIt) {
-    makeDatabase(path, "CREATE VIEW \"Open Lines\" AS SELECT \"OrderID\", \"Quantity\" FROM \"Order Details\" "
-                       "WHERE \"Shipped\" IS NULL");
+    makeDatabase(path,
+                 "CREATE VIEW \"Open Lines\" AS SELECT \"OrderID\", \"Quantity\" FROM \"Order Details\" "
+                 "WHERE \"Shipped\" IS NULL");
     auto view = openDao(path)->queryDef("Open Lines");
     ASSERT_NE(view, nullptr);
     const std::string sql = view->sql();

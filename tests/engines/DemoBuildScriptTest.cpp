@@ -19,9 +19,11 @@ const char* const Tool = "build/engines/quorvel-db";
 } // namespace
 
 TEST(DemoBuildScriptTest, WritesTheThreeFilesTheReadmeDocuments) {
-    if (!std::filesystem::exists(Script)) GTEST_SKIP() << Script << " is absent (run from the repository root)";
+    if (!std::filesystem::exists(Script))
+        GTEST_SKIP() << Script << " is absent (run from the repository root)";
     if (!std::filesystem::exists(Tool)) GTEST_SKIP() << Tool << " is not built";
-    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "the sqlite3 shell is not installed";
+    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "the sqlite3 shell is not installed";
     TempDir dir;
     const std::string out = dir.file("out");
     const std::string command = std::string("bash ") + Script + " " + Tool + " '" + out + "' >/dev/null";
@@ -45,5 +47,6 @@ TEST(DemoBuildScriptTest, WritesTheThreeFilesTheReadmeDocuments) {
     EXPECT_EQ(engine::WorkgroupFile::accounts(mdw), (std::vector<std::string>{"Admin", "Reader"}));
     EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Reader", "reader-demo", "test"); }), 0);
     EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Admin", "admin-demo", "test"); }), 0);
-    EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Admin", "reader-demo", "test"); }), 3029);
+    EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Admin", "reader-demo", "test"); }),
+              3029);
 }
