@@ -192,7 +192,7 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
         sql = mText;
         break;
     }
-    const DialectStatement statement = SqlDialect::translate(sql);
+    const DialectStatement statement = SqlDialect::translate(sql, *connection->handle());
     std::vector<AdoConnection::Binding> values;
     if (!statement.parameters.empty()) {
         for (const auto& declared : statement.parameters) {
@@ -204,14 +204,14 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
             values.push_back(
                 {declared.bindName, convertForType(given->value(), adoTypeOfDao(declared.daoType))});
         }
-        return connection->run(statement.sql, values, recordsAffected, Source);
+        return connection->run(statement, values, recordsAffected, Source);
     }
     // Without declared parameters, the appended ones fill the statement's "?" in order.
     for (const auto& p : mParameters) {
         if (p->direction() == ado::ParamInput || p->direction() == ado::ParamInputOutput)
             values.push_back({std::string(), convertForType(p->value(), p->type())});
     }
-    return connection->run(statement.sql, values, recordsAffected, Source);
+    return connection->run(statement, values, recordsAffected, Source);
 }
 
 } // namespace qv::engine

@@ -64,18 +64,18 @@ const SqliteHandlePtr& AdoConnection::handle() const {
 }
 
 AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long* recordsAffected, int) {
-    const DialectStatement st = SqlDialect::translate(commandText);
+    const DialectStatement st = SqlDialect::translate(commandText, *handle());
     if (!st.parameters.empty()) {
         throw NumberedError(err::AdoParameterImproperlyDefined, Source,
                             "No value given for one or more required parameters.");
     }
-    return run(st.sql, {}, recordsAffected, Source);
+    return run(st, {}, recordsAffected, Source);
 }
 
-AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vector<Binding>& values,
+AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
     sqlite3* db = handle()->db();
-    Statement st(db, sqliteSql, source);
+    Statement st(db, statement.sql, source);
     if (!onlyBlanks(st.tail()))
         throw NumberedError(engineerr::TooManyStatements, source,
                             "Characters found after end of SQL statement.");
@@ -106,6 +106,7 @@ AdoRecordsetPtr AdoConnection::run(const std::string& sqliteSql, const std::vect
     }
     const auto before = sqlite3_total_changes64(db);
     st.step();
+    if (statement.changesSchema()) handle()->schemaTypes().invalidate();
     // sqlite3_changes64 keeps the count of the last data change: a DDL statement changed nothing.
     if (recordsAffected) *recordsAffected = sqlite3_total_changes64(db) == before ? 0 : sqlite3_changes64(db);
     return ColumnarRecordset::closedSet();

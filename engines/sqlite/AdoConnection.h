@@ -3,6 +3,7 @@
 // back as client-side record sets that outlive the connection.
 #pragma once
 
+#include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/IObjectFactory.h"
 #include "platform/engine/IAdoConnection.h"
@@ -30,7 +31,7 @@ class AdoConnection : public IAdoConnection, public IObject {
     };
     // Runs one statement already in SQLite's dialect. Raises 3709 when the connection is closed,
     // 3142 for text after the first statement, 3708 when a parameter has no value.
-    AdoRecordsetPtr run(const std::string& sqliteSql, const std::vector<Binding>& values,
+    AdoRecordsetPtr run(const DialectStatement& statement, const std::vector<Binding>& values,
                         long long* recordsAffected, const std::string& source);
     // The open file; raises 3709 when closed.
     const SqliteHandlePtr& handle() const;

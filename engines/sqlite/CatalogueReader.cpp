@@ -11,6 +11,7 @@
 #include "engines/sqlite/DaoTableDef.h"
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/QueryText.h"
+#include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/engine/DaoConstants.h"
@@ -121,7 +122,7 @@ DaoFieldPtr makeField(const ColumnInfo& c, bool autoIncrement, const std::vector
     const bool variable = t.daoType == dao::Text || longData || t.daoType == dao::Binary;
     f.attributes = dao::FieldUpdatable | (variable ? dao::FieldVariable : dao::FieldFixed);
     if (autoIncrement) f.attributes |= dao::FieldAutoIncrement;
-    f.defaultValue = c.hasDefault ? c.defaultValue : std::string();
+    f.defaultValue = c.hasDefault ? SqlDialect::defaultForProduct(c.defaultValue) : std::string();
     f.required = c.notNull;
     f.allowZeroLength = t.daoType == dao::Text || t.daoType == dao::Memo;
     if (auto* azl = findStored(stored, "AllowZeroLength")) f.allowZeroLength = azl->value.toBool();
@@ -376,7 +377,7 @@ std::vector<DaoQueryDefPtr> CatalogueReader::queryDefs() const {
     {
         Statement st(mDb, "SELECT name, sql FROM sqlite_master WHERE type='view'", Source);
         while (st.step())
-            entries.push_back({st.text(0), viewBody(st.text(1)), -1});
+            entries.push_back({st.text(0), SqlDialect::toProductText(viewBody(st.text(1))), -1});
     }
     for (const auto& q : MetadataStore(mDb).queries()) {
         auto same = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {

@@ -70,6 +70,16 @@ void probeSchema(sqlite3* db, const std::string& path, const std::string& source
     }
 }
 
+// The dialect's functions; a connection that cannot have them is closed, not leaked.
+void prepareOrClose(sqlite3* db) {
+    try {
+        SqlDialect::prepareConnection(db);
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+}
+
 } // namespace
 
 std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const Options& options) {
@@ -84,7 +94,7 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
         sqlite3* db = CipherLibrary::openDecrypted(path, options.password, source);
         sqlite3_busy_timeout(db, 2000);
         sqlite3_exec(db, "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
-        SqlDialect::prepareConnection(db);
+        prepareOrClose(db);
         return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, true));
     }
 
@@ -112,7 +122,7 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
             readOnly = true;
         }
     }
-    SqlDialect::prepareConnection(db);
+    prepareOrClose(db);
     return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, readOnly));
 }
 

@@ -4,6 +4,8 @@
 // error and is never touched: SQLite would otherwise create a missing file or start a journal.
 #pragma once
 
+#include "engines/sqlite/SchemaTypes.h"
+
 #include <memory>
 #include <string>
 
@@ -30,6 +32,8 @@ class SqliteHandle {
     bool readOnly() const { return mReadOnly; }
     // Runs statements that return no rows; raises the engine's numbered error on failure.
     void exec(const std::string& sql, const std::string& source) const;
+    // The column types the dialect translator asks about, kept with the connection.
+    SchemaTypes& schemaTypes() const { return mSchemaTypes; }
 
   private:
     SqliteHandle(sqlite3* db, std::string path, bool readOnly)
@@ -37,6 +41,7 @@ class SqliteHandle {
     sqlite3* mDb = nullptr;
     std::string mPath;
     bool mReadOnly = false;
+    mutable SchemaTypes mSchemaTypes;
 };
 
 using SqliteHandlePtr = std::shared_ptr<SqliteHandle>;

@@ -120,7 +120,7 @@ TEST_F(CatalogueTest, DefaultsTypesAndZeroLengthRules) {
     EXPECT_EQ(shop->field("Opened")->defaultValue(), "");
     EXPECT_FALSE(shop->field("Opened")->allowZeroLength());
     auto region = db->tableDef("Region");
-    EXPECT_EQ(region->field("Name")->defaultValue(), "'unnamed'");
+    EXPECT_EQ(region->field("Name")->defaultValue(), "\"unnamed\""); // quoted as the product writes text defaults
     EXPECT_EQ(region->field("Name")->size(), 40);
     EXPECT_EQ(region->field("Country")->size(), 2);
     EXPECT_EQ(region->field("Name")->ordinalPosition(), 2);
