@@ -105,7 +105,8 @@ std::string referenceR1C1(const std::string& a1) {
 
 class BookLoader {
 public:
-    BookLoader(ZipPackageReader& zip, std::shared_ptr<Workbook> book) : mZip(zip), mBook(std::move(book)) {}
+    BookLoader(ZipPackageReader& zip, std::shared_ptr<Workbook> book, std::uint64_t maxCellBytes)
+        : mZip(zip), mBook(std::move(book)), mMaxCellBytes(maxCellBytes) {}
 
     void run() {
         std::string workbookPart;
@@ -162,6 +163,7 @@ private:
         std::set<std::string> seen;
         SheetReadContext ctx{strings, styles};
         ctx.date1904 = date1904;
+        ctx.maxCellBytes = mMaxCellBytes;
         for (pugi::xml_node s : X::child(wb, "sheets").children()) {
             if (!X::is(s, "sheet")) continue;
             std::string name = X::attr(s, "name").value();
@@ -266,6 +268,7 @@ private:
 
     ZipPackageReader& mZip;
     std::shared_ptr<Workbook> mBook;
+    std::uint64_t mMaxCellBytes;
 };
 } // namespace
 
@@ -278,7 +281,7 @@ std::shared_ptr<Workbook> XlsxReader::read(const std::shared_ptr<Application>& a
     ZipPackageReader zip(full.string(), path, mLimits);
     auto book = std::make_shared<Workbook>(app, full.filename().string());
     try {
-        BookLoader(zip, book).run();
+        BookLoader(zip, book, mMaxCellBytes).run();
     } catch (const NumberedError& e) {
         if (e.description().find(path) != std::string::npos) throw;
         // A refusal from the model (a bad name, a bad reference) still says which file it came from.

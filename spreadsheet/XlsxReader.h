@@ -16,12 +16,15 @@ class Workbook;
 
 class XlsxReader {
 public:
-    explicit XlsxReader(ZipLimits limits = {}) : mLimits(limits) {}
+    // `maxCellBytes`: the memory the cells of all sheets may take in the column stores.
+    explicit XlsxReader(ZipLimits limits = {}, std::uint64_t maxCellBytes = 2ull << 30)
+        : mLimits(limits), mMaxCellBytes(maxCellBytes) {}
     // `path` is read; the workbook's name and path are taken from it. Not yet listed in `app`.
     std::shared_ptr<Workbook> read(const std::shared_ptr<Application>& app, const std::string& path) const;
 
 private:
     ZipLimits mLimits;
+    std::uint64_t mMaxCellBytes;
 };
 
 } // namespace qv::sheet

@@ -113,7 +113,7 @@ private:
         mCtx.cellBytes += static_cast<std::uint64_t>(row - length) * BytesPerCell;
         if (mCtx.cellBytes > mCtx.maxCellBytes)
             mZip.fail("the sheets are too large to open (their cells would need more than " +
-                      std::to_string(mCtx.maxCellBytes >> 30) + " GB of memory)");
+                      std::to_string(mCtx.maxCellBytes >> 20) + " MB of memory)");
         mCells.column(col).ensure(row);
     }
 

@@ -19,7 +19,7 @@ struct SheetReadContext {
     const XlsxStylesReader& styles;
     bool date1904 = false;
     std::uint64_t cellBytes = 0;                    // column-store bytes used so far, all sheets
-    std::uint64_t maxCellBytes = 3ull << 30;        // refused beyond this
+    std::uint64_t maxCellBytes = 2ull << 30;        // refused beyond this
 };
 
 class XlsxSheetReader {
