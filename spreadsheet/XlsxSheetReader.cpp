@@ -37,6 +37,12 @@ bool cellRef(const char* ref, long& row, long& col) {
     return ok && row >= 1 && row <= MaxRow && col >= 1 && col <= MaxColumn;
 }
 
+std::size_t utf8Length(const std::string& s) {
+    std::size_t n = 0;
+    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
 int indexOf(const char* const* names, int count, const std::string& value, int absent) {
     for (int i = 0; i < count; ++i)
         if (value == names[i]) return i;
@@ -180,6 +186,9 @@ private:
             if (mCtx.styles.isDate(xf)) value = OleDate{XlsxSheetReader::oleFromSerial(d, mCtx.date1904)};
             else value = d;
         }
+        if (value.isString() && utf8Length(value.str()) > 32767)
+            bad("cell " + CellAddress::columnLetters(col) + std::to_string(row) +
+                " holds a text longer than the 32767 characters a cell can hold");
         if (value.isEmpty() && style == 0 && formula.empty()) return;
         reserve(row, col);
         if (!formula.empty()) mCells.setFormula(row, col, "=" + formula);
