@@ -107,7 +107,7 @@ HandMadePackage addinPackage() {
 
 } // namespace
 
-TEST(XlsxReaderForeignTest, AddinPackageOfAnotherProducerOpens) {
+TEST(XlsxReaderTest, AddinPackageOfAnotherProducerOpens) {
     qv::test::HostFixture f;
     TempDir dir;
     addinPackage().write(dir.file("Quorvel12.xlam"));
@@ -159,7 +159,7 @@ TEST(XlsxReaderForeignTest, AddinPackageOfAnotherProducerOpens) {
     book->unprotectStructure("book");
 }
 
-TEST(XlsxReaderForeignTest, SaveAsKeepsTheRibbonOfAnAddinPackage) {
+TEST(XlsxReaderTest, SaveAsKeepsTheRibbonOfAnAddinPackage) {
     qv::test::HostFixture f;
     TempDir dir;
     addinPackage().write(dir.file("Quorvel12.xlam"));
@@ -183,7 +183,7 @@ TEST(XlsxReaderForeignTest, SaveAsKeepsTheRibbonOfAnAddinPackage) {
     again->unprotectStructure("book");
 }
 
-TEST(XlsxReaderForeignTest, WorkbookSavedByAnotherProgramOpens) {
+TEST(XlsxReaderTest, WorkbookSavedByAnotherProgramOpens) {
     std::string program = office();
     if (program.empty()) GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     TempDir dir;
