@@ -9,8 +9,10 @@
 #include "spreadsheet/Range.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/Worksheet.h"
+#include "spreadsheet/XlsxReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <strings.h>
 
@@ -84,8 +86,21 @@ WorkbookPtr Application::openWorkbook(const std::string& path) {
         }
     if (!std::filesystem::exists(full, ec))
         fail("'" + path + "' could not be found. Check the spelling of the file name, and verify that the file location is correct.");
-    // This host writes workbook files but has no reader for them.
-    fail("'" + path + "' cannot be opened: reading workbook files is not supported by this host.");
+    std::string ext = std::filesystem::path(full).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xlam")
+        fail("'" + path + "' cannot be opened: only workbook files (.xlsx, .xlsm, .xlam) can be opened.");
+    // Two open workbooks may not share a name: references between books name the book only.
+    std::string name = std::filesystem::path(full).filename().string();
+    for (const auto& b : mBooks)
+        if (strcasecmp(b->name().c_str(), name.c_str()) == 0)
+            fail("A document with the name '" + name + "' is already open. You cannot open two documents with the same name.");
+    // The reader builds the workbook apart; only a completely read workbook joins the list.
+    std::shared_ptr<Workbook> book = XlsxReader().read(shared_from_this(), full);
+    mBooks.push_back(book);
+    raise([&](IApplicationEvents& l) { l.workbookOpen(book); });
+    setActiveWorkbook(book, true);
+    return book;
 }
 
 WorkbookPtr Application::activeWorkbook() const { return mActive.lock(); }

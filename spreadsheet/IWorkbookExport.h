@@ -88,6 +88,10 @@ public:
     virtual std::string title() const = 0;
     // Built-in document properties as text ("Revision Number", "Author", ...).
     virtual std::vector<std::pair<std::string, std::string>> documentProperties() const = 0;
+    // The workbook's own (custom) document properties as text.
+    virtual std::vector<std::pair<std::string, std::string>> customProperties() const { return {}; }
+    // Ribbon definitions of an add-in package: (true for the 2010 part, XML text).
+    virtual std::vector<std::pair<bool, std::string>> customUIParts() const { return {}; }
 };
 
 } // namespace qv::sheet

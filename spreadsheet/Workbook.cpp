@@ -6,6 +6,7 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/PasswordHash.h"
 #include "spreadsheet/Range.h"
 #include "spreadsheet/WorkbookExportView.h"
 #include "spreadsheet/WorkbookFileWriter.h"
@@ -248,10 +249,45 @@ void Workbook::protectStructure(const std::string& password) {
 
 void Workbook::unprotectStructure(const std::string& password) {
     if (!mStructureProtected) return;
-    if (password != mStructurePassword) fail("The password you supplied is not correct.");
+    bool right = mStructureHash.empty() ? password == mStructurePassword
+                                        : strcasecmp(PasswordHash::legacy(password).c_str(), mStructureHash.c_str()) == 0;
+    if (!right) fail("The password you supplied is not correct.");
     mStructureProtected = false;
     mStructurePassword.clear();
+    mStructureHash.clear();
     markChanged();
+}
+
+void Workbook::restoreStructureProtection(const std::string& passwordHash) {
+    mStructureProtected = true;
+    mStructurePassword.clear();
+    mStructureHash = passwordHash;
+}
+
+std::shared_ptr<Worksheet> Workbook::appendSheet(const std::string& name) {
+    auto sheet = std::make_shared<Worksheet>(shared_from_this(), name);
+    mSheets.push_back(sheet);
+    if (!mActive.lock()) mActive = sheet;
+    return sheet;
+}
+
+void Workbook::setFileIdentity(const std::string& fullPath, int fileFormat) {
+    std::filesystem::path full(fullPath);
+    mName = full.filename().string();
+    mPath = full.parent_path().string();
+    mFileFormat = fileFormat;
+}
+
+std::string Workbook::customUI() const {
+    for (const CustomUIPart& p : mCustomUI)
+        if (p.office2010) return p.xml;
+    return mCustomUI.empty() ? std::string() : mCustomUI.front().xml;
+}
+
+bool Workbook::isBuiltinPropertyName(const std::string& name) {
+    for (const char* n : BuiltinNames)
+        if (sameText(n, name)) return true;
+    return false;
 }
 
 void Workbook::addName(const std::string& name, const std::string& refersToR1C1, bool visible) {

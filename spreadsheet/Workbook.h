@@ -82,6 +82,25 @@ public:
     std::string structurePassword() const { return mStructurePassword; }
     const std::map<std::string, Variant>& builtinProperties() const { return mBuiltin; }
     void closeWithoutEvents(); // used by Application when it goes away
+    const std::map<std::string, std::pair<std::string, Variant>>& customProperties() const { return mCustom; }
+    static bool isBuiltinPropertyName(const std::string& name);
+    // The legacy verifier of the structure password, as a file stored it ("" when the password is known).
+    std::string structurePasswordHash() const { return mStructureHash; }
+
+    // --- for the file readers: a workbook being built from a file, before the application lists it
+    std::shared_ptr<Worksheet> appendSheet(const std::string& name);
+    void restoreStructureProtection(const std::string& passwordHash);
+    void setFileIdentity(const std::string& fullPath, int fileFormat);
+
+    // The ribbon definition parts of an add-in package, kept so that a save writes them back.
+    struct CustomUIPart {
+        bool office2010 = false; // customUI14.xml (2009/07 namespace) rather than customUI.xml
+        std::string xml;
+    };
+    const std::vector<CustomUIPart>& customUIParts() const { return mCustomUI; }
+    void setCustomUIParts(std::vector<CustomUIPart> parts) { mCustomUI = std::move(parts); }
+    // The ribbon definition a host of today loads: the 2010 part when there is one; "" when none.
+    std::string customUI() const;
 
 private:
     std::string uniqueSheetName() const;
@@ -98,6 +117,8 @@ private:
     std::map<std::string, std::pair<std::string, Variant>> mCustom; // lower-case key
     bool mStructureProtected = false;
     std::string mStructurePassword;
+    std::string mStructureHash;
+    std::vector<CustomUIPart> mCustomUI;
     std::array<long, 56> mPalette;
     int mSheetCounter = 0;
 };

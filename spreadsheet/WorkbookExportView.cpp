@@ -73,7 +73,9 @@ ExportSheet WorkbookExportView::sheet(long index) const {
     for (const auto& [pos, c] : ws.comments()) out.comments.push_back({pos.first, pos.second, c->author, c->text});
     const auto& p = ws.protection();
     out.protection.on = p.on;
-    out.protection.passwordHash = p.on ? PasswordHash::legacy(p.password) : std::string();
+    out.protection.passwordHash = !p.on ? std::string() : !p.passwordHash.empty() ? p.passwordHash : PasswordHash::legacy(p.password);
+    // A newer salted verifier read from a file cannot be written back in the legacy form.
+    if (out.protection.passwordHash.size() != 4) out.protection.passwordHash.clear();
     out.protection.allowFormatColumns = p.allowFormattingColumns;
     out.protection.allowAutoFilter = p.allowFiltering;
     out.protection.selectLockedCells = ws.enableSelection() == 0;
@@ -117,7 +119,23 @@ std::vector<ExportName> WorkbookExportView::names() const {
 bool WorkbookExportView::structureProtected() const { return mBook.structureProtected(); }
 
 std::string WorkbookExportView::structurePasswordHash() const {
-    return mBook.structureProtected() ? PasswordHash::legacy(mBook.structurePassword()) : std::string();
+    if (!mBook.structureProtected()) return {};
+    if (mBook.structurePasswordHash().empty()) return PasswordHash::legacy(mBook.structurePassword());
+    // A newer salted verifier read from a file cannot be written back in the legacy form.
+    return mBook.structurePasswordHash().size() == 4 ? mBook.structurePasswordHash() : std::string();
+}
+
+std::vector<std::pair<std::string, std::string>> WorkbookExportView::customProperties() const {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& [key, entry] : mBook.customProperties())
+        if (!entry.second.isEmpty() && !entry.second.isNull()) out.emplace_back(entry.first, entry.second.toString());
+    return out;
+}
+
+std::vector<std::pair<bool, std::string>> WorkbookExportView::customUIParts() const {
+    std::vector<std::pair<bool, std::string>> out;
+    for (const auto& p : mBook.customUIParts()) out.emplace_back(p.office2010, p.xml);
+    return out;
 }
 
 std::string WorkbookExportView::title() const {

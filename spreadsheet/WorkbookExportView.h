@@ -21,6 +21,8 @@ public:
     std::string structurePasswordHash() const override;
     std::string title() const override;
     std::vector<std::pair<std::string, std::string>> documentProperties() const override;
+    std::vector<std::pair<std::string, std::string>> customProperties() const override;
+    std::vector<std::pair<bool, std::string>> customUIParts() const override;
 
 private:
     const Workbook& mBook;

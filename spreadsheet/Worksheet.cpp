@@ -5,6 +5,7 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/PasswordHash.h"
 #include "spreadsheet/Range.h"
 #include "spreadsheet/Workbook.h"
 
@@ -98,8 +99,13 @@ void Worksheet::setEnableSelection(int rule) {
     mEnableSelection = rule;
 }
 
+bool SheetProtection::accepts(const std::string& candidate) const {
+    if (passwordHash.empty()) return candidate == password;
+    return strcasecmp(PasswordHash::legacy(candidate).c_str(), passwordHash.c_str()) == 0;
+}
+
 void Worksheet::protect(const std::string& password, bool allowFormattingColumns, bool allowFiltering) {
-    if (mProtection.on && mProtection.password != password)
+    if (mProtection.on && !mProtection.accepts(password))
         fail("The password you supplied is not correct.");
     mProtection = {true, password, allowFormattingColumns, allowFiltering};
     changed();
@@ -107,7 +113,7 @@ void Worksheet::protect(const std::string& password, bool allowFormattingColumns
 
 void Worksheet::unprotect(const std::string& password) {
     if (!mProtection.on) return;
-    if (password != mProtection.password) fail("The password you supplied is not correct.");
+    if (!mProtection.accepts(password)) fail("The password you supplied is not correct.");
     mProtection = {};
     changed();
 }

@@ -27,6 +27,10 @@ struct SheetProtection {
     std::string password;
     bool allowFormattingColumns = false;
     bool allowFiltering = false;
+    // The legacy verifier read from a file, whose password is not known; "" when `password` is
+    // the password. A verifier that is not 4 hex digits (a newer salted hash) matches no password.
+    std::string passwordHash;
+    bool accepts(const std::string& candidate) const;
 };
 
 class Worksheet : public IWorksheet, public std::enable_shared_from_this<Worksheet> {
@@ -118,6 +122,8 @@ public:
     void insertLines(bool rows, long at, long count);
     void deleteLines(bool rows, long first, long count);
     void removeComment(const CommentData* data);
+    // Protection as a file stored it (readers only): no check, no change event.
+    void restoreProtection(const SheetProtection& protection) { mProtection = protection; }
 
     std::vector<Rect> selectionAreas() const { return mSelection; }
     std::pair<long, long> activeCellPosition() const { return mActiveCell; }

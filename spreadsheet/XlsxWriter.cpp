@@ -309,6 +309,11 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     }
 
     Properties props = classifyProperties(book);
+    for (const auto& [name, value] : book.customProperties()) {
+        bool taken = std::any_of(props.custom.begin(), props.custom.end(),
+                                 [&](const auto& p) { return lowerAscii(p.first) == lowerAscii(name); });
+        if (!taken) props.custom.emplace_back(name, value);
+    }
     bool hasCustom = !props.custom.empty();
     if (hasCustom)
         types += "<Override PartName=\"/docProps/custom.xml\" "
@@ -321,8 +326,16 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties", "docProps/core.xml"},
         {officeRel + "extended-properties", "docProps/app.xml"}};
     if (hasCustom) rootRels.emplace_back(officeRel + "custom-properties", "docProps/custom.xml");
+    // An add-in's ribbon definitions travel with the package, or a save-as would lose the ribbon.
+    std::vector<std::pair<bool, std::string>> ribbons = book.customUIParts();
+    for (const auto& [office2010, xml] : ribbons)
+        rootRels.emplace_back(office2010 ? "http://schemas.microsoft.com/office/2007/relationships/ui/extensibility"
+                                         : "http://schemas.microsoft.com/office/2006/relationships/ui/extensibility",
+                              office2010 ? "customUI/customUI14.xml" : "customUI/customUI.xml");
     writeRelationships(pw, "_rels/.rels", rootRels);
     writeProperties(pw, props);
+    for (const auto& [office2010, xml] : ribbons)
+        pw.part(office2010 ? "customUI/customUI14.xml" : "customUI/customUI.xml", xml);
 
     writeWorkbook(pw, book, sheets);
     std::vector<std::pair<std::string, std::string>> bookRels;

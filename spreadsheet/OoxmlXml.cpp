@@ -1,0 +1,75 @@
+// See OoxmlXml.h.
+#include "spreadsheet/OoxmlXml.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace qv::sheet {
+
+const char* OoxmlXml::local(const char* qualified) {
+    const char* colon = std::strchr(qualified, ':');
+    return colon ? colon + 1 : qualified;
+}
+
+bool OoxmlXml::is(const pugi::xml_node& n, const char* localName) {
+    return n.type() == pugi::node_element && std::strcmp(local(n.name()), localName) == 0;
+}
+
+pugi::xml_node OoxmlXml::child(const pugi::xml_node& n, const char* localName) {
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (is(c, localName)) return c;
+    return {};
+}
+
+pugi::xml_attribute OoxmlXml::attr(const pugi::xml_node& n, const char* localName) {
+    if (pugi::xml_attribute a = n.attribute(localName)) return a;
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+        if (std::strcmp(local(a.name()), localName) == 0 && std::strncmp(a.name(), "xmlns", 5) != 0) return a;
+    return {};
+}
+
+bool OoxmlXml::flag(const pugi::xml_node& n, const char* localName, bool absent) {
+    pugi::xml_attribute a = attr(n, localName);
+    if (!a) return absent;
+    std::string v = a.value();
+    return v == "1" || v == "true" || v == "on";
+}
+
+std::string OoxmlXml::text(const pugi::xml_node& n) {
+    std::string out;
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+        if (is(c, "t")) out += c.text().get();
+        else if (is(c, "r")) out += text(c);
+    }
+    return unescape(out);
+}
+
+std::string OoxmlXml::unescape(const std::string& s) {
+    if (s.find("_x") == std::string::npos) return s;
+    std::string out;
+    out.reserve(s.size());
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && hex(s[i + 2]) && hex(s[i + 3]) && hex(s[i + 4]) &&
+            hex(s[i + 5]) && s[i + 6] == '_') {
+            unsigned long cp = std::strtoul(s.substr(i + 2, 4).c_str(), nullptr, 16);
+            if (cp < 0x80) {
+                out += static_cast<char>(cp);
+            } else if (cp < 0x800) {
+                out += static_cast<char>(0xC0 | (cp >> 6));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            } else {
+                out += static_cast<char>(0xE0 | (cp >> 12));
+                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            }
+            i += 6;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+} // namespace qv::sheet
