@@ -2,6 +2,8 @@
 // texts are never copied out of their blocks.
 #include "spreadsheet/StringPool.h"
 
+#include "spreadsheet/HugePages.h"
+
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -36,7 +38,10 @@ std::string_view StringPool::get(std::uint32_t id) const {
 }
 
 void StringPool::rehash(std::size_t slots) {
-    std::vector<std::uint64_t> fresh(slots, 0);
+    std::vector<std::uint64_t> fresh;
+    fresh.reserve(slots);
+    adviseHugePages(fresh.data(), slots * sizeof(std::uint64_t));
+    fresh.assign(slots, 0);
     const std::size_t mask = slots - 1;
     for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
         std::size_t i = mEntries[id].hash & mask;
@@ -74,6 +79,10 @@ std::uint32_t StringPool::intern(std::string_view text) {
         mBlockUsed += text.size();
     }
     const auto id = static_cast<std::uint32_t>(mEntries.size());
+    if (mEntries.size() == mEntries.capacity()) {
+        mEntries.reserve(mEntries.capacity() * 2);
+        adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
+    }
     mEntries.push_back(e);
     mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
     if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
