@@ -1,7 +1,7 @@
 // Large flat arrays of a sheet (column slots, the string table) ask the kernel for transparent
 // huge pages. Filling a million-row sheet touches a few hundred megabytes of fresh memory, and on
-// the virtual machines the product runs on a 4 KiB page fault costs microseconds: the faults were
-// a third of the fill. It is a hint only; small arrays are left alone so small sheets stay small.
+// a virtual machine a 4 KiB page fault costs microseconds: huge pages took about a quarter off
+// the fill (bench_sheet_fill). A hint only; small arrays are left alone so small sheets stay small.
 #pragma once
 
 #include <cstddef>
