@@ -19,9 +19,10 @@ namespace {
 constexpr long long Rows = 1000000;
 constexpr int Columns = 10;
 
-// The generated table, made once per machine in /tmp.
+// The generated table: QV_BENCH_DB when set (scripts/bench sets it), else made once in /tmp.
 const std::string& databasePath() {
     static const std::string path = [] {
+        if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return std::string(env);
         const std::string p = "/tmp/qv_bench_orders_1m.db";
         if (!std::filesystem::exists(p)) {
             std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";

@@ -131,6 +131,7 @@ void report(benchmark::State& state, const std::string& path, long n) {
     state.counters["per_cell"] = benchmark::Counter(static_cast<double>(n) * 10,
                                                     benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["MiB"] = static_cast<double>(st.st_size) / (1024.0 * 1024.0);
+    state.counters["cells"] = static_cast<double>(n) * 10;
     std::remove(path.c_str());
 }
 

@@ -1,6 +1,8 @@
 // Growth is explicit (ensure/reserve) so a bulk copy sizes its columns once.
 #include "spreadsheet/ColumnStore.h"
 
+#include "spreadsheet/HugePages.h"
+
 #include <algorithm>
 
 namespace qv::sheet {
@@ -9,6 +11,9 @@ void ColumnStore::reserve(long rows) {
     mKinds.reserve(rows);
     mPayload.reserve(rows);
     mStyles.reserve(rows);
+    adviseHugePages(mKinds.data(), mKinds.capacity());
+    adviseHugePages(mPayload.data(), mPayload.capacity() * sizeof(std::uint64_t));
+    adviseHugePages(mStyles.data(), mStyles.capacity() * sizeof(std::uint32_t));
 }
 
 void ColumnStore::ensure(long rows) {

@@ -5,6 +5,7 @@
 
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
+#include "platform/engine/IColumnarRecordset.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/InputParser.h"
 #include "spreadsheet/Workbook.h"
@@ -208,12 +209,33 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     const Rect target{r1, c1, r1 + static_cast<long>(n) - 1, c1 + fields - 1};
     sheet.checkCellsEditable({target});
     SheetCells& cells = sheet.data();
+    // A record set with typed columns hands over plain numbers and text views a run at a time,
+    // which spares a Variant (and a heap string for most texts) per cell.
+    const auto* columnar = dynamic_cast<const IColumnarRecordset*>(&rs);
+    constexpr std::size_t Run = 4096;
+    std::vector<ColumnCell> run(columnar ? Run : 0);
     // Column by column: each column store is sized once and filled in one pass.
     for (long f = 0; f < fields; ++f) {
         ColumnStore& col = cells.column(c1 + f);
         col.ensure(target.r2);
         CellKind kind;
         std::uint64_t payload;
+        if (columnar) {
+            for (long long i0 = 0; i0 < n; i0 += static_cast<long long>(Run)) {
+                const auto m = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(Run), n - i0));
+                columnar->readColumn(f, start + i0, m, run.data());
+                const long row0 = r1 + static_cast<long>(i0);
+                for (std::size_t j = 0; j < m; ++j) {
+                    const ColumnCell& cell = run[j];
+                    if (!cells.encode(cell, kind, payload)) {
+                        Variant v = rs.valueAt(start + i0 + static_cast<long long>(j), f);
+                        if (!cells.encode(v, kind, payload)) kind = CellKind::Empty, payload = 0;
+                    }
+                    col.set(row0 + static_cast<long>(j), kind, payload);
+                }
+            }
+            continue;
+        }
         for (long long i = 0; i < n; ++i) {
             Variant v = rs.valueAt(start + i, f);
             if (!cells.encode(v, kind, payload)) kind = CellKind::Empty, payload = 0;

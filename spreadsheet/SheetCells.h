@@ -4,11 +4,13 @@
 #pragma once
 
 #include "platform/Variant.h"
+#include "platform/engine/IColumnarRecordset.h"
 #include "spreadsheet/CellAddress.h"
 #include "spreadsheet/ColumnStore.h"
 #include "spreadsheet/StringPool.h"
 #include "spreadsheet/StylePool.h"
 
+#include <bit>
 #include <functional>
 #include <map>
 #include <string>
@@ -33,6 +35,31 @@ public:
     long columnCount() const { return static_cast<long>(mColumns.size()); }
     // Encodes a value for a column slot; answers false for values a cell cannot hold.
     bool encode(const Variant& v, CellKind& kind, std::uint64_t& payload);
+    // The same for a typed record-set cell, the same slot the cell's Variant would give; false for
+    // ColumnCellKind::Other, which the caller encodes from its Variant.
+    bool encode(const ColumnCell& cell, CellKind& kind, std::uint64_t& payload) {
+        switch (cell.kind) {
+        case ColumnCellKind::Null:
+            kind = CellKind::Empty, payload = 0;
+            return true;
+        case ColumnCellKind::Number:
+            kind = CellKind::Number, payload = std::bit_cast<std::uint64_t>(cell.number);
+            return true;
+        case ColumnCellKind::Bool:
+            kind = CellKind::Bool, payload = cell.number != 0 ? 1 : 0;
+            return true;
+        case ColumnCellKind::Date:
+            kind = CellKind::Date, payload = std::bit_cast<std::uint64_t>(cell.number);
+            return true;
+        case ColumnCellKind::Text:
+            if (cell.text.empty()) kind = CellKind::Empty, payload = 0;
+            else kind = CellKind::Text, payload = mStrings.intern(cell.text);
+            return true;
+        case ColumnCellKind::Other:
+            break;
+        }
+        return false;
+    }
 
     std::uint32_t effectiveStyle(long row, long col) const;
     bool hasOwnStyle(long row, long col) const;

@@ -154,6 +154,14 @@ Variant ColumnarRecordset::valueAt(long long row, long column) const {
     return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(row));
 }
 
+void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const {
+    requireOpen();
+    if (column < 0 || column >= static_cast<long>(mColumns.size()) || firstRow < 0 ||
+        static_cast<unsigned long long>(firstRow) + count > static_cast<unsigned long long>(mRows))
+        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    mColumns[static_cast<std::size_t>(column)].readCells(static_cast<std::size_t>(firstRow), count, out);
+}
+
 Variant ColumnarRecordset::currentValue(long column) const {
     requireOpen();
     if (mPosition >= mRows) {

@@ -5,6 +5,7 @@
 
 #include "engines/sqlite/RecordsetColumn.h"
 #include "platform/engine/IAdoRecordset.h"
+#include "platform/engine/IColumnarRecordset.h"
 
 #include <memory>
 #include <vector>
@@ -13,7 +14,9 @@ struct sqlite3_stmt;
 
 namespace qv::engine {
 
-class ColumnarRecordset : public IAdoRecordset, public std::enable_shared_from_this<ColumnarRecordset> {
+class ColumnarRecordset : public IAdoRecordset,
+                          public IColumnarRecordset,
+                          public std::enable_shared_from_this<ColumnarRecordset> {
   public:
     // Steps the prepared statement to its end and keeps every row. Raises the engine's numbered
     // error when a step fails (the statement is left for the caller to finalise).
@@ -32,6 +35,7 @@ class ColumnarRecordset : public IAdoRecordset, public std::enable_shared_from_t
     std::shared_ptr<IAdoField> field(long index) const override;
     std::shared_ptr<IAdoField> field(const std::string& name) const override;
     Variant valueAt(long long row, long column) const override;
+    void readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const override;
 
     // For the field objects: the value of a column at the cursor.
     Variant currentValue(long column) const;

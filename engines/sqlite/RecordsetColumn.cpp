@@ -175,7 +175,10 @@ inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
 }
 
 void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
-    const int t = sqlite3_column_type(st, c);
+    // One call takes the cell; the sqlite3_column_* readers each take the connection's mutex
+    // again, and a text cell needs three of them. The statement is stepped by this thread alone.
+    sqlite3_value* v = sqlite3_column_value(st, c);
+    const int t = sqlite3_value_type(v);
     if (t == SQLITE_NULL) {
         appendNull();
         return;
@@ -183,38 +186,38 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     switch (mType.storage) {
     case StorageKind::Integer:
         if (t == SQLITE_INTEGER) {
-            appendInteger(sqlite3_column_int64(st, c));
+            appendInteger(sqlite3_value_int64(v));
             markRow(false);
         } else if (t == SQLITE_FLOAT) {
-            appendOdd(Variant(sqlite3_column_double(st, c)));
+            appendOdd(Variant(sqlite3_value_double(v)));
         } else if (t == SQLITE_TEXT) {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
-                                          static_cast<std::size_t>(sqlite3_column_bytes(st, c)))));
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                          static_cast<std::size_t>(sqlite3_value_bytes(v)))));
         } else {
-            auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, c));
-            appendOdd(Variant(Binary(p, p + sqlite3_column_bytes(st, c))));
+            auto p = static_cast<const std::uint8_t*>(sqlite3_value_blob(v));
+            appendOdd(Variant(Binary(p, p + sqlite3_value_bytes(v))));
         }
         return;
     case StorageKind::Boolean:
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-            mFlags.push_back(sqlite3_column_double(st, c) != 0.0 ? 1 : 0);
+            mFlags.push_back(sqlite3_value_double(v) != 0.0 ? 1 : 0);
             markRow(false);
         } else {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
-                                          static_cast<std::size_t>(sqlite3_column_bytes(st, c)))));
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                          static_cast<std::size_t>(sqlite3_value_bytes(v)))));
         }
         return;
     case StorageKind::Currency: {
         double d = 0;
         if (t == SQLITE_INTEGER) {
-            mInts.push_back(sqlite3_column_int64(st, c) * 10000);
+            mInts.push_back(sqlite3_value_int64(v) * 10000);
             markRow(false);
             return;
         }
-        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+        const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
         if (t == SQLITE_FLOAT || parseDouble(p, n, d)) {
-            if (t == SQLITE_FLOAT) d = sqlite3_column_double(st, c);
+            if (t == SQLITE_FLOAT) d = sqlite3_value_double(v);
             mInts.push_back(static_cast<std::int64_t>(std::llround(d * 10000.0)));
             markRow(false);
         } else {
@@ -224,11 +227,11 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     }
     case StorageKind::Real:
         if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
-            mReals.push_back(sqlite3_column_double(st, c));
+            mReals.push_back(sqlite3_value_double(v));
             markRow(false);
         } else {
-            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-            const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
             double d = 0;
             if (t == SQLITE_TEXT && parseDouble(p, n, d)) {
                 mReals.push_back(d);
@@ -240,12 +243,12 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
         return;
     case StorageKind::Date: {
         if (t != SQLITE_TEXT) {
-            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_column_int64(st, c)))
-                                          : Variant(sqlite3_column_double(st, c)));
+            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_value_int64(v)))
+                                          : Variant(sqlite3_value_double(v)));
             return;
         }
-        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+        const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
         double d = 0;
         if (parseIsoFast(p, n, d)) {
             mReals.push_back(d);
@@ -260,17 +263,17 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     }
     case StorageKind::Text:
         if (t == SQLITE_BLOB) {
-            auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, c));
-            appendOdd(Variant(Binary(p, p + sqlite3_column_bytes(st, c))));
+            auto p = static_cast<const std::uint8_t*>(sqlite3_value_blob(v));
+            appendOdd(Variant(Binary(p, p + sqlite3_value_bytes(v))));
         } else {
-            // sqlite3_column_text before _bytes: the length is then that of the UTF-8 text.
-            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-            appendText(p, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+            // sqlite3_value_text before _bytes: the length is then that of the UTF-8 text.
+            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            appendText(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
         }
         return;
     case StorageKind::Blob: {
-        const char* p = static_cast<const char*>(sqlite3_column_blob(st, c));
-        appendText(p, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+        const char* p = static_cast<const char*>(sqlite3_value_blob(v));
+        appendText(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
         return;
     }
     }
@@ -322,6 +325,62 @@ Variant RecordsetColumn::valueAt(std::size_t row) const {
     }
     }
     return Variant::null();
+}
+
+void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell* out) const {
+    // Each storage kind in a loop of its own; every number is the double valueAt's Variant
+    // converts to (a Single rounds to float first, currency divides its scaled integer).
+    auto each = [&](ColumnCellKind kind, auto number) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t row = first + i;
+            ColumnCell& cell = out[i];
+            cell.text = {};
+            if (isNull(row)) {
+                cell.kind = ColumnCellKind::Null;
+                cell.number = 0;
+            } else {
+                cell.kind = kind;
+                cell.number = number(row);
+            }
+        }
+    };
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        if (mWide) each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mInts[r]); });
+        else each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mNarrow[r]); });
+        break;
+    case StorageKind::Boolean:
+        each(ColumnCellKind::Bool, [&](std::size_t r) { return mFlags[r] != 0 ? 1.0 : 0.0; });
+        break;
+    case StorageKind::Currency:
+        each(ColumnCellKind::Number, [&](std::size_t r) { return Currency{mInts[r]}.toDouble(); });
+        break;
+    case StorageKind::Real:
+        if (mType.adoType == ado::Single)
+            each(ColumnCellKind::Number,
+                 [&](std::size_t r) { return static_cast<double>(static_cast<float>(mReals[r])); });
+        else each(ColumnCellKind::Number, [&](std::size_t r) { return mReals[r]; });
+        break;
+    case StorageKind::Date:
+        each(ColumnCellKind::Date, [&](std::size_t r) { return mReals[r]; });
+        break;
+    case StorageKind::Text:
+        each(ColumnCellKind::Text, [](std::size_t) { return 0.0; });
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t row = first + i;
+            if (out[i].kind != ColumnCellKind::Text) continue;
+            const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
+            out[i].text = std::string_view(mArena.data() + begin, mEnds[row] - begin);
+        }
+        break;
+    case StorageKind::Blob:
+        each(ColumnCellKind::Other, [](std::size_t) { return 0.0; });
+        break;
+    }
+    // Values kept aside (a text in a number column and the like) are rare; valueAt answers them.
+    if (!mOdd.empty())
+        for (std::size_t i = 0; i < count; ++i)
+            if (out[i].kind != ColumnCellKind::Null && mOdd.count(first + i)) out[i].kind = ColumnCellKind::Other;
 }
 
 std::string_view RecordsetColumn::textAt(std::size_t row) const {

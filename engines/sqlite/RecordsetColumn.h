@@ -7,6 +7,7 @@
 #include "engines/sqlite/MappedBuffer.h"
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/Variant.h"
+#include "platform/engine/IColumnarRecordset.h"
 
 #include <cstdint>
 #include <string>
@@ -37,6 +38,8 @@ class RecordsetColumn {
     std::size_t rows() const { return mRows; }
     bool isNull(std::size_t row) const { return (mNulls[row >> 6] >> (row & 63)) & 1u; }
     Variant valueAt(std::size_t row) const;
+    // Typed cells [first, first + count) for bulk copies; same values as valueAt, without a Variant.
+    void readCells(std::size_t first, std::size_t count, ColumnCell* out) const;
     // Text of a text column without copying; empty for null and for other storage kinds.
     std::string_view textAt(std::size_t row) const;
     std::size_t bytesUsed() const;

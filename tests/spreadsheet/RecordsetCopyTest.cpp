@@ -1,9 +1,63 @@
 #include "SheetTestSupport.h"
 
+#include "platform/engine/IColumnarRecordset.h"
+
+#include <deque>
+
 using namespace qv;
 using namespace qv::test;
 
 namespace {
+// The same rows offered through typed runs as well; cells the typed kinds cannot say (bytes,
+// errors, currency kept as Other here) go through valueAt, as with a real engine.
+class TypedRecordset : public TestRecordset, public IColumnarRecordset {
+public:
+    using TestRecordset::TestRecordset;
+    int runs = 0;
+    void readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const override {
+        ++const_cast<TypedRecordset*>(this)->runs;
+        for (std::size_t i = 0; i < count; ++i) {
+            Variant v = valueAt(firstRow + static_cast<long long>(i), column);
+            ColumnCell& c = out[i];
+            c = ColumnCell{};
+            if (v.isNull()) c.kind = ColumnCellKind::Null;
+            else if (v.type() == VarType::Boolean) c.kind = ColumnCellKind::Bool, c.number = v.toBool() ? 1 : 0;
+            else if (v.type() == VarType::Date) c.kind = ColumnCellKind::Date, c.number = v.toDate().value;
+            else if (v.isString()) c.kind = ColumnCellKind::Text, c.text = text(firstRow + static_cast<long long>(i), column);
+            else if (v.isNumber() && v.type() != VarType::Currency) c.kind = ColumnCellKind::Number, c.number = v.toDouble();
+            else c.kind = ColumnCellKind::Other;
+        }
+    }
+
+private:
+    std::string_view text(long long row, long column) const {
+        // A deque keeps its strings in place, so the views stay valid.
+        auto& keep = const_cast<std::deque<std::string>&>(mKeep);
+        keep.push_back(valueAt(row, column).str());
+        return keep.back();
+    }
+    std::deque<std::string> mKeep;
+};
+
+// More rows than one typed run, with every kind of cell and repeated texts.
+std::vector<TestRecordset::Column> mixedColumns(long rows) {
+    std::vector<TestRecordset::Column> cols{{"Id", ado::Integer, {}}, {"Name", ado::VarWChar, {}},
+                                            {"Mixed", ado::Variant, {}}};
+    for (long r = 0; r < rows; ++r) {
+        cols[0].values.push_back(r % 97 == 0 ? Variant::null() : Variant::longValue(static_cast<std::int32_t>(r)));
+        cols[1].values.push_back(r % 5 == 0 ? Variant("") : Variant("name " + std::to_string(r % 1000)));
+        switch (r % 7) {
+        case 0: cols[2].values.push_back(Variant(OleDate{40000.0 + r})); break;
+        case 1: cols[2].values.push_back(Variant(r % 2 == 0)); break;
+        case 2: cols[2].values.push_back(Variant(Currency::fromDouble(r / 4.0))); break;
+        case 3: cols[2].values.push_back(Variant(Binary{1, 2, 3})); break;
+        case 4: cols[2].values.push_back(Variant::null()); break;
+        case 5: cols[2].values.push_back(Variant(ErrorValue{2042})); break;
+        default: cols[2].values.push_back(Variant(r * 0.5)); break;
+        }
+    }
+    return cols;
+}
 TestRecordset orders() {
     return TestRecordset({
         {"OrderID", ado::Integer, {Variant(1), Variant(2), Variant(3)}},
@@ -83,4 +137,28 @@ TEST(WorkbookSavedTest, EveryChangeClearsSavedAndAFailedSaveChangesNothing) {
     EXPECT_EQ(h.book->name(), "Book1");
     EXPECT_TRUE(h.book->path().empty());
     EXPECT_FALSE(h.book->saved());
+}
+
+TEST(RangeCopyFromRecordsetTest, TypedRunsGiveTheSameCellsAsValueAt) {
+    const long rows = 9000; // three typed runs, the last one short
+    HostFixture typedHost, plainHost;
+    TypedRecordset typed(mixedColumns(rows));
+    TestRecordset plain(mixedColumns(rows));
+    // From the cursor's row, limited in rows: the runs start mid-record-set.
+    for (int i = 0; i < 3; ++i) typed.moveNext(), plain.moveNext();
+    EXPECT_EQ(typedHost.sheet->cells(3, 2)->copyFromRecordset(typed, rows - 10), rows - 10);
+    EXPECT_EQ(plainHost.sheet->cells(3, 2)->copyFromRecordset(plain, rows - 10), rows - 10);
+    EXPECT_GE(typed.runs, 9);
+    EXPECT_EQ(typed.absolutePosition(), plain.absolutePosition());
+    const auto& a = typedHost.sheet->data();
+    const auto& b = plainHost.sheet->data();
+    for (long c = 1; c <= 5; ++c)
+        for (long r = 1; r <= rows + 3; ++r)
+            ASSERT_EQ(a.value(r, c), b.value(r, c)) << "row " << r << ", column " << c;
+    EXPECT_EQ(typedHost.book->strings().size(), plainHost.book->strings().size());
+    EXPECT_EQ(a.value(3, 2), Variant(3.0));
+    EXPECT_TRUE(a.value(97, 2).isEmpty()); // a null number
+    EXPECT_EQ(a.value(4, 2), Variant(4.0));
+    EXPECT_EQ(a.value(4, 3), Variant("name 4"));
+    EXPECT_TRUE(a.value(5, 3).isEmpty()); // row 5 of the record set: an empty text stays empty
 }
