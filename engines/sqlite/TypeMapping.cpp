@@ -98,9 +98,11 @@ ColumnType TypeMapping::fromDeclared(std::string_view declaredType) {
         return make(dao::BigInt, ado::BigInt, 8, StorageKind::Integer);
     if (isAny(w, {"CURRENCY", "MONEY", "SMALLMONEY"}))
         return make(dao::Currency, ado::Currency, 8, StorageKind::Currency);
-    if (isAny(w, {"REAL", "SINGLE", "FLOAT4", "IEEESINGLE"}))
+    // A declared REAL is SQLite's eight-byte double, whatever the word means in Access SQL:
+    // reading it as single precision would round every stored value.
+    if (isAny(w, {"SINGLE", "FLOAT4", "IEEESINGLE"}))
         return make(dao::Single, ado::Single, 4, StorageKind::Real);
-    if (isAny(w, {"DOUBLE", "DOUBLE PRECISION", "FLOAT", "FLOAT8", "IEEEDOUBLE", "NUMBER"}))
+    if (isAny(w, {"REAL", "DOUBLE", "DOUBLE PRECISION", "FLOAT", "FLOAT8", "IEEEDOUBLE", "NUMBER"}))
         return make(dao::Double, ado::Double, 8, StorageKind::Real);
     if (isAny(w, {"DECIMAL", "NUMERIC", "DEC"}))
         return make(dao::Decimal, ado::Numeric, 19, StorageKind::Real);

@@ -287,3 +287,14 @@ TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
         ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0) << i;
     }
 }
+
+// Regression: a REAL column was reported as single precision, so 12345.67 came back as
+// 12345.669921875 and an edit would have written the rounded value back.
+TEST_F(AdoConnectionTest, RealColumnsKeepEveryDigitOfTheirDoubles) {
+    connection->execute("CREATE TABLE Amounts (id INTEGER PRIMARY KEY, amount REAL)");
+    connection->execute("INSERT INTO Amounts VALUES (1, 12345.67)");
+    auto rs = connection->execute("SELECT amount FROM Amounts");
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->field(0L)->type(), ado::Double);
+    EXPECT_EQ(rs->field(0L)->value().toDouble(), 12345.67);
+}

@@ -34,7 +34,7 @@ TEST(TypeMappingTest, DeclaredTypesMapToBothCodes) {
         {"BIGINT", dao::BigInt, ado::BigInt, 8},
         {"CURRENCY", dao::Currency, ado::Currency, 8},
         {"MONEY", dao::Currency, ado::Currency, 8},
-        {"REAL", dao::Single, ado::Single, 4},
+        {"REAL", dao::Double, ado::Double, 8}, // SQLite stores REAL as a double
         {"SINGLE", dao::Single, ado::Single, 4},
         {"DOUBLE", dao::Double, ado::Double, 8},
         {"FLOAT", dao::Double, ado::Double, 8},
@@ -80,3 +80,4 @@ TEST(TypeMappingTest, ParameterTypeNamesOfSavedQueries) {
     EXPECT_EQ(TypeMapping::daoTypeFromParameterName("Guid"), dao::GUID);
     EXPECT_EQ(TypeMapping::daoTypeFromParameterName("Strange"), dao::Text);
 }
+
