@@ -258,7 +258,18 @@ Locale Worksheet::locale() const {
 std::string Worksheet::displayText(long row, long col) const {
     Variant v = mCells.value(row, col);
     if (v.isEmpty()) return {};
-    return NumberFormatter::format(v, style(mCells.effectiveStyle(row, col)).numberFormat, locale());
+    const std::string& format = style(mCells.effectiveStyle(row, col)).numberFormat;
+    // A date that lands in a General cell shows as a date, as the host shows it (and as the
+    // file writers save it): the short date, with the time when there is one.
+    if (v.isDate() && (format.empty() || format == "General")) {
+        const double d = v.toDouble();
+        const bool hasTime = d != static_cast<double>(static_cast<long long>(d));
+        const bool dutch = locale() == Locale::Dutch;
+        const char* dateOnly = dutch ? "d-m-yyyy" : "m/d/yyyy";
+        const char* withTime = dutch ? "d-m-yyyy h:mm" : "m/d/yyyy h:mm";
+        return NumberFormatter::format(v, hasTime ? withTime : dateOnly, locale());
+    }
+    return NumberFormatter::format(v, format, locale());
 }
 
 std::uint32_t Worksheet::internStyle(const CellStyle& s) { return book().styles().intern(s); }

@@ -79,3 +79,21 @@ TEST(RangeTest, NavigationStaysOnTheSheetAndAddressesBothStyles) {
     EXPECT_EQ(both->address(false, false), "B2:C3,A3");
     EXPECT_EQ(h.app->intersect(h.sheet->range("A1"), h.sheet->range("B2")), nullptr);
 }
+
+// Regression: a date copied into a General cell showed as its serial number (44197).
+TEST(RangeFormatTest, DatesInGeneralCellsShowAsDatesInTheHostsLanguage) {
+    const double day = 44197.0;         // 1 January 2021
+    const double dayAndTime = 44197.75; // 18:00
+    HostFixture en;
+    en.sheet->range("A1")->setValue(Variant(OleDate{day}));
+    en.sheet->range("A2")->setValue(Variant(OleDate{dayAndTime}));
+    EXPECT_EQ(en.sheet->range("A1")->text(), "1/1/2021");
+    EXPECT_EQ(en.sheet->range("A2")->text(), "1/1/2021 18:00");
+    en.sheet->range("A3")->setValue(Variant(day)); // a plain number stays a number
+    EXPECT_EQ(en.sheet->range("A3")->text(), "44197");
+    HostFixture nl(sheet::Locale::Dutch);
+    nl.sheet->range("A1")->setValue(Variant(OleDate{day}));
+    EXPECT_EQ(nl.sheet->range("A1")->text(), "1-1-2021");
+    nl.sheet->range("A1")->setNumberFormat("yyyy-mm-dd");
+    EXPECT_EQ(nl.sheet->range("A1")->text(), "2021-01-01");
+}
