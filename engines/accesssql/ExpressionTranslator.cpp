@@ -1,4 +1,5 @@
 // Precedence climbing over the items of one expression, from Imp (loosest) down to ^ (tightest).
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/ExpressionTranslator.h"
 
 #include "engines/accesssql/AccessSqlErrors.h"
@@ -16,18 +17,6 @@ bool operator<(Prec a, Prec b) {
 std::string wrap(const Expr& e, Prec needed) {
     if (e.prec < needed) return "(" + e.sql + ")";
     return e.sql;
-}
-
-std::string quoteText(std::string_view value) {
-    std::string out;
-    out.reserve(value.size() + 2);
-    out.push_back('\'');
-    for (char c : value) {
-        out.push_back(c);
-        if (c == '\'') out.push_back('\'');
-    }
-    out.push_back('\'');
-    return out;
 }
 
 Expr make(std::string sql, Prec prec, TypeHint type) {
@@ -247,7 +236,7 @@ Expr ExpressionTranslator::like(Expr l, bool negated, bool ansi, Expr r) {
     if (r.string) {
         if (auto p = LikePattern::toSqlite(r.string->value)) {
             std::string s = wrap(l, Prec::Bit);
-            s.append(notText).append(quoteText(p->pattern));
+            s.append(notText).append(SqlQuote::text(p->pattern));
             if (p->needsEscape) s.append(" ESCAPE '\\'");
             return make(std::move(s), Prec::Eq, TypeHint::Bool);
         }

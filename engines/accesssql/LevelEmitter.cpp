@@ -1,4 +1,5 @@
 // The clause-by-clause writer of one parenthesis level; see LevelEmitter.h.
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/LevelEmitter.h"
 
 #include "engines/accesssql/AccessSqlErrors.h"
@@ -14,16 +15,6 @@ namespace {
 
 bool isKeyword(const SqlItem& it, Kw kw) {
     return it.kind == ItemKind::Keyword && it.kw == kw;
-}
-
-std::string quoteIdent(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out.push_back(c);
-        if (c == '"') out.push_back('"');
-    }
-    out.push_back('"');
-    return out;
 }
 
 } // namespace
@@ -115,7 +106,7 @@ void LevelEmitter::assignment(std::size_t begin, std::size_t end) {
     if (begin + 2 > end || target.atom != AtomKind::Identifier || mItems[begin + 1].kind != ItemKind::Op ||
         mItems[begin + 1].op != Op::Eq)
         throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
-    append(target.bracketed ? quoteIdent(target.value) : target.value, target.spaceBefore);
+    append(target.bracketed ? SqlQuote::identifier(target.value) : target.value, target.spaceBefore);
     append("=", mItems[begin + 1].spaceBefore);
     if (begin + 2 == end) throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
     ExpressionTranslator x(mItems, mOptions, mSql);

@@ -1,4 +1,5 @@
 // Builds the items of each parenthesis level (inner levels first) and lets LevelEmitter write them.
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/StatementTranslator.h"
 
 #include "engines/accesssql/AccessDate.h"
@@ -14,30 +15,6 @@
 namespace qv::accesssql {
 
 namespace {
-
-std::string quoteIdent(std::string_view name) {
-    std::string out;
-    out.reserve(name.size() + 2);
-    out.push_back('"');
-    for (char c : name) {
-        out.push_back(c);
-        if (c == '"') out.push_back('"');
-    }
-    out.push_back('"');
-    return out;
-}
-
-std::string quoteText(std::string_view value) {
-    std::string out;
-    out.reserve(value.size() + 2);
-    out.push_back('\'');
-    for (char c : value) {
-        out.push_back(c);
-        if (c == '\'') out.push_back('\'');
-    }
-    out.push_back('\'');
-    return out;
-}
 
 struct FunctionType {
     std::string_view name;
@@ -156,7 +133,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
         case TokenKind::Name: {
             const std::string_view name = SqlLexer::nameValue(t);
             it.atom = AtomKind::Identifier;
-            it.text = quoteIdent(name);
+            it.text = SqlQuote::identifier(name);
             it.value = name;
             it.path = name;
             it.bracketed = true;
@@ -165,7 +142,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
         case TokenKind::String:
             it.atom = AtomKind::String;
             it.value = SqlLexer::stringValue(t);
-            it.text = quoteText(it.value);
+            it.text = SqlQuote::text(it.value);
             it.type = TypeHint::Text;
             break;
         case TokenKind::Number:
@@ -235,7 +212,7 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
             fn.text = "INTEGER";
             return;
         }
-        fn.text = needsQuoting(fn.value) ? quoteIdent(fn.value) : fn.value;
+        fn.text = needsQuoting(fn.value) ? SqlQuote::identifier(fn.value) : fn.value;
         if (open.spaceBefore) fn.text.push_back(' ');
         fn.text.append(text);
         return;
@@ -302,7 +279,7 @@ bool StatementTranslator::qualify(std::vector<SqlItem>& items) {
     const std::string_view name = part.kind == TokenKind::Name ? SqlLexer::nameValue(part) : part.raw;
     it.qualifier = it.path;
     it.text.push_back('.');
-    it.text.append(part.kind == TokenKind::Name ? quoteIdent(name) : std::string(name));
+    it.text.append(part.kind == TokenKind::Name ? SqlQuote::identifier(name) : std::string(name));
     it.path.push_back(sep.raw.front());
     it.path.append(name);
     it.value = name;
