@@ -1,7 +1,7 @@
 // The clause-by-clause writer of one parenthesis level; see LevelEmitter.h.
-#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/LevelEmitter.h"
 
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/AccessSqlErrors.h"
 #include "engines/accesssql/ExpressionTranslator.h"
 #include "engines/accesssql/SqlLexer.h"
