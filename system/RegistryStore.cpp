@@ -328,14 +328,14 @@ bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const 
     return t.commit();
 }
 
-std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint32_t root,
-                                                                      const std::string& path) {
+std::optional<std::vector<std::string>> RegistryStore::listNames(std::uint32_t root, const std::string& path,
+                                                                 const char* query) {
     if (!validRoot(root)) return std::nullopt;
     Transaction t(mDb, false);
     if (!t.open()) return std::nullopt;
     auto id = findKey(root, splitPath(path));
     if (!id) return std::nullopt;
-    Statement q(mDb, "SELECT name FROM reg_value WHERE root=? AND key=? ORDER BY id");
+    Statement q(mDb, query);
     q.bind(1, root).bind(2, *id);
     std::vector<std::string> names;
     int rc;
@@ -345,21 +345,14 @@ std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint3
     return names;
 }
 
+std::optional<std::vector<std::string>> RegistryStore::listValueNames(std::uint32_t root,
+                                                                      const std::string& path) {
+    return listNames(root, path, "SELECT name FROM reg_value WHERE root=? AND key=? ORDER BY id");
+}
+
 std::optional<std::vector<std::string>> RegistryStore::listSubKeys(std::uint32_t root,
                                                                    const std::string& path) {
-    if (!validRoot(root)) return std::nullopt;
-    Transaction t(mDb, false);
-    if (!t.open()) return std::nullopt;
-    auto id = findKey(root, splitPath(path));
-    if (!id) return std::nullopt;
-    Statement q(mDb, "SELECT name FROM reg_key WHERE root=? AND parent=? ORDER BY id");
-    q.bind(1, root).bind(2, *id);
-    std::vector<std::string> names;
-    int rc;
-    while ((rc = q.step()) == SQLITE_ROW)
-        names.push_back(q.text(0));
-    if (rc != SQLITE_DONE) return std::nullopt;
-    return names;
+    return listNames(root, path, "SELECT name FROM reg_key WHERE root=? AND parent=? ORDER BY id");
 }
 
 } // namespace qv
