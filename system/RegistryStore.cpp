@@ -9,8 +9,8 @@
 #include <sqlite3.h>
 
 #include <clocale>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <cwctype>
 #include <filesystem>
 #include <locale.h>
@@ -202,7 +202,8 @@ void RegistryStore::Close::operator()(sqlite3* db) const {
 
 namespace {
 [[noreturn]] void cannotOpen(const std::string& path, const std::string& why) {
-    throw NumberedError(err::Registry, "RegistryStore", "Cannot open the registry store '" + path + "': " + why);
+    throw NumberedError(err::Registry, "RegistryStore",
+                        "Cannot open the registry store '" + path + "': " + why);
 }
 
 // Tables a store may hold; anything else means the file belongs to another program.
@@ -221,8 +222,8 @@ bool damageCode(int rc) {
 
 RegistryStore::Handle RegistryStore::openFile(const std::string& path) {
     sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK) cannotOpen(path, db ? sqlite3_errmsg(db.get()) : "out of memory");
     sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
@@ -417,8 +418,9 @@ bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const 
     auto id = findKey(root, splitPath(path));
     if (!id) return false;
     // An update in place keeps the value's id, and with it its place in the enumeration.
-    Statement up(mDb.get(), "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
-                      "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
+    Statement up(mDb.get(),
+                 "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
+                 "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
     up.bind(1, root)
         .bind(2, *id)
         .bind(3, name)

@@ -346,7 +346,8 @@ std::optional<ShortcutInfo> ShortcutReader::readFile(const std::string& path) {
     return parseDesktopEntry(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
-std::optional<std::vector<std::uint8_t>> ShortcutReader::readBounded(const std::string& path, std::size_t limit) {
+std::optional<std::vector<std::uint8_t>> ShortcutReader::readBounded(const std::string& path,
+                                                                     std::size_t limit) {
     // Non-blocking, so that opening a FIFO nobody writes to returns at once instead of waiting
     // for a writer; the type test below then turns it away.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));

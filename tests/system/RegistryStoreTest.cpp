@@ -272,7 +272,8 @@ class StoreFolder {
 TEST(RegistryStoreDamageTest, FileThatIsNoDatabaseIsKeptAsideWholeAndAnEmptyStoreStarts) {
     StoreFolder dir;
     const auto file = dir.file("registry.db");
-    const std::string text = "this is not a database file, just text that is long enough to be read as a header";
+    const std::string text =
+        "this is not a database file, just text that is long enough to be read as a header";
     std::ofstream(file) << text;
     RegistryStore store(file.string());
     ASSERT_FALSE(store.damagedFileKeptAs().empty());
@@ -302,8 +303,9 @@ TEST(RegistryStoreDamageTest, StoreWithDamagedPagesIsKeptAsideWithItsLog) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
         sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-        ASSERT_EQ(sqlite3_exec(db, "UPDATE reg_value SET data=x'00' WHERE name='v7'", nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(db, "UPDATE reg_value SET data=x'00' WHERE name='v7'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
         sqlite3_close(db);
     }
     const std::string log = readAll(file.string() + "-wal");
@@ -364,8 +366,9 @@ TEST(RegistryStoreDamageTest, EmptyDatabaseOfAnotherProgramIsKnownByItsApplicati
     EXPECT_THROW(RegistryStore(file.string()), NumberedError);
     // A store written before stores were marked (our tables, no mark) still opens as a store.
     const auto old = dir.file("old.db");
-    runSql(old, "CREATE TABLE reg_key(id INTEGER PRIMARY KEY AUTOINCREMENT, root INTEGER NOT NULL, parent INTEGER "
-                "NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, UNIQUE(root, parent, folded))");
+    runSql(old,
+           "CREATE TABLE reg_key(id INTEGER PRIMARY KEY AUTOINCREMENT, root INTEGER NOT NULL, parent INTEGER "
+           "NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, UNIQUE(root, parent, folded))");
     RegistryStore store(old.string());
     EXPECT_TRUE(store.damagedFileKeptAs().empty());
     EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "X"));

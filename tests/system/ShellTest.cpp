@@ -276,7 +276,8 @@ TEST(ShellTest, ShortcutReaderRefusesFifosDevicesFoldersAndOversizedFiles) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status)) << "the reader hung or crashed (signal " << WTERMSIG(status) << ")";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a special file or oversized file read as a shortcut";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "a special file or oversized file read as a shortcut";
     std::filesystem::remove_all(dir);
 }
 
