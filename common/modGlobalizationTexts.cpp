@@ -239,6 +239,11 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "instances and then reopen Excel.",
      "{product} ondersteunt niet dat meerdere Excel-instanties tegelijkertijd geopend zijn.\rSluit alle geopende "
      "Excel programma's en heropen Excel."},
+    {230,
+     "The settings file was damaged and could not be read.\r{product} has started with its default "
+     "settings; the damaged file is kept as\r{1}",
+     "Het instellingenbestand was beschadigd en kon niet gelezen worden.\r{product} is gestart met de "
+     "standaardinstellingen; het beschadigde bestand is bewaard als\r{1}"},
 });
 
 constexpr bool sortedById() {

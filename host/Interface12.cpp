@@ -220,4 +220,16 @@ bool Interface12::DataSourceExists() const { return goApplication && goApplicati
 
 WorksheetPtr Interface12::Sheet() const { return goApplication ? goApplication->Form().Sheet() : nullptr; }
 
+bool Interface12::OpenDatabaseFile(const std::string& path) {
+    bool opened = false;
+    forward([&](clsApplication& a) { opened = a.OpenDatabaseFile(path); });
+    return opened;
+}
+
+AdoRecordsetPtr Interface12::TableRecordset(const std::string& table) {
+    AdoRecordsetPtr rs;
+    forward([&](clsApplication& a) { rs = a.TableRecordset(table); });
+    return rs;
+}
+
 } // namespace qv

@@ -56,6 +56,8 @@ public:
     std::optional<std::vector<std::string>> ViewList() const override;
     bool DataSourceExists() const override;
     WorksheetPtr Sheet() const override;
+    bool OpenDatabaseFile(const std::string& path) override;
+    AdoRecordsetPtr TableRecordset(const std::string& table) override;
 
 private:
     bool GetControlState(const std::string& tag, bool wantVisible);

@@ -7,8 +7,10 @@
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
+#include "datasource/DSContext.h"
 #include "datasource/IDS.h"
 #include "datasource/clsCommand.h"
+#include "datasource/clsDSAccess.h"
 #include "form/clsForm.h"
 #include "host/Globals.h"
 #include "host/clsCommandBar.h"
@@ -149,6 +151,16 @@ void clsApplication::Initialize() {
     default:
         noSuchVersion();
     }
+    ReportDamagedSettings();
+}
+
+void clsApplication::ReportDamagedSettings() {
+    // The store started afresh, so every setting is back at its default; the person hears of
+    // it once, with where the old file is, in case it can be rescued.
+    const std::string kept = mServices.registry->damagedFileKeptAs();
+    if (kept.empty() || !mServices.dialogs) return;
+    modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(230, Variant(kept)),
+                           modErrors::FlagsExclamation);
 }
 
 bool clsApplication::IsFirstRun() {
@@ -196,6 +208,31 @@ void clsApplication::GetDatabase() {
         throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
                             "The following action is not implemented: GetDatabase");
     });
+}
+
+bool clsApplication::OpenDatabaseFile(const std::string& path) {
+    bool opened = false;
+    guarded([&] {
+        DSContext ctx;
+        ctx.RevisionNumber = RevisionNumber();
+        ctx.Objects = mServices.objects;
+        ctx.Toolkit = mServices.toolkit;
+        ctx.Dialogs = mServices.dialogs;
+        ctx.CurrentTableName = [] { return std::string(); };
+        auto ds = std::make_shared<clsDSAccess>(std::move(ctx));
+        ds->SetDatabasePath(path);
+        if (!ds->ConnectDAO()) return;
+        ds->DetermineDbObjects(true);
+        ds->DetermineDbObjects(false);
+        mDataSource = std::move(ds);
+        opened = true;
+    });
+    return opened;
+}
+
+AdoRecordsetPtr clsApplication::TableRecordset(const std::string& table) {
+    if (!mDataSource) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No database is open");
+    return mDataSource->GetRecordSet("SELECT * FROM [" + table + "]", true);
 }
 
 void clsApplication::ShowSettings() {
