@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -373,4 +374,48 @@ TEST(RegistryStoreDamageTest, EmptyDatabaseOfAnotherProgramIsKnownByItsApplicati
     EXPECT_TRUE(store.damagedFileKeptAs().empty());
     EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "X"));
     EXPECT_TRUE(store.setValue(HKEY_CURRENT_USER, "X", "v", {reg::REG_DWORD, {1, 0, 0, 0}}));
+}
+
+namespace {
+std::vector<int> gSqliteLog;
+void recordSqliteLog(void*, int code, const char*) {
+    gSqliteLog.push_back(code & 0xFF);
+}
+
+// Routes SQLite's own log into gSqliteLog for one test; SQLite takes this setting only while
+// it is shut down, which it may be between tests because no connection is left open.
+class SqliteLogGuard {
+  public:
+    SqliteLogGuard() {
+        gSqliteLog.clear();
+        sqlite3_shutdown();
+        sqlite3_config(SQLITE_CONFIG_LOG, recordSqliteLog, nullptr);
+        sqlite3_initialize();
+    }
+    ~SqliteLogGuard() {
+        sqlite3_shutdown();
+        sqlite3_config(SQLITE_CONFIG_LOG, nullptr, nullptr);
+        sqlite3_initialize();
+    }
+};
+} // namespace
+
+// Before, a failure while the tables were created closed the connection and then rolled back
+// on it: SQLite reported the call on the freed connection as misuse.
+TEST(RegistryStoreDamageTest, FailureWhileCreatingTheTablesNeverUsesAClosedConnection) {
+    StoreFolder dir;
+    const auto file = dir.file("registry.db");
+    // A store whose second table cannot be created: an index already has its name.
+    runSql(file, "CREATE TABLE reg_key(id INTEGER PRIMARY KEY AUTOINCREMENT, root INTEGER NOT NULL, parent "
+                 "INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, UNIQUE(root, parent, folded));"
+                 "CREATE INDEX reg_value ON reg_key(name)");
+    SqliteLogGuard log;
+    try {
+        RegistryStore store(file.string());
+        ADD_FAILURE() << "a store without its value table opened";
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::Registry);
+        EXPECT_NE(e.description().find("reg_value"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(std::count(gSqliteLog.begin(), gSqliteLog.end(), SQLITE_MISUSE), 0);
 }
