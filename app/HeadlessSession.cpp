@@ -48,9 +48,14 @@ std::string lines(const std::string& s, std::string_view indent = "    ") {
 }
 
 // The add-in library lives in the build tree beside the runner, or beside an installed runner.
+// The program's own path comes from the kernel: argv[0] is a bare name when the runner was
+// found on the PATH.
 std::string findAddinLibrary(const std::string& executable) {
     namespace fs = std::filesystem;
-    const fs::path exe = fs::absolute(executable).parent_path();
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) self = fs::absolute(executable);
+    const fs::path exe = self.parent_path();
     for (const fs::path& p : {exe / "libquorvel-addin.so", exe / ".." / "host" / "libquorvel-addin.so",
                               exe / ".." / "lib" / "quorvel" / "libquorvel-addin.so"})
         if (fs::exists(p)) return fs::canonical(p).string();
