@@ -3,8 +3,10 @@
 // the add-in library found by ProgID), answers every prompt from a script, and prints what a
 // person would have seen. Used for demonstrations and automation.
 #include "app/HeadlessSession.h"
+#include "platform/NumberedError.h"
 
 #include <cstdio>
+#include <exception>
 #include <cstring>
 #include <string>
 
@@ -44,5 +46,14 @@ int main(int argc, char** argv) {
         }
     }
     o.executablePath = argv[0];
-    return qv::app::HeadlessSession(o).run();
+    // A failure the session does not report itself still ends as a message and a failing exit
+    // code, never as an abort that a calling script could mistake for a crash of the host.
+    try {
+        return qv::app::HeadlessSession(o).run();
+    } catch (const qv::NumberedError& e) {
+        std::fprintf(stderr, "Error %d: %s\n", static_cast<int>(e.number()), e.description().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Unexpected error: %s\n", e.what());
+    }
+    return 1;
 }

@@ -1,5 +1,6 @@
 #include "app/HeadlessSession.h"
 
+#include "common/clsAux.h"
 #include "common/modErrors.h"
 #include "datasource/DSContext.h"
 #include "datasource/IDS.h"
@@ -10,6 +11,8 @@
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/HostText.h"
+#include "spreadsheet/Worksheet.h"
 #include "system/DialogScript.h"
 #include "system/DialogScriptReader.h"
 #include "system/ObjectFactory.h"
@@ -183,7 +186,8 @@ int HeadlessSession::run() {
                 AdoRecordsetPtr rs = ds.GetRecordSet("SELECT * FROM [" + current + "]", true);
                 WorkbookPtr book = app->addWorkbook();
                 WorksheetPtr sheet = book->worksheet(1);
-                sheet->setName(current.substr(0, 31));
+                clsAux::CheckRecordLimit(*rs, *sheet);
+                sheet->setName(qv::sheet::HostText::prefix(current, qv::sheet::Worksheet::MaxNameLength));
                 for (long c = 0; c < rs->fieldCount(); ++c) sheet->cells(1, c + 1)->setValue(Variant(rs->field(c)->name()));
                 const long rows = sheet->cells(2, 1)->copyFromRecordset(*rs);
                 fmt::print("Loaded {} rows x {} columns of [{}] into sheet \"{}\".\n", rows, rs->fieldCount(), current,
