@@ -5,6 +5,8 @@
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/HostText.h"
+#include "spreadsheet/Worksheet.h"
 #include "system/DialogScript.h"
 #include "system/DialogScriptReader.h"
 #include "system/ObjectFactory.h"
@@ -246,7 +248,7 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
     }
     WorkbookPtr book = app.addWorkbook();
     WorksheetPtr sheet = book->worksheet(1);
-    sheet->setName(mOptions.table.substr(0, 31));
+    sheet->setName(qv::sheet::HostText::prefix(mOptions.table, qv::sheet::Worksheet::MaxNameLength));
     for (long c = 0; c < rs->fieldCount(); ++c)
         sheet->cells(1, c + 1)->setValue(Variant(rs->field(c)->name()));
     const long rows = sheet->cells(2, 1)->copyFromRecordset(*rs);

@@ -42,6 +42,10 @@ private:
     clsSettings& mS;
 };
 
+// The host's version text as a number ("12.0" is 12), compared as the automation model compares
+// text with a number: a text that is no number is a type mismatch (13), never a foreign error.
+double HostVersion(IApplication& app) { return Variant(app.version()).toDouble(); }
+
 std::int16_t revisionOf(const WorkbookPtr& wb) {
     if (!wb) return 0;
     const Variant v = wb->builtinProperty("Revision Number");
@@ -121,7 +125,7 @@ bool clsApplication::FormIsLoaded() const { return DataSourceExists() && mForm->
 
 template <class F> void clsApplication::guarded(F&& f) {
     try {
-        f();
+        modErrors::Numbered(std::string(APP_TITLE), std::forward<F>(f));
     } catch (const NumberedError& e) {
         if (mServices.dialogs) modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
     }
@@ -138,7 +142,7 @@ void clsApplication::Initialize() {
     switch (RevisionNumber()) {
     case 11:
     case 21:
-        if (std::stod(app->version()) > 11) {
+        if (HostVersion(*app) > 11) {
             if (auto p = mMenuBar->Object().popup) p->setVisible(true);
             if (auto b = mCommandBar->Object().bar) b->setVisible(false);
         }
@@ -181,7 +185,7 @@ void clsApplication::ShowFirstMessage() {
     switch (revision) {
     case 11:
     case 21:
-        if (std::stod(app->version()) > 11) {
+        if (HostVersion(*app) > 11) {
             if (mSettingsFace->IsMessageEnabled(setting::ShowMessageSelectDb)) {
                 const std::string edition = std::string(APP_TITLE) + (revision == 11 ? " LT" : " PX");
                 const int answer = modErrors::ShowMessage(*mServices.dialogs, GetText(13, Variant(edition)),
@@ -230,9 +234,16 @@ bool clsApplication::OpenDatabaseFile(const std::string& path) {
     return opened;
 }
 
+// Rows of a sheet in the host's workbook format, the header row included.
+constexpr long long SheetRowCount = 1048576;
+
 AdoRecordsetPtr clsApplication::TableRecordset(const std::string& table) {
     if (!mDataSource) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No database is open");
-    return mDataSource->GetRecordSet("SELECT * FROM [" + table + "]", true);
+    AdoRecordsetPtr rs = mDataSource->GetRecordSet("SELECT * FROM [" + table + "]", true);
+    // A caller copies these rows under a header row of a sheet of the host's size: refuse what
+    // would not fit before anything is written, rather than let the copy stop silently.
+    if (rs) clsAux::CheckRecordLimit(*rs, SheetRowCount);
+    return rs;
 }
 
 void clsApplication::ShowSettings() {

@@ -54,7 +54,9 @@ DateTimeParts OleDateTime::toParts(double ole) {
     long long secs = std::llround(frac * 86400.0);
     if (secs >= 86400) { // rounding carried into the next day
         secs -= 86400;
-        whole += ole >= 0 ? 1 : -1;
+        // The next calendar day also before the epoch: there the whole part counts days
+        // backwards but the time runs forwards from it, so -1.9999999 is 30 December 1899.
+        whole += 1;
     }
     civilFromDays(static_cast<long long>(whole) + kEpoch, p.year, p.month, p.day);
     p.hour = static_cast<int>(secs / 3600);
