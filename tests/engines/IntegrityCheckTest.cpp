@@ -3,6 +3,8 @@
 // naming the file) rather than as rows that are not there.
 #include "EngineTestSupport.h"
 
+#include "engines/sqlite/SqliteHandle.h"
+
 using namespace qv;
 using namespace qv::enginetest;
 
@@ -62,6 +64,22 @@ TEST_F(IntegrityCheckTest, DamageMetWhileReadingNamesTheFile) {
     damagePage(rootPage("T"));
     std::string description;
     EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT * FROM T"); }, &description), 3343);
+    EXPECT_NE(description.find("t.db"), std::string::npos) << description;
+}
+
+TEST_F(IntegrityCheckTest, LargeFileOpensQuicklyAndItsDamageIsReportedByTheRead) {
+    // Past the whole-check limit only the schema is checked at open, so the cost stays bounded;
+    // the damaged index is then met by the first read that uses it.
+    makeDatabase(path, "CREATE TABLE Big (b BLOB);"
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 17) "
+                       "INSERT INTO Big SELECT zeroblob(1048576) FROM n;");
+    ASSERT_GT(std::filesystem::file_size(path), engine::SqliteHandle::WholeCheckLimit);
+    damagePage(rootPage("TName"));
+    auto connection = openConnection(path);
+    EXPECT_EQ(connection->execute("SELECT count(*) FROM Big")->valueAt(0, 0).toInt64(), 17);
+    std::string description;
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT name FROM T ORDER BY name"); }, &description),
+              3343);
     EXPECT_NE(description.find("t.db"), std::string::npos) << description;
 }
 
