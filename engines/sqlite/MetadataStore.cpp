@@ -100,6 +100,31 @@ std::optional<Variant> typed(const Variant& raw, int type) {
     }
 }
 
+const char* typeName(int type) {
+    switch (type) {
+    case dao::Boolean:
+        return "Yes/No";
+    case dao::Byte:
+        return "Byte";
+    case dao::Integer:
+        return "Integer";
+    case dao::Long:
+        return "Long Integer";
+    case dao::BigInt:
+        return "Large Number";
+    case dao::Single:
+        return "Single";
+    case dao::Double:
+        return "Double";
+    case dao::Currency:
+        return "Currency";
+    case dao::Date:
+        return "Date/Time";
+    default:
+        return "Text";
+    }
+}
+
 std::string shown(const Variant& raw) {
     if (raw.isBinary()) return fmt::format("{} bytes", raw.bytes().size());
     std::string text = raw.toString();
@@ -147,9 +172,9 @@ std::vector<StoredProperty> MetadataStore::properties(std::vector<std::string>* 
                 const std::string owner = p.field.empty() ? fmt::format("table '{}'", p.table)
                                                           : fmt::format("field '{}.{}'", p.table, p.field);
                 skipped->push_back(fmt::format(
-                    "The property '{}' of the {} holds '{}', which is not a valid value of its type ({}); "
-                    "the property is ignored.",
-                    p.name, owner, shown(raw), p.type));
+                    "The property '{}' of the {} holds '{}', which is not a valid {} value; the property is "
+                    "ignored.",
+                    p.name, owner, shown(raw), typeName(p.type)));
             }
             continue;
         }

@@ -62,6 +62,7 @@ TEST(MetadataValuesTest, ValueOutsideItsTypeIsLeftOutAndReportedOnce) {
     EXPECT_NE(warnings[0].find("'ColumnWidth'"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[0].find("'T.w'"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[0].find("70000"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("Integer"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[4].find("table 'T'"), std::string::npos) << warnings[4];
     EXPECT_NE(warnings[4].find("'Created'"), std::string::npos) << warnings[4];
     EXPECT_TRUE(db->takeCatalogueWarnings().empty());
