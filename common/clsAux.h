@@ -133,6 +133,7 @@ public:
 
     // --- text and file names
     static std::string ColumnLetters(long column);
+    // Each dotted part in brackets, a "]" inside a part doubled.
     static std::string QuoteName(const std::string& dottedName);
     static std::string TextAfterFirstDot(const std::string& text);
     static std::string FileExtension(const std::string& path);

@@ -6,6 +6,7 @@
 #include "common/AppConstants.h"
 #include "common/ISettings.h"
 #include "common/modGlobalization.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
@@ -148,14 +149,7 @@ std::string clsAux::ColumnLetters(long column) {
 }
 
 std::string clsAux::QuoteName(const std::string& dottedName) {
-    std::string out = "[";
-    for (char c : dottedName) {
-        if (c == '.')
-            out += "].[";
-        else
-            out += c;
-    }
-    return out + "]";
+    return NameQuote::bracketedPath(dottedName);
 }
 
 std::string clsAux::TextAfterFirstDot(const std::string& text) {

@@ -19,6 +19,7 @@
 #include "platform/IDialogs.h"
 #include "platform/IRegistryStore.h"
 #include "platform/IShell.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
@@ -239,7 +240,7 @@ constexpr long long SheetRowCount = 1048576;
 
 AdoRecordsetPtr clsApplication::TableRecordset(const std::string& table) {
     if (!mDataSource) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No database is open");
-    AdoRecordsetPtr rs = mDataSource->GetRecordSet("SELECT * FROM [" + table + "]", true);
+    AdoRecordsetPtr rs = mDataSource->GetRecordSet("SELECT * FROM " + NameQuote::bracketed(table), true);
     // A caller copies these rows under a header row of a sheet of the host's size: refuse what
     // would not fit before anything is written, rather than let the copy stop silently.
     if (rs) clsAux::CheckRecordLimit(*rs, SheetRowCount);

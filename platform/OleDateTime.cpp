@@ -129,4 +129,12 @@ std::string OleDateTime::toIsoText(double ole) {
     return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour, p.minute, p.second);
 }
 
+bool OleDateTime::isInDateRange(double ole) {
+    // The coarse bound first: the calendar arithmetic below is only defined for finite values
+    // within a long long of days.
+    if (!std::isfinite(ole) || ole < -657436.0 || ole > 2958467.0) return false;
+    const int year = toParts(ole).year;
+    return year >= 100 && year <= 9999;
+}
+
 } // namespace qv

@@ -35,9 +35,15 @@ class EngineErrors {
     }
     static NumberedError fileNotFound(const std::string& source, const std::string& path);
     static NumberedError unrecognisedFormat(const std::string& source, const std::string& path);
+    // 3343 for a file whose pages SQLite finds damaged, naming the file.
+    static NumberedError damaged(const std::string& source, const std::string& path);
     static NumberedError passwordNotValid(const std::string& source);
     static NumberedError accountNotValid(const std::string& source);
     static NumberedError itemNotFound(const std::string& source, const std::string& name);
+    // 3142: SQL text with a NUL character, which would end the statement early.
+    static NumberedError nulInSql(const std::string& source);
+    // 6 (overflow): a date value outside the years 100 to 9999, or not a number at all.
+    static NumberedError dateOutOfRange(const std::string& source, double oleDate);
     // Translates the last failure on db (result code rc) into the engine's number and text.
     static NumberedError fromSqlite(sqlite3* db, int rc, const std::string& source);
 };

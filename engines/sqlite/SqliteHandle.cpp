@@ -70,6 +70,32 @@ void probeSchema(sqlite3* db, const std::string& path, const std::string& source
     }
 }
 
+// SQLite's own quick check (every page of every b-tree and index, without comparing index
+// entries to rows) over the whole file, up to a size where it costs a person nothing noticeable
+// at open: measured 4.5 ms of processor time for the 1 MB Chinook database and 220 ms (0.75 s of
+// wall time on a busy two-core machine) for a 139 MB one, so about 25 ms at the limit. A larger
+// file has only its schema b-tree checked here; damage elsewhere is still reported (3343) by the
+// read that meets it.
+void checkIntegrity(sqlite3* db, const std::string& path, const std::string& source) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    const bool whole = !ec && size <= SqliteHandle::WholeCheckLimit;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, whole ? "PRAGMA quick_check" : "PRAGMA quick_check('sqlite_master')", -1,
+                                &st, nullptr);
+    bool ok = false;
+    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        ok = first && std::strcmp(first, "ok") == 0 && sqlite3_step(st) == SQLITE_DONE;
+    }
+    sqlite3_finalize(st);
+    const int primary = rc & 0xff;
+    if (!ok &&
+        (rc == SQLITE_ROW || rc == SQLITE_DONE || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB))
+        throw EngineErrors::damaged(source, path);
+    if (!ok) throw EngineErrors::fromSqlite(db, rc, source);
+}
+
 // The dialect's functions; a connection that cannot have them is closed, not leaked.
 void prepareOrClose(sqlite3* db) {
     try {
@@ -85,7 +111,9 @@ void prepareOrClose(sqlite3* db) {
 std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const Options& options) {
     const std::string& source = options.source;
     std::error_code ec;
-    if (path.empty() || !std::filesystem::exists(path, ec)) throw EngineErrors::fileNotFound(source, path);
+    // A name cut at a NUL would open another file than the one asked for.
+    if (path.empty() || path.find('\0') != std::string::npos || !std::filesystem::exists(path, ec))
+        throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
     if (!headerLooksWhole(path)) {
         if (!CipherLibrary::looksEncrypted(path)) throw EngineErrors::unrecognisedFormat(source, path);
@@ -101,6 +129,7 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     sqlite3* probe = openRaw(path, SQLITE_OPEN_READONLY, source);
     try {
         probeSchema(probe, path, source);
+        checkIntegrity(probe, path, source);
     } catch (...) {
         sqlite3_close_v2(probe);
         throw;
@@ -131,6 +160,7 @@ SqliteHandle::~SqliteHandle() {
 }
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
+    if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
     char* msg = nullptr;
     int rc = sqlite3_exec(mDb, sql.c_str(), nullptr, nullptr, &msg);
     sqlite3_free(msg);

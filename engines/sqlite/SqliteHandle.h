@@ -1,11 +1,13 @@
 // One open SQLite database file, shared by the catalogue objects and statements that use it.
 // Opening probes the file read-only first (existence, header, size against the page count,
-// schema readable), so that a missing, foreign, truncated or damaged file gives its numbered
-// error and is never touched: SQLite would otherwise create a missing file or start a journal.
+// schema readable, SQLite's quick check), so that a missing, foreign, truncated or damaged file
+// gives its numbered error and is never touched: SQLite would otherwise create a missing file or
+// start a journal.
 #pragma once
 
 #include "engines/sqlite/SchemaTypes.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,6 +22,9 @@ class SqliteHandle {
         std::string password;                 // a database password; "" when none
         std::string source = "DAO.Workspace"; // the error source to report
     };
+
+    // Files up to this size get SQLite's quick check over every page when they are opened.
+    static constexpr std::uintmax_t WholeCheckLimit = 16u << 20;
 
     // Raises 3024 (missing), 3343 (not a database, truncated, damaged), 3031 (password).
     static std::shared_ptr<SqliteHandle> open(const std::string& path, const Options& options);
