@@ -79,6 +79,8 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
                                              path));
     try {
         c->mFile->checkPagesPresent(objects);
+        if (!mdb_read_columns(objects)) c->mFile->checkPagesPresent(objects);
+        c->mFile->checkLongValues(objects);
     } catch (...) {
         mdb_free_tabledef(objects);
         throw;

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fmt/format.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace qv::engine {
@@ -24,6 +25,7 @@ struct MdbFile::Stream {
     std::uint64_t position = 0;
     unsigned pageSize = 4096;
     bool ranPastEnd = false;
+    std::vector<char> buffer; // the stream's own buffer: glibc ignores a size given without one
 
     void fillBeyondEnd(char* out, std::size_t n, std::uint64_t at) const {
         // Little-endian page size in every 16-bit slot: row count and offsets all equal the
@@ -37,8 +39,8 @@ struct MdbFile::Stream {
         std::size_t got = 0;
         if (s->position < s->size) {
             const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(n, s->size - s->position));
-            if (fseeko(s->file, static_cast<off_t>(s->position), SEEK_SET) == 0)
-                got = std::fread(out, 1, wanted, s->file);
+            const ssize_t n2 = ::pread(fileno(s->file), out, wanted, static_cast<off_t>(s->position));
+            got = n2 > 0 ? static_cast<std::size_t>(n2) : 0;
         }
         if (got < n) {
             s->ranPastEnd = true;
@@ -158,8 +160,9 @@ std::unique_ptr<MdbFile> MdbFile::open(const std::string& path, const Options& o
         std::fclose(stream->file);
         throw EngineErrors::fileNotFound(options.source, path);
     }
-    // Unbuffered, so that every page read reaches the cookie with its own offset and length.
-    std::setvbuf(cookie, nullptr, _IONBF, 0);
+    // One page of buffer: libmdb seeks to page starts, so every refill reads exactly one page.
+    stream->buffer.resize(file->mHeader.pageSize);
+    std::setvbuf(cookie, stream->buffer.data(), _IOFBF, stream->buffer.size());
     std::fclose(mdb->f->stream);
     mdb->f->stream = cookie;
     file->mStream = std::move(stream);
@@ -222,6 +225,39 @@ std::uint64_t MdbFile::highestOwnedPage(const S_MdbTableDef* table) const {
     }
     std::fclose(f);
     return highest;
+}
+
+void MdbFile::checkLongValue(const unsigned char* p, int size, const std::string& where) const {
+    if (size < MDB_MEMO_OVERHEAD) damaged(fmt::format("a long value of {} is cut short.", where));
+    std::uint32_t length = 0;
+    std::uint32_t pointer = 0;
+    std::memcpy(&length, p, 4);
+    std::memcpy(&pointer, p + 4, 4);
+    if (length & 0x80000000u) return; // kept inline in the row
+    if ((pointer >> 8) >= mHeader.pageCount)
+        damaged(fmt::format("a long value of {} lies on page {}, past the end of the file.", where, pointer >> 8));
+}
+
+void MdbFile::checkLongValues(S_MdbTableDef* table) const {
+    MdbHandle* mdb = mMdb;
+    std::vector<MdbField> fields(table->num_cols + 1);
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
+        checkIntact();
+        int start = 0;
+        std::size_t length = 0;
+        if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &length) != 0) continue;
+        start &= 0x1fff;
+        if (mdb_crack_row(table, start, length, fields.data()) < 0) continue;
+        for (unsigned c = 0; c < table->num_cols; ++c) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+            if (fields[c].is_null || (col->col_type != MDB_MEMO && col->col_type != MDB_OLE)) continue;
+            if (fields[c].start < 0 || static_cast<std::size_t>(fields[c].start) + MDB_MEMO_OVERHEAD > mHeader.pageSize)
+                damaged(fmt::format("a row of {} is damaged.", table->name));
+            checkLongValue(mdb->pg_buf + fields[c].start, fields[c].siz, table->name);
+        }
+    }
+    checkIntact();
 }
 
 void MdbFile::checkPagesPresent(const S_MdbTableDef* table) const {

@@ -43,6 +43,12 @@ class MdbFile {
     void checkIntact() const;
     // Raises 3343 when the table owns a page past the end of the file (the file was cut).
     void checkPagesPresent(const S_MdbTableDef* table) const;
+    // Raises 3343 when a memo or long binary value (its 12-byte header at p, size bytes in the
+    // row) starts on a page past the end of the file. libmdb would parse whatever it finds.
+    void checkLongValue(const unsigned char* p, int size, const std::string& where) const;
+    // Checks every long value in the rows of the table (the catalogue's property maps, before
+    // libmdb parses them).
+    void checkLongValues(S_MdbTableDef* table) const;
 
     struct Stream; // the page source libmdb reads through
 

@@ -150,12 +150,14 @@ Variant MdbTable::decode(std::size_t column, int start, int size, bool null) con
         const std::string text = takeString(mdb_numeric_to_string(mdb, start, info.scale, info.precision));
         return Variant::decimal(std::strtod(text.c_str(), nullptr));
     }
-    case MDB_TEXT:
     case MDB_MEMO:
+        mFile.checkLongValue(p, size, mName + "." + info.name);
+        return Variant(takeString(mdb_col_to_string(mdb, mdb->pg_buf, start, code, size)));
+    case MDB_TEXT:
         return Variant(takeString(mdb_col_to_string(mdb, mdb->pg_buf, start, code, size)));
     case MDB_BINARY: return Variant(Binary(p, p + size));
     case MDB_OLE: {
-        needs(MDB_MEMO_OVERHEAD);
+        mFile.checkLongValue(p, size, mName + "." + info.name);
         // libmdb reads long binaries through the column's bound buffer: lend it one for the call.
         MdbColumn* c = columnAt(mTable, column);
         std::vector<unsigned char> bound(std::max<std::size_t>(mdb->bind_size, MDB_BIND_SIZE));
