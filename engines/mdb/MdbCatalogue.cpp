@@ -123,7 +123,8 @@ void MdbCatalogue::readObjects() {
         o.connect = text(row, iConnect);
         const bool system = (o.flags & SystemFlags) != 0 || o.name.rfind("MSys", 0) == 0;
         // Complex-value tables (f_...) and leftovers of Access's clipboard (~TMP...) are hidden.
-        const bool hidden = (o.flags & 0x8) != 0 || (o.flags & 0x1) != 0 || (o.flags & 0x000f0000) != 0 ||
+        const long kind = o.flags & 0x000f0000;
+        const bool hidden = (o.flags & 0x8) != 0 || kind == 0x000a0000 || kind == 0x00030000 ||
                             o.name.rfind("~", 0) == 0;
         if (system) o.attributes |= dao::SystemObject;
         else if (hidden) o.attributes |= dao::HiddenObject;
@@ -165,6 +166,11 @@ void MdbCatalogue::readRelations() {
         return true;
     });
     for (auto& [r, parts] : found) {
+        // Access keeps relations between its own system tables here too (MSysNavPane...).
+        const MdbObjectInfo* one = findTable(r.table);
+        const MdbObjectInfo* many = findTable(r.foreignTable);
+        if ((one && (one->attributes & dao::SystemObject)) || (many && (many->attributes & dao::SystemObject)))
+            continue;
         std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.order < b.order; });
         for (auto& p : parts)
             r.columns.emplace_back(p.referenced, p.referencing);

@@ -99,11 +99,11 @@ MdbTable::MdbTable(const MdbFile& file, const std::string& name) : mFile(file), 
         info.foreign = x->index_type == 2;
         info.unique = (x->flags & MDB_IDX_UNIQUE) != 0 || info.primary;
         for (unsigned k = 0; k < x->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
-            // Key columns are numbered from 1 in the row's column numbering (deleted columns
-            // leave gaps in it).
-            const int number = x->key_col_num[k] - 1;
-            for (std::size_t j = 0; j < mTable->num_cols; ++j)
-                if (columnAt(mTable, j)->row_col_num == number) info.columns.push_back(mColumns[j].name);
+            // libmdb has already turned the file's column numbers (with gaps where columns were
+            // deleted) into 1-based positions in the column list.
+            const int position = x->key_col_num[k] - 1;
+            if (position >= 0 && static_cast<std::size_t>(position) < mColumns.size())
+                info.columns.push_back(mColumns[static_cast<std::size_t>(position)].name);
         }
         mIndexes.push_back(std::move(info));
     }
