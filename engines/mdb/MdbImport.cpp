@@ -91,7 +91,7 @@ std::string MdbImport::createStatement(const MdbCatalogue& catalogue, const MdbT
     if (withRelations) {
         for (const auto& r : catalogue.relations()) {
             // Relations that Access does not enforce (grbit 2) are no constraint in the copy.
-            if (r.foreignTable != table.name() || (r.attributes & 2) != 0 || r.columns.empty()) continue;
+            if (r.foreignTable != name || (r.attributes & 2) != 0 || r.columns.empty()) continue;
             std::string from;
             std::string to;
             for (const auto& [referenced, referencing] : r.columns) {
@@ -106,7 +106,8 @@ std::string MdbImport::createStatement(const MdbCatalogue& catalogue, const MdbT
     return sql + ")";
 }
 
-void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db) {
+void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db,
+                          bool withRelations) {
     const MdbObjectInfo* info = catalogue.findTable(name);
     const std::string& source = catalogue.file().source();
     if (!info)
@@ -127,7 +128,9 @@ void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name
     MdbTable table(owner->file(), stored);
     exec(db, "SAVEPOINT mdb_copy", source);
     try {
-        exec(db, createStatement(*owner, table, info->name, false), source);
+        // Relations are the linking file's: a linked table takes them from there.
+        std::string create = createStatement(catalogue, table, info->name, withRelations);
+        exec(db, create, source);
         std::string insert = "INSERT INTO " + quoted(info->name) + " VALUES (";
         for (std::size_t i = 0; i < table.columns().size(); ++i)
             insert += i ? ", ?" : "?";

@@ -16,7 +16,9 @@ class MdbImport {
   public:
     // Creates the table in db under the same name, with its declared types, primary key and
     // rows, in one transaction. A linked table is copied from its target file.
-    static void copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db);
+    // withRelations adds the foreign keys of the relations Access enforces (a whole-database copy).
+    static void copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db,
+                          bool withRelations = false);
     // The CREATE TABLE statement of the copy; foreign keys of the relations whose many side this
     // table is, when withRelations.
     static std::string createStatement(const MdbCatalogue& catalogue, const MdbTable& table,
