@@ -3,6 +3,8 @@
 #include "engines/mdb/MdbFieldProperties.h"
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/DaoIndex.h"
+#include "engines/sqlite/DaoParameter.h"
+#include "engines/sqlite/DaoQueryDef.h"
 #include "engines/sqlite/DaoRelation.h"
 #include "engines/sqlite/DaoTableDef.h"
 #include "engines/sqlite/EngineErrors.h"
@@ -96,11 +98,13 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
     c->mFile->checkIntact();
     c->readObjects();
     c->readRelations();
+    c->readQueryRows();
     return c;
 }
 
 void MdbCatalogue::readObjects() {
     MdbTable objects(*mFile, "MSysObjects");
+    const auto iId = columnIndex(objects, "Id");
     const auto iName = columnIndex(objects, "Name");
     const auto iType = columnIndex(objects, "Type");
     const auto iFlags = columnIndex(objects, "Flags");
@@ -109,6 +113,7 @@ void MdbCatalogue::readObjects() {
     const auto iConnect = columnIndex(objects, "Connect");
     objects.readRows([&](const std::vector<Variant>& row) {
         MdbObjectInfo o;
+        o.id = number(row, iId);
         o.name = text(row, iName);
         o.type = static_cast<int>(number(row, iType) & 0xffff);
         o.flags = number(row, iFlags);
@@ -176,6 +181,58 @@ void MdbCatalogue::readRelations() {
             r.columns.emplace_back(p.referenced, p.referencing);
         mRelations.push_back(std::move(r));
     }
+}
+
+void MdbCatalogue::readQueryRows() {
+    if (!findTable("MSysQueries")) return;
+    MdbTable queries(*mFile, "MSysQueries");
+    const auto iObject = columnIndex(queries, "ObjectId");
+    const auto iAttribute = columnIndex(queries, "Attribute");
+    const auto iOrder = columnIndex(queries, "Order");
+    const auto iName1 = columnIndex(queries, "Name1");
+    const auto iName2 = columnIndex(queries, "Name2");
+    const auto iExpression = columnIndex(queries, "Expression");
+    const auto iFlag = columnIndex(queries, "Flag");
+    std::map<long, std::vector<std::pair<Binary, MdbQueryRow>>> found;
+    queries.readRows([&](const std::vector<Variant>& row) {
+        MdbQueryRow r;
+        r.attribute = static_cast<int>(number(row, iAttribute));
+        r.name1 = text(row, iName1);
+        r.name2 = text(row, iName2);
+        r.expression = text(row, iExpression);
+        r.flag = number(row, iFlag);
+        Binary order;
+        if (iOrder < row.size() && row[iOrder].isBinary()) order = row[iOrder].bytes();
+        found[number(row, iObject)].emplace_back(std::move(order), std::move(r));
+        return true;
+    });
+    for (auto& [id, rows] : found) {
+        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto& out = mQueryRows[id];
+        for (auto& [order, r] : rows)
+            out.push_back(std::move(r));
+    }
+}
+
+std::vector<DaoQueryDefPtr> MdbCatalogue::queryDefs() const {
+    std::vector<DaoQueryDefPtr> out;
+    for (const auto& q : mQueries) {
+        if (q.name.rfind("~", 0) == 0) continue;
+        auto rows = mQueryRows.find(q.id);
+        const auto decoded = MdbQueryDecoder::decode(
+            q.name, rows == mQueryRows.end() ? std::vector<MdbQueryRow>{} : rows->second, mFile->source(), q.flags);
+        std::vector<DaoParameterPtr> parameters;
+        for (const auto& p : decoded.parameters)
+            parameters.push_back(std::make_shared<DaoParameter>(p.name, p.type, dao::ParamInput));
+        out.push_back(std::make_shared<DaoQueryDef>(q.name, decoded.type, decoded.sql, std::move(parameters)));
+    }
+    return out;
+}
+
+DaoQueryDefPtr MdbCatalogue::queryDef(const std::string& name) const {
+    for (const auto& q : queryDefs())
+        if (sameName(q->name(), name)) return q;
+    return nullptr;
 }
 
 const MdbObjectInfo* MdbCatalogue::findTable(const std::string& name) const {

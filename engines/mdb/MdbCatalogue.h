@@ -5,8 +5,10 @@
 #pragma once
 
 #include "engines/mdb/MdbFile.h"
+#include "engines/mdb/MdbQueryDecoder.h"
 #include "platform/engine/IDaoDatabase.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 namespace qv::engine {
 
 struct MdbObjectInfo {
+    long id = 0; // MSysObjects Id: MSysQueries rows name their query by it
     std::string name;
     int type = 0;           // MSysObjects type: 1 table, 4 ODBC link, 5 query, 6 linked table
     long flags = 0;         // MSysObjects flags
@@ -47,6 +50,10 @@ class MdbCatalogue {
     // is present (3024 naming the target otherwise). Raises 3078 for an unknown name.
     DaoTableDefPtr tableDef(const std::string& name) const;
     std::vector<DaoRelationPtr> relationDefs() const;
+    // Saved queries decoded from MSysQueries, in MSysObjects order; Access's own form and report
+    // queries ("~sq_...") are left out. Raises 3343 naming a query whose rows do not make one.
+    std::vector<DaoQueryDefPtr> queryDefs() const;
+    DaoQueryDefPtr queryDef(const std::string& name) const; // null when absent
     // The file a linked table lives in: its stored path, or a file of that name beside this
     // one. Raises 3024 naming the table and the target when neither is there.
     std::string linkTarget(const MdbObjectInfo& table) const;
@@ -55,11 +62,13 @@ class MdbCatalogue {
     explicit MdbCatalogue(std::unique_ptr<MdbFile> file) : mFile(std::move(file)) {}
     void readObjects();
     void readRelations();
+    void readQueryRows();
 
     std::unique_ptr<MdbFile> mFile;
     std::vector<MdbObjectInfo> mTables;
     std::vector<MdbObjectInfo> mQueries;
     std::vector<MdbRelationInfo> mRelations;
+    std::map<long, std::vector<MdbQueryRow>> mQueryRows; // by query id, in Order
 };
 
 } // namespace qv::engine

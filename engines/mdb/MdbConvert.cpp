@@ -121,6 +121,18 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
             store.setRelationName({r.foreignTable, r.table, columns, r.name});
             ++report.relations;
         }
+        for (const auto& q : catalogue.queryDefs()) {
+            // Action queries keep their type; pass-through and crosstab queries have no SQLite form.
+            try {
+                if (q->type() == dao::QuerySQLPassThrough || q->type() == dao::QueryCrosstab)
+                    throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+                                             "this kind of query has no SQLite form.");
+                store.saveQuery(q->name(), q->sql(), q->type());
+                ++report.queries;
+            } catch (const NumberedError& e) {
+                report.queriesNotCopied.push_back(q->name() + ": " + e.description());
+            }
+        }
         exec(db.get(), "COMMIT", source);
         db.reset();
         // Never over a file that appeared meanwhile.

@@ -1,5 +1,5 @@
 // "Save a copy as SQLite": the whole Access database (tables with their rows, primary keys,
-// indexes, enforced relations as foreign keys, field and table properties, relation names) in
+// indexes, enforced relations as foreign keys, field and table properties, relation names, the saved queries it can run) in
 // a new SQLite file that the SQLite engine opens for editing with the same captions, formats
 // and lookups. The copy is written beside the target under a temporary name and moved into
 // place only when complete, and an existing file is never replaced.
@@ -8,6 +8,7 @@
 #include "engines/mdb/MdbCatalogue.h"
 
 #include <string>
+#include <vector>
 
 namespace qv::engine {
 
@@ -16,6 +17,10 @@ struct MdbConvertReport {
     long long rows = 0;
     long properties = 0;
     long relations = 0;
+    long queries = 0;
+    // Saved queries the SQLite engine cannot run (crosstab, pass-through, references to forms,
+    // ...), each with the reason; they are named here rather than dropped unseen.
+    std::vector<std::string> queriesNotCopied;
 };
 
 class MdbConvert {

@@ -54,8 +54,10 @@ int run(const std::vector<std::string>& a) {
     if (a[0] == "convert" && (a.size() == 3 || a.size() == 4)) {
         auto catalogue = qv::engine::MdbCatalogue::open(a[1], {a.size() == 4 ? a[3] : "", "quorvel-db"});
         const auto r = qv::engine::MdbConvert::toSqlite(*catalogue, a[2]);
-        std::printf("%ld tables, %lld rows, %ld properties, %ld relations\n", r.tables, r.rows, r.properties,
-                    r.relations);
+        std::printf("%ld tables, %lld rows, %ld properties, %ld relations, %ld queries\n", r.tables, r.rows,
+                    r.properties, r.relations, r.queries);
+        for (const auto& q : r.queriesNotCopied)
+            std::printf("query not copied: %s\n", q.c_str());
         return 0;
     }
     const std::string& path = a[0];
