@@ -32,8 +32,9 @@ void BM_QuorvelRecordset(benchmark::State& state) {
         benchmark::DoNotOptimize(rs);
     }
     state.counters["rows"] = static_cast<double>(rows);
-    state.counters["per_row"] = benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_row"] =
+        benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_MdbExport(benchmark::State& state) {

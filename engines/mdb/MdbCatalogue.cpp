@@ -76,9 +76,9 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
     MdbTableDef* objects = mdb_read_table(&probe);
     if (!objects) c->mFile->checkIntact();
     if (!objects)
-        throw EngineErrors::make(engineerr::UnrecognisedFormat, options.source,
-                                 fmt::format("Unrecognized database format '{}': its catalogue is damaged.",
-                                             path));
+        throw EngineErrors::make(
+            engineerr::UnrecognisedFormat, options.source,
+            fmt::format("Unrecognized database format '{}': its catalogue is damaged.", path));
     try {
         c->mFile->checkPagesPresent(objects);
         if (!mdb_read_columns(objects)) c->mFile->checkPagesPresent(objects);
@@ -129,10 +129,12 @@ void MdbCatalogue::readObjects() {
         const bool system = (o.flags & SystemFlags) != 0 || o.name.rfind("MSys", 0) == 0;
         // Complex-value tables (f_...) and leftovers of Access's clipboard (~TMP...) are hidden.
         const long kind = o.flags & 0x000f0000;
-        const bool hidden = (o.flags & 0x8) != 0 || kind == 0x000a0000 || kind == 0x00030000 ||
-                            o.name.rfind("~", 0) == 0;
-        if (system) o.attributes |= dao::SystemObject;
-        else if (hidden) o.attributes |= dao::HiddenObject;
+        const bool hidden =
+            (o.flags & 0x8) != 0 || kind == 0x000a0000 || kind == 0x00030000 || o.name.rfind("~", 0) == 0;
+        if (system)
+            o.attributes |= dao::SystemObject;
+        else if (hidden)
+            o.attributes |= dao::HiddenObject;
         if (o.type != TypeTable) o.attributes |= dao::AttachedTable;
         if (o.type == TypeLinkedTable && o.connect.empty()) o.connect = ";DATABASE=" + o.database;
         mTables.push_back(std::move(o));
@@ -174,9 +176,11 @@ void MdbCatalogue::readRelations() {
         // Access keeps relations between its own system tables here too (MSysNavPane...).
         const MdbObjectInfo* one = findTable(r.table);
         const MdbObjectInfo* many = findTable(r.foreignTable);
-        if ((one && (one->attributes & dao::SystemObject)) || (many && (many->attributes & dao::SystemObject)))
+        if ((one && (one->attributes & dao::SystemObject)) ||
+            (many && (many->attributes & dao::SystemObject)))
             continue;
-        std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.order < b.order; });
+        std::stable_sort(parts.begin(), parts.end(),
+                         [](const Part& a, const Part& b) { return a.order < b.order; });
         for (auto& p : parts)
             r.columns.emplace_back(p.referenced, p.referencing);
         mRelations.push_back(std::move(r));
@@ -207,7 +211,8 @@ void MdbCatalogue::readQueryRows() {
         return true;
     });
     for (auto& [id, rows] : found) {
-        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         auto& out = mQueryRows[id];
         for (auto& [order, r] : rows)
             out.push_back(std::move(r));
@@ -220,11 +225,13 @@ std::vector<DaoQueryDefPtr> MdbCatalogue::queryDefs() const {
         if (q.name.rfind("~", 0) == 0) continue;
         auto rows = mQueryRows.find(q.id);
         const auto decoded = MdbQueryDecoder::decode(
-            q.name, rows == mQueryRows.end() ? std::vector<MdbQueryRow>{} : rows->second, mFile->source(), q.flags);
+            q.name, rows == mQueryRows.end() ? std::vector<MdbQueryRow>{} : rows->second, mFile->source(),
+            q.flags);
         std::vector<DaoParameterPtr> parameters;
         for (const auto& p : decoded.parameters)
             parameters.push_back(std::make_shared<DaoParameter>(p.name, p.type, dao::ParamInput));
-        out.push_back(std::make_shared<DaoQueryDef>(q.name, decoded.type, decoded.sql, std::move(parameters)));
+        out.push_back(
+            std::make_shared<DaoQueryDef>(q.name, decoded.type, decoded.sql, std::move(parameters)));
     }
     return out;
 }
@@ -298,8 +305,8 @@ std::vector<DaoRelationPtr> MdbCatalogue::relationDefs() const {
             f.foreignName = referencing;
             fields.push_back(std::make_shared<DaoField>(std::move(f)));
         }
-        out.push_back(std::make_shared<DaoRelation>(r.name, r.table, r.foreignTable, r.attributes,
-                                                     std::move(fields)));
+        out.push_back(
+            std::make_shared<DaoRelation>(r.name, r.table, r.foreignTable, r.attributes, std::move(fields)));
     }
     return out;
 }

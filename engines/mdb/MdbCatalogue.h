@@ -18,10 +18,10 @@ namespace qv::engine {
 struct MdbObjectInfo {
     long id = 0; // MSysObjects Id: MSysQueries rows name their query by it
     std::string name;
-    int type = 0;           // MSysObjects type: 1 table, 4 ODBC link, 5 query, 6 linked table
-    long flags = 0;         // MSysObjects flags
-    long attributes = 0;    // table-definition attributes of the contract (system, hidden, attached)
-    std::string database;   // linked tables: the file the table lives in
+    int type = 0;            // MSysObjects type: 1 table, 4 ODBC link, 5 query, 6 linked table
+    long flags = 0;          // MSysObjects flags
+    long attributes = 0;     // table-definition attributes of the contract (system, hidden, attached)
+    std::string database;    // linked tables: the file the table lives in
     std::string foreignName; // linked tables: the table's name there
     std::string connect;
 };

@@ -16,11 +16,11 @@ constexpr int ExtendedDate = 0x14;
 } // namespace mdbtype
 
 struct MdbColumnType {
-    int code = 0;            // the type code in the file
-    std::string declared;    // the SQLite declared type of the copy ("TEXT(50)", "CURRENCY")
-    ColumnType mapped;       // catalogue and record-set codes, size, storage
-    bool complex = false;    // attachment or multi-value: values live in a hidden table
-    bool supported = true;   // false: the values are shown as a placeholder text
+    int code = 0;          // the type code in the file
+    std::string declared;  // the SQLite declared type of the copy ("TEXT(50)", "CURRENCY")
+    ColumnType mapped;     // catalogue and record-set codes, size, storage
+    bool complex = false;  // attachment or multi-value: values live in a hidden table
+    bool supported = true; // false: the values are shown as a placeholder text
 
     // size: the column's length in bytes; precision and scale for decimals; multiValue tells a
     // multi-value complex column from an attachment.

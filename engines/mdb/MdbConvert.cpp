@@ -7,11 +7,11 @@
 #include "engines/sqlite/MetadataStore.h"
 #include "platform/engine/DaoConstants.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fmt/format.h>
 #include <memory>
 #include <sqlite3.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -41,7 +41,8 @@ void exec(sqlite3* db, const std::string& sql, const std::string& source) {
 
 // The properties the SQLite engine answers by itself from the table's declaration.
 bool builtIn(const std::string& name) {
-    return name == "Name" || name == "Type" || name == "Size" || name == "Attributes" || name == "OrdinalPosition";
+    return name == "Name" || name == "Type" || name == "Size" || name == "Attributes" ||
+           name == "OrdinalPosition";
 }
 
 void copyMetadata(const MdbCatalogue& catalogue, const MdbObjectInfo& info, MetadataStore& store,
@@ -90,7 +91,8 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
             ++report.tables;
             sqlite3_stmt* st = nullptr;
             const std::string count = "SELECT count(*) FROM " + quoted(info.name);
-            if (sqlite3_prepare_v2(db.get(), count.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            if (sqlite3_prepare_v2(db.get(), count.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW)
                 report.rows += sqlite3_column_int64(st, 0);
             sqlite3_finalize(st);
         }
@@ -112,9 +114,11 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
         }
         MetadataStore store(db.get());
         for (const auto& info : catalogue.tables())
-            if (!(info.attributes & (dao::SystemObject | dao::HiddenObject))) copyMetadata(catalogue, info, store, report);
+            if (!(info.attributes & (dao::SystemObject | dao::HiddenObject)))
+                copyMetadata(catalogue, info, store, report);
         for (const auto& r : catalogue.relations()) {
-            if (!catalogue.findTable(r.table) || !catalogue.findTable(r.foreignTable) || (r.attributes & 2)) continue;
+            if (!catalogue.findTable(r.table) || !catalogue.findTable(r.foreignTable) || (r.attributes & 2))
+                continue;
             std::string columns;
             for (const auto& [referenced, referencing] : r.columns)
                 columns += (columns.empty() ? "" : ",") + referencing;

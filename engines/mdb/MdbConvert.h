@@ -1,6 +1,6 @@
 // "Save a copy as SQLite": the whole Access database (tables with their rows, primary keys,
-// indexes, enforced relations as foreign keys, field and table properties, relation names, the saved queries it can run) in
-// a new SQLite file that the SQLite engine opens for editing with the same captions, formats
+// indexes, enforced relations as foreign keys, field and table properties, relation names, the saved queries
+// it can run) in a new SQLite file that the SQLite engine opens for editing with the same captions, formats
 // and lookups. The copy is written beside the target under a temporary name and moved into
 // place only when complete, and an existing file is never replaced.
 #pragma once

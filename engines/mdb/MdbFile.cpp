@@ -38,7 +38,8 @@ struct MdbFile::Stream {
         auto* s = static_cast<Stream*>(cookie);
         std::size_t got = 0;
         if (s->position < s->size) {
-            const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(n, s->size - s->position));
+            const std::size_t wanted =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n, s->size - s->position));
             const ssize_t n2 = ::pread(fileno(s->file), out, wanted, static_cast<off_t>(s->position));
             got = n2 > 0 ? static_cast<std::size_t>(n2) : 0;
         }
@@ -55,7 +56,7 @@ struct MdbFile::Stream {
         // libmdb compares a page's offset with the length it finds at SEEK_END before reading;
         // a far end lets every read reach us, so that running past the real end is seen.
         constexpr std::uint64_t FarEnd = std::uint64_t{1} << 40;
-        std::int64_t base = whence == SEEK_SET ? 0
+        std::int64_t base = whence == SEEK_SET   ? 0
                             : whence == SEEK_CUR ? static_cast<std::int64_t>(s->position)
                                                  : static_cast<std::int64_t>(FarEnd);
         const std::int64_t target = base + *offset;
@@ -80,7 +81,8 @@ namespace {
 std::string passwordInHeader(const unsigned char* page, int version) {
     if (version == 0) {
         std::size_t n = 0;
-        while (n < 20 && page[0x42 + n] != 0) ++n;
+        while (n < 20 && page[0x42 + n] != 0)
+            ++n;
         if (n == 0) return {};
         gchar* text = g_convert(reinterpret_cast<const char*>(page + 0x42), static_cast<gssize>(n), "UTF-8",
                                 "CP1252", nullptr, nullptr, nullptr);
@@ -210,7 +212,8 @@ std::uint64_t MdbFile::highestOwnedPage(const S_MdbTableDef* table) const {
     std::FILE* f = std::fopen(mPath.c_str(), "rb");
     if (!f) damaged("the file cannot be read again.");
     for (std::size_t slot = 0; 1 + slot * 4 + 4 <= n; ++slot) {
-        const auto mapPage = static_cast<std::uint32_t>(mdb_get_int32(const_cast<unsigned char*>(map), static_cast<int>(1 + slot * 4)));
+        const auto mapPage = static_cast<std::uint32_t>(
+            mdb_get_int32(const_cast<unsigned char*>(map), static_cast<int>(1 + slot * 4)));
         if (mapPage == 0) continue;
         if (mapPage >= mHeader.pageCount) {
             std::fclose(f);
@@ -235,7 +238,8 @@ void MdbFile::checkLongValue(const unsigned char* p, int size, const std::string
     std::memcpy(&pointer, p + 4, 4);
     if (length & 0x80000000u) return; // kept inline in the row
     if ((pointer >> 8) >= mHeader.pageCount)
-        damaged(fmt::format("a long value of {} lies on page {}, past the end of the file.", where, pointer >> 8));
+        damaged(fmt::format("a long value of {} lies on page {}, past the end of the file.", where,
+                            pointer >> 8));
 }
 
 void MdbFile::checkLongValues(S_MdbTableDef* table) const {
@@ -252,7 +256,8 @@ void MdbFile::checkLongValues(S_MdbTableDef* table) const {
         for (unsigned c = 0; c < table->num_cols; ++c) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
             if (fields[c].is_null || (col->col_type != MDB_MEMO && col->col_type != MDB_OLE)) continue;
-            if (fields[c].start < 0 || static_cast<std::size_t>(fields[c].start) + MDB_MEMO_OVERHEAD > mHeader.pageSize)
+            if (fields[c].start < 0 ||
+                static_cast<std::size_t>(fields[c].start) + MDB_MEMO_OVERHEAD > mHeader.pageSize)
                 damaged(fmt::format("a row of {} is damaged.", table->name));
             checkLongValue(mdb->pg_buf + fields[c].start, fields[c].siz, table->name);
         }

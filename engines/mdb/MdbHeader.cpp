@@ -27,8 +27,10 @@ MdbHeader MdbHeader::parse(std::string_view firstPage, std::uint64_t fileSize, c
         refuse(source, path, "the file is not an Access database.");
     const auto name = firstPage.substr(4, 16);
     MdbHeader h;
-    if (name == AceName) h.ace = true;
-    else if (name != JetName) refuse(source, path, "the file is not an Access database.");
+    if (name == AceName)
+        h.ace = true;
+    else if (name != JetName)
+        refuse(source, path, "the file is not an Access database.");
     h.version = static_cast<unsigned char>(firstPage[0x14]);
     if (h.version > NewestVersion || (h.ace && h.version < 2) || (!h.ace && h.version > 1))
         refuse(source, path, fmt::format("the file format ({}) is not supported.", h.version));
@@ -44,12 +46,18 @@ MdbHeader MdbHeader::parse(std::string_view firstPage, std::uint64_t fileSize, c
 
 std::string MdbHeader::formatName() const {
     switch (version) {
-    case 0: return "Access 97 (Jet 3)";
-    case 1: return "Access 2000-2003 (Jet 4)";
-    case 2: return "Access 2007";
-    case 3: return "Access 2010";
-    case 4: return "Access 2013";
-    default: return "Access 2016";
+    case 0:
+        return "Access 97 (Jet 3)";
+    case 1:
+        return "Access 2000-2003 (Jet 4)";
+    case 2:
+        return "Access 2007";
+    case 3:
+        return "Access 2010";
+    case 4:
+        return "Access 2013";
+    default:
+        return "Access 2016";
     }
 }
 

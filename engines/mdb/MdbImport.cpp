@@ -36,7 +36,8 @@ void exec(sqlite3* db, const std::string& sql, const std::string& source) {
 int bind(sqlite3_stmt* st, int i, const Variant& v, StorageKind storage) {
     if (v.isNull()) return sqlite3_bind_null(st, i);
     switch (v.type()) {
-    case VarType::Boolean: return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
+    case VarType::Boolean:
+        return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
     case VarType::Date: {
         const std::string iso = OleDateTime::toIsoText(v.toDouble());
         return sqlite3_bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
@@ -50,7 +51,8 @@ int bind(sqlite3_stmt* st, int i, const Variant& v, StorageKind storage) {
     }
     case VarType::Single:
     case VarType::Double:
-    case VarType::Decimal: return sqlite3_bind_double(st, i, v.toDouble());
+    case VarType::Decimal:
+        return sqlite3_bind_double(st, i, v.toDouble());
     case VarType::Binary: {
         const auto& b = v.bytes();
         return sqlite3_bind_blob64(st, i, b.data(), b.size(), SQLITE_TRANSIENT);

@@ -60,12 +60,14 @@ struct FromPart {
                              fmt::format("The saved query '{}' cannot be read: {}", name, why));
 }
 
-std::string fromClause(const std::string& name, const std::vector<MdbQueryRow>& rows, const std::string& source) {
+std::string fromClause(const std::string& name, const std::vector<MdbQueryRow>& rows,
+                       const std::string& source) {
     std::vector<FromPart> parts;
     for (const auto* t : rowsOf(rows, Table)) {
         FromPart p;
-        std::string text = t->expression.empty() ? MdbQueryDecoder::bracketed(t->name1)
-                                                 : "[" + t->expression + "]." + MdbQueryDecoder::bracketed(t->name1);
+        std::string text = t->expression.empty()
+                               ? MdbQueryDecoder::bracketed(t->name1)
+                               : "[" + t->expression + "]." + MdbQueryDecoder::bracketed(t->name1);
         if (!t->name2.empty()) text += " AS " + MdbQueryDecoder::bracketed(t->name2);
         p.keys.push_back(t->name2.empty() ? t->name1 : t->name2);
         p.text = std::move(text);
@@ -90,7 +92,10 @@ std::string fromClause(const std::string& name, const std::vector<MdbQueryRow>& 
             for (std::size_t i = j; i < k; ++i)
                 condition += (i == j ? "(" : " AND (") + joins[i]->expression + ")";
         }
-        const char* kind = joins[j]->flag == 1 ? "INNER" : joins[j]->flag == 2 ? "LEFT" : joins[j]->flag == 3 ? "RIGHT" : nullptr;
+        const char* kind = joins[j]->flag == 1   ? "INNER"
+                           : joins[j]->flag == 2 ? "LEFT"
+                           : joins[j]->flag == 3 ? "RIGHT"
+                                                 : nullptr;
         if (!kind) damaged(name, source, fmt::format("unknown join kind {}.", joins[j]->flag));
         const std::size_t left = find(joins[j]->name1);
         const std::size_t right = find(joins[j]->name2);
@@ -125,7 +130,8 @@ std::string parameterName(const std::string& name) {
     std::size_t start = 0;
     for (;;) {
         const auto bang = name.find('!', start);
-        const std::string part = name.substr(start, bang == std::string::npos ? std::string::npos : bang - start);
+        const std::string part =
+            name.substr(start, bang == std::string::npos ? std::string::npos : bang - start);
         out += MdbQueryDecoder::bracketed(part);
         if (bang == std::string::npos) break;
         out += '!';
@@ -174,22 +180,38 @@ std::string MdbQueryDecoder::bracketed(const std::string& name) {
 
 std::string MdbQueryDecoder::parameterTypeName(int daoType) {
     switch (daoType) {
-    case 1: return "Bit";
-    case 2: return "Byte";
-    case 3: return "Short";
-    case 4: return "Long";
-    case 5: return "Currency";
-    case 6: return "IEEESingle";
-    case 7: return "IEEEDouble";
-    case 8: return "DateTime";
-    case 9: return "Binary";
-    case 10: return "Text";
-    case 11: return "LongBinary";
-    case 12: return "Memo";
-    case 15: return "Guid";
-    case 16: return "BigInt";
-    case 20: return "Decimal";
-    default: return "Value";
+    case 1:
+        return "Bit";
+    case 2:
+        return "Byte";
+    case 3:
+        return "Short";
+    case 4:
+        return "Long";
+    case 5:
+        return "Currency";
+    case 6:
+        return "IEEESingle";
+    case 7:
+        return "IEEEDouble";
+    case 8:
+        return "DateTime";
+    case 9:
+        return "Binary";
+    case 10:
+        return "Text";
+    case 11:
+        return "LongBinary";
+    case 12:
+        return "Memo";
+    case 15:
+        return "Guid";
+    case 16:
+        return "BigInt";
+    case 20:
+        return "Decimal";
+    default:
+        return "Value";
     }
 }
 
@@ -225,9 +247,12 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
     }
     auto selectHead = [&]() {
         std::string head = "SELECT ";
-        if (options & Distinct) head += "DISTINCT ";
-        else if (options & DistinctRow) head += "DISTINCTROW ";
-        if ((options & Top) && !topValue.empty()) head += "TOP " + topValue + ((options & Percent) ? " PERCENT " : " ");
+        if (options & Distinct)
+            head += "DISTINCT ";
+        else if (options & DistinctRow)
+            head += "DISTINCTROW ";
+        if ((options & Top) && !topValue.empty())
+            head += "TOP " + topValue + ((options & Percent) ? " PERCENT " : " ");
         return head;
     };
     auto outputColumns = [&](bool skipCriteria) {
@@ -246,8 +271,8 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
         break;
     case 2: // make-table
         q.type = 80;
-        sql += selectHead() + joinList(outputColumns(false)) + " INTO " + bracketed(typeRow.name1) + "\nFROM " +
-               fromClause(name, rows, source) + clauses(rows, true) + tail;
+        sql += selectHead() + joinList(outputColumns(false)) + " INTO " + bracketed(typeRow.name1) +
+               "\nFROM " + fromClause(name, rows, source) + clauses(rows, true) + tail;
         break;
     case 3: { // append
         q.type = 64;
@@ -277,8 +302,8 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
         complete = complete && std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
         sql += "INSERT INTO " + bracketed(typeRow.name1);
         if (complete && !targets.empty()) sql += " (" + joinList(targets) + ")";
-        sql += "\n" + selectHead() + joinList(outputColumns(true)) + "\nFROM " + fromClause(name, rows, source) +
-               clauses(rows, true) + tail;
+        sql += "\n" + selectHead() + joinList(outputColumns(true)) + "\nFROM " +
+               fromClause(name, rows, source) + clauses(rows, true) + tail;
         break;
     }
     case 4: { // update
@@ -303,11 +328,15 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
         std::string pivot;
         std::vector<std::string> headings;
         for (const auto* c : rowsOf(rows, Column)) {
-            if (c->flag == 0) value = column(*c);
-            else if (c->flag == 1) pivot = c->expression;
-            else headings.push_back(column(*c));
+            if (c->flag == 0)
+                value = column(*c);
+            else if (c->flag == 1)
+                pivot = c->expression;
+            else
+                headings.push_back(column(*c));
         }
-        if (value.empty() || pivot.empty()) damaged(name, source, "the crosstab has no value or no column heading.");
+        if (value.empty() || pivot.empty())
+            damaged(name, source, "the crosstab has no value or no column heading.");
         sql += "TRANSFORM " + value + "\n" + selectHead() + joinList(headings) + "\nFROM " +
                fromClause(name, rows, source) + clauses(rows, false) + "\nPIVOT " + pivot + ";";
         break;
@@ -335,7 +364,8 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
         sql += ";";
         break;
     }
-    default: damaged(name, source, fmt::format("unknown query type {}.", typeRow.flag));
+    default:
+        damaged(name, source, fmt::format("unknown query type {}.", typeRow.flag));
     }
     // Data definition and pass-through texts are stored with a terminating NUL.
     while (!sql.empty() && sql.back() == '\0')

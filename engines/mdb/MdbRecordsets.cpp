@@ -17,7 +17,8 @@ struct StatementCloser {
 };
 } // namespace
 
-std::shared_ptr<ColumnarRecordset> MdbRecordsets::table(const MdbCatalogue& catalogue, const std::string& name) {
+std::shared_ptr<ColumnarRecordset> MdbRecordsets::table(const MdbCatalogue& catalogue,
+                                                        const std::string& name) {
     const std::string& source = catalogue.file().source();
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

@@ -113,7 +113,9 @@ MdbTable::~MdbTable() {
     if (mTable) mdb_free_tabledef(mTable);
 }
 
-long long MdbTable::storedRowCount() const { return mTable->num_rows; }
+long long MdbTable::storedRowCount() const {
+    return mTable->num_rows;
+}
 
 Variant MdbTable::decode(std::size_t column, int start, int size, bool null) const {
     const MdbColumnInfo& info = mColumns[column];
@@ -136,15 +138,33 @@ Variant MdbTable::decode(std::size_t column, int start, int size, bool null) con
                                                  mFile.path(), mName, info.name));
     };
     switch (code) {
-    case MDB_BYTE: needs(1); return Variant::byteValue(p[0]);
-    case MDB_INT: needs(2); return Variant::integer(readAt<std::int16_t>(p));
-    case MDB_LONGINT: needs(4); return Variant::longValue(readAt<std::int32_t>(p));
-    case mdbtype::BigInt: needs(8); return Variant(static_cast<std::int64_t>(readAt<std::int64_t>(p)));
-    case MDB_MONEY: needs(8); return Variant(Currency{readAt<std::int64_t>(p)});
-    case MDB_FLOAT: needs(4); return Variant::single(readAt<float>(p));
-    case MDB_DOUBLE: needs(8); return Variant(readAt<double>(p));
-    case MDB_DATETIME: needs(8); return Variant(OleDate{readAt<double>(p)});
-    case MDB_REPID: needs(16); return Variant(takeString(mdb_uuid_to_string(mdb->pg_buf, start)));
+    case MDB_BYTE:
+        needs(1);
+        return Variant::byteValue(p[0]);
+    case MDB_INT:
+        needs(2);
+        return Variant::integer(readAt<std::int16_t>(p));
+    case MDB_LONGINT:
+        needs(4);
+        return Variant::longValue(readAt<std::int32_t>(p));
+    case mdbtype::BigInt:
+        needs(8);
+        return Variant(static_cast<std::int64_t>(readAt<std::int64_t>(p)));
+    case MDB_MONEY:
+        needs(8);
+        return Variant(Currency{readAt<std::int64_t>(p)});
+    case MDB_FLOAT:
+        needs(4);
+        return Variant::single(readAt<float>(p));
+    case MDB_DOUBLE:
+        needs(8);
+        return Variant(readAt<double>(p));
+    case MDB_DATETIME:
+        needs(8);
+        return Variant(OleDate{readAt<double>(p)});
+    case MDB_REPID:
+        needs(16);
+        return Variant(takeString(mdb_uuid_to_string(mdb->pg_buf, start)));
     case MDB_NUMERIC: {
         needs(17);
         const std::string text = takeString(mdb_numeric_to_string(mdb, start, info.scale, info.precision));
@@ -155,7 +175,8 @@ Variant MdbTable::decode(std::size_t column, int start, int size, bool null) con
         return Variant(takeString(mdb_col_to_string(mdb, mdb->pg_buf, start, code, size)));
     case MDB_TEXT:
         return Variant(takeString(mdb_col_to_string(mdb, mdb->pg_buf, start, code, size)));
-    case MDB_BINARY: return Variant(Binary(p, p + size));
+    case MDB_BINARY:
+        return Variant(Binary(p, p + size));
     case MDB_OLE: {
         mFile.checkLongValue(p, size, mName + "." + info.name);
         // libmdb reads long binaries through the column's bound buffer: lend it one for the call.
@@ -175,8 +196,9 @@ Variant MdbTable::decode(std::size_t column, int start, int size, bool null) con
     }
     case MDB_COMPLEX:
         return Variant(info.type.declared == "ATTACHMENT" ? std::string("(attachment)")
-                                                           : std::string("(multiple values)"));
-    default: return Variant(std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(size)));
+                                                          : std::string("(multiple values)"));
+    default:
+        return Variant(std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(size)));
     }
 }
 

@@ -33,7 +33,7 @@ struct MdbIndexInfo {
     std::string name;
     bool primary = false;
     bool unique = false;
-    bool foreign = false; // made by Access for a relationship
+    bool foreign = false;             // made by Access for a relationship
     std::vector<std::string> columns; // in key order
 };
 

@@ -32,9 +32,9 @@ Variant prop(const DaoFieldPtr& f, const std::string& name) {
 TEST(MdbCatalogueTest, NorthwindTablesAndSystemObjects) {
     QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
     auto c = MdbCatalogue::open(fixture("nwind.mdb"), {});
-    EXPECT_EQ(visibleTables(*c), (std::vector<std::string>{"Categories", "Customers", "Employees",
-                                                           "Order Details", "Orders", "Products",
-                                                           "Shippers", "Suppliers", "Umsätze"}));
+    EXPECT_EQ(visibleTables(*c),
+              (std::vector<std::string>{"Categories", "Customers", "Employees", "Order Details", "Orders",
+                                        "Products", "Shippers", "Suppliers", "Umsätze"}));
     const auto* objects = c->findTable("msysobjects");
     ASSERT_NE(objects, nullptr);
     EXPECT_EQ(objects->attributes & dao::SystemObject, dao::SystemObject);
@@ -194,8 +194,8 @@ TEST(MdbCatalogueTest, BasicTypesMapToTheEngineCodes) {
     auto c = MdbCatalogue::open(fixture("testV2010.accdb"), {});
     auto t = c->tableDef("Table1");
     const std::vector<std::pair<std::string, int>> expected{
-        {"A", dao::Text},   {"B", dao::Text},     {"C", dao::Byte},     {"D", dao::Integer}, {"E", dao::Long},
-        {"F", dao::Double}, {"G", dao::Date},     {"H", dao::Currency}, {"I", dao::Boolean}};
+        {"A", dao::Text},   {"B", dao::Text}, {"C", dao::Byte},     {"D", dao::Integer}, {"E", dao::Long},
+        {"F", dao::Double}, {"G", dao::Date}, {"H", dao::Currency}, {"I", dao::Boolean}};
     for (const auto& [name, type] : expected) {
         ASSERT_TRUE(t->field(name)) << name;
         EXPECT_EQ(t->field(name)->type(), type) << name;

@@ -60,9 +60,10 @@ TEST(MdbQueryTest, EveryKindOfQueryDecodesAsAccessShowsIt) {
          {dao::QueryAppend, "INSERT INTO Table3\nSELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]\n"
                             "FROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];"}},
         {"UpdateQuery",
-         {dao::QueryUpdate, "PARAMETERS [User Name] Text;\nUPDATE Table1\n"
-                            "SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = [User "
-                            "Name]\nWHERE ((([Table2].[col1]) Is Not Null));"}},
+         {dao::QueryUpdate,
+          "PARAMETERS [User Name] Text;\nUPDATE Table1\n"
+          "SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = [User "
+          "Name]\nWHERE ((([Table2].[col1]) Is Not Null));"}},
         {"MakeTableQuery",
          {dao::QueryMakeTable,
           "SELECT Max(Table2.col1) AS MaxOfcol1, Table2.col2, Table3.col2 INTO Table4\n"
@@ -73,9 +74,11 @@ TEST(MdbQueryTest, EveryKindOfQueryDecodesAsAccessShowsIt) {
          {dao::QueryCrosstab,
           "TRANSFORM Count([Table2].[col2]) AS CountOfcol2\n"
           "SELECT Table2_1.col1, [Table2].[col3], Avg(Table2_1.col2) AS AvgOfcol2\n"
-          "FROM (Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1]) INNER JOIN Table2 AS Table2_1 ON "
+          "FROM (Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1]) INNER JOIN Table2 AS Table2_1 "
+          "ON "
           "[Table2].[col1]=Table2_1.col3\n"
-          "WHERE ((([Table1].[col1])>\"10\") And ((Table2_1.col1) Is Not Null) And ((Avg(Table2_1.col2))>\"10\"))\n"
+          "WHERE ((([Table1].[col1])>\"10\") And ((Table2_1.col1) Is Not Null) And "
+          "((Avg(Table2_1.col2))>\"10\"))\n"
           "GROUP BY Table2_1.col1, [Table2].[col3]\nORDER BY [Table2].[col3]\nPIVOT [Table1].[col1];"}},
         {"PassthroughQuery", {dao::QuerySQLPassThrough, "ALTER TABLE Table4 DROP COLUMN col5;"}},
         {"DataDefinitionQuery", {dao::QueryDDL, "CREATE TABLE Table5 (col1 CHAR, col2 CHAR);"}},
@@ -87,9 +90,10 @@ TEST(MdbQueryTest, EveryKindOfQueryDecodesAsAccessShowsIt) {
     }
     auto u = q["UnionQuery"];
     EXPECT_EQ(u->type(), dao::QuerySetOperation);
-    EXPECT_EQ(unixLines(u->sql()), "Select Table1.col1, Table1.col2\nwhere Table1.col1 = \"foo\"\nUNION\n"
-                                   "Select Table2.col1, Table2.col2\nUNION ALL Select Table3.col1, Table3.col2\n"
-                                   "where Table3.col3 > \"blah\";");
+    EXPECT_EQ(unixLines(u->sql()),
+              "Select Table1.col1, Table1.col2\nwhere Table1.col1 = \"foo\"\nUNION\n"
+              "Select Table2.col1, Table2.col2\nUNION ALL Select Table3.col1, Table3.col2\n"
+              "where Table3.col3 > \"blah\";");
 
     ASSERT_EQ(q["UpdateQuery"]->parameters().size(), 1u);
     EXPECT_EQ(q["UpdateQuery"]->parameters()[0]->name(), "User Name");
@@ -112,12 +116,14 @@ TEST(MdbQueryTest, DeclaredParametersAndQueriesWithoutATypeRow) {
     auto select = q["queryWithParameters"];
     ASSERT_TRUE(select);
     EXPECT_EQ(select->type(), dao::QuerySelect);
-    EXPECT_EQ(unixLines(select->sql()), "PARAMETERS a DateTime, [b \"] Text;\n"
-                                        "SELECT [table 1].[text1], [a] Is Null AS Espr1, [b \"] Is Null AS Espr2, "
-                                        "True AS Espr22\nFROM [table 1];");
+    EXPECT_EQ(unixLines(select->sql()),
+              "PARAMETERS a DateTime, [b \"] Text;\n"
+              "SELECT [table 1].[text1], [a] Is Null AS Espr1, [b \"] Is Null AS Espr2, "
+              "True AS Espr22\nFROM [table 1];");
     // An append without source tables is the VALUES form.
-    EXPECT_EQ(unixLines(q["InsertWithoutParameters"]->sql()),
-              "INSERT INTO [table 1] (text1, text2, [date 1])\nVALUES ('ciaooooooo', 'ccccccccc', #2001-10-10#);");
+    EXPECT_EQ(
+        unixLines(q["InsertWithoutParameters"]->sql()),
+        "INSERT INTO [table 1] (text1, text2, [date 1])\nVALUES ('ciaooooooo', 'ccccccccc', #2001-10-10#);");
     EXPECT_EQ(q["createTable"]->type(), dao::QueryDDL);
 }
 
@@ -131,14 +137,18 @@ TEST(MdbQueryTest, NorthwindQueriesAndFormQueriesLeftOut) {
     ASSERT_EQ(sales->parameters().size(), 2u);
     EXPECT_EQ(sales->parameters()[0]->name(), "Beginning Date");
     EXPECT_EQ(sales->parameters()[0]->type(), dao::Date);
-    EXPECT_EQ(unixLines(sales->sql()).rfind("PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime;\n", 0), 0u);
-    EXPECT_NE(unixLines(q["Sales by Year"]->sql()).find("PARAMETERS Forms![Sales by Year Dialog]!BeginningDate DateTime, "),
+    EXPECT_EQ(
+        unixLines(sales->sql()).rfind("PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime;\n", 0),
+        0u);
+    EXPECT_NE(unixLines(q["Sales by Year"]->sql())
+                  .find("PARAMETERS Forms![Sales by Year Dialog]!BeginningDate DateTime, "),
               std::string::npos);
     EXPECT_EQ(q["Quarterly Orders by Product"]->type(), dao::QueryCrosstab);
     EXPECT_EQ(q["Customers and Suppliers by City"]->type(), dao::QuerySetOperation);
-    EXPECT_EQ(unixLines(q["Ten Most Expensive Products"]->sql()),
-              "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, Products.UnitPrice\n"
-              "FROM Products\nORDER BY Products.UnitPrice DESC;");
+    EXPECT_EQ(
+        unixLines(q["Ten Most Expensive Products"]->sql()),
+        "SELECT DISTINCTROW TOP 10 Products.ProductName AS TenMostExpensiveProducts, Products.UnitPrice\n"
+        "FROM Products\nORDER BY Products.UnitPrice DESC;");
 
     QV_REQUIRE_ACCESS_FIXTURE("ASampleDatabase.accdb");
     auto sample = MdbCatalogue::open(fixture("ASampleDatabase.accdb"), {});
@@ -154,22 +164,28 @@ TEST(MdbQueryDecoderTest, DamagedRowsAreRefusedByName) {
     EXPECT_NE(why.find("'Q'"), std::string::npos) << why;
     // A join naming a table the query does not have.
     EXPECT_EQ(errorNumber([] {
-                  MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 1), row(5, "A"), row(5, "B"),
-                                                row(7, "A", "C", "A.x = C.x", 1)},
-                                          "t");
+                  MdbQueryDecoder::decode(
+                      "Q",
+                      {row(1, {}, {}, {}, 1), row(5, "A"), row(5, "B"), row(7, "A", "C", "A.x = C.x", 1)},
+                      "t");
               }),
               3343);
     // An unknown join kind, an unknown type, two type rows, a union with one part.
     EXPECT_EQ(errorNumber([] {
-                  MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 1), row(5, "A"), row(5, "B"),
-                                                row(7, "A", "B", "A.x = B.x", 9)},
-                                          "t");
+                  MdbQueryDecoder::decode(
+                      "Q",
+                      {row(1, {}, {}, {}, 1), row(5, "A"), row(5, "B"), row(7, "A", "B", "A.x = B.x", 9)},
+                      "t");
               }),
               3343);
     EXPECT_EQ(errorNumber([] { MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 42)}, "t"); }), 3343);
-    EXPECT_EQ(errorNumber([] { MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 1), row(1, {}, {}, {}, 1)}, "t"); }),
+    EXPECT_EQ(errorNumber([] {
+                  MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 1), row(1, {}, {}, {}, 1)}, "t");
+              }),
               3343);
-    EXPECT_EQ(errorNumber([] { MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 9), row(5, {}, "X", "SELECT 1")}, "t"); }),
+    EXPECT_EQ(errorNumber([] {
+                  MdbQueryDecoder::decode("Q", {row(1, {}, {}, {}, 9), row(5, {}, "X", "SELECT 1")}, "t");
+              }),
               3343);
 }
 
@@ -179,12 +195,13 @@ TEST(MdbQueryDecoderTest, OptionsAliasesAndCriteriaColumns) {
                                       row(5, "My Table", "T"), row(6, "Some.Alias", {}, "T.col"),
                                       row(11, "D", {}, "T.col")},
                                      "t");
-    EXPECT_EQ(q.sql, "SELECT TOP 5 PERCENT T.col AS [Some.Alias], *\nFROM [My Table] AS T\nORDER BY T.col DESC;");
-    auto append = MdbQueryDecoder::decode("A",
-                                          {row(1, "Target", {}, {}, 3), row(5, "Source"),
-                                           row(6, {}, "a", "Source.a"), row(6, {}, {}, "Source.b", 0x8000),
-                                           row(8, {}, {}, "Source.b > 1")},
-                                          "t");
+    EXPECT_EQ(q.sql,
+              "SELECT TOP 5 PERCENT T.col AS [Some.Alias], *\nFROM [My Table] AS T\nORDER BY T.col DESC;");
+    auto append =
+        MdbQueryDecoder::decode("A",
+                                {row(1, "Target", {}, {}, 3), row(5, "Source"), row(6, {}, "a", "Source.a"),
+                                 row(6, {}, {}, "Source.b", 0x8000), row(8, {}, {}, "Source.b > 1")},
+                                "t");
     EXPECT_EQ(append.sql, "INSERT INTO Target (a)\nSELECT Source.a\nFROM Source\nWHERE Source.b > 1;");
     // Type from the object's flags when the type row is missing: 0x30 is an update query.
     auto update = MdbQueryDecoder::decode("U", {row(5, "T"), row(6, {}, "T.a", "1")}, "t", 0x30);

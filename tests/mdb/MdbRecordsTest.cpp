@@ -78,8 +78,8 @@ TEST(MdbRecordsTest, NorthwindCurrencyIsExactAndCountsMatch) {
     ASSERT_EQ(details.size(), 2155u);
     EXPECT_EQ(details[1][2].toCurrency().scaled, 98000); // 9.8000 exactly
     const std::vector<std::pair<std::string, std::size_t>> counts{
-        {"Orders", 830}, {"Products", 77}, {"Customers", 91}, {"Suppliers", 29}, {"Employees", 9},
-        {"Categories", 8}, {"Shippers", 3}, {"Umsätze", 830}};
+        {"Orders", 830},  {"Products", 77},  {"Customers", 91}, {"Suppliers", 29},
+        {"Employees", 9}, {"Categories", 8}, {"Shippers", 3},   {"Umsätze", 830}};
     for (const auto& [table, n] : counts)
         EXPECT_EQ(rowsOf(*c, table).size(), n) << table;
 }
@@ -94,8 +94,10 @@ TEST(MdbRecordsTest, NullIsNotEmptyText) {
     int nulls = 0;
     int empties = 0;
     customers.readRows([&](const std::vector<Variant>& row) {
-        if (row[region].isNull()) ++nulls;
-        else if (row[region].toString().empty()) ++empties;
+        if (row[region].isNull())
+            ++nulls;
+        else if (row[region].toString().empty())
+            ++empties;
         return true;
     });
     EXPECT_GT(nulls, 0);
@@ -120,7 +122,6 @@ TEST(MdbRecordsTest, BigIntValuesThatLibmdbCannotExport) {
         return true;
     });
     EXPECT_GT(values, 0);
-
 }
 
 TEST(MdbRecordsTest, DecimalColumnsKeepTheirScale) {

@@ -17,13 +17,15 @@ namespace qv::mdbtest {
 
 inline const std::filesystem::path FixtureDir = "../shared/fixtures/access";
 
-inline std::string fixture(const std::string& name) { return (FixtureDir / name).string(); }
+inline std::string fixture(const std::string& name) {
+    return (FixtureDir / name).string();
+}
 
-#define QV_REQUIRE_ACCESS_FIXTURE(name)                                                                     \
-    do {                                                                                                    \
-        if (!std::filesystem::exists(::qv::mdbtest::fixture(name)))                                         \
-            GTEST_SKIP() << "Access fixture " << ::qv::mdbtest::fixture(name)                               \
-                         << " is absent (the shared fixtures are not beside the repository)";               \
+#define QV_REQUIRE_ACCESS_FIXTURE(name)                                                                      \
+    do {                                                                                                     \
+        if (!std::filesystem::exists(::qv::mdbtest::fixture(name)))                                          \
+            GTEST_SKIP() << "Access fixture " << ::qv::mdbtest::fixture(name)                                \
+                         << " is absent (the shared fixtures are not beside the repository)";                \
     } while (0)
 
 class TempDir {
