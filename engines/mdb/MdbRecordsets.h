@@ -15,6 +15,11 @@ class MdbRecordsets {
   public:
     // Every row of one table (local or linked), in stored order.
     static std::shared_ptr<ColumnarRecordset> table(const MdbCatalogue& catalogue, const std::string& name);
+    // A row-returning statement in the product's dialect (or the name of a saved select or union
+    // query), run over an in-memory copy of the tables it names; the saved queries it names become
+    // views. Statements that change data are refused (3027): the file is read-only. Parameter
+    // queries are refused with 3708 until their values can be passed.
+    static std::shared_ptr<ColumnarRecordset> query(const MdbCatalogue& catalogue, const std::string& sql);
 };
 
 } // namespace qv::engine

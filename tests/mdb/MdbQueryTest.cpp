@@ -7,6 +7,7 @@
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/mdb/MdbConvert.h"
 #include "engines/mdb/MdbQueryDecoder.h"
+#include "engines/mdb/MdbRecordsets.h"
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/AdoConnection.h"
 #include "platform/engine/DaoConstants.h"
@@ -257,4 +258,27 @@ TEST(MdbQueryTest, DecodedNorthwindQueriesRunOnTheSqliteCopy) {
     const auto cities = run("Customers and Suppliers by City")->recordCount();
     EXPECT_GT(cities, 100);
     EXPECT_LE(cities, 120);
+}
+
+TEST(MdbQueryTest, QueriesRunOverAnInMemoryCopyOfWhatTheyName) {
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    const auto before = sha256(fixture("nwind.mdb"));
+    auto c = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    MdbTable products(c->file(), "Products");
+    long current = 0;
+    products.readRows([&](const std::vector<Variant>& r) {
+        if (!r[9].toBool()) ++current;
+        return true;
+    });
+    EXPECT_EQ(MdbRecordsets::query(*c, "Current Product List")->recordCount(), current);
+    // A statement of the product's own, with a saved query as a view and Access functions.
+    auto rs = MdbRecordsets::query(*c, "SELECT TOP 3 [ProductName], Nz([ExtendedPrice], 0) AS P FROM [Order "
+                                       "Details Extended] ORDER BY [ExtendedPrice] DESC");
+    EXPECT_EQ(rs->recordCount(), 3);
+    EXPECT_EQ(rs->valueAt(0, 0).toString(), "Côte de Blaye");
+    // A saved query over another saved query.
+    EXPECT_GT(MdbRecordsets::query(*c, "Sales by Category")->recordCount(), 0);
+    EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "DELETE FROM Products"); }), 3027);
+    EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "Employee Sales by Country"); }), 3708);
+    EXPECT_EQ(sha256(fixture("nwind.mdb")), before);
 }
