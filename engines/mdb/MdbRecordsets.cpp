@@ -85,7 +85,16 @@ std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& cata
                                                         const std::string& text) {
     const std::string& source = catalogue.file().source();
     std::string sql = text;
-    if (auto saved = catalogue.queryDef(text)) sql = saved->sql();
+    if (auto saved = catalogue.queryDef(text)) {
+        // Its text is meant for the ODBC server it names, not for these tables.
+        if (saved->type() == dao::QuerySQLPassThrough)
+            throw EngineErrors::make(
+                engineerr::ErrorsInCommand, source,
+                fmt::format("'{}' is a pass-through query for an ODBC data source, which "
+                            "Quorvel cannot reach.",
+                            saved->name()));
+        sql = saved->sql();
+    }
     const auto translated = SqlDialect::translate(sql);
     if (translated.kind != accesssql::StatementKind::Select)
         throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,

@@ -282,3 +282,34 @@ TEST(MdbQueryTest, QueriesRunOverAnInMemoryCopyOfWhatTheyName) {
     EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "Employee Sales by Country"); }), 3708);
     EXPECT_EQ(sha256(fixture("nwind.mdb")), before);
 }
+
+TEST(MdbQueryTest, EachKindRunsOrIsRefusedClearly) {
+    QV_REQUIRE_ACCESS_FIXTURE("queryTestV2010.accdb");
+    auto c = MdbCatalogue::open(fixture("queryTestV2010.accdb"), {});
+    // The tables are empty: the select runs and answers no rows.
+    EXPECT_EQ(MdbRecordsets::query(*c, "SelectQuery")->recordCount(), 0);
+    for (const char* action :
+         {"AppendQuery", "DeleteQuery", "MakeTableQuery", "UpdateQuery", "DataDefinitionQuery"})
+        EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, action); }), 3027) << action;
+    std::string why;
+    EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "PassthroughQuery"); }, &why),
+              static_cast<std::int32_t>(0x80040E14u));
+    EXPECT_NE(why.find("pass-through"), std::string::npos) << why;
+    EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "CrosstabQuery"); }, &why), 3251);
+    EXPECT_NE(why.find("TRANSFORM"), std::string::npos) << why;
+
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    auto n = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    MdbTable orders(n->file(), "Orders");
+    std::size_t shipped = 0;
+    for (std::size_t i = 0; i < orders.columns().size(); ++i)
+        if (orders.columns()[i].name == "ShippedDate") shipped = i;
+    long long withShipDate = 0;
+    orders.readRows([&](const std::vector<Variant>& r) {
+        if (!r[shipped].isNull()) ++withShipDate;
+        return true;
+    });
+    EXPECT_EQ(MdbRecordsets::query(*n, "Summary of Sales by Year")->recordCount(), withShipDate);
+    EXPECT_EQ(MdbRecordsets::query(*n, "Invoices")->recordCount(), 2155);
+    EXPECT_EQ(MdbRecordsets::query(*n, "Order Subtotals")->recordCount(), 830);
+}
