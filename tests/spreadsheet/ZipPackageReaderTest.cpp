@@ -70,7 +70,12 @@ TEST(ZipPackageReaderTest, PartNamesLongerThanAnyFixedBufferAreReadWhole) {
         zip.close();
     }
     ZipPackageReader reader(dir.file("long.zip"), "long.zip");
-    EXPECT_EQ(reader.parts(), (std::vector<std::string>{longName, longest, "short.xml"}));
+    // Compared by length first: a mangled name of thousands of bytes makes an unreadable report.
+    ASSERT_EQ(reader.parts().size(), 3u);
+    EXPECT_EQ(reader.parts()[0].size(), longName.size());
+    EXPECT_EQ(reader.parts()[1].size(), longest.size());
+    EXPECT_TRUE(reader.parts()[0] == longName && reader.parts()[1] == longest);
+    EXPECT_EQ(reader.parts()[2], "short.xml");
     EXPECT_EQ(reader.read(longName), "content of " + longName.substr(0, 12));
     EXPECT_EQ(reader.read(longest), "content of qqqqqqqqqqqq");
     EXPECT_EQ(reader.read("short.xml"), "content of short.xml");
