@@ -59,15 +59,16 @@ std::string ExportValues::displayText(const Variant& value, const std::string& n
     case VarType::Date: {
         const double d = value.toDate().value;
         if (!std::isfinite(d)) return "#NUM!";
-        if (d < 0) return dateText(d);
-        if (numberFormat.empty() || numberFormat == "General")
+        const bool general = numberFormat.empty() || numberFormat == "General";
+        if (d < 0 && (general || NumberFormatter::isDateFormat(numberFormat))) return dateText(d);
+        if (general)
             return NumberFormatter::format(value, d != std::trunc(d) ? "m/d/yyyy h:mm" : "m/d/yyyy",
                                            Locale::English);
         return NumberFormatter::format(value, numberFormat, Locale::English);
     }
     case VarType::Single: {
-        // The single's own shortest decimal, read as a double: 0.05f formats as 0.05 under
-        // any format, as the host shows it, where its exact value would be 0.0500000007...
+        // The single's own shortest decimal, read as a double: 0.05f formats as the 0.05 it
+        // stands for under any format, where its widening to double would be 0.0500000007...
         const auto f = static_cast<float>(value.toDouble());
         if (!std::isfinite(f)) return "#NUM!";
         char buf[32];

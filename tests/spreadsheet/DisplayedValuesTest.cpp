@@ -48,6 +48,8 @@ TEST(DisplayedValuesTest, DisplayTextOfDatesAndSingles) {
     EXPECT_EQ(ExportValues::displayText(Variant(OleDate{44197}), "yyyy-mm-dd"), "2021-01-01");
     EXPECT_EQ(ExportValues::displayText(Variant(OleDate{44197}), "0.00"), "44197.00"); // what the cell shows
     EXPECT_EQ(ExportValues::displayText(Variant(OleDate{-18201.25}), "dd-mm-yyyy"), "1850-03-01 06:00:00");
+    EXPECT_EQ(ExportValues::displayText(Variant(OleDate{-18201}), "0.00"),
+              "-18201.00"); // a number format shows the number
     EXPECT_EQ(ExportValues::displayText(Variant::single(0.05f), "General"), "0.05");
     EXPECT_EQ(ExportValues::displayText(Variant::single(-1.1f), "General"), "-1.1");
     EXPECT_EQ(ExportValues::displayText(Variant::single(1.0e-10f), "General"), "1E-10");
