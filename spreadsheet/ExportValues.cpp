@@ -2,10 +2,13 @@
 // byte of the 24 bits, files keep red first.
 #include "spreadsheet/ExportValues.h"
 
+#include "platform/OleDateTime.h"
 #include "spreadsheet/CellStyle.h"
 #include "spreadsheet/NumberFormatter.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <fmt/format.h>
 
 namespace qv::sheet {
@@ -53,10 +56,33 @@ std::string ExportValues::displayText(const Variant& value, const std::string& n
         return value.toBool() ? "TRUE" : "FALSE"; // the host's English spelling, whatever the format
     case VarType::String:
         return value.str();
+    case VarType::Date: {
+        const double d = value.toDate().value;
+        if (!std::isfinite(d)) return "#NUM!";
+        const bool general = numberFormat.empty() || numberFormat == "General";
+        if (d < 0 && (general || NumberFormatter::isDateFormat(numberFormat))) return dateText(d);
+        if (general)
+            return NumberFormatter::format(value, d != std::trunc(d) ? "m/d/yyyy h:mm" : "m/d/yyyy",
+                                           Locale::English);
+        return NumberFormatter::format(value, numberFormat, Locale::English);
+    }
+    case VarType::Single: {
+        // The single's own shortest decimal, read as a double: 0.05f formats as the 0.05 it
+        // stands for under any format, where its widening to double would be 0.0500000007...
+        const auto f = static_cast<float>(value.toDouble());
+        if (!std::isfinite(f)) return "#NUM!";
+        char buf[32];
+        *std::to_chars(buf, buf + sizeof buf - 1, f).ptr = 0;
+        return NumberFormatter::format(Variant(std::strtod(buf, nullptr)), numberFormat, Locale::English);
+    }
     default:
         if (value.isNumber() && !std::isfinite(value.toDouble())) return "#NUM!";
         return NumberFormatter::format(value, numberFormat, Locale::English);
     }
+}
+
+std::string ExportValues::dateText(double oleDate) {
+    return OleDateTime::toIsoText(oleDate);
 }
 
 double ExportValues::fileColumnWidth(double characters) {

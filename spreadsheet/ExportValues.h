@@ -19,8 +19,15 @@ public:
     static std::string htmlFromOle(std::int32_t ole);
     // "#N/A", "#DIV/0!", ...; "#VALUE!" for codes the host does not know.
     static const char* errorName(std::int32_t code);
-    // The text the host shows for the value under the number format (English).
+    // The text the host shows for the value under the number format (English). A date in a
+    // General cell shows as a date, as on the grid; a single shows as the shortest text that
+    // reads back as the same single, not with the noise of its widening to double; a date
+    // the host cannot show (before 30 December 1899) is written as dateText() rather than
+    // the "########" the grid shows, so that the saved text still holds the date.
     static std::string displayText(const Variant& value, const std::string& numberFormat);
+    // A date as readable text for files that cannot hold it as a date: ISO order
+    // ("1850-03-15", "1850-03-15 08:30:00"), which reads the same in every language.
+    static std::string dateText(double oleDate);
     // Width in characters as the host reports it, to the width the file stores (which counts
     // the cell padding as well).
     static double fileColumnWidth(double characters);

@@ -1,6 +1,8 @@
 // See OoxmlXml.h.
 #include "spreadsheet/OoxmlXml.h"
 
+#include "spreadsheet/Utf8Text.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -50,24 +52,32 @@ std::string OoxmlXml::unescape(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    auto escapeAt = [&](std::size_t i, char32_t& cp) {
+        if (!(s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && hex(s[i + 2]) && hex(s[i + 3]) &&
+              hex(s[i + 4]) && hex(s[i + 5]) && s[i + 6] == '_'))
+            return false;
+        cp = static_cast<char32_t>(std::strtoul(s.substr(i + 2, 4).c_str(), nullptr, 16));
+        return true;
+    };
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && hex(s[i + 2]) && hex(s[i + 3]) && hex(s[i + 4]) &&
-            hex(s[i + 5]) && s[i + 6] == '_') {
-            unsigned long cp = std::strtoul(s.substr(i + 2, 4).c_str(), nullptr, 16);
-            if (cp < 0x80) {
-                out += static_cast<char>(cp);
-            } else if (cp < 0x800) {
-                out += static_cast<char>(0xC0 | (cp >> 6));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else {
-                out += static_cast<char>(0xE0 | (cp >> 12));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            }
-            i += 6;
-        } else {
+        char32_t cp = 0;
+        if (!escapeAt(i, cp)) {
             out += s[i];
+            continue;
         }
+        i += 6;
+        // The escapes count UTF-16 units: a character past U+FFFF is a pair of them, and a
+        // half of a pair alone is no character (it would make the cell's text ill-formed).
+        if (Utf8Text::isSurrogate(cp)) {
+            char32_t low = 0;
+            if (cp <= 0xDBFF && i + 1 < s.size() && escapeAt(i + 1, low) && low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 7;
+            } else {
+                cp = Utf8Text::Replacement;
+            }
+        }
+        Utf8Text::append(out, cp);
     }
     return out;
 }

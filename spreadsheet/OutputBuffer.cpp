@@ -2,6 +2,8 @@
 // go, because almost all cell text needs no escaping at all.
 #include "spreadsheet/OutputBuffer.h"
 
+#include "spreadsheet/Utf8Text.h"
+
 #include <cctype>
 
 namespace qv::sheet {
@@ -47,50 +49,116 @@ bool literalEscape(std::string_view s, std::size_t i) {
         if (!std::isxdigit(static_cast<unsigned char>(s[k]))) return false;
     return true;
 }
+
+constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
+
+// Where a character cannot appear in XML: the _xHHHH_ escape when the format has one (the
+// reader gets the character back), otherwise U+FFFD, so the place stays visible and the
+// part stays well formed. Dropping it would change the text without a trace.
+std::string_view unrepresentable(char32_t cp, bool ooxmlEscapes, char (&buf)[8]) {
+    if (!ooxmlEscapes) return ReplacementUtf8;
+    static const char* hex = "0123456789ABCDEF";
+    buf[0] = '_';
+    buf[1] = 'x';
+    for (int k = 0; k < 4; ++k)
+        buf[2 + k] = hex[(cp >> (12 - 4 * k)) & 15];
+    buf[6] = '_';
+    return std::string_view(buf, 7);
+}
+
+// A character from byte 0x80 up, starting at `i` (moved past it): "" when it can be copied
+// as it is, otherwise what goes in its place. Ill-formed UTF-8 and unpaired surrogates are
+// not characters at all and become U+FFFD; a surrogate pair becomes its character; U+FFFE
+// and U+FFFF are characters XML forbids.
+std::string_view nonAscii(std::string_view s, std::size_t& i, bool ooxmlEscapes, char (&buf)[8]) {
+    char32_t cp = Utf8Text::next(s, i);
+    if (cp == 0xFFFE || cp == 0xFFFF) return unrepresentable(cp, ooxmlEscapes, buf);
+    if (cp == Utf8Text::Invalid) return ReplacementUtf8;
+    if (!Utf8Text::isSurrogate(cp)) return {};
+    std::size_t after = i;
+    char32_t low = cp <= 0xDBFF && i < s.size() ? Utf8Text::next(s, after) : Utf8Text::Invalid;
+    if (low < 0xDC00 || low > 0xDFFF) return ReplacementUtf8;
+    i = after;
+    return std::string_view(buf, Utf8Text::encode(0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00), buf));
+}
 } // namespace
 
 void OutputBuffer::xmlText(std::string_view s, bool ooxmlEscapes) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
+    char buf[8];
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t at = i;
         unsigned char c = static_cast<unsigned char>(s[i]);
-        const char* rep = nullptr;
-        if (c == '&') rep = "&amp;";
-        else if (c == '<') rep = "&lt;";
-        else if (c == '>') rep = "&gt;";
-        else if (c == '\r') rep = "&#13;"; // a bare CR would be read back as LF
-        else if (c == '_' && ooxmlEscapes && literalEscape(s, i)) rep = "_x005F_";
-        else if (!forbidden(c)) continue;
-        append(s.substr(start, i - start));
-        start = i + 1;
-        if (rep) {
-            append(rep);
-        } else if (ooxmlEscapes) {
-            char esc[8] = {'_', 'x', '0', '0', "0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15], '_', 0};
-            append(std::string_view(esc, 7));
+        std::string_view rep;
+        if (c >= 0x80) {
+            rep = nonAscii(s, i, ooxmlEscapes, buf);
+            if (rep.empty()) continue;
+        } else {
+            ++i;
+            if (c == '&')
+                rep = "&amp;";
+            else if (c == '<')
+                rep = "&lt;";
+            else if (c == '>')
+                rep = "&gt;";
+            else if (c == '\r')
+                rep = "&#13;"; // a bare CR would be read back as LF
+            else if (c == '_' && ooxmlEscapes && literalEscape(s, at))
+                rep = "_x005F_";
+            else if (forbidden(c))
+                rep = unrepresentable(c, ooxmlEscapes, buf);
+            else
+                continue;
         }
+        append(s.substr(start, at - start));
+        append(rep);
+        start = i;
     }
     append(s.substr(start));
 }
 
 void OutputBuffer::xmlAttr(std::string_view s) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
+    char buf[8];
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t at = i;
         unsigned char c = static_cast<unsigned char>(s[i]);
-        const char* rep = nullptr;
-        switch (c) {
-        case '&': rep = "&amp;"; break;
-        case '<': rep = "&lt;"; break;
-        case '>': rep = "&gt;"; break;
-        case '"': rep = "&quot;"; break;
-        case '\r': rep = "&#13;"; break;
-        case '\n': rep = "&#10;"; break;
-        case '\t': rep = "&#9;"; break;
-        default:
-            if (!forbidden(c)) continue;
+        std::string_view rep;
+        if (c >= 0x80) {
+            rep = nonAscii(s, i, false, buf);
+            if (rep.empty()) continue;
+        } else {
+            ++i;
+            switch (c) {
+            case '&':
+                rep = "&amp;";
+                break;
+            case '<':
+                rep = "&lt;";
+                break;
+            case '>':
+                rep = "&gt;";
+                break;
+            case '"':
+                rep = "&quot;";
+                break;
+            case '\r':
+                rep = "&#13;";
+                break;
+            case '\n':
+                rep = "&#10;";
+                break;
+            case '\t':
+                rep = "&#9;";
+                break;
+            default:
+                if (!forbidden(c)) continue;
+                rep = ReplacementUtf8;
+            }
         }
-        append(s.substr(start, i - start));
-        start = i + 1;
-        if (rep) append(rep);
+        append(s.substr(start, at - start));
+        append(rep);
+        start = i;
     }
     append(s.substr(start));
 }

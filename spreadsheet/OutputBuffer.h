@@ -55,11 +55,13 @@ public:
     void cellRef(long row, long column, bool absolute = false);
     void columnName(long column);
 
-    // XML character data: &, <, > escaped; characters XML 1.0 forbids are dropped, except
-    // that with `ooxmlEscapes` they are kept as the _xHHHH_ escapes spreadsheet packages use.
+    // XML character data: &, <, > escaped. Characters XML 1.0 forbids (controls, U+FFFE,
+    // U+FFFF) become U+FFFD, or with `ooxmlEscapes` the _xHHHH_ escapes spreadsheet packages
+    // use; ill-formed UTF-8 and unpaired surrogates become U+FFFD. The part is always well
+    // formed, whatever the text held.
     void xmlText(std::string_view s, bool ooxmlEscapes = false);
     // Attribute value in double quotes: also escapes quotes and keeps line breaks and tabs
-    // (which an XML parser would otherwise fold into spaces).
+    // (which an XML parser would otherwise fold into spaces); what XML forbids becomes U+FFFD.
     void xmlAttr(std::string_view s);
 
 private:

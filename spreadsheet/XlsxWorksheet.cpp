@@ -2,12 +2,16 @@
 // protection, filter, validation, drawing), which the spreadsheet programs enforce.
 #include "spreadsheet/XlsxWorksheet.h"
 
+#include "platform/NumberedError.h"
+#include "spreadsheet/CellAddress.h"
 #include "spreadsheet/ExportValues.h"
 #include "spreadsheet/OutputBuffer.h"
+#include "spreadsheet/Utf8Text.h"
 #include "spreadsheet/XlsxStyles.h"
 
 #include <algorithm>
 #include <cmath>
+#include <fmt/format.h>
 #include <regex>
 
 namespace qv::sheet {
@@ -41,8 +45,8 @@ bool needsPreserve(const std::string& s) {
 // Streams the cells; keeps the open row and merges in hidden rows that have no cells.
 class SheetDataWriter {
 public:
-    SheetDataWriter(OutputBuffer& out, const XlsxStyles& styles, const std::vector<long>& hiddenRows)
-        : mOut(out), mStyles(styles), mHidden(hiddenRows) {
+    SheetDataWriter(OutputBuffer& out, const XlsxStyles& styles, const ExportSheet& sheet)
+        : mOut(out), mStyles(styles), mSheetName(sheet.name), mHidden(sheet.hiddenRows) {
         std::sort(mHidden.begin(), mHidden.end());
         mHidden.erase(std::unique(mHidden.begin(), mHidden.end()), mHidden.end());
     }
@@ -62,7 +66,7 @@ public:
         case VarType::Date: {
             double d = v.toDate().value;
             if (XlsxWorksheet::serialFromOleDate(d, serial)) xf = mStyles.dateXf(c.style, d != std::floor(d));
-            else type = "inlineStr"; // before 1900: kept as the text the host shows
+            else type = "inlineStr"; // before 1900 the file has no serial for it: written as date text
             break;
         }
         default:
@@ -99,6 +103,7 @@ public:
             if (!v.isMissing()) mOut << "<v>" << ExportValues::errorName(v.error().code) << "</v>";
             break;
         case VarType::String:
+            checkLength(row, column, v.str());
             if (c.formula.empty()) {
                 mOut << (needsPreserve(v.str()) ? "<is><t xml:space=\"preserve\">" : "<is><t>");
                 mOut.xmlText(v.str(), true);
@@ -112,7 +117,7 @@ public:
         case VarType::Date:
             if (type) {
                 mOut << "<is><t>";
-                mOut.xmlText(ExportValues::displayText(v, "General"));
+                mOut.xmlText(ExportValues::dateText(v.toDate().value));
                 mOut << "</t></is>";
             } else {
                 mOut << "<v>";
@@ -154,6 +159,23 @@ public:
     }
 
 private:
+    // The programs that read the file, ours among them, refuse a cell text past 32767 UTF-16
+    // units (the limit of a cell), and then refuse the whole workbook. Cutting the text would
+    // lose data without the person knowing; refusing the save keeps the workbook in memory and
+    // the file on disk as they were, and says which cell to shorten.
+    void checkLength(long row, long column, const std::string& text) const {
+        if (text.size() <= XlsxWorksheet::MaxCellText) return; // never more units than bytes
+        std::size_t units = Utf8Text::utf16Length(text);
+        if (units <= XlsxWorksheet::MaxCellText) return;
+        std::string cell = XlsxWorksheet::quotedSheetName(mSheetName) + "!" +
+                           CellAddress::columnLetters(column) + std::to_string(row);
+        throw NumberedError(
+            err::ApplicationDefined, "Workbook",
+            fmt::format("Cell {} holds a text of {} characters; a cell of an .xlsx workbook holds at "
+                        "most {}. Shorten the text, or save as .csv, .txt or .xml, which keep it "
+                        "whole. Nothing was saved.",
+                        cell, units, XlsxWorksheet::MaxCellText));
+    }
     void emptyHiddenRow(long r) {
         mOut << "<row r=\"";
         mOut.integer(r);
@@ -172,6 +194,7 @@ private:
 
     OutputBuffer& mOut;
     const XlsxStyles& mStyles;
+    std::string mSheetName;
     std::vector<long> mHidden;
     std::size_t mNextHidden = 0;
     long mRow = 0;
@@ -337,7 +360,7 @@ void XlsxWorksheet::write(OutputBuffer& out, const IWorkbookExport& book, long i
     out << "<sheetFormatPr defaultRowHeight=\"15\"/>";
     writeColumns(out, sheet, styles);
     out << "<sheetData>";
-    SheetDataWriter data(out, styles, sheet.hiddenRows);
+    SheetDataWriter data(out, styles, sheet);
     book.forEachCell(index, [&data](long row, long column, const ExportCell& c) { data.cell(row, column, c); });
     data.finish();
     out << "</sheetData>";

@@ -14,6 +14,8 @@ class XlsxStyles;
 
 class XlsxWorksheet {
 public:
+    // The longest cell text the file format holds, in UTF-16 units; a longer one refuses the save.
+    static constexpr std::size_t MaxCellText = 32767;
     // `legacyDrawingRel`: the relationship id of the comments' drawing, "" when the sheet has none.
     static void write(OutputBuffer& out, const IWorkbookExport& book, long index, const ExportSheet& sheet,
                       const XlsxStyles& styles, const std::set<std::string>& definedNames,

@@ -67,6 +67,13 @@ std::string dateText(double ole) {
     return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.000", p.year, p.month, p.day, p.hour, p.minute, p.second);
 }
 
+// A time without a date (OLE day 0): the format writes it on its own day 0, the day before
+// 1 January 1900. It has no dates before 1900, so those are written as text.
+std::string timeText(double ole) {
+    DateTimeParts p = OleDateTime::toParts(ole);
+    return fmt::format("1899-12-31T{:02}:{:02}:{:02}.000", p.hour, p.minute, p.second);
+}
+
 const char* validationType(int t) {
     static const char* names[] = {"AnyValue", "Whole", "Decimal", "List", "Date", "Time", "TextLength", "Custom"};
     return t >= 0 && t <= 7 ? names[t] : "AnyValue";
@@ -332,8 +339,12 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
             if (v.isString()) type = "String", text = v.str();
             else if (v.isBool()) type = "Boolean", text = v.toBool() ? "1" : "0";
             else if (v.isError() && !v.isMissing()) type = "Error", text = ExportValues::errorName(v.error().code);
-            else if (v.isDate() && v.toDate().value >= 1) type = "DateTime", text = dateText(v.toDate().value);
-            else if (v.isDate()) type = "String", text = ExportValues::displayText(v, "General");
+            else if (v.isDate() && v.toDate().value >= 2)
+                type = "DateTime", text = dateText(v.toDate().value);
+            else if (v.isDate() && v.toDate().value >= 0 && v.toDate().value < 1)
+                type = "DateTime", text = timeText(v.toDate().value);
+            else if (v.isDate())
+                type = "String", text = ExportValues::dateText(v.toDate().value);
             else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
                 type = "Number", text = fmt::format("{}", static_cast<float>(v.toDouble()));
             else if (v.isNumber() && std::isfinite(v.toDouble())) type = "Number", text = fmt::format("{}", v.toDouble());

@@ -9,17 +9,20 @@
 
 namespace qv::sheet {
 
-ZipPackage::ZipPackage(const std::string& archivePath, std::string displayPath, int level)
-    : mDisplayPath(std::move(displayPath)), mLevel(level) {
-    mZip = zipOpen64(archivePath.c_str(), APPEND_STATUS_CREATE);
-    if (!mZip) fail("the archive cannot be created");
+namespace {
+template <class Owner> zipFile handle(const Owner& z) {
+    return static_cast<zipFile>(z.get());
+}
+} // namespace
+
+void ZipPackage::ZipClose::operator()(void* zip) const noexcept {
+    zipClose(static_cast<zipFile>(zip), nullptr);
 }
 
-ZipPackage::~ZipPackage() {
-    if (mZip) {
-        if (mInPart) zipCloseFileInZip(static_cast<zipFile>(mZip));
-        zipClose(static_cast<zipFile>(mZip), nullptr);
-    }
+ZipPackage::ZipPackage(const std::string& archivePath, std::string displayPath, int level)
+    : mZip(zipOpen64(archivePath.c_str(), APPEND_STATUS_CREATE)), mDisplayPath(std::move(displayPath)),
+      mLevel(level) {
+    if (!mZip) fail("the archive cannot be created");
 }
 
 void ZipPackage::fail(const std::string& what) const {
@@ -37,8 +40,8 @@ void ZipPackage::beginPart(const std::string& name, bool large) {
     info.tmz_date.tm_mday = static_cast<uInt>(tm.tm_mday);
     info.tmz_date.tm_mon = static_cast<uInt>(tm.tm_mon);
     info.tmz_date.tm_year = static_cast<uInt>(tm.tm_year + 1900);
-    if (zipOpenNewFileInZip64(static_cast<zipFile>(mZip), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                              Z_DEFLATED, mLevel, large ? 1 : 0) != ZIP_OK)
+    if (zipOpenNewFileInZip64(handle(mZip), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                              mLevel, large ? 1 : 0) != ZIP_OK)
         fail("cannot add " + name + " to the package");
     mInPart = true;
     mLarge = large;
@@ -53,7 +56,7 @@ void ZipPackage::write(const char* data, std::size_t size) {
     if (!mLarge && mPartBytes >= 0xFFFFFFFFull) fail(mPartName + " would exceed 4 GB");
     while (size > 0) {
         auto n = static_cast<unsigned>(size < chunk ? size : chunk);
-        if (zipWriteInFileInZip(static_cast<zipFile>(mZip), data, n) != ZIP_OK) fail("writing failed (disk full?)");
+        if (zipWriteInFileInZip(handle(mZip), data, n) != ZIP_OK) fail("writing failed (disk full?)");
         data += n;
         size -= n;
     }
@@ -61,13 +64,13 @@ void ZipPackage::write(const char* data, std::size_t size) {
 
 void ZipPackage::endPart() {
     mInPart = false;
-    if (zipCloseFileInZip(static_cast<zipFile>(mZip)) != ZIP_OK) fail("writing failed (disk full?)");
+    if (zipCloseFileInZip(handle(mZip)) != ZIP_OK) fail("writing failed (disk full?)");
 }
 
 void ZipPackage::close() {
-    void* z = mZip;
-    mZip = nullptr;
-    if (zipClose(static_cast<zipFile>(z), nullptr) != ZIP_OK) fail("closing the package failed (disk full?)");
+    if (!mZip) fail("the package is already closed");
+    zipFile z = static_cast<zipFile>(mZip.release());
+    if (zipClose(z, nullptr) != ZIP_OK) fail("closing the package failed (disk full?)");
 }
 
 } // namespace qv::sheet

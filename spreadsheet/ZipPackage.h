@@ -2,6 +2,7 @@
 // Each part is deflated as it is written, so a part of any size costs only the buffers.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,6 @@ class ZipPackage {
 public:
     // Creates the archive at `archivePath`; errors name `displayPath` (what the user chose).
     ZipPackage(const std::string& archivePath, std::string displayPath, int level);
-    ~ZipPackage(); // abandons an unfinished archive
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
@@ -24,7 +24,12 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what) const;
-    void* mZip = nullptr;
+    // Closing the handle also ends an open part; an archive not closed by close() is
+    // abandoned this way and the caller discards the file.
+    struct ZipClose {
+        void operator()(void* zip) const noexcept;
+    };
+    std::unique_ptr<void, ZipClose> mZip;
     std::string mDisplayPath;
     int mLevel;
     bool mInPart = false;

@@ -12,45 +12,62 @@
 namespace qv::sheet {
 
 namespace {
-unzFile handle(void* z) { return static_cast<unzFile>(z); }
+template <class Owner> unzFile handle(const Owner& z) {
+    return static_cast<unzFile>(z.get());
+}
 } // namespace
 
+void ZipPackageReader::UnzipClose::operator()(void* zip) const noexcept {
+    unzClose(static_cast<unzFile>(zip));
+}
+
 ZipPackageReader::ZipPackageReader(const std::string& path, std::string displayPath, ZipLimits limits)
-    : mDisplayPath(std::move(displayPath)), mLimits(limits) {
-    mZip = unzOpen64(path.c_str());
+    : mZip(unzOpen64(path.c_str())), mDisplayPath(std::move(displayPath)), mLimits(limits) {
     if (!mZip) fail("the file is not a workbook package (not a zip archive, or damaged)");
     int rc = unzGoToFirstFile(handle(mZip));
+    std::string name;
     while (rc == UNZ_OK) {
-        char name[1024];
+        // The name's length comes from the directory (up to 64 KiB), so the buffer is sized
+        // from it rather than fixed: a fixed one would cut a long name without terminating it.
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(handle(mZip), &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+        if (unzGetCurrentFileInfo64(handle(mZip), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
             fail("the package directory is damaged");
-        mParts.emplace_back(name);
+        name.assign(info.size_filename + 1, '\0');
+        if (unzGetCurrentFileInfo64(handle(mZip), &info, name.data(), static_cast<uLong>(name.size()),
+                                    nullptr, 0, nullptr, 0) != UNZ_OK)
+            fail("the package directory is damaged");
+        name.resize(info.size_filename);
+        unz64_file_pos pos{};
+        if (unzGetFilePos64(handle(mZip), &pos) != UNZ_OK) fail("the package directory is damaged");
+        mParts.push_back(name);
+        mPositions.push_back({pos.pos_in_zip_directory, pos.num_of_file});
         rc = unzGoToNextFile(handle(mZip));
     }
     if (rc != UNZ_END_OF_LIST_OF_FILE) fail("the package directory is damaged");
-}
-
-ZipPackageReader::~ZipPackageReader() {
-    if (mZip) unzClose(handle(mZip));
 }
 
 void ZipPackageReader::fail(const std::string& what) const {
     throw NumberedError(err::ApplicationDefined, "Workbook", "Cannot open the file '" + mDisplayPath + "': " + what + ".");
 }
 
+long ZipPackageReader::indexOf(const std::string& part) const {
+    for (std::size_t i = 0; i < mParts.size(); ++i)
+        if (strcasecmp(mParts[i].c_str(), part.c_str()) == 0) return static_cast<long>(i);
+    return -1;
+}
+
 bool ZipPackageReader::has(const std::string& part) const {
-    for (const std::string& p : mParts)
-        if (strcasecmp(p.c_str(), part.c_str()) == 0) return true;
-    return false;
+    return indexOf(part) >= 0;
 }
 
 std::optional<std::string> ZipPackageReader::read(const std::string& part) {
     std::string name = part;
     if (!name.empty() && name.front() == '/') name.erase(0, 1);
-    if (!has(name)) return std::nullopt;
-    // 2 = case-insensitive comparison in minizip.
-    if (unzLocateFile(handle(mZip), name.c_str(), 2) != UNZ_OK) fail("the part " + name + " cannot be found");
+    const long index = indexOf(name);
+    if (index < 0) return std::nullopt;
+    const EntryPosition& at = mPositions[static_cast<std::size_t>(index)];
+    const unz64_file_pos pos{at.directoryOffset, at.index};
+    if (unzGoToFilePos64(handle(mZip), &pos) != UNZ_OK) fail("the part " + name + " cannot be found");
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(handle(mZip), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
         fail("the part " + name + " is damaged");

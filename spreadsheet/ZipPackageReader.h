@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,7 +33,6 @@ class ZipPackageReader {
 public:
     // Errors (1004) name `displayPath`. Refuses a file that is not a zip archive.
     ZipPackageReader(const std::string& path, std::string displayPath, ZipLimits limits = {});
-    ~ZipPackageReader();
     ZipPackageReader(const ZipPackageReader&) = delete;
     ZipPackageReader& operator=(const ZipPackageReader&) = delete;
 
@@ -54,11 +54,24 @@ public:
     [[noreturn]] void fail(const std::string& what) const;
 
 private:
-    void* mZip = nullptr;
+    // Closes the unzip handle on every way out, a refusal in the constructor included: a
+    // leaked handle keeps its file descriptor, and enough of them refuse every later file.
+    struct UnzipClose {
+        void operator()(void* zip) const noexcept;
+    };
+    std::unique_ptr<void, UnzipClose> mZip;
     std::string mDisplayPath;
     ZipLimits mLimits;
     std::uint64_t mTotal = 0;
     std::vector<std::string> mParts;
+    // Where each part's directory entry is, listed with the names: minizip's lookup by name
+    // cannot find names of 256 bytes or more, and a walk per part would be quadratic anyway.
+    struct EntryPosition {
+        std::uint64_t directoryOffset, index;
+    };
+    std::vector<EntryPosition> mPositions;
+    // The index of a part in mParts, -1 when there is none.
+    long indexOf(const std::string& part) const;
 };
 
 } // namespace qv::sheet

@@ -1,5 +1,7 @@
 // Opens a written .xlsx in another spreadsheet program (LibreOffice, headless) and checks that
-// it reads the same values and still finds validation, protection, comments and names.
+// it reads the same values and still finds validation, protection, comments and names, and
+// that text XML cannot carry as it is, a text at the cell limit and dates before 1900 come
+// back cell for cell, with every row after them.
 // Skipped when the program is not installed (scripts/setup installs libreoffice-calc-nogui).
 #include "TestWorkbook.h"
 
@@ -7,7 +9,10 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
+using namespace qv;
 using namespace qv::sheet;
 using namespace qv::sheet::test;
 
@@ -56,4 +61,99 @@ TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
     EXPECT_NE(fods.find("table:name=\"Lists\""), std::string::npos);
     EXPECT_NE(fods.find("table:database-range"), std::string::npos); // the auto-filter
     EXPECT_NE(fods.find("fo:background-color=\"#ff0000\""), std::string::npos); // red header fill, not blue
+}
+
+namespace {
+
+// Fields of a csv text as LibreOffice writes it: quoted fields may hold separators, doubled
+// quotes and line breaks; lines end with LF or CR LF.
+std::vector<std::vector<std::string>> parseCsv(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false, wasQuoted = false;
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+        char c = csv[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < csv.size() && csv[i + 1] == '"')
+                field += '"', ++i;
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = wasQuoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(field);
+            field.clear();
+            wasQuoted = false;
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') ++i;
+            rows.back().push_back(field);
+            field.clear();
+            wasQuoted = false;
+            rows.emplace_back();
+        } else {
+            field += c;
+        }
+    }
+    if (!field.empty() || wasQuoted || !rows.back().empty()) rows.back().push_back(field);
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+} // namespace
+
+TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) {
+    std::string program = office();
+    if (program.empty())
+        GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Row {
+        std::string written, shown;
+    };
+    const std::string longest = std::string(32766, 'x') + "E";
+    const std::vector<Row> rows = {
+        {std::string("a\x01\x02\x08\x0B\x0C\x0E\x1F z", 11),
+         std::string("a\x01\x02\x08\x0B\x0C\x0E\x1F z", 11)},
+        {"x\xEF\xBF\xBEy\xEF\xBF\xBFz", "x\xEF\xBF\xBEy\xEF\xBF\xBFz"},
+        {"caf\xE9 \xC3(", "caf" + fffd + " " + fffd + "("},
+        {"\xC0\xBCtag", fffd + fffd + "tag"},
+        {"half \xED\xA0\xBD!", "half " + fffd + "!"},
+        {"\xED\xA0\xBD\xED\xB8\x80", "\xF0\x9F\x98\x80"},
+        {"tail_x0041_", "tail_x0041_"},
+        {"trail  ", "trail  "},
+        {longest, longest},
+    };
+    TestWorkbook b;
+    TestSheet& s = b.addSheet("Odd");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        s.set(static_cast<long>(i) + 1, 1, Variant(rows[i].written));
+        s.set(static_cast<long>(i) + 1, 2, Variant(static_cast<double>(i + 1)));
+    }
+    const long firstDate = static_cast<long>(rows.size()) + 1;
+    s.set(firstDate, 1, Variant(OleDate{-18201}));
+    s.set(firstDate, 2, Variant(1.0));
+    s.set(firstDate + 1, 1, Variant(OleDate{-18201.75}));
+    s.set(firstDate + 1, 2, Variant(2.0));
+    s.set(firstDate + 2, 1, Variant(OleDate{1}));
+    s.set(firstDate + 2, 2, Variant(3.0));
+    s.set(firstDate + 3, 1, Variant("last row"));
+    s.set(firstDate + 3, 2, Variant(4.0));
+    TempDir dir;
+    WorkbookFileWriter::write(b, dir.file("odd.xlsx"), 51);
+    ASSERT_TRUE(convert(program, dir, "csv:Text - txt - csv (StarCalc):44,34,76,1", dir.file("odd.xlsx")));
+    std::vector<std::vector<std::string>> csv = parseCsv(readFile(dir.file("odd.csv")));
+    ASSERT_EQ(csv.size(), rows.size() + 4) << "LibreOffice dropped rows";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(csv[i].size(), 2u) << "row " << i + 1;
+        EXPECT_EQ(csv[i][0], rows[i].shown) << "row " << i + 1;
+        EXPECT_EQ(csv[i][1], std::to_string(i + 1)) << "row " << i + 1;
+    }
+    const std::vector<std::string> dates = {"1850-03-01", "1850-03-01 18:00:00", "1899-12-31", "last row"};
+    for (std::size_t k = 0; k < dates.size(); ++k) {
+        const std::size_t r = rows.size() + k;
+        ASSERT_EQ(csv[r].size(), 2u) << "row " << r + 1;
+        EXPECT_EQ(csv[r][0], dates[k]) << "row " << r + 1;
+        EXPECT_EQ(csv[r][1], std::to_string(k + 1)) << "row " << r + 1;
+    }
 }
