@@ -70,6 +70,15 @@ Currency Currency::fromDouble(double d) {
 
 Variant Variant::integer(std::int16_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Integer); }
 Variant Variant::longValue(std::int32_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Long); }
+double Variant::singleAsDecimal(float f) {
+    if (!std::isfinite(f)) return static_cast<double>(f);
+    char text[32];
+    const auto end = fmt::format_to_n(text, sizeof text, "{}", f).out;
+    double d = 0;
+    if (std::from_chars(text, end, d).ec != std::errc()) return static_cast<double>(f);
+    return d;
+}
+
 Variant Variant::single(float f) { return Variant(Storage(static_cast<double>(f)), VarType::Single); }
 Variant Variant::byteValue(std::uint8_t b) { return Variant(Storage(static_cast<std::int64_t>(b)), VarType::Byte); }
 Variant Variant::decimal(double d) { return Variant(Storage(d), VarType::Decimal); }

@@ -77,6 +77,9 @@ public:
     static Variant integer(std::int16_t i);
     static Variant longValue(std::int32_t i);
     static Variant single(float f);
+    // The double that a single's shortest decimal text stands for (0.05f gives 0.05, not
+    // 0.0500000007450581): what a person typed, and it still narrows back to the same single.
+    static double singleAsDecimal(float f);
     static Variant byteValue(std::uint8_t b);
     static Variant decimal(double d); // decimals are kept as double; enough for what the product shows
     static Variant missing() { return Variant(ErrorValue{448}); }

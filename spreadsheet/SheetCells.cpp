@@ -42,6 +42,10 @@ bool SheetCells::encode(const Variant& v, CellKind& kind, std::uint64_t& payload
         kind = CellKind::Error;
         payload = static_cast<std::uint32_t>(v.error().code);
         return true;
+    case VarType::Single:
+        kind = CellKind::Number;
+        payload = std::bit_cast<std::uint64_t>(Variant::singleAsDecimal(static_cast<float>(v.toDouble())));
+        return true;
     default:
         if (!v.isNumber()) return false;
         kind = CellKind::Number;

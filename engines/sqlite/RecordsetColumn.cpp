@@ -329,7 +329,8 @@ Variant RecordsetColumn::valueAt(std::size_t row) const {
 
 void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell* out) const {
     // Each storage kind in a loop of its own; every number is the double valueAt's Variant
-    // converts to (a Single rounds to float first, currency divides its scaled integer).
+    // converts to (a Single becomes the double of its shortest decimal text, currency divides
+    // its scaled integer).
     auto each = [&](ColumnCellKind kind, auto number) {
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t row = first + i;
@@ -358,7 +359,7 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
     case StorageKind::Real:
         if (mType.adoType == ado::Single)
             each(ColumnCellKind::Number,
-                 [&](std::size_t r) { return static_cast<double>(static_cast<float>(mReals[r])); });
+                 [&](std::size_t r) { return Variant::singleAsDecimal(static_cast<float>(mReals[r])); });
         else each(ColumnCellKind::Number, [&](std::size_t r) { return mReals[r]; });
         break;
     case StorageKind::Date:

@@ -2,6 +2,9 @@
 #include "platform/OleDateTime.h"
 #include "platform/Variant.h"
 
+#include <cmath>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -117,4 +120,13 @@ TEST(OleDateTimeTest, AFractionThatRoundsToMidnightIsTheNextDayNeverHour24) {
     EXPECT_EQ(OleDateTime::toParts(-1.999999), (DateTimeParts{1899, 12, 30, 0, 0, 0}));
     EXPECT_EQ(OleDateTime::toParts(-2.999999), (DateTimeParts{1899, 12, 29, 0, 0, 0}));
     EXPECT_EQ(OleDateTime::toParts(-0.999999), (DateTimeParts{1899, 12, 31, 0, 0, 0}));
+}
+
+TEST(VariantTest, SingleAsDecimalIsTheShortestTextThatNarrowsBack) {
+    EXPECT_EQ(Variant::singleAsDecimal(0.05f), 0.05);
+    EXPECT_EQ(Variant::singleAsDecimal(1.0e-10f), 1.0e-10);
+    for (float f : {0.1f, 1.0f / 3.0f, 16777217.0f, -3.4028235e38f, 1.4e-45f})
+        EXPECT_EQ(static_cast<float>(Variant::singleAsDecimal(f)), f) << f;
+    EXPECT_TRUE(std::isinf(Variant::singleAsDecimal(std::numeric_limits<float>::infinity())));
+    EXPECT_TRUE(std::isnan(Variant::singleAsDecimal(std::numeric_limits<float>::quiet_NaN())));
 }

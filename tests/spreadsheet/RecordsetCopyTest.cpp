@@ -162,3 +162,19 @@ TEST(RangeCopyFromRecordsetTest, TypedRunsGiveTheSameCellsAsValueAt) {
     EXPECT_EQ(a.value(4, 3), Variant("name 4"));
     EXPECT_TRUE(a.value(5, 3).isEmpty()); // row 5 of the record set: an empty text stays empty
 }
+
+// A single in a cell is the number a person typed: 0.05 and not 0.0500000007450581, so every
+// writer and the formula bar show it as typed, and writing it back narrows to the same single.
+TEST(RangeCopyFromRecordsetTest, SinglesKeepTheirDecimalAndNarrowBackToTheSameSingle) {
+    HostFixture h;
+    const float singles[] = {0.05f, -1.1f, 1.0e-10f, 16777217.0f, 3.4028235e38f, 0.0f};
+    long row = 1;
+    for (float f : singles) {
+        h.sheet->cells(row, 1)->setValue(Variant::single(f));
+        const double stored = h.sheet->cells(row, 1)->value().toDouble();
+        EXPECT_EQ(static_cast<float>(stored), f) << f;
+        ++row;
+    }
+    EXPECT_EQ(h.sheet->cells(1, 1)->value().toDouble(), 0.05);
+    EXPECT_EQ(h.sheet->cells(2, 1)->value().toDouble(), -1.1);
+}
