@@ -3,15 +3,14 @@
 // relations from foreign keys, and saved queries (views, and queries kept with the metadata).
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/engine/IDaoDatabase.h"
-
-struct sqlite3;
 
 namespace qv::engine {
 
 class CatalogueReader {
   public:
-    explicit CatalogueReader(sqlite3* db) : mDb(db) {}
+    explicit CatalogueReader(SqliteRef db) : mDb(db) {}
     std::vector<DaoTableDefPtr> tableDefs() const;
     std::vector<DaoRelationPtr> relations() const;
     std::vector<DaoQueryDefPtr> queryDefs() const;
@@ -21,7 +20,7 @@ class CatalogueReader {
 
   private:
     std::vector<std::string> tableNames(bool includeSystem) const;
-    sqlite3* mDb;
+    SqliteRef mDb;
 };
 
 } // namespace qv::engine

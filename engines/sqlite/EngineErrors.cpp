@@ -29,6 +29,11 @@ NumberedError EngineErrors::passwordNotValid(const std::string& source) {
     return NumberedError(err::DaoPasswordNotValid, source, "Not a valid password.");
 }
 
+NumberedError EngineErrors::accessNotReadable(const std::string& source, const std::string& path) {
+    return NumberedError(err::DaoFormatNotInstalled, source,
+                         fmt::format("'{}' is an Access database, which cannot be read yet.", path));
+}
+
 NumberedError EngineErrors::accountNotValid(const std::string& source) {
     return NumberedError(err::DaoAccountNotValid, source, "Not a valid account name or password.");
 }
@@ -41,9 +46,10 @@ NumberedError EngineErrors::itemNotFound(const std::string& source, const std::s
                     name));
 }
 
-NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& source) {
-    const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    const int extended = db ? sqlite3_extended_errcode(db) : rc;
+NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& source) {
+    const SqliteApi& lib = db.api ? *db.api : SqliteApi::plain();
+    const std::string msg = db.db ? lib.errmsg(db.db) : lib.errstr(rc);
+    const int extended = db.db ? lib.extended_errcode(db.db) : rc;
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT: {
         if (extended == SQLITE_CONSTRAINT_NOTNULL) {

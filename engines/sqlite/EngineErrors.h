@@ -3,12 +3,11 @@
 // failures name "Table.Field" so that the write-back can point at the offending column.
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/NumberedError.h"
 
 #include <cstdint>
 #include <string>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -36,10 +35,13 @@ class EngineErrors {
     static NumberedError fileNotFound(const std::string& source, const std::string& path);
     static NumberedError unrecognisedFormat(const std::string& source, const std::string& path);
     static NumberedError passwordNotValid(const std::string& source);
+    // An Access file: a database, but of a format this engine does not read.
+    static NumberedError accessNotReadable(const std::string& source, const std::string& path);
     static NumberedError accountNotValid(const std::string& source);
     static NumberedError itemNotFound(const std::string& source, const std::string& name);
-    // Translates the last failure on db (result code rc) into the engine's number and text.
-    static NumberedError fromSqlite(sqlite3* db, int rc, const std::string& source);
+    // Translates the last failure on db (result code rc) into the engine's number and text; the
+    // message is read through the library that owns the connection.
+    static NumberedError fromSqlite(SqliteRef db, int rc, const std::string& source);
 };
 
 } // namespace qv::engine

@@ -3,6 +3,7 @@
 #include "engines/sqlite/SqliteHandle.h"
 
 #include "engines/sqlite/CipherLibrary.h"
+#include "engines/sqlite/DatabaseFileKind.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sqlite3.h>
 
 namespace qv::engine {
 
@@ -43,41 +43,31 @@ bool headerLooksWhole(const std::string& path) {
     return true;
 }
 
-sqlite3* openRaw(const std::string& path, int flags, const std::string& source) {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        auto e = EngineErrors::fromSqlite(db, rc, source);
-        sqlite3_close_v2(db);
-        throw e;
-    }
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 2000);
-    return db;
-}
-
 // Reads the whole schema: a damaged first page or schema table fails here.
-void probeSchema(sqlite3* db, const std::string& path, const std::string& source) {
-    char* msg = nullptr;
-    int rc =
-        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL", nullptr, nullptr, &msg);
-    sqlite3_free(msg);
+void probeSchema(const SqliteConnection& db, const std::string& path, const std::string& source) {
+    const int rc = db.execStatus("SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL");
     if (rc != SQLITE_OK) {
         int primary = rc & 0xff;
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
             throw EngineErrors::unrecognisedFormat(source, path);
-        throw EngineErrors::fromSqlite(db, rc, source);
+        throw EngineErrors::fromSqlite(db.ref(), rc, source);
     }
 }
 
-// The dialect's functions; a connection that cannot have them is closed, not leaked.
-void prepareOrClose(sqlite3* db) {
-    try {
-        SqlDialect::prepareConnection(db);
-    } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
-    }
+// A plain file is probed read-only and opened for writing only once it proved to be a database.
+SqliteConnection openPlain(const std::string& path, bool& readOnly, const std::string& source) {
+    const SqliteApi& api = SqliteApi::plain();
+    SqliteConnection probe;
+    if (const int rc = probe.open(api, path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX); rc != SQLITE_OK)
+        throw EngineErrors::fromSqlite(SqliteRef{&api, nullptr}, rc, source);
+    probeSchema(probe, path, source);
+    if (readOnly) return probe;
+    SqliteConnection rw;
+    if (rw.open(api, path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK &&
+        !api.db_readonly(rw.get(), "main"))
+        return rw;
+    readOnly = true; // a file we may not write is opened for reading, as the engine does
+    return probe;
 }
 
 } // namespace
@@ -87,54 +77,30 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec)) throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
-    if (!headerLooksWhole(path)) {
-        if (!CipherLibrary::looksEncrypted(path)) throw EngineErrors::unrecognisedFormat(source, path);
-        // An encrypted database is read from a decrypted copy in memory: changes could not
-        // reach the file, so it is opened read-only.
-        sqlite3* db = CipherLibrary::openDecrypted(path, options.password, source);
-        sqlite3_busy_timeout(db, 2000);
-        sqlite3_exec(db, "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
-        prepareOrClose(db);
-        return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, true));
-    }
-
-    sqlite3* probe = openRaw(path, SQLITE_OPEN_READONLY, source);
-    try {
-        probeSchema(probe, path, source);
-    } catch (...) {
-        sqlite3_close_v2(probe);
-        throw;
-    }
-    sqlite3* db = probe;
     bool readOnly = options.readOnly;
-    if (!readOnly) {
-        sqlite3* rw = nullptr;
-        if (sqlite3_open_v2(path.c_str(), &rw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
-                SQLITE_OK &&
-            !sqlite3_db_readonly(rw, "main")) {
-            sqlite3_close_v2(probe);
-            db = rw;
-            sqlite3_extended_result_codes(db, 1);
-            sqlite3_busy_timeout(db, 2000);
-            sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
-        } else {
-            sqlite3_close_v2(rw); // a file we may not write is opened for reading, as the engine does
-            readOnly = true;
-        }
+    SqliteConnection db;
+    switch (DatabaseFileKind::of(path)) {
+    case DatabaseFileKind::Kind::Sqlite:
+        if (!headerLooksWhole(path)) throw EngineErrors::unrecognisedFormat(source, path);
+        db = openPlain(path, readOnly, source);
+        break;
+    case DatabaseFileKind::Kind::Encrypted:
+        db = CipherLibrary::open(path, options.password, readOnly, source);
+        readOnly = readOnly || db.lib().db_readonly(db.get(), "main") != 0;
+        break;
+    case DatabaseFileKind::Kind::Access:
+        throw EngineErrors::accessNotReadable(source, path);
+    case DatabaseFileKind::Kind::Other:
+        throw EngineErrors::unrecognisedFormat(source, path);
     }
-    prepareOrClose(db);
-    return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, readOnly));
-}
-
-SqliteHandle::~SqliteHandle() {
-    sqlite3_close_v2(mDb);
+    db.lib().busy_timeout(db.get(), 2000);
+    if (!readOnly) db.execStatus("PRAGMA foreign_keys=ON");
+    SqlDialect::prepareConnection(db.ref());
+    return std::shared_ptr<SqliteHandle>(new SqliteHandle(std::move(db), path, readOnly));
 }
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
-    char* msg = nullptr;
-    int rc = sqlite3_exec(mDb, sql.c_str(), nullptr, nullptr, &msg);
-    sqlite3_free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(mDb, rc, source);
+    mDb.exec(sql, source);
 }
 
 } // namespace qv::engine

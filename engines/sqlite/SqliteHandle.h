@@ -2,14 +2,15 @@
 // Opening probes the file read-only first (existence, header, size against the page count,
 // schema readable), so that a missing, foreign, truncated or damaged file gives its numbered
 // error and is never touched: SQLite would otherwise create a missing file or start a journal.
+// The handle keeps the library that opened the file (plain or encryption library): everything
+// done on the connection goes through it.
 #pragma once
 
 #include "engines/sqlite/SchemaTypes.h"
+#include "engines/sqlite/SqliteConnection.h"
 
 #include <memory>
 #include <string>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -21,24 +22,26 @@ class SqliteHandle {
         std::string source = "DAO.Workspace"; // the error source to report
     };
 
-    // Raises 3024 (missing), 3343 (not a database, truncated, damaged), 3031 (password).
+    // Raises 3024 (missing), 3343 (not a database, truncated, damaged), 3031 (password), 3170
+    // (an Access file, which this engine does not read).
     static std::shared_ptr<SqliteHandle> open(const std::string& path, const Options& options);
-    ~SqliteHandle();
     SqliteHandle(const SqliteHandle&) = delete;
     SqliteHandle& operator=(const SqliteHandle&) = delete;
 
-    sqlite3* db() const { return mDb; }
+    SqliteRef db() const { return mDb.ref(); }
     const std::string& path() const { return mPath; }
     bool readOnly() const { return mReadOnly; }
+    // True when the file is encrypted and served by the encryption library.
+    bool encrypted() const { return mDb.lib().library == SqliteApi::Library::Cipher; }
     // Runs statements that return no rows; raises the engine's numbered error on failure.
     void exec(const std::string& sql, const std::string& source) const;
     // The column types the dialect translator asks about, kept with the connection.
     SchemaTypes& schemaTypes() const { return mSchemaTypes; }
 
   private:
-    SqliteHandle(sqlite3* db, std::string path, bool readOnly)
-        : mDb(db), mPath(std::move(path)), mReadOnly(readOnly) {}
-    sqlite3* mDb = nullptr;
+    SqliteHandle(SqliteConnection db, std::string path, bool readOnly)
+        : mDb(std::move(db)), mPath(std::move(path)), mReadOnly(readOnly) {}
+    SqliteConnection mDb;
     std::string mPath;
     bool mReadOnly = false;
     mutable SchemaTypes mSchemaTypes;

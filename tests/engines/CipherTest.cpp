@@ -31,7 +31,7 @@ class CipherTest : public ::testing::Test {
 
 TEST_F(CipherTest, RightPasswordReadsTablesIndexesViewsAndRows) {
     auto db = openDao(locked, false, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
-    EXPECT_FALSE(db->updatable());
+    EXPECT_TRUE(db->updatable());
     auto item = db->tableDef("Item");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->indexes().size(), 2u);
@@ -43,8 +43,6 @@ TEST_F(CipherTest, RightPasswordReadsTablesIndexesViewsAndRows) {
     auto rs = c->execute("SELECT Name FROM Item ORDER BY Id");
     ASSERT_EQ(rs->recordCount(), 3);
     EXPECT_EQ(rs->valueAt(2, 0), Variant("washer"));
-    // Changes could not reach the file: they are refused, not silently dropped.
-    EXPECT_EQ(errorNumberOf([&] { c->execute("DELETE FROM Item"); }), 3027);
 }
 
 TEST_F(CipherTest, MissingOrWrongPasswordIs3031AndTheFileStaysAsItWas) {
@@ -68,9 +66,11 @@ TEST_F(CipherTest, PasswordCanBeRemovedAgain) {
 }
 
 TEST_F(CipherTest, GarbageInWholePagesIsStillNoDatabase) {
+    // Whole pages are not enough to be taken for an encrypted file: asking for a password here
+    // would only ever answer "not a valid password".
     const auto junk = dir.file("junk.db");
     writeAll(junk, std::string(4096, '\x5a'));
-    EXPECT_EQ(errorNumberOf([&] { openDao(junk, true, ";pwd=x"); }), err::DaoPasswordNotValid);
+    EXPECT_EQ(errorNumberOf([&] { openDao(junk, true, ";pwd=x"); }), 3343);
     const auto text = dir.file("text.db");
     writeAll(text, std::string(4000, 'x'));
     EXPECT_EQ(errorNumberOf([&] { openDao(text, true, ";pwd=x"); }), 3343);
