@@ -57,9 +57,15 @@ Statement& Statement::bind(int index, const Variant& v) {
     case VarType::String:
         bind(index, v.str());
         break;
-    case VarType::Binary:
-        lib().bind_blob(mSt, index, v.bytes().data(), static_cast<int>(v.bytes().size()), SQLITE_TRANSIENT);
+    case VarType::Binary: {
+        // An empty vector may have no buffer, and a null pointer binds NULL: an empty value
+        // would come back as a missing one.
+        static const unsigned char none = 0;
+        const Binary& b = v.bytes();
+        lib().bind_blob(mSt, index, b.empty() ? &none : b.data(), static_cast<int>(b.size()),
+                        SQLITE_TRANSIENT);
         break;
+    }
     }
     return *this;
 }
