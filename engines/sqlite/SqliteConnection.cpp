@@ -27,6 +27,9 @@ int SqliteConnection::open(const SqliteApi& api, const std::string& path, int fl
     }
     mRef.db = db;
     api.extended_result_codes(db, 1);
+    // Another program writing the same file makes us wait a little rather than fail at once,
+    // from the very first read (the probe of the schema) on.
+    api.busy_timeout(db, BusyTimeoutMs);
     return rc;
 }
 

@@ -11,6 +11,8 @@ namespace qv::engine {
 
 class SqliteConnection {
   public:
+    static constexpr int BusyTimeoutMs = 2000;
+
     SqliteConnection() = default;
     ~SqliteConnection() { close(); }
     SqliteConnection(SqliteConnection&& other) noexcept : mRef(other.mRef) { other.mRef.db = nullptr; }

@@ -93,7 +93,6 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     case DatabaseFileKind::Kind::Other:
         throw EngineErrors::unrecognisedFormat(source, path);
     }
-    db.lib().busy_timeout(db.get(), 2000);
     if (!readOnly) db.execStatus("PRAGMA foreign_keys=ON");
     SqlDialect::prepareConnection(db.ref());
     return std::shared_ptr<SqliteHandle>(new SqliteHandle(std::move(db), path, readOnly));
