@@ -1,7 +1,9 @@
 // One open SQLite database file, shared by the catalogue objects and statements that use it.
-// Opening probes the file read-only first (existence, header, size against the page count,
-// schema readable), so that a missing, foreign, truncated or damaged file gives its numbered
-// error and is never touched: SQLite would otherwise create a missing file or start a journal.
+// Opening first tells what the file is (DatabaseFileKind); a plain file is then probed read-only
+// (header, size against the page count, schema readable), so that a missing, foreign, truncated
+// or damaged file gives its numbered error and is never touched: SQLite would otherwise create a
+// missing file or start a journal. An encrypted file is opened once, without the create flag,
+// and keyed; a wrong key fails on the first read, before anything could be written.
 // The handle keeps the library that opened the file (plain or encryption library): everything
 // done on the connection goes through it.
 #pragma once
