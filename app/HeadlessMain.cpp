@@ -4,45 +4,87 @@
 // person would have seen. Used for demonstrations and automation.
 #include "app/HeadlessSession.h"
 
+#include "platform/NumberedError.h"
+
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <exception>
+#include <fmt/format.h>
 #include <string>
 
 namespace {
-void usage() {
-    std::puts("usage: quorvel-headless [--dutch] [--revision N] [--script FILE] [--database FILE]\n"
-              "                        [--table NAME] [--save FILE.xlsx]\n"
-              "  Starts the add-in on the spreadsheet host, prints its menu and ribbon states and the\n"
-              "  prompts it shows. With --database it opens the database through the data source layer,\n"
-              "  lists its tables and queries, and with --table loads one into a sheet (--save writes it).");
+void usage(std::FILE* to) {
+    std::fputs("usage: quorvel-headless [--dutch] [--revision N] [--script FILE] [--database FILE]\n"
+               "                        [--table NAME] [--save FILE.xlsx]\n"
+               "  Starts the add-in on the spreadsheet host, prints its menu and ribbon states and the\n"
+               "  prompts it shows. With --database the add-in opens the database (asking for a password\n"
+               "  when it has one) and lists its tables and queries; --table loads one into a sheet and\n"
+               "  --save writes that sheet, replacing the file when it exists.\n"
+               "  Exit status: 0 done; 1 a step failed, was cancelled or did not save, or the prompts went\n"
+               "  out of step with the script; 2 wrong command line or unreadable script.\n",
+               to);
+}
+
+bool parseInt(const std::string& s, int& out) {
+    const char* end = s.data() + s.size();
+    auto [p, ec] = std::from_chars(s.data(), end, out);
+    return ec == std::errc() && p == end && !s.empty();
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    qv::app::HeadlessOptions o;
+    using namespace qv::app;
+    HeadlessOptions o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto next = [&](const char* what) -> std::string {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "%s needs a value\n", what);
-                std::exit(2);
+        const bool takesValue =
+            a == "--revision" || a == "--script" || a == "--database" || a == "--table" || a == "--save";
+        if (takesValue && i + 1 >= argc) {
+            std::fprintf(stderr, "%s needs a value\n", a.c_str());
+            return ExitUsage;
+        }
+        if (a == "--dutch") {
+            o.dutch = true;
+        } else if (a == "--revision") {
+            if (!parseInt(argv[++i], o.revision)) {
+                std::fprintf(stderr, "--revision needs a whole number, not '%s'\n", argv[i]);
+                return ExitUsage;
             }
-            return argv[++i];
-        };
-        if (a == "--dutch") o.dutch = true;
-        else if (a == "--revision") o.revision = std::atoi(next("--revision").c_str());
-        else if (a == "--script") o.scriptFile = next("--script");
-        else if (a == "--database") o.database = next("--database");
-        else if (a == "--table") o.table = next("--table");
-        else if (a == "--save") o.saveAs = next("--save");
-        else if (a == "--help" || a == "-h") {
-            usage();
-            return 0;
+        } else if (a == "--script") {
+            o.scriptFile = argv[++i];
+        } else if (a == "--database") {
+            o.database = argv[++i];
+        } else if (a == "--table") {
+            o.table = argv[++i];
+        } else if (a == "--save") {
+            o.saveAs = argv[++i];
+        } else if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return ExitOk;
         } else {
-            usage();
-            return 2;
+            usage(stderr);
+            return ExitUsage;
         }
     }
+    if (!o.table.empty() && o.database.empty()) {
+        std::fputs("--table needs --database\n", stderr);
+        return ExitUsage;
+    }
+    if (!o.saveAs.empty() && o.table.empty()) {
+        std::fputs("--save needs --table\n", stderr);
+        return ExitUsage;
+    }
     o.executablePath = argv[0];
-    return qv::app::HeadlessSession(o).run();
+    // Whatever escapes the add-in's own error handling still ends as a failure with a reason.
+    try {
+        return HeadlessSession(o).run();
+    } catch (const qv::NumberedError& e) {
+        std::string text = e.description();
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        fmt::print(stderr, "Error {}: {}\n", e.number(), text);
+    } catch (const std::exception& e) {
+        fmt::print(stderr, "Error: {}\n", e.what());
+    }
+    return ExitFailed;
 }

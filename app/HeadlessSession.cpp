@@ -1,15 +1,12 @@
 #include "app/HeadlessSession.h"
 
-#include "common/modErrors.h"
-#include "datasource/DSContext.h"
-#include "datasource/IDS.h"
-#include "datasource/ITable.h"
-#include "datasource/clsDSAccess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/HostText.h"
+#include "spreadsheet/Worksheet.h"
 #include "system/DialogScript.h"
 #include "system/DialogScriptReader.h"
 #include "system/ObjectFactory.h"
@@ -21,6 +18,7 @@
 #include <filesystem>
 #include <fmt/format.h>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace qv::app {
@@ -33,36 +31,37 @@ const char* kEnabledControls[] = {"cboTables",  "cboQueries", "cboViews",   "cmd
 // Only these ribbon controls ask for their visibility.
 const char* kVisibleControls[] = {"cboViews", "cmdRowAdd", "cmdRowUpdate", "cmdRowDelete", "cmdRefresh"};
 
-std::string oneLine(std::string s) {
-    for (char& c : s)
-        if (c == '\r' || c == '\n') c = '|';
-    return s;
+// The add-in's texts break lines with a bare "\r", which on a terminal returns to the start of
+// the line and overwrites it; printed, every break becomes a newline and the continuation is
+// indented under the first line.
+std::string lines(const std::string& s, std::string_view indent = "    ") {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' || s[i] == '\n') {
+            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+            out += '\n';
+            out += indent;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
 }
 
 // The add-in library lives in the build tree beside the runner, or beside an installed runner.
+// The program's own path comes from the kernel: argv[0] is a bare name when the runner was
+// found on the PATH.
 std::string findAddinLibrary(const std::string& executable) {
     namespace fs = std::filesystem;
-    const fs::path exe = fs::absolute(executable).parent_path();
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) self = fs::absolute(executable);
+    const fs::path exe = self.parent_path();
     for (const fs::path& p : {exe / "libquorvel-addin.so", exe / ".." / "host" / "libquorvel-addin.so",
                               exe / ".." / "lib" / "quorvel" / "libquorvel-addin.so"})
         if (fs::exists(p)) return fs::canonical(p).string();
     return {};
-}
-
-void printPrompts(const DialogScript& script, std::size_t& shown) {
-    const auto& records = script.records();
-    for (; shown < records.size(); ++shown) {
-        const PromptRecord& r = records[shown];
-        if (r.kind == PromptKind::Dialog) {
-            fmt::print("  [dialog {}] \"{}\"", r.dialogName, oneLine(r.text));
-            for (const DialogControl& c : r.controls)
-                if (c.kind == ControlKind::Label && !c.caption.empty()) fmt::print(" {}=\"{}\"", c.name, oneLine(c.caption));
-            fmt::print(" -> {}\n", r.answer);
-        } else {
-            fmt::print("  [message] \"{}\" (flags {}) -> {}\n", oneLine(r.text), r.flags, r.answer);
-        }
-        if (!r.error.empty()) fmt::print("    (script: {})\n", r.error);
-    }
 }
 
 void printMenu(IApplication& app) {
@@ -86,32 +85,72 @@ void printMenu(IApplication& app) {
 }
 } // namespace
 
+void HeadlessSession::printPrompts(const DialogScript& script) {
+    const auto& records = script.records();
+    for (; mShown < records.size(); ++mShown) {
+        const PromptRecord& r = records[mShown];
+        if (r.kind == PromptKind::Dialog) {
+            fmt::print("  [dialog {}] \"{}\"", r.dialogName, lines(r.text));
+            for (const DialogControl& c : r.controls)
+                if (c.kind == ControlKind::Label && !c.caption.empty())
+                    fmt::print("\n    {}=\"{}\"", c.name, lines(c.caption, "      "));
+            fmt::print(" -> {}\n", r.answer);
+        } else {
+            fmt::print("  [message] \"{}\" (flags {}) -> {}\n", lines(r.text), r.flags, r.answer);
+        }
+        if (!r.error.empty()) fmt::print("    (script: {})\n", lines(r.error, "      "));
+    }
+}
+
+namespace {
+// Scripts are a few lines; a path naming a device, a FIFO or a huge file is a mistake that must
+// not hang the runner or fill its memory.
+constexpr std::uintmax_t MaxScriptSize = 4 << 20;
+
+bool readScript(const std::string& file, DialogScript& script) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec) || std::filesystem::file_size(file, ec) > MaxScriptSize ||
+        ec) {
+        fmt::print(stderr, "The script {} is not a readable file of at most {} bytes\n", file, MaxScriptSize);
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        fmt::print(stderr, "Cannot read the script {}\n", file);
+        return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    try {
+        for (ScriptStep& s : DialogScriptReader::read(text.str()))
+            script.push(std::move(s));
+    } catch (const NumberedError& e) {
+        fmt::print(stderr, "{}: {}\n", file, lines(e.description()));
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 int HeadlessSession::run() {
     DialogScript script;
-    if (!mOptions.scriptFile.empty()) {
-        std::ifstream in(mOptions.scriptFile);
-        if (!in) {
-            fmt::print(stderr, "Cannot read the script {}\n", mOptions.scriptFile);
-            return 1;
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        try {
-            for (ScriptStep& s : DialogScriptReader::read(text.str())) script.push(std::move(s));
-        } catch (const NumberedError& e) {
-            fmt::print(stderr, "{}: {}\n", mOptions.scriptFile, e.description());
-            return 1;
-        }
-    }
+    if (!mOptions.scriptFile.empty() && !readScript(mOptions.scriptFile, script)) return ExitUsage;
     ScriptedDialogs dialogs(script);
     ScriptedToolkit toolkit(script);
-    RegistryStore registry;
+    // A damaged store starts afresh by itself (the add-in tells the person); what remains is
+    // a store path that names another program's database, which is refused.
+    std::unique_ptr<RegistryStore> registry;
+    try {
+        registry = std::make_unique<RegistryStore>();
+    } catch (const NumberedError& e) {
+        fmt::print(stderr, "Error {}: {}\n", e.number(), lines(e.description()));
+        return ExitFailed;
+    }
     Shell shell;
-    ObjectFactory objects(registry);
+    ObjectFactory objects(*registry);
     registerSqliteEngineClasses([&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
-    PlatformServices services{&registry, &dialogs, &toolkit, &shell, &objects};
+    PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects};
     objects.setServices(&services);
-    std::size_t shown = 0;
 
     sheet::ApplicationOptions ao;
     ao.locale = mOptions.dutch ? sheet::Locale::Dutch : sheet::Locale::English;
@@ -131,24 +170,28 @@ int HeadlessSession::run() {
         const std::string lib = findAddinLibrary(mOptions.executablePath);
         if (lib.empty()) {
             fmt::print(stderr, "The add-in library was not found beside the runner.\n");
-            return 1;
+            return ExitFailed;
         }
         try {
             objects.registerServer(lib);
             object = objects.createObject(progId);
         } catch (const NumberedError& e) {
-            fmt::print(stderr, "Cannot create {}: {}\n", progId, e.description());
-            return 1;
+            fmt::print(stderr, "Cannot create {}: {}\n", progId, lines(e.description()));
+            return ExitFailed;
         }
     }
     auto entry = objectAs<IAddinEntry>(object);
     if (!entry) {
         fmt::print(stderr, "{} does not answer the entry contract.\n", progId);
-        return 1;
+        return ExitFailed;
     }
-    fmt::print("Created {}; initialising with revision {}.\n", progId, mOptions.revision);
+    // The add-in's files (its help) lie beside its library, not beside this program.
+    const std::string library = objects.libraryPath(progId);
+    if (!library.empty()) shell.setLibraryFolder(std::filesystem::path(library).parent_path().string());
+    fmt::print("Created {} from {}; initialising with revision {}.\n", progId,
+               library.empty() ? std::string("this program") : library, mOptions.revision);
     entry->Initialize(addinBook);
-    printPrompts(script, shown);
+    printPrompts(script);
     printMenu(*app);
 
     fmt::print("Ribbon:\n");
@@ -156,63 +199,82 @@ int HeadlessSession::run() {
     for (const char* id : kEnabledControls) fmt::print("  {:<13} enabled {}\n", id, entry->GetEnabled(id));
     for (const char* id : kVisibleControls) fmt::print("  {:<13} visible {}\n", id, entry->GetVisible(id));
     entry->ShowFirstMessage();
-    printPrompts(script, shown);
+    printPrompts(script);
 
-    if (!mOptions.database.empty()) {
-        DSContext ctx;
-        ctx.RevisionNumber = mOptions.revision;
-        ctx.Objects = &objects;
-        ctx.Toolkit = &toolkit;
-        ctx.Dialogs = &dialogs;
-        std::string current = mOptions.table;
-        ctx.CurrentTableName = [&current] { return current; };
-        clsDSAccess ds(std::move(ctx));
-        ds.SetDatabasePath(mOptions.database);
-        try {
-            if (!ds.ConnectDAO()) throw NumberedError(err::Cancelled, "quorvel-headless", "");
-            ds.DetermineDbObjects(true);
-            ds.DetermineDbObjects(false);
-            printPrompts(script, shown);
-            fmt::print("Database {}:\n  tables:", mOptions.database);
-            for (const std::string& t : *ds.TableNames()) fmt::print(" [{}]", t);
-            fmt::print("\n  queries:");
-            if (auto q = ds.QueryNames())
-                for (const std::string& n : *q) fmt::print(" [{}]", n);
-            fmt::print("\n");
-            if (!current.empty()) {
-                AdoRecordsetPtr rs = ds.GetRecordSet("SELECT * FROM [" + current + "]", true);
-                WorkbookPtr book = app->addWorkbook();
-                WorksheetPtr sheet = book->worksheet(1);
-                sheet->setName(current.substr(0, 31));
-                for (long c = 0; c < rs->fieldCount(); ++c) sheet->cells(1, c + 1)->setValue(Variant(rs->field(c)->name()));
-                const long rows = sheet->cells(2, 1)->copyFromRecordset(*rs);
-                fmt::print("Loaded {} rows x {} columns of [{}] into sheet \"{}\".\n", rows, rs->fieldCount(), current,
-                           sheet->name());
-                for (long r = 1; r <= std::min<long>(rows + 1, 6); ++r) {
-                    fmt::print("  ");
-                    for (long c = 1; c <= std::min<long>(rs->fieldCount(), 6); ++c)
-                        fmt::print("{:<18} ", sheet->cells(r, c)->text().substr(0, 17));
-                    fmt::print("\n");
-                }
-                if (!mOptions.saveAs.empty()) {
-                    const bool saved = book->saveAs(mOptions.saveAs);
-                    printPrompts(script, shown);
-                    fmt::print("{} {}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs);
-                }
-            }
-        } catch (const NumberedError& e) {
-            printPrompts(script, shown);
-            if (e.number() != err::Cancelled) {
-                fmt::print(stderr, "Error {}: {}\n", e.number(), e.description());
-                return 1;
-            }
-        }
-    }
-    printPrompts(script, shown);
+    bool ok = mOptions.database.empty() || openDatabase(*entry, *app, script);
+    printPrompts(script);
+    // With a script the run is only right when every prompt met the step written for it and
+    // no step was left over; without one, prompts are simply dismissed.
     if (!script.errors().empty()) {
         fmt::print("Prompts the script did not answer as written: {}\n", script.errors().size());
+        if (!mOptions.scriptFile.empty()) ok = false;
     }
-    return 0;
+    if (!script.finished()) {
+        fmt::print("Steps of the script no prompt asked for: {}\n", script.remaining());
+        ok = false;
+    }
+    return ok ? ExitOk : ExitFailed;
+}
+
+// Opening goes through the add-in, so the password dialog, its refusals and every error report
+// are the add-in's own, in its language.
+bool HeadlessSession::openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script) {
+    const bool opened = entry.OpenDatabaseFile(mOptions.database);
+    printPrompts(script);
+    if (!opened) {
+        fmt::print("Database {} was not opened.\n", mOptions.database);
+        return false;
+    }
+    fmt::print("Database {}:\n  tables:", mOptions.database);
+    if (auto t = entry.TableList())
+        for (const std::string& n : *t)
+            fmt::print(" [{}]", n);
+    fmt::print("\n  queries:");
+    if (auto q = entry.QueryList())
+        for (const std::string& n : *q)
+            fmt::print(" [{}]", n);
+    fmt::print("\n");
+    return mOptions.table.empty() || loadTable(entry, app, script);
+}
+
+// Until the form shows a table itself, the runner copies the add-in's record set into a plain
+// sheet: no text of its own reaches the person on this road.
+bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script) {
+    AdoRecordsetPtr rs = entry.TableRecordset(mOptions.table);
+    printPrompts(script);
+    if (!rs) {
+        fmt::print("Table [{}] was not loaded.\n", mOptions.table);
+        return false;
+    }
+    WorkbookPtr book = app.addWorkbook();
+    WorksheetPtr sheet = book->worksheet(1);
+    sheet->setName(qv::sheet::HostText::prefix(mOptions.table, qv::sheet::Worksheet::MaxNameLength));
+    for (long c = 0; c < rs->fieldCount(); ++c)
+        sheet->cells(1, c + 1)->setValue(Variant(rs->field(c)->name()));
+    const long rows = sheet->cells(2, 1)->copyFromRecordset(*rs);
+    fmt::print("Loaded {} rows x {} columns of [{}] into sheet \"{}\".\n", rows, rs->fieldCount(),
+               mOptions.table, sheet->name());
+    for (long r = 1; r <= std::min<long>(rows + 1, 6); ++r) {
+        fmt::print("  ");
+        for (long c = 1; c <= std::min<long>(rs->fieldCount(), 6); ++c)
+            fmt::print("{:<18} ", sheet->cells(r, c)->text().substr(0, 17));
+        fmt::print("\n");
+    }
+    if (mOptions.saveAs.empty()) return true;
+    // The file was named on the command line, so it is replaced without asking, as a script
+    // that switches the host's alerts off before saving would.
+    app.setDisplayAlerts(false);
+    bool saved = false;
+    std::string why;
+    try {
+        saved = book->saveAs(mOptions.saveAs);
+    } catch (const NumberedError& e) {
+        why = fmt::format(" (error {}: {})", e.number(), lines(e.description()));
+    }
+    app.setDisplayAlerts(true);
+    printPrompts(script);
+    fmt::print("{} {}{}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs, why);
+    return saved;
 }
 
 } // namespace qv::app

@@ -1,8 +1,17 @@
 // One run of the headless runner: builds the world, starts the add-in, plays the requested
-// steps and prints them.
+// steps and prints them. Everything a person would read (prompts, messages, error reports,
+// dialog captions) comes from the add-in, so it is in the add-in's language; the runner only
+// adds its own progress lines.
 #pragma once
 
+#include <memory>
 #include <string>
+
+namespace qv {
+class DialogScript;
+class IAddinEntry;
+class IApplication;
+} // namespace qv
 
 namespace qv::app {
 
@@ -16,14 +25,25 @@ struct HeadlessOptions {
     std::string executablePath;
 };
 
+// Exit codes: success; a step failed, was cancelled or did not save, or the prompts went out
+// of step with the given script; the command line was wrong.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailed = 1;
+inline constexpr int ExitUsage = 2;
+
 class HeadlessSession {
 public:
-    explicit HeadlessSession(HeadlessOptions options) : mOptions(std::move(options)) {}
-    // 0 on success; 1 when a step failed (the reason is printed).
-    int run();
+  explicit HeadlessSession(HeadlessOptions options) : mOptions(std::move(options)) {}
+  int run();
 
 private:
-    HeadlessOptions mOptions;
+  // The database steps; false when one of them failed.
+  bool openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script);
+  bool loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script);
+  void printPrompts(const DialogScript& script);
+
+  HeadlessOptions mOptions;
+  std::size_t mShown = 0;
 };
 
 } // namespace qv::app

@@ -120,12 +120,20 @@ public:
     void ApplyColumnLayout(IRange& range, const std::vector<ColumnProperties>& fields = {});
     void ApplyFreezeTopRow(IWorksheet& sheet);
     void ApplyFormFormat(IRange& range, const std::vector<ColumnProperties>& fields = {});
+    // Raises 666 with message 31 when the record set has at least as many records as the sheet
+    // has rows below a header row; a fill must ask this before it writes anything, since the
+    // host's bulk copy stops at the last row without a word.
+    static void CheckRecordLimit(const IAdoRecordset& rs, IWorksheet& sheet);
+    // The same rule for a sheet of the given number of rows, before any sheet exists.
+    static void CheckRecordLimit(const IAdoRecordset& rs, long long sheetRows);
     // Writes the record set as a list at (row, column) and names its values; answers the number
-    // of list values (1 for an empty list, which holds "[leeg]").
+    // of list values (1 for an empty list, which holds "[leeg]"). Raises 666 (message 31) and
+    // writes nothing when the records do not fit the sheet.
     long WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::string& listName, long row, long column);
 
     // --- text and file names
     static std::string ColumnLetters(long column);
+    // Each dotted part in brackets, a "]" inside a part doubled.
     static std::string QuoteName(const std::string& dottedName);
     static std::string TextAfterFirstDot(const std::string& text);
     static std::string FileExtension(const std::string& path);

@@ -3,7 +3,10 @@
 // and file-name operations. Colours are OLE colour numbers as the settings store them.
 #include "common/clsAux.h"
 
+#include "common/AppConstants.h"
 #include "common/ISettings.h"
+#include "common/modGlobalization.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
@@ -96,8 +99,20 @@ void clsAux::ApplyFreezeTopRow(IWorksheet& sheet) {
     sheet.range("A1")->select();
 }
 
+void clsAux::CheckRecordLimit(const IAdoRecordset& rs, IWorksheet& sheet) {
+    CheckRecordLimit(rs, static_cast<long long>(sheet.allCells()->rowCount()));
+}
+
+void clsAux::CheckRecordLimit(const IAdoRecordset& rs, long long sheetRows) {
+    const long long records = rs.recordCount();
+    if (records >= sheetRows - 1)
+        throw NumberedError(err::PreparedMessage, std::string(APP_TITLE),
+                            modGlobalization::GetText(31, Variant(static_cast<std::int64_t>(records))));
+}
+
 long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::string& listName, long row,
                               long column) {
+    CheckRecordLimit(rs, sheet);
     long written = 0;
     if (mCtx.fillSheetFromRecordset) {
         written = mCtx.fillSheetFromRecordset(sheet, rs, row, column);
@@ -134,14 +149,7 @@ std::string clsAux::ColumnLetters(long column) {
 }
 
 std::string clsAux::QuoteName(const std::string& dottedName) {
-    std::string out = "[";
-    for (char c : dottedName) {
-        if (c == '.')
-            out += "].[";
-        else
-            out += c;
-    }
-    return out + "]";
+    return NameQuote::bracketedPath(dottedName);
 }
 
 std::string clsAux::TextAfterFirstDot(const std::string& text) {

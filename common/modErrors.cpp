@@ -12,6 +12,11 @@ int ShowMessage(IDialogs& dialogs, const std::string& text, int flags) {
     return dialogs.messageBox(text, flags, std::string(APP_NAME));
 }
 
+NumberedError WrapForeign(const std::string& source, const std::string& what) {
+    return NumberedError(err::ForeignError, source,
+                         modGlobalization::GetText(1, NumberedError(InternalError, source, what)));
+}
+
 void ReportUnexpected(IDialogs& dialogs, const NumberedError& e, const std::string& suffix) {
     ShowMessage(dialogs, modGlobalization::GetText(2, e) + suffix, FlagsCritical);
 }

@@ -8,6 +8,8 @@
 
 #include "platform/NumberedError.h"
 
+#include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -44,5 +46,26 @@ void ReportError(IDialogs& dialogs, const NumberedError& e, const ErrorReportOpt
 
 // Shows a catalogue-independent text with the product name as title; answers the button.
 int ShowMessage(IDialogs& dialogs, const std::string& text, int flags);
+
+// The automation model's "Internal error": the number a foreign exception is reported under.
+constexpr std::int32_t InternalError = 51;
+
+// Error 670 for an exception that is not a numbered error (a standard-library exception is a
+// bug, but the person still hears of it): message 1 with the exception's text and error 51.
+NumberedError WrapForeign(const std::string& source, const std::string& what);
+
+// Runs f at a boundary where the add-in is called: numbered errors pass unchanged, anything else
+// leaves as WrapForeign, so no foreign exception reaches the host or a person.
+template <class F> decltype(auto) Numbered(const std::string& source, F&& f) {
+    try {
+        return f();
+    } catch (const NumberedError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw WrapForeign(source, e.what());
+    } catch (...) {
+        throw WrapForeign(source, "An exception of an unknown kind");
+    }
+}
 
 } // namespace qv::modErrors

@@ -241,6 +241,11 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "Excel programma's en heropen Excel."},
     {220, "The database {1} is an Access file, which {product} cannot read yet.",
      "De database {1} is een Access-bestand, dat {product} nog niet kan lezen."},
+    {230,
+     "The settings file was damaged and could not be read.\r{product} has started with its default "
+     "settings; the damaged file is kept as\r{1}",
+     "Het instellingenbestand was beschadigd en kon niet gelezen worden.\r{product} is gestart met de "
+     "standaardinstellingen; het beschadigde bestand is bewaard als\r{1}"},
 });
 
 constexpr bool sortedById() {

@@ -210,6 +210,14 @@ void clsDSAccess::ListTables() {
         if (startsWith(name, "x_")) continue;
         names->Add(name, name);
     }
+    // What the engine left out of the file's catalogue is told once, as the database is opened.
+    const std::vector<std::string> warnings = mDbDAO->takeCatalogueWarnings();
+    if (!warnings.empty() && mContext.Dialogs) {
+        std::string text;
+        for (const std::string& w : warnings)
+            text += (text.empty() ? "" : "\r") + w;
+        modErrors::ShowMessage(*mContext.Dialogs, text, modErrors::FlagsExclamation);
+    }
 }
 
 void clsDSAccess::ListQueries() {

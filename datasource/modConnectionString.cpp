@@ -1,12 +1,18 @@
 // Building the connection string; see the header for why values are braced.
 #include "datasource/modConnectionString.h"
 
+#include <string_view>
+
 namespace qv {
 
 std::string OdbcValue(const std::string& value) {
-    // Leading or trailing blanks would be trimmed by the driver's parser; keep them too.
+    // The driver's parser trims every kind of blank around an unbraced value (tab, line feed,
+    // carriage return, vertical tab and form feed too), so a value that starts or ends with
+    // one is braced to keep it.
+    constexpr std::string_view blanks = " \t\n\v\f\r";
     const bool needsBraces = value.find_first_of(";{}") != std::string::npos ||
-                             (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+                             (!value.empty() && (blanks.find(value.front()) != std::string_view::npos ||
+                                                 blanks.find(value.back()) != std::string_view::npos));
     if (!needsBraces) return value;
     std::string out = "{";
     for (char c : value) {

@@ -1,6 +1,7 @@
 // Tables of the type mappings; see the header for why they live together.
 #include "datasource/modDataTypes.h"
 
+#include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
@@ -84,7 +85,12 @@ std::int32_t GetParameterDirectionTypeADO(const Variant& direction) {
 }
 
 std::string Convert2Date(const Variant& dateTime) {
-    const DateTimeParts p = OleDateTime::toParts(dateTime.toDate().value);
+    const double value = dateTime.toDate().value;
+    // A year outside 100..9999 (or NaN) would give a literal the engine reads as another date.
+    if (!OleDateTime::isInDateRange(value))
+        throw NumberedError(err::Overflow, "Convert2Date",
+                            fmt::format("The value {} is not a date between the years 100 and 9999.", value));
+    const DateTimeParts p = OleDateTime::toParts(value);
     return fmt::format("#{:02}/{:02}/{:04} {:02}:{:02}:{:02}#", p.month, p.day, p.year, p.hour, p.minute, p.second);
 }
 

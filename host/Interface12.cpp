@@ -29,6 +29,11 @@ bool wildcardContainsTitle(const std::string& name) { return name.find(APP_TITLE
 [[noreturn]] void objectNotSet() {
     throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable or With block variable not set");
 }
+
+// Every member is a boundary: the host and the add-in workbook's code know numbered errors only.
+template <class F> decltype(auto) boundary(F&& f) {
+    return modErrors::Numbered(std::string(APP_TITLE), std::forward<F>(f));
+}
 } // namespace
 
 Interface12::Interface12(const PlatformServices& services) {
@@ -54,23 +59,25 @@ Interface12::~Interface12() {
 void Interface12::Initialize(const WorkbookPtr& oWorkbook) {
     if (!goApplication) return;
     try {
-        goAddinWorkbook = oWorkbook;
-        goExcelEvents = std::make_shared<clsExcel>(oWorkbook ? oWorkbook->application() : nullptr);
-        ApplicationPtr app = goExcelEvents->ExcelApp();
-        if (!app) return;
-        modGlobalization::SetCountryCode(app->international(xl::CountryCodeIndex).toInt32());
+        boundary([&] {
+            goAddinWorkbook = oWorkbook;
+            goExcelEvents = std::make_shared<clsExcel>(oWorkbook ? oWorkbook->application() : nullptr);
+            ApplicationPtr app = goExcelEvents->ExcelApp();
+            if (!app) return;
+            modGlobalization::SetCountryCode(app->international(xl::CountryCodeIndex).toInt32());
 
-        clsAux& aux = goApplication->Aux();
-        bool ok = aux.CheckComponents();
-        if (ok) ok = aux.CheckSingleEdition();
-        if (ok) {
-            goApplication->Initialize();
-            return;
-        }
-        // Refused: the add-in workbook closes itself and the library keeps no controller.
-        if (oWorkbook) oWorkbook->close(false);
-        goExcelEvents.reset();
-        goApplication.reset();
+            clsAux& aux = goApplication->Aux();
+            bool ok = aux.CheckComponents();
+            if (ok) ok = aux.CheckSingleEdition();
+            if (ok) {
+                goApplication->Initialize();
+                return;
+            }
+            // Refused: the add-in workbook closes itself and the library keeps no controller.
+            if (oWorkbook) oWorkbook->close(false);
+            goExcelEvents.reset();
+            goApplication.reset();
+        });
     } catch (const NumberedError& e) {
         if (goServices.dialogs) modErrors::ReportUnexpected(*goServices.dialogs, e);
     }
@@ -78,15 +85,18 @@ void Interface12::Initialize(const WorkbookPtr& oWorkbook) {
 
 void Interface12::AddinUninstall() {
     if (!goApplication) return;
-    goApplication->MenuBar().DeleteObject();
-    goApplication->CommandBar().DeleteObject();
-    goApplication->Aux().SaveSetting(static_cast<int>(reg::REG_SZ), setting::ShowMessageSelectDb, Variant("True"));
+    boundary([] {
+        goApplication->MenuBar().DeleteObject();
+        goApplication->CommandBar().DeleteObject();
+        goApplication->Aux().SaveSetting(static_cast<int>(reg::REG_SZ), setting::ShowMessageSelectDb,
+                                         Variant("True"));
+    });
 }
 
 template <class F> void Interface12::forward(F&& f) {
     if (!goApplication) objectNotSet();
     try {
-        f(*goApplication);
+        boundary([&] { f(*goApplication); });
     } catch (const NumberedError& e) {
         if (goServices.dialogs) modErrors::ReportError(*goServices.dialogs, e, {.notImplementedAsCritical = true});
     }
@@ -115,7 +125,10 @@ void Interface12::ShowInfo() {
 }
 
 void Interface12::SayHello() {
-    if (goServices.dialogs) goServices.dialogs->messageBox("Hello", modErrors::FlagsInformation, std::string(APP_NAME));
+    boundary([] {
+        if (goServices.dialogs)
+            goServices.dialogs->messageBox("Hello", modErrors::FlagsInformation, std::string(APP_NAME));
+    });
 }
 
 void Interface12::notImplemented(const std::string& callback, const std::string& controlId) {
@@ -126,6 +139,10 @@ void Interface12::notImplemented(const std::string& callback, const std::string&
 }
 
 std::string Interface12::GetLabel(const std::string& ControlID) {
+    return boundary([&] { return label(ControlID); });
+}
+
+std::string Interface12::label(const std::string& ControlID) {
     using modGlobalization::GetText;
     static const std::map<std::string, std::pair<int, bool>> labels = {
         {"cmdOpenDB", {122, false}},    {"cmdRowAdd", {125, true}},  {"cmdRowUpdate", {126, true}},
@@ -146,6 +163,10 @@ std::string Interface12::GetLabel(const std::string& ControlID) {
 }
 
 std::string Interface12::GetImage(const std::string& ControlID) {
+    return boundary([&] { return image(ControlID); });
+}
+
+std::string Interface12::image(const std::string& ControlID) {
     if (!goApplication) return {};
     if (ControlID == "cmdOpenDB") return goApplication->DataSourceKind() != 0 ? "ImportMoreMenu" : "ImportAccess";
     notImplemented("GetImage", ControlID);
@@ -160,6 +181,10 @@ bool Interface12::GetControlState(const std::string& tag, bool wantVisible) {
 }
 
 bool Interface12::GetEnabled(const std::string& ControlID) {
+    return boundary([&] { return enabled(ControlID); });
+}
+
+bool Interface12::enabled(const std::string& ControlID) {
     if (!goApplication) return false;
     static const std::map<std::string, std::string> tags = {
         {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"}, {"cmdRowDelete", "Row Delete"},
@@ -175,6 +200,10 @@ bool Interface12::GetEnabled(const std::string& ControlID) {
 }
 
 bool Interface12::GetVisible(const std::string& ControlID) {
+    return boundary([&] { return visible(ControlID); });
+}
+
+bool Interface12::visible(const std::string& ControlID) {
     static const std::map<std::string, std::string> tags = {
         {"cboViews", "Views"},           {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"},
         {"cmdRowDelete", "Row Delete"},  {"cmdRefresh", "Refresh data"},
@@ -212,12 +241,34 @@ std::optional<std::vector<std::string>> listOf(const NameCollectionPtr& names) {
 }
 } // namespace
 
-std::optional<std::vector<std::string>> Interface12::TableList() const { return listOf(Tables()); }
-std::optional<std::vector<std::string>> Interface12::QueryList() const { return listOf(Queries()); }
-std::optional<std::vector<std::string>> Interface12::ViewList() const { return listOf(Views()); }
+std::optional<std::vector<std::string>> Interface12::TableList() const {
+    return boundary([&] { return listOf(Tables()); });
+}
+std::optional<std::vector<std::string>> Interface12::QueryList() const {
+    return boundary([&] { return listOf(Queries()); });
+}
+std::optional<std::vector<std::string>> Interface12::ViewList() const {
+    return boundary([&] { return listOf(Views()); });
+}
 
-bool Interface12::DataSourceExists() const { return goApplication && goApplication->DataSourceExists(); }
+bool Interface12::DataSourceExists() const {
+    return boundary([] { return goApplication && goApplication->DataSourceExists(); });
+}
 
-WorksheetPtr Interface12::Sheet() const { return goApplication ? goApplication->Form().Sheet() : nullptr; }
+WorksheetPtr Interface12::Sheet() const {
+    return boundary([] { return goApplication ? goApplication->Form().Sheet() : nullptr; });
+}
+
+bool Interface12::OpenDatabaseFile(const std::string& path) {
+    bool opened = false;
+    forward([&](clsApplication& a) { opened = a.OpenDatabaseFile(path); });
+    return opened;
+}
+
+AdoRecordsetPtr Interface12::TableRecordset(const std::string& table) {
+    AdoRecordsetPtr rs;
+    forward([&](clsApplication& a) { rs = a.TableRecordset(table); });
+    return rs;
+}
 
 } // namespace qv

@@ -56,8 +56,15 @@ public:
     std::optional<std::vector<std::string>> ViewList() const override;
     bool DataSourceExists() const override;
     WorksheetPtr Sheet() const override;
+    bool OpenDatabaseFile(const std::string& path) override;
+    AdoRecordsetPtr TableRecordset(const std::string& table) override;
 
 private:
+    // The ribbon answers behind the boundary of the public getters.
+    std::string label(const std::string& ControlID);
+    std::string image(const std::string& ControlID);
+    bool enabled(const std::string& ControlID);
+    bool visible(const std::string& ControlID);
     bool GetControlState(const std::string& tag, bool wantVisible);
     void notImplemented(const std::string& callback, const std::string& controlId);
     // Runs a forwarded command; a missing controller is the unset-object error for the caller.

@@ -7,8 +7,10 @@
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
+#include "datasource/DSContext.h"
 #include "datasource/IDS.h"
 #include "datasource/clsCommand.h"
+#include "datasource/clsDSAccess.h"
 #include "form/clsForm.h"
 #include "host/Globals.h"
 #include "host/clsCommandBar.h"
@@ -17,6 +19,7 @@
 #include "platform/IDialogs.h"
 #include "platform/IRegistryStore.h"
 #include "platform/IShell.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
@@ -39,6 +42,10 @@ public:
 private:
     clsSettings& mS;
 };
+
+// The host's version text as a number ("12.0" is 12), compared as the automation model compares
+// text with a number: a text that is no number is a type mismatch (13), never a foreign error.
+double HostVersion(IApplication& app) { return Variant(app.version()).toDouble(); }
 
 std::int16_t revisionOf(const WorkbookPtr& wb) {
     if (!wb) return 0;
@@ -119,7 +126,7 @@ bool clsApplication::FormIsLoaded() const { return DataSourceExists() && mForm->
 
 template <class F> void clsApplication::guarded(F&& f) {
     try {
-        f();
+        modErrors::Numbered(std::string(APP_TITLE), std::forward<F>(f));
     } catch (const NumberedError& e) {
         if (mServices.dialogs) modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
     }
@@ -136,7 +143,7 @@ void clsApplication::Initialize() {
     switch (RevisionNumber()) {
     case 11:
     case 21:
-        if (std::stod(app->version()) > 11) {
+        if (HostVersion(*app) > 11) {
             if (auto p = mMenuBar->Object().popup) p->setVisible(true);
             if (auto b = mCommandBar->Object().bar) b->setVisible(false);
         }
@@ -149,6 +156,16 @@ void clsApplication::Initialize() {
     default:
         noSuchVersion();
     }
+    ReportDamagedSettings();
+}
+
+void clsApplication::ReportDamagedSettings() {
+    // The store started afresh, so every setting is back at its default; the person hears of
+    // it once, with where the old file is, in case it can be rescued.
+    const std::string kept = mServices.registry->damagedFileKeptAs();
+    if (kept.empty() || !mServices.dialogs) return;
+    modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(230, Variant(kept)),
+                           modErrors::FlagsExclamation);
 }
 
 bool clsApplication::IsFirstRun() {
@@ -169,7 +186,7 @@ void clsApplication::ShowFirstMessage() {
     switch (revision) {
     case 11:
     case 21:
-        if (std::stod(app->version()) > 11) {
+        if (HostVersion(*app) > 11) {
             if (mSettingsFace->IsMessageEnabled(setting::ShowMessageSelectDb)) {
                 const std::string edition = std::string(APP_TITLE) + (revision == 11 ? " LT" : " PX");
                 const int answer = modErrors::ShowMessage(*mServices.dialogs, GetText(13, Variant(edition)),
@@ -196,6 +213,38 @@ void clsApplication::GetDatabase() {
         throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
                             "The following action is not implemented: GetDatabase");
     });
+}
+
+bool clsApplication::OpenDatabaseFile(const std::string& path) {
+    bool opened = false;
+    guarded([&] {
+        DSContext ctx;
+        ctx.RevisionNumber = RevisionNumber();
+        ctx.Objects = mServices.objects;
+        ctx.Toolkit = mServices.toolkit;
+        ctx.Dialogs = mServices.dialogs;
+        ctx.CurrentTableName = [] { return std::string(); };
+        auto ds = std::make_shared<clsDSAccess>(std::move(ctx));
+        ds->SetDatabasePath(path);
+        if (!ds->ConnectDAO()) return;
+        ds->DetermineDbObjects(true);
+        ds->DetermineDbObjects(false);
+        mDataSource = std::move(ds);
+        opened = true;
+    });
+    return opened;
+}
+
+// Rows of a sheet in the host's workbook format, the header row included.
+constexpr long long SheetRowCount = 1048576;
+
+AdoRecordsetPtr clsApplication::TableRecordset(const std::string& table) {
+    if (!mDataSource) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No database is open");
+    AdoRecordsetPtr rs = mDataSource->GetRecordSet("SELECT * FROM " + NameQuote::bracketed(table), true);
+    // A caller copies these rows under a header row of a sheet of the host's size: refuse what
+    // would not fit before anything is written, rather than let the copy stop silently.
+    if (rs) clsAux::CheckRecordLimit(*rs, SheetRowCount);
+    return rs;
 }
 
 void clsApplication::ShowSettings() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/PlatformServices.h"
+#include "platform/engine/IAdoRecordset.h"
 #include "platform/host/IApplication.h"
 
 #include <cstdint>
@@ -62,6 +63,12 @@ public:
     void SetOtherSheetsVisible(int visibility);
     bool IsFirstRun();
     void InitializeFirstRun();
+    // Opening a database that is already chosen: the password or logon loop, the catalogue of
+    // tables and queries, and the new data source installed in place of the old one. Failures
+    // are reported to the person; false when nothing was opened (also after a cancel).
+    bool OpenDatabaseFile(const std::string& path);
+    // Every row of a table of the open data source, detached; raises when there is none.
+    AdoRecordsetPtr TableRecordset(const std::string& table);
 
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
@@ -69,6 +76,7 @@ public:
 private:
     // Runs a command a person started: reports a failure by the common convention.
     template <class F> void guarded(F&& f);
+    void ReportDamagedSettings();
 
     PlatformServices mServices;
     std::shared_ptr<IDS> mDataSource;

@@ -3,6 +3,7 @@
 #include "common/AppConstants.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
+#include "platform/Variant.h"
 #include "platform/host/HostConstants.h"
 
 namespace qv {
@@ -70,7 +71,8 @@ void clsMenuBarControl::AddObject() {
 
     const bool sqlServer = mDataSourceKind && mDataSourceKind() == 1;
     int openFace = 264;
-    if (sqlServer) openFace = std::stod(app->version()) <= 10 ? 6457 : 9965;
+    // Compared as the automation model compares text with a number: no number is error 13.
+    if (sqlServer) openFace = Variant(app->version()).toDouble() <= 10 ? 6457 : 9965;
 
     const MenuItem items[] = {
         {xl::ControlButton, 122, nullptr, "Open database", openFace, "ThisWorkbook.GetDatabase", false},

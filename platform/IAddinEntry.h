@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/IObjectFactory.h"
+#include "platform/engine/IAdoRecordset.h"
 #include "platform/host/IWorkbook.h"
 
 #include <optional>
@@ -43,6 +44,15 @@ public:
     virtual std::optional<std::vector<std::string>> ViewList() const = 0;
     virtual bool DataSourceExists() const = 0;
     virtual WorksheetPtr Sheet() const = 0;
+
+    // For hosts that drive the add-in from a script instead of its file dialog: opens the
+    // database at path as "Open database" does once a file is chosen (password or logon
+    // dialog, the catalogue), reporting any failure to the person. False when no database was
+    // opened, also when the person cancelled.
+    virtual bool OpenDatabaseFile(const std::string& path) = 0;
+    // All rows of one table of the open database, detached from the connection; a failure is
+    // reported to the person and answers null.
+    virtual AdoRecordsetPtr TableRecordset(const std::string& table) = 0;
 };
 
 } // namespace qv

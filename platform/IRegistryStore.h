@@ -46,6 +46,9 @@ public:
     // In creation order; nothing when the key does not exist.
     virtual std::optional<std::vector<std::string>> listValueNames(std::uint32_t root, const std::string& path) = 0;
     virtual std::optional<std::vector<std::string>> listSubKeys(std::uint32_t root, const std::string& path) = 0;
+    // When the store found its file damaged at start-up and began afresh: where the damaged
+    // file was kept, for the person to hear of; empty otherwise.
+    virtual std::string damagedFileKeptAs() const { return {}; }
 };
 
 } // namespace qv

@@ -54,7 +54,9 @@ DateTimeParts OleDateTime::toParts(double ole) {
     long long secs = std::llround(frac * 86400.0);
     if (secs >= 86400) { // rounding carried into the next day
         secs -= 86400;
-        whole += ole >= 0 ? 1 : -1;
+        // The next calendar day also before the epoch: there the whole part counts days
+        // backwards but the time runs forwards from it, so -1.9999999 is 30 December 1899.
+        whole += 1;
     }
     civilFromDays(static_cast<long long>(whole) + kEpoch, p.year, p.month, p.day);
     p.hour = static_cast<int>(secs / 3600);
@@ -125,6 +127,14 @@ std::string OleDateTime::toIsoText(double ole) {
     if (std::trunc(ole) == 0 && hasTime) return fmt::format("{:02}:{:02}:{:02}", p.hour, p.minute, p.second);
     if (!hasTime) return fmt::format("{:04}-{:02}-{:02}", p.year, p.month, p.day);
     return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour, p.minute, p.second);
+}
+
+bool OleDateTime::isInDateRange(double ole) {
+    // The coarse bound first: the calendar arithmetic below is only defined for finite values
+    // within a long long of days.
+    if (!std::isfinite(ole) || ole < -657436.0 || ole > 2958467.0) return false;
+    const int year = toParts(ole).year;
+    return year >= 100 && year <= 9999;
 }
 
 } // namespace qv

@@ -27,6 +27,9 @@ public:
     static std::optional<double> parse(std::string_view text);
     // "yyyy-mm-dd" for whole days, "hh:mm:ss" for times on day zero, both otherwise.
     static std::string toIsoText(double oleDate);
+    // True for a finite value that lies, rounded to the second, between 1 January 100 and
+    // 31 December 9999: the dates that have a four-digit year and may become date text.
+    static bool isInDateRange(double oleDate);
 };
 
 } // namespace qv

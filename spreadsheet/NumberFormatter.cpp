@@ -104,8 +104,16 @@ private:
     int mIndex = 0;
 };
 
-std::string renderNumber(double magnitude, const FormatSection& sec, const NumberFormatterLocale& loc) {
-    double v = magnitude * std::pow(100.0, sec.percents) / std::pow(1000.0, sec.scale);
+// The magnitude after the section's percent signs and scaling commas. Enough percent signs
+// push any value past the largest double; zero stays zero rather than becoming 0 x inf.
+double shownMagnitude(double magnitude, const FormatSection& sec) {
+    if (magnitude == 0.0) return 0.0;
+    return magnitude * std::pow(100.0, sec.percents) / std::pow(1000.0, sec.scale);
+}
+
+// `v` is the shown magnitude and finite; `magnitude` the value itself, for a General token.
+std::string renderNumber(double magnitude, double v, const FormatSection& sec,
+                         const NumberFormatterLocale& loc) {
     DecimalText parts;
     int exponent = 0;
     if (sec.scientific) {
@@ -341,10 +349,12 @@ FormattedText NumberFormatter::render(const Variant& value, const std::string& n
     case FormatSectionKind::Date: return {renderDate(v, sec, loc), std::move(color)};
     case FormatSectionKind::Text: return {general(v, locale), std::move(color)};
     case FormatSectionKind::General:
-        return {(c.minus ? "-" : "") + renderNumber(std::fabs(v), sec, loc), std::move(color)};
     case FormatSectionKind::Number: break;
     }
-    return {(c.minus ? "-" : "") + renderNumber(std::fabs(v), sec, loc), std::move(color)};
+    const double shown = shownMagnitude(std::fabs(v), sec);
+    // Past the largest number there are no digits to show; the host fills the cell with '#'.
+    if (!std::isfinite(shown)) return {"########", std::move(color)};
+    return {(c.minus ? "-" : "") + renderNumber(std::fabs(v), shown, sec, loc), std::move(color)};
 }
 
 std::string NumberFormatter::format(const Variant& value, const std::string& numberFormat, Locale locale) {

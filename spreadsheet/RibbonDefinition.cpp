@@ -72,11 +72,19 @@ constexpr std::pair<const char*, const char*> kExclusive[] = {
     {"description", "getDescription"},
 };
 
+// Controls nest in the host's own ribbons a handful of levels deep (tab, group, box, menu,
+// menu). The bound keeps a hostile definition from exhausting the stack of this recursive
+// reader and of everything that walks the tree after it.
+constexpr int kMaxDepth = 64;
+
 class Reader {
 public:
     explicit Reader(std::string ns) : mNamespace(std::move(ns)) {}
 
-    RibbonNode control(const pugi::xml_node& x, const std::string& where) {
+    // depth 1 is a tab.
+    RibbonNode control(const pugi::xml_node& x, const std::string& where, int depth = 1) {
+        if (depth > kMaxDepth)
+            refuse(x, fmt::format("controls nested more than {} deep in {}", kMaxDepth, where));
         const std::string name = element(x, where);
         RibbonNode node;
         bool known = false;
@@ -110,7 +118,7 @@ public:
                 node.items.push_back(item(child, node));
                 continue;
             }
-            node.children.push_back(control(child, here));
+            node.children.push_back(control(child, here, depth + 1));
         }
         return node;
     }

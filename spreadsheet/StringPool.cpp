@@ -2,12 +2,13 @@
 // texts are never copied out of their blocks.
 #include "spreadsheet/StringPool.h"
 
+#include "platform/NumberedError.h"
 #include "spreadsheet/HugePages.h"
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
-#include <stdexcept>
 
 namespace qv::sheet {
 
@@ -28,7 +29,7 @@ StringPool::StringPool() {
 }
 
 std::size_t StringPool::bytesUsed() const {
-    return mBlocks.size() * BlockSize + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 8;
+    return mBlockBytes + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 8;
 }
 
 std::string_view StringPool::get(std::uint32_t id) const {
@@ -63,19 +64,33 @@ std::uint32_t StringPool::intern(std::string_view text) {
         }
         i = (i + 1) & mask;
     }
-    if (text.size() > BlockSize) throw std::length_error("text longer than a string block");
-    if (mEntries.size() >= 0xFFFFFFF0u) throw std::length_error("too many distinct texts");
+    // Cells and their ids are 32 bits wide; past that the workbook is full, which a person
+    // must hear about rather than find texts missing.
+    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The text is too long to be stored in a cell.");
+    if (mEntries.size() >= 0xFFFFFFF0u)
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The workbook holds too many different texts.");
     Entry e{0, 0, static_cast<std::uint32_t>(text.size()), h};
-    if (!text.empty()) {
-        if (mBlocks.empty() || mBlockUsed + text.size() > BlockSize) {
+    if (text.size() > BlockSize) {
+        // A block of its own; the block being filled stays current.
+        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        mBlockBytes += text.size();
+        e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
+        std::memcpy(mBlocks.back().get(), text.data(), text.size());
+    } else if (!text.empty()) {
+        if (mBlockUsed == 0 || mBlockUsed + text.size() > BlockSize) {
             // Not zeroed: every byte is written before it is read, and zeroing a block per
             // megabyte of text was a pass over memory of its own.
             mBlocks.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
+            mBlockBytes += BlockSize;
+            mCurrent = mBlocks.size() - 1;
             mBlockUsed = 0;
         }
-        e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
+        e.block = static_cast<std::uint32_t>(mCurrent);
         e.offset = static_cast<std::uint32_t>(mBlockUsed);
-        std::memcpy(mBlocks.back().get() + mBlockUsed, text.data(), text.size());
+        std::memcpy(mBlocks[mCurrent].get() + mBlockUsed, text.data(), text.size());
         mBlockUsed += text.size();
     }
     const auto id = static_cast<std::uint32_t>(mEntries.size());

@@ -5,6 +5,7 @@
 
 #include "platform/OleDateTime.h"
 #include "platform/host/HostConstants.h"
+#include "spreadsheet/HostText.h"
 #include "spreadsheet/InputParser.h"
 #include "spreadsheet/Range.h"
 #include "spreadsheet/Workbook.h"
@@ -53,13 +54,6 @@ bool sameEntry(const Variant& a, const Variant& b) {
     if (a.isBool() && b.isBool()) return a.toBool() == b.toBool();
     std::string x = textOf(a), y = textOf(b);
     return strcasecmp(x.c_str(), y.c_str()) == 0;
-}
-
-std::size_t codePoints(const std::string& s) {
-    std::size_t n = 0;
-    for (unsigned char ch : s)
-        if ((ch & 0xC0) != 0x80) ++n;
-    return n;
 }
 
 bool compare(int op, double v, double b1, double b2) {
@@ -138,7 +132,8 @@ bool ValidationCheck::accepts(const ValidationRule& rule, const Variant& entry, 
     case xl::ValidationType::TextLength: {
         auto b1 = evaluate(rule.formula1, sheet), b2 = evaluate(rule.formula2, sheet);
         if (!b1 || !b1->isNumeric()) return true;
-        double len = static_cast<double>(codePoints(textOf(entry)));
+        const std::string text = textOf(entry);
+        double len = static_cast<double>(HostText::length(text).value_or(text.size()));
         return compare(rule.op, len, b1->toDouble(), b2 && b2->isNumeric() ? b2->toDouble() : 0);
     }
     default: break;

@@ -5,6 +5,7 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/HostText.h"
 #include "spreadsheet/PasswordHash.h"
 #include "spreadsheet/Range.h"
 #include "spreadsheet/Workbook.h"
@@ -36,8 +37,10 @@ std::shared_ptr<IWorkbook> Worksheet::parent() const {
 void Worksheet::setName(const std::string& name) {
     if (name == mName) return;
     static const std::string forbidden = ":\\/?*[]";
-    bool valid = !name.empty() && name.size() <= 31 && name.front() != '\'' && name.back() != '\'' &&
-                 name.find_first_of(forbidden) == std::string::npos && strcasecmp(name.c_str(), "History") != 0;
+    const auto length = HostText::length(name);
+    bool valid = length && *length >= 1 && *length <= MaxNameLength && name.front() != '\'' &&
+                 name.back() != '\'' && name.find_first_of(forbidden) == std::string::npos &&
+                 strcasecmp(name.c_str(), "History") != 0;
     if (!valid) fail("You typed an invalid name for a sheet or chart.");
     Workbook& b = book();
     b.checkStructureUnprotected();

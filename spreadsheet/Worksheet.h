@@ -133,6 +133,8 @@ public:
     bool deleted() const { return mDeleted; }
 
     static constexpr double DefaultColumnWidth = 8.43;
+    // Counted in UTF-16 units, as the host counts (see HostText).
+    static constexpr std::size_t MaxNameLength = 31;
 
 private:
     void renameUnchecked(std::string name) { mName = std::move(name); }

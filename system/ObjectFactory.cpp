@@ -50,6 +50,11 @@ bool ObjectFactory::isRegistered(const std::string& progId) const {
     return !textValue(mRegistry, progId, addin::LibraryValue).empty();
 }
 
+std::string ObjectFactory::libraryPath(const std::string& progId) const {
+    if (progId.empty() || mCreators.count(foldProgId(progId))) return {};
+    return textValue(mRegistry, progId, addin::LibraryValue);
+}
+
 std::shared_ptr<void> ObjectFactory::load(const std::string& path, const std::string& what) {
     auto it = mLibraries.find(path);
     if (it != mLibraries.end()) return it->second;

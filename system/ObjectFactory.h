@@ -32,6 +32,8 @@ class ObjectFactory : public IObjectFactory {
     // (with the loader's reason), its creation function, or the object.
     ObjectPtr createObject(const std::string& progId) override;
     bool isRegistered(const std::string& progId) const override;
+    // The library registered for progId; empty for an in-process class or an unknown one.
+    std::string libraryPath(const std::string& progId) const;
 
     // Loads the library at path and lets it register its classes (qv_register_server); the
     // host's answer to a library that is present but not registered. Raises 429 when the file

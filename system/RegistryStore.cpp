@@ -10,6 +10,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <ctime>
 #include <cwctype>
 #include <filesystem>
 #include <locale.h>
@@ -195,39 +196,140 @@ std::string RegistryStore::defaultPath() {
 
 RegistryStore::RegistryStore() : RegistryStore(defaultPath()) {}
 
+void RegistryStore::Close::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
+namespace {
+[[noreturn]] void cannotOpen(const std::string& path, const std::string& why) {
+    throw NumberedError(err::Registry, "RegistryStore",
+                        "Cannot open the registry store '" + path + "': " + why);
+}
+
+// Tables a store may hold; anything else means the file belongs to another program.
+bool isStoreTable(const std::string& name) {
+    return name == "reg_key" || name == "reg_value" || name == "sqlite_sequence";
+}
+
+// "QvRg": marks a file as a store, so that a store is known even before it has any table.
+constexpr std::int64_t ApplicationId = 0x51765267;
+
+bool damageCode(int rc) {
+    rc &= 0xFF;
+    return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT;
+}
+} // namespace
+
+RegistryStore::Handle RegistryStore::openFile(const std::string& path) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    Handle db(raw);
+    if (rc != SQLITE_OK) cannotOpen(path, db ? sqlite3_errmsg(db.get()) : "out of memory");
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    return db;
+}
+
+RegistryStore::Health RegistryStore::inspect(const std::string& path, Handle& db, std::string& why) {
+    db = openFile(path);
+    // Until the file is known to be a healthy store, closing must not fold its log into it.
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    // quick_check reads every page, so a file whose header survived but whose pages did not
+    // is found now rather than by the first setting that happens to touch a bad page.
+    {
+        Statement check(db.get(), "PRAGMA quick_check");
+        const int rc = check.step();
+        if (damageCode(rc) || damageCode(sqlite3_extended_errcode(db.get()))) {
+            why = sqlite3_errmsg(db.get());
+            return Health::Damaged;
+        }
+        if (rc != SQLITE_ROW) cannotOpen(path, sqlite3_errmsg(db.get()));
+        if (check.text(0) != "ok") {
+            why = check.text(0);
+            return Health::Damaged;
+        }
+    }
+    Statement appId(db.get(), "PRAGMA application_id");
+    const std::int64_t id = appId.step() == SQLITE_ROW ? appId.int64(0) : 0;
+    if (id != 0 && id != ApplicationId) {
+        why = "the file is another program's database";
+        return Health::Foreign;
+    }
+    Statement tables(db.get(), "SELECT name FROM sqlite_master WHERE type IN ('table', 'view')");
+    bool any = false;
+    int rc;
+    while ((rc = tables.step()) == SQLITE_ROW) {
+        any = true;
+        if (!isStoreTable(tables.text(0))) {
+            why = "the file is another program's database (it has a table '" + tables.text(0) + "')";
+            return Health::Foreign;
+        }
+    }
+    if (damageCode(rc)) {
+        why = sqlite3_errmsg(db.get());
+        return Health::Damaged;
+    }
+    if (rc != SQLITE_DONE) cannotOpen(path, sqlite3_errmsg(db.get()));
+    return any || id == ApplicationId ? Health::Store : Health::Empty;
+}
+
+std::string RegistryStore::keepAside(const std::string& path) {
+    namespace fs = std::filesystem;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string kept = path + ".damaged-" + stamp;
+    std::error_code ec;
+    for (int n = 1; fs::exists(kept, ec) || fs::exists(kept + "-wal", ec); ++n)
+        kept = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    fs::rename(path, kept, ec);
+    if (ec) cannotOpen(path, "the file is damaged and cannot be renamed aside: " + ec.message());
+    // The log belongs to the damaged file: replayed into a new store it would damage that too.
+    if (fs::exists(path + "-wal", ec)) fs::rename(path + "-wal", kept + "-wal", ec);
+    fs::remove(path + "-shm", ec);
+    return kept;
+}
+
 RegistryStore::RegistryStore(const std::string& path) : mPath(path) {
-    auto fail = [&](const std::string& why) {
-        if (mDb) sqlite3_close(mDb);
-        mDb = nullptr;
-        throw NumberedError(err::Registry, "RegistryStore",
-                            "Cannot open the registry store '" + mPath + "': " + why);
-    };
     std::error_code ec;
     auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    if (sqlite3_open_v2(path.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK)
-        fail(mDb ? sqlite3_errmsg(mDb) : "out of memory");
-    sqlite3_busy_timeout(mDb, BusyTimeoutMs);
+    std::string why;
+    Health health = inspect(path, mDb, why);
+    if (health == Health::Foreign) cannotOpen(path, why);
+    if (health == Health::Damaged) {
+        mDb.reset();
+        mKeptAs = keepAside(path);
+        health = inspect(path, mDb, why);
+        if (health != Health::Empty) cannotOpen(path, "a new store cannot be started: " + why);
+    }
+    sqlite3_db_config(mDb.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    createSchema();
+}
+
+void RegistryStore::createSchema() {
     // Switching to WAL needs a moment of exclusive access; a second process opening at the same
     // time sees BUSY past the timeout only in pathological cases, and then simply stays in the
     // mode the file already has.
-    sqlite3_exec(mDb, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    Transaction t(mDb, true);
-    if (!t.open()) fail(sqlite3_errmsg(mDb));
-    if (sqlite3_exec(mDb, Schema, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sqlite3_errmsg(mDb));
-    if (!t.commit()) fail(sqlite3_errmsg(mDb));
+    sqlite3_exec(mDb.get(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    auto fail = [this] { cannotOpen(mPath, sqlite3_errmsg(mDb.get())); };
+    Transaction t(mDb.get(), true);
+    if (!t.open()) fail();
+    if (sqlite3_exec(mDb.get(), Schema, nullptr, nullptr, nullptr) != SQLITE_OK) fail();
+    const std::string mark = "PRAGMA application_id=" + std::to_string(ApplicationId);
+    if (sqlite3_exec(mDb.get(), mark.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) fail();
+    if (!t.commit()) fail();
 }
 
-RegistryStore::~RegistryStore() {
-    sqlite3_close(mDb);
-}
+RegistryStore::~RegistryStore() = default;
 
 std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root,
                                                    const std::vector<std::string>& parts) {
     std::int64_t id = 0;
     for (const auto& part : parts) {
-        Statement q(mDb, "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        Statement q(mDb.get(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
         q.bind(1, root).bind(2, id).bind(3, fold(part));
         if (q.step() != SQLITE_ROW) return std::nullopt;
         id = q.int64(0);
@@ -237,18 +339,18 @@ std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root,
 
 bool RegistryStore::keyExists(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb, false);
+    Transaction t(mDb.get(), false);
     return t.open() && findKey(root, splitPath(path)).has_value();
 }
 
 bool RegistryStore::createKey(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb, true);
+    Transaction t(mDb.get(), true);
     if (!t.open()) return false;
     std::int64_t id = 0;
     for (const auto& part : splitPath(path)) {
         const std::string folded = fold(part);
-        Statement q(mDb, "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        Statement q(mDb.get(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
         q.bind(1, root).bind(2, id).bind(3, folded);
         int rc = q.step();
         if (rc == SQLITE_ROW) {
@@ -256,9 +358,9 @@ bool RegistryStore::createKey(std::uint32_t root, const std::string& path) {
             continue;
         }
         if (rc != SQLITE_DONE) return false;
-        Statement ins(mDb, "INSERT INTO reg_key(root, parent, name, folded) VALUES(?,?,?,?)");
+        Statement ins(mDb.get(), "INSERT INTO reg_key(root, parent, name, folded) VALUES(?,?,?,?)");
         if (!ins.bind(1, root).bind(2, id).bind(3, part).bind(4, folded).run()) return false;
-        id = sqlite3_last_insert_rowid(mDb);
+        id = sqlite3_last_insert_rowid(mDb.get());
     }
     return t.commit();
 }
@@ -267,39 +369,39 @@ bool RegistryStore::deleteKey(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
     auto parts = splitPath(path);
     if (parts.empty()) return false; // a root cannot be deleted
-    Transaction t(mDb, true);
+    Transaction t(mDb.get(), true);
     if (!t.open()) return false;
     auto id = findKey(root, parts);
     if (!id) return false;
-    Statement children(mDb, "SELECT 1 FROM reg_key WHERE root=? AND parent=? LIMIT 1");
+    Statement children(mDb.get(), "SELECT 1 FROM reg_key WHERE root=? AND parent=? LIMIT 1");
     children.bind(1, root).bind(2, *id);
     if (children.step() != SQLITE_DONE) return false; // sub-keys exist (or the query failed)
-    Statement delValues(mDb, "DELETE FROM reg_value WHERE root=? AND key=?");
-    Statement delKey(mDb, "DELETE FROM reg_key WHERE id=?");
+    Statement delValues(mDb.get(), "DELETE FROM reg_value WHERE root=? AND key=?");
+    Statement delKey(mDb.get(), "DELETE FROM reg_key WHERE id=?");
     if (!delValues.bind(1, root).bind(2, *id).run() || !delKey.bind(1, *id).run()) return false;
     return t.commit();
 }
 
 bool RegistryStore::deleteValue(std::uint32_t root, const std::string& path, const std::string& name) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb, true);
+    Transaction t(mDb.get(), true);
     if (!t.open()) return false;
     auto id = findKey(root, splitPath(path));
     if (!id) return false;
-    Statement del(mDb, "DELETE FROM reg_value WHERE root=? AND key=? AND folded=?");
+    Statement del(mDb.get(), "DELETE FROM reg_value WHERE root=? AND key=? AND folded=?");
     if (!del.bind(1, root).bind(2, *id).bind(3, fold(name)).run()) return false;
-    if (sqlite3_changes(mDb) == 0) return false; // no such value
+    if (sqlite3_changes(mDb.get()) == 0) return false; // no such value
     return t.commit();
 }
 
 std::optional<RegistryValue> RegistryStore::queryValue(std::uint32_t root, const std::string& path,
                                                        const std::string& name) {
     if (!validRoot(root)) return std::nullopt;
-    Transaction t(mDb, false);
+    Transaction t(mDb.get(), false);
     if (!t.open()) return std::nullopt;
     auto id = findKey(root, splitPath(path));
     if (!id) return std::nullopt;
-    Statement q(mDb, "SELECT type, data FROM reg_value WHERE root=? AND key=? AND folded=?");
+    Statement q(mDb.get(), "SELECT type, data FROM reg_value WHERE root=? AND key=? AND folded=?");
     q.bind(1, root).bind(2, *id).bind(3, fold(name));
     if (q.step() != SQLITE_ROW) return std::nullopt;
     RegistryValue v;
@@ -311,13 +413,14 @@ std::optional<RegistryValue> RegistryStore::queryValue(std::uint32_t root, const
 bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const std::string& name,
                              const RegistryValue& value) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb, true);
+    Transaction t(mDb.get(), true);
     if (!t.open()) return false;
     auto id = findKey(root, splitPath(path));
     if (!id) return false;
     // An update in place keeps the value's id, and with it its place in the enumeration.
-    Statement up(mDb, "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
-                      "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
+    Statement up(mDb.get(),
+                 "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
+                 "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
     up.bind(1, root)
         .bind(2, *id)
         .bind(3, name)
@@ -331,11 +434,11 @@ bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const 
 std::optional<std::vector<std::string>> RegistryStore::listNames(std::uint32_t root, const std::string& path,
                                                                  const char* query) {
     if (!validRoot(root)) return std::nullopt;
-    Transaction t(mDb, false);
+    Transaction t(mDb.get(), false);
     if (!t.open()) return std::nullopt;
     auto id = findKey(root, splitPath(path));
     if (!id) return std::nullopt;
-    Statement q(mDb, query);
+    Statement q(mDb.get(), query);
     q.bind(1, root).bind(2, *id);
     std::vector<std::string> names;
     int rc;

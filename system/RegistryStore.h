@@ -8,6 +8,13 @@
 // separators ignored. "/" is NOT a separator: the registry allows it inside key names
 // ("text/html"), so it is kept as part of the name. Keys and values enumerate in the order
 // they were first created; overwriting a value keeps its place.
+//
+// A store file that cannot be read as a database (a crash mid-copy, a disk fault, anything
+// written over it) must not stop the program from starting: it is renamed aside whole, a new
+// empty store takes its place, and damagedFileKeptAs() tells the add-in where the old one went
+// so that the person hears of it once. A healthy SQLite database that belongs to some other
+// program is never touched: it is refused, because adding our tables to it would change a file
+// that is not ours.
 #pragma once
 
 #include "platform/IRegistryStore.h"
@@ -21,8 +28,9 @@ namespace qv {
 
 class RegistryStore : public IRegistryStore {
   public:
-    // Opens (creating when needed) the store file at path, including its folder.
-    // Raises error 26001 when the file cannot be opened or is not a store.
+    // Opens (creating when needed) the store file at path, including its folder. A damaged
+    // file is kept aside and replaced by an empty store. Raises error 26001 when the file is
+    // another program's database, or cannot be opened or kept aside.
     explicit RegistryStore(const std::string& path);
     // Opens the store at defaultPath().
     RegistryStore();
@@ -35,6 +43,7 @@ class RegistryStore : public IRegistryStore {
     static std::string defaultPath();
 
     const std::string& path() const { return mPath; }
+    std::string damagedFileKeptAs() const override { return mKeptAs; }
 
     bool keyExists(std::uint32_t root, const std::string& path) override;
     bool createKey(std::uint32_t root, const std::string& path) override;
@@ -55,8 +64,21 @@ class RegistryStore : public IRegistryStore {
     // The id of the key at path, 0 for the root itself; nothing when a part is missing.
     std::optional<std::int64_t> findKey(std::uint32_t root, const std::vector<std::string>& parts);
 
+    struct Close {
+        void operator()(sqlite3* db) const;
+    };
+    using Handle = std::unique_ptr<sqlite3, Close>;
+    enum class Health { Store, Empty, Damaged, Foreign };
+    // Opens the file as it is and says what it holds; the reason fills why for the last two.
+    static Health inspect(const std::string& path, Handle& db, std::string& why);
+    static Handle openFile(const std::string& path);
+    // Renames the damaged file (and its write-ahead log) aside; answers the new name.
+    static std::string keepAside(const std::string& path);
+    void createSchema();
+
     std::string mPath;
-    sqlite3* mDb = nullptr;
+    std::string mKeptAs;
+    Handle mDb;
 };
 
 } // namespace qv

@@ -15,6 +15,8 @@ struct ShellOptions {
     // The program that opens a file or address; tests put a harmless one here.
     std::string opener = "xdg-open";
     // Where the add-in library lives; empty: the folder of the module this code is linked into.
+    // A host that links these services statically is that module itself, so it names the
+    // library's folder here (or through setLibraryFolder once it has loaded the library).
     std::string libraryFolder;
 };
 
@@ -28,6 +30,7 @@ class Shell : public IShell {
     std::string documentsFolder() override;
     std::string tempFolder() override; // $TMPDIR or /tmp, with a trailing '/'
     std::string libraryFolder() override;
+    void setLibraryFolder(std::string folder) { mOptions.libraryFolder = std::move(folder); }
     std::string executableName() override;
     std::optional<ShortcutInfo> readShortcut(const std::string& path) override;
     // A random (version 4) GUID from /dev/urandom.

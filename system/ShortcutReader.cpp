@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <fcntl.h>
 #include <iconv.h>
 #include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
 
@@ -131,6 +133,21 @@ std::optional<std::string> linkInfoTarget(const Bytes& b, std::size_t at) {
     }
     return std::nullopt;
 }
+
+// Owns one open file descriptor.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : mFd(fd) {}
+    ~FileDescriptor() {
+        if (mFd >= 0) ::close(mFd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return mFd; }
+
+  private:
+    int mFd;
+};
 
 bool needsQuotes(const std::string& a) {
     return a.empty() || a.find_first_of(" \t\"") != std::string::npos;
@@ -322,12 +339,42 @@ std::optional<ShortcutInfo> ShortcutReader::parseShellLink(const std::vector<std
 }
 
 std::optional<ShortcutInfo> ShortcutReader::readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() >= 4 && bytes[0] == 0x4C && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0)
-        return parseShellLink(bytes);
-    return parseDesktopEntry(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    auto bytes = readBounded(path, MaxFileSize);
+    if (!bytes) return std::nullopt;
+    if (bytes->size() >= 4 && (*bytes)[0] == 0x4C && (*bytes)[1] == 0 && (*bytes)[2] == 0 && (*bytes)[3] == 0)
+        return parseShellLink(*bytes);
+    return parseDesktopEntry(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
+std::optional<std::vector<std::uint8_t>> ShortcutReader::readBounded(const std::string& path,
+                                                                     std::size_t limit) {
+    // Non-blocking, so that opening a FIFO nobody writes to returns at once instead of waiting
+    // for a writer; the type test below then turns it away.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const int fd = file.get();
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<std::uint64_t>(st.st_size) > limit)
+        return std::nullopt;
+    // The size is read again as the bytes arrive: a file that grows while it is read is still
+    // cut off at the limit.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() > limit) return std::nullopt;
+            bytes.resize(std::min(limit + 1, bytes.size() + 4096));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    if (have > limit) return std::nullopt;
+    bytes.resize(have);
+    return bytes;
 }
 
 } // namespace qv

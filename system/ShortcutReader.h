@@ -18,8 +18,15 @@ namespace qv {
 
 class ShortcutReader {
   public:
-    // Either kind, recognised by content rather than by extension.
+    // Real shortcuts are a few kilobytes; anything past this is not one.
+    static constexpr std::size_t MaxFileSize = 1 << 20;
+
+    // Either kind, recognised by content rather than by extension. Only regular files are
+    // read, and only up to MaxFileSize: a path from a file dialog may name a FIFO, a device or
+    // a huge file, and none of those may hang or exhaust the host.
     static std::optional<ShortcutInfo> readFile(const std::string& path);
+    // The bytes of a regular file of at most limit bytes; nothing for anything else.
+    static std::optional<std::vector<std::uint8_t>> readBounded(const std::string& path, std::size_t limit);
     static std::optional<ShortcutInfo> parseDesktopEntry(std::string_view text);
     static std::optional<ShortcutInfo> parseShellLink(const std::vector<std::uint8_t>& bytes);
     // Splits an Exec= value into its arguments by the desktop entry quoting rules, with field

@@ -7,6 +7,7 @@
 #include "engines/accesssql/Keyword.h"
 #include "engines/accesssql/SqlLexer.h"
 #include "engines/accesssql/StatementTranslator.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <array>
@@ -252,6 +253,10 @@ std::string AccessSqlTranslator::translateExpression(std::string_view expression
 }
 
 std::string AccessSqlTranslator::dateLiteral(double oleDate) {
+    if (!OleDateTime::isInDateRange(oleDate))
+        throw NumberedError(
+            err::Overflow, kTranslatorSource,
+            fmt::format("The value {} is not a date between the years 100 and 9999.", oleDate));
     return "'" + AccessDate::toText(AccessDate::fromOle(oleDate)) + "'";
 }
 

@@ -27,7 +27,8 @@ class AccessSqlTranslator {
     static std::string translateExpression(std::string_view accessExpression);
 
     // The SQLite text literal for a date/time: 'YYYY-MM-DD HH:MM:SS', the storage form of
-    // dates in our databases. Used by the engine when it binds date parameters.
+    // dates in our databases. Used by the engine when it binds date parameters. Throws
+    // NumberedError 6 for a value outside the years 100 to 9999 (or not finite).
     static std::string dateLiteral(double oleDate);
 };
 

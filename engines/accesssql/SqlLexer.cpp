@@ -34,6 +34,11 @@ std::string_view tail(std::string_view sql, std::size_t from) {
 } // namespace
 
 std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
+    // SQLite and every C string stop reading at a NUL, so whatever follows one would be dropped
+    // without a word ("DELETE FROM T<NUL> WHERE id = 3" deletes every row): refuse the text.
+    if (const std::size_t nul = sql.find('\0'); nul != std::string_view::npos)
+        throwSqlError(sqlerr::CharactersAfterEnd,
+                      fmt::format("The SQL statement contains a NUL character at position {}.", nul + 1));
     std::vector<Token> tokens;
     tokens.reserve(sql.size() / 4 + 4);
     const std::size_t n = sql.size();
@@ -93,12 +98,21 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
             }
             t.kind = TokenKind::String;
         } else if (c == '[' || c == '`') {
+            // A doubled closing delimiter stands for one inside the name, as the names the
+            // product quotes are written; the name ends at a single one.
             const char close = c == '[' ? ']' : '`';
-            const std::size_t end = sql.find(close, j);
-            if (end == std::string_view::npos)
-                throwSqlError(sqlerr::InvalidBracketing,
-                              fmt::format("Invalid bracketing of name '{}'.", tail(sql, i)));
-            j = end + 1;
+            for (;;) {
+                const std::size_t end = sql.find(close, j);
+                if (end == std::string_view::npos)
+                    throwSqlError(sqlerr::InvalidBracketing,
+                                  fmt::format("Invalid bracketing of name '{}'.", tail(sql, i)));
+                j = end + 1;
+                if (j < n && sql[j] == close) {
+                    ++j;
+                    continue;
+                }
+                break;
+            }
             t.kind = TokenKind::Name;
         } else if (c == '#') {
             const std::size_t end = sql.find('#', j);
@@ -219,8 +233,16 @@ std::string SqlLexer::stringValue(const Token& token) {
     return out;
 }
 
-std::string_view SqlLexer::nameValue(const Token& token) {
-    return token.raw.substr(1, token.raw.size() - 2);
+std::string SqlLexer::nameValue(const Token& token) {
+    const std::string_view inner = token.raw.substr(1, token.raw.size() - 2);
+    const char close = token.raw.back();
+    std::string out;
+    out.reserve(inner.size());
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        out.push_back(inner[i]);
+        if (inner[i] == close) ++i; // the second of a doubled delimiter
+    }
+    return out;
 }
 
 std::string_view SqlLexer::sourceOf(std::string_view sql, const Token& first, const Token& last) {

@@ -131,7 +131,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
             addWord(items, t);
             continue;
         case TokenKind::Name: {
-            const std::string_view name = SqlLexer::nameValue(t);
+            const std::string name = SqlLexer::nameValue(t);
             it.atom = AtomKind::Identifier;
             it.text = SqlQuote::identifier(name);
             it.value = name;
@@ -276,7 +276,7 @@ bool StatementTranslator::qualify(std::vector<SqlItem>& items) {
     const bool star = isOp(part, Op::Star);
     if (part.kind != TokenKind::Word && part.kind != TokenKind::Name && !star) return false;
     SqlItem& it = items.back();
-    const std::string_view name = part.kind == TokenKind::Name ? SqlLexer::nameValue(part) : part.raw;
+    const std::string name = part.kind == TokenKind::Name ? SqlLexer::nameValue(part) : std::string(part.raw);
     it.qualifier = it.path;
     it.text.push_back('.');
     it.text.append(part.kind == TokenKind::Name ? SqlQuote::identifier(name) : std::string(name));

@@ -7,6 +7,8 @@
 #include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
+#include "platform/NameQuote.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
@@ -76,14 +78,14 @@ int adoTypeOfDao(int daoType) {
     }
 }
 
+// The saved query or table a command names: "`Name`" or "[Name]" with doubled delimiters
+// inside, or the bare name.
 std::string unquoteName(std::string name) {
+    if (auto bare = NameQuote::unquoted(name)) return *bare;
     while (!name.empty() && (name.front() == ' '))
         name.erase(0, 1);
     while (!name.empty() && (name.back() == ' '))
         name.pop_back();
-    if (name.size() >= 2 &&
-        ((name.front() == '`' && name.back() == '`') || (name.front() == '[' && name.back() == ']')))
-        return name.substr(1, name.size() - 2);
     return name;
 }
 } // namespace
@@ -145,8 +147,13 @@ Variant AdoCommand::convertForType(const Variant& v, int adoType) {
         case ado::DBDate:
         case ado::DBTime:
         case ado::DBTimeStamp:
-        case ado::FileTime:
-            return Variant(v.toDate());
+        case ado::FileTime: {
+            const OleDate d = v.toDate();
+            if (!OleDateTime::isInDateRange(d.value))
+                throw improper(fmt::format("The value '{}' is not a date between the years 100 and 9999.",
+                                           v.isDate() ? fmt::format("{}", d.value) : v.toString()));
+            return Variant(d);
+        }
         case ado::Binary:
         case ado::VarBinary:
         case ado::LongVarBinary:
@@ -186,7 +193,7 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
         sql = savedQuerySql();
         break;
     case ado::CmdTable:
-        sql = "SELECT * FROM [" + unquoteName(mText) + "]";
+        sql = "SELECT * FROM " + NameQuote::bracketed(unquoteName(mText));
         break;
     default:
         sql = mText;

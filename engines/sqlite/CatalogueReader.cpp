@@ -108,9 +108,9 @@ std::string tableSql(SqliteRef db, const std::string& table) {
 
 using PropertyMap = std::map<std::pair<std::string, std::string>, std::vector<StoredProperty>>;
 
-PropertyMap propertiesByField(SqliteRef db) {
+PropertyMap propertiesByField(SqliteRef db, std::vector<std::string>* skipped) {
     PropertyMap map;
-    for (auto& p : MetadataStore(db).properties()) {
+    for (auto& p : MetadataStore(db).properties(skipped)) {
         auto key = std::make_pair(upper(p.table), upper(p.field));
         map[key].push_back(std::move(p));
     }
@@ -184,9 +184,9 @@ std::vector<std::string> CatalogueReader::tableNames(bool includeSystem) const {
     return out;
 }
 
-std::vector<DaoTableDefPtr> CatalogueReader::tableDefs() const {
+std::vector<DaoTableDefPtr> CatalogueReader::tableDefs(std::vector<std::string>* skipped) const {
     std::vector<DaoTableDefPtr> out;
-    const PropertyMap props = propertiesByField(mDb);
+    const PropertyMap props = propertiesByField(mDb, skipped);
     for (const auto& table : tableNames(true)) {
         const auto columns = columnsOf(mDb, table);
         const auto indexes = indexesOf(mDb, table);
@@ -352,8 +352,11 @@ std::string CatalogueReader::viewBody(const std::string& sql) {
         const char c = sql[i];
         std::size_t start = i;
         if (c == '"' || c == '`' || c == '[' || c == '\'') {
+            // SQLite doubles a quote inside quotes; inside brackets it knows no escape.
             const char close = c == '[' ? ']' : c;
             auto e = sql.find(close, i + 1);
+            while (close != ']' && e != std::string::npos && e + 1 < sql.size() && sql[e + 1] == close)
+                e = sql.find(close, e + 2);
             i = e == std::string::npos ? sql.size() : e + 1;
         } else if (c == '(') {
             int depth = 0;

@@ -11,7 +11,9 @@ namespace qv::engine {
 class CatalogueReader {
   public:
     explicit CatalogueReader(SqliteRef db) : mDb(db) {}
-    std::vector<DaoTableDefPtr> tableDefs() const;
+    // Stored properties whose values do not fit their types are left out and described in
+    // skipped (when given).
+    std::vector<DaoTableDefPtr> tableDefs(std::vector<std::string>* skipped = nullptr) const;
     std::vector<DaoRelationPtr> relations() const;
     std::vector<DaoQueryDefPtr> queryDefs() const;
     static bool isSystemTable(const std::string& name);

@@ -40,7 +40,7 @@ ConnectionString ConnectionString::parse(std::string_view text) {
         }
         std::string key = lower(trim(text.substr(i, eq - i)));
         std::size_t j = eq + 1;
-        while (j < n && (text[j] == ' ' || text[j] == '\t'))
+        while (j < n && std::isspace(static_cast<unsigned char>(text[j])))
             ++j;
         std::string value;
         if (j < n && text[j] == '{') {

@@ -5,6 +5,7 @@
 #include "platform/NumberedError.h"
 
 #include <strings.h>
+#include <utility>
 
 namespace qv::engine {
 
@@ -22,7 +23,10 @@ std::string DaoDatabase::name() const {
 }
 
 std::vector<DaoTableDefPtr> DaoDatabase::tableDefs() const {
-    if (!mTables) mTables = CatalogueReader(handle()->db()).tableDefs();
+    if (!mTables) {
+        mWarnings.clear();
+        mTables = CatalogueReader(handle()->db()).tableDefs(&mWarnings);
+    }
     return *mTables;
 }
 
@@ -48,6 +52,16 @@ DaoQueryDefPtr DaoDatabase::queryDef(const std::string& name) const {
 std::vector<DaoRelationPtr> DaoDatabase::relations() const {
     if (!mRelations) mRelations = CatalogueReader(handle()->db()).relations();
     return *mRelations;
+}
+
+std::vector<std::string> DaoDatabase::takeCatalogueWarnings() {
+    // The catalogue is read again after every change stored through it; a warning already
+    // handed out is not repeated.
+    std::vector<std::string> fresh;
+    for (auto& w : std::exchange(mWarnings, {})) {
+        if (mReported.insert(w).second) fresh.push_back(std::move(w));
+    }
+    return fresh;
 }
 
 bool DaoDatabase::updatable() const {

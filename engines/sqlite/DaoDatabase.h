@@ -6,6 +6,7 @@
 #include "platform/engine/IDaoDatabase.h"
 
 #include <optional>
+#include <set>
 
 namespace qv::engine {
 
@@ -18,6 +19,7 @@ class DaoDatabase : public IDaoDatabase {
     std::vector<DaoQueryDefPtr> queryDefs() const override;
     DaoQueryDefPtr queryDef(const std::string& name) const override;
     std::vector<DaoRelationPtr> relations() const override;
+    std::vector<std::string> takeCatalogueWarnings() override;
     bool updatable() const override;
     void close() override;
 
@@ -31,6 +33,8 @@ class DaoDatabase : public IDaoDatabase {
     mutable std::optional<std::vector<DaoTableDefPtr>> mTables;
     mutable std::optional<std::vector<DaoQueryDefPtr>> mQueries;
     mutable std::optional<std::vector<DaoRelationPtr>> mRelations;
+    mutable std::vector<std::string> mWarnings; // from the last reading of the table definitions
+    std::set<std::string> mReported;
 };
 
 } // namespace qv::engine

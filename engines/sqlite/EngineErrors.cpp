@@ -25,6 +25,11 @@ NumberedError EngineErrors::unrecognisedFormat(const std::string& source, const 
                          fmt::format("Unrecognized database format '{}'.", path));
 }
 
+NumberedError EngineErrors::damaged(const std::string& source, const std::string& path) {
+    return NumberedError(engineerr::UnrecognisedFormat, source,
+                         fmt::format("Unrecognized database format '{}': the file is damaged.", path));
+}
+
 NumberedError EngineErrors::passwordNotValid(const std::string& source) {
     return NumberedError(err::DaoPasswordNotValid, source, "Not a valid password.");
 }
@@ -44,6 +49,16 @@ NumberedError EngineErrors::itemNotFound(const std::string& source, const std::s
         fmt::format("Item '{}' cannot be found in the collection corresponding to the requested "
                     "name or ordinal.",
                     name));
+}
+
+NumberedError EngineErrors::nulInSql(const std::string& source) {
+    return NumberedError(engineerr::TooManyStatements, source,
+                         "The SQL statement contains a NUL character; nothing was run.");
+}
+
+NumberedError EngineErrors::dateOutOfRange(const std::string& source, double oleDate) {
+    return NumberedError(err::Overflow, source,
+                         fmt::format("The value {} is not a date between the years 100 and 9999.", oleDate));
 }
 
 NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& source) {
@@ -79,9 +94,13 @@ NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& 
         return NumberedError(engineerr::ValidationRule, source, msg);
     }
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
+    case SQLITE_CORRUPT: {
+        // Damage met in the middle of a read names the file, so the person knows which one.
+        const char* file = db ? lib.db_filename(db.db, "main") : nullptr;
+        if (file && *file) return damaged(source, file);
         return NumberedError(engineerr::UnrecognisedFormat, source,
                              fmt::format("Unrecognized database format ({}).", msg));
+    }
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return NumberedError(engineerr::FileLocked, source,

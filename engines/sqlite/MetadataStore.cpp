@@ -6,7 +6,13 @@
 
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/Statement.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
+
+#include <cmath>
+#include <fmt/format.h>
+#include <limits>
+#include <optional>
 
 namespace qv::engine {
 
@@ -41,33 +47,90 @@ int typeOf(const Variant& v) {
     }
 }
 
-Variant typed(const Variant& raw, int type) {
+template <class T> std::optional<Variant> integral(const Variant& raw, Variant (*make)(T)) {
+    const std::int64_t v = raw.toInt64();
+    if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max()) return std::nullopt;
+    return make(static_cast<T>(v));
+}
+
+// The stored value as its declared type; nullopt when it does not fit that type (a
+// "ColumnWidth" of 70000 stored as an Integer), rather than a value wrapped into another one.
+std::optional<Variant> typed(const Variant& raw, int type) {
     if (raw.isNull()) return raw;
-    switch (type) {
-    case dao::Boolean:
-        return Variant(raw.toInt64() != 0);
-    case dao::Byte:
-        return Variant::byteValue(static_cast<std::uint8_t>(raw.toInt64()));
-    case dao::Integer:
-        return Variant::integer(static_cast<std::int16_t>(raw.toInt64()));
-    case dao::Long:
-        return Variant::longValue(static_cast<std::int32_t>(raw.toInt64()));
-    case dao::BigInt:
-        return Variant(raw.toInt64());
-    case dao::Single:
-        return Variant::single(static_cast<float>(raw.toDouble()));
-    case dao::Double:
-        return Variant(raw.toDouble());
-    case dao::Currency:
-        return Variant(Currency::fromDouble(raw.toDouble()));
-    case dao::Date:
-        return Variant(raw.toDate());
-    case dao::LongBinary:
-        return raw;
-    default:
-        return Variant(raw.toString());
+    try {
+        switch (type) {
+        case dao::Boolean:
+            return Variant(raw.toBool());
+        case dao::Byte:
+            return integral<std::uint8_t>(raw, [](std::uint8_t v) { return Variant::byteValue(v); });
+        case dao::Integer:
+            return integral<std::int16_t>(raw, [](std::int16_t v) { return Variant::integer(v); });
+        case dao::Long:
+            return integral<std::int32_t>(raw, [](std::int32_t v) { return Variant::longValue(v); });
+        case dao::BigInt:
+            return Variant(raw.toInt64());
+        case dao::Single: {
+            const double d = raw.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max()) return std::nullopt;
+            return Variant::single(static_cast<float>(d));
+        }
+        case dao::Double: {
+            const double d = raw.toDouble();
+            if (!std::isfinite(d)) return std::nullopt;
+            return Variant(d);
+        }
+        case dao::Currency: {
+            const double d = raw.toDouble();
+            if (!(std::fabs(d) < 922337203685477.0)) return std::nullopt;
+            return Variant(Currency::fromDouble(d));
+        }
+        case dao::Date: {
+            const OleDate d = raw.toDate();
+            if (!OleDateTime::isInDateRange(d.value)) return std::nullopt;
+            return Variant(d);
+        }
+        case dao::LongBinary:
+            return raw;
+        default:
+            return Variant(raw.toString());
+        }
+    } catch (const NumberedError&) {
+        return std::nullopt; // text where a number or date belongs
     }
 }
+
+const char* typeName(int type) {
+    switch (type) {
+    case dao::Boolean:
+        return "Yes/No";
+    case dao::Byte:
+        return "Byte";
+    case dao::Integer:
+        return "Integer";
+    case dao::Long:
+        return "Long Integer";
+    case dao::BigInt:
+        return "Large Number";
+    case dao::Single:
+        return "Single";
+    case dao::Double:
+        return "Double";
+    case dao::Currency:
+        return "Currency";
+    case dao::Date:
+        return "Date/Time";
+    default:
+        return "Text";
+    }
+}
+
+std::string shown(const Variant& raw) {
+    if (raw.isBinary()) return fmt::format("{} bytes", raw.bytes().size());
+    std::string text = raw.toString();
+    if (text.size() > 40) text = text.substr(0, 40) + "...";
+    return text;
+}
+
 } // namespace
 
 bool MetadataStore::isMetadataTable(const std::string& name) {
@@ -89,7 +152,7 @@ void MetadataStore::ensure(const char* createSql) const {
     }
 }
 
-std::vector<StoredProperty> MetadataStore::properties() const {
+std::vector<StoredProperty> MetadataStore::properties(std::vector<std::string>* skipped) const {
     std::vector<StoredProperty> out;
     if (!hasTable(PropertiesTable)) return out;
     Statement st(mDb, "SELECT TableName, FieldName, Name, Value, Type FROM QvFieldProperties ORDER BY rowid",
@@ -100,7 +163,21 @@ std::vector<StoredProperty> MetadataStore::properties() const {
         p.field = st.text(1);
         p.name = st.text(2);
         p.type = st.isNull(4) ? dao::Text : static_cast<int>(st.integer(4));
-        p.value = typed(st.value(3), p.type);
+        const Variant raw = st.value(3);
+        auto value = typed(raw, p.type);
+        if (!value) {
+            // One bad row costs its own property, never the whole catalogue.
+            if (skipped) {
+                const std::string owner = p.field.empty() ? fmt::format("table '{}'", p.table)
+                                                          : fmt::format("field '{}.{}'", p.table, p.field);
+                skipped->push_back(fmt::format(
+                    "The property '{}' of the {} holds '{}', which is not a valid {} value; the property is "
+                    "ignored.",
+                    p.name, owner, shown(raw), typeName(p.type)));
+            }
+            continue;
+        }
+        p.value = std::move(*value);
         out.push_back(std::move(p));
     }
     return out;

@@ -43,7 +43,9 @@ class MetadataStore {
 
     explicit MetadataStore(SqliteRef db) : mDb(db) {}
 
-    std::vector<StoredProperty> properties() const;
+    // A row whose value does not fit its stored type is left out; when skipped is given, it
+    // receives one sentence per such row naming the table, field and property.
+    std::vector<StoredProperty> properties(std::vector<std::string>* skipped = nullptr) const;
     std::vector<StoredQuery> queries() const;
     std::vector<StoredRelationName> relationNames() const;
 

@@ -3,6 +3,7 @@
 #include "engines/sqlite/QueryText.h"
 
 #include "engines/sqlite/TypeMapping.h"
+#include "platform/NameQuote.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <algorithm>
@@ -27,6 +28,26 @@ bool startsWord(std::string_view s, std::size_t i, std::string_view word) {
     return i + word.size() == s.size() || !isWordChar(s[i + word.size()]);
 }
 
+// One past the "]" that closes the name opened at i; "]]" inside stands for one "]".
+std::size_t bracketEnd(std::string_view s, std::size_t i) {
+    for (std::size_t e = i + 1; e < s.size(); ++e) {
+        if (s[e] != ']') continue;
+        if (e + 1 < s.size() && s[e + 1] == ']') {
+            ++e;
+            continue;
+        }
+        return e + 1;
+    }
+    return s.size();
+}
+
+// The name between the brackets of s[i, end).
+std::string bracketName(std::string_view s, std::size_t i, std::size_t end) {
+    const bool closed = end > i + 1 && s[end - 1] == ']';
+    return NameQuote::unquoted(s.substr(i, end - i))
+        .value_or(std::string(s.substr(i + 1, end - i - (closed ? 2 : 1))));
+}
+
 // Upper-cased words outside quotes and brackets.
 std::vector<std::string> words(std::string_view s) {
     std::vector<std::string> out;
@@ -36,8 +57,7 @@ std::vector<std::string> words(std::string_view s) {
             auto e = s.find(c, i + 1);
             i = e == std::string_view::npos ? s.size() : e + 1;
         } else if (c == '[') {
-            auto e = s.find(']', i + 1);
-            i = e == std::string_view::npos ? s.size() : e + 1;
+            i = bracketEnd(s, i);
         } else if (isWordChar(c)) {
             std::string w;
             while (i < s.size() && isWordChar(s[i]))
@@ -85,12 +105,12 @@ QueryText QueryText::parse(std::string_view sql) {
                 ++i;
                 break;
             }
+            if (i >= sql.size()) break; // "PARAMETERS a Text, " ends after its comma
             DeclaredParameter p;
-            if (i < sql.size() && sql[i] == '[') {
-                auto e = sql.find(']', i + 1);
-                if (e == std::string_view::npos) e = sql.size();
-                p.name = std::string(sql.substr(i + 1, e - i - 1));
-                i = std::min(e + 1, sql.size());
+            if (sql[i] == '[') {
+                const std::size_t e = bracketEnd(sql, i);
+                p.name = bracketName(sql, i, e);
+                i = e;
             } else {
                 std::size_t s = i;
                 while (i < sql.size() && isWordChar(sql[i]))
@@ -138,16 +158,15 @@ std::string QueryText::numberedBody() const {
             out.append(s.substr(i, e - i));
             i = e;
         } else if (c == '[') {
-            auto e = s.find(']', i + 1);
-            if (e == std::string_view::npos) e = s.size();
-            const int k = qualified ? 0 : indexOf(s.substr(i + 1, e - i - 1));
-            const bool qualifies = e + 1 < s.size() && s[e + 1] == '.';
+            const std::size_t e = bracketEnd(s, i);
+            const int k = qualified ? 0 : indexOf(bracketName(s, i, e));
+            const bool qualifies = e < s.size() && s[e] == '.';
             if (k > 0 && !qualifies) {
                 out += "?" + std::to_string(k);
             } else {
-                out.append(s.substr(i, std::min(e + 1, s.size()) - i));
+                out.append(s.substr(i, e - i));
             }
-            i = std::min(e + 1, s.size());
+            i = e;
         } else if (isWordChar(c)) {
             std::size_t e = i;
             while (e < s.size() && isWordChar(s[e]))

@@ -7,6 +7,7 @@
 #include "engines/accesssql/AccessFunctions.h"
 #include "engines/accesssql/AccessSqlTranslator.h"
 #include "engines/sqlite/SqliteHandle.h"
+#include "platform/NameQuote.h"
 
 #include <cctype>
 #include <strings.h>
@@ -93,7 +94,8 @@ std::size_t skipQuoted(std::string_view s, std::size_t i) {
     std::size_t e = i + 1;
     while (e < s.size()) {
         if (s[e] == close) {
-            if (close != ']' && e + 1 < s.size() && s[e + 1] == close) {
+            // A doubled delimiter stands for one, in names ("[a]]b]") as in literals.
+            if (close != '#' && e + 1 < s.size() && s[e + 1] == close) {
                 e += 2;
                 continue;
             }
@@ -246,7 +248,7 @@ std::string SqlDialect::toProductText(std::string_view sql) {
                 }
                 name += sql[e];
             }
-            out += "[" + name + "]";
+            out += NameQuote::bracketed(name);
             i = e;
             continue;
         }

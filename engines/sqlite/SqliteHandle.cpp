@@ -70,12 +70,47 @@ SqliteConnection openPlain(const std::string& path, bool& readOnly, const std::s
     return probe;
 }
 
+// SQLite's own quick check (every page of every b-tree and index, without comparing index
+// entries to rows) over the whole file, up to a size where it costs a person nothing noticeable
+// at open: measured 4.5 ms of processor time for the 1 MB Chinook database and 220 ms (0.75 s of
+// wall time on a busy two-core machine) for a 139 MB one, so about 25 ms at the limit. A larger
+// file has only its schema b-tree checked here; damage elsewhere is still reported (3343) by the
+// read that meets it. It runs on the connection the handle keeps, through its library, so an
+// encrypted file is checked as it decrypts, page by page.
+void checkIntegrity(const SqliteConnection& db, const std::string& path, const std::string& source) {
+    const SqliteApi& lib = db.lib();
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    const bool whole = !ec && size <= SqliteHandle::WholeCheckLimit;
+    // Before 3.33 the argument of quick_check is only an error limit: a table name is read as no
+    // number and the whole file would be checked, with no bound. The encryption library is such
+    // a SQLite (3.15); for it the schema b-tree was already read row by row when the key was
+    // checked, so a large file is left to its reads.
+    if (!whole && lib.libversion_number() < 3033000) return;
+    sqlite3_stmt* st = nullptr;
+    int rc = lib.prepare_v2(db.get(), whole ? "PRAGMA quick_check" : "PRAGMA quick_check('sqlite_master')",
+                            -1, &st, nullptr);
+    bool ok = false;
+    if (rc == SQLITE_OK && (rc = lib.step(st)) == SQLITE_ROW) {
+        const auto* first = reinterpret_cast<const char*>(lib.column_text(st, 0));
+        ok = first && std::strcmp(first, "ok") == 0 && lib.step(st) == SQLITE_DONE;
+    }
+    lib.finalize(st);
+    const int primary = rc & 0xff;
+    if (!ok &&
+        (rc == SQLITE_ROW || rc == SQLITE_DONE || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB))
+        throw EngineErrors::damaged(source, path);
+    if (!ok) throw EngineErrors::fromSqlite(db.ref(), rc, source);
+}
+
 } // namespace
 
 std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const Options& options) {
     const std::string& source = options.source;
     std::error_code ec;
-    if (path.empty() || !std::filesystem::exists(path, ec)) throw EngineErrors::fileNotFound(source, path);
+    // A name cut at a NUL would open another file than the one asked for.
+    if (path.empty() || path.find('\0') != std::string::npos || !std::filesystem::exists(path, ec))
+        throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
     bool readOnly = options.readOnly;
     SqliteConnection db;
@@ -93,12 +128,14 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     case DatabaseFileKind::Kind::Other:
         throw EngineErrors::unrecognisedFormat(source, path);
     }
+    checkIntegrity(db, path, source);
     if (!readOnly) db.execStatus("PRAGMA foreign_keys=ON");
     SqlDialect::prepareConnection(db.ref());
     return std::shared_ptr<SqliteHandle>(new SqliteHandle(std::move(db), path, readOnly));
 }
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
+    if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
     mDb.exec(sql, source);
 }
 

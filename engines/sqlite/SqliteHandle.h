@@ -3,7 +3,8 @@
 // (header, size against the page count, schema readable), so that a missing, foreign, truncated
 // or damaged file gives its numbered error and is never touched: SQLite would otherwise create a
 // missing file or start a journal. An encrypted file is opened once, without the create flag,
-// and keyed; a wrong key fails on the first read, before anything could be written.
+// and keyed; a wrong key fails on the first read, before anything could be written. Either kind
+// then gets SQLite's quick check before anything else is done with it.
 // The handle keeps the library that opened the file (plain or encryption library): everything
 // done on the connection goes through it.
 #pragma once
@@ -11,6 +12,7 @@
 #include "engines/sqlite/SchemaTypes.h"
 #include "engines/sqlite/SqliteConnection.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,6 +25,9 @@ class SqliteHandle {
         std::string password;                 // a database password; "" when none
         std::string source = "DAO.Workspace"; // the error source to report
     };
+
+    // Files up to this size get SQLite's quick check over every page when they are opened.
+    static constexpr std::uintmax_t WholeCheckLimit = 16u << 20;
 
     // Raises 3024 (missing), 3343 (not a database, truncated, damaged), 3031 (password), 3170
     // (an Access file, which this engine does not read).

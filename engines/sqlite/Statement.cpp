@@ -11,10 +11,12 @@ namespace qv::engine {
 
 Statement::Statement(SqliteRef db, const std::string& sql, const std::string& source)
     : mDb(db), mSource(source) {
+    // SQLite stops at a NUL as at the end of the text; what follows would vanish unseen.
+    if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
     const char* tail = nullptr;
     int rc = lib().prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &mSt, &tail);
     if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
-    if (tail) mTail = tail;
+    if (tail) mTail = sql.substr(static_cast<std::size_t>(tail - sql.c_str()));
 }
 
 Statement::~Statement() {
@@ -49,6 +51,9 @@ Statement& Statement::bind(int index, const Variant& v) {
         lib().bind_double(mSt, index, v.toDouble());
         break;
     case VarType::Date: {
+        // Text of a year below 100, past 9999, or of NaN would be stored as a date nobody can read.
+        if (!OleDateTime::isInDateRange(v.toDate().value))
+            throw EngineErrors::dateOutOfRange(mSource, v.toDate().value);
         const auto p = OleDateTime::toParts(v.toDate().value);
         bind(index, fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour,
                                 p.minute, p.second));

@@ -22,6 +22,8 @@ namespace qv::engine {
     X(extended_result_codes)                                                                                 \
     X(busy_timeout)                                                                                          \
     X(db_readonly)                                                                                           \
+    X(db_filename)                                                                                           \
+    X(libversion_number)                                                                                     \
     X(changes)                                                                                               \
     X(total_changes)                                                                                         \
     X(db_handle)                                                                                             \
@@ -37,6 +39,8 @@ namespace qv::engine {
     X(bind_double)                                                                                           \
     X(bind_text)                                                                                             \
     X(bind_blob)                                                                                             \
+    X(bind_text64)                                                                                           \
+    X(bind_blob64)                                                                                           \
     X(column_count)                                                                                          \
     X(column_type)                                                                                           \
     X(column_int64)                                                                                          \

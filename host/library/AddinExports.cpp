@@ -26,6 +26,12 @@ __attribute__((visibility("default"))) bool qv_register_server(qv::IRegistryStor
     if (!registry) return false;
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&qv_register_server), &info) || !info.dli_fname) return false;
-    return qv::addin::writeRegistration(*registry, qv::Interface12::PROG_ID, info.dli_fname);
+    // A store that cannot be written (a full disk, a locked file) raises; across the C boundary
+    // that is a failed registration, which the host reports as a class that cannot be created.
+    try {
+        return qv::addin::writeRegistration(*registry, qv::Interface12::PROG_ID, info.dli_fname);
+    } catch (...) {
+        return false;
+    }
 }
 }

@@ -100,6 +100,10 @@ public:
     virtual std::vector<DaoQueryDefPtr> queryDefs() const = 0;
     virtual DaoQueryDefPtr queryDef(const std::string& name) const = 0;
     virtual std::vector<DaoRelationPtr> relations() const = 0;
+    // What the engine left out of the catalogue read so far because the file held it in a form
+    // it could not trust (a property value outside its type), one sentence per item. Each is
+    // handed out once, so the person is told once.
+    virtual std::vector<std::string> takeCatalogueWarnings() { return {}; }
     virtual bool updatable() const = 0;
     virtual void close() = 0;
 };

@@ -1,8 +1,11 @@
 #include "engines/accesssql/AccessSqlTranslator.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using qv::accesssql::AccessSqlTranslator;
 using qv::accesssql::StatementKind;
@@ -32,6 +35,31 @@ TEST(AccessSqlTranslatorTest, BracketedNamesBecomeQuotedIdentifiersWhateverTheyH
     EXPECT_EQ(sql("SELECT `a b`.[c d] FROM `a b`"), "SELECT \"a b\".\"c d\" FROM \"a b\"");
     // Text inside a bracketed name is never translated, not even an operator or a keyword.
     EXPECT_EQ(sql("SELECT [a & b], [TOP 5], [x*] FROM t"), "SELECT \"a & b\", \"TOP 5\", \"x*\" FROM t");
+}
+
+TEST(AccessSqlTranslatorTest, DoubledClosingDelimiterInANameStandsForOne) {
+    // A crafted name, quoted by the one routine for names, stays one name: before, its "]"
+    // closed the brackets and the rest read another table.
+    const std::string hostile = "Pub] UNION SELECT * FROM [Secret";
+    EXPECT_EQ(sql("SELECT * FROM " + qv::NameQuote::bracketed(hostile)),
+              "SELECT * FROM \"Pub] UNION SELECT * FROM [Secret\"");
+    EXPECT_EQ(sql("SELECT [a]]b].[c\"d]]] FROM [a]]b]"), "SELECT \"a]b\".\"c\"\"d]\" FROM \"a]b\"");
+    EXPECT_EQ(sql("SELECT `x``y` FROM t"), "SELECT \"x`y\" FROM t");
+    // A parameter declared with an escaped name binds where the same name is used.
+    const auto t = AccessSqlTranslator::translate("PARAMETERS [a]]b] Long; SELECT * FROM t WHERE x = [a]]b]");
+    ASSERT_EQ(t.parameters.size(), 1u);
+    EXPECT_EQ(t.parameters[0].name, "a]b");
+    EXPECT_EQ(t.sql, "SELECT * FROM t WHERE x = :p1");
+    EXPECT_EQ(refusal("SELECT [a]]] FROM [b"), 3126);
+}
+
+TEST(AccessSqlTranslatorTest, NulCharacterIsRefusedNotTreatedAsTheEnd) {
+    using namespace std::string_literals;
+    // Everything after a NUL would be lost to SQLite: the WHERE clause of this DELETE, first.
+    EXPECT_EQ(refusal("DELETE FROM T\0 WHERE id = 3"s), 3142);
+    EXPECT_EQ(refusal("SELECT 'a\0b' FROM t"s), 3142);
+    EXPECT_EQ(refusal("SELECT [a\0b] FROM t"s), 3142);
+    EXPECT_THROW(AccessSqlTranslator::translateExpression("=1\0+1"s), qv::NumberedError);
 }
 
 TEST(AccessSqlTranslatorTest, StringLiteralsKeepTheirContentAndUseSingleQuotes) {
@@ -267,6 +295,11 @@ TEST(AccessSqlTranslatorTest, WhatCannotBeTranslatedIsRefusedWithANumber) {
 TEST(AccessSqlTranslatorTest, DateLiteralForBindingIsTheStoredForm) {
     EXPECT_EQ(AccessSqlTranslator::dateLiteral(40607.58888888889), "'2011-03-05 14:08:00'");
     EXPECT_EQ(AccessSqlTranslator::dateLiteral(0), "'1899-12-30 00:00:00'");
+    // What cannot be a four-digit-year date is refused, never written as malformed text.
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2958466.0, -657435.0, 1e300})
+        EXPECT_THROW(AccessSqlTranslator::dateLiteral(bad), qv::NumberedError) << bad;
+    EXPECT_EQ(AccessSqlTranslator::dateLiteral(2958465.5), "'9999-12-31 12:00:00'");
+    EXPECT_EQ(AccessSqlTranslator::dateLiteral(-657434.0), "'0100-01-01 00:00:00'");
 }
 
 TEST(AccessSqlTranslatorTest, RemovedWordsNeverJoinTheirNeighbours) {

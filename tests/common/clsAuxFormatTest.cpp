@@ -5,6 +5,7 @@
 
 #include "common/HostStateGuard.h"
 #include "common/clsAux.h"
+#include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,30 @@ private:
     std::vector<std::string> mValues;
     std::size_t mPos = 0;
 };
+
+// A record set that only claims its size: the record limit must be checked before one value is read.
+class SizedRecordset : public ListRecordset {
+public:
+    explicit SizedRecordset(long long count) : ListRecordset("City", {"Delft"}), mCount(count) {}
+    long long recordCount() const override { return mCount; }
+    Variant valueAt(long long, long) const override {
+        ++reads;
+        return Variant("Delft");
+    }
+    mutable long long reads = 0;
+
+private:
+    long long mCount;
+};
+
+NumberedError errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const NumberedError& e) {
+        return e;
+    }
+    return NumberedError(0, "", "");
+}
 
 class clsAuxFormatTest : public ::testing::Test {
 protected:
@@ -139,6 +164,40 @@ TEST_F(clsAuxFormatTest, EmptyListHoldsTheEmptyMarker) {
     ASSERT_TRUE(named);
     EXPECT_EQ(named->address(), "$B$11");
     EXPECT_EQ(named->worksheet()->name(), "Lists sheet");
+}
+
+TEST_F(clsAuxFormatTest, MoreRecordsThanTheSheetHoldsAreRefusedWithMessage31BeforeAnythingIsWritten) {
+    // 1 100 000 records: the host's bulk copy would stop at the last row and drop 51 425 of them.
+    SizedRecordset rs(1'100'000);
+    const NumberedError e = errorOf([&] { clsAux(ctx).WriteListToSheet(*sheet, rs, "lst_3", 1, 1); });
+    EXPECT_EQ(e.number(), err::PreparedMessage);
+    EXPECT_EQ(e.description(), modGlobalization::GetText(31, Variant(std::int64_t{1'100'000})));
+    EXPECT_NE(e.description().find("1100000"), std::string::npos) << e.description();
+    EXPECT_EQ(rs.reads, 0);
+    EXPECT_TRUE(sheet->range("A1")->value().isEmpty());
+    EXPECT_TRUE(sheet->range("A2")->value().isEmpty());
+    EXPECT_FALSE(book->nameRange("lst_3"));
+
+    // The controller's fill routine is not even asked.
+    bool filled = false;
+    ctx.fillSheetFromRecordset = [&](IWorksheet&, IAdoRecordset&, long, long) {
+        filled = true;
+        return 0L;
+    };
+    EXPECT_EQ(errorOf([&] { clsAux(ctx).WriteListToSheet(*sheet, rs, "lst_3", 1, 1); }).number(),
+              err::PreparedMessage);
+    EXPECT_FALSE(filled);
+}
+
+TEST_F(clsAuxFormatTest, TheRecordLimitIsTheSheetsRowsBelowOneHeaderRow) {
+    const long sheetRows = sheet->allCells()->rowCount();
+    ASSERT_EQ(sheetRows, 1'048'576);
+    EXPECT_NO_THROW(clsAux::CheckRecordLimit(SizedRecordset(0), *sheet));
+    EXPECT_NO_THROW(clsAux::CheckRecordLimit(SizedRecordset(sheetRows - 2), *sheet));
+    EXPECT_EQ(errorOf([&] { clsAux::CheckRecordLimit(SizedRecordset(sheetRows - 1), *sheet); }).number(),
+              err::PreparedMessage);
+    EXPECT_EQ(errorOf([&] { clsAux::CheckRecordLimit(SizedRecordset(sheetRows), *sheet); }).number(),
+              err::PreparedMessage);
 }
 
 TEST_F(clsAuxFormatTest, GuardProtectsTheSheetAgainAfterAnError) {

@@ -345,6 +345,7 @@ TEST_F(clsAuxTest, ColumnLettersAtTheAlphabetsEdges) {
 TEST_F(clsAuxTest, NamesAndPaths) {
     EXPECT_EQ(clsAux::QuoteName("dbo.Orders"), "[dbo].[Orders]");
     EXPECT_EQ(clsAux::QuoteName("Orders"), "[Orders]");
+    EXPECT_EQ(clsAux::QuoteName("dbo.Pub] UNION SELECT 1 --"), "[dbo].[Pub]] UNION SELECT 1 --]");
     EXPECT_EQ(clsAux::TextAfterFirstDot("dbo.Orders.x"), "Orders.x");
     EXPECT_EQ(clsAux::TextAfterFirstDot("Orders"), "Orders");
     EXPECT_EQ(clsAux::FileExtension("C:\\Data\\Shop.ACCDB"), "accdb");

@@ -14,6 +14,33 @@ namespace {
 using test::FakeApplication;
 using test::ScriptedDialogs;
 
+TEST(modErrorsTest, NumberedPassesNumberedErrorsAndWrapsEverythingElseAs670) {
+    EXPECT_EQ(modErrors::Numbered("Quorvel", [] { return 42; }), 42);
+    try {
+        modErrors::Numbered("Quorvel", []() -> int { throw NumberedError(666, "Form", "prepared"); });
+        FAIL();
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), 666);
+        EXPECT_EQ(e.source(), "Form");
+        EXPECT_EQ(e.description(), "prepared");
+    }
+    try {
+        modErrors::Numbered("Quorvel", [] { (void)std::string("abc").at(7); });
+        FAIL();
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::ForeignError);
+        EXPECT_EQ(e.source(), "Quorvel");
+        EXPECT_EQ(e.description().rfind("basic_string"), 0u) << e.description();
+        EXPECT_NE(e.description().find("51)"), std::string::npos) << e.description();
+    }
+    try {
+        modErrors::Numbered("Quorvel", [] { throw 7; });
+        FAIL();
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::ForeignError);
+    }
+}
+
 TEST(modErrorsTest, ErrorsAreShownByTheirNumber) {
     ScriptedDialogs d;
     modErrors::ReportError(d, NumberedError(665, "s", "cancelled"));

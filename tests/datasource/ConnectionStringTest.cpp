@@ -1,5 +1,6 @@
 // The records connection string: driver by revision, credentials, and values that must not
 // be able to add or change keys.
+#include "engines/sqlite/ConnectionString.h"
 #include "datasource/modConnectionString.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,20 @@ TEST(ConnectionStringTest, HostileValuesStayOneValue) {
     EXPECT_EQ(keys.at("Uid"), user);
     EXPECT_EQ(keys.at("Pwd"), password);
     EXPECT_EQ(keys.at("SystemDB"), wg);
+}
+
+TEST(ConnectionStringTest, BlanksOfEveryKindAtTheEndsSurviveTheEnginesParser) {
+    // The engine trims tab, line feed and the other blanks around an unbraced value, as the
+    // driver does; before, only spaces were braced and "\tpw" reached it as "pw".
+    for (const std::string value : {"\tpw", "pw\n", "\r\npw\r\n", "\vpw\f", " pw ", "p w"}) {
+        const auto cs =
+            engine::ConnectionString::parse(BuildAccessConnectionString(12, value, value, value, value));
+        EXPECT_EQ(cs.database(), value);
+        EXPECT_EQ(cs.user(), value);
+        EXPECT_EQ(cs.password(), value);
+        EXPECT_EQ(cs.systemDb(), value);
+    }
+    EXPECT_EQ(OdbcValue("p w"), "p w");
 }
 
 TEST(ConnectionStringTest, HarmlessValuesAreNotBraced) {

@@ -11,6 +11,7 @@
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/IObjectFactory.h"
+#include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
 
@@ -134,7 +135,7 @@ class DemoDatabaseTest : public ::testing::Test {
     std::map<std::string, std::unique_ptr<clsField>> fieldsOf(const std::string& table) {
         mTable = table;
         mDS->Table().Initialize();
-        AdoRecordsetPtr rs = mDS->GetRecordSet("SELECT * FROM [" + table + "]", true);
+        AdoRecordsetPtr rs = mDS->GetRecordSet("SELECT * FROM " + NameQuote::bracketed(table), true);
         std::map<std::string, std::unique_ptr<clsField>> f;
         for (long i = 0; i < rs->fieldCount(); ++i) {
             const std::string name = rs->field(i)->name();

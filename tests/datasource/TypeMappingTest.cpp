@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace qv {
 namespace {
 
@@ -59,6 +61,19 @@ TEST(TypeMappingTest, DateLiteralRefusesWhatIsNoDate) {
         EXPECT_EQ(e.number(), err::TypeMismatch);
     }
     EXPECT_THROW(Convert2Date(Variant::null()), NumberedError);
+    // Values that are numbers but no date with a four-digit year: before, they became literals
+    // such as "#01/01/-100 ...#" or garbage from NaN.
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 2958466.0, -657435.0, 1e300}) {
+        try {
+            Convert2Date(Variant(OleDate{bad}));
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), err::Overflow) << bad;
+            EXPECT_NE(e.description().find("100"), std::string::npos) << e.description();
+        }
+    }
+    EXPECT_EQ(Convert2Date(Variant(2958465.0)), "#12/31/9999 00:00:00#");
+    EXPECT_EQ(Convert2Date(Variant(-657434.0)), "#01/01/0100 00:00:00#");
 }
 
 TEST(TypeMappingTest, GuidLiteralIsQuotedAndCannotBeBrokenOutOf) {

@@ -2,6 +2,7 @@
 // and AUTOINCREMENT variants. Every test works on a copy in a temporary folder.
 #include "EngineTestSupport.h"
 
+#include "platform/NameQuote.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
@@ -122,7 +123,7 @@ TEST_F(ChinookTest, EveryTableLoadsWithItsRowCountAndTypes) {
                                                   {"PlaylistTrack", 8715}, {"Track", 3503}};
     auto c = openConnection(plain);
     for (const auto& [table, count] : counts) {
-        auto rs = c->execute("SELECT * FROM [" + table + "]");
+        auto rs = c->execute("SELECT * FROM " + NameQuote::bracketed(table));
         ASSERT_EQ(rs->state(), ado::StateOpen) << table;
         EXPECT_EQ(rs->recordCount(), count) << table;
         for (long long row = 0; row < rs->recordCount(); ++row) {

@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 
 #include "engines/sqlite/ColumnarRecordset.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/IColumnarRecordset.h"
 
 #include <bit>
@@ -108,4 +109,39 @@ TEST_F(ColumnarReadTest, ARunFromTheMiddleReadsThoseRowsAndBadRangesAreRefused) 
     EXPECT_EQ(errorNumberOf([&] { rs->readColumn(0, -1, 1, cells.data()); }), err::SubscriptOutOfRange);
     rs->close();
     EXPECT_EQ(errorNumberOf([&] { rs->readColumn(0, 0, 1, cells.data()); }), 3704);
+}
+
+// Stored date texts read back as the dates they name, around the leap days the 100- and
+// 400-year rules decide, whether a cell goes through valueAt or the typed reader.
+TEST(StoredDateTest, LeapDaysOfTheFourHundredYearRuleReadBackAsDates) {
+    TempDir dir;
+    const std::string path = dir.file("dates.db");
+    makeDatabase(path, R"(
+CREATE TABLE D (Id INTEGER PRIMARY KEY, Placed DATETIME);
+INSERT INTO D VALUES (1, '2000-02-29');
+INSERT INTO D VALUES (2, '2000-02-29 23:59:59');
+INSERT INTO D VALUES (3, '2000-03-01');
+INSERT INTO D VALUES (4, '1900-03-01');
+INSERT INTO D VALUES (5, '2400-02-29');
+INSERT INTO D VALUES (6, '1900-02-29');
+)");
+    auto rs = std::dynamic_pointer_cast<engine::ColumnarRecordset>(
+        openConnection(path)->execute("SELECT Placed FROM D ORDER BY Id"));
+    ASSERT_TRUE(rs);
+    const DateTimeParts expected[] = {{2000, 2, 29, 0, 0, 0}, {2000, 2, 29, 23, 59, 59}, {2000, 3, 1, 0, 0, 0},
+                                      {1900, 3, 1, 0, 0, 0},  {2400, 2, 29, 0, 0, 0}};
+    std::vector<ColumnCell> cells(6);
+    rs->readColumn(0, 0, cells.size(), cells.data());
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i + 1));
+        const Variant v = rs->valueAt(static_cast<long long>(i), 0);
+        ASSERT_EQ(v.type(), VarType::Date);
+        EXPECT_NEAR(v.toDate().value, OleDateTime::fromParts(expected[i]), 1e-9);
+        EXPECT_EQ(OleDateTime::toParts(v.toDate().value), expected[i]);
+        ASSERT_EQ(cells[i].kind, ColumnCellKind::Date);
+        EXPECT_NEAR(cells[i].number, OleDateTime::fromParts(expected[i]), 1e-9);
+    }
+    // 1900 was no leap year: that text names no date and stays text.
+    EXPECT_NE(rs->valueAt(5, 0).type(), VarType::Date);
+    EXPECT_NE(cells[5].kind, ColumnCellKind::Date);
 }

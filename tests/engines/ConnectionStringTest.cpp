@@ -34,7 +34,8 @@ TEST(ConnectionStringTest, FirstOccurrenceOfAKeyWins) {
 }
 
 TEST(ConnectionStringTest, QuoteRoundTripsAwkwardValues) {
-    for (std::string v : {"plain", "", "a;b", "{braced}", "}", "x}}y", " padded ", "Pwd=1;Dbq=/etc/passwd"}) {
+    for (std::string v : {"plain", "", "a;b", "{braced}", "}", "x}}y", " padded ", "Pwd=1;Dbq=/etc/passwd",
+                          "\tpw", "pw\n", "\r\npw\f", "\vx\t", "\n{x}", " }"}) {
         auto cs = ConnectionString::parse("Dbq=/x.db;Pwd=" + ConnectionString::quote(v) + ";Uid=U");
         EXPECT_EQ(cs.password(), v) << v;
         EXPECT_EQ(cs.database(), "/x.db") << v;

@@ -50,3 +50,27 @@ TEST(QueryTextTest, UnterminatedClauseDoesNotRunAway) {
     EXPECT_EQ(q.parameters().size(), 1u);
     EXPECT_EQ(q.body(), "");
 }
+
+TEST(QueryTextTest, ClauseEndingInACommaOrBlanksEndsCleanly) {
+    // Before, the scanner stepped past the end of the text and threw std::out_of_range.
+    for (const char* text :
+         {"PARAMETERS a Text, ", "PARAMETERS a Text,", "PARAMETERS a Text,\t\r\n", "PARAMETERS ",
+          "PARAMETERS", "PARAMETERS ,", "PARAMETERS [", "PARAMETERS a (", "PARAMETERS a Text(,"}) {
+        QueryText q;
+        ASSERT_NO_THROW(q = QueryText::parse(text)) << text;
+        EXPECT_EQ(q.body(), "") << text;
+        EXPECT_NO_THROW(q.numberedBody()) << text;
+    }
+    EXPECT_EQ(QueryText::parse("PARAMETERS a Text, ").parameters().size(), 1u);
+}
+
+TEST(QueryTextTest, EscapedBracketInANameIsPartOfIt) {
+    auto q = QueryText::parse(
+        "PARAMETERS [a]]b] Long, [c] Text; SELECT [a]]b], [T]]x].[a]]b] FROM [T]]x] WHERE [c] = 1");
+    ASSERT_EQ(q.parameters().size(), 2u);
+    EXPECT_EQ(q.parameters()[0].name, "a]b");
+    EXPECT_EQ(q.parameters()[0].daoType, dao::Long);
+    EXPECT_EQ(q.parameters()[1].name, "c");
+    EXPECT_EQ(q.numberedBody(), "SELECT ?1, [T]]x].[a]]b] FROM [T]]x] WHERE ?2 = 1");
+    EXPECT_EQ(QueryText::parse("SELECT [x]] INTO y] FROM T").queryType(), dao::QuerySelect);
+}

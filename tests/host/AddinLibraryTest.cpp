@@ -1,4 +1,5 @@
 #include "host/Globals.h"
+#include "platform/AddinAbi.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
 #include "spreadsheet/Application.h"
@@ -7,8 +8,11 @@
 #include "system/RegistryStore.h"
 #include "system/ScriptedDialogs.h"
 
+#include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace qv::test {
@@ -38,6 +42,32 @@ TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
         // Created but not initialised: labels come from the catalogue, states are neutral.
         EXPECT_EQ(entry->GetLabel("cmdHelp"), "&Help");
         EXPECT_FALSE(entry->DataSourceExists());
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// A registry store that cannot be written at all.
+class UnwritableRegistry : public RegistryStore {
+public:
+    using RegistryStore::RegistryStore;
+    bool createKey(std::uint32_t, const std::string&) override { throw std::runtime_error("disk I/O error"); }
+};
+
+// Nothing may unwind through the library's C entry points: a failure there is an answer.
+TEST(AddinLibraryTest, RegistrationIntoAStoreThatFailsAnswersFalse) {
+    const std::string lib = QV_ADDIN_LIBRARY;
+    ASSERT_TRUE(std::filesystem::exists(lib)) << lib;
+    const auto dir = std::filesystem::temp_directory_path() / ("qv-addin-reg-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    {
+        std::unique_ptr<void, int (*)(void*)> handle(::dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL), ::dlclose);
+        ASSERT_TRUE(handle) << ::dlerror();
+        auto registerServer =
+            reinterpret_cast<addin::RegisterServerFn>(::dlsym(handle.get(), addin::RegisterServerSymbol));
+        ASSERT_TRUE(registerServer);
+        UnwritableRegistry registry((dir / "registry.db").string());
+        EXPECT_FALSE(registerServer(&registry));
+        EXPECT_FALSE(registerServer(nullptr));
     }
     std::filesystem::remove_all(dir);
 }

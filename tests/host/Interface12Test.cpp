@@ -7,6 +7,8 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
+#include <stdexcept>
+
 namespace qv::test {
 
 namespace {
@@ -15,6 +17,12 @@ const char* kRibbonLabelIds[] = {"cmdOpenDB", "cmdRowAdd",   "cmdRowUpdate", "cm
 } // namespace
 
 class Interface12Test : public HostFixture {};
+
+// A shell whose file test fails with a standard-library exception, as a bug deep inside would.
+class BrokenShell : public Shell {
+public:
+    bool fileExists(const std::string&) override { throw std::length_error("basic_string::_M_create"); }
+};
 
 TEST_F(Interface12Test, InitialisedWithRevision12BuildsInvisibleMenuAndToolbarAndWritesVersion) {
     startAddin();
@@ -185,6 +193,27 @@ TEST_F(Interface12Test, ReleasingTheEntryObjectHidesTheBarsWithTheTitle) {
     stopAddin();
     ASSERT_TRUE(toolbar());
     EXPECT_FALSE(toolbar()->visible());
+}
+
+TEST_F(Interface12Test, AVersionTextThatIsNoNumberIsATypeMismatchReportedByTheTrap) {
+    mScript << ScriptStep::messageBox("Type mismatch", xl::AnswerOk).flags(16 + 65536);
+    startAddin({.revision = 11, .version = "abc"});
+    EXPECT_TRUE(mScript.finished());
+    EXPECT_TRUE(mScript.errors().empty());
+    ASSERT_EQ(mScript.records().size(), 1u);
+    EXPECT_NE(mScript.records()[0].text.find("13"), std::string::npos) << mScript.records()[0].text;
+}
+
+TEST_F(Interface12Test, AForeignExceptionInACommandReachesThePersonAsError670) {
+    mShell = std::make_unique<BrokenShell>();
+    startAddin();
+    mScript << ScriptStep::messageBox("basic_string::_M_create", xl::AnswerOk).flags(64 + 65536);
+    EXPECT_NO_THROW(mEntry->ShowHelp());
+    EXPECT_TRUE(mScript.finished());
+    EXPECT_TRUE(mScript.errors().empty());
+    ASSERT_EQ(mScript.records().size(), 1u);
+    EXPECT_EQ(mScript.records()[0].text,
+              modGlobalization::GetText(1, NumberedError(51, "Quorvel", "basic_string::_M_create")));
 }
 
 } // namespace qv::test

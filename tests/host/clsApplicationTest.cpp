@@ -6,6 +6,8 @@
 #include "host/clsMenuBarControl.h"
 #include "platform/host/HostConstants.h"
 
+#include <fstream>
+
 namespace qv::test {
 
 class clsApplicationTest : public HostFixture {};
@@ -78,6 +80,45 @@ TEST_F(clsApplicationTest, MissingHelpFileIsReported) {
     mScript << ScriptStep::messageBox(modGlobalization::GetText(194), xl::AnswerOk);
     mEntry->ShowHelp();
     EXPECT_TRUE(mScript.finished());
+}
+
+// Before, the build had no help page and the library folder was the host program's.
+TEST_F(clsApplicationTest, HelpPageBesideTheAddinLibraryOpensWithoutAMessage) {
+    const std::filesystem::path library = QV_ADDIN_LIBRARY;
+    const auto page = library.parent_path() / "Help.html";
+    ASSERT_TRUE(std::filesystem::exists(page)) << "the build puts the help page beside the library";
+    std::ifstream in(page);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* must : {"<html", "F6", "F7", "F8", "F9", "Settings", "Open database"})
+        EXPECT_NE(html.find(must), std::string::npos) << must;
+    // A harmless opener stands in for the desktop's.
+    mShell = std::make_unique<Shell>(
+        ShellOptions{.opener = "true", .libraryFolder = library.parent_path().string()});
+    startAddin();
+    mEntry->ShowHelp();
+    EXPECT_TRUE(mScript.records().empty());
+}
+
+// Before, a damaged settings file ended every start with an uncaught error.
+TEST_F(clsApplicationTest, DamagedSettingsFileIsReportedOnceInTheHostsLanguage) {
+    const auto file = mDir / "registry.db";
+    mRegistry.reset();
+    std::ofstream(file) << "no database at all, but long enough to be taken for a damaged header";
+    mRegistry = std::make_unique<RegistryStore>(file.string());
+    const std::string kept = mRegistry->damagedFileKeptAs();
+    ASSERT_FALSE(kept.empty());
+    mScript << ScriptStep::messageBox("beschadigd", xl::AnswerOk);
+    startAddin({.dutch = true});
+    EXPECT_TRUE(mScript.finished());
+    EXPECT_TRUE(mScript.errors().empty());
+    ASSERT_EQ(mScript.records().size(), 1u);
+    EXPECT_NE(mScript.records()[0].text.find(kept), std::string::npos);
+    // Defaults are in place and the next start, on the store begun afresh, says nothing more.
+    EXPECT_EQ(storedText("Version"), "1.0");
+    stopAddin();
+    mRegistry = std::make_unique<RegistryStore>(file.string());
+    startAddin({.dutch = true});
+    EXPECT_EQ(mScript.records().size(), 1u);
 }
 
 } // namespace qv::test

@@ -88,3 +88,33 @@ TEST(OleDateTimeTest, SecondsSurviveARoundTrip) {
     EXPECT_EQ(OleDateTime::toParts(OleDateTime::fromParts(p)), p);
     EXPECT_EQ(OleDateTime::toIsoText(OleDateTime::fromParts(p)), "2021-07-04 23:59:59");
 }
+
+TEST(OleDateTimeTest, TheFourHundredYearRuleMakes2000ALeapYearAnd1900Not) {
+    EXPECT_TRUE(OleDateTime::isValidDate(2000, 2, 29));
+    EXPECT_TRUE(OleDateTime::isValidDate(2400, 2, 29));
+    EXPECT_FALSE(OleDateTime::isValidDate(1900, 2, 29));
+    EXPECT_FALSE(OleDateTime::isValidDate(2100, 2, 29));
+    EXPECT_FALSE(OleDateTime::isValidDate(2000, 2, 30));
+    // A stored 29 February 2000 reads back as that date, by every road a text takes.
+    ASSERT_TRUE(OleDateTime::parse("2000-02-29"));
+    EXPECT_DOUBLE_EQ(*OleDateTime::parse("2000-02-29"), 36585.0);
+    EXPECT_DOUBLE_EQ(*OleDateTime::parse("02/29/2000 08:30"), 36585.0 + 8.5 / 24.0);
+    EXPECT_EQ(OleDateTime::toParts(36585.0), (DateTimeParts{2000, 2, 29, 0, 0, 0}));
+    EXPECT_EQ(OleDateTime::toParts(36586.0), (DateTimeParts{2000, 3, 1, 0, 0, 0}));
+    EXPECT_DOUBLE_EQ(Variant("2000-02-29").toDate().value, 36585.0);
+    EXPECT_FALSE(OleDateTime::parse("1900-02-29"));
+    EXPECT_FALSE(OleDateTime::parse("2100-02-29"));
+}
+
+TEST(OleDateTimeTest, AFractionThatRoundsToMidnightIsTheNextDayNeverHour24) {
+    EXPECT_EQ(OleDateTime::toParts(36526.999999), (DateTimeParts{2000, 1, 2, 0, 0, 0}));
+    EXPECT_EQ(OleDateTime::toIsoText(36526.999999), "2000-01-02");
+    // To the nearest second: 23:59:59.6 goes up to midnight, 23:59:59.4 stays.
+    EXPECT_EQ(OleDateTime::toParts(36526.0 + 86399.6 / 86400.0), (DateTimeParts{2000, 1, 2, 0, 0, 0}));
+    EXPECT_EQ(OleDateTime::toParts(36526.0 + 86399.4 / 86400.0), (DateTimeParts{2000, 1, 1, 23, 59, 59}));
+    // Before the epoch the day counts backwards but the time forwards, so the carry goes
+    // forwards too: -1.999999 is 29 December 1899 23:59:59.9, which rounds to 30 December.
+    EXPECT_EQ(OleDateTime::toParts(-1.999999), (DateTimeParts{1899, 12, 30, 0, 0, 0}));
+    EXPECT_EQ(OleDateTime::toParts(-2.999999), (DateTimeParts{1899, 12, 29, 0, 0, 0}));
+    EXPECT_EQ(OleDateTime::toParts(-0.999999), (DateTimeParts{1899, 12, 31, 0, 0, 0}));
+}

@@ -1,5 +1,7 @@
 #include "SheetTestSupport.h"
 
+#include "spreadsheet/ValidationCheck.h"
+
 using namespace qv;
 using namespace qv::test;
 
@@ -109,4 +111,87 @@ TEST(EntryValidationTest, InformationAsksOkCancelAndDateBoundsReadMonthFirst) {
     // Switching the error alert off lets everything through.
     v->setShowError(false);
     EXPECT_TRUE(h.sheet->typeInto(3, 5, "text"));
+}
+
+namespace {
+sheet::ValidationRule rule(xl::ValidationType type, xl::ValidationOperator op, std::string f1,
+                           std::string f2 = {}) {
+    sheet::ValidationRule r;
+    r.type = static_cast<int>(type);
+    r.op = static_cast<int>(op);
+    r.formula1 = std::move(f1);
+    r.formula2 = std::move(f2);
+    return r;
+}
+} // namespace
+
+TEST(EntryValidationTest, ARuleThatDoesNotIgnoreBlanksRefusesAnEmptyText) {
+    HostFixture h;
+    const sheet::ValidationRule rules[] = {
+        rule(xl::ValidationType::WholeNumber, xl::ValidationOperator::Greater, "0"),
+        rule(xl::ValidationType::Decimal, xl::ValidationOperator::Between, "-1", "1"),
+        rule(xl::ValidationType::List, xl::ValidationOperator::Between, "a,b"),
+        rule(xl::ValidationType::Date, xl::ValidationOperator::GreaterEqual, "1/1/2000"),
+        rule(xl::ValidationType::TextLength, xl::ValidationOperator::LessEqual, "10"),
+        rule(xl::ValidationType::Custom, xl::ValidationOperator::Between, "=TRUE"),
+    };
+    for (sheet::ValidationRule r : rules) {
+        r.ignoreBlank = false;
+        EXPECT_FALSE(sheet::ValidationCheck::accepts(r, Variant(""), h.sheet)) << r.type;
+        EXPECT_FALSE(sheet::ValidationCheck::accepts(r, Variant(), h.sheet)) << r.type;
+        r.ignoreBlank = true;
+        EXPECT_TRUE(sheet::ValidationCheck::accepts(r, Variant(""), h.sheet)) << r.type;
+        EXPECT_TRUE(sheet::ValidationCheck::accepts(r, Variant(), h.sheet)) << r.type;
+    }
+    // A rule that only shows an input message checks nothing, blanks included.
+    sheet::ValidationRule any = rule(xl::ValidationType::InputOnly, xl::ValidationOperator::Between, "");
+    any.ignoreBlank = false;
+    EXPECT_TRUE(sheet::ValidationCheck::accepts(any, Variant(""), h.sheet));
+}
+
+TEST(EntryValidationTest, BetweenAcceptsBothBoundsAndNotBetweenRefusesThem) {
+    HostFixture h;
+    auto whole = h.sheet->range("A1:A10")->validation();
+    whole->add(xl::ValidationType::WholeNumber, xl::ValidationAlert::Stop, xl::ValidationOperator::Between,
+               "1", "10");
+    EXPECT_TRUE(h.sheet->typeInto(1, 1, "1"));
+    EXPECT_TRUE(h.sheet->typeInto(2, 1, "10"));
+    EXPECT_TRUE(h.sheet->typeInto(3, 1, "5"));
+    EXPECT_EQ(errorOf([&] { h.sheet->typeInto(4, 1, "0"); }).number(), err::ApplicationDefined);
+    EXPECT_EQ(errorOf([&] { h.sheet->typeInto(4, 1, "11"); }).number(), err::ApplicationDefined);
+    EXPECT_TRUE(h.sheet->cells(4, 1)->value().isEmpty());
+
+    using sheet::ValidationCheck;
+    const auto decimal = rule(xl::ValidationType::Decimal, xl::ValidationOperator::Between, "0.5", "1.5");
+    EXPECT_TRUE(ValidationCheck::accepts(decimal, Variant(0.5), h.sheet));
+    EXPECT_TRUE(ValidationCheck::accepts(decimal, Variant(1.5), h.sheet));
+    EXPECT_FALSE(ValidationCheck::accepts(decimal, Variant(1.5000001), h.sheet));
+    const auto date =
+        rule(xl::ValidationType::Date, xl::ValidationOperator::Between, "1/1/2000", "12/31/2000");
+    EXPECT_TRUE(ValidationCheck::accepts(date, Variant(OleDate{36526.0}), h.sheet));
+    EXPECT_TRUE(ValidationCheck::accepts(date, Variant(OleDate{36891.0}), h.sheet));
+    EXPECT_FALSE(ValidationCheck::accepts(date, Variant(OleDate{36892.0}), h.sheet));
+    const auto length = rule(xl::ValidationType::TextLength, xl::ValidationOperator::Between, "2", "4");
+    EXPECT_TRUE(ValidationCheck::accepts(length, Variant("ab"), h.sheet));
+    EXPECT_TRUE(ValidationCheck::accepts(length, Variant("abcd"), h.sheet));
+    EXPECT_FALSE(ValidationCheck::accepts(length, Variant("a"), h.sheet));
+    EXPECT_FALSE(ValidationCheck::accepts(length, Variant("abcde"), h.sheet));
+
+    const auto outside = rule(xl::ValidationType::WholeNumber, xl::ValidationOperator::NotBetween, "1", "10");
+    EXPECT_FALSE(ValidationCheck::accepts(outside, Variant(1.0), h.sheet));
+    EXPECT_FALSE(ValidationCheck::accepts(outside, Variant(10.0), h.sheet));
+    EXPECT_TRUE(ValidationCheck::accepts(outside, Variant(0.0), h.sheet));
+    EXPECT_TRUE(ValidationCheck::accepts(outside, Variant(11.0), h.sheet));
+}
+
+TEST(EntryValidationTest, TextLengthCountsCharactersAsTheHostDoes) {
+    HostFixture h;
+    const auto atMostTwo = rule(xl::ValidationType::TextLength, xl::ValidationOperator::LessEqual, "2");
+    const std::string zhe = "\xD0\x96", grin = "\xF0\x9F\x98\x80";
+    // Two Cyrillic letters are four bytes but two characters.
+    EXPECT_TRUE(sheet::ValidationCheck::accepts(atMostTwo, Variant(zhe + zhe), h.sheet));
+    EXPECT_FALSE(sheet::ValidationCheck::accepts(atMostTwo, Variant(zhe + zhe + zhe), h.sheet));
+    // Outside the BMP one character is two UTF-16 units, as the host counts it.
+    EXPECT_TRUE(sheet::ValidationCheck::accepts(atMostTwo, Variant(grin), h.sheet));
+    EXPECT_FALSE(sheet::ValidationCheck::accepts(atMostTwo, Variant(grin + "a"), h.sheet));
 }

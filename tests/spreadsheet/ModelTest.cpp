@@ -18,6 +18,38 @@ TEST(StringPoolTest, EqualTextsShareAnIdAcrossBlocksAndRehashes) {
     EXPECT_EQ(pool.get(0), "");
 }
 
+TEST(StringPoolTest, TextsLongerThanABlockAreKeptWholeBesideShortOnes) {
+    sheet::StringPool pool;
+    const std::uint32_t small1 = pool.intern("before");
+    const std::string big(3u << 20, 'x');
+    const std::string edge(1u << 20, 'e'); // exactly one block
+    const std::uint32_t bigId = pool.intern(big);
+    const std::uint32_t small2 = pool.intern("after");
+    const std::uint32_t edgeId = pool.intern(edge);
+    const std::uint32_t small3 = pool.intern("last");
+    EXPECT_EQ(pool.get(small1), "before");
+    EXPECT_EQ(pool.get(bigId), big);
+    EXPECT_EQ(pool.get(small2), "after");
+    EXPECT_EQ(pool.get(edgeId), edge);
+    EXPECT_EQ(pool.get(small3), "last");
+    EXPECT_EQ(pool.intern(big), bigId);
+    EXPECT_GE(pool.bytesUsed(), big.size() + edge.size());
+}
+
+TEST(StringPoolTest, ACellKeepsATextOfSeveralMegabytes) {
+    HostFixture h;
+    std::string memo(2u << 20, 'm');
+    memo += "end";
+    h.sheet->cells(1, 1)->setValue(Variant(memo));
+    EXPECT_EQ(h.sheet->cells(1, 1)->value().str(), memo);
+    EXPECT_TRUE(h.sheet->typeInto(2, 1, memo));
+    EXPECT_EQ(h.sheet->cells(2, 1)->value().str(), memo);
+    TestRecordset rs({{"Memo", ado::LongVarWChar, {Variant(memo), Variant("short")}}});
+    EXPECT_EQ(h.sheet->cells(3, 1)->copyFromRecordset(rs), 2);
+    EXPECT_EQ(h.sheet->cells(3, 1)->value().str(), memo);
+    EXPECT_EQ(h.sheet->cells(4, 1)->value().str(), "short");
+}
+
 TEST(SheetFormatPrecedenceTest, SheetWideFormatsReachEmptyCellsButNotOwnFills) {
     HostFixture h;
     auto& s = *h.sheet;

@@ -128,6 +128,40 @@ TEST(NumberFormatterTest, PercentAndScientific) {
     EXPECT_EQ(en(12345.0, "0.0E-0"), "1.2E4");
 }
 
+TEST(NumberFormatterTest, PercentSignsThatPushAValuePastTheLargestNumberFillTheCellWithHashes) {
+    EXPECT_EQ(en(1e307, "0%"), "########");
+    EXPECT_EQ(en(-1e307, "0.00%"), "########"); // no sign in front of the hashes
+    EXPECT_EQ(en(Variant(-1e307), "0%;(0%)"), "########");
+    const std::string manyPercents = "0" + std::string(160, '%'); // 100^160 overflows any value
+    EXPECT_EQ(en(1.0, manyPercents), "########");
+    EXPECT_EQ(en(1e-300, manyPercents), "########");
+    // Zero stays zero however many percent signs scale it.
+    EXPECT_EQ(en(0.0, manyPercents), manyPercents);
+    // Just below the overflow the digits are all there.
+    const std::string big = en(1e306, "0%");
+    EXPECT_EQ(big, "1" + std::string(308, '0') + "%");
+}
+
+TEST(NumberFormatterTest, TwelveHourClockShowsNoonAsTwelvePm) {
+    EXPECT_EQ(en(0.5, "h:mm AM/PM"), "12:00 PM");
+    EXPECT_EQ(en(0.5, "hh:mm AM/PM"), "12:00 PM");
+    EXPECT_EQ(en(0.5 + 30.0 / 1440.0, "h:mm AM/PM"), "12:30 PM");
+    EXPECT_EQ(en(0.5 - 1.0 / 1440.0, "h:mm AM/PM"), "11:59 AM");
+    EXPECT_EQ(en(0.5 + 60.0 / 1440.0, "h:mm AM/PM"), "1:00 PM");
+    EXPECT_EQ(en(0.5, "h:mm a/p"), "12:00 p");
+    // Without AM/PM noon is hour 12 and midnight hour 0.
+    EXPECT_EQ(en(0.5, "h:mm"), "12:00");
+    EXPECT_EQ(en(1.0, "h:mm"), "0:00");
+}
+
+TEST(NumberFormatterTest, AFractionThatRoundsToMidnightShowsTheNextDay) {
+    // 1 January 2000 23:59:59.9136 rounds to the whole second 2 January 00:00:00.
+    EXPECT_EQ(en(36526.999999, "d/m/yyyy hh:mm:ss"), "2/1/2000 00:00:00");
+    EXPECT_EQ(en(36526.999999, "hh:mm:ss"), "00:00:00");
+    EXPECT_EQ(en(36526.999999, "dddd"), "Sunday");
+    EXPECT_EQ(en(36585.0, "d mmmm yyyy"), "29 February 2000");
+}
+
 TEST(NumberFormatterTest, SectionsPickPositiveNegativeZeroAndText) {
     const std::string f = "0.00;(0.00);\"zero\";\"text: \"@";
     EXPECT_EQ(en(5.0, f), "5.00");

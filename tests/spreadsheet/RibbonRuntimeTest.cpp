@@ -154,6 +154,26 @@ TEST(RibbonRuntimeTest, RefusesMalformedOrInvalidDefinitions) {
     EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), 53);
 }
 
+TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingTheStack) {
+    const std::string ns = RibbonDefinition::Namespace2006;
+    // Button groups need no id, so nothing but the depth stops a definition nested like this.
+    auto nested = [&](int depth) {
+        std::string xml = "<customUI xmlns=\"" + ns + "\"><ribbon><tabs><tab id=\"t\"><group id=\"g\">";
+        for (int i = 0; i < depth; ++i) xml += "<buttonGroup>";
+        xml += "<button id=\"deep\"/>";
+        for (int i = 0; i < depth; ++i) xml += "</buttonGroup>";
+        return xml + "</group></tab></tabs></ribbon></customUI>";
+    };
+    std::string description;
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description), 1004);
+    EXPECT_NE(description.find("nested"), std::string::npos) << description;
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), 1004);
+    // Tab, group and 61 button groups put the button at the deepest level allowed.
+    const RibbonDefinition def = RibbonDefinition::parse(nested(61));
+    ASSERT_NE(def.find("deep"), nullptr);
+    EXPECT_EQ(def.find("deep")->kind, RibbonControlKind::Button);
+}
+
 TEST(RibbonRuntimeTest, OnLoadHandsTheWorkbookARibbonThatOutlivesNothing) {
     Workbook wb;
     auto runtime = RibbonRuntime::load(wb.app, ribbonXml(RibbonDefinition::Namespace2009));

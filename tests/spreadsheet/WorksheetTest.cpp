@@ -18,6 +18,30 @@ TEST(WorksheetNameTest, InvalidOrTakenNamesAreRefusedAndChangeNothing) {
     EXPECT_EQ(errorOf([&] { h.book->worksheet("missing"); }).number(), err::SubscriptOutOfRange);
 }
 
+TEST(WorksheetNameTest, TheLengthLimitCountsCharactersAsTheHostDoes) {
+    HostFixture h;
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    const std::string zhe = "\xD0\x96", grin = "\xF0\x9F\x98\x80";
+    // Twenty Cyrillic letters are forty bytes but twenty characters.
+    h.sheet->setName(repeat(zhe, 20));
+    EXPECT_EQ(h.sheet->name(), repeat(zhe, 20));
+    h.sheet->setName(repeat(zhe, 31));
+    EXPECT_EQ(h.sheet->name(), repeat(zhe, 31));
+    EXPECT_EQ(errorOf([&] { h.sheet->setName(repeat(zhe, 32)); }).number(), err::ApplicationDefined);
+    // A character outside the BMP counts twice, as in the host's UTF-16.
+    h.sheet->setName("a" + repeat(grin, 15));
+    EXPECT_EQ(errorOf([&] { h.sheet->setName(repeat(grin, 16)); }).number(), err::ApplicationDefined);
+    EXPECT_EQ(h.sheet->name(), "a" + repeat(grin, 15));
+    // A name that is not text at all (cut inside a character) would make the file unreadable.
+    EXPECT_EQ(errorOf([&] { h.sheet->setName("Blad" + zhe.substr(0, 1)); }).number(),
+              err::ApplicationDefined);
+    EXPECT_EQ(h.sheet->name(), "a" + repeat(grin, 15));
+}
+
 TEST(WorksheetVisibilityTest, TheLastVisibleSheetCannotBeHiddenOrDeleted) {
     HostFixture h;
     auto lists = h.book->addWorksheet(h.sheet);

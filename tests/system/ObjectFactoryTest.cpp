@@ -89,6 +89,12 @@ TEST_F(ObjectFactoryTest, LibraryRegistersItselfAndCreatesItsObjectWithTheServic
     ASSERT_TRUE(greeter);
     EXPECT_EQ(greeter->greet(), "Hallo van de bibliotheek");
     EXPECT_EQ(greeter->services(), &services);
+    // The host learns where the library is, to find the files that ship beside it.
+    EXPECT_EQ(std::filesystem::path(f.libraryPath("QUORVEL.TestGreeter")),
+              std::filesystem::canonical(QV_TEST_ADDIN));
+    f.registerClass("ADODB.Connection", [] { return ObjectPtr(); });
+    EXPECT_EQ(f.libraryPath("ADODB.Connection"), "");
+    EXPECT_EQ(f.libraryPath("No.Such.Class"), "");
 }
 
 TEST_F(ObjectFactoryTest, ObjectsKeepTheirLibraryLoadedAfterTheFactoryIsGone) {

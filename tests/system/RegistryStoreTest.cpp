@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -226,21 +227,195 @@ TEST(RegistryStorePathTest, DefaultConstructorOpensTheOverriddenFileAndCreatesIt
     std::filesystem::remove_all(dir);
 }
 
-TEST(RegistryStorePathTest, FileThatCannotBeAStoreIsError26001) {
-    auto file = std::filesystem::temp_directory_path() / ("qv-notastore-" + std::to_string(::getpid()));
-    std::ofstream(file)
-        << "this is not a database file, just text that is long enough to be read as a header";
+namespace {
+std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs statements on a database file through SQLite directly, as another program would.
+void runSql(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// A temporary folder per test, with every file in it removed at the end.
+class StoreFolder {
+  public:
+    StoreFolder() {
+        mDir = std::filesystem::temp_directory_path() /
+               ("qv-store-dir-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(mDir);
+        std::filesystem::create_directories(mDir);
+    }
+    ~StoreFolder() { std::filesystem::remove_all(mDir); }
+    std::filesystem::path file(const std::string& name) const { return mDir / name; }
+    // Everything in the folder whose name starts with prefix.
+    std::vector<std::filesystem::path> filesStartingWith(const std::string& prefix) const {
+        std::vector<std::filesystem::path> out;
+        for (const auto& e : std::filesystem::directory_iterator(mDir))
+            if (e.path().filename().string().rfind(prefix, 0) == 0) out.push_back(e.path());
+        return out;
+    }
+
+  private:
+    std::filesystem::path mDir;
+};
+} // namespace
+
+// Before, any file that was not a database stopped every start with an uncaught 26001. Now it
+// is kept aside whole and an empty store takes its place.
+TEST(RegistryStoreDamageTest, FileThatIsNoDatabaseIsKeptAsideWholeAndAnEmptyStoreStarts) {
+    StoreFolder dir;
+    const auto file = dir.file("registry.db");
+    const std::string text =
+        "this is not a database file, just text that is long enough to be read as a header";
+    std::ofstream(file) << text;
+    RegistryStore store(file.string());
+    ASSERT_FALSE(store.damagedFileKeptAs().empty());
+    EXPECT_EQ(std::filesystem::path(store.damagedFileKeptAs()).parent_path(), file.parent_path());
+    EXPECT_EQ(readAll(store.damagedFileKeptAs()), text);
+    EXPECT_FALSE(store.keyExists(HKEY_CURRENT_USER, "Software"));
+    ASSERT_TRUE(store.createKey(HKEY_CURRENT_USER, "Software\\Quorvel12"));
+    EXPECT_TRUE(store.setValue(HKEY_CURRENT_USER, "Software\\Quorvel12", "v", {reg::REG_SZ, {'x'}}));
+    // The next start finds a healthy store and has nothing to report.
+    RegistryStore again(file.string());
+    EXPECT_TRUE(again.damagedFileKeptAs().empty());
+    EXPECT_TRUE(again.queryValue(HKEY_CURRENT_USER, "Software\\Quorvel12", "v"));
+}
+
+TEST(RegistryStoreDamageTest, StoreWithDamagedPagesIsKeptAsideWithItsLog) {
+    StoreFolder dir;
+    const auto file = dir.file("registry.db");
+    {
+        RegistryStore store(file.string());
+        ASSERT_TRUE(store.createKey(HKEY_CURRENT_USER, "Software\\Quorvel12"));
+        for (int i = 0; i < 200; ++i)
+            ASSERT_TRUE(store.setValue(HKEY_CURRENT_USER, "Software\\Quorvel12", "v" + std::to_string(i),
+                                       {reg::REG_SZ, std::vector<std::uint8_t>(100, 'a')}));
+    }
+    // A last change that only reached the write-ahead log, as after a crash.
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        ASSERT_EQ(
+            sqlite3_exec(db, "UPDATE reg_value SET data=x'00' WHERE name='v7'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const std::string log = readAll(file.string() + "-wal");
+    ASSERT_FALSE(log.empty());
+    // Overwrite the pages after the first one; the header survives.
+    std::string bytes = readAll(file);
+    ASSERT_GT(bytes.size(), 8192u);
+    for (std::size_t i = 4096; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(0xA5 ^ (i * 31));
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+
+    RegistryStore store(file.string());
+    ASSERT_FALSE(store.damagedFileKeptAs().empty());
+    EXPECT_EQ(readAll(store.damagedFileKeptAs()), bytes);
+    // The log is kept with it, unread and unchanged: replaying it into the damaged file or
+    // into the new store would lose the one or damage the other.
+    EXPECT_EQ(readAll(store.damagedFileKeptAs() + "-wal"), log);
+    EXPECT_FALSE(store.keyExists(HKEY_CURRENT_USER, "Software\\Quorvel12"));
+    EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "Software"));
+}
+
+TEST(RegistryStoreDamageTest, TwoDamagedStartsKeepBothFiles) {
+    StoreFolder dir;
+    const auto file = dir.file("registry.db");
+    std::ofstream(file) << "first damage, long enough to be read as a database header....";
+    std::string first = RegistryStore(file.string()).damagedFileKeptAs();
+    std::filesystem::remove(file);
+    std::ofstream(file) << "second damage, long enough to be read as a database header...";
+    std::string second = RegistryStore(file.string()).damagedFileKeptAs();
+    ASSERT_NE(first, second);
+    EXPECT_EQ(readAll(first).substr(0, 5), "first");
+    EXPECT_EQ(readAll(second).substr(0, 6), "second");
+}
+
+// Before, the store created its tables inside whatever SQLite database the path named.
+TEST(RegistryStoreDamageTest, AnotherProgramsDatabaseIsRefusedAndLeftUntouched) {
+    StoreFolder dir;
+    const auto file = dir.file("customers.db");
+    runSql(file, "CREATE TABLE customers(id INTEGER PRIMARY KEY, name TEXT); INSERT INTO customers(name) "
+                 "VALUES('Zoë')");
+    const std::string before = readAll(file);
     try {
         RegistryStore store(file.string());
-        ADD_FAILURE() << "opened a text file as a store";
+        ADD_FAILURE() << "opened another program's database as a store";
     } catch (const NumberedError& e) {
         EXPECT_EQ(e.number(), err::Registry);
         EXPECT_NE(e.description().find(file.string()), std::string::npos);
+        EXPECT_NE(e.description().find("another program"), std::string::npos) << e.description();
     }
-    // The file is left as it was.
-    std::ifstream in(file);
-    std::string first;
-    in >> first;
-    EXPECT_EQ(first, "this");
-    std::filesystem::remove(file);
+    EXPECT_EQ(readAll(file), before);
+    EXPECT_EQ(dir.filesStartingWith("customers.db").size(), 1u); // nothing renamed, no log left
+}
+
+TEST(RegistryStoreDamageTest, EmptyDatabaseOfAnotherProgramIsKnownByItsApplicationId) {
+    StoreFolder dir;
+    const auto file = dir.file("other.db");
+    runSql(file, "PRAGMA application_id=1234");
+    EXPECT_THROW(RegistryStore(file.string()), NumberedError);
+    // A store written before stores were marked (our tables, no mark) still opens as a store.
+    const auto old = dir.file("old.db");
+    runSql(old,
+           "CREATE TABLE reg_key(id INTEGER PRIMARY KEY AUTOINCREMENT, root INTEGER NOT NULL, parent INTEGER "
+           "NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, UNIQUE(root, parent, folded))");
+    RegistryStore store(old.string());
+    EXPECT_TRUE(store.damagedFileKeptAs().empty());
+    EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "X"));
+    EXPECT_TRUE(store.setValue(HKEY_CURRENT_USER, "X", "v", {reg::REG_DWORD, {1, 0, 0, 0}}));
+}
+
+namespace {
+std::vector<int> gSqliteLog;
+void recordSqliteLog(void*, int code, const char*) {
+    gSqliteLog.push_back(code & 0xFF);
+}
+
+// Routes SQLite's own log into gSqliteLog for one test; SQLite takes this setting only while
+// it is shut down, which it may be between tests because no connection is left open.
+class SqliteLogGuard {
+  public:
+    SqliteLogGuard() {
+        gSqliteLog.clear();
+        sqlite3_shutdown();
+        sqlite3_config(SQLITE_CONFIG_LOG, recordSqliteLog, nullptr);
+        sqlite3_initialize();
+    }
+    ~SqliteLogGuard() {
+        sqlite3_shutdown();
+        sqlite3_config(SQLITE_CONFIG_LOG, nullptr, nullptr);
+        sqlite3_initialize();
+    }
+};
+} // namespace
+
+// Before, a failure while the tables were created closed the connection and then rolled back
+// on it: SQLite reported the call on the freed connection as misuse.
+TEST(RegistryStoreDamageTest, FailureWhileCreatingTheTablesNeverUsesAClosedConnection) {
+    StoreFolder dir;
+    const auto file = dir.file("registry.db");
+    // A store whose second table cannot be created: an index already has its name.
+    runSql(file, "CREATE TABLE reg_key(id INTEGER PRIMARY KEY AUTOINCREMENT, root INTEGER NOT NULL, parent "
+                 "INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, UNIQUE(root, parent, folded));"
+                 "CREATE INDEX reg_value ON reg_key(name)");
+    SqliteLogGuard log;
+    try {
+        RegistryStore store(file.string());
+        ADD_FAILURE() << "a store without its value table opened";
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::Registry);
+        EXPECT_NE(e.description().find("reg_value"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(std::count(gSqliteLog.begin(), gSqliteLog.end(), SQLITE_MISUSE), 0);
 }

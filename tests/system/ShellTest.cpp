@@ -10,6 +10,8 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -237,6 +239,45 @@ TEST(ShellTest, ReadsShortcutFilesByContent) {
     EXPECT_FALSE(shell.readShortcut((dir / "missing.lnk").string()));
     EXPECT_TRUE(shell.fileExists((dir / "other.txt").string()));
     EXPECT_FALSE(shell.fileExists(dir.string())); // a folder is not a file
+    std::filesystem::remove_all(dir);
+}
+
+// A path from a file dialog can name anything; before, a FIFO blocked the host forever and a
+// device like /dev/zero was read until memory ran out. The test runs the read in a child with a
+// deadline, so a regression fails here instead of hanging the suite.
+TEST(ShellTest, ShortcutReaderRefusesFifosDevicesFoldersAndOversizedFiles) {
+    auto dir = std::filesystem::temp_directory_path() / ("qv-shell-special-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string fifo = (dir / "pipe.lnk").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = (dir / "big.desktop").string();
+    {
+        std::ofstream out(big, std::ios::binary);
+        out << "[Desktop Entry]\nExec=/usr/bin/env x\n";
+        out << std::string(ShortcutReader::MaxFileSize, '#');
+    }
+    const std::string atLimit = (dir / "limit.desktop").string();
+    {
+        std::ofstream out(atLimit, std::ios::binary);
+        const std::string head = "[Desktop Entry]\nExec=/usr/bin/env x\n";
+        out << head << std::string(ShortcutReader::MaxFileSize - head.size(), '#');
+    }
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::alarm(10);
+        Shell shell;
+        bool ok = !shell.readShortcut(fifo) && !shell.readShortcut("/dev/zero") &&
+                  !shell.readShortcut("/dev/null") && !shell.readShortcut(dir.string()) &&
+                  !shell.readShortcut(big) && shell.readShortcut(atLimit).has_value() &&
+                  shell.readShortcut(atLimit)->targetPath == "/usr/bin/env";
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status)) << "the reader hung or crashed (signal " << WTERMSIG(status) << ")";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "a special file or oversized file read as a shortcut";
     std::filesystem::remove_all(dir);
 }
 

@@ -2,6 +2,7 @@
 // and table properties, saved queries, relation names, and the accounts of a workgroup file.
 // Every change goes through the engine's own metadata writers, so the tool and the engine agree
 // on the layout.
+#include "engines/mdb/MdbConvert.h"
 #include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/CipherLibrary.h"
 #include "engines/sqlite/MetadataStore.h"
@@ -35,6 +36,7 @@ int usage() {
                "  quorvel-db WORKGROUP set-account USER PASSWORD\n"
                "  quorvel-db WORKGROUP remove-account USER\n"
                "  quorvel-db WORKGROUP accounts\n"
+               "  quorvel-db convert ACCESS_FILE NEW_SQLITE_FILE [PASSWORD]\n"
                "FIELD \"\" addresses a property of the table itself.\n",
                stderr);
     return 2;
@@ -49,6 +51,15 @@ Variant typedValue(const std::string& text, const std::string& type) {
 
 int run(const std::vector<std::string>& a) {
     if (a.size() < 2) return usage();
+    if (a[0] == "convert" && (a.size() == 3 || a.size() == 4)) {
+        auto catalogue = qv::engine::MdbCatalogue::open(a[1], {a.size() == 4 ? a[3] : "", "quorvel-db"});
+        const auto r = qv::engine::MdbConvert::toSqlite(*catalogue, a[2]);
+        std::printf("%ld tables, %lld rows, %ld properties, %ld relations, %ld queries\n", r.tables, r.rows,
+                    r.properties, r.relations, r.queries);
+        for (const auto& q : r.queriesNotCopied)
+            std::printf("query not copied: %s\n", q.c_str());
+        return 0;
+    }
     const std::string& path = a[0];
     const std::string& command = a[1];
     if (command == "set-account" && a.size() == 4) {

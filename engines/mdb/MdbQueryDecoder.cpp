@@ -1,0 +1,377 @@
+#include "engines/mdb/MdbQueryDecoder.h"
+
+#include "engines/sqlite/EngineErrors.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fmt/format.h>
+
+namespace qv::engine {
+
+namespace {
+
+enum Attribute {
+    TypeRow = 1,
+    Parameter = 2,
+    Flags = 3,
+    RemoteDatabase = 4,
+    Table = 5,
+    Column = 6,
+    Join = 7,
+    Where = 8,
+    GroupBy = 9,
+    Having = 10,
+    OrderBy = 11
+};
+
+// Option bits of the flags row.
+constexpr long SelectStar = 1;
+constexpr long Distinct = 2;
+constexpr long OwnerAccess = 4;
+constexpr long DistinctRow = 8;
+constexpr long Top = 16;
+constexpr long Percent = 32;
+
+// Append queries mark columns that only carry criteria.
+constexpr long CriteriaOnly = 0x8000;
+
+std::vector<const MdbQueryRow*> rowsOf(const std::vector<MdbQueryRow>& rows, int attribute) {
+    std::vector<const MdbQueryRow*> out;
+    for (const auto& r : rows)
+        if (r.attribute == attribute) out.push_back(&r);
+    return out;
+}
+
+std::string joinList(const std::vector<std::string>& items) {
+    std::string out;
+    for (const auto& i : items)
+        out += (out.empty() ? "" : ", ") + i;
+    return out;
+}
+
+struct FromPart {
+    std::vector<std::string> keys; // table names or aliases it holds
+    std::string text;
+    bool joined = false;
+};
+
+[[noreturn]] void damaged(const std::string& name, const std::string& source, const std::string& why) {
+    throw EngineErrors::make(engineerr::UnrecognisedFormat, source,
+                             fmt::format("The saved query '{}' cannot be read: {}", name, why));
+}
+
+std::string fromClause(const std::string& name, const std::vector<MdbQueryRow>& rows,
+                       const std::string& source) {
+    std::vector<FromPart> parts;
+    for (const auto* t : rowsOf(rows, Table)) {
+        FromPart p;
+        std::string text = t->expression.empty()
+                               ? MdbQueryDecoder::bracketed(t->name1)
+                               : "[" + t->expression + "]." + MdbQueryDecoder::bracketed(t->name1);
+        if (!t->name2.empty()) text += " AS " + MdbQueryDecoder::bracketed(t->name2);
+        p.keys.push_back(t->name2.empty() ? t->name1 : t->name2);
+        p.text = std::move(text);
+        parts.push_back(std::move(p));
+    }
+    auto find = [&](const std::string& key) {
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            if (std::find(parts[i].keys.begin(), parts[i].keys.end(), key) != parts[i].keys.end()) return i;
+        damaged(name, source, fmt::format("a join names '{}', which is not among its tables.", key));
+    };
+    const auto joins = rowsOf(rows, Join);
+    for (std::size_t j = 0; j < joins.size();) {
+        // Consecutive joins between the same two tables are one join on several conditions.
+        std::size_t k = j + 1;
+        while (k < joins.size() && joins[k]->name1 == joins[j]->name1 && joins[k]->name2 == joins[j]->name2 &&
+               joins[k]->flag == joins[j]->flag)
+            ++k;
+        std::string condition;
+        if (k - j == 1) {
+            condition = joins[j]->expression;
+        } else {
+            for (std::size_t i = j; i < k; ++i)
+                condition += (i == j ? "(" : " AND (") + joins[i]->expression + ")";
+        }
+        const char* kind = joins[j]->flag == 1   ? "INNER"
+                           : joins[j]->flag == 2 ? "LEFT"
+                           : joins[j]->flag == 3 ? "RIGHT"
+                                                 : nullptr;
+        if (!kind) damaged(name, source, fmt::format("unknown join kind {}.", joins[j]->flag));
+        const std::size_t left = find(joins[j]->name1);
+        const std::size_t right = find(joins[j]->name2);
+        if (left == right) damaged(name, source, "a join joins a table with itself.");
+        FromPart merged;
+        merged.joined = true;
+        merged.keys = parts[left].keys;
+        merged.keys.insert(merged.keys.end(), parts[right].keys.begin(), parts[right].keys.end());
+        auto wrap = [](const FromPart& p) { return p.joined ? "(" + p.text + ")" : p.text; };
+        merged.text = wrap(parts[left]) + " " + kind + " JOIN " + wrap(parts[right]) + " ON " + condition;
+        parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(std::max(left, right)));
+        parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(std::min(left, right)));
+        parts.push_back(std::move(merged));
+        j = k;
+    }
+    std::vector<std::string> texts;
+    for (const auto& p : parts)
+        texts.push_back(p.text);
+    std::string from = joinList(texts);
+    for (const auto* r : rowsOf(rows, RemoteDatabase)) {
+        from += " IN '" + r->name1 + "'";
+        if (!r->expression.empty()) from += " [" + r->expression + "]";
+    }
+    return from;
+}
+
+// As Access shows it: a name that is not a plain identifier in brackets, each part of a
+// Forms!Form!Control reference bracketed on its own; an already bracketed name as it is.
+std::string parameterName(const std::string& name) {
+    if (name.empty() || name[0] == '[') return name;
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const auto bang = name.find('!', start);
+        const std::string part =
+            name.substr(start, bang == std::string::npos ? std::string::npos : bang - start);
+        out += MdbQueryDecoder::bracketed(part);
+        if (bang == std::string::npos) break;
+        out += '!';
+        start = bang + 1;
+    }
+    return out;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::string column(const MdbQueryRow& r) {
+    return r.name1.empty() ? r.expression : r.expression + " AS " + MdbQueryDecoder::bracketed(r.name1);
+}
+
+std::string clauses(const std::vector<MdbQueryRow>& rows, bool groupAll) {
+    std::string out;
+    for (const auto* w : rowsOf(rows, Where))
+        out += "\nWHERE " + w->expression;
+    std::vector<std::string> group;
+    for (const auto* g : rowsOf(rows, GroupBy))
+        if (groupAll || (g->flag & 1) == 0) group.push_back(g->expression);
+    if (!group.empty()) out += "\nGROUP BY " + joinList(group);
+    for (const auto* h : rowsOf(rows, Having))
+        out += "\nHAVING " + h->expression;
+    std::vector<std::string> order;
+    for (const auto* o : rowsOf(rows, OrderBy))
+        order.push_back(o->expression + (o->name1 == "D" ? " DESC" : ""));
+    if (!order.empty()) out += "\nORDER BY " + joinList(order);
+    return out;
+}
+
+} // namespace
+
+std::string MdbQueryDecoder::bracketed(const std::string& name) {
+    if (name.empty()) return name;
+    bool plain = !std::isdigit(static_cast<unsigned char>(name[0]));
+    for (unsigned char c : name)
+        if (!(std::isalnum(c) || c == '_' || c >= 0x80)) plain = false;
+    return plain ? name : "[" + name + "]";
+}
+
+std::string MdbQueryDecoder::parameterTypeName(int daoType) {
+    switch (daoType) {
+    case 1:
+        return "Bit";
+    case 2:
+        return "Byte";
+    case 3:
+        return "Short";
+    case 4:
+        return "Long";
+    case 5:
+        return "Currency";
+    case 6:
+        return "IEEESingle";
+    case 7:
+        return "IEEEDouble";
+    case 8:
+        return "DateTime";
+    case 9:
+        return "Binary";
+    case 10:
+        return "Text";
+    case 11:
+        return "LongBinary";
+    case 12:
+        return "Memo";
+    case 15:
+        return "Guid";
+    case 16:
+        return "BigInt";
+    case 20:
+        return "Decimal";
+    default:
+        return "Value";
+    }
+}
+
+MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vector<MdbQueryRow>& rows,
+                                        const std::string& source, long objectFlags) {
+    const auto types = rowsOf(rows, TypeRow);
+    if (types.size() > 1) damaged(name, source, "it has more than one type row.");
+    MdbQueryRow implied;
+    if (types.empty()) {
+        // The catalogue type (0 select, 16 crosstab, ... 128 union) as the type row's number.
+        static constexpr int ByCatalogueType[] = {1, 6, 5, 4, 3, 2, 7, 8, 9};
+        const long catalogueType = (objectFlags & 0xF0) >> 4;
+        if (catalogueType > 8 || rows.empty()) damaged(name, source, "it has no type row.");
+        implied.attribute = TypeRow;
+        implied.flag = ByCatalogueType[catalogueType];
+    }
+    const MdbQueryRow& typeRow = types.empty() ? implied : *types[0];
+    MdbDecodedQuery q;
+    for (const auto* p : rowsOf(rows, Parameter))
+        q.parameters.push_back({p->name1, static_cast<int>(p->flag)});
+    std::string sql;
+    if (!q.parameters.empty()) {
+        std::vector<std::string> declared;
+        for (const auto& p : q.parameters)
+            declared.push_back(parameterName(p.name) + " " + parameterTypeName(p.type));
+        sql = "PARAMETERS " + joinList(declared) + ";\n";
+    }
+    long options = 0;
+    std::string topValue;
+    for (const auto* f : rowsOf(rows, Flags)) {
+        options = f->flag;
+        topValue = f->name1;
+    }
+    auto selectHead = [&]() {
+        std::string head = "SELECT ";
+        if (options & Distinct)
+            head += "DISTINCT ";
+        else if (options & DistinctRow)
+            head += "DISTINCTROW ";
+        if ((options & Top) && !topValue.empty())
+            head += "TOP " + topValue + ((options & Percent) ? " PERCENT " : " ");
+        return head;
+    };
+    auto outputColumns = [&](bool skipCriteria) {
+        std::vector<std::string> cols;
+        for (const auto* c : rowsOf(rows, Column))
+            if (!skipCriteria || (c->flag & CriteriaOnly) == 0) cols.push_back(column(*c));
+        if (options & SelectStar) cols.push_back("*");
+        return cols;
+    };
+    const std::string tail = (options & OwnerAccess) ? "\nWITH OWNERACCESS OPTION;" : ";";
+    switch (typeRow.flag) {
+    case 1: // select
+        q.type = 0;
+        sql += selectHead() + joinList(outputColumns(false)) + "\nFROM " + fromClause(name, rows, source) +
+               clauses(rows, true) + tail;
+        break;
+    case 2: // make-table
+        q.type = 80;
+        sql += selectHead() + joinList(outputColumns(false)) + " INTO " + bracketed(typeRow.name1) +
+               "\nFROM " + fromClause(name, rows, source) + clauses(rows, true) + tail;
+        break;
+    case 3: { // append
+        q.type = 64;
+        if (rowsOf(rows, Table).empty()) {
+            // INSERT INTO t (columns) VALUES (values): no source tables, every column a value.
+            std::vector<std::string> targets;
+            std::vector<std::string> values;
+            for (const auto* c : rowsOf(rows, Column)) {
+                targets.push_back(bracketed(c->name2));
+                values.push_back(c->expression);
+            }
+            if (values.empty()) damaged(name, source, "the append query has neither tables nor values.");
+            sql += "INSERT INTO " + bracketed(typeRow.name1) + " (" + joinList(targets) + ")\nVALUES (" +
+                   joinList(values) + ");";
+            break;
+        }
+        std::vector<std::string> targets;
+        bool complete = true;
+        for (const auto* c : rowsOf(rows, Column)) {
+            if (c->flag & CriteriaOnly) continue;
+            if (c->name2.empty()) complete = false;
+            targets.push_back(bracketed(c->name2));
+        }
+        // Without a target for every column, or with one named twice, the columns go by position.
+        std::vector<std::string> sorted = targets;
+        std::sort(sorted.begin(), sorted.end());
+        complete = complete && std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+        sql += "INSERT INTO " + bracketed(typeRow.name1);
+        if (complete && !targets.empty()) sql += " (" + joinList(targets) + ")";
+        sql += "\n" + selectHead() + joinList(outputColumns(true)) + "\nFROM " +
+               fromClause(name, rows, source) + clauses(rows, true) + tail;
+        break;
+    }
+    case 4: { // update
+        q.type = 48;
+        std::vector<std::string> sets;
+        for (const auto* c : rowsOf(rows, Column))
+            sets.push_back(c->name2 + " = " + c->expression);
+        sql += "UPDATE " + fromClause(name, rows, source) + "\nSET " + joinList(sets);
+        for (const auto* w : rowsOf(rows, Where))
+            sql += "\nWHERE " + w->expression;
+        sql += ";";
+        break;
+    }
+    case 5: // delete
+        q.type = 32;
+        sql += "DELETE " + joinList(outputColumns(false)) + "\nFROM " + fromClause(name, rows, source) +
+               clauses(rows, true) + ";";
+        break;
+    case 6: { // crosstab
+        q.type = 16;
+        std::string value;
+        std::string pivot;
+        std::vector<std::string> headings;
+        for (const auto* c : rowsOf(rows, Column)) {
+            if (c->flag == 0)
+                value = column(*c);
+            else if (c->flag == 1)
+                pivot = c->expression;
+            else
+                headings.push_back(column(*c));
+        }
+        if (value.empty() || pivot.empty())
+            damaged(name, source, "the crosstab has no value or no column heading.");
+        sql += "TRANSFORM " + value + "\n" + selectHead() + joinList(headings) + "\nFROM " +
+               fromClause(name, rows, source) + clauses(rows, false) + "\nPIVOT " + pivot + ";";
+        break;
+    }
+    case 7: // data definition
+        q.type = 96;
+        sql += typeRow.expression;
+        break;
+    case 8: // pass-through
+        q.type = 112;
+        q.connect = typeRow.name1;
+        sql += typeRow.expression;
+        break;
+    case 9: { // union
+        q.type = 128;
+        std::vector<std::string> selects;
+        for (const auto* t : rowsOf(rows, Table))
+            if (!t->expression.empty()) selects.push_back(trimmed(t->expression));
+        if (selects.size() != 2) damaged(name, source, "the union does not have two parts.");
+        sql += selects[0] + "\nUNION " + ((options & Distinct) ? "" : "ALL ") + selects[1];
+        std::vector<std::string> order;
+        for (const auto* o : rowsOf(rows, OrderBy))
+            order.push_back(o->expression + (o->name1 == "D" ? " DESC" : ""));
+        if (!order.empty()) sql += "\nORDER BY " + joinList(order);
+        sql += ";";
+        break;
+    }
+    default:
+        damaged(name, source, fmt::format("unknown query type {}.", typeRow.flag));
+    }
+    // Data definition and pass-through texts are stored with a terminating NUL.
+    while (!sql.empty() && sql.back() == '\0')
+        sql.pop_back();
+    q.sql = std::move(sql);
+    return q;
+}
+
+} // namespace qv::engine

@@ -1,0 +1,47 @@
+// A saved query rebuilt from its MSysQueries rows into the Access SQL text that Access itself
+// shows, and that the dialect translator runs. Access keeps no SQL for most queries: each row
+// holds one piece (a table, an output column, a join, the WHERE text, ...) with its attribute
+// number, and the rows of one query are ordered by their binary Order key.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qv::engine {
+
+struct MdbQueryRow {
+    int attribute = 0;
+    std::string name1;
+    std::string name2;
+    std::string expression;
+    long flag = 0;
+};
+
+struct MdbQueryParameter {
+    std::string name;
+    int type = 10; // catalogue type code
+};
+
+struct MdbDecodedQuery {
+    int type = 0; // catalogue query type (0 select, 16 crosstab, 32 delete, 48 update, 64 append,
+                  // 80 make-table, 96 data definition, 112 pass-through, 128 union)
+    std::string sql;
+    std::vector<MdbQueryParameter> parameters;
+    std::string connect; // pass-through queries: the ODBC connect string
+};
+
+class MdbQueryDecoder {
+  public:
+    // Rows in their stored order. Raises 3343 naming the query when the rows do not make a query
+    // (no type row, an unknown type, a join naming a table the query does not have).
+    // objectFlags: the query's MSysObjects flags, whose 0xF0 bits give its type when the rows
+    // carry no type row (Access leaves it out of some select queries).
+    static MdbDecodedQuery decode(const std::string& name, const std::vector<MdbQueryRow>& rows,
+                                  const std::string& source, long objectFlags = 0);
+    // [Name] when the name is not a plain identifier.
+    static std::string bracketed(const std::string& name);
+    // The PARAMETERS clause's name for a catalogue type code ("Text", "DateTime", "Long", ...).
+    static std::string parameterTypeName(int daoType);
+};
+
+} // namespace qv::engine

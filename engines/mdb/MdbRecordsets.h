@@ -1,0 +1,25 @@
+// Record sets over an Access file. The tables a record set needs are copied into a private
+// in-memory SQLite database and read from there into the SQLite engine's columnar record set,
+// so an Access table answers with the same types, sizes and values as its SQLite copy would.
+#pragma once
+
+#include "engines/mdb/MdbCatalogue.h"
+#include "engines/sqlite/ColumnarRecordset.h"
+
+#include <memory>
+#include <string>
+
+namespace qv::engine {
+
+class MdbRecordsets {
+  public:
+    // Every row of one table (local or linked), in stored order.
+    static std::shared_ptr<ColumnarRecordset> table(const MdbCatalogue& catalogue, const std::string& name);
+    // A row-returning statement in the product's dialect (or the name of a saved select or union
+    // query), run over an in-memory copy of the tables it names; the saved queries it names become
+    // views. Statements that change data are refused (3027): the file is read-only. Parameter
+    // queries are refused with 3708 until their values can be passed.
+    static std::shared_ptr<ColumnarRecordset> query(const MdbCatalogue& catalogue, const std::string& sql);
+};
+
+} // namespace qv::engine

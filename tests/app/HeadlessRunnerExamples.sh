@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The headless runner as a person and a script meet it.
+#   readme    every example command of README.md, pasted as written, twice in a row: each must
+#             end with exit status 0 both times (the second run finds the settings the first
+#             one left behind, and the files it saved).
+#   failures  a cancelled password, a refused table, a save that cannot happen and a wrong
+#             command line each end with a non-zero status; with --dutch every text the person
+#             reads comes from the add-in in Dutch.
+# usage: HeadlessRunnerExamples.sh readme|failures SOURCE_DIR BUILD_DIR
+# Exit status 77 means a fixture is missing (the test is skipped).
+set -u
+mode=$1 src=$2 build=$3
+runner=$build/app/quorvel-headless
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Never the person's own settings.
+export QUORVEL_REGISTRY=$work/registry.db
+cd "$src" || exit 1
+fail() { echo "FAILED: $*"; exit 1; }
+need() { [ -e "$1" ] || { echo "SKIP: $1 is missing"; exit 77; }; }
+
+run_readme() {
+    need ../shared/fixtures/sqlite/Chinook_Sqlite.sqlite
+    need "$build/samples/demo-secret.db"
+    local lines
+    mapfile -t lines < <(grep -E '^    (bash scripts/run |build/app/quorvel-headless |printf |QUORVEL_REGISTRY=)' README.md)
+    [ ${#lines[@]} -ge 3 ] || fail "README.md has fewer example lines than expected: ${#lines[@]}"
+    for round in 1 2; do
+        for line in "${lines[@]}"; do
+            local cmd=${line#    }
+            cmd=${cmd//\/tmp\//$work/}
+            cmd=$(printf '%s' "$cmd" | sed -E "s#(^| |=)build/#\\1$build/#g")
+            cmd=${cmd//bash scripts\/run/$runner}
+            echo "== round $round: $cmd"
+            bash -c "$cmd"
+            local rc=$?
+            [ $rc -eq 0 ] || fail "exit status $rc in round $round of: $line"
+        done
+    done
+    echo "README examples passed twice"
+}
+
+# Runs the runner on settings of its own (a first start each time), keeps its output in $out
+# and its status in $rc.
+runs=0
+runner_says() {
+    runs=$((runs + 1))
+    out=$(QUORVEL_REGISTRY=$work/registry-$runs.db "$runner" "$@" 2>&1)
+    rc=$?
+    printf '%s\n' "$out"
+}
+
+run_failures() {
+    need "$build/samples/demo-secret.db"
+    local secret=$build/samples/demo-secret.db
+    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "wrong"\n click cmdOK\nmessage "" OK\ndialog frmPassword\n click cmdCancel\n' >"$work/cancel"
+    runner_says --dutch --script "$work/cancel" --database "$secret" --table Products
+    [ $rc -eq 1 ] || fail "a cancelled password ended with status $rc"
+    for dutch in "Wachtwoord is vereist" "Geen geldig wachtwoord." "Geef het databasewachtwoord op"; do
+        grep -qF "$dutch" <<<"$out" || fail "missing the Dutch text '$dutch'"
+    done
+    for english in "Password Required" "Not a valid password" "Error Number" "Enter database password"; do
+        ! grep -qiF "$english" <<<"$out" || fail "an English text reached a Dutch person: '$english'"
+    done
+    # A bare carriage return would overwrite the line on a terminal.
+    ! grep -q $'\r' <<<"$out" || fail "a carriage return was printed"
+
+    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "Demo-Secret-2026"\n click cmdOK\nmessage "Foutnummer" OK\n' >"$work/notable"
+    runner_says --dutch --script "$work/notable" --database "$secret" --table "No such table"
+    [ $rc -eq 1 ] || fail "a table that does not exist ended with status $rc"
+    grep -qF "Foutnummer" <<<"$out" || fail "the refused table was not reported by the add-in in Dutch"
+
+    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "Demo-Secret-2026"\n click cmdOK\n' >"$work/save"
+    runner_says --script "$work/save" --database "$secret" --table Products --save "$work/no/such/folder/p.xlsx"
+    [ $rc -eq 1 ] || fail "a save that did not happen ended with status $rc"
+    grep -qF "Not saved" <<<"$out" || fail "the failed save was not reported"
+
+    # A script step no prompt asked for means the run went differently than written.
+    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n click cmdOK\n' >"$work/extra"
+    runner_says --script "$work/extra"
+    [ $rc -eq 1 ] || fail "a script out of step ended with status $rc"
+
+    runner_says --revision twelve
+    [ $rc -eq 2 ] || fail "a wrong command line ended with status $rc"
+    runner_says --save "$work/x.xlsx"
+    [ $rc -eq 2 ] || fail "--save without a table ended with status $rc"
+    echo "failures reported as failures"
+}
+
+case $mode in
+readme) run_readme ;;
+failures) run_failures ;;
+*) fail "unknown mode $mode" ;;
+esac
