@@ -101,6 +101,10 @@ void checkIntegrity(const SqliteConnection& db, const std::string& path, const s
         (rc == SQLITE_ROW || rc == SQLITE_DONE || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB))
         throw EngineErrors::damaged(source, path);
     if (!ok) throw EngineErrors::fromSqlite(db.ref(), rc, source);
+    // The check ran on the connection that stays open and left the pages it read in its cache,
+    // where they would hide damage done to the file later (a failing disk, another program) and
+    // hold memory for pages nobody may read again.
+    db.execStatus("PRAGMA shrink_memory");
 }
 
 } // namespace
