@@ -7,9 +7,11 @@
 #include "engines/sqlite/DatabaseFileKind.h"
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteHandle.h"
+#include "engines/sqlite/Statement.h"
 #include "platform/engine/AdoConstants.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 using namespace qv;
@@ -228,4 +230,71 @@ TEST_F(CipherTest, SchemaTextOfTheFileIsNeverRunAndTouchesNoOtherFile) {
 
     EXPECT_EQ(readAll(victim), victimBefore);
     EXPECT_FALSE(std::filesystem::exists(planted));
+}
+
+namespace {
+// An encrypted copy of a table with an index over many pages, and where that index starts.
+struct DamageableCopy {
+    std::string path;
+    long indexRoot = 0;
+    long pageSize = 0;
+};
+
+DamageableCopy encryptedWithIndex(TempDir& dir, const std::string& name, const std::string& extra) {
+    const std::string plain = dir.file(name + "-plain.db");
+    makeDatabase(plain, "CREATE TABLE T (id INTEGER PRIMARY KEY, name TEXT);"
+                        "CREATE INDEX TName ON T(name);"
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                        "INSERT INTO T SELECT i, printf('name %05d with some text', i) FROM n;" +
+                            extra);
+    DamageableCopy copy{dir.file(name + ".db")};
+    CipherLibrary::exportCopy(plain, "", copy.path, "key");
+    engine::SqliteConnection c;
+    EXPECT_EQ(c.open(*CipherLibrary::api(), copy.path, SQLITE_OPEN_READONLY), SQLITE_OK);
+    EXPECT_EQ(c.lib().key(c.get(), "key", 3), SQLITE_OK);
+    engine::Statement root(c.ref(), "SELECT rootpage FROM sqlite_master WHERE name = 'TName'", "test");
+    if (root.step()) copy.indexRoot = static_cast<long>(root.integer(0));
+    engine::Statement size(c.ref(), "PRAGMA page_size", "test");
+    if (size.step()) copy.pageSize = static_cast<long>(size.integer(0));
+    return copy;
+}
+
+// Changes bytes in the middle of a page, which its authentication code then no longer matches.
+void damagePage(const DamageableCopy& copy, long page) {
+    ASSERT_GT(page, 1);
+    ASSERT_GT(copy.pageSize, 0);
+    std::string bytes = readAll(copy.path);
+    const auto at = static_cast<std::size_t>((page - 1) * copy.pageSize + copy.pageSize / 2);
+    ASSERT_LT(at + 8, bytes.size());
+    for (std::size_t i = at; i < at + 8; ++i)
+        bytes[i] = static_cast<char>(~bytes[i]);
+    writeAll(copy.path, bytes);
+}
+} // namespace
+
+TEST_F(CipherTest, DamagedPageIsRefusedAtOpenNamingTheFileWhichIsLeftAlone) {
+    const auto copy = encryptedWithIndex(dir, "damaged", "");
+    damagePage(copy, copy.indexRoot);
+    const std::string before = readAll(copy.path);
+    std::string description;
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, false, ";pwd=key"); }, &description), 3343);
+    EXPECT_NE(description.find(copy.path), std::string::npos) << description;
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, true, ";pwd=key"); }), 3343);
+    EXPECT_EQ(readAll(copy.path), before);
+}
+
+TEST_F(CipherTest, LargeFileOpensWithoutTheWholeCheckAndItsDamageIsReportedByTheRead) {
+    // Past the whole-check limit; the encryption library's SQLite may not know a bounded check.
+    const auto copy = encryptedWithIndex(dir, "large",
+                                         "CREATE TABLE Big (b BLOB);"
+                                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                         "WHERE i < 17) INSERT INTO Big SELECT zeroblob(1048576) FROM n;");
+    ASSERT_GT(std::filesystem::file_size(copy.path), engine::SqliteHandle::WholeCheckLimit);
+    damagePage(copy, copy.indexRoot);
+    auto c = std::make_shared<engine::AdoConnection>();
+    c->open(connectionStringFor(copy.path, "key"));
+    EXPECT_EQ(c->execute("SELECT count(*) FROM Big")->valueAt(0, 0).toInt64(), 17);
+    std::string description;
+    EXPECT_EQ(errorNumberOf([&] { c->execute("SELECT name FROM T ORDER BY name"); }, &description), 3343);
+    EXPECT_NE(description.find("large.db"), std::string::npos) << description;
 }
