@@ -239,6 +239,8 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "instances and then reopen Excel.",
      "{product} ondersteunt niet dat meerdere Excel-instanties tegelijkertijd geopend zijn.\rSluit alle geopende "
      "Excel programma's en heropen Excel."},
+    {220, "The database {1} is an Access file, which {product} cannot read yet.",
+     "De database {1} is een Access-bestand, dat {product} nog niet kan lezen."},
     {230,
      "The settings file was damaged and could not be read.\r{product} has started with its default "
      "settings; the damaged file is kept as\r{1}",

@@ -107,6 +107,10 @@ bool clsDSAccess::ConnectDAO() {
         break;
     case err::DaoOdbcConnectFailed:
         throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::OdbcFailed));
+    case err::DaoFormatNotInstalled:
+        // The engine recognised an Access file it cannot read: no password would help, and the
+        // person reads why in their own language rather than the engine's English.
+        throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::AccessNotReadable, mDatabasePath));
     default:
         throw NumberedError(first.number, kConnectDAO, first.description);
     }

@@ -18,9 +18,11 @@ constexpr int OdbcFailed = 56;        // "The ODBC-connection failed."
 constexpr int NotValidPassword = 66;  // "Not a valid password."
 constexpr int PasswordAndWorkgroup = 71;
 constexpr int Password = 176;         // "Password"
+constexpr int AccessNotReadable = 220; // "The database {1} is an Access file, which {product} cannot read yet."
 } // namespace msg
 
 std::string DSText(int id);
+std::string DSText(int id, const std::string& arg1);
 std::string DSCaption(const std::string& controlName);
 
 // Error 670 with the trapped source, and message 1 (the trapped description, a carriage

@@ -32,13 +32,14 @@ constexpr std::int32_t Registry = 26001;
 constexpr std::int32_t DaoAccountNotValid = 3029;
 constexpr std::int32_t DaoPasswordNotValid = 3031;
 constexpr std::int32_t DaoOdbcConnectFailed = 3151;
+constexpr std::int32_t DaoFormatNotInstalled = 3170; // a database format no installed engine reads
 constexpr std::int32_t AdoParameterImproperlyDefined = 3708;
 constexpr std::int32_t AdoConnectionNotUsable = 3709;
 constexpr std::int32_t AdoOpenRefused = static_cast<std::int32_t>(0x80004005u);
 } // namespace err
 
 class NumberedError : public std::runtime_error {
-public:
+  public:
     NumberedError(std::int32_t number, std::string source, std::string description)
         : std::runtime_error(description), mNumber(number), mSource(std::move(source)),
           mDescription(std::move(description)) {}
@@ -47,7 +48,7 @@ public:
     const std::string& source() const { return mSource; }
     const std::string& description() const { return mDescription; }
 
-private:
+  private:
     std::int32_t mNumber;
     std::string mSource;
     std::string mDescription;

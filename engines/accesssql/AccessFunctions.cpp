@@ -18,9 +18,9 @@ namespace {
 // date for a date format; text that reads as a number is a number for a number format; any
 // other text comes back as it is.
 void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     const std::string format = argc > 1 && !SqlValue::isNull(a[1]) ? SqlValue::text(a[1]) : std::string();
-    const bool isText = sqlite3_value_type(a[0]) == SQLITE_TEXT;
+    const bool isText = SqlValue::api().value_type(a[0]) == SQLITE_TEXT;
     if (format.empty()) return SqlValue::resultText(ctx, SqlValue::text(a[0]));
     if (AccessFormat::isDateFormat(format)) {
         if (const auto d = SqlValue::date(a[0]))
@@ -34,7 +34,7 @@ void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
 
 } // namespace
 
-void AccessFunctions::registerAll(sqlite3* db) {
+void AccessFunctions::registerAll(engine::SqliteRef db) {
     if (!db)
         throw NumberedError(err::ObjectNotSet, "Access SQL",
                             "No database connection to register functions on.");

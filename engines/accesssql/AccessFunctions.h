@@ -7,14 +7,17 @@
 // or an automation date number) and go out as that canonical text. Boolean results are 1 and 0.
 #pragma once
 
-struct sqlite3;
+#include "engines/sqliteapi/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class AccessFunctions {
   public:
-    // Registers every function; throws qv::NumberedError when SQLite refuses one.
-    static void registerAll(sqlite3* db);
+    // Registers every function on a connection of the library that opened it; throws
+    // qv::NumberedError when the library refuses one.
+    static void registerAll(engine::SqliteRef db);
+    // The same on a connection of the linked SQLite.
+    static void registerAll(sqlite3* db) { registerAll(engine::SqliteRef::plain(db)); }
 };
 
 } // namespace qv::accesssql

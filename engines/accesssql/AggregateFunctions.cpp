@@ -17,25 +17,25 @@ struct Kept {
 };
 
 void firstStep(sqlite3_context* ctx, int, sqlite3_value** a) {
-    auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, sizeof(Kept)));
+    auto* k = static_cast<Kept*>(SqlValue::api().aggregate_context(ctx, sizeof(Kept)));
     if (!k || k->seen) return;
-    k->value = sqlite3_value_dup(a[0]);
+    k->value = SqlValue::api().value_dup(a[0]);
     k->seen = true;
 }
 
 void lastStep(sqlite3_context* ctx, int, sqlite3_value** a) {
-    auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, sizeof(Kept)));
+    auto* k = static_cast<Kept*>(SqlValue::api().aggregate_context(ctx, sizeof(Kept)));
     if (!k) return;
-    sqlite3_value_free(k->value);
-    k->value = sqlite3_value_dup(a[0]);
+    SqlValue::api().value_free(k->value);
+    k->value = SqlValue::api().value_dup(a[0]);
     k->seen = true;
 }
 
 void keptFinal(sqlite3_context* ctx) {
-    auto* k = static_cast<Kept*>(sqlite3_aggregate_context(ctx, 0));
-    if (!k || !k->value) return sqlite3_result_null(ctx);
-    sqlite3_result_value(ctx, k->value);
-    sqlite3_value_free(k->value);
+    auto* k = static_cast<Kept*>(SqlValue::api().aggregate_context(ctx, 0));
+    if (!k || !k->value) return SqlValue::api().result_null(ctx);
+    SqlValue::api().result_value(ctx, k->value);
+    SqlValue::api().value_free(k->value);
     k->value = nullptr;
 }
 
@@ -52,7 +52,7 @@ void momentsStep(sqlite3_context* ctx, int, sqlite3_value** a) {
         if (!SqlValue::isNull(a[0])) SqlValue::typeMismatch(ctx, "StDev/Var");
         return;
     }
-    auto* m = static_cast<Moments*>(sqlite3_aggregate_context(ctx, sizeof(Moments)));
+    auto* m = static_cast<Moments*>(SqlValue::api().aggregate_context(ctx, sizeof(Moments)));
     if (!m) return;
     ++m->n;
     const double d = *v - m->mean;
@@ -61,30 +61,30 @@ void momentsStep(sqlite3_context* ctx, int, sqlite3_value** a) {
 }
 
 template <bool Sample, bool Root> void momentsFinal(sqlite3_context* ctx) {
-    auto* m = static_cast<Moments*>(sqlite3_aggregate_context(ctx, 0));
+    auto* m = static_cast<Moments*>(SqlValue::api().aggregate_context(ctx, 0));
     const long long need = Sample ? 2 : 1;
-    if (!m || m->n < need) return sqlite3_result_null(ctx);
+    if (!m || m->n < need) return SqlValue::api().result_null(ctx);
     const double var = m->m2 / static_cast<double>(Sample ? m->n - 1 : m->n);
-    sqlite3_result_double(ctx, Root ? std::sqrt(var) : var);
+    SqlValue::api().result_double(ctx, Root ? std::sqrt(var) : var);
 }
 
-void defineAggregate(sqlite3* db, const char* name, void (*step)(sqlite3_context*, int, sqlite3_value**),
-                     void (*final)(sqlite3_context*)) {
-    if (sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8, nullptr, nullptr, step, final, nullptr) !=
-        SQLITE_OK)
-        throw NumberedError(err::ForeignError, "Access SQL",
-                            fmt::format("SQLite refused the function {}: {}", name, sqlite3_errmsg(db)));
-}
+// Static, because the library keeps a pointer to each for as long as the connection lives.
+constexpr SqlValue::Aggregate kFirst{firstStep, keptFinal};
+constexpr SqlValue::Aggregate kLast{lastStep, keptFinal};
+constexpr SqlValue::Aggregate kStDev{momentsStep, momentsFinal<true, true>};
+constexpr SqlValue::Aggregate kStDevP{momentsStep, momentsFinal<false, true>};
+constexpr SqlValue::Aggregate kVar{momentsStep, momentsFinal<true, false>};
+constexpr SqlValue::Aggregate kVarP{momentsStep, momentsFinal<false, false>};
 
 } // namespace
 
-void AggregateFunctions::registerOn(sqlite3* db) {
-    defineAggregate(db, "First", firstStep, keptFinal);
-    defineAggregate(db, "Last", lastStep, keptFinal);
-    defineAggregate(db, "StDev", momentsStep, momentsFinal<true, true>);
-    defineAggregate(db, "StDevP", momentsStep, momentsFinal<false, true>);
-    defineAggregate(db, "Var", momentsStep, momentsFinal<true, false>);
-    defineAggregate(db, "VarP", momentsStep, momentsFinal<false, false>);
+void AggregateFunctions::registerOn(engine::SqliteRef db) {
+    SqlValue::defineAggregate(db, "First", kFirst);
+    SqlValue::defineAggregate(db, "Last", kLast);
+    SqlValue::defineAggregate(db, "StDev", kStDev);
+    SqlValue::defineAggregate(db, "StDevP", kStDevP);
+    SqlValue::defineAggregate(db, "Var", kVar);
+    SqlValue::defineAggregate(db, "VarP", kVarP);
 }
 
 } // namespace qv::accesssql

@@ -3,13 +3,13 @@
 // (population). Nulls are skipped by the statistics, as Sum and Avg skip them.
 #pragma once
 
-#include <sqlite3.h>
+#include "engines/sqliteapi/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class AggregateFunctions {
   public:
-    static void registerOn(sqlite3* db);
+    static void registerOn(engine::SqliteRef db);
 };
 
 } // namespace qv::accesssql

@@ -50,7 +50,7 @@ Stamp now() {
 // The first-day-of-week argument: 0 means the system's, which is Sunday here.
 int firstDayArg(int argc, sqlite3_value** argv, int index) {
     if (argc <= index || SqlValue::isNull(argv[index])) return 1;
-    const int f = sqlite3_value_int(argv[index]);
+    const int f = SqlValue::api().value_int(argv[index]);
     return f >= 1 && f <= 7 ? f : 1;
 }
 
@@ -89,7 +89,7 @@ bool argsNull(int argc, sqlite3_value** argv, int upTo) {
 // Applies fn to the date in argument 0, answering null for null and an error for non-dates.
 template <typename Fn> void withDate(sqlite3_context* ctx, sqlite3_value* v, const char* name, Fn fn) {
     if (SqlValue::isNull(v)) {
-        sqlite3_result_null(ctx);
+        SqlValue::api().result_null(ctx);
         return;
     }
     const auto s = SqlValue::date(v);
@@ -111,26 +111,30 @@ void fnTime(sqlite3_context* ctx, int, sqlite3_value**) {
 }
 
 void fnYear(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Year", [&](Stamp s) { sqlite3_result_int(ctx, AccessDate::civil(s.days).year); });
+    withDate(ctx, a[0], "Year",
+             [&](Stamp s) { SqlValue::api().result_int(ctx, AccessDate::civil(s.days).year); });
 }
 void fnMonth(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Month", [&](Stamp s) { sqlite3_result_int(ctx, AccessDate::civil(s.days).month); });
+    withDate(ctx, a[0], "Month",
+             [&](Stamp s) { SqlValue::api().result_int(ctx, AccessDate::civil(s.days).month); });
 }
 void fnDay(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Day", [&](Stamp s) { sqlite3_result_int(ctx, AccessDate::civil(s.days).day); });
+    withDate(ctx, a[0], "Day",
+             [&](Stamp s) { SqlValue::api().result_int(ctx, AccessDate::civil(s.days).day); });
 }
 void fnHour(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Hour", [&](Stamp s) { sqlite3_result_int(ctx, s.seconds / 3600); });
+    withDate(ctx, a[0], "Hour", [&](Stamp s) { SqlValue::api().result_int(ctx, s.seconds / 3600); });
 }
 void fnMinute(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Minute", [&](Stamp s) { sqlite3_result_int(ctx, s.seconds / 60 % 60); });
+    withDate(ctx, a[0], "Minute", [&](Stamp s) { SqlValue::api().result_int(ctx, s.seconds / 60 % 60); });
 }
 void fnSecond(sqlite3_context* ctx, int, sqlite3_value** a) {
-    withDate(ctx, a[0], "Second", [&](Stamp s) { sqlite3_result_int(ctx, s.seconds % 60); });
+    withDate(ctx, a[0], "Second", [&](Stamp s) { SqlValue::api().result_int(ctx, s.seconds % 60); });
 }
 void fnWeekday(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     const int first = firstDayArg(argc, a, 1);
-    withDate(ctx, a[0], "Weekday", [&](Stamp s) { sqlite3_result_int(ctx, weekdayFrom(s.days, first)); });
+    withDate(ctx, a[0], "Weekday",
+             [&](Stamp s) { SqlValue::api().result_int(ctx, weekdayFrom(s.days, first)); });
 }
 void fnDateValue(sqlite3_context* ctx, int, sqlite3_value** a) {
     withDate(ctx, a[0], "DateValue", [&](Stamp s) { SqlValue::resultDate(ctx, Stamp{s.days, 0}); });
@@ -144,7 +148,7 @@ void fnCDate(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnDateAdd(sqlite3_context* ctx, int, sqlite3_value** a) {
     if (argsNull(3, a, 3)) {
-        sqlite3_result_null(ctx);
+        SqlValue::api().result_null(ctx);
         return;
     }
     const Interval interval = intervalOf(a[0]);
@@ -191,7 +195,7 @@ void fnDateAdd(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnDateDiff(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     if (argsNull(3, a, 3)) {
-        sqlite3_result_null(ctx);
+        SqlValue::api().result_null(ctx);
         return;
     }
     const Interval interval = intervalOf(a[0]);
@@ -243,12 +247,12 @@ void fnDateDiff(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     case Interval::Invalid:
         break;
     }
-    sqlite3_result_int64(ctx, r);
+    SqlValue::api().result_int64(ctx, r);
 }
 
 void fnDatePart(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     if (argsNull(2, a, 2)) {
-        sqlite3_result_null(ctx);
+        SqlValue::api().result_null(ctx);
         return;
     }
     const Interval interval = intervalOf(a[0]);
@@ -257,7 +261,7 @@ void fnDatePart(sqlite3_context* ctx, int argc, sqlite3_value** a) {
         return;
     }
     const int firstDay = firstDayArg(argc, a, 2);
-    const int firstWeek = argc > 3 && !SqlValue::isNull(a[3]) ? sqlite3_value_int(a[3]) : 1;
+    const int firstWeek = argc > 3 && !SqlValue::isNull(a[3]) ? SqlValue::api().value_int(a[3]) : 1;
     withDate(ctx, a[1], "DatePart", [&](Stamp s) {
         const CivilDate c = AccessDate::civil(s.days);
         int r = 0;
@@ -295,14 +299,14 @@ void fnDatePart(sqlite3_context* ctx, int argc, sqlite3_value** a) {
         case Interval::Invalid:
             break;
         }
-        sqlite3_result_int(ctx, r);
+        SqlValue::api().result_int(ctx, r);
     });
 }
 
 bool wholeArgs(sqlite3_context* ctx, sqlite3_value** a, const char* name, long long (&out)[3]) {
     for (int i = 0; i < 3; ++i) {
         if (SqlValue::isNull(a[i])) {
-            sqlite3_result_null(ctx);
+            SqlValue::api().result_null(ctx);
             return false;
         }
         const auto n = SqlValue::number(a[i]);
@@ -347,28 +351,28 @@ constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wed
                                            "Thursday", "Friday", "Saturday"};
 
 void fnMonthName(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
-    const int m = sqlite3_value_int(a[0]);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
+    const int m = SqlValue::api().value_int(a[0]);
     if (m < 1 || m > 12) return SqlValue::error(ctx, "MonthName", "Invalid procedure call or argument");
     const std::string_view name = kMonths[static_cast<std::size_t>(m - 1)];
-    const bool abbreviate = argc > 1 && sqlite3_value_int(a[1]) != 0;
+    const bool abbreviate = argc > 1 && SqlValue::api().value_int(a[1]) != 0;
     SqlValue::resultText(ctx, abbreviate ? name.substr(0, 3) : name);
 }
 
 void fnWeekdayName(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
-    const int w = sqlite3_value_int(a[0]);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
+    const int w = SqlValue::api().value_int(a[0]);
     if (w < 1 || w > 7) return SqlValue::error(ctx, "WeekdayName", "Invalid procedure call or argument");
     const int first = firstDayArg(argc, a, 2);
     const std::string_view name = kDays[static_cast<std::size_t>((w - 1 + first - 1) % 7)];
-    const bool abbreviate = argc > 1 && sqlite3_value_int(a[1]) != 0;
+    const bool abbreviate = argc > 1 && SqlValue::api().value_int(a[1]) != 0;
     SqlValue::resultText(ctx, abbreviate ? name.substr(0, 3) : name);
 }
 
 // date + n: n days (fractions are times of day) added to whichever side is the date.
 void fnDatePlus(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (argsNull(2, a, 2)) return sqlite3_result_null(ctx);
-    int dateArg = sqlite3_value_type(a[0]) == SQLITE_TEXT ? 0 : 1;
+    if (argsNull(2, a, 2)) return SqlValue::api().result_null(ctx);
+    int dateArg = SqlValue::api().value_type(a[0]) == SQLITE_TEXT ? 0 : 1;
     const auto d = SqlValue::date(a[dateArg]);
     const auto n = SqlValue::number(a[1 - dateArg]);
     if (!d || !n) {
@@ -381,13 +385,13 @@ void fnDatePlus(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 // date - date is the number of days between; date - n is a date.
 void fnDateMinus(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (argsNull(2, a, 2)) return sqlite3_result_null(ctx);
+    if (argsNull(2, a, 2)) return SqlValue::api().result_null(ctx);
     const auto d = SqlValue::date(a[0]);
     if (!d) return SqlValue::typeMismatch(ctx, "-");
-    if (sqlite3_value_type(a[1]) == SQLITE_TEXT) {
+    if (SqlValue::api().value_type(a[1]) == SQLITE_TEXT) {
         if (const auto other = SqlValue::date(a[1])) {
             const long long secs = (d->days - other->days) * 86400 + (d->seconds - other->seconds);
-            return sqlite3_result_double(ctx, static_cast<double>(secs) / 86400.0);
+            return SqlValue::api().result_double(ctx, static_cast<double>(secs) / 86400.0);
         }
     }
     const auto n = SqlValue::number(a[1]);
@@ -397,7 +401,7 @@ void fnDateMinus(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 } // namespace
 
-void DateFunctions::registerOn(sqlite3* db) {
+void DateFunctions::registerOn(engine::SqliteRef db) {
     // Only the argument-less Date() and Time() are taken over; SQLite's date('now', ...) stays.
     SqlValue::define(db, "Now", 0, fnNow, false);
     SqlValue::define(db, "Date", 0, fnDate, false);

@@ -3,13 +3,13 @@
 // translator emits for `date + n` and `date - x` (qv_dateplus, qv_dateminus).
 #pragma once
 
-#include <sqlite3.h>
+#include "engines/sqliteapi/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class DateFunctions {
   public:
-    static void registerOn(sqlite3* db);
+    static void registerOn(engine::SqliteRef db);
 };
 
 } // namespace qv::accesssql

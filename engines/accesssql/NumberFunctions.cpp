@@ -14,10 +14,10 @@ namespace {
 // Reads argument 0 as a number: null answers null, anything else that is no number a type mismatch.
 bool numberArg(sqlite3_context* ctx, sqlite3_value* v, const char* name, double& out) {
     if (SqlValue::isNull(v)) {
-        sqlite3_result_null(ctx);
+        SqlValue::api().result_null(ctx);
         return false;
     }
-    if (sqlite3_value_type(v) == SQLITE_TEXT) {
+    if (SqlValue::api().value_type(v) == SQLITE_TEXT) {
         // Yes/no words convert as the engine converts them.
         const std::string_view t = SqlValue::textView(v);
         if (Keyword::equalsNoCase(t, "True")) {
@@ -43,7 +43,7 @@ void toWhole(sqlite3_context* ctx, sqlite3_value** a, const char* name, double l
     if (!numberArg(ctx, a[0], name, v)) return;
     const double r = NumberText::round(v, 0, Rounding::HalfEven);
     if (r < lo || r > hi) return SqlValue::error(ctx, name, "Overflow");
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(r));
+    SqlValue::api().result_int64(ctx, static_cast<sqlite3_int64>(r));
 }
 
 void fnCLng(sqlite3_context* ctx, int, sqlite3_value** a) {
@@ -58,21 +58,21 @@ void fnCByte(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnCDbl(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
-    if (numberArg(ctx, a[0], "CDbl", v)) sqlite3_result_double(ctx, v);
+    if (numberArg(ctx, a[0], "CDbl", v)) SqlValue::api().result_double(ctx, v);
 }
 
 void fnCSng(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
     if (!numberArg(ctx, a[0], "CSng", v)) return;
     if (std::fabs(v) > 3.402823e38) return SqlValue::error(ctx, "CSng", "Overflow");
-    sqlite3_result_double(ctx, NumberText::roundSignificant(v, 7));
+    SqlValue::api().result_double(ctx, NumberText::roundSignificant(v, 7));
 }
 
 void fnCCur(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
     if (!numberArg(ctx, a[0], "CCur", v)) return;
     if (std::fabs(v) > 922337203685477.0) return SqlValue::error(ctx, "CCur", "Overflow");
-    sqlite3_result_double(ctx, NumberText::round(v, 4, Rounding::HalfEven));
+    SqlValue::api().result_double(ctx, NumberText::round(v, 4, Rounding::HalfEven));
 }
 
 void fnCBool(sqlite3_context* ctx, int, sqlite3_value** a) {
@@ -87,7 +87,7 @@ void fnCStr(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnVal(sqlite3_context* ctx, int, sqlite3_value** a) {
     if (SqlValue::isNull(a[0])) return SqlValue::error(ctx, "Val", "Invalid use of Null");
-    if (sqlite3_value_type(a[0]) != SQLITE_TEXT) return sqlite3_result_value(ctx, a[0]);
+    if (SqlValue::api().value_type(a[0]) != SQLITE_TEXT) return SqlValue::api().result_value(ctx, a[0]);
     SqlValue::resultNumber(ctx, NumberText::val(SqlValue::textView(a[0])));
 }
 
@@ -106,21 +106,21 @@ void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     double v = 0;
     if (!numberArg(ctx, a[0], "Round", v)) return;
     int digits = 0;
-    if (argc > 1 && !SqlValue::isNull(a[1])) digits = sqlite3_value_int(a[1]);
+    if (argc > 1 && !SqlValue::isNull(a[1])) digits = SqlValue::api().value_int(a[1]);
     if (digits < 0) return SqlValue::error(ctx, "Round", "Invalid procedure call or argument");
     const double r = NumberText::round(v, digits, Rounding::HalfEven);
     if (digits == 0) return SqlValue::resultNumber(ctx, r);
-    sqlite3_result_double(ctx, r);
+    SqlValue::api().result_double(ctx, r);
 }
 
 void fnSgn(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
-    if (numberArg(ctx, a[0], "Sgn", v)) sqlite3_result_int(ctx, v > 0 ? 1 : (v < 0 ? -1 : 0));
+    if (numberArg(ctx, a[0], "Sgn", v)) SqlValue::api().result_int(ctx, v > 0 ? 1 : (v < 0 ? -1 : 0));
 }
 
 void fnAbs(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (sqlite3_value_type(a[0]) == SQLITE_INTEGER && sqlite3_value_int64(a[0]) > INT64_MIN)
-        return sqlite3_result_int64(ctx, std::llabs(sqlite3_value_int64(a[0])));
+    if (SqlValue::api().value_type(a[0]) == SQLITE_INTEGER && SqlValue::api().value_int64(a[0]) > INT64_MIN)
+        return SqlValue::api().result_int64(ctx, std::llabs(SqlValue::api().value_int64(a[0])));
     double v = 0;
     if (numberArg(ctx, a[0], "Abs", v)) SqlValue::resultNumber(ctx, std::fabs(v));
 }
@@ -129,19 +129,19 @@ void fnSqr(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
     if (!numberArg(ctx, a[0], "Sqr", v)) return;
     if (v < 0) return SqlValue::error(ctx, "Sqr", "Invalid procedure call or argument");
-    sqlite3_result_double(ctx, std::sqrt(v));
+    SqlValue::api().result_double(ctx, std::sqrt(v));
 }
 
 void fnExp(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
-    if (numberArg(ctx, a[0], "Exp", v)) sqlite3_result_double(ctx, std::exp(v));
+    if (numberArg(ctx, a[0], "Exp", v)) SqlValue::api().result_double(ctx, std::exp(v));
 }
 
 void fnLog(sqlite3_context* ctx, int, sqlite3_value** a) {
     double v = 0;
     if (!numberArg(ctx, a[0], "Log", v)) return;
     if (v <= 0) return SqlValue::error(ctx, "Log", "Invalid procedure call or argument");
-    sqlite3_result_double(ctx, std::log(v));
+    SqlValue::api().result_double(ctx, std::log(v));
 }
 
 // a \ b: both sides rounded to whole numbers first, the quotient truncated. Dividing by zero
@@ -151,7 +151,7 @@ void fnIntDiv(sqlite3_context* ctx, int, sqlite3_value** a) {
     if (!numberArg(ctx, a[0], "\\", x) || !numberArg(ctx, a[1], "\\", y)) return;
     const double rx = NumberText::round(x, 0, Rounding::HalfEven);
     const double ry = NumberText::round(y, 0, Rounding::HalfEven);
-    if (ry == 0) return sqlite3_result_null(ctx);
+    if (ry == 0) return SqlValue::api().result_null(ctx);
     SqlValue::resultNumber(ctx, std::trunc(rx / ry));
 }
 
@@ -165,7 +165,7 @@ void fnPow(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 } // namespace
 
-void NumberFunctions::registerOn(sqlite3* db) {
+void NumberFunctions::registerOn(engine::SqliteRef db) {
     SqlValue::define(db, "CLng", 1, fnCLng);
     SqlValue::define(db, "CInt", 1, fnCInt);
     SqlValue::define(db, "CByte", 1, fnCByte);

@@ -4,13 +4,13 @@
 // refuse values outside their range, as the engine does.
 #pragma once
 
-#include <sqlite3.h>
+#include "engines/sqliteapi/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class NumberFunctions {
   public:
-    static void registerOn(sqlite3* db);
+    static void registerOn(engine::SqliteRef db);
 };
 
 } // namespace qv::accesssql

@@ -9,18 +9,85 @@
 
 namespace qv::accesssql {
 
+namespace {
+
+using Library = engine::SqliteApi::Library;
+
+// The library whose callback runs now; restored on the way out, so a callback that ends in
+// another library's call (none does today) could not leave the wrong one behind.
+thread_local const engine::SqliteApi* tCurrent = nullptr;
+
+class CurrentApi {
+  public:
+    explicit CurrentApi(const engine::SqliteApi& api) : mPrevious(tCurrent) { tCurrent = &api; }
+    ~CurrentApi() { tCurrent = mPrevious; }
+    CurrentApi(const CurrentApi&) = delete;
+    CurrentApi& operator=(const CurrentApi&) = delete;
+
+  private:
+    const engine::SqliteApi* mPrevious;
+};
+
+// One entry per library: the callback knows its library from which entry the library called,
+// and only then reads its own user data through that library.
+template <Library L> void scalarEntry(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    CurrentApi scope(api);
+    (*static_cast<SqlValue::Function*>(api.user_data(ctx)))(ctx, argc, argv);
+}
+
+template <Library L> void stepEntry(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    CurrentApi scope(api);
+    static_cast<const SqlValue::Aggregate*>(api.user_data(ctx))->step(ctx, argc, argv);
+}
+
+template <Library L> void finalEntry(sqlite3_context* ctx) {
+    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    CurrentApi scope(api);
+    static_cast<const SqlValue::Aggregate*>(api.user_data(ctx))->final(ctx);
+}
+
+SqlValue::Function scalarCall(Library library) {
+    return library == Library::Cipher ? scalarEntry<Library::Cipher> : scalarEntry<Library::Plain>;
+}
+
+SqlValue::Function stepCall(Library library) {
+    return library == Library::Cipher ? stepEntry<Library::Cipher> : stepEntry<Library::Plain>;
+}
+
+auto finalCall(Library library) -> void (*)(sqlite3_context*) {
+    return library == Library::Cipher ? finalEntry<Library::Cipher> : finalEntry<Library::Plain>;
+}
+
+void forget(void* kept) {
+    delete static_cast<SqlValue::Function*>(kept);
+}
+
+[[noreturn]] void refused(engine::SqliteRef db, const char* name) {
+    throw NumberedError(err::ForeignError, "Access SQL",
+                        fmt::format("SQLite refused the function {}: {}", name,
+                                    db.db ? db.lib().errmsg(db.db) : "no connection"));
+}
+
+} // namespace
+
+const engine::SqliteApi& SqlValue::api() {
+    return tCurrent ? *tCurrent : engine::SqliteApi::plain();
+}
+
 std::string_view SqlValue::textView(sqlite3_value* v) {
-    const unsigned char* t = sqlite3_value_text(v);
+    const unsigned char* t = api().value_text(v);
     if (!t) return {};
-    return {reinterpret_cast<const char*>(t), static_cast<std::size_t>(sqlite3_value_bytes(v))};
+    return {reinterpret_cast<const char*>(t), static_cast<std::size_t>(api().value_bytes(v))};
 }
 
 std::string SqlValue::text(sqlite3_value* v) {
-    switch (sqlite3_value_type(v)) {
+    switch (api().value_type(v)) {
     case SQLITE_INTEGER:
-        return std::to_string(sqlite3_value_int64(v));
+        return std::to_string(api().value_int64(v));
     case SQLITE_FLOAT:
-        return NumberText::toText(sqlite3_value_double(v));
+        return NumberText::toText(api().value_double(v));
     case SQLITE_NULL:
         return {};
     default:
@@ -29,11 +96,11 @@ std::string SqlValue::text(sqlite3_value* v) {
 }
 
 std::optional<double> SqlValue::number(sqlite3_value* v) {
-    switch (sqlite3_value_type(v)) {
+    switch (api().value_type(v)) {
     case SQLITE_INTEGER:
-        return static_cast<double>(sqlite3_value_int64(v));
+        return static_cast<double>(api().value_int64(v));
     case SQLITE_FLOAT:
-        return sqlite3_value_double(v);
+        return api().value_double(v);
     case SQLITE_TEXT:
         return NumberText::parse(textView(v));
     default:
@@ -42,10 +109,10 @@ std::optional<double> SqlValue::number(sqlite3_value* v) {
 }
 
 std::optional<Stamp> SqlValue::date(sqlite3_value* v) {
-    switch (sqlite3_value_type(v)) {
+    switch (api().value_type(v)) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(v);
+        const double d = api().value_double(v);
         if (!std::isfinite(d) || std::fabs(d) > 2958465.99999) return std::nullopt; // past 31 Dec 9999
         return AccessDate::fromOle(d);
     }
@@ -57,13 +124,13 @@ std::optional<Stamp> SqlValue::date(sqlite3_value* v) {
 }
 
 void SqlValue::resultText(sqlite3_context* ctx, std::string_view text) {
-    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    api().result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
 void SqlValue::resultDate(sqlite3_context* ctx, const Stamp& s) {
     const CivilDate c = AccessDate::civil(s.days);
     if (c.year < 100 || c.year > 9999) {
-        sqlite3_result_error(ctx, "Date out of range (years 100 to 9999).", -1);
+        api().result_error(ctx, "Date out of range (years 100 to 9999).", -1);
         return;
     }
     resultText(ctx, AccessDate::toText(s));
@@ -71,29 +138,37 @@ void SqlValue::resultDate(sqlite3_context* ctx, const Stamp& s) {
 
 void SqlValue::resultNumber(sqlite3_context* ctx, double v) {
     if (std::isnan(v)) {
-        sqlite3_result_null(ctx);
+        api().result_null(ctx);
     } else if (v == std::trunc(v) && std::fabs(v) < 9.2e18) {
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+        api().result_int64(ctx, static_cast<sqlite3_int64>(v));
     } else {
-        sqlite3_result_double(ctx, v);
+        api().result_double(ctx, v);
     }
 }
 
 void SqlValue::error(sqlite3_context* ctx, std::string_view functionName, std::string_view problem) {
     const std::string msg = fmt::format("{} in {}.", problem, functionName);
-    sqlite3_result_error(ctx, msg.c_str(), static_cast<int>(msg.size()));
+    api().result_error(ctx, msg.c_str(), static_cast<int>(msg.size()));
 }
 
 void SqlValue::typeMismatch(sqlite3_context* ctx, std::string_view functionName) {
     error(ctx, functionName, "Data type mismatch");
 }
 
-void SqlValue::define(sqlite3* db, const char* name, int nArg, Function fn, bool deterministic) {
+void SqlValue::define(engine::SqliteRef db, const char* name, int nArg, Function fn, bool deterministic) {
     const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    if (sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr) !=
-        SQLITE_OK)
-        throw NumberedError(err::ForeignError, "Access SQL",
-                            fmt::format("SQLite refused the function {}: {}", name, sqlite3_errmsg(db)));
+    // The library runs the destructor also when it refuses the function, so the copy never leaks.
+    auto* kept = new Function(fn);
+    const int rc = db.lib().create_function_v2(db.db, name, nArg, flags, kept, scalarCall(db.lib().library),
+                                               nullptr, nullptr, forget);
+    if (rc != SQLITE_OK) refused(db, name);
+}
+
+void SqlValue::defineAggregate(engine::SqliteRef db, const char* name, const Aggregate& aggregate) {
+    const auto library = db.lib().library;
+    if (db.lib().create_function_v2(db.db, name, 1, SQLITE_UTF8, const_cast<Aggregate*>(&aggregate), nullptr,
+                                    stepCall(library), finalCall(library), nullptr) != SQLITE_OK)
+        refused(db, name);
 }
 
 } // namespace qv::accesssql

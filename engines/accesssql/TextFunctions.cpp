@@ -32,18 +32,18 @@ void invalidCall(sqlite3_context* ctx, const char* name) {
 
 // Binary comparison (0) or text comparison (1, the default in queries).
 bool textCompare(int argc, sqlite3_value** a, int index) {
-    return argc <= index || SqlValue::isNull(a[index]) || sqlite3_value_int(a[index]) != 0;
+    return argc <= index || SqlValue::isNull(a[index]) || SqlValue::api().value_int(a[index]) != 0;
 }
 
 void fnLen(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     const std::string s = SqlValue::text(a[0]);
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(Utf8::length(s)));
+    SqlValue::api().result_int64(ctx, static_cast<sqlite3_int64>(Utf8::length(s)));
 }
 
 void fnLeft(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long n = 0;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[1], "Left", n)) return;
     if (n < 0) return invalidCall(ctx, "Left");
     const std::string s = SqlValue::text(a[0]);
@@ -52,7 +52,7 @@ void fnLeft(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnRight(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long n = 0;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[1], "Right", n)) return;
     if (n < 0) return invalidCall(ctx, "Right");
     const std::string s = SqlValue::text(a[0]);
@@ -63,7 +63,7 @@ void fnRight(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnMid(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     long long start = 0, n = -1;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[1], "Mid", start)) return;
     if (argc > 2 && !SqlValue::isNull(a[2]) && !countArg(ctx, a[2], "Mid", n)) return;
     if (start < 1 || (argc > 2 && n < 0 && !SqlValue::isNull(a[2]))) return invalidCall(ctx, "Mid");
@@ -84,32 +84,32 @@ void fnInStr(sqlite3_context* ctx, int argc, sqlite3_value** a) {
         if (start < 1) return invalidCall(ctx, "InStr");
         first = 1;
     }
-    if (SqlValue::isNull(a[first]) || SqlValue::isNull(a[first + 1])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[first]) || SqlValue::isNull(a[first + 1])) return SqlValue::api().result_null(ctx);
     const std::string hay = SqlValue::text(a[first]);
     const std::string needle = SqlValue::text(a[first + 1]);
     const std::size_t length = Utf8::length(hay);
-    if (static_cast<std::size_t>(start) > length) return sqlite3_result_int(ctx, 0);
+    if (static_cast<std::size_t>(start) > length) return SqlValue::api().result_int(ctx, 0);
     const std::size_t from = Utf8::offsetOf(hay, static_cast<std::size_t>(start - 1));
     const std::size_t at =
         textCompare(argc, a, 3) ? Utf8::findNoCase(hay, needle, from) : hay.find(needle, from);
-    if (at == std::string::npos) return sqlite3_result_int(ctx, 0);
-    sqlite3_result_int64(ctx,
-                         static_cast<sqlite3_int64>(Utf8::length(std::string_view(hay).substr(0, at)) + 1));
+    if (at == std::string::npos) return SqlValue::api().result_int(ctx, 0);
+    SqlValue::api().result_int64(
+        ctx, static_cast<sqlite3_int64>(Utf8::length(std::string_view(hay).substr(0, at)) + 1));
 }
 
 void fnUCase(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     SqlValue::resultText(ctx, Utf8::upper(SqlValue::text(a[0])));
 }
 
 void fnLCase(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     SqlValue::resultText(ctx, Utf8::lower(SqlValue::text(a[0])));
 }
 
 void fnSpace(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long n = 0;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[0], "Space", n)) return;
     if (n < 0 || n > 65535 * 16) return invalidCall(ctx, "Space");
     SqlValue::resultText(ctx, std::string(static_cast<std::size_t>(n), ' '));
@@ -129,11 +129,11 @@ char32_t ansiChar(long long code) {
 
 void fnString(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long n = 0;
-    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[0], "String", n)) return;
     if (n < 0 || n > 65535 * 16) return invalidCall(ctx, "String");
     std::string one;
-    if (sqlite3_value_type(a[1]) == SQLITE_TEXT) {
+    if (SqlValue::api().value_type(a[1]) == SQLITE_TEXT) {
         const std::string_view s = SqlValue::textView(a[1]);
         if (s.empty()) return invalidCall(ctx, "String");
         std::size_t i = 0;
@@ -153,8 +153,8 @@ void fnString(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 // Replace(text, find, with[, start[, count[, compare]]]): the result starts at `start`.
 void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
-    if (SqlValue::isNull(a[1]) || SqlValue::isNull(a[2])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
+    if (SqlValue::isNull(a[1]) || SqlValue::isNull(a[2])) return SqlValue::api().result_null(ctx);
     long long start = 1, count = -1;
     if (argc > 3 && !countArg(ctx, a[3], "Replace", start)) return;
     if (argc > 4 && !countArg(ctx, a[4], "Replace", count)) return;
@@ -184,34 +184,34 @@ void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** a) {
 }
 
 void fnStrComp(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return SqlValue::api().result_null(ctx);
     const std::string x = SqlValue::text(a[0]), y = SqlValue::text(a[1]);
     const int c = textCompare(argc, a, 2) ? Utf8::compareNoCase(x, y) : x.compare(y);
-    sqlite3_result_int(ctx, c < 0 ? -1 : (c > 0 ? 1 : 0));
+    SqlValue::api().result_int(ctx, c < 0 ? -1 : (c > 0 ? 1 : 0));
 }
 
 void fnAsc(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     const std::string s = SqlValue::text(a[0]);
     if (s.empty()) return invalidCall(ctx, "Asc");
     std::size_t i = 0;
     const char32_t cp = Utf8::next(s, i);
     for (std::size_t k = 0; k < kCp1252.size(); ++k) // the ANSI code of a Windows-1252 character
-        if (kCp1252[k] == cp && cp > 0xFF) return sqlite3_result_int(ctx, static_cast<int>(128 + k));
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(cp));
+        if (kCp1252[k] == cp && cp > 0xFF) return SqlValue::api().result_int(ctx, static_cast<int>(128 + k));
+    SqlValue::api().result_int64(ctx, static_cast<sqlite3_int64>(cp));
 }
 
 void fnAscW(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     const std::string s = SqlValue::text(a[0]);
     if (s.empty()) return invalidCall(ctx, "AscW");
     std::size_t i = 0;
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(Utf8::next(s, i)));
+    SqlValue::api().result_int64(ctx, static_cast<sqlite3_int64>(Utf8::next(s, i)));
 }
 
 void fnChr(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long code = 0;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[0], "Chr", code)) return;
     if (code < 0 || code > 255) return invalidCall(ctx, "Chr");
     std::string out;
@@ -221,7 +221,7 @@ void fnChr(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 void fnChrW(sqlite3_context* ctx, int, sqlite3_value** a) {
     long long code = 0;
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     if (!countArg(ctx, a[0], "ChrW", code)) return;
     if (code < 0 || code > 0x10FFFF) return invalidCall(ctx, "ChrW");
     std::string out;
@@ -230,7 +230,7 @@ void fnChrW(sqlite3_context* ctx, int, sqlite3_value** a) {
 }
 
 void fnStrReverse(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0])) return SqlValue::api().result_null(ctx);
     const std::string s = SqlValue::text(a[0]);
     std::string out;
     out.reserve(s.size());
@@ -246,9 +246,9 @@ void fnStrReverse(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 // Nz(value[, valueIfNull]): a query sees a zero-length text for a null without the second argument.
 void fnNz(sqlite3_context* ctx, int argc, sqlite3_value** a) {
-    if (!SqlValue::isNull(a[0])) return sqlite3_result_value(ctx, a[0]);
-    if (argc > 1) return sqlite3_result_value(ctx, a[1]);
-    sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+    if (!SqlValue::isNull(a[0])) return SqlValue::api().result_value(ctx, a[0]);
+    if (argc > 1) return SqlValue::api().result_value(ctx, a[1]);
+    SqlValue::api().result_text(ctx, "", 0, SQLITE_STATIC);
 }
 
 void fnIsNull(sqlite3_context* ctx, int, sqlite3_value** a) {
@@ -260,7 +260,7 @@ void fnIsNumeric(sqlite3_context* ctx, int, sqlite3_value** a) {
 }
 
 void fnIsDate(sqlite3_context* ctx, int, sqlite3_value** a) {
-    SqlValue::resultBool(ctx, sqlite3_value_type(a[0]) == SQLITE_TEXT &&
+    SqlValue::resultBool(ctx, SqlValue::api().value_type(a[0]) == SQLITE_TEXT &&
                                   AccessDate::parse(SqlValue::textView(a[0])));
 }
 
@@ -269,7 +269,7 @@ void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
     std::string out;
     bool any = false;
     for (int i = 0; i < argc; ++i) {
-        switch (sqlite3_value_type(a[i])) {
+        switch (SqlValue::api().value_type(a[i])) {
         case SQLITE_NULL:
             continue;
         case SQLITE_TEXT:
@@ -282,18 +282,18 @@ void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
         }
         any = true;
     }
-    if (!any) return sqlite3_result_null(ctx);
+    if (!any) return SqlValue::api().result_null(ctx);
     SqlValue::resultText(ctx, out);
 }
 
 void fnLike(sqlite3_context* ctx, int, sqlite3_value** a) {
-    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return sqlite3_result_null(ctx);
+    if (SqlValue::isNull(a[0]) || SqlValue::isNull(a[1])) return SqlValue::api().result_null(ctx);
     SqlValue::resultBool(ctx, LikePattern::match(SqlValue::text(a[1]), SqlValue::text(a[0])));
 }
 
 } // namespace
 
-void TextFunctions::registerOn(sqlite3* db) {
+void TextFunctions::registerOn(engine::SqliteRef db) {
     SqlValue::define(db, "Len", 1, fnLen);
     SqlValue::define(db, "Left", 2, fnLeft);
     SqlValue::define(db, "Right", 2, fnRight);

@@ -4,13 +4,13 @@
 // count characters; comparisons ignore case, as queries compare text.
 #pragma once
 
-#include <sqlite3.h>
+#include "engines/sqliteapi/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class TextFunctions {
   public:
-    static void registerOn(sqlite3* db);
+    static void registerOn(engine::SqliteRef db);
 };
 
 } // namespace qv::accesssql

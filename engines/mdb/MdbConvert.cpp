@@ -5,23 +5,20 @@
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/MetadataStore.h"
+#include "engines/sqlite/SqliteConnection.h"
+#include "engines/sqlite/Statement.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <fcntl.h>
 #include <filesystem>
 #include <fmt/format.h>
 #include <memory>
-#include <sqlite3.h>
 #include <stdio.h>
 #include <unistd.h>
 
 namespace qv::engine {
 
 namespace {
-
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
 
 std::string quoted(const std::string& name) {
     std::string out = "\"";
@@ -30,13 +27,6 @@ std::string quoted(const std::string& name) {
         out += c;
     }
     return out + "\"";
-}
-
-void exec(sqlite3* db, const std::string& sql, const std::string& source) {
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
-    sqlite3_free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
 }
 
 // The properties the SQLite engine answers by itself from the table's declaration.
@@ -80,21 +70,18 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
     std::filesystem::remove(partial, ec);
     MdbConvertReport report;
     try {
-        sqlite3* raw = nullptr;
-        int rc = sqlite3_open_v2(partial.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        std::unique_ptr<sqlite3, DatabaseCloser> db(raw);
-        if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(raw, rc, source);
-        exec(db.get(), "BEGIN", source);
+        // The copy is a plain file, written by the linked SQLite.
+        SqliteConnection db;
+        if (const int rc = db.open(SqliteApi::plain(), partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+            rc != SQLITE_OK)
+            throw EngineErrors::fromSqlite(SqliteRef{&SqliteApi::plain(), nullptr}, rc, source);
+        db.exec("BEGIN", source);
         for (const auto& info : catalogue.tables()) {
             if (info.attributes & (dao::SystemObject | dao::HiddenObject)) continue;
-            MdbImport::copyTable(catalogue, info.name, db.get(), true);
+            MdbImport::copyTable(catalogue, info.name, db.ref(), true);
             ++report.tables;
-            sqlite3_stmt* st = nullptr;
-            const std::string count = "SELECT count(*) FROM " + quoted(info.name);
-            if (sqlite3_prepare_v2(db.get(), count.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-                sqlite3_step(st) == SQLITE_ROW)
-                report.rows += sqlite3_column_int64(st, 0);
-            sqlite3_finalize(st);
+            Statement count(db.ref(), "SELECT count(*) FROM " + quoted(info.name), source);
+            if (count.step()) report.rows += count.integer(0);
         }
         // Secondary indexes (the primary key is part of each table; the indexes Access makes
         // for relations are the foreign keys').
@@ -106,13 +93,12 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
                 std::string columns;
                 for (const auto& c : x.columns)
                     columns += (columns.empty() ? "" : ", ") + quoted(c);
-                exec(db.get(),
-                     fmt::format("CREATE {}INDEX {} ON {} ({})", x.unique ? "UNIQUE " : "",
-                                 quoted(info.name + "_" + x.name), quoted(info.name), columns),
-                     source);
+                db.exec(fmt::format("CREATE {}INDEX {} ON {} ({})", x.unique ? "UNIQUE " : "",
+                                    quoted(info.name + "_" + x.name), quoted(info.name), columns),
+                        source);
             }
         }
-        MetadataStore store(db.get());
+        MetadataStore store(db.ref());
         for (const auto& info : catalogue.tables())
             if (!(info.attributes & (dao::SystemObject | dao::HiddenObject)))
                 copyMetadata(catalogue, info, store, report);
@@ -137,8 +123,8 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
                 report.queriesNotCopied.push_back(q->name() + ": " + e.description());
             }
         }
-        exec(db.get(), "COMMIT", source);
-        db.reset();
+        db.exec("COMMIT", source);
+        db.close();
         // Never over a file that appeared meanwhile.
         if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
             throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,

@@ -2,12 +2,12 @@
 
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/Statement.h"
 #include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <fmt/format.h>
 #include <memory>
-#include <sqlite3.h>
 
 namespace qv::engine {
 
@@ -22,51 +22,47 @@ std::string quoted(const std::string& name) {
     return out + "\"";
 }
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-
-void exec(sqlite3* db, const std::string& sql, const std::string& source) {
+void exec(SqliteRef db, const std::string& sql, const std::string& source) {
     char* msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
-    sqlite3_free(msg);
+    const int rc = db.lib().exec(db.db, sql.c_str(), nullptr, nullptr, &msg);
+    db.lib().free(msg);
     if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
 }
 
-int bind(sqlite3_stmt* st, int i, const Variant& v, StorageKind storage) {
-    if (v.isNull()) return sqlite3_bind_null(st, i);
+int bind(const SqliteApi& lib, sqlite3_stmt* st, int i, const Variant& v, StorageKind storage) {
+    if (v.isNull()) return lib.bind_null(st, i);
     switch (v.type()) {
     case VarType::Boolean:
-        return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
+        return lib.bind_int(st, i, v.toBool() ? 1 : 0);
     case VarType::Date: {
         const std::string iso = OleDateTime::toIsoText(v.toDouble());
-        return sqlite3_bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        return lib.bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
     }
     case VarType::Currency: {
         // The exact scaled value as text: "12.3456" reads back without a binary fraction.
         const std::int64_t s = v.toCurrency().scaled;
         const std::uint64_t a = s < 0 ? 0 - static_cast<std::uint64_t>(s) : static_cast<std::uint64_t>(s);
         const std::string text = fmt::format("{}{}.{:04}", s < 0 ? "-" : "", a / 10000, a % 10000);
-        return sqlite3_bind_text(st, i, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return lib.bind_text(st, i, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
     case VarType::Single:
     case VarType::Double:
     case VarType::Decimal:
-        return sqlite3_bind_double(st, i, v.toDouble());
+        return lib.bind_double(st, i, v.toDouble());
     case VarType::Binary: {
         const auto& b = v.bytes();
-        return sqlite3_bind_blob64(st, i, b.data(), b.size(), SQLITE_TRANSIENT);
+        return lib.bind_blob64(st, i, b.data(), b.size(), SQLITE_TRANSIENT);
     }
     case VarType::String: {
         const std::string s = v.toString();
-        return sqlite3_bind_text64(st, i, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return lib.bind_text64(st, i, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
     default:
         if (storage == StorageKind::Text) {
             const std::string s = v.toString();
-            return sqlite3_bind_text64(st, i, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            return lib.bind_text64(st, i, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         }
-        return sqlite3_bind_int64(st, i, v.toInt64());
+        return lib.bind_int64(st, i, v.toInt64());
     }
 }
 
@@ -108,7 +104,7 @@ std::string MdbImport::createStatement(const MdbCatalogue& catalogue, const MdbT
     return sql + ")";
 }
 
-void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db,
+void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name, SqliteRef db,
                           bool withRelations) {
     const MdbObjectInfo* info = catalogue.findTable(name);
     const std::string& source = catalogue.file().source();
@@ -137,23 +133,22 @@ void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name
         for (std::size_t i = 0; i < table.columns().size(); ++i)
             insert += i ? ", ?" : "?";
         insert += ")";
-        sqlite3_stmt* raw = nullptr;
-        int rc = sqlite3_prepare_v2(db, insert.c_str(), -1, &raw, nullptr);
-        std::unique_ptr<sqlite3_stmt, StatementDeleter> st(raw);
-        if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
+        Statement st(db, insert, source);
+        const SqliteApi& lib = db.lib();
         table.readRows([&](const std::vector<Variant>& row) {
             for (std::size_t i = 0; i < row.size(); ++i) {
-                rc = bind(st.get(), static_cast<int>(i + 1), row[i], table.columns()[i].type.mapped.storage);
+                const int rc = bind(lib, st.get(), static_cast<int>(i + 1), row[i],
+                                    table.columns()[i].type.mapped.storage);
                 if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
             }
-            rc = sqlite3_step(st.get());
-            if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(db, rc, source);
-            sqlite3_reset(st.get());
+            if (const int rc = lib.step(st.get()); rc != SQLITE_DONE)
+                throw EngineErrors::fromSqlite(db, rc, source);
+            lib.reset(st.get());
             return true;
         });
         exec(db, "RELEASE mdb_copy", source);
     } catch (...) {
-        sqlite3_exec(db, "ROLLBACK TO mdb_copy; RELEASE mdb_copy", nullptr, nullptr, nullptr);
+        db.lib().exec(db.db, "ROLLBACK TO mdb_copy; RELEASE mdb_copy", nullptr, nullptr, nullptr);
         throw;
     }
 }

@@ -5,10 +5,9 @@
 
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/mdb/MdbTable.h"
+#include "engines/sqliteapi/SqliteRef.h"
 
 #include <string>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -17,7 +16,7 @@ class MdbImport {
     // Creates the table in db under the same name, with its declared types, primary key and
     // rows, in one transaction. A linked table is copied from its target file.
     // withRelations adds the foreign keys of the relations Access enforces (a whole-database copy).
-    static void copyTable(const MdbCatalogue& catalogue, const std::string& name, sqlite3* db,
+    static void copyTable(const MdbCatalogue& catalogue, const std::string& name, SqliteRef db,
                           bool withRelations = false);
     // The CREATE TABLE statement of the copy; foreign keys of the relations whose many side this
     // table is, when withRelations.

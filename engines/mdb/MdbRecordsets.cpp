@@ -3,6 +3,8 @@
 #include "engines/mdb/MdbImport.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
+#include "engines/sqlite/SqliteConnection.h"
+#include "engines/sqlite/Statement.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <algorithm>
@@ -10,18 +12,8 @@
 #include <glib.h>
 
 #include <memory>
-#include <sqlite3.h>
 
 namespace qv::engine {
-
-namespace {
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StatementCloser {
-    void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-} // namespace
 
 namespace {
 
@@ -42,17 +34,19 @@ std::string quotedName(const std::string& name) {
     return out + "\"";
 }
 
-void run(sqlite3* db, const std::string& sql, const std::string& source) {
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
-    sqlite3_free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
+// The copies live in the plain library's memory: an Access file is never encrypted with SQLCipher.
+SqliteConnection inMemory(const std::string& source) {
+    SqliteConnection db;
+    if (const int rc = db.open(SqliteApi::plain(), ":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        rc != SQLITE_OK)
+        throw EngineErrors::fromSqlite(SqliteRef{&SqliteApi::plain(), nullptr}, rc, source);
+    return db;
 }
 
 // Copies the tables the text names and makes views of the saved queries it names, those a view
 // names first. A name that merely occurs inside another word costs an unneeded copy, not a
 // wrong result.
-void provide(const MdbCatalogue& catalogue, const std::string& sql, sqlite3* db,
+void provide(const MdbCatalogue& catalogue, const std::string& sql, const SqliteConnection& db,
              std::vector<std::string>& done, int depth) {
     const std::string& source = catalogue.file().source();
     if (depth > 32)
@@ -62,7 +56,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, sqlite3* db,
         if ((t.attributes & dao::SystemObject) || !mentions(sql, t.name)) continue;
         if (std::find(done.begin(), done.end(), t.name) != done.end()) continue;
         done.push_back(t.name);
-        MdbImport::copyTable(catalogue, t.name, db);
+        MdbImport::copyTable(catalogue, t.name, db.ref());
     }
     for (const auto& q : catalogue.queryDefs()) {
         if (!mentions(sql, q->name()) || std::find(done.begin(), done.end(), q->name()) != done.end())
@@ -75,7 +69,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, sqlite3* db,
         std::string body = translated.sql;
         while (!body.empty() && (body.back() == ';' || g_ascii_isspace(body.back())))
             body.pop_back();
-        run(db, "CREATE TEMP VIEW " + quotedName(q->name()) + " AS " + body, source);
+        db.exec("CREATE TEMP VIEW " + quotedName(q->name()) + " AS " + body, source);
     }
 }
 
@@ -102,38 +96,26 @@ std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& cata
     if (!translated.parameters.empty())
         throw EngineErrors::make(3708, source,
                                  fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, DatabaseCloser> db(raw);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(raw, rc, source);
-    SqlDialect::prepareConnection(db.get());
+    const SqliteConnection db = inMemory(source);
+    SqlDialect::prepareConnection(db.ref());
     std::vector<std::string> done;
-    provide(catalogue, sql, db.get(), done, 0);
-    sqlite3_stmt* st = nullptr;
-    rc = sqlite3_prepare_v2(db.get(), translated.sql.c_str(), -1, &st, nullptr);
-    std::unique_ptr<sqlite3_stmt, StatementCloser> statement(st);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db.get(), rc, source);
-    return ColumnarRecordset::load(statement.get(), source);
+    provide(catalogue, sql, db, done, 0);
+    const Statement statement(db.ref(), translated.sql, source);
+    return ColumnarRecordset::load(statement, source);
 }
 
 std::shared_ptr<ColumnarRecordset> MdbRecordsets::table(const MdbCatalogue& catalogue,
                                                         const std::string& name) {
     const std::string& source = catalogue.file().source();
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, DatabaseCloser> db(raw);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(raw, rc, source);
-    MdbImport::copyTable(catalogue, name, db.get());
+    const SqliteConnection db = inMemory(source);
+    MdbImport::copyTable(catalogue, name, db.ref());
     const MdbObjectInfo* info = catalogue.findTable(name);
     std::string sql = "SELECT * FROM \"";
     for (char c : info->name)
         sql += c == '"' ? std::string("\"\"") : std::string(1, c);
     sql += "\"";
-    sqlite3_stmt* st = nullptr;
-    rc = sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &st, nullptr);
-    std::unique_ptr<sqlite3_stmt, StatementCloser> statement(st);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db.get(), rc, source);
-    return ColumnarRecordset::load(statement.get(), source);
+    const Statement statement(db.ref(), sql, source);
+    return ColumnarRecordset::load(statement, source);
 }
 
 } // namespace qv::engine

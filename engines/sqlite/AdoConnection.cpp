@@ -74,7 +74,8 @@ AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long
 
 AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
-    sqlite3* db = handle()->db();
+    const SqliteRef db = handle()->db();
+    const SqliteApi& lib = db.lib();
     Statement st(db, statement.sql, source);
     if (!onlyBlanks(st.tail()))
         throw NumberedError(engineerr::TooManyStatements, source,
@@ -83,12 +84,11 @@ AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std:
         if (recordsAffected) *recordsAffected = 0;
         return ColumnarRecordset::closedSet();
     }
-    const int expected = sqlite3_bind_parameter_count(st.get());
+    const int expected = lib.bind_parameter_count(st.get());
     std::vector<bool> bound(static_cast<std::size_t>(expected) + 1, false);
     int position = 0;
     for (const auto& b : values) {
-        const int index =
-            b.name.empty() ? ++position : sqlite3_bind_parameter_index(st.get(), b.name.c_str());
+        const int index = b.name.empty() ? ++position : lib.bind_parameter_index(st.get(), b.name.c_str());
         if (index < 1 || index > expected) continue;
         st.bind(index, b.value);
         bound[static_cast<std::size_t>(index)] = true;
@@ -99,16 +99,18 @@ AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std:
                                 "No value given for one or more required parameters.");
         }
     }
-    if (sqlite3_column_count(st.get()) > 0) {
-        auto rs = ColumnarRecordset::load(st.get(), source);
+    if (lib.column_count(st.get()) > 0) {
+        auto rs = ColumnarRecordset::load(st, source);
         if (recordsAffected) *recordsAffected = -1;
         return rs;
     }
-    const auto before = sqlite3_total_changes64(db);
+    const auto before = lib.total_changes(db.db);
     st.step();
     if (statement.changesSchema()) handle()->schemaTypes().invalidate();
-    // sqlite3_changes64 keeps the count of the last data change: a DDL statement changed nothing.
-    if (recordsAffected) *recordsAffected = sqlite3_total_changes64(db) == before ? 0 : sqlite3_changes64(db);
+    // changes() keeps the count of the last data change: a DDL statement changed nothing. The
+    // 32-bit counters are the ones both libraries have; a statement changing more than 2^31
+    // rows is far beyond what a sheet holds.
+    if (recordsAffected) *recordsAffected = lib.total_changes(db.db) == before ? 0 : lib.changes(db.db);
     return ColumnarRecordset::closedSet();
 }
 

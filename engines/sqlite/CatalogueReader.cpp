@@ -1,5 +1,6 @@
 // Everything comes from SQLite's pragmas (table_info, index_list, index_info,
-// foreign_key_list) plus the metadata tables; nothing is written.
+// foreign_key_list) plus the metadata tables; nothing is written. The pragmas are run as
+// statements of their own (see Pragma), so encrypted databases are read the same way.
 #include "engines/sqlite/CatalogueReader.h"
 
 #include "engines/sqlite/DaoField.h"
@@ -10,6 +11,7 @@
 #include "engines/sqlite/DaoRelation.h"
 #include "engines/sqlite/DaoTableDef.h"
 #include "engines/sqlite/MetadataStore.h"
+#include "engines/sqlite/Pragma.h"
 #include "engines/sqlite/QueryText.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
@@ -43,19 +45,18 @@ struct ColumnInfo {
     int pk = 0;
 };
 
-std::vector<ColumnInfo> columnsOf(sqlite3* db, const std::string& table) {
+std::vector<ColumnInfo> columnsOf(SqliteRef db, const std::string& table) {
     std::vector<ColumnInfo> out;
-    Statement st(db, "SELECT cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)", Source);
-    st.bind(1, table);
+    Statement st(db, Pragma::about("table_info", table), Source);
     while (st.step()) {
         ColumnInfo c;
-        c.cid = static_cast<int>(st.integer(0));
-        c.name = st.text(1);
-        c.declared = st.text(2);
-        c.notNull = st.integer(3) != 0;
-        c.hasDefault = !st.isNull(4);
-        c.defaultValue = st.text(4);
-        c.pk = static_cast<int>(st.integer(5));
+        c.cid = static_cast<int>(st.integer(Pragma::TableInfoCid));
+        c.name = st.text(Pragma::TableInfoName);
+        c.declared = st.text(Pragma::TableInfoType);
+        c.notNull = st.integer(Pragma::TableInfoNotNull) != 0;
+        c.hasDefault = !st.isNull(Pragma::TableInfoDefault);
+        c.defaultValue = st.text(Pragma::TableInfoDefault);
+        c.pk = static_cast<int>(st.integer(Pragma::TableInfoPk));
         out.push_back(std::move(c));
     }
     return out;
@@ -67,26 +68,39 @@ struct IndexInfo {
     std::vector<std::string> columns; // key order
 };
 
-std::vector<IndexInfo> indexesOf(sqlite3* db, const std::string& table) {
-    std::vector<IndexInfo> out;
+std::vector<IndexInfo> indexesOf(SqliteRef db, const std::string& table) {
+    std::vector<std::pair<long long, IndexInfo>> bySeq;
     {
-        Statement st(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY seq DESC",
-                     Source);
-        st.bind(1, table);
+        Statement st(db, Pragma::about("index_list", table), Source);
         while (st.step())
-            out.push_back({st.text(0), st.text(2), st.integer(1) != 0, {}});
+            bySeq.push_back({st.integer(Pragma::IndexListSeq),
+                             {st.text(Pragma::IndexListName),
+                              st.text(Pragma::IndexListOrigin),
+                              st.integer(Pragma::IndexListUnique) != 0,
+                              {}}});
     }
+    // Newest index last in the pragma's numbering; the catalogue lists them the other way round.
+    std::stable_sort(bySeq.begin(), bySeq.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<IndexInfo> out;
+    for (auto& [seq, ix] : bySeq)
+        out.push_back(std::move(ix));
     for (auto& ix : out) {
-        Statement st(db, "SELECT name FROM pragma_index_info(?) ORDER BY seqno", Source);
-        st.bind(1, ix.name);
+        std::vector<std::pair<long long, std::string>> columns;
+        Statement st(db, Pragma::about("index_info", ix.name), Source);
         while (st.step()) {
-            if (!st.isNull(0)) ix.columns.push_back(st.text(0));
+            if (!st.isNull(Pragma::IndexInfoName))
+                columns.push_back({st.integer(Pragma::IndexInfoSeqno), st.text(Pragma::IndexInfoName)});
         }
+        std::stable_sort(columns.begin(), columns.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& c : columns)
+            ix.columns.push_back(std::move(c.second));
     }
     return out;
 }
 
-std::string tableSql(sqlite3* db, const std::string& table) {
+std::string tableSql(SqliteRef db, const std::string& table) {
     Statement st(db, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?", Source);
     st.bind(1, table);
     return st.step() ? st.text(0) : std::string();
@@ -94,7 +108,7 @@ std::string tableSql(sqlite3* db, const std::string& table) {
 
 using PropertyMap = std::map<std::pair<std::string, std::string>, std::vector<StoredProperty>>;
 
-PropertyMap propertiesByField(sqlite3* db, std::vector<std::string>* skipped) {
+PropertyMap propertiesByField(SqliteRef db, std::vector<std::string>* skipped) {
     PropertyMap map;
     for (auto& p : MetadataStore(db).properties(skipped)) {
         auto key = std::make_pair(upper(p.table), upper(p.field));
@@ -266,18 +280,18 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
             long attributes = 0;
         };
         std::map<long long, Key> keys;
-        Statement st(mDb,
-                     "SELECT id, seq, \"table\", \"from\", \"to\", on_update, on_delete "
-                     "FROM pragma_foreign_key_list(?) ORDER BY id, seq",
-                     Source);
-        st.bind(1, foreignTable);
+        // Rows come by key and, within a key, in column order.
+        Statement st(mDb, Pragma::about("foreign_key_list", foreignTable), Source);
         while (st.step()) {
-            auto& k = keys[st.integer(0)];
-            k.table = actualTable(st.text(2));
+            auto& k = keys[st.integer(Pragma::ForeignKeyId)];
+            k.table = actualTable(st.text(Pragma::ForeignKeyTable));
             k.pairs.push_back(
-                {actualColumn(foreignColumns, st.text(3)), st.isNull(4) ? std::string() : st.text(4)});
-            if (upper(st.text(5)) == "CASCADE") k.attributes |= RelationUpdateCascade;
-            if (upper(st.text(6)) == "CASCADE") k.attributes |= RelationDeleteCascade;
+                {actualColumn(foreignColumns, st.text(Pragma::ForeignKeyFrom)),
+                 st.isNull(Pragma::ForeignKeyTo) ? std::string() : st.text(Pragma::ForeignKeyTo)});
+            if (upper(st.text(Pragma::ForeignKeyOnUpdate)) == "CASCADE")
+                k.attributes |= RelationUpdateCascade;
+            if (upper(st.text(Pragma::ForeignKeyOnDelete)) == "CASCADE")
+                k.attributes |= RelationDeleteCascade;
         }
         // SQLite lists keys last-declared first; the declaration order reads better.
         for (auto it = keys.rbegin(); it != keys.rend(); ++it) {

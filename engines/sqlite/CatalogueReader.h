@@ -3,15 +3,14 @@
 // relations from foreign keys, and saved queries (views, and queries kept with the metadata).
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/engine/IDaoDatabase.h"
-
-struct sqlite3;
 
 namespace qv::engine {
 
 class CatalogueReader {
   public:
-    explicit CatalogueReader(sqlite3* db) : mDb(db) {}
+    explicit CatalogueReader(SqliteRef db) : mDb(db) {}
     // Stored properties whose values do not fit their types are left out and described in
     // skipped (when given).
     std::vector<DaoTableDefPtr> tableDefs(std::vector<std::string>* skipped = nullptr) const;
@@ -23,7 +22,7 @@ class CatalogueReader {
 
   private:
     std::vector<std::string> tableNames(bool includeSystem) const;
-    sqlite3* mDb;
+    SqliteRef mDb;
 };
 
 } // namespace qv::engine

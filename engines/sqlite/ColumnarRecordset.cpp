@@ -29,14 +29,17 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() {
     return std::make_shared<ColumnarRecordset>();
 }
 
-std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, const std::string& source) {
+std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& statement,
+                                                           const std::string& source) {
+    const SqliteApi& lib = statement.lib();
+    sqlite3_stmt* st = statement.get();
     auto rs = std::make_shared<ColumnarRecordset>();
-    const int n = sqlite3_column_count(st);
+    const int n = lib.column_count(st);
     std::vector<bool> inferred(static_cast<std::size_t>(n), false);
     rs->mColumns.reserve(static_cast<std::size_t>(n));
     for (int c = 0; c < n; ++c) {
-        const char* decl = sqlite3_column_decltype(st, c);
-        const char* name = sqlite3_column_name(st, c);
+        const char* decl = lib.column_decltype(st, c);
+        const char* name = lib.column_name(st, c);
         inferred[static_cast<std::size_t>(c)] = decl == nullptr || *decl == '\0';
         rs->mColumns.emplace_back(name ? name : "", TypeMapping::fromDeclared(decl ? decl : ""));
     }
@@ -47,13 +50,13 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, con
     RecordsetColumn* cols = rs->mColumns.data();
     long long rows = 0;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = lib.step(st)) == SQLITE_ROW) {
         if (anyInferred) {
             // An expression column takes its type from its first non-null value.
             anyInferred = false;
             for (int c = 0; c < n; ++c) {
                 if (!inferred[static_cast<std::size_t>(c)]) continue;
-                const int t = sqlite3_column_type(st, c);
+                const int t = lib.column_type(st, c);
                 if (t == SQLITE_NULL) {
                     anyInferred = true;
                     continue;
@@ -63,10 +66,10 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(sqlite3_stmt* st, con
             }
         }
         for (int c = 0; c < n; ++c)
-            cols[c].appendFrom(st, c);
+            cols[c].appendFrom(lib, st, c);
         ++rows;
     }
-    if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(sqlite3_db_handle(st), rc, source);
+    if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(statement.connection(), rc, source);
     for (auto& col : rs->mColumns)
         col.shrink();
     rs->mRows = rows;
@@ -154,7 +157,8 @@ Variant ColumnarRecordset::valueAt(long long row, long column) const {
     return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(row));
 }
 
-void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const {
+void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t count,
+                                   ColumnCell* out) const {
     requireOpen();
     if (column < 0 || column >= static_cast<long>(mColumns.size()) || firstRow < 0 ||
         static_cast<unsigned long long>(firstRow) + count > static_cast<unsigned long long>(mRows))

@@ -4,13 +4,12 @@
 #pragma once
 
 #include "engines/sqlite/RecordsetColumn.h"
+#include "engines/sqlite/Statement.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/engine/IColumnarRecordset.h"
 
 #include <memory>
 #include <vector>
-
-struct sqlite3_stmt;
 
 namespace qv::engine {
 
@@ -20,7 +19,7 @@ class ColumnarRecordset : public IAdoRecordset,
   public:
     // Steps the prepared statement to its end and keeps every row. Raises the engine's numbered
     // error when a step fails (the statement is left for the caller to finalise).
-    static std::shared_ptr<ColumnarRecordset> load(sqlite3_stmt* st, const std::string& source);
+    static std::shared_ptr<ColumnarRecordset> load(const Statement& st, const std::string& source);
     static std::shared_ptr<ColumnarRecordset> closedSet();
 
     int state() const override;

@@ -34,6 +34,11 @@ NumberedError EngineErrors::passwordNotValid(const std::string& source) {
     return NumberedError(err::DaoPasswordNotValid, source, "Not a valid password.");
 }
 
+NumberedError EngineErrors::accessNotReadable(const std::string& source, const std::string& path) {
+    return NumberedError(err::DaoFormatNotInstalled, source,
+                         fmt::format("'{}' is an Access database, which cannot be read yet.", path));
+}
+
 NumberedError EngineErrors::accountNotValid(const std::string& source) {
     return NumberedError(err::DaoAccountNotValid, source, "Not a valid account name or password.");
 }
@@ -56,9 +61,10 @@ NumberedError EngineErrors::dateOutOfRange(const std::string& source, double ole
                          fmt::format("The value {} is not a date between the years 100 and 9999.", oleDate));
 }
 
-NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& source) {
-    const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    const int extended = db ? sqlite3_extended_errcode(db) : rc;
+NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& source) {
+    const SqliteApi& lib = db.api ? *db.api : SqliteApi::plain();
+    const std::string msg = db.db ? lib.errmsg(db.db) : lib.errstr(rc);
+    const int extended = db.db ? lib.extended_errcode(db.db) : rc;
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT: {
         if (extended == SQLITE_CONSTRAINT_NOTNULL) {
@@ -90,7 +96,7 @@ NumberedError EngineErrors::fromSqlite(sqlite3* db, int rc, const std::string& s
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: {
         // Damage met in the middle of a read names the file, so the person knows which one.
-        const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+        const char* file = db ? lib.db_filename(db.db, "main") : nullptr;
         if (file && *file) return damaged(source, file);
         return NumberedError(engineerr::UnrecognisedFormat, source,
                              fmt::format("Unrecognized database format ({}).", msg));

@@ -3,12 +3,11 @@
 // failures name "Table.Field" so that the write-back can point at the offending column.
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/NumberedError.h"
 
 #include <cstdint>
 #include <string>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -38,14 +37,17 @@ class EngineErrors {
     // 3343 for a file whose pages SQLite finds damaged, naming the file.
     static NumberedError damaged(const std::string& source, const std::string& path);
     static NumberedError passwordNotValid(const std::string& source);
+    // An Access file: a database, but of a format this engine does not read.
+    static NumberedError accessNotReadable(const std::string& source, const std::string& path);
     static NumberedError accountNotValid(const std::string& source);
     static NumberedError itemNotFound(const std::string& source, const std::string& name);
     // 3142: SQL text with a NUL character, which would end the statement early.
     static NumberedError nulInSql(const std::string& source);
     // 6 (overflow): a date value outside the years 100 to 9999, or not a number at all.
     static NumberedError dateOutOfRange(const std::string& source, double oleDate);
-    // Translates the last failure on db (result code rc) into the engine's number and text.
-    static NumberedError fromSqlite(sqlite3* db, int rc, const std::string& source);
+    // Translates the last failure on db (result code rc) into the engine's number and text; the
+    // message is read through the library that owns the connection.
+    static NumberedError fromSqlite(SqliteRef db, int rc, const std::string& source);
 };
 
 } // namespace qv::engine

@@ -13,7 +13,6 @@
 #include <fmt/format.h>
 #include <limits>
 #include <optional>
-#include <sqlite3.h>
 
 namespace qv::engine {
 
@@ -146,8 +145,8 @@ bool MetadataStore::hasTable(const char* name) const {
 
 void MetadataStore::ensure(const char* createSql) const {
     char* msg = nullptr;
-    int rc = sqlite3_exec(mDb, createSql, nullptr, nullptr, &msg);
-    sqlite3_free(msg);
+    int rc = mDb.lib().exec(mDb.db, createSql, nullptr, nullptr, &msg);
+    mDb.lib().free(msg);
     if (rc != SQLITE_OK) {
         throw EngineErrors::fromSqlite(mDb, rc, Source);
     }
@@ -220,7 +219,7 @@ bool MetadataStore::removeProperty(const std::string& table, const std::string& 
     Statement st(mDb, "DELETE FROM QvFieldProperties WHERE TableName=? AND FieldName=? AND Name=?", Source);
     st.bind(1, table).bind(2, field).bind(3, name);
     st.step();
-    return sqlite3_changes(mDb) > 0;
+    return mDb.lib().changes(mDb.db) > 0;
 }
 
 void MetadataStore::saveQuery(const std::string& name, const std::string& sql, int type) {
@@ -239,7 +238,7 @@ bool MetadataStore::removeQuery(const std::string& name) {
     Statement st(mDb, "DELETE FROM QvQueries WHERE Name=?", Source);
     st.bind(1, name);
     st.step();
-    return sqlite3_changes(mDb) > 0;
+    return mDb.lib().changes(mDb.db) > 0;
 }
 
 void MetadataStore::setRelationName(const StoredRelationName& r) {

@@ -4,12 +4,12 @@
 // first stored, and listed as system objects. Reading never creates them.
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
+
 #include "platform/Variant.h"
 
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -41,7 +41,7 @@ class MetadataStore {
     static constexpr const char* RelationNamesTable = "QvRelationNames";
     static bool isMetadataTable(const std::string& name);
 
-    explicit MetadataStore(sqlite3* db) : mDb(db) {}
+    explicit MetadataStore(SqliteRef db) : mDb(db) {}
 
     // A row whose value does not fit its stored type is left out; when skipped is given, it
     // receives one sentence per such row naming the table, field and property.
@@ -60,7 +60,7 @@ class MetadataStore {
   private:
     bool hasTable(const char* name) const;
     void ensure(const char* createSql) const;
-    sqlite3* mDb;
+    SqliteRef mDb;
 };
 
 } // namespace qv::engine

@@ -174,11 +174,11 @@ inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
     markRow(false);
 }
 
-void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
+void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) {
     // One call takes the cell; the sqlite3_column_* readers each take the connection's mutex
     // again, and a text cell needs three of them. The statement is stepped by this thread alone.
-    sqlite3_value* v = sqlite3_column_value(st, c);
-    const int t = sqlite3_value_type(v);
+    sqlite3_value* v = lib.column_value(st, c);
+    const int t = lib.value_type(v);
     if (t == SQLITE_NULL) {
         appendNull();
         return;
@@ -186,38 +186,38 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     switch (mType.storage) {
     case StorageKind::Integer:
         if (t == SQLITE_INTEGER) {
-            appendInteger(sqlite3_value_int64(v));
+            appendInteger(lib.value_int64(v));
             markRow(false);
         } else if (t == SQLITE_FLOAT) {
-            appendOdd(Variant(sqlite3_value_double(v)));
+            appendOdd(Variant(lib.value_double(v)));
         } else if (t == SQLITE_TEXT) {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                          static_cast<std::size_t>(sqlite3_value_bytes(v)))));
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
+                                          static_cast<std::size_t>(lib.value_bytes(v)))));
         } else {
-            auto p = static_cast<const std::uint8_t*>(sqlite3_value_blob(v));
-            appendOdd(Variant(Binary(p, p + sqlite3_value_bytes(v))));
+            auto p = static_cast<const std::uint8_t*>(lib.value_blob(v));
+            appendOdd(Variant(Binary(p, p + lib.value_bytes(v))));
         }
         return;
     case StorageKind::Boolean:
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-            mFlags.push_back(sqlite3_value_double(v) != 0.0 ? 1 : 0);
+            mFlags.push_back(lib.value_double(v) != 0.0 ? 1 : 0);
             markRow(false);
         } else {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                          static_cast<std::size_t>(sqlite3_value_bytes(v)))));
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
+                                          static_cast<std::size_t>(lib.value_bytes(v)))));
         }
         return;
     case StorageKind::Currency: {
         double d = 0;
         if (t == SQLITE_INTEGER) {
-            mInts.push_back(sqlite3_value_int64(v) * 10000);
+            mInts.push_back(lib.value_int64(v) * 10000);
             markRow(false);
             return;
         }
-        const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
+        const char* p = reinterpret_cast<const char*>(lib.value_text(v));
+        const auto n = static_cast<std::size_t>(lib.value_bytes(v));
         if (t == SQLITE_FLOAT || parseDouble(p, n, d)) {
-            if (t == SQLITE_FLOAT) d = sqlite3_value_double(v);
+            if (t == SQLITE_FLOAT) d = lib.value_double(v);
             mInts.push_back(static_cast<std::int64_t>(std::llround(d * 10000.0)));
             markRow(false);
         } else {
@@ -227,11 +227,11 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     }
     case StorageKind::Real:
         if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
-            mReals.push_back(sqlite3_value_double(v));
+            mReals.push_back(lib.value_double(v));
             markRow(false);
         } else {
-            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-            const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
+            const char* p = reinterpret_cast<const char*>(lib.value_text(v));
+            const auto n = static_cast<std::size_t>(lib.value_bytes(v));
             double d = 0;
             if (t == SQLITE_TEXT && parseDouble(p, n, d)) {
                 mReals.push_back(d);
@@ -243,12 +243,12 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
         return;
     case StorageKind::Date: {
         if (t != SQLITE_TEXT) {
-            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(sqlite3_value_int64(v)))
-                                          : Variant(sqlite3_value_double(v)));
+            appendOdd(t == SQLITE_INTEGER ? Variant(static_cast<std::int64_t>(lib.value_int64(v)))
+                                          : Variant(lib.value_double(v)));
             return;
         }
-        const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
+        const char* p = reinterpret_cast<const char*>(lib.value_text(v));
+        const auto n = static_cast<std::size_t>(lib.value_bytes(v));
         double d = 0;
         if (parseIsoFast(p, n, d)) {
             mReals.push_back(d);
@@ -263,17 +263,17 @@ void RecordsetColumn::appendFrom(sqlite3_stmt* st, int c) {
     }
     case StorageKind::Text:
         if (t == SQLITE_BLOB) {
-            auto p = static_cast<const std::uint8_t*>(sqlite3_value_blob(v));
-            appendOdd(Variant(Binary(p, p + sqlite3_value_bytes(v))));
+            auto p = static_cast<const std::uint8_t*>(lib.value_blob(v));
+            appendOdd(Variant(Binary(p, p + lib.value_bytes(v))));
         } else {
             // sqlite3_value_text before _bytes: the length is then that of the UTF-8 text.
-            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-            appendText(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
+            const char* p = reinterpret_cast<const char*>(lib.value_text(v));
+            appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
         }
         return;
     case StorageKind::Blob: {
-        const char* p = static_cast<const char*>(sqlite3_value_blob(v));
-        appendText(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
+        const char* p = static_cast<const char*>(lib.value_blob(v));
+        appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
         return;
     }
     }
@@ -347,8 +347,10 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
     };
     switch (mType.storage) {
     case StorageKind::Integer:
-        if (mWide) each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mInts[r]); });
-        else each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mNarrow[r]); });
+        if (mWide)
+            each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mInts[r]); });
+        else
+            each(ColumnCellKind::Number, [&](std::size_t r) { return static_cast<double>(mNarrow[r]); });
         break;
     case StorageKind::Boolean:
         each(ColumnCellKind::Bool, [&](std::size_t r) { return mFlags[r] != 0 ? 1.0 : 0.0; });
@@ -381,7 +383,8 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
     // Values kept aside (a text in a number column and the like) are rare; valueAt answers them.
     if (!mOdd.empty())
         for (std::size_t i = 0; i < count; ++i)
-            if (out[i].kind != ColumnCellKind::Null && mOdd.count(first + i)) out[i].kind = ColumnCellKind::Other;
+            if (out[i].kind != ColumnCellKind::Null && mOdd.count(first + i))
+                out[i].kind = ColumnCellKind::Other;
 }
 
 std::string_view RecordsetColumn::textAt(std::size_t row) const {

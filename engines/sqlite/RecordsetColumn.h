@@ -6,6 +6,7 @@
 
 #include "engines/sqlite/MappedBuffer.h"
 #include "engines/sqlite/TypeMapping.h"
+#include "engines/sqliteapi/SqliteApi.h"
 #include "platform/Variant.h"
 #include "platform/engine/IColumnarRecordset.h"
 
@@ -14,8 +15,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-struct sqlite3_stmt;
 
 namespace qv::engine {
 
@@ -31,7 +30,7 @@ class RecordsetColumn {
     void setType(const ColumnType& type);
 
     // Appends the value of column c of the statement's current row.
-    void appendFrom(sqlite3_stmt* st, int c);
+    void appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c);
     void reserve(std::size_t rows);
     void shrink();
 

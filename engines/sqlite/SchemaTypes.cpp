@@ -2,13 +2,13 @@
 // plain comparison into a truth test (or a sum into date arithmetic) for the wrong table.
 #include "engines/sqlite/SchemaTypes.h"
 
+#include "engines/sqlite/Pragma.h"
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <cctype>
-#include <sqlite3.h>
 #include <vector>
 
 namespace qv::engine {
@@ -55,13 +55,13 @@ accesssql::ColumnType kindOf(std::string_view declared) {
     }
 }
 
-std::int64_t schemaVersion(sqlite3* db) {
+std::int64_t schemaVersion(SqliteRef db) {
     Statement st(db, "PRAGMA schema_version", Source);
     return st.step() ? st.integer(0) : 0;
 }
 } // namespace
 
-void SchemaTypes::refreshIfChanged(sqlite3* db) {
+void SchemaTypes::refreshIfChanged(SqliteRef db) {
     const std::int64_t version = schemaVersion(db);
     if (version == mVersion) return;
     mTables.clear();
@@ -76,12 +76,11 @@ void SchemaTypes::refreshIfChanged(sqlite3* db) {
     for (const auto& table : names) {
         // A view over a dropped table cannot be described; it must not stop every statement.
         try {
-            Statement columns(db, "SELECT name, type FROM pragma_table_info(?)", Source);
-            columns.bind(1, table);
+            Statement columns(db, Pragma::about("table_info", table), Source);
             Columns& own = mTables[lower(table)];
             while (columns.step()) {
-                const std::string column = lower(columns.text(0));
-                const auto kind = kindOf(columns.text(1));
+                const std::string column = lower(columns.text(Pragma::TableInfoName));
+                const auto kind = kindOf(columns.text(Pragma::TableInfoType));
                 own[column] = kind;
                 auto [it, inserted] = mAnyTable.emplace(column, kind);
                 if (!inserted && it->second != kind) conflicting[column] = true;

@@ -5,6 +5,8 @@
 // schema version moves (after any DDL, from this connection or another).
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
+
 #include "engines/accesssql/TranslatedSql.h"
 
 #include <cstdint>
@@ -12,14 +14,12 @@
 #include <string>
 #include <string_view>
 
-struct sqlite3;
-
 namespace qv::engine {
 
 class SchemaTypes {
   public:
     // Re-reads the columns when the schema changed since the last call.
-    void refreshIfChanged(sqlite3* db);
+    void refreshIfChanged(SqliteRef db);
     // Forgets everything; the next refreshIfChanged reads the schema again.
     void invalidate() { mVersion = -1; }
     // qualifier: a table name, an alias or empty. A known table answers its own column; anything

@@ -196,7 +196,7 @@ DialectStatement SqlDialect::translate(std::string_view sql) {
     return fromTranslated(accesssql::AccessSqlTranslator::translate(groupDefaults(sql)));
 }
 
-void SqlDialect::prepareConnection(sqlite3* db) {
+void SqlDialect::prepareConnection(SqliteRef db) {
     accesssql::AccessFunctions::registerAll(db);
 }
 

@@ -5,12 +5,11 @@
 #pragma once
 
 #include "engines/accesssql/TranslatedSql.h"
+#include "engines/sqliteapi/SqliteRef.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct sqlite3;
 
 namespace qv::engine {
 
@@ -40,7 +39,7 @@ class SqlDialect {
     // Translates knowing only the types of literals and functions.
     static DialectStatement translate(std::string_view sql);
     // Installs the dialect's functions on a freshly opened connection.
-    static void prepareConnection(sqlite3* db);
+    static void prepareConnection(SqliteRef db);
 
     // Data definition in the product's dialect with every DEFAULT expression put in parentheses
     // (`DEFAULT Now()` -> `DEFAULT (Now())`): SQLite takes only literals bare, and a group is

@@ -3,6 +3,7 @@
 #include "engines/sqlite/SqliteHandle.h"
 
 #include "engines/sqlite/CipherLibrary.h"
+#include "engines/sqlite/DatabaseFileKind.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sqlite3.h>
 
 namespace qv::engine {
 
@@ -43,31 +43,31 @@ bool headerLooksWhole(const std::string& path) {
     return true;
 }
 
-sqlite3* openRaw(const std::string& path, int flags, const std::string& source) {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        auto e = EngineErrors::fromSqlite(db, rc, source);
-        sqlite3_close_v2(db);
-        throw e;
-    }
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 2000);
-    return db;
-}
-
 // Reads the whole schema: a damaged first page or schema table fails here.
-void probeSchema(sqlite3* db, const std::string& path, const std::string& source) {
-    char* msg = nullptr;
-    int rc =
-        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL", nullptr, nullptr, &msg);
-    sqlite3_free(msg);
+void probeSchema(const SqliteConnection& db, const std::string& path, const std::string& source) {
+    const int rc = db.execStatus("SELECT count(*) FROM sqlite_master WHERE sql IS NOT NULL");
     if (rc != SQLITE_OK) {
         int primary = rc & 0xff;
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
             throw EngineErrors::unrecognisedFormat(source, path);
-        throw EngineErrors::fromSqlite(db, rc, source);
+        throw EngineErrors::fromSqlite(db.ref(), rc, source);
     }
+}
+
+// A plain file is probed read-only and opened for writing only once it proved to be a database.
+SqliteConnection openPlain(const std::string& path, bool& readOnly, const std::string& source) {
+    const SqliteApi& api = SqliteApi::plain();
+    SqliteConnection probe;
+    if (const int rc = probe.open(api, path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX); rc != SQLITE_OK)
+        throw EngineErrors::fromSqlite(SqliteRef{&api, nullptr}, rc, source);
+    probeSchema(probe, path, source);
+    if (readOnly) return probe;
+    SqliteConnection rw;
+    if (rw.open(api, path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK &&
+        !api.db_readonly(rw.get(), "main"))
+        return rw;
+    readOnly = true; // a file we may not write is opened for reading, as the engine does
+    return probe;
 }
 
 // SQLite's own quick check (every page of every b-tree and index, without comparing index
@@ -75,35 +75,36 @@ void probeSchema(sqlite3* db, const std::string& path, const std::string& source
 // at open: measured 4.5 ms of processor time for the 1 MB Chinook database and 220 ms (0.75 s of
 // wall time on a busy two-core machine) for a 139 MB one, so about 25 ms at the limit. A larger
 // file has only its schema b-tree checked here; damage elsewhere is still reported (3343) by the
-// read that meets it.
-void checkIntegrity(sqlite3* db, const std::string& path, const std::string& source) {
+// read that meets it. It runs on the connection the handle keeps, through its library, so an
+// encrypted file is checked as it decrypts, page by page.
+void checkIntegrity(const SqliteConnection& db, const std::string& path, const std::string& source) {
+    const SqliteApi& lib = db.lib();
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     const bool whole = !ec && size <= SqliteHandle::WholeCheckLimit;
+    // Before 3.33 the argument of quick_check is only an error limit: a table name is read as no
+    // number and the whole file would be checked, with no bound. The encryption library is such
+    // a SQLite (3.15); for it the schema b-tree was already read row by row when the key was
+    // checked, so a large file is left to its reads.
+    if (!whole && lib.libversion_number() < 3033000) return;
     sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db, whole ? "PRAGMA quick_check" : "PRAGMA quick_check('sqlite_master')", -1,
-                                &st, nullptr);
+    int rc = lib.prepare_v2(db.get(), whole ? "PRAGMA quick_check" : "PRAGMA quick_check('sqlite_master')",
+                            -1, &st, nullptr);
     bool ok = false;
-    if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
-        const auto* first = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        ok = first && std::strcmp(first, "ok") == 0 && sqlite3_step(st) == SQLITE_DONE;
+    if (rc == SQLITE_OK && (rc = lib.step(st)) == SQLITE_ROW) {
+        const auto* first = reinterpret_cast<const char*>(lib.column_text(st, 0));
+        ok = first && std::strcmp(first, "ok") == 0 && lib.step(st) == SQLITE_DONE;
     }
-    sqlite3_finalize(st);
+    lib.finalize(st);
     const int primary = rc & 0xff;
     if (!ok &&
         (rc == SQLITE_ROW || rc == SQLITE_DONE || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB))
         throw EngineErrors::damaged(source, path);
-    if (!ok) throw EngineErrors::fromSqlite(db, rc, source);
-}
-
-// The dialect's functions; a connection that cannot have them is closed, not leaked.
-void prepareOrClose(sqlite3* db) {
-    try {
-        SqlDialect::prepareConnection(db);
-    } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
-    }
+    if (!ok) throw EngineErrors::fromSqlite(db.ref(), rc, source);
+    // The check ran on the connection that stays open and left the pages it read in its cache,
+    // where they would hide damage done to the file later (a failing disk, another program) and
+    // hold memory for pages nobody may read again.
+    db.execStatus("PRAGMA shrink_memory");
 }
 
 } // namespace
@@ -115,56 +116,31 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
     if (path.empty() || path.find('\0') != std::string::npos || !std::filesystem::exists(path, ec))
         throw EngineErrors::fileNotFound(source, path);
     if (!std::filesystem::is_regular_file(path, ec)) throw EngineErrors::unrecognisedFormat(source, path);
-    if (!headerLooksWhole(path)) {
-        if (!CipherLibrary::looksEncrypted(path)) throw EngineErrors::unrecognisedFormat(source, path);
-        // An encrypted database is read from a decrypted copy in memory: changes could not
-        // reach the file, so it is opened read-only.
-        sqlite3* db = CipherLibrary::openDecrypted(path, options.password, source);
-        sqlite3_busy_timeout(db, 2000);
-        sqlite3_exec(db, "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
-        prepareOrClose(db);
-        return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, true));
-    }
-
-    sqlite3* probe = openRaw(path, SQLITE_OPEN_READONLY, source);
-    try {
-        probeSchema(probe, path, source);
-        checkIntegrity(probe, path, source);
-    } catch (...) {
-        sqlite3_close_v2(probe);
-        throw;
-    }
-    sqlite3* db = probe;
     bool readOnly = options.readOnly;
-    if (!readOnly) {
-        sqlite3* rw = nullptr;
-        if (sqlite3_open_v2(path.c_str(), &rw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
-                SQLITE_OK &&
-            !sqlite3_db_readonly(rw, "main")) {
-            sqlite3_close_v2(probe);
-            db = rw;
-            sqlite3_extended_result_codes(db, 1);
-            sqlite3_busy_timeout(db, 2000);
-            sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
-        } else {
-            sqlite3_close_v2(rw); // a file we may not write is opened for reading, as the engine does
-            readOnly = true;
-        }
+    SqliteConnection db;
+    switch (DatabaseFileKind::of(path)) {
+    case DatabaseFileKind::Kind::Sqlite:
+        if (!headerLooksWhole(path)) throw EngineErrors::unrecognisedFormat(source, path);
+        db = openPlain(path, readOnly, source);
+        break;
+    case DatabaseFileKind::Kind::Encrypted:
+        db = CipherLibrary::open(path, options.password, readOnly, source);
+        readOnly = readOnly || db.lib().db_readonly(db.get(), "main") != 0;
+        break;
+    case DatabaseFileKind::Kind::Access:
+        throw EngineErrors::accessNotReadable(source, path);
+    case DatabaseFileKind::Kind::Other:
+        throw EngineErrors::unrecognisedFormat(source, path);
     }
-    prepareOrClose(db);
-    return std::shared_ptr<SqliteHandle>(new SqliteHandle(db, path, readOnly));
-}
-
-SqliteHandle::~SqliteHandle() {
-    sqlite3_close_v2(mDb);
+    checkIntegrity(db, path, source);
+    if (!readOnly) db.execStatus("PRAGMA foreign_keys=ON");
+    SqlDialect::prepareConnection(db.ref());
+    return std::shared_ptr<SqliteHandle>(new SqliteHandle(std::move(db), path, readOnly));
 }
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
     if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
-    char* msg = nullptr;
-    int rc = sqlite3_exec(mDb, sql.c_str(), nullptr, nullptr, &msg);
-    sqlite3_free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(mDb, rc, source);
+    mDb.exec(sql, source);
 }
 
 } // namespace qv::engine

@@ -2,23 +2,24 @@
 // catalogue readers share; failures come out as the engine's numbered errors.
 #pragma once
 
+#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/Variant.h"
 
 #include <string>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace qv::engine {
 
 class Statement {
   public:
-    Statement(sqlite3* db, const std::string& sql, const std::string& source);
+    // Prepared by the library of the connection; the statement never outlives its connection.
+    Statement(SqliteRef db, const std::string& sql, const std::string& source);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
     sqlite3_stmt* get() const { return mSt; }
+    const SqliteApi& lib() const { return *mDb.api; }
+    SqliteRef connection() const { return mDb; }
     // What followed the first statement in the text (for refusing a second statement).
     const std::string& tail() const { return mTail; }
     Statement& bind(int index, const std::string& text);
@@ -31,7 +32,7 @@ class Statement {
     Variant value(int column) const;
 
   private:
-    sqlite3* mDb;
+    SqliteRef mDb;
     sqlite3_stmt* mSt = nullptr;
     std::string mSource;
     std::string mTail;

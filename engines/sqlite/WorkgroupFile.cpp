@@ -2,14 +2,15 @@
 #include "engines/sqlite/WorkgroupFile.h"
 
 #include "engines/sqlite/EngineErrors.h"
+#include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/Statement.h"
 
 #include <filesystem>
+#include <fmt/format.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
-#include <sqlite3.h>
 
 namespace qv::engine {
 
@@ -27,23 +28,15 @@ Binary hashOf(const std::string& password, const Binary& salt, int iterations) {
     return out;
 }
 
-struct Db {
-    sqlite3* db = nullptr;
-    ~Db() { sqlite3_close_v2(db); }
-};
-
-void openWritable(Db& d, const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &d.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        throw EngineErrors::fromSqlite(d.db, sqlite3_errcode(d.db), Source);
-    char* msg = nullptr;
-    int rc =
-        sqlite3_exec(d.db,
-                     "CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB "
-                     "NOT NULL, Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
-                     nullptr, nullptr, &msg);
-    sqlite3_free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(d.db, rc, Source);
+SqliteConnection openWritable(const std::string& path) {
+    SqliteConnection d;
+    if (const int rc = d.open(SqliteApi::plain(), path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        rc != SQLITE_OK)
+        throw EngineErrors::fromSqlite(SqliteRef{&SqliteApi::plain(), nullptr}, rc, Source);
+    d.exec("CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB NOT NULL, "
+           "Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
+           Source);
+    return d;
 }
 
 } // namespace
@@ -59,19 +52,25 @@ void WorkgroupFile::verify(const std::string& path, const std::string& user, con
         throw NumberedError(WorkgroupMissing, source, missing);
     }
     Binary salt, stored;
-    int iterations = 0;
+    long long iterations = 0;
     try {
         Statement st(h->db(), "SELECT Salt, Hash, Iterations FROM QvAccounts WHERE Name = ?", source);
         st.bind(1, user);
         if (!st.step()) throw EngineErrors::accountNotValid(source);
         salt = st.value(0).isBinary() ? st.value(0).bytes() : Binary();
         stored = st.value(1).isBinary() ? st.value(1).bytes() : Binary();
-        iterations = static_cast<int>(st.integer(2));
+        iterations = st.integer(2);
     } catch (const NumberedError& e) {
         if (e.number() == err::DaoAccountNotValid) throw;
         throw NumberedError(WorkgroupMissing, source, missing);
     }
-    const Binary computed = hashOf(password, salt, iterations > 0 ? iterations : 1);
+    if (iterations < 1 || iterations > MaxIterations) {
+        throw NumberedError(WorkgroupMissing, source,
+                            fmt::format("The workgroup information file '{}' is not valid: the account '{}' "
+                                        "asks for {} hashing rounds (1 to {} are allowed).",
+                                        path, user, iterations, MaxIterations));
+    }
+    const Binary computed = hashOf(password, salt, static_cast<int>(iterations));
     if (stored.size() != computed.size() ||
         CRYPTO_memcmp(stored.data(), computed.data(), computed.size()) != 0)
         throw EngineErrors::accountNotValid(source);
@@ -80,12 +79,12 @@ void WorkgroupFile::verify(const std::string& path, const std::string& user, con
 void WorkgroupFile::setAccount(const std::string& path, const std::string& user,
                                const std::string& password) {
     if (user.empty()) throw NumberedError(err::InvalidProcedureCall, Source, "An account needs a name.");
-    Db d;
-    openWritable(d, path);
+    SqliteConnection d = openWritable(path);
     Binary salt(16);
     if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1)
         throw NumberedError(err::ForeignError, Source, "No random salt could be drawn.");
-    Statement st(d.db, "INSERT OR REPLACE INTO QvAccounts (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)",
+    Statement st(d.ref(),
+                 "INSERT OR REPLACE INTO QvAccounts (Name, Salt, Hash, Iterations) VALUES (?, ?, ?, ?)",
                  Source);
     st.bind(1, user)
         .bind(2, Variant(salt))
@@ -96,12 +95,11 @@ void WorkgroupFile::setAccount(const std::string& path, const std::string& user,
 
 bool WorkgroupFile::removeAccount(const std::string& path, const std::string& user) {
     if (!std::filesystem::exists(path)) return false;
-    Db d;
-    openWritable(d, path);
-    Statement st(d.db, "DELETE FROM QvAccounts WHERE Name = ?", Source);
+    SqliteConnection d = openWritable(path);
+    Statement st(d.ref(), "DELETE FROM QvAccounts WHERE Name = ?", Source);
     st.bind(1, user);
     st.step();
-    return sqlite3_changes(d.db) > 0;
+    return d.lib().changes(d.get()) > 0;
 }
 
 std::vector<std::string> WorkgroupFile::accounts(const std::string& path) {

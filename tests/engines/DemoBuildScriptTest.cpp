@@ -40,7 +40,8 @@ TEST(DemoBuildScriptTest, WritesTheThreeFilesTheReadmeDocuments) {
         EXPECT_EQ(errorNumberOf([&] { engine::SqliteHandle::open(secret, options); }), 3031);
         options.password = "Demo-Secret-2026";
         auto handle = engine::SqliteHandle::open(secret, options);
-        EXPECT_TRUE(handle->readOnly());
+        EXPECT_TRUE(handle->encrypted());
+        EXPECT_FALSE(handle->readOnly());
     }
 
     const std::string mdw = out + "/demo.mdw";

@@ -61,7 +61,7 @@ TEST_F(HostileTextTest, NulInAStatementIsRefusedAndNoRowIsDeleted) {
     EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), 3142);
     EXPECT_EQ(rows(), 3);
     // The engine's own statements refuse it too, rather than preparing the part before it.
-    sqlite3* db = connection->handle()->db();
+    const engine::SqliteRef db = connection->handle()->db();
     EXPECT_EQ(errorNumberOf([&] { engine::Statement(db, "DELETE FROM T\0 WHERE id = 3"s, "test"); }), 3142);
     EXPECT_EQ(errorNumberOf([&] { connection->handle()->exec("DELETE FROM T\0 WHERE id = 3"s, "test"); }),
               3142);
@@ -106,7 +106,7 @@ TEST_F(HostileTextTest, SavedQueryWithACraftedNameRunsByItsName) {
 
 TEST_F(HostileTextTest, DatesOutsideTheCalendarAreRefusedNotStored) {
     const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 2958466.0, -657435.0, 1e18};
-    sqlite3* db = connection->handle()->db();
+    const engine::SqliteRef db = connection->handle()->db();
     for (double value : bad) {
         engine::Statement st(db, "UPDATE T SET d = ? WHERE id = 1", "test");
         EXPECT_EQ(errorNumberOf([&] { st.bind(1, Variant(OleDate{value})); }), err::Overflow) << value;

@@ -3,6 +3,9 @@
 
 #include "platform/engine/AdoConstants.h"
 
+#include <chrono>
+#include <thread>
+
 using namespace qv;
 using namespace qv::enginetest;
 
@@ -88,4 +91,23 @@ TEST_F(OpenErrorsTest, OpeningTwiceIsRefusedButTheFirstStaysOpen) {
     auto c = openConnection(good);
     EXPECT_EQ(errorNumberOf([&] { c->open(connectionStringFor(good)); }), 3705);
     EXPECT_EQ(c->execute("SELECT count(*) FROM T")->valueAt(0, 0).toInt64(), 2000);
+}
+
+TEST_F(OpenErrorsTest, FileBusyInAnotherConnectionIsWaitedForNotRefused) {
+    // Another program holds the file for a moment: opening waits for it from the first read on.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(good.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; UPDATE T SET B = 'changed' WHERE A = 1;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    std::int32_t number = -1;
+    std::string description;
+    number = errorNumberOf([&] { openDao(good); }, &description);
+    release.join();
+    sqlite3_close(other);
+    EXPECT_EQ(number, 0) << description;
 }

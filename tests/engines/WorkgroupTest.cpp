@@ -5,6 +5,7 @@
 #include "engines/sqlite/WorkgroupFile.h"
 #include "platform/engine/IAdoCommand.h"
 
+#include <chrono>
 #include <map>
 
 using namespace qv;
@@ -72,6 +73,32 @@ TEST_F(WorkgroupTest, ConnectionWithSystemDbChecksTheAccount) {
     EXPECT_EQ(errorNumberOf([&] { c.open(base + "wrong;"); }), err::AdoOpenRefused);
     c.open(base + engine::ConnectionString::quote("s3cret;{x}") + ";");
     EXPECT_EQ(c.state(), 1);
+}
+
+TEST_F(WorkgroupTest, RoundCountOutsideTheBoundRefusesTheFileAtOnce) {
+    // The file names its own round count: 2^31 would make each logon attempt take half an hour.
+    auto withRounds = [&](long long rounds) {
+        makeDatabase(mdw, "UPDATE QvAccounts SET Iterations = " + std::to_string(rounds) +
+                              " WHERE Name = 'Marie'");
+    };
+    const auto started = std::chrono::steady_clock::now();
+    for (long long rounds : {2147483648LL, 2147483647LL, WorkgroupFile::MaxIterations + 1, 0LL, -5LL}) {
+        withRounds(rounds);
+        EXPECT_EQ(errorNumberOf([&] { openAs("Marie", "s3cret;{x}"); }), 3028) << rounds;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    // The refusal names the file and the count, so the person knows what is wrong with it.
+    withRounds(2147483648LL);
+    try {
+        WorkgroupFile::verify(mdw, "Marie", "s3cret;{x}", "test");
+        ADD_FAILURE() << "the file was accepted";
+    } catch (const NumberedError& e) {
+        EXPECT_NE(e.description().find("2147483648"), std::string::npos) << e.description();
+        EXPECT_NE(e.description().find(mdw), std::string::npos) << e.description();
+    }
+    // At the bound the count is honoured: a wrong hash is then an account error, not a bad file.
+    withRounds(WorkgroupFile::MaxIterations);
+    EXPECT_EQ(errorNumberOf([&] { openAs("Marie", "s3cret;{x}"); }), err::DaoAccountNotValid);
 }
 
 TEST(SqliteEngineClassesTest, RegistersEveryProgIdWithItsContract) {

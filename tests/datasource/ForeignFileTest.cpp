@@ -1,0 +1,142 @@
+// Files the embedded engine cannot open, met through the data source as a person meets them:
+// no password dialog for a file that has no password, an Access file named as such in the
+// person's language, anything else the engine's "unrecognized format". Nothing is changed.
+#include "DSFakes.h"
+#include "common/modGlobalization.h"
+#include "datasource/clsDSAccess.h"
+#include "engines/sqlite/SqliteEngineClasses.h"
+#include "platform/IObjectFactory.h"
+#include "platform/NumberedError.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kAccessFixtures = "../shared/fixtures/access";
+
+class EngineFactory : public IObjectFactory {
+  public:
+    EngineFactory() {
+        registerSqliteEngineClasses(
+            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
+    }
+    ObjectPtr createObject(const std::string& progId) override {
+        auto it = mClasses.find(progId);
+        if (it == mClasses.end())
+            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
+        return it->second();
+    }
+    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
+
+  private:
+    std::map<std::string, std::function<ObjectPtr()>> mClasses;
+};
+
+std::string contents(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ForeignFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        mDir = fs::temp_directory_path() / ("qv_ds_foreign_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(mDir);
+    }
+    void TearDown() override {
+        modGlobalization::SetCountryCode(1);
+        std::error_code ec;
+        fs::remove_all(mDir, ec);
+    }
+    // Connects the catalogue with a password dialog ready to be answered; answers the error.
+    NumberedError connect(const std::string& path) {
+        DSContext c;
+        c.RevisionNumber = 12;
+        c.Objects = &mFactory;
+        c.Toolkit = &mToolkit;
+        c.Dialogs = &mDialogs;
+        clsDSAccess ds(std::move(c));
+        ds.SetDatabasePath(path);
+        mToolkit.answers.push_back([](DialogModel& m) { m.control("txtPassword").value = Variant("guess"); });
+        try {
+            ds.ConnectDAO();
+        } catch (const NumberedError& e) {
+            return e;
+        }
+        return NumberedError(0, "", "opened");
+    }
+
+    EngineFactory mFactory;
+    test::ScriptedToolkit mToolkit;
+    test::RecordingDialogs mDialogs;
+    fs::path mDir;
+};
+
+TEST_F(ForeignFileTest, AccessFilesAreNamedAsSuchWithoutAskingForAPassword) {
+    if (!fs::exists(kAccessFixtures)) GTEST_SKIP() << "fixtures " << kAccessFixtures << " are absent";
+    modGlobalization::SetCountryCode(1);
+    int seen = 0;
+    for (const auto& entry : fs::directory_iterator(kAccessFixtures)) {
+        const auto ext = entry.path().extension();
+        if (ext != ".mdb" && ext != ".accdb") continue;
+        const fs::path copy = mDir / entry.path().filename();
+        fs::copy_file(entry.path(), copy);
+        const std::string before = contents(copy);
+        const NumberedError e = connect(copy.string());
+        EXPECT_EQ(e.number(), err::PreparedWarning) << copy << ": " << e.description();
+        EXPECT_EQ(e.description(),
+                  "The database " + copy.string() + " is an Access file, which Quorvel LT cannot read yet.");
+        EXPECT_EQ(contents(copy), before) << copy;
+        ++seen;
+    }
+    EXPECT_GT(seen, 0);
+    // Also the ones with a password: the file's own password is not what stops us.
+    EXPECT_TRUE(mToolkit.shown.empty());
+    EXPECT_TRUE(mDialogs.boxes.empty());
+}
+
+TEST_F(ForeignFileTest, AccessMessageInDutch) {
+    if (!fs::exists(kAccessFixtures / "nwind.mdb")) GTEST_SKIP() << "fixture nwind.mdb is absent";
+    modGlobalization::SetCountryCode(31);
+    const fs::path copy = mDir / "nwind.mdb";
+    fs::copy_file(kAccessFixtures / "nwind.mdb", copy);
+    const NumberedError e = connect(copy.string());
+    EXPECT_EQ(e.number(), err::PreparedWarning);
+    EXPECT_EQ(e.description(),
+              "De database " + copy.string() + " is een Access-bestand, dat Quorvel LT nog niet kan lezen.");
+}
+
+TEST_F(ForeignFileTest, ZerosAndDamagedHeadersAreUnrecognisedNotPasswordProtected) {
+    const fs::path zeros = mDir / "zeros.db";
+    std::ofstream(zeros, std::ios::binary) << std::string(64 * 1024, '\0');
+    // A database whose first bytes were overwritten: structured pages, but no header.
+    const fs::path damaged = mDir / "damaged.db";
+    {
+        std::string page(8192, '\0');
+        const std::string schema = "CREATE TABLE Customer (Id INTEGER PRIMARY KEY, Name TEXT)";
+        page.replace(0, 16, "SQLite formaT 3\x01");
+        page.replace(3000, schema.size(), schema);
+        std::ofstream(damaged, std::ios::binary) << page;
+    }
+    for (const auto& p : {zeros, damaged}) {
+        const std::string before = contents(p);
+        const NumberedError e = connect(p.string());
+        EXPECT_EQ(e.number(), 3343) << p << ": " << e.description();
+        EXPECT_EQ(contents(p), before);
+    }
+    EXPECT_TRUE(mToolkit.shown.empty());
+}
+
+} // namespace
+} // namespace qv
