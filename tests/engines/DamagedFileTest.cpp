@@ -233,6 +233,7 @@ Outcome readInChild(const std::string& path, unsigned seconds) {
 struct Damage {
     std::string bytes;
     std::string what;
+    bool truncated = false; // lost bytes are never an acceptable reading, however sound the rest looks
 };
 
 // Truncations at random lengths, at page boundaries and within the header; flips of one to four
@@ -259,7 +260,7 @@ std::vector<Damage> damagedVariants(const std::string& original, unsigned seed, 
             break;
         }
         length = std::min(length, size - 1);
-        out.push_back({original.substr(0, length), fmt::format("truncated to {} bytes", length)});
+        out.push_back({original.substr(0, length), fmt::format("truncated to {} bytes", length), true});
     }
     for (int i = truncations; i < count; ++i) {
         std::string bytes = original;
@@ -354,7 +355,7 @@ TEST_P(DamagedFileTest, EveryVariantEndsInAnErrorOrTheOriginalRows) {
         } else if (o.kind == Outcome::Kind::Rows && baseline.kind == Outcome::Kind::Rows &&
                    o.digest == baseline.digest) {
             ++same;
-        } else if (o.kind == Outcome::Kind::Rows && o.sqliteSound &&
+        } else if (o.kind == Outcome::Kind::Rows && !variants[i].truncated && o.sqliteSound &&
                    o.sqliteDigest != baseline.sqliteDigest && o.counts == o.sqliteCounts) {
             ++faithful; // a changed value the file format cannot detect, shown as stored
         } else {
