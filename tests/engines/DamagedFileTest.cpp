@@ -119,11 +119,15 @@ void readThroughSqlite(const std::string& path, Outcome& out) {
     bool sound = rowsOf("PRAGMA integrity_check", [&](sqlite3_stmt* st) {
         check += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
     });
+    // SQLite's own tables (sqlite_sequence) are no user tables, as the engine lists them.
     sound =
         sound && check == "ok" &&
-        rowsOf("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", [&](sqlite3_stmt* st) {
-            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        });
+        rowsOf(
+            "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+            "ORDER BY name",
+            [&](sqlite3_stmt* st) {
+                tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            });
     Digest digest;
     sound = sound && rowsOf("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY rowid",
                             [&](sqlite3_stmt* st) {
