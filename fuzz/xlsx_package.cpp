@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -24,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string path = inputPath();
     static const bool cleanup = [] { return std::atexit([] { std::remove(path.c_str()); }) == 0; }();
     (void)cleanup;
-    static const auto app = qv::sheet::Application::create();
+    // Kept for the whole run and never destroyed: an application torn down among the exit
+    // handlers would outlive the statics it refers to.
+    static const auto& app = *new std::shared_ptr<qv::sheet::Application>(qv::sheet::Application::create());
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
