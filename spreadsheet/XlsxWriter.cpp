@@ -311,7 +311,7 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     Properties props = classifyProperties(book);
     for (const auto& [name, value] : book.customProperties()) {
         bool taken = std::any_of(props.custom.begin(), props.custom.end(),
-                                 [&](const auto& p) { return lowerAscii(p.first) == lowerAscii(name); });
+                                 [&, &key = name](const auto& p) { return lowerAscii(p.first) == lowerAscii(key); });
         if (!taken) props.custom.emplace_back(name, value);
     }
     bool hasCustom = !props.custom.empty();
