@@ -1,5 +1,6 @@
 // A database whose stored field properties are partly unusable still opens; the person is told
 // once which property of which field was left out, and the form sees the rest.
+#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
@@ -19,23 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EngineFactory : public IObjectFactory {
-  public:
-    EngineFactory() {
-        registerSqliteEngineClasses(
-            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end())
-            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-  private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using EngineFactory = test::SqliteEngineFactory;
 
 TEST(CatalogueWarningsTest, BadPropertyIsToldOnceAndTheTableStillShows) {
     modGlobalization::SetCountryCode(1);

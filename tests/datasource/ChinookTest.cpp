@@ -1,5 +1,6 @@
 // The data source over the embedded engine, reading a real database file: the catalogue, keys
 // and relations as the form will see them, and rows with their record types.
+#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
@@ -22,21 +23,7 @@ namespace fs = std::filesystem;
 
 const char* kFixture = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
 
-class MapFactory : public IObjectFactory {
-public:
-    MapFactory() {
-        registerSqliteEngineClasses([this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end()) throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using MapFactory = test::SqliteEngineFactory;
 
 class ChinookTest : public ::testing::Test {
 protected:

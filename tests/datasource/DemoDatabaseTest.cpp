@@ -3,6 +3,7 @@
 // tables and queries are offered, keys and relations (one over two columns), the field
 // properties (captions, formats, widths, hidden and append-only columns, defaults), and every
 // saved query run the way the product runs it.
+#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
@@ -33,23 +34,7 @@ namespace fs = std::filesystem;
 const char* kDemoSql = "samples/demo.sql";
 const char* kDemoMetadata = "samples/demo-metadata.txt";
 
-class DemoFactory : public IObjectFactory {
-  public:
-    DemoFactory() {
-        registerSqliteEngineClasses(
-            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end())
-            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-  private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using DemoFactory = test::SqliteEngineFactory;
 
 std::vector<std::string> splitBars(const std::string& line) {
     std::vector<std::string> out;

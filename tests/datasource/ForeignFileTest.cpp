@@ -1,6 +1,7 @@
 // Files the embedded engine cannot open, met through the data source as a person meets them:
 // no password dialog for a file that has no password, an Access file named as such in the
 // person's language, anything else the engine's "unrecognized format". Nothing is changed.
+#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
@@ -22,23 +23,7 @@ namespace fs = std::filesystem;
 
 const fs::path kAccessFixtures = "../shared/fixtures/access";
 
-class EngineFactory : public IObjectFactory {
-  public:
-    EngineFactory() {
-        registerSqliteEngineClasses(
-            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end())
-            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-  private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using EngineFactory = test::SqliteEngineFactory;
 
 std::string contents(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
