@@ -28,6 +28,9 @@ class SqliteHandle {
 
     // Files up to this size get SQLite's quick check over every page when they are opened.
     static constexpr std::uintmax_t WholeCheckLimit = 16u << 20;
+    // Up to this size the check also compares every index with its rows, which finds a value
+    // changed inside a row that an index covers; it costs about ten times the quick check.
+    static constexpr std::uintmax_t FullCheckLimit = 2u << 20;
 
     // Raises 3024 (missing), 3343 (not a database, truncated, damaged), 3031 (password), 3170
     // (an Access file, which this engine does not read).

@@ -12,7 +12,7 @@ namespace qv {
 enum class ColumnCellKind : unsigned char {
     Null,   // SQL NULL
     Number, // any number (integer, single, double, currency, decimal), as the double its Variant
-            // converts to
+            // converts to; a single as Variant::singleAsDecimal, the number a cell keeps for it
     Bool,   // number is 1 or 0
     Date,   // number is the automation date
     Text,   // text views the record set's own storage, valid while the record set is open
