@@ -1,5 +1,6 @@
 #include "engines/mdb/MdbConvert.h"
 
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/mdb/MdbFieldProperties.h"
 #include "engines/mdb/MdbImport.h"
 #include "engines/mdb/MdbTable.h"
@@ -20,13 +21,9 @@ namespace qv::engine {
 
 namespace {
 
+// SQLite's own quoting of a name, as the dialect translator writes it.
 std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
+    return accesssql::SqlQuote::identifier(name);
 }
 
 // The properties the SQLite engine answers by itself from the table's declaration.

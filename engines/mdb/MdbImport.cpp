@@ -1,5 +1,6 @@
 #include "engines/mdb/MdbImport.h"
 
+#include "engines/accesssql/SqlQuote.h"
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/Statement.h"
@@ -13,13 +14,9 @@ namespace qv::engine {
 
 namespace {
 
+// SQLite's own quoting of a name, as the dialect translator writes it.
 std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
+    return accesssql::SqlQuote::identifier(name);
 }
 
 void exec(SqliteRef db, const std::string& sql, const std::string& source) {
