@@ -26,12 +26,12 @@ using QueryCollection = KeyedCollection<clsQuery>;
 using QueryCollectionPtr = std::shared_ptr<QueryCollection>;
 
 class IDS {
-public:
+  public:
     virtual ~IDS() = default;
 
-    virtual void ConnectADO() = 0;    // raises 667 (refused logon) or 670
+    virtual void ConnectADO() = 0; // raises 667 (refused logon) or 670
     virtual void DisconnectADO() = 0;
-    virtual bool ConnectDAO() = 0;    // false when the user gave up
+    virtual bool ConnectDAO() = 0; // false when the user gave up
     virtual void DisconnectDAO() = 0;
 
     // Runs a row-returning statement; with closeConnection the record set is detached and the
@@ -40,6 +40,12 @@ public:
     // Runs a statement that returns no rows; answers the number of records affected.
     virtual std::int32_t ExecuteQuery(const std::string& sql) = 0;
     virtual void CloseRecordSet(AdoRecordsetPtr& rs) = 0;
+    // Groups the following statements into one transaction on the records connection: a save of
+    // many rows then costs one commit instead of one per row. Raise 670 like any statement.
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    // Ends an open transaction without writing it; does nothing when none is open.
+    virtual void RollbackTrans() = 0;
 
     // true: the tables; false: the saved queries.
     virtual void DetermineDbObjects(bool tables) = 0;

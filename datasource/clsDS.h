@@ -13,7 +13,7 @@ namespace qv {
 class IObjectFactory;
 
 class clsDS {
-public:
+  public:
     explicit clsDS(IObjectFactory* objects);
     ~clsDS();
     clsDS(const clsDS&) = delete;
@@ -36,12 +36,15 @@ public:
     AdoRecordsetPtr GetRecordSet(IDS& owner, const std::string& sql, bool closeConnection);
     std::int32_t ExecuteQuery(IDS& owner, const std::string& sql);
     void CloseRecordSet(AdoRecordsetPtr& rs);
+    void BeginTrans(IDS& owner);
+    void CommitTrans();
+    void RollbackTrans();
     void DisconnectADO();
     AdoCommandPtr InitializeCommand();
     void CloseObject(DaoDatabasePtr& db);
     void ClearQueries();
 
-private:
+  private:
     IObjectFactory* mObjects;
     AdoConnectionPtr mConnection;
     NameCollectionPtr mTableNames;

@@ -16,7 +16,7 @@
 namespace qv {
 
 class clsDSAccess : public IDS {
-public:
+  public:
     explicit clsDSAccess(DSContext context);
     ~clsDSAccess() override;
     clsDSAccess(const clsDSAccess&) = delete;
@@ -48,6 +48,9 @@ public:
     AdoRecordsetPtr GetRecordSet(const std::string& sql, bool closeConnection) override;
     std::int32_t ExecuteQuery(const std::string& sql) override;
     void CloseRecordSet(AdoRecordsetPtr& rs) override;
+    void BeginTrans() override { mDS.BeginTrans(*this); }
+    void CommitTrans() override { mDS.CommitTrans(); }
+    void RollbackTrans() override { mDS.RollbackTrans(); }
     void DetermineDbObjects(bool tables) override;
 
     std::string Convert2Date(const Variant& dateTime) override;
@@ -70,7 +73,7 @@ public:
     QueryCollectionPtr Queries() const override { return mDS.Queries(); }
     void SetQueries(QueryCollectionPtr queries) override { mDS.SetQueries(std::move(queries)); }
 
-private:
+  private:
     struct OpenResult {
         DaoDatabasePtr db;
         std::int32_t number = 0;

@@ -262,11 +262,13 @@ TEST_F(AdoCommandTest, TextCommandsBindDeclaredOrPositionalParameters) {
 TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
     // 50,000 rows: the buffers move from the heap into mappings, the null bitmap spans many words,
     // and one value past 32 bits widens the integer column after thousands of narrow ones.
-    makeDatabase(path, "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
-                       "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
-                       "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
-                       " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
-                       " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
+    makeDatabase(
+        path,
+        "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
+        "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
+        "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
+        " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
+        " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
     auto rs = connection->execute("SELECT * FROM Big ORDER BY rowid");
     ASSERT_EQ(rs->recordCount(), 50000);
     for (long long i = 0; i < 50000; ++i) {
@@ -284,7 +286,8 @@ TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
         } else {
             ASSERT_EQ(t.str(), "row " + std::to_string(i)) << i;
         }
-        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0) << i;
+        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0)
+            << i;
     }
 }
 
@@ -297,4 +300,44 @@ TEST_F(AdoConnectionTest, RealColumnsKeepEveryDigitOfTheirDoubles) {
     ASSERT_FALSE(rs->eof());
     EXPECT_EQ(rs->field(0L)->type(), ado::Double);
     EXPECT_EQ(rs->field(0L)->value().toDouble(), 12345.67);
+}
+
+TEST_F(AdoConnectionTest, TransactionWritesAllOrNothingAndKeepsTheJournalMode) {
+    // The file's own journal mode (here write-ahead logging, bytes 18 and 19 of the header).
+    connection->close();
+    makeDatabase(path, "PRAGMA journal_mode=WAL;");
+    connection = openConnection(path);
+    auto journal = [&] { return readAll(path).substr(18, 2); };
+    const std::string before = journal();
+    ASSERT_EQ(before, std::string("\x02\x02"));
+    long long affected = 0;
+    connection->beginTrans();
+    connection->execute("UPDATE Customers SET Name = 'Anna' WHERE CustomerID = 1", &affected);
+    EXPECT_EQ(affected, 1);
+    connection->rollbackTrans();
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 1")->field(0)->value().toString(),
+        "Ada");
+    // A second rollback finds no transaction and is harmless.
+    connection->rollbackTrans();
+
+    connection->beginTrans();
+    connection->execute("UPDATE Customers SET Name = 'Anna' WHERE CustomerID = 1", &affected);
+    // A refused statement inside the transaction leaves the earlier one pending.
+    EXPECT_NE(errorNumberOf(
+                  [&] { connection->execute("UPDATE Customers SET Name = 'Bert' WHERE CustomerID = 3"); }),
+              0);
+    connection->commitTrans();
+    connection->close();
+    connection = openConnection(path);
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 1")->field(0)->value().toString(),
+        "Anna");
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 3")->field(0)->value().toString(),
+        "Cees");
+    connection->close();
+    EXPECT_EQ(journal(), before);
+    connection = openConnection(path);
+    EXPECT_NE(errorNumberOf([&] { connection->commitTrans(); }), 0);
 }
