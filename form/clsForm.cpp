@@ -231,6 +231,9 @@ void clsForm::Show(const std::string& name, int index) {
         if (isTrue(Aux().GetSetting(setting::DisplayFilter))) SaveFilter();
     }
     mName = object;
+    // Showing a table is no change of the person's: closing right after it asks nothing.
+    WorkbookPtr book = mSheet->parent();
+    const bool saved = book ? book->saved() : true;
     UnprotectForm();
     try {
         PrepareSheet();
@@ -252,8 +255,10 @@ void clsForm::Show(const std::string& name, int index) {
         ProtectForm();
     } catch (...) {
         EndShowReleased();
+        if (book) book->setSaved(saved);
         throw;
     }
+    if (book) book->setSaved(saved);
 }
 
 // A show that did not complete: nothing of the half-loaded table may be edited or written.

@@ -113,7 +113,10 @@ AdoRecordsetPtr clsMatrix::LoadMatrix(IWorksheet& sheet, const std::string& sql,
 }
 
 void clsMatrix::BuildFields(IAdoRecordset& rs) {
-    ITable& table = mForm.DataSource().Table();
+    IDS& ds = mForm.DataSource();
+    // The catalogue connection is closed after every show; a reload opens it again.
+    if (!ds.DbDAO() && !ds.ConnectDAO()) cancelled();
+    ITable& table = ds.Table();
     mFieldArray.clear();
     for (long i = 0; i < rs.fieldCount(); ++i) {
         std::unique_ptr<clsField> f =

@@ -150,7 +150,8 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
     const long fields = rs.fieldCount();
     if (fields <= 0) throw NumberedError(3265, "FillSheetFromRecordset", "The record set has no fields");
 
-    sheet.activate();
+    // A hidden sheet (the lists sheet) cannot be activated; it is filled where it is.
+    if (sheet.visible() == xl::SheetVisible) sheet.activate();
     WorkbookPtr book = form.formSheet ? form.formSheet->parent() : sheet.parent();
     const bool saved = book ? book->saved() : true;
     const bool onForm = sameSheet(sheet, form.formSheet);
