@@ -12,7 +12,7 @@
 #include "form/clsForm.h"
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
