@@ -241,6 +241,9 @@ void clsForm::Show(const std::string& name, int index) {
             mMatrix = std::make_unique<clsMatrix>(*this);
             mRowStates.assign(1, std::string());
             ds.Table().Initialize();
+        } else if (mListsSheet) {
+            // The reload builds every list again; appending them would fill the lists sheet.
+            mMatrix->Names().InitListsSheet();
         }
         Aux().ApplyFreezeTopRow(*mSheet);
         LoadData(!reload, "SELECT * FROM " + clsAux::QuoteName(mName));
