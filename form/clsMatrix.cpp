@@ -39,7 +39,7 @@ std::string lower(std::string s) {
 }
 
 [[noreturn]] void cancelled() {
-    throw NumberedError(err::Cancelled, std::string(APP_TITLE), "Cancelled by the user");
+    throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
 }
 
 } // namespace

@@ -64,7 +64,7 @@ double roundHalfEven(double v, int decimals) {
 }
 
 [[noreturn]] void cancelled() {
-    throw NumberedError(err::Cancelled, std::string(APP_TITLE), "Cancelled by the user");
+    throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
 }
 
 void copyRecords(IWorksheet& sheet, IAdoRecordset& rs, long row, long column, long long n,
