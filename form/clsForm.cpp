@@ -385,7 +385,7 @@ void clsForm::FormatRows(IRange& range, bool newRow) {
         data = range.rowAt(range.rowCount());
     } else {
         if (range.rowCount() < 2) return;
-        data = range.offset(1, 0)->resize(range.rowCount() - 1, range.columnCount());
+        data = range.cell(1, 1)->offset(1, 0)->resize(range.rowCount() - 1, range.columnCount());
     }
     data->setFillColor(k.matrixBack);
     data->setFontColor(k.matrixFront);

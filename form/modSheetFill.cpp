@@ -118,7 +118,7 @@ VariantMatrix roundValues(const VariantMatrix& values, int decimals) {
 void roundColumn(IRange& column, long rows) {
     for (long first = 0; first < rows; first += ChunkRows) {
         const long count = std::min<long>(ChunkRows, rows - first);
-        RangePtr block = column.offset(first, 0)->resize(count, 1);
+        RangePtr block = column.cell(1, 1)->offset(first, 0)->resize(count, 1);
         VariantMatrix before = block->values();
         VariantMatrix rounded = roundValues(before, 5);
         bool changed = false;

@@ -179,6 +179,16 @@ TEST_F(SheetFillTest, TheWorkbooksSavedFlagIsKept) {
     EXPECT_FALSE(book->saved());
 }
 
+TEST_F(SheetFillTest, FloatingColumnsOfMoreThanHalfASheetAreRoundedToTheEnd) {
+    rs.columns = {{"Weight", ado::Double}};
+    const long n = 600000;
+    rs.rows.assign(static_cast<std::size_t>(n), {Variant(1.0)});
+    rs.rows.back() = {Variant(2.123456789)};
+    RangePtr data = fill();
+    EXPECT_EQ(data->rowCount(), n);
+    EXPECT_DOUBLE_EQ(target->cells(n + 1, 1)->value().toDouble(), 2.12346);
+}
+
 TEST_F(SheetFillTest, ChunkedFillReportsProgressAndStopsOnCancel) {
     for (int i = 0; i < 200000; ++i)
         rs.rows.push_back({Variant(i), Variant("n"), Variant(0.5)});
