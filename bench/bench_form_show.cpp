@@ -3,9 +3,9 @@
 // record set, the sheet fill, the formats, the column validation with its lookup list, the
 // colours and the key values; and building one lookup list of 100,000 distinct values.
 // Counters report CPU time per cell and the peak resident memory the case adds, per cell.
+#include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
-#include "common/ISettings.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
 #include "datasource/clsRelation.h"
@@ -53,7 +53,8 @@ std::string ordersPath() {
     const std::string p = "/tmp/qv_bench_orders_1m.db";
     if (!std::filesystem::exists(p)) {
         std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' 1000000 && mv '" + p + ".tmp' '" + p + "'";
+        const std::string cmd =
+            "python3 '" + script + "' '" + p + ".tmp' 1000000 && mv '" + p + ".tmp' '" + p + "'";
         if (std::system(cmd.c_str()) != 0) return {};
     }
     return p;
@@ -79,7 +80,7 @@ std::string codesPath() {
 }
 
 class CatalogueSettings : public ISettings {
-public:
+  public:
     std::map<std::string, Variant> values;
     CatalogueSettings() {
         for (const SettingDefinition& d : clsSettings::Catalogue())
@@ -96,33 +97,37 @@ public:
 
 // Every question is answered Yes; nothing else is asked on this road.
 class YesDialogs : public IDialogs {
-public:
+  public:
     int messageBox(const std::string&, int, const std::string&) override { return xl::AnswerYes; }
     std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> openFile(const std::string&, const std::string&,
+                                        const std::vector<FileFilter>&) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveAsFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> saveAsFile(const std::string&, const std::string&,
+                                          const std::vector<FileFilter>&) override {
         return std::nullopt;
     }
     std::optional<long> pickColor(long) override { return std::nullopt; }
 };
 
 class EngineFactory : public IObjectFactory {
-public:
+  public:
     EngineFactory() {
-        registerSqliteEngineClasses([this](std::string id, std::function<ObjectPtr()> f) { mClasses[id] = f; });
+        registerSqliteEngineClasses(
+            [this](std::string id, std::function<ObjectPtr()> f) { mClasses[id] = f; });
     }
     ObjectPtr createObject(const std::string& progId) override {
         auto it = mClasses.find(progId);
-        if (it == mClasses.end()) throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
+        if (it == mClasses.end())
+            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
         return it->second();
     }
     bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
 
-private:
+  private:
     std::map<std::string, std::function<ObjectPtr()>> mClasses;
 };
 
@@ -206,8 +211,8 @@ void BM_FormShowOrders(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] =
-        benchmark::Counter(cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
+        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["peak_bytes_per_cell"] = cells > 0 ? peakBytes / cells : 0;
 }
 BENCHMARK(BM_FormShowOrders)->Unit(benchmark::kMillisecond)->Iterations(1);

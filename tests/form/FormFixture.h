@@ -3,9 +3,6 @@
 // source over a database file in a temporary folder, settings in memory and scripted dialogs.
 #pragma once
 
-#include "tests/common/CommonFakes.h"
-#include "tests/datasource/SqliteEngineFactory.h"
-#include "tests/support/TestFiles.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
@@ -14,6 +11,9 @@
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
 #include "spreadsheet/model/Application.h"
+#include "tests/common/CommonFakes.h"
+#include "tests/datasource/SqliteEngineFactory.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
