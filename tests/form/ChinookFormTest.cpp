@@ -12,10 +12,6 @@
 namespace qv::test {
 namespace {
 
-struct ChinookCase {
-    const char* file;
-};
-
 class ChinookFormTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
