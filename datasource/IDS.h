@@ -26,12 +26,12 @@ using QueryCollection = KeyedCollection<clsQuery>;
 using QueryCollectionPtr = std::shared_ptr<QueryCollection>;
 
 class IDS {
-public:
+  public:
     virtual ~IDS() = default;
 
-    virtual void ConnectADO() = 0;    // raises 667 (refused logon) or 670
+    virtual void ConnectADO() = 0; // raises 667 (refused logon) or 670
     virtual void DisconnectADO() = 0;
-    virtual bool ConnectDAO() = 0;    // false when the user gave up
+    virtual bool ConnectDAO() = 0; // false when the user gave up
     virtual void DisconnectDAO() = 0;
 
     // Runs a row-returning statement; with closeConnection the record set is detached and the
@@ -48,6 +48,9 @@ public:
     virtual std::string Convert2GUID(const std::string& guid) = 0;
 
     virtual AdoCommandPtr InitializeCommand() = 0;
+    // Sets text, type and parameters of a command for the saved query of that name; a query with
+    // parameters asks the user for each value (665 when one is cancelled).
+    virtual void DefineCommand(IAdoCommand& oCommand, const std::string& QueryName) = 0;
     virtual ParameterCollection DetermineParameters(const IDaoQueryDef& queryDef) = 0;
     virtual std::int32_t GetParameterDirectionTypeADO(const Variant& direction) = 0;
     virtual std::int32_t MapToTypeADO(const Variant& typeDAO) = 0;

@@ -16,7 +16,7 @@
 namespace qv {
 
 class clsDSAccess : public IDS {
-public:
+  public:
     explicit clsDSAccess(DSContext context);
     ~clsDSAccess() override;
     clsDSAccess(const clsDSAccess&) = delete;
@@ -54,6 +54,7 @@ public:
     std::string Convert2GUID(const std::string& guid) override;
 
     AdoCommandPtr InitializeCommand() override;
+    void DefineCommand(IAdoCommand& oCommand, const std::string& QueryName) override;
     ParameterCollection DetermineParameters(const IDaoQueryDef& queryDef) override;
     std::int32_t GetParameterDirectionTypeADO(const Variant& direction) override;
     std::int32_t MapToTypeADO(const Variant& typeDAO) override;
@@ -70,7 +71,7 @@ public:
     QueryCollectionPtr Queries() const override { return mDS.Queries(); }
     void SetQueries(QueryCollectionPtr queries) override { mDS.SetQueries(std::move(queries)); }
 
-private:
+  private:
     struct OpenResult {
         DaoDatabasePtr db;
         std::int32_t number = 0;

@@ -25,7 +25,7 @@ class clsSettings;
 class ISettings;
 
 class clsApplication {
-public:
+  public:
     // The library's version, written as "Version" at the first start.
     static constexpr const char* LIBRARY_VERSION = "1.0";
 
@@ -70,10 +70,16 @@ public:
     // Every row of a table of the open data source, detached; raises when there is none.
     AdoRecordsetPtr TableRecordset(const std::string& table);
 
+    // Writes the record set into the sheet: field names at (row, column), the records below,
+    // then the column formatting; answers the data range (null when there are no records).
+    // Raises 666 (message 31) before writing anything when the records do not fit the sheet.
+    RangePtr FillSheetFromRecordset(const WorksheetPtr& sheet, const AdoRecordsetPtr& rs, std::int32_t row,
+                                    std::int16_t column);
+
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
 
-private:
+  private:
     // Runs a command a person started: reports a failure by the common convention.
     template <class F> void guarded(F&& f);
     void ReportDamagedSettings();
