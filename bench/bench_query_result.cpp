@@ -8,7 +8,7 @@
 #include "host/Globals.h"
 #include "host/Interface12.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"

@@ -13,7 +13,7 @@
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"
