@@ -25,7 +25,7 @@ struct CommandContext {
     // The form's worksheet, or null while there is none; result sheets go after it.
     std::function<WorksheetPtr()> FormSheet;
     // The controller's one routine that writes a record set into a sheet: field names at
-    // (row, column), the records below; answers the data range (null for no records).
+    // (row, column), the records below; answers the data range.
     std::function<RangePtr(const WorksheetPtr& sheet, const AdoRecordsetPtr& rs, std::int32_t row,
                            std::int16_t column)>
         FillSheetFromRecordset;

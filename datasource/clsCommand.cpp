@@ -330,8 +330,8 @@ void clsCommand::ShowResultSheet(const AdoRecordsetPtr& rs, const std::string& q
         if (!mCtx.FillSheetFromRecordset)
             throw NumberedError(err::ObjectNotSet, "clsCommand",
                                 "Object variable not set: FillSheetFromRecordset");
-        RangePtr data = mCtx.FillSheetFromRecordset(sheet, rs, 1, 1);
-        const long rows = data ? data->rowCount() : 0;
+        mCtx.FillSheetFromRecordset(sheet, rs, 1, 1);
+        const long rows = static_cast<long>(rs->recordCount());
         const long columns = std::max(1L, rs->fieldCount());
         RangePtr written = sheet->rangeOf(1, 1, 1 + rows, columns);
         if (mCtx.Aux) mCtx.Aux->ApplyFormFormat(*written);

@@ -13,6 +13,7 @@
 #include "datasource/clsCommand.h"
 #include "datasource/clsDSAccess.h"
 #include "form/clsForm.h"
+#include "form/modSheetFill.h"
 #include "host/Globals.h"
 #include "host/clsCommandBar.h"
 #include "host/clsExcel.h"
@@ -66,7 +67,18 @@ std::int16_t revisionOf(const WorkbookPtr& wb) {
 clsApplication::clsApplication(const PlatformServices& services) : mServices(services) {
     auto app = [this] { return ExcelApp(); };
     auto aux = [this] { return mAux.get(); };
-    mForm = std::make_unique<clsForm>();
+    FormContext formContext;
+    formContext.application = app;
+    formContext.dataSource = [this] { return mDataSource; };
+    formContext.aux = aux;
+    formContext.dialogs = mServices.dialogs;
+    formContext.shell = mServices.shell;
+    formContext.menuBar = [this]() -> ICB* { return mMenuBar.get(); };
+    formContext.commandBar = [this]() -> ICB* { return mCommandBar.get(); };
+    formContext.updateCommandSurfaces = [] {
+        if (goExcelEvents) goExcelEvents->RefreshStates();
+    };
+    mForm = std::make_unique<clsForm>(std::move(formContext));
     CommandContext commands;
     commands.Application = app;
     commands.DataSource = [this] { return mDataSource; };
@@ -75,7 +87,7 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
     commands.FormSheet = [this] { return mForm->Sheet(); };
     commands.FillSheetFromRecordset = [this](const WorksheetPtr& sheet, const AdoRecordsetPtr& rs,
                                              std::int32_t row, std::int16_t column) {
-        return FillSheetFromRecordset(sheet, rs, row, column);
+        return FillSheetFromRecordset(*sheet, *rs, row, column);
     };
     commands.MenuBar = [this]() -> ICB* { return mMenuBar.get(); };
     commands.ToolBar = [this]() -> ICB* { return mCommandBar.get(); };
@@ -102,6 +114,10 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
     ctx.formAllowsChanges = [this] { return mForm->AllowsChanges(); };
     ctx.formSheet = [this] { return mForm->Sheet(); };
     ctx.openWebPage = [this](const std::string& a) { ShellOpen(a); };
+    ctx.fillSheetFromRecordset = [this](IWorksheet& sheet, IAdoRecordset& rs, long row, long column) -> long {
+        FillSheetFromRecordset(sheet, rs, static_cast<std::int32_t>(row), static_cast<std::int16_t>(column));
+        return static_cast<long>(rs.recordCount());
+    };
     mAux = std::make_unique<clsAux>(std::move(ctx));
     commands.Aux = mAux.get();
     mCommand = std::make_unique<clsCommand>(std::move(commands));
@@ -143,6 +159,12 @@ std::string clsApplication::DataSourceKindName(int kind) {
     if (kind == 0) return "MS Access";
     if (kind == 1) return "MS SQL Server";
     return {};
+}
+
+RangePtr clsApplication::FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row,
+                                                std::int16_t column) {
+    return modSheetFill::FillSheetFromRecordset(sheet, rs, row, column,
+                                                modSheetFill::FormFields{mForm->Sheet(), mForm->Matrix()});
 }
 
 bool clsApplication::FormIsLoaded() const {
@@ -250,7 +272,7 @@ bool clsApplication::OpenDatabaseFile(const std::string& path) {
         ctx.Objects = mServices.objects;
         ctx.Toolkit = mServices.toolkit;
         ctx.Dialogs = mServices.dialogs;
-        ctx.CurrentTableName = [] { return std::string(); };
+        ctx.CurrentTableName = [this] { return mForm->Name(); };
         ctx.InputBox = [this](const std::string& prompt, const std::string& title, int type) {
             ApplicationPtr app = ExcelApp();
             if (!app)

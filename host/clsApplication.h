@@ -70,10 +70,10 @@ class clsApplication {
     // Every row of a table of the open data source, detached; raises when there is none.
     AdoRecordsetPtr TableRecordset(const std::string& table);
 
-    // Writes the record set into the sheet: field names at (row, column), the records below,
-    // then the column formatting; answers the data range (null when there are no records).
-    // Raises 666 (message 31) before writing anything when the records do not fit the sheet.
-    RangePtr FillSheetFromRecordset(const WorksheetPtr& sheet, const AdoRecordsetPtr& rs, std::int32_t row,
+    // The one routine that writes database rows into a sheet: field names in the header row,
+    // the records below; answers the data range. On the form sheet also the captions and the
+    // database's number formats.
+    RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row,
                                     std::int16_t column);
 
     // The host application as the event sink sees it; null before Initialize.
