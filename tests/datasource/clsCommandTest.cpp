@@ -13,6 +13,7 @@
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/host/HostConstants.h"
+#include "spreadsheet/commandbars/CommandBarSet.h"
 #include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
@@ -328,6 +329,27 @@ TEST_F(CommandTest, SavedSelectWritesItsRowsOnANamedSheetAndASecondRunCountsUp) 
     EXPECT_EQ(mApp->statusBar(), "Ready");
     EXPECT_TRUE(mScript.records().empty()) << prompts();
     EXPECT_FALSE(mDS->IsConnected());
+}
+
+TEST_F(CommandTest, AQueryPickedFromTheMenuIsNamedByTheClickedControl) {
+    auto bars = std::dynamic_pointer_cast<sheet::CommandBarSet>(mApp->commandBars());
+    ASSERT_TRUE(bars);
+    CommandBarControlPtr control = bars->add("Queries")->controls()->add(xl::ControlButton);
+    control->setCaption("Cheap Items");
+    control->setParameter("Cheap Items");
+    bars->setActionControl(control);
+    std::string sql;
+    mCommand->ExecuteCommand(false, true, sql, 0);
+    bars->setActionControl(nullptr);
+    EXPECT_EQ(sql, "SELECT Name, Price FROM Items WHERE Price < 50 ORDER BY Id");
+    WorksheetPtr s = mBook->findWorksheet("Query Cheap Items");
+    ASSERT_TRUE(s) << prompts();
+    EXPECT_EQ(s->cells(4, 1)->value().toString(), "Lamp");
+    // Outside a click there is no control to take the name from: reported, nothing run.
+    mScript << ScriptStep::messageBox("", xl::AnswerOk);
+    mCommand->ExecuteCommand(false, true, sql, 0);
+    EXPECT_TRUE(mScript.finished()) << prompts();
+    EXPECT_EQ(mBook->worksheetCount(), 2);
 }
 
 TEST_F(CommandTest, UpdateOfThreeRecordsReportsTheCount) {
