@@ -241,6 +241,9 @@ void clsForm::Show(const std::string& name, int index) {
             mMatrix = std::make_unique<clsMatrix>(*this);
             mRowStates.assign(1, std::string());
             ds.Table().Initialize();
+        } else if (mListsSheet) {
+            // The reload builds every list again; appending them would fill the lists sheet.
+            mMatrix->Names().InitListsSheet();
         }
         Aux().ApplyFreezeTopRow(*mSheet);
         LoadData(!reload, "SELECT * FROM " + clsAux::QuoteName(mName));
@@ -382,7 +385,7 @@ void clsForm::FormatRows(IRange& range, bool newRow) {
         data = range.rowAt(range.rowCount());
     } else {
         if (range.rowCount() < 2) return;
-        data = range.offset(1, 0)->resize(range.rowCount() - 1, range.columnCount());
+        data = range.cell(1, 1)->offset(1, 0)->resize(range.rowCount() - 1, range.columnCount());
     }
     data->setFillColor(k.matrixBack);
     data->setFontColor(k.matrixFront);

@@ -48,12 +48,16 @@ void labelFormat(IRange& cell) {
 clsFormNames::clsFormNames(clsForm& form) : mForm(form) {}
 
 long clsFormNames::NextListRow() const {
-    long used = 0;
-    if (WorksheetPtr lists = mForm.ListsSheet()) {
-        RangePtr r = lists->usedRange();
-        used = r->row() + r->rowCount() - 1;
+    long row = mLastRow + 1;
+    WorksheetPtr lists = mForm.ListsSheet();
+    if (!lists) return row;
+    // Only this object writes lists, but a value below the last list must never be overwritten.
+    const long last = lists->allCells()->rowCount();
+    while (row <= last && !lists->cells(row, ListColumn)->value().isEmpty()) {
+        RangePtr end = lists->cells(row, ListColumn)->endDown();
+        row = end->row() + 1;
     }
-    return std::max(mLastRow, used) + 1;
+    return row;
 }
 
 void clsFormNames::InitListsSheet() {

@@ -39,7 +39,7 @@ std::string lower(std::string s) {
 }
 
 [[noreturn]] void cancelled() {
-    throw NumberedError(err::Cancelled, std::string(APP_TITLE), "Cancelled by the user");
+    throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
 }
 
 } // namespace
@@ -79,7 +79,7 @@ RangePtr clsMatrix::CellOf(long record, long field) const {
 
 RangePtr clsMatrix::DataCells() const {
     if (!mDataRange || mRecordCount <= 0) return nullptr;
-    return mDataRange->offset(1, 0)->resize(mRecordCount, mDataRange->columnCount());
+    return mDataRange->cell(1, 1)->offset(1, 0)->resize(mRecordCount, mDataRange->columnCount());
 }
 
 RangePtr clsMatrix::DataColumn(long field) const {

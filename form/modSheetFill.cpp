@@ -64,7 +64,7 @@ double roundHalfEven(double v, int decimals) {
 }
 
 [[noreturn]] void cancelled() {
-    throw NumberedError(err::Cancelled, std::string(APP_TITLE), "Cancelled by the user");
+    throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
 }
 
 void copyRecords(IWorksheet& sheet, IAdoRecordset& rs, long row, long column, long long n,
@@ -111,6 +111,28 @@ VariantMatrix roundValues(const VariantMatrix& values, int decimals) {
             out.at(r, 0) = v;
     }
     return out;
+}
+// Rounds a floating column to five decimals in blocks, writing back only the blocks that change:
+// most stored values already have fewer decimals, and a whole column of Variants would cost
+// more memory than the column itself.
+void roundColumn(IRange& column, long rows) {
+    for (long first = 0; first < rows; first += ChunkRows) {
+        const long count = std::min<long>(ChunkRows, rows - first);
+        RangePtr block = column.cell(1, 1)->offset(first, 0)->resize(count, 1);
+        VariantMatrix before = block->values();
+        VariantMatrix rounded = roundValues(before, 5);
+        bool changed = false;
+        for (std::size_t r = 0; r < rounded.rows() && !changed; ++r) {
+            const Variant& a = before.at(r, 0);
+            const Variant& b = rounded.at(r, 0);
+            changed = a.isNumber() && b.isNumber() && a.toDouble() != b.toDouble();
+        }
+        if (!changed) continue;
+        // Texts go back as texts: a stray "=..." in a floating column stays what it was.
+        for (std::size_t r = 0; r < rounded.rows(); ++r)
+            if (rounded.at(r, 0).isString()) rounded.at(r, 0) = LiteralText(rounded.at(r, 0).str());
+        block->setValues(rounded);
+    }
 }
 } // namespace
 
@@ -181,20 +203,7 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
         RangePtr cells = data->columnAt(i + 1);
         const int type = rs.field(i)->type();
         if (type == ado::Single || type == ado::Double) {
-            VariantMatrix before = cells->values();
-            VariantMatrix rounded = roundValues(before, 5);
-            bool changed = false;
-            for (std::size_t r = 0; r < rounded.rows() && !changed; ++r) {
-                const Variant& a = before.at(r, 0);
-                const Variant& b = rounded.at(r, 0);
-                changed = a.isNumber() && b.isNumber() && a.toDouble() != b.toDouble();
-            }
-            if (changed) {
-                // Texts go back as texts: a stray "=..." in a floating column stays what it was.
-                for (std::size_t r = 0; r < rounded.rows(); ++r)
-                    if (rounded.at(r, 0).isString()) rounded.at(r, 0) = LiteralText(rounded.at(r, 0).str());
-                cells->setValues(rounded);
-            }
+            roundColumn(*cells, static_cast<long>(n));
         } else if (isCharacterType(type)) {
             cells->setHorizontalAlignment(xl::AlignLeft);
         }

@@ -7,6 +7,7 @@
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
+#include "datasource/CommandContext.h"
 #include "datasource/DSContext.h"
 #include "datasource/IDS.h"
 #include "datasource/clsCommand.h"
@@ -78,7 +79,19 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
         if (goExcelEvents) goExcelEvents->RefreshStates();
     };
     mForm = std::make_unique<clsForm>(std::move(formContext));
-    mCommand = std::make_unique<clsCommand>();
+    CommandContext commands;
+    commands.Application = app;
+    commands.DataSource = [this] { return mDataSource; };
+    commands.Aux = nullptr; // set below, once the utilities exist
+    commands.Dialogs = mServices.dialogs;
+    commands.FormSheet = [this] { return mForm->Sheet(); };
+    commands.FillSheetFromRecordset = [this](const WorksheetPtr& sheet, const AdoRecordsetPtr& rs,
+                                             std::int32_t row, std::int16_t column) {
+        return FillSheetFromRecordset(*sheet, *rs, row, column);
+    };
+    commands.MenuBar = [this]() -> ICB* { return mMenuBar.get(); };
+    commands.ToolBar = [this]() -> ICB* { return mCommandBar.get(); };
+    commands.DataSourceKind = [this] { return DataSourceKind(); };
     mMenuBar = std::make_unique<clsMenuBarControl>(app, aux, [this] { return DataSourceKind(); });
     mCommandBar = std::make_unique<clsCommandBar>(app, aux, *mMenuBar);
     if (!mServices.registry)
@@ -106,6 +119,8 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
         return static_cast<long>(rs.recordCount());
     };
     mAux = std::make_unique<clsAux>(std::move(ctx));
+    commands.Aux = mAux.get();
+    mCommand = std::make_unique<clsCommand>(std::move(commands));
 }
 
 clsApplication::~clsApplication() {
@@ -258,6 +273,12 @@ bool clsApplication::OpenDatabaseFile(const std::string& path) {
         ctx.Toolkit = mServices.toolkit;
         ctx.Dialogs = mServices.dialogs;
         ctx.CurrentTableName = [this] { return mForm->Name(); };
+        ctx.InputBox = [this](const std::string& prompt, const std::string& title, int type) {
+            ApplicationPtr app = ExcelApp();
+            if (!app)
+                throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable not set");
+            return app->inputBox(prompt, title, Variant(), type);
+        };
         auto ds = std::make_shared<clsDSAccess>(std::move(ctx));
         ds->SetDatabasePath(path);
         if (!ds->ConnectDAO()) return;

@@ -3,8 +3,6 @@
 // source over a database file in a temporary folder, settings in memory and scripted dialogs.
 #pragma once
 
-#include "../common/CommonFakes.h"
-#include "../datasource/SqliteEngineFactory.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
@@ -13,6 +11,9 @@
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
 #include "spreadsheet/model/Application.h"
+#include "tests/common/CommonFakes.h"
+#include "tests/datasource/SqliteEngineFactory.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -150,23 +151,7 @@ class FormWorld {
     std::unique_ptr<clsForm> form;
 };
 
-// A fresh folder per test, removed afterwards.
-class TempFolder {
-  public:
-    TempFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("qv_form_" + std::string(info->test_suite_name()) + "_" +
-                                           info->name() + "_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir;
-};
+using TempFolder = TempDir;
 
 inline std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
