@@ -322,9 +322,11 @@ class CountingProgress : public IProgress {
 } // namespace
 
 TEST_F(AdoConnectionTest, LongFetchReportsAndCanBeCancelled) {
-    connection->execute("CREATE TABLE Many (n INTEGER)");
-    connection->execute("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
-                        "INSERT INTO Many SELECT n FROM c");
+    const std::string many = dir.file("many.db");
+    makeDatabase(many, "CREATE TABLE Many (n INTEGER);"
+                       "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
+                       "INSERT INTO Many SELECT n FROM c;");
+    connection = openConnection(many);
     CountingProgress watching(-1);
     connection->setProgress(&watching);
     auto rs = connection->execute("SELECT n FROM Many");
