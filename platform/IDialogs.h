@@ -10,12 +10,13 @@
 namespace qv {
 
 struct FileFilter {
-    std::string description; // "MS Access databases"
-    std::string patterns;    // "*.mdb;*.accdb"
+    std::string description;  // "MS Access databases"
+    std::string patterns;     // "*.mdb;*.accdb"
+    bool preselected = false; // the filter the picker opens with; the first one when none is
 };
 
 class IDialogs {
-public:
+  public:
     virtual ~IDialogs() = default;
     // flags: the host's message-box flags (buttons + icon + default button + foreground);
     // answers xl::AnswerOk, AnswerYes, ...
