@@ -30,7 +30,7 @@ struct ApplicationOptions {
 };
 
 class Application : public IApplication, public std::enable_shared_from_this<Application> {
-public:
+  public:
     static std::shared_ptr<Application> create(ApplicationOptions options = {});
     explicit Application(ApplicationOptions options);
     ~Application() override;
@@ -42,6 +42,7 @@ public:
     long workbookCount() const override { return static_cast<long>(mBooks.size()); }
     WorkbookPtr workbook(long index) const override;
     WorkbookPtr findWorkbook(const std::string& name) const override;
+    bool workbookFileInUse(const std::string& path) const override;
     WorkbookPtr addWorkbook() override;
     WorkbookPtr openWorkbook(const std::string& path) override;
 
@@ -115,7 +116,7 @@ public:
     // Yes/No-style question through the dialogs; false without dialogs.
     int ask(const std::string& text, int flags, const std::string& title);
 
-private:
+  private:
     template <class F> void raise(F&& f);
     ApplicationOptions mOptions;
     int mCountryCode;

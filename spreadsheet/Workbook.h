@@ -7,6 +7,7 @@
 #include "spreadsheet/NameTable.h"
 #include "spreadsheet/StringPool.h"
 #include "spreadsheet/StylePool.h"
+#include "spreadsheet/WorkbookLock.h"
 
 #include <array>
 #include <map>
@@ -20,7 +21,7 @@ class Application;
 class Worksheet;
 
 class Workbook : public IWorkbook, public std::enable_shared_from_this<Workbook> {
-public:
+  public:
     Workbook(const std::shared_ptr<Application>& app, std::string name);
     // Adds the first sheets; separate from the constructor because sheets need shared_from_this.
     void createSheets(int count);
@@ -102,7 +103,12 @@ public:
     // The ribbon definition a host of today loads: the 2010 part when there is one; "" when none.
     std::string customUI() const;
 
-private:
+  public:
+    // Announces the file to other hosts; the host calls it once a workbook was read from a file.
+    void claimOwnerLock() { mLock.claim(fullName()); }
+
+  private:
+    WorkbookLock mLock;
     std::string uniqueSheetName() const;
     std::weak_ptr<Application> mApp;
     std::string mName, mPath;
@@ -113,7 +119,7 @@ private:
     NameTable mNames;
     std::vector<std::shared_ptr<Worksheet>> mSheets;
     std::weak_ptr<Worksheet> mActive;
-    std::map<std::string, Variant> mBuiltin; // keyed by the canonical property name
+    std::map<std::string, Variant> mBuiltin;                        // keyed by the canonical property name
     std::map<std::string, std::pair<std::string, Variant>> mCustom; // lower-case key
     bool mStructureProtected = false;
     std::string mStructurePassword;

@@ -90,7 +90,8 @@ bool Shell::startProgram(const std::string& program, const std::vector<std::stri
 bool Shell::spawnDetached(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child < 0) return false;
@@ -158,6 +159,12 @@ std::string Shell::newGuid() {
                        ":02X}{:02X}{:02X}}}",
                        b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
                        b[14], b[15]);
+}
+
+bool Shell::deleteFile(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    return !ec;
 }
 
 bool Shell::fileExists(const std::string& path) {
