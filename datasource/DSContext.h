@@ -13,6 +13,7 @@ class IObjectFactory;
 class IDialogToolkit;
 class IDialogs;
 class IShell;
+class IProgress;
 class ISettings;
 
 struct DSContext {
@@ -24,6 +25,7 @@ struct DSContext {
     IDialogs* Dialogs = nullptr;       // message box for a refused logon; the open-file picker
     IShell* Shell = nullptr;           // documents folder and shortcut reading for the file selection
     ISettings* Settings = nullptr;     // "InitDir", the folder the picker opens in
+    IProgress* Progress = nullptr;     // watches the fetch of long record sets; optional
     // The table the form currently shows; the table metadata always describes that table.
     std::function<std::string()> CurrentTableName;
     // The host's mouse pointer: 11 hourglass, 0 default. Optional.

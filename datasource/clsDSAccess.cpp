@@ -188,6 +188,7 @@ void clsDSAccess::ConnectADO() {
                                 "ActiveX component can't create object");
         mDS.SetConnection(connection);
         connection->setCursorLocation(ado::UseClient);
+        connection->setProgress(mContext.Progress);
         connection->setConnectionString(ConnectionString());
         SetMousePointer(kHourglass);
         connection->open(std::string(), ado::OptionUnspecified);

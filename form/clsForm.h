@@ -10,9 +10,16 @@
 namespace qv {
 
 class clsForm {
-public:
+  public:
     // The form's worksheet; null while no form sheet exists.
     WorksheetPtr Sheet() const { return mSheet; }
+    // Set by the controller when it builds the interface workbook; null when it is gone.
+    void SetSheet(WorksheetPtr sheet) { mSheet = std::move(sheet); }
+    // The very hidden sheet that holds the lookup lists.
+    WorksheetPtr ListsSheet() const { return mListsSheet; }
+    void SetListsSheet(WorksheetPtr sheet) { mListsSheet = std::move(sheet); }
+    // Forgets the object shown (the sheets stay).
+    void Release() {}
     // The form holds a loaded matrix.
     bool HasMatrix() const { return false; }
     // Edits not yet written back.
@@ -27,8 +34,9 @@ public:
     void Refresh();
     void CloseWorkbook();
 
-private:
+  private:
     WorksheetPtr mSheet;
+    WorksheetPtr mListsSheet;
 };
 
 } // namespace qv

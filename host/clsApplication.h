@@ -23,9 +23,11 @@ class clsRegistry;
 class clsAux;
 class clsSettings;
 class ISettings;
+class ICB;
+class clsDSAccess;
 
 class clsApplication {
-public:
+  public:
     // The library's version, written as "Version" at the first start.
     static constexpr const char* LIBRARY_VERSION = "1.0";
 
@@ -70,12 +72,35 @@ public:
     // Every row of a table of the open data source, detached; raises when there is none.
     AdoRecordsetPtr TableRecordset(const std::string& table);
 
+    // --- opening a database and the interface workbook
+    // Picks and connects a data source; true when a new one is installed. Reports its own
+    // failures; a cancel answers false silently and leaves the previous data source in place.
+    bool OpenDataSource();
+    void ReleaseDataSource();
+    // The first free path for the interface workbook in the temp folder: not held open by
+    // another running host, not open in this one, and either absent or removable.
+    std::string GetTempWorkbookPath();
+    std::string BuildTempWorkbookPath(std::int16_t number) const;
+    bool IsWorkbookOpen(const std::string& fileName) const;
+    bool FileExists(const std::string& path) const;
+    void FillDbObjectMenus();
+    void ClearMenuPopup(ICB& bar, const std::string& tag);
+    void FillTablesMenu(ICB& bar);
+    void FillViewsMenu(ICB& bar);
+    void FillQueriesMenu(ICB& bar);
+    void SetFormControlsVisible(ICB& bar, bool visible);
+
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
 
-private:
+  private:
     // Runs a command a person started: reports a failure by the common convention.
     template <class F> void guarded(F&& f);
+    std::shared_ptr<clsDSAccess> NewAccessDataSource();
+    // The password or logon loop and the catalogue; false after a cancel or a reported failure.
+    bool ConnectDataSource(clsDSAccess& ds);
+    void BuildInterfaceWorkbook(IApplication& app);
+    void ProtectInterface();
     void ReportDamagedSettings();
 
     PlatformServices mServices;

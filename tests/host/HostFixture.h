@@ -27,10 +27,11 @@ struct HostOptions {
     bool dutch = false;
     bool registerEngines = true;
     std::string skipClass; // a ProgID left unregistered
+    int sheetsInNewWorkbook = 1;
 };
 
 class HostFixture : public ::testing::Test {
-protected:
+  protected:
     using Options = HostOptions;
 
     void SetUp() override;
