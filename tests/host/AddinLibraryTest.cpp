@@ -2,7 +2,7 @@
 #include "platform/AddinAbi.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"

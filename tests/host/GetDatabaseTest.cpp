@@ -8,7 +8,7 @@
 #include "host/clsCommandBar.h"
 #include "host/clsMenuBarControl.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/WorkbookLock.h"
+#include "spreadsheet/model/WorkbookLock.h"
 
 #include <cstdlib>
 #include <fstream>
