@@ -1,5 +1,6 @@
 #include "app/HeadlessSession.h"
 
+#include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
@@ -187,7 +188,8 @@ int HeadlessSession::run() {
     ObjectFactory objects(*registry);
     registerSqliteEngineClasses(
         [&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
-    PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects};
+    HeadlessProgress progress(mOptions.progress ? stdout : nullptr);
+    PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects, &progress};
     objects.setServices(&services);
 
     sheet::ApplicationOptions ao;

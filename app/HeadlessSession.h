@@ -19,6 +19,7 @@ struct HeadlessAction;
 
 struct HeadlessOptions {
     bool dutch = false;
+    bool progress = false; // print the progress of long loads
     int revision = 12;
     std::string scriptFile;
     std::string database;
