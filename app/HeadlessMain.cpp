@@ -15,15 +15,19 @@
 
 namespace {
 void usage(std::FILE* to) {
-    std::fputs("usage: quorvel-headless [--dutch] [--revision N] [--script FILE] [--database FILE]\n"
-               "                        [--table NAME] [--save FILE.xlsx]\n"
-               "  Starts the add-in on the spreadsheet host, prints its menu and ribbon states and the\n"
-               "  prompts it shows. With --database the add-in opens the database (asking for a password\n"
-               "  when it has one) and lists its tables and queries; --table loads one into a sheet and\n"
-               "  --save writes that sheet, replacing the file when it exists.\n"
-               "  Exit status: 0 done; 1 a step failed, was cancelled or did not save, or the prompts went\n"
-               "  out of step with the script; 2 wrong command line or unreadable script.\n",
-               to);
+    std::fputs(
+        "usage: quorvel-headless [--dutch] [--progress] [--revision N] [--script FILE] [--database FILE]\n"
+        "                        [--table NAME] [--save FILE.xlsx]\n"
+        "  Starts the add-in on the spreadsheet host, prints its menu and ribbon states and the\n"
+        "  prompts it shows. With --database the add-in's \"Open database\" opens the file through\n"
+        "  its open dialog (asking for a password when it has one) and lists its tables and queries;\n"
+        "  --table picks one from the \"Tables\" drop-down and --save writes that sheet, replacing\n"
+        "  the file when it exists. The script (a file, or - for standard input) holds what a\n"
+        "  person does (pick, select, enter, paste, key, show) and the answers to the prompts;\n"
+        "  see the README. --progress prints the progress of long loads.\n"
+        "  Exit status: 0 done; 1 a step failed, was cancelled or did not save, or the prompts went\n"
+        "  out of step with the script; 2 wrong command line or unreadable script.\n",
+        to);
 }
 
 bool parseInt(const std::string& s, int& out) {
@@ -46,6 +50,8 @@ int main(int argc, char** argv) {
         }
         if (a == "--dutch") {
             o.dutch = true;
+        } else if (a == "--progress") {
+            o.progress = true;
         } else if (a == "--revision") {
             if (!parseInt(argv[++i], o.revision)) {
                 std::fprintf(stderr, "--revision needs a whole number, not '%s'\n", argv[i]);

@@ -1,5 +1,7 @@
 #include "app/HeadlessSession.h"
 
+#include "app/HeadlessProgress.h"
+#include "app/HeadlessScript.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -15,9 +17,11 @@
 #include "system/ScriptedToolkit.h"
 #include "system/Shell.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fmt/format.h>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 
@@ -96,8 +100,21 @@ void HeadlessSession::printPrompts(const DialogScript& script) {
                 if (c.kind == ControlKind::Label && !c.caption.empty())
                     fmt::print("\n    {}=\"{}\"", c.name, lines(c.caption, "      "));
             fmt::print(" -> {}\n", r.answer);
+        } else if (r.kind == PromptKind::OpenFile || r.kind == PromptKind::SaveAsFile) {
+            fmt::print("  [{}] \"{}\" in \"{}\" -> {}\n", r.kind == PromptKind::OpenFile ? "open" : "save as",
+                       r.title, r.defaultText, r.answer);
         } else {
             fmt::print("  [message] \"{}\" (flags {}) -> {}\n", lines(r.text), r.flags, r.answer);
+        }
+        if (r.kind == PromptKind::MessageBox) mLastMessage = r.text;
+        // A message dialog's caption is the product name; what it says is in its labels.
+        if (r.kind == PromptKind::Dialog) {
+            mLastMessage = r.text;
+            for (const DialogControl& c : r.controls)
+                if (c.kind == ControlKind::Label && !c.caption.empty()) {
+                    mLastMessage = c.caption;
+                    break;
+                }
         }
         if (!r.error.empty()) fmt::print("    (script: {})\n", lines(r.error, "      "));
     }
@@ -108,23 +125,36 @@ namespace {
 // not hang the runner or fill its memory.
 constexpr std::uintmax_t MaxScriptSize = 4 << 20;
 
-bool readScript(const std::string& file, DialogScript& script) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec) || std::filesystem::file_size(file, ec) > MaxScriptSize ||
-        ec) {
-        fmt::print(stderr, "The script {} is not a readable file of at most {} bytes\n", file, MaxScriptSize);
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        fmt::print(stderr, "Cannot read the script {}\n", file);
-        return false;
-    }
+bool readScript(const std::string& file, std::vector<HeadlessAction>& actions) {
     std::stringstream text;
-    text << in.rdbuf();
+    if (file == "-") {
+        // Standard input is bounded like a file: read at most one byte past the limit.
+        std::string buf(MaxScriptSize + 1, '\0');
+        std::cin.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+        if (static_cast<std::uintmax_t>(std::cin.gcount()) > MaxScriptSize) {
+            fmt::print(stderr, "The script on standard input is longer than {} bytes\n", MaxScriptSize);
+            return false;
+        }
+        buf.resize(static_cast<std::size_t>(std::cin.gcount()));
+        text << buf;
+    } else {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(file, ec) ||
+            std::filesystem::file_size(file, ec) > MaxScriptSize || ec) {
+            fmt::print(stderr, "The script {} is not a readable file of at most {} bytes\n", file,
+                       MaxScriptSize);
+            return false;
+        }
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            fmt::print(stderr, "Cannot read the script {}\n", file);
+            return false;
+        }
+        text << in.rdbuf();
+    }
+
     try {
-        for (ScriptStep& s : DialogScriptReader::read(text.str()))
-            script.push(std::move(s));
+        actions = HeadlessScript::read(text.str());
     } catch (const NumberedError& e) {
         fmt::print(stderr, "{}: {}\n", file, lines(e.description()));
         return false;
@@ -135,7 +165,14 @@ bool readScript(const std::string& file, DialogScript& script) {
 
 int HeadlessSession::run() {
     DialogScript script;
-    if (!mOptions.scriptFile.empty() && !readScript(mOptions.scriptFile, script)) return ExitUsage;
+    std::vector<HeadlessAction> actions;
+    if (!mOptions.scriptFile.empty() && !readScript(mOptions.scriptFile, actions)) return ExitUsage;
+    // The answers written before the first action answer the start-up and the command line's
+    // database and table; the rest are queued as the actions come to them.
+    std::size_t next = 0;
+    for (; next < actions.size() && actions[next].kind == HeadlessAction::Kind::Answers; ++next)
+        for (const ScriptStep& step : actions[next].answers)
+            script.push(step);
     ScriptedDialogs dialogs(script);
     ScriptedToolkit toolkit(script);
     // A damaged store starts afresh by itself (the add-in tells the person); what remains is
@@ -151,7 +188,8 @@ int HeadlessSession::run() {
     ObjectFactory objects(*registry);
     registerSqliteEngineClasses(
         [&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
-    PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects};
+    HeadlessProgress progress(mOptions.progress ? stdout : nullptr);
+    PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects, &progress};
     objects.setServices(&services);
 
     sheet::ApplicationOptions ao;
@@ -209,6 +247,22 @@ int HeadlessSession::run() {
 
     bool ok = mOptions.database.empty() || openDatabase(*entry, *app, script);
     printPrompts(script);
+    for (; ok && next < actions.size(); ++next) {
+        const HeadlessAction& a = actions[next];
+        if (a.kind == HeadlessAction::Kind::Answers) continue;
+        // The answers written under an action are for the prompts it brings up.
+        for (std::size_t k = next + 1; k < actions.size() && actions[k].kind == HeadlessAction::Kind::Answers;
+             ++k)
+            for (const ScriptStep& step : actions[k].answers)
+                script.push(step);
+        ok = play(a, *entry, *app, script);
+        printPrompts(script);
+        if (!script.finished()) {
+            fmt::print("  line {}: {} answers were not asked for by this action\n", a.line,
+                       script.remaining());
+            ok = false;
+        }
+    }
     // With a script the run is only right when every prompt met the step written for it and
     // no step was left over; without one, prompts are simply dismissed.
     if (!script.errors().empty()) {
@@ -225,8 +279,11 @@ int HeadlessSession::run() {
 // Opening goes through the add-in, so the password dialog, its refusals and every error report
 // are the add-in's own, in its language.
 bool HeadlessSession::openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script) {
-    const bool opened = entry.OpenDatabaseFile(mOptions.database);
+    // As a person does it: "Open database", and the file picked in the open dialog.
+    script.pushFront(ScriptStep::openFile(mOptions.database));
+    entry.GetDatabase();
     printPrompts(script);
+    const bool opened = entry.DataSourceExists();
     if (!opened) {
         fmt::print("Database {} was not opened.\n", mOptions.database);
         return false;
@@ -243,9 +300,41 @@ bool HeadlessSession::openDatabase(IAddinEntry& entry, IApplication& app, Dialog
     return mOptions.table.empty() || loadTable(entry, app, script);
 }
 
-// Until the form shows a table itself, the runner copies the add-in's record set into a plain
-// sheet: no text of its own reaches the person on this road.
+// The table is picked from the "Tables" drop-down, so the form shows it.
 bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script) {
+    const auto tables = entry.TableList();
+    int index = 0;
+    if (tables)
+        for (std::size_t i = 0; i < tables->size() && index == 0; ++i)
+            if ((*tables)[i] == mOptions.table) index = static_cast<int>(i) + 1;
+    if (index == 0) {
+        fmt::print("Table [{}] is not in the \"Tables\" drop-down.\n", mOptions.table);
+        return false;
+    }
+    fmt::print("Picking entry {} of cboTables: [{}]\n", index, mOptions.table);
+    entry.Show(index);
+    printPrompts(script);
+    WorksheetPtr form = entry.Sheet();
+    if (form && !form->cells(1, 1)->value().isEmpty()) {
+        fmt::print("The form shows [{}] in sheet \"{}\".\n", mOptions.table, form->name());
+        if (mOptions.saveAs.empty()) return true;
+        app.setDisplayAlerts(false);
+        bool saved = false;
+        try {
+            saved = form->parent()->saveAs(mOptions.saveAs);
+        } catch (const NumberedError& e) {
+            fmt::print("  (error {}: {})\n", e.number(), lines(e.description()));
+        }
+        app.setDisplayAlerts(true);
+        fmt::print("{} {}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs);
+        return saved;
+    }
+    // A form that shows nothing yet: the rows still reach a plain sheet, so a load can be
+    // checked and saved.
+    return copyTable(entry, app, script);
+}
+
+bool HeadlessSession::copyTable(IAddinEntry& entry, IApplication& app, DialogScript& script) {
     AdoRecordsetPtr rs = entry.TableRecordset(mOptions.table);
     printPrompts(script);
     if (!rs) {
@@ -281,6 +370,140 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
     printPrompts(script);
     fmt::print("{} {}{}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs, why);
     return saved;
+}
+
+namespace {
+// The active sheet as our host's model, for what only a person at the keyboard does.
+std::shared_ptr<sheet::Worksheet> activeModel(IApplication& app) {
+    return std::dynamic_pointer_cast<sheet::Worksheet>(app.activeSheet());
+}
+
+std::string shown(const Variant& v) {
+    if (v.isEmpty()) return "(empty)";
+    if (v.isNull()) return "(null)";
+    return v.toString();
+}
+} // namespace
+
+bool HeadlessSession::play(const HeadlessAction& a, IAddinEntry& entry, IApplication& app,
+                           DialogScript& script) {
+    using Kind = HeadlessAction::Kind;
+    (void)script;
+    try {
+        switch (a.kind) {
+        case Kind::Answers:
+            return true;
+        case Kind::Pick: {
+            fmt::print("> pick {}{}\n", a.target, a.index ? fmt::format(" {}", a.index) : std::string());
+            const std::string& c = a.target;
+            // Only the controls whose state the add-in keeps can be disabled.
+            const bool stateful = std::find(std::begin(kEnabledControls), std::end(kEnabledControls), c) !=
+                                  std::end(kEnabledControls);
+            if (stateful && !entry.GetEnabled(c)) {
+                fmt::print("  {} is disabled\n", c);
+                return true;
+            }
+            if (c == "cmdOpenDB")
+                entry.GetDatabase();
+            else if (c == "cboTables")
+                entry.Show(a.index);
+            else if (c == "cboQueries")
+                entry.ExecuteQuery(a.index);
+            else if (c == "cboViews")
+                entry.ExecuteView(a.index);
+            else if (c == "cmdRowAdd")
+                entry.AddRow();
+            else if (c == "cmdRowUpdate")
+                entry.WriteData();
+            else if (c == "cmdRowDelete")
+                entry.DeleteRows();
+            else if (c == "cmdRefresh")
+                entry.Refresh();
+            else if (c == "cmdExecSql")
+                entry.ExecuteSQL();
+            else if (c == "cmdSettings")
+                entry.ShowSettings();
+            else if (c == "cmdHelp")
+                entry.ShowHelp();
+            else if (c == "cmdInfo")
+                entry.ShowInfo();
+            else if (c == "cmdClose")
+                entry.CloseWorkbook();
+            else {
+                fmt::print("  line {}: no ribbon control {}\n", a.line, c);
+                return false;
+            }
+            return true;
+        }
+        case Kind::Key: {
+            fmt::print("> key {}\n", a.target);
+            const std::string bound = app.keyBinding("{" + a.target + "}");
+            if (bound.empty()) {
+                fmt::print("  {} is not bound\n", a.target);
+                return true;
+            }
+            app.run(bound);
+            return true;
+        }
+        case Kind::Select:
+            fmt::print("> select {}\n", a.target);
+            app.activeSheet()->range(a.target)->select();
+            return true;
+        case Kind::Enter: {
+            fmt::print("> enter {} \"{}\"\n", a.target, a.text);
+            auto sheet = activeModel(app);
+            RangePtr cell = app.activeSheet()->range(a.target);
+            if (!sheet || !sheet->typeInto(cell->row(), cell->column(), a.text))
+                fmt::print("  not entered\n");
+            return true;
+        }
+        case Kind::Paste: {
+            fmt::print("> paste {} ({} rows)\n", a.target, a.rows.size());
+            auto sheet = activeModel(app);
+            if (!sheet) return false;
+            app.activeSheet()->range(a.target)->select();
+            sheet->pasteValues(a.rows);
+            return true;
+        }
+        case Kind::Show: {
+            if (a.target == "message") {
+                fmt::print("= message \"{}\"\n", lines(mLastMessage));
+                return true;
+            }
+            if (a.target == "status") {
+                fmt::print("= status \"{}\"\n", app.statusBar());
+                return true;
+            }
+            RangePtr range = app.activeSheet()->range(a.subject);
+            fmt::print("= {} {} of sheet \"{}\"\n", a.target, range->address(false, false),
+                       app.activeSheet()->name());
+            for (long r = 1; r <= range->rowCount(); ++r) {
+                std::string row;
+                for (long c = 1; c <= range->columnCount(); ++c) {
+                    RangePtr cell = range->cell(r, c);
+                    std::string v;
+                    if (a.target == "values")
+                        v = shown(cell->value());
+                    else if (a.target == "texts")
+                        v = cell->text();
+                    else if (a.target == "colors")
+                        v = shown(cell->fillColor());
+                    else
+                        v = shown(cell->locked());
+                    row += (c > 1 ? "\t" : "") + v;
+                }
+                fmt::print("  {}\n", row);
+            }
+            return true;
+        }
+        }
+    } catch (const NumberedError& e) {
+        // The host refusing what a person tried (a protected cell, a bad address) is what they
+        // would see; the run goes on.
+        fmt::print("  refused: error {}: {}\n", e.number(), lines(e.description()));
+        return true;
+    }
+    return true;
 }
 
 } // namespace qv::app

@@ -15,8 +15,11 @@ class IApplication;
 
 namespace qv::app {
 
+struct HeadlessAction;
+
 struct HeadlessOptions {
     bool dutch = false;
+    bool progress = false; // print the progress of long loads
     int revision = 12;
     std::string scriptFile;
     std::string database;
@@ -40,7 +43,11 @@ class HeadlessSession {
     // The database steps; false when one of them failed.
     bool openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script);
     bool loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script);
+    bool copyTable(IAddinEntry& entry, IApplication& app, DialogScript& script);
+    // One action of the script; false when it could not be done.
+    bool play(const HeadlessAction& action, IAddinEntry& entry, IApplication& app, DialogScript& script);
     void printPrompts(const DialogScript& script);
+    std::string mLastMessage;
 
     HeadlessOptions mOptions;
     std::size_t mShown = 0;

@@ -14,6 +14,9 @@ namespace qv {
 class IObjectFactory;
 class IDialogToolkit;
 class IDialogs;
+class IShell;
+class IProgress;
+class ISettings;
 
 struct DSContext {
     // The add-in workbook's revision number: 11 (.mdb driver, "DAO.DBEngine.36") or 12
@@ -21,7 +24,10 @@ struct DSContext {
     std::int32_t RevisionNumber = 12;
     IObjectFactory* Objects = nullptr; // creates "ADODB.Connection", "ADODB.Command", the DAO engine
     IDialogToolkit* Toolkit = nullptr; // shows the logon and password dialogs
-    IDialogs* Dialogs = nullptr;       // message box for a refused logon
+    IDialogs* Dialogs = nullptr;       // message box for a refused logon; the open-file picker
+    IShell* Shell = nullptr;           // documents folder and shortcut reading for the file selection
+    ISettings* Settings = nullptr;     // "InitDir", the folder the picker opens in
+    IProgress* Progress = nullptr;     // watches the fetch of long record sets; optional
     // The table the form currently shows; the table metadata always describes that table.
     std::function<std::string()> CurrentTableName;
     // The host's mouse pointer: 11 hourglass, 0 default. Optional.

@@ -3,7 +3,12 @@
 // everything, so a refused password leads to the logon dialog and anything else to the caller.
 #include "datasource/clsDSAccess.h"
 
+#include "common/AppConstants.h"
+#include "common/ISettings.h"
+#include "common/clsAux.h"
+#include "common/clsSettings.h"
 #include "common/modErrors.h"
+#include "common/modGlobalization.h"
 #include "datasource/frmLogon.h"
 #include "datasource/frmPassword.h"
 #include "datasource/modConnectionString.h"
@@ -13,9 +18,14 @@
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
+#include "platform/IRegistryStore.h"
+#include "platform/IShell.h"
 #include "platform/NameQuote.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
+
+#include <cctype>
+#include <string_view>
 
 namespace qv {
 
@@ -182,6 +192,7 @@ void clsDSAccess::ConnectADO() {
                                 "ActiveX component can't create object");
         mDS.SetConnection(connection);
         connection->setCursorLocation(ado::UseClient);
+        connection->setProgress(mContext.Progress);
         connection->setConnectionString(ConnectionString());
         SetMousePointer(kHourglass);
         connection->open(std::string(), ado::OptionUnspecified);
@@ -319,6 +330,179 @@ std::int32_t clsDSAccess::GetParameterDirectionTypeADO(const Variant& direction)
 }
 std::int32_t clsDSAccess::MapToTypeADO(const Variant& typeDAO) {
     return qv::MapToTypeADO(typeDAO);
+}
+
+// ---- file selection
+
+namespace {
+
+constexpr const char* kResolveShortcut = "ResolveShortcut";
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string trimmedWithoutQuotes(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (c != '"') out += c;
+    std::size_t b = 0, e = out.size();
+    while (b < e && isBlank(out[b]))
+        ++b;
+    while (e > b && isBlank(out[e - 1]))
+        --e;
+    return out.substr(b, e - b);
+}
+
+// A switch starts with "/" outside double quotes, at the start or after a blank or a quote, and
+// is a word of letters ended by a blank, a quote or the end. So "/user" is a switch, while the
+// slashes of a path on this platform ("/home/ada/db.sqlite") or inside quotes are not: the
+// arguments of a desktop entry read the same way as those of a Windows shortcut.
+std::size_t switchLength(std::string_view args, std::size_t at, bool quoted) {
+    if (quoted || args[at] != '/') return 0;
+    if (at > 0 && !isBlank(args[at - 1]) && args[at - 1] != '"') return 0;
+    std::size_t end = at + 1;
+    while (end < args.size() && std::isalpha(static_cast<unsigned char>(args[end])))
+        ++end;
+    if (end == at + 1) return 0;
+    if (end < args.size() && !isBlank(args[end]) && args[end] != '"') return 0;
+    return end - at;
+}
+
+struct ShortcutSwitch {
+    std::string name; // lower case
+    std::string value;
+};
+
+struct ShortcutArguments {
+    std::string database;
+    std::vector<ShortcutSwitch> switches;
+};
+
+ShortcutArguments splitShortcutArguments(std::string_view args) {
+    ShortcutArguments out;
+    std::vector<std::size_t> starts; // of each switch's "/"
+    bool quoted = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == '"') quoted = !quoted;
+        if (switchLength(args, i, quoted) > 0) starts.push_back(i);
+    }
+    out.database = trimmedWithoutQuotes(args.substr(0, starts.empty() ? args.size() : starts.front()));
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        const std::size_t at = starts[k];
+        const std::size_t len = switchLength(args, at, false);
+        const std::size_t end = k + 1 < starts.size() ? starts[k + 1] : args.size();
+        out.switches.push_back({lower(std::string(args.substr(at + 1, len - 1))),
+                                trimmedWithoutQuotes(args.substr(at + len, end - at - len))});
+    }
+    return out;
+}
+
+// The programs a shortcut may start: the Access executable (a Windows shortcut) or one of this
+// product's own programs (a desktop entry on this platform).
+bool startsADatabaseProgram(const std::string& target) {
+    const std::string t = lower(target);
+    if (t.find("msaccess.exe") != std::string::npos) return true;
+    const std::size_t sep = t.find_last_of("\\/");
+    const std::string name = sep == std::string::npos ? t : t.substr(sep + 1);
+    return name.rfind("quorvel", 0) == 0;
+}
+
+[[noreturn]] void notAWorkgroupShortcut() {
+    throw NumberedError(err::PreparedMessage, kResolveShortcut, modGlobalization::GetText(65));
+}
+
+bool isDatabaseExtension(const std::string& ext) {
+    return ext == "mdb" || ext == "mde" || ext == "accdb" || ext == "accde" || ext == "sqlite" ||
+           ext == "sqlite3" || ext == "db";
+}
+
+} // namespace
+
+std::vector<FileFilter> clsDSAccess::DatabaseFilters(std::int32_t revision) {
+    using modGlobalization::GetText;
+    if (revision != 11 && revision != 12)
+        throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "No such version!");
+    const std::string word = revision == 11 ? " " : " 97-2003 ";
+    std::vector<FileFilter> f;
+    f.push_back({GetText(62) + " (*.*)", "*.*"});
+    f.push_back({"MS Access" + word + "databases (*.mdb)", "*.mdb", revision == 11});
+    f.push_back({"MS Access" + word + "executable " + GetText(63) + " (*.mde)", "*.mde"});
+    if (revision == 12) {
+        f.push_back({"MS Access databases (*.accdb)", "*.accdb", true});
+        f.push_back({"MS Access executable " + GetText(63) + " (*.accde)", "*.accde"});
+    }
+    f.push_back({"SQLite (*.sqlite;*.sqlite3;*.db)", "*.sqlite;*.sqlite3;*.db"});
+    f.push_back({GetText(64) + " (*.lnk;*.desktop)", "*.lnk;*.desktop"});
+    return f;
+}
+
+void clsDSAccess::GetConnectionInfo() {
+    mDatabasePath = SelectDatabaseFile().value_or(std::string());
+}
+
+std::optional<std::string> clsDSAccess::SelectDatabaseFile() {
+    for (;;) {
+        const std::optional<std::string> path = ShowOpenDialog();
+        if (!path) return std::nullopt;
+        const std::string ext = clsAux::FileExtension(*path);
+        if (isDatabaseExtension(ext)) return path;
+        if (ext == "lnk" || ext == "desktop") return ResolveShortcut(*path);
+        if (mContext.Dialogs)
+            modErrors::ShowMessage(*mContext.Dialogs, modGlobalization::GetText(57),
+                                   modErrors::FlagsInformation);
+    }
+}
+
+std::optional<std::string> clsDSAccess::ShowOpenDialog() {
+    if (!mContext.Dialogs) return std::nullopt;
+    const std::vector<FileFilter> filters = DatabaseFilters(mContext.RevisionNumber);
+    std::string folder;
+    if (mContext.Settings) folder = mContext.Settings->ReadSetting(setting::InitDir).toString();
+    if (folder.empty() && mContext.Shell) {
+        try {
+            folder = mContext.Shell->documentsFolder();
+        } catch (const NumberedError&) {
+            // No documents folder: the picker opens where the host's own file dialogs do.
+        }
+    }
+    std::optional<std::string> file =
+        mContext.Dialogs->openFile(modGlobalization::GetText(61), folder, filters);
+    if (!file) return std::nullopt;
+    // Pickers hand back the name as typed; a NUL cuts it, as it would any path.
+    if (const std::size_t nul = file->find('\0'); nul != std::string::npos) file->resize(nul);
+    if (file->empty()) return std::nullopt;
+    const std::size_t sep = file->find_last_of("\\/");
+    if (mContext.Settings && sep != std::string::npos)
+        mContext.Settings->SaveSetting(static_cast<int>(reg::REG_SZ), setting::InitDir,
+                                       Variant(file->substr(0, sep == 0 ? 1 : sep)));
+    return file;
+}
+
+std::string clsDSAccess::ResolveShortcut(const std::string& path) {
+    const std::optional<ShortcutInfo> link =
+        mContext.Shell ? mContext.Shell->readShortcut(path) : std::nullopt;
+    if (!link || !startsADatabaseProgram(link->targetPath)) notAWorkgroupShortcut();
+    const ShortcutArguments args = splitShortcutArguments(link->arguments);
+    if (args.database.empty()) notAWorkgroupShortcut();
+    // Every switch is checked before any is applied, so a refused shortcut changes nothing.
+    for (const ShortcutSwitch& sw : args.switches)
+        if (sw.value.empty()) notAWorkgroupShortcut();
+    for (const ShortcutSwitch& sw : args.switches) {
+        if (sw.name == "wrkgrp")
+            mWorkgroupFile = sw.value;
+        else if (sw.name == "user")
+            mUserName = sw.value;
+        else if (sw.name == "pwd")
+            mPassword = sw.value;
+    }
+    return args.database;
 }
 
 } // namespace qv

@@ -7,11 +7,13 @@
 #include "datasource/IDS.h"
 #include "datasource/clsDS.h"
 #include "datasource/clsTableAccess.h"
+#include "platform/IDialogs.h"
 #include "platform/engine/IDaoDatabase.h"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -32,6 +34,21 @@ class clsDSAccess : public IDS {
     std::string UserName() const;
     void SetPassword(std::string password) { mPassword = std::move(password); }
     const std::string& Password() const { return mPassword; }
+
+    // --- file selection
+    // Asks for the database (or a shortcut to one) and fills the path and credentials; the path
+    // stays empty when the person cancelled.
+    void GetConnectionInfo();
+    // The chosen database path; nothing when the person cancelled.
+    std::optional<std::string> SelectDatabaseFile();
+    // The picked file; nothing on cancel. Remembers the file's folder in "InitDir".
+    std::optional<std::string> ShowOpenDialog();
+    // The database a shortcut (.lnk or desktop entry) starts its program on; sets the workgroup
+    // file, user and password its switches carry. 666 with message 65 for a shortcut to another
+    // program, one that names no database, or a switch without a value.
+    std::string ResolveShortcut(const std::string& path);
+    // The picker's filters for a revision, the preselected one marked; 668 outside 11 and 12.
+    static std::vector<FileFilter> DatabaseFilters(std::int32_t revision);
 
     std::int32_t GetDataTypeGroup(std::int32_t typeADO) const { return mDS.GetDataTypeGroup(typeADO); }
     bool IsConnected() { return mDS.IsConnected(); }

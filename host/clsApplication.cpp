@@ -25,6 +25,8 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
+#include <fmt/format.h>
+
 namespace qv {
 
 namespace {
@@ -75,6 +77,7 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
     formContext.shell = mServices.shell;
     formContext.menuBar = [this]() -> ICB* { return mMenuBar.get(); };
     formContext.commandBar = [this]() -> ICB* { return mCommandBar.get(); };
+    formContext.progress = [this] { return mServices.progress; };
     formContext.updateCommandSurfaces = [] {
         if (goExcelEvents) goExcelEvents->RefreshStates();
     };
@@ -258,32 +261,291 @@ void clsApplication::ShowFirstMessage() {
 }
 
 void clsApplication::GetDatabase() {
-    guarded([] {
-        throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
-                            "The following action is not implemented: GetDatabase");
+    using modGlobalization::GetText;
+    ApplicationPtr app;
+    bool started = false;
+    // Whatever happens once the host was switched off, it is switched on again, the
+    // connections are closed and the interface protected.
+    auto finish = [&] {
+        if (!started) return;
+        try {
+            if (mDataSource) {
+                mDataSource->DisconnectDAO();
+                mDataSource->DisconnectADO();
+            }
+        } catch (const NumberedError&) {
+            // Closing is best effort; the next task reopens what it needs.
+        }
+        try {
+            ProtectInterface();
+        } catch (const NumberedError&) {
+            // A sheet the person closed meanwhile has nothing left to protect.
+        }
+        app->setScreenUpdating(true);
+        app->setEnableEvents(true);
+        app->setDisplayAlerts(true);
+        app->setStatusBar(GetText(6));
+    };
+    guarded([&] {
+        if (mForm->HasChanges()) {
+            const int answer =
+                modErrors::ShowMessage(*mServices.dialogs, GetText(17), modErrors::FlagsQuestion);
+            if (answer == xl::AnswerNo) return;
+        }
+        if (!OpenDataSource()) return;
+        app = ExcelApp();
+        if (!app) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "The host is not known yet");
+        app->setStatusBar(GetText(5));
+        app->setScreenUpdating(false);
+        app->setEnableEvents(false);
+        app->setDisplayAlerts(false);
+        started = true;
+        try {
+            if (WorksheetPtr formSheet = mForm->Sheet()) {
+                WorkbookPtr wb = formSheet->parent();
+                wb->unprotectStructure(clsAux::SheetPassword());
+                formSheet->unprotect(clsAux::SheetPassword());
+                mForm->Release();
+                formSheet->allCells()->clear();
+                formSheet->allCells()->setFillColor(
+                    mSettingsFace->GetSetting(setting::ColorFormBack).toInt32());
+                if (WorksheetPtr lists = mForm->ListsSheet()) lists->allCells()->clear();
+            } else {
+                BuildInterfaceWorkbook(*app);
+            }
+            FillDbObjectMenus();
+            const NameCollectionPtr tables = mDataSource->TableNames();
+            std::string hint;
+            if (!tables || tables->Count() == 0)
+                hint = GetText(26);
+            else if (HostVersion(*app) <= 11)
+                hint = GetText(24);
+            else
+                hint = (RevisionNumber() == 11 || RevisionNumber() == 21) ? GetText(24) : GetText(25);
+            mAux->ShowUserMessage(setting::ShowMessageSelectTable, hint);
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
     });
+}
+
+void clsApplication::BuildInterfaceWorkbook(IApplication& app) {
+    WorkbookPtr wb = app.addWorkbook();
+    WorksheetPtr formSheet = wb->worksheet(1);
+    mForm->SetSheet(formSheet);
+    formSheet->setEnableSelection(xl::SelectionUnlockedCells);
+    formSheet->allCells()->setFillColor(mSettingsFace->GetSetting(setting::ColorFormBack).toInt32());
+    formSheet->setName(std::string(APP_NAME));
+    formSheet->setDisplayHeadings(mSettingsFace->GetSetting(setting::DisplayHeadings).toString() == "True");
+    WorksheetPtr lists;
+    if (wb->worksheetCount() == 1) {
+        lists = wb->addWorksheet(formSheet);
+    } else {
+        lists = wb->worksheet(2);
+        while (wb->worksheetCount() > 2)
+            wb->deleteWorksheet(wb->worksheet(wb->worksheetCount()));
+    }
+    mForm->SetListsSheet(lists);
+    SetOtherSheetsVisible(xl::SheetVeryHidden);
+    // A workbook that cannot be saved leaves no form behind that points into it.
+    try {
+        if (!wb->saveAs(GetTempWorkbookPath()))
+            throw NumberedError(err::ApplicationDefined, std::string(APP_TITLE),
+                                "The interface workbook was not saved");
+    } catch (...) {
+        mForm->SetSheet(nullptr);
+        mForm->SetListsSheet(nullptr);
+        wb->close(false);
+        throw;
+    }
+    for (ICB* bar : {static_cast<ICB*>(mMenuBar.get()), static_cast<ICB*>(mCommandBar.get())}) {
+        SetFormControlsVisible(*bar, true);
+        mAux->SetControlEnabled(*bar, "Close application", true);
+    }
+}
+
+void clsApplication::ProtectInterface() {
+    WorksheetPtr formSheet = mForm->Sheet();
+    if (!formSheet) return;
+    formSheet->protect(clsAux::SheetPassword(), true, true);
+    formSheet->parent()->protectStructure(clsAux::SheetPassword());
+}
+
+std::shared_ptr<clsDSAccess> clsApplication::NewAccessDataSource() {
+    if (DataSourceKind() != 0) {
+        // The SQL Server edition's data source implements nothing yet.
+        throw NumberedError(err::TypeMismatch, std::string(APP_TITLE), "Type mismatch");
+    }
+    DSContext ctx;
+    ctx.RevisionNumber = RevisionNumber();
+    ctx.Objects = mServices.objects;
+    ctx.Toolkit = mServices.toolkit;
+    ctx.Dialogs = mServices.dialogs;
+    ctx.Shell = mServices.shell;
+    ctx.Settings = mSettingsFace.get();
+    ctx.Progress = mServices.progress;
+    ctx.CurrentTableName = [this] { return mForm->Name(); };
+    ctx.InputBox = [this](const std::string& prompt, const std::string& title, int type) {
+        ApplicationPtr app = ExcelApp();
+        if (!app) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable not set");
+        return app->inputBox(prompt, title, Variant(), type);
+    };
+    return std::make_shared<clsDSAccess>(std::move(ctx));
+}
+
+bool clsApplication::ConnectDataSource(clsDSAccess& ds) {
+    try {
+        if (!ds.ConnectDAO()) return false;
+        ds.ConnectADO();
+    } catch (const NumberedError& e) {
+        // A refused account or password was reported by the logon dialog, a cancel is silent.
+        if (e.number() == err::Cancelled || e.number() == err::DaoAccountNotValid ||
+            e.number() == err::DaoPasswordNotValid)
+            return false;
+        if (mServices.dialogs)
+            modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
+        return false;
+    }
+    return true;
+}
+
+bool clsApplication::OpenDataSource() {
+    std::shared_ptr<clsDSAccess> ds = NewAccessDataSource();
+    ds->GetConnectionInfo();
+    if (ds->Connector().empty()) return false;
+    if (!ConnectDataSource(*ds)) return false;
+    ReleaseDataSource();
+    mForm->Release();
+    mDataSource = std::move(ds);
+    return true;
+}
+
+void clsApplication::ReleaseDataSource() {
+    mDataSource.reset();
+}
+
+std::string clsApplication::BuildTempWorkbookPath(std::int16_t number) const {
+    std::string folder = mServices.shell ? mServices.shell->tempFolder() : std::string();
+    if (folder.empty()) folder = "/tmp/";
+    if (folder.back() != '/') folder += '/';
+    // Our host writes Office Open XML only, so every edition's interface workbook is an .xlsx.
+    const std::string sequence = number == 0 ? std::string() : fmt::format("{:02}", number);
+    return folder + std::string(APP_NAME) + sequence + ".xlsx";
+}
+
+bool clsApplication::IsWorkbookOpen(const std::string& fileName) const {
+    ApplicationPtr app = ExcelApp();
+    return app && app->findWorkbook(fileName) != nullptr;
+}
+
+bool clsApplication::FileExists(const std::string& path) const {
+    return mServices.shell && mServices.shell->fileExists(path);
+}
+
+std::string clsApplication::GetTempWorkbookPath() {
+    ApplicationPtr app = ExcelApp();
+    for (std::int16_t n = 0;; ++n) {
+        const std::string path = BuildTempWorkbookPath(n);
+        const bool free = !(app && app->workbookFileInUse(path)) &&
+                          !IsWorkbookOpen(clsAux::FileNameOf(path)) &&
+                          (!FileExists(path) || mServices.shell->deleteFile(path));
+        if (free) return path;
+        if (n == INT16_MAX) throw NumberedError(err::Overflow, std::string(APP_TITLE), "Overflow");
+    }
+}
+
+void clsApplication::ClearMenuPopup(ICB& bar, const std::string& tag) {
+    if (CommandBarControlPtr popup = bar.FindControlByTag(tag)) clsAux::InitSubMenuControl(*popup);
+}
+
+namespace {
+// Adds one button per name to the popup tagged `tag`; disables the popup when there are none.
+template <class Each>
+void fillPopup(ICB& bar, const std::string& tag, const NameCollectionPtr& names, Each&& each) {
+    CommandBarControlPtr popup = bar.FindControlByTag(tag);
+    if (!popup) return;
+    if (!names || names->Count() == 0) {
+        popup->setEnabled(false);
+        return;
+    }
+    popup->setEnabled(true);
+    for (std::size_t i = 1; i <= names->Count(); ++i) {
+        CommandBarControlPtr button = popup->controls()->add(xl::ControlButton);
+        const std::string& name = names->Item(i);
+        button->setCaption(name);
+        button->setParameter(name);
+        each(*button, name);
+    }
+}
+} // namespace
+
+void clsApplication::FillTablesMenu(ICB& bar) {
+    fillPopup(bar, "Tables", mDataSource ? mDataSource->TableNames() : nullptr,
+              [](ICommandBarControl& b, auto&) {
+                  b.setFaceId(333);
+                  b.setOnAction("ThisWorkbook.Show");
+              });
+}
+
+void clsApplication::FillViewsMenu(ICB& bar) {
+    fillPopup(bar, "Views", mDataSource ? mDataSource->ViewNames() : nullptr,
+              [](ICommandBarControl& b, auto&) {
+                  b.setFaceId(531);
+                  b.setOnAction("ThisWorkbook.ExecuteView");
+              });
+}
+
+void clsApplication::FillQueriesMenu(ICB& bar) {
+    if (!mDataSource) return;
+    const QueryCollectionPtr queries = mDataSource->Queries();
+    ApplicationPtr app = ExcelApp();
+    const bool tips = app && HostVersion(*app) > 11 && DataSourceKind() == 0;
+    fillPopup(bar, "Queries", mDataSource->QueryNames(), [&](ICommandBarControl& b, const std::string& name) {
+        std::string sql;
+        bool readable = false;
+        if (queries && queries->Exists(name)) {
+            sql = queries->Item(name).SQL();
+            readable = true;
+        }
+        b.setFaceId(static_cast<int>(clsAux::GetQueryIcon(sql)));
+        b.setOnAction("ThisWorkbook.ExecuteQuery");
+        if (tips) b.setTooltipText(readable ? sql : modGlobalization::GetText(27));
+    });
+}
+
+void clsApplication::FillDbObjectMenus() {
+    const bool views = DataSourceKind() == 1;
+    for (ICB* bar : {static_cast<ICB*>(mMenuBar.get()), static_cast<ICB*>(mCommandBar.get())}) {
+        ClearMenuPopup(*bar, "Tables");
+        if (views) ClearMenuPopup(*bar, "Views");
+        ClearMenuPopup(*bar, "Queries");
+    }
+    mDataSource->DetermineDbObjects(true);
+    mDataSource->DetermineDbObjects(false);
+    for (ICB* bar : {static_cast<ICB*>(mMenuBar.get()), static_cast<ICB*>(mCommandBar.get())}) {
+        FillTablesMenu(*bar);
+        if (views) FillViewsMenu(*bar);
+        FillQueriesMenu(*bar);
+    }
+    if (goExcelEvents) goExcelEvents->RefreshStates();
+}
+
+void clsApplication::SetFormControlsVisible(ICB& bar, bool visible) {
+    for (const char* tag : {"Row Add", "Row Update", "Row Delete", "Refresh data"})
+        if (CommandBarControlPtr c = bar.FindControlByTag(tag)) c->setVisible(visible);
 }
 
 bool clsApplication::OpenDatabaseFile(const std::string& path) {
     bool opened = false;
     guarded([&] {
-        DSContext ctx;
-        ctx.RevisionNumber = RevisionNumber();
-        ctx.Objects = mServices.objects;
-        ctx.Toolkit = mServices.toolkit;
-        ctx.Dialogs = mServices.dialogs;
-        ctx.CurrentTableName = [this] { return mForm->Name(); };
-        ctx.InputBox = [this](const std::string& prompt, const std::string& title, int type) {
-            ApplicationPtr app = ExcelApp();
-            if (!app)
-                throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable not set");
-            return app->inputBox(prompt, title, Variant(), type);
-        };
-        auto ds = std::make_shared<clsDSAccess>(std::move(ctx));
+        auto ds = NewAccessDataSource();
         ds->SetDatabasePath(path);
-        if (!ds->ConnectDAO()) return;
+        if (!ConnectDataSource(*ds)) return;
         ds->DetermineDbObjects(true);
         ds->DetermineDbObjects(false);
+        ReleaseDataSource();
         mDataSource = std::move(ds);
         opened = true;
     });

@@ -23,6 +23,8 @@ class clsRegistry;
 class clsAux;
 class clsSettings;
 class ISettings;
+class ICB;
+class clsDSAccess;
 
 class clsApplication {
   public:
@@ -70,6 +72,24 @@ class clsApplication {
     // Every row of a table of the open data source, detached; raises when there is none.
     AdoRecordsetPtr TableRecordset(const std::string& table);
 
+    // --- opening a database and the interface workbook
+    // Picks and connects a data source; true when a new one is installed. Reports its own
+    // failures; a cancel answers false silently and leaves the previous data source in place.
+    bool OpenDataSource();
+    void ReleaseDataSource();
+    // The first free path for the interface workbook in the temp folder: not held open by
+    // another running host, not open in this one, and either absent or removable.
+    std::string GetTempWorkbookPath();
+    std::string BuildTempWorkbookPath(std::int16_t number) const;
+    bool IsWorkbookOpen(const std::string& fileName) const;
+    bool FileExists(const std::string& path) const;
+    void FillDbObjectMenus();
+    void ClearMenuPopup(ICB& bar, const std::string& tag);
+    void FillTablesMenu(ICB& bar);
+    void FillViewsMenu(ICB& bar);
+    void FillQueriesMenu(ICB& bar);
+    void SetFormControlsVisible(ICB& bar, bool visible);
+
     // The one routine that writes database rows into a sheet: field names in the header row,
     // the records below; answers the data range. On the form sheet also the captions and the
     // database's number formats.
@@ -82,6 +102,11 @@ class clsApplication {
   private:
     // Runs a command a person started: reports a failure by the common convention.
     template <class F> void guarded(F&& f);
+    std::shared_ptr<clsDSAccess> NewAccessDataSource();
+    // The password or logon loop and the catalogue; false after a cancel or a reported failure.
+    bool ConnectDataSource(clsDSAccess& ds);
+    void BuildInterfaceWorkbook(IApplication& app);
+    void ProtectInterface();
     void ReportDamagedSettings();
 
     PlatformServices mServices;

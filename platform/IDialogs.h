@@ -10,8 +10,9 @@
 namespace qv {
 
 struct FileFilter {
-    std::string description; // "MS Access databases"
-    std::string patterns;    // "*.mdb;*.accdb"
+    std::string description;  // "MS Access databases"
+    std::string patterns;     // "*.mdb;*.accdb"
+    bool preselected = false; // the filter the picker opens with; the first one when none is
 };
 
 class IDialogs {

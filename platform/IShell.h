@@ -28,6 +28,11 @@ class IShell {
     // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hexadecimal.
     virtual std::string newGuid() = 0;
     virtual bool fileExists(const std::string& path) = 0;
+    // Removes a file; false when it is there and could not be removed.
+    virtual bool deleteFile(const std::string& path) {
+        (void)path;
+        return false;
+    }
     virtual std::string expandEnvironment(const std::string& text) = 0; // %NAME% references
     virtual bool programAvailable(const std::string& name) = 0;
     // Starts a program found on the PATH with these arguments, without a shell; false when it

@@ -67,6 +67,8 @@ struct PromptRecord {
 class DialogScript {
   public:
     void push(ScriptStep step) { mSteps.push_back(std::move(step)); }
+    // An answer for the very next prompt, ahead of those already written.
+    void pushFront(ScriptStep step) { mSteps.push_front(std::move(step)); }
     DialogScript& operator<<(ScriptStep step) {
         push(std::move(step));
         return *this;

@@ -161,6 +161,12 @@ std::string Shell::newGuid() {
                        b[14], b[15]);
 }
 
+bool Shell::deleteFile(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    return !ec;
+}
+
 bool Shell::fileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -35,6 +35,7 @@ class Shell : public IShell {
     std::optional<ShortcutInfo> readShortcut(const std::string& path) override;
     // A random (version 4) GUID from /dev/urandom.
     std::string newGuid() override;
+    bool deleteFile(const std::string& path) override;
     bool fileExists(const std::string& path) override; // regular files only, as a file test is
     // %NAME% from the environment (exact name first, then ignoring case, as names are on the
     // system the product came from); unknown names stay as written.

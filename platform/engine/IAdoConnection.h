@@ -1,6 +1,7 @@
 // A records-and-statements connection ("ADODB.Connection").
 #pragma once
 
+#include "platform/IProgress.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 
@@ -30,6 +31,11 @@ class IAdoConnection {
     virtual void beginTrans() { notSupported(); }
     virtual void commitTrans() { notSupported(); }
     virtual void rollbackTrans() { notSupported(); }
+
+    // Watches the fetch of the rows of later statements (commands run on this connection
+    // included); null stops watching. A cancelled fetch raises ProgressCancelled and answers
+    // no record set. Engines that fetch in one go may ignore it.
+    virtual void setProgress(IProgress* progress) { (void)progress; }
 
   private:
     [[noreturn]] static void notSupported() {

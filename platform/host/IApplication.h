@@ -32,6 +32,11 @@ class IApplication {
     virtual WorkbookPtr findWorkbook(const std::string& name) const = 0; // by name, case-insensitive
     virtual WorkbookPtr addWorkbook() = 0;                               // one sheet, active
     virtual WorkbookPtr openWorkbook(const std::string& path) = 0;       // error 1004 when it cannot
+    // Another running host holds this workbook file open (its owner lock is live).
+    virtual bool workbookFileInUse(const std::string& path) const {
+        (void)path;
+        return false;
+    }
 
     // --- active objects
     virtual WorkbookPtr activeWorkbook() const = 0;

@@ -1,6 +1,7 @@
 // The application object. Listeners are called on a copy of the list so a listener may remove
 // itself; every event is skipped while enableEvents is off.
 #include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/WorkbookLock.h"
 
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
@@ -82,6 +83,10 @@ WorkbookPtr Application::addWorkbook() {
     return book;
 }
 
+bool Application::workbookFileInUse(const std::string& path) const {
+    return WorkbookLock::heldElsewhere(path);
+}
+
 WorkbookPtr Application::openWorkbook(const std::string& path) {
     std::error_code ec;
     auto full = std::filesystem::absolute(path, ec).string();
@@ -108,6 +113,7 @@ WorkbookPtr Application::openWorkbook(const std::string& path) {
     // The reader builds the workbook apart; only a completely read workbook joins the list.
     std::shared_ptr<Workbook> book = XlsxReader().read(shared_from_this(), full);
     mBooks.push_back(book);
+    book->claimOwnerLock();
     raise([&](IApplicationEvents& l) { l.workbookOpen(book); });
     setActiveWorkbook(book, true);
     return book;

@@ -42,6 +42,7 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     long workbookCount() const override { return static_cast<long>(mBooks.size()); }
     WorkbookPtr workbook(long index) const override;
     WorkbookPtr findWorkbook(const std::string& name) const override;
+    bool workbookFileInUse(const std::string& path) const override;
     WorkbookPtr addWorkbook() override;
     WorkbookPtr openWorkbook(const std::string& path) override;
 

@@ -152,6 +152,7 @@ bool Workbook::close(bool saveChanges) {
 }
 
 void Workbook::closeWithoutEvents() {
+    mLock.release();
     for (auto& s : mSheets)
         s->detach();
 }
@@ -168,12 +169,16 @@ bool Workbook::saveAs(const std::string& path, int fileFormat) {
                               xl::MsgYesNo | xl::MsgExclamation, app->name());
         if (answer != xl::AnswerYes) return false;
     }
+    // Writing over a file another running host has open would pull it from under its user.
+    if (full.string() != fullName() && WorkbookLock::heldElsewhere(full.string()))
+        fail("'" + full.filename().string() + "' is locked for editing by another user.");
     WorkbookExportView view(*this);
     WorkbookFileWriter::write(view, full.string(), fileFormat);
     mName = full.filename().string();
     mPath = full.parent_path().string();
     mFileFormat = fileFormat;
     mSaved = true;
+    mLock.claim(fullName());
     return true;
 }
 
@@ -193,6 +198,7 @@ bool Workbook::save() {
     mName = full.filename().string();
     mPath = full.parent_path().string();
     mSaved = true;
+    mLock.claim(fullName());
     return true;
 }
 

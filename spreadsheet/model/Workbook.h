@@ -7,6 +7,7 @@
 #include "spreadsheet/io/StringPool.h"
 #include "spreadsheet/model/NameTable.h"
 #include "spreadsheet/model/StylePool.h"
+#include "spreadsheet/model/WorkbookLock.h"
 
 #include <array>
 #include <map>
@@ -102,7 +103,12 @@ class Workbook : public IWorkbook, public std::enable_shared_from_this<Workbook>
     // The ribbon definition a host of today loads: the 2010 part when there is one; "" when none.
     std::string customUI() const;
 
+  public:
+    // Announces the file to other hosts; the host calls it once a workbook was read from a file.
+    void claimOwnerLock() { mLock.claim(fullName()); }
+
   private:
+    WorkbookLock mLock;
     std::string uniqueSheetName() const;
     std::weak_ptr<Application> mApp;
     std::string mName, mPath;

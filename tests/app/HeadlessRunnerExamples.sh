@@ -65,10 +65,17 @@ run_failures() {
     # A bare carriage return would overwrite the line on a terminal.
     ! grep -q $'\r' <<<"$out" || fail "a carriage return was printed"
 
-    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "Demo-Secret-2026"\n click cmdOK\nmessage "Foutnummer" OK\n' >"$work/notable"
+    # A table is picked from the drop-down, which cannot offer one the database lacks.
+    printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "Demo-Secret-2026"\n click cmdOK\ndialog frmMessage\n click cmdOK\n' >"$work/notable"
     runner_says --dutch --script "$work/notable" --database "$secret" --table "No such table"
     [ $rc -eq 1 ] || fail "a table that does not exist ended with status $rc"
-    grep -qF "Foutnummer" <<<"$out" || fail "the refused table was not reported by the add-in in Dutch"
+    grep -qF 'is not in the "Tables" drop-down' <<<"$out" || fail "the missing table was not reported"
+
+    # An action script: a line it cannot read stops the run before anything happens.
+    printf 'pick cmdOpenDB\nkey F5\n' >"$work/badaction"
+    runner_says --script "$work/badaction"
+    [ $rc -eq 2 ] || fail "an unreadable action script ended with status $rc"
+    grep -qF "line 2: key takes F6, F7, F8 or F9" <<<"$out" || fail "the unreadable line was not named"
 
     printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n set txtPassword "Demo-Secret-2026"\n click cmdOK\n' >"$work/save"
     runner_says --script "$work/save" --database "$secret" --table Products --save "$work/no/such/folder/p.xlsx"

@@ -43,6 +43,7 @@ void HostFixture::startHost(const Options& o) {
     ao.version = o.version;
     ao.locale = o.dutch ? sheet::Locale::Dutch : sheet::Locale::English;
     ao.dialogs = mDialogs.get();
+    ao.sheetsInNewWorkbook = o.sheetsInNewWorkbook;
     mApp = sheet::Application::create(ao);
     mAddinBook = mApp->addWorkbook();
     mAddinBook->setBuiltinProperty("Revision Number", Variant(o.revision));

@@ -27,6 +27,7 @@ struct HostOptions {
     bool dutch = false;
     bool registerEngines = true;
     std::string skipClass; // a ProgID left unregistered
+    int sheetsInNewWorkbook = 1;
 };
 
 class HostFixture : public ::testing::Test {

@@ -341,3 +341,43 @@ TEST_F(AdoConnectionTest, TransactionWritesAllOrNothingAndKeepsTheJournalMode) {
     connection = openConnection(path);
     EXPECT_NE(errorNumberOf([&] { connection->commitTrans(); }), 0);
 }
+
+namespace {
+// Cancels once it has been asked a given number of times, and counts what it heard.
+class CountingProgress : public IProgress {
+  public:
+    explicit CountingProgress(int cancelAfterAsks) : mCancelAfter(cancelAfterAsks) {}
+    void Report(double, const std::string& text) override {
+        ++reports;
+        last = text;
+    }
+    bool Cancelled() const override { return ++mAsked > mCancelAfter && mCancelAfter >= 0; }
+    int reports = 0;
+    std::string last;
+
+  private:
+    int mCancelAfter;
+    mutable int mAsked = 0;
+};
+} // namespace
+
+TEST_F(AdoConnectionTest, LongFetchReportsAndCanBeCancelled) {
+    const std::string many = dir.file("many.db");
+    makeDatabase(many, "CREATE TABLE Many (n INTEGER);"
+                       "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
+                       "INSERT INTO Many SELECT n FROM c;");
+    connection = openConnection(many);
+    CountingProgress watching(-1);
+    connection->setProgress(&watching);
+    auto rs = connection->execute("SELECT n FROM Many");
+    EXPECT_EQ(rs->recordCount(), 20000);
+    EXPECT_GE(watching.reports, 4);
+    EXPECT_EQ(watching.last, "16384 rows");
+
+    CountingProgress cancelling(1);
+    connection->setProgress(&cancelling);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT n FROM Many"); }), ProgressCancelled);
+    // A command on the same connection is watched too, and the connection stays usable.
+    connection->setProgress(nullptr);
+    EXPECT_EQ(connection->execute("SELECT COUNT(*) FROM Many")->valueAt(0, 0).toInt64(), 20000);
+}
