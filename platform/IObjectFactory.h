@@ -3,6 +3,8 @@
 // caller expects.
 #pragma once
 
+#include "platform/NumberedError.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,19 +12,26 @@
 namespace qv {
 
 class IObject {
-public:
+  public:
     virtual ~IObject() = default;
 };
 
 using ObjectPtr = std::shared_ptr<IObject>;
 
 class IObjectFactory {
-public:
+  public:
     virtual ~IObjectFactory() = default;
     // Raises error 429 ("ActiveX component can't create object") when the class is unknown or
     // its library cannot be loaded.
     virtual ObjectPtr createObject(const std::string& progId) = 0;
     virtual bool isRegistered(const std::string& progId) const = 0;
+    // The silent registration of a library that is present but not registered (what a
+    // registration tool does with its quiet switch). Raises 429 when the file cannot register.
+    virtual void registerServer(const std::string& libraryPath) {
+        throw NumberedError(429, "ObjectFactory",
+                            "ActiveX component can't create object: " + libraryPath +
+                                " cannot be registered here");
+    }
 };
 
 // Casts a created object to the contract the caller needs; null when it has another type.

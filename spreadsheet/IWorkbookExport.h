@@ -14,23 +14,23 @@
 namespace qv::sheet {
 
 struct ExportCell {
-    Variant value;             // empty cells are skipped by forEachCell
-    std::uint32_t style = 0;   // index into IWorkbookExport::styles()
-    std::string formula;       // without the leading '=', "" when the cell holds a constant
+    Variant value;           // empty cells are skipped by forEachCell
+    std::uint32_t style = 0; // index into IWorkbookExport::styles()
+    std::string formula;     // without the leading '=', "" when the cell holds a constant
 };
 
 struct ExportColumn {
-    long index = 0;      // 1-based
-    double width = -1;   // characters; -1 = the sheet's default
+    long index = 0;    // 1-based
+    double width = -1; // characters; -1 = the sheet's default
     bool hidden = false;
     std::uint32_t style = 0; // style of the whole column (cells without their own)
 };
 
 struct ExportValidation {
-    std::string sqref;   // "B2:B100 D2"
-    int type = 0;        // xl::ValidationType
-    int alertStyle = 1;  // xl::ValidationAlert
-    int op = 1;          // xl::ValidationOperator
+    std::string sqref;              // "B2:B100 D2"
+    int type = 0;                   // xl::ValidationType
+    int alertStyle = 1;             // xl::ValidationAlert
+    int op = 1;                     // xl::ValidationOperator
     std::string formula1, formula2; // without '='
     std::string errorTitle, errorMessage, inputTitle, inputMessage;
     bool ignoreBlank = true, inCellDropdown = true, showError = true, showInput = true;
@@ -53,8 +53,8 @@ struct ExportProtection {
 
 struct ExportSheet {
     std::string name;
-    int visibility = -1; // xl::SheetVisible / SheetHidden / SheetVeryHidden
-    long lastRow = 0, lastColumn = 0; // used extent, 0 when empty
+    int visibility = -1;               // xl::SheetVisible / SheetHidden / SheetVeryHidden
+    long lastRow = 0, lastColumn = 0;  // used extent, 0 when empty
     std::vector<ExportColumn> columns; // only columns that differ from the default
     std::vector<long> hiddenRows;
     long frozenRows = 0, frozenColumns = 0;
@@ -73,15 +73,16 @@ struct ExportName {
 };
 
 class IWorkbookExport {
-public:
+  public:
     virtual ~IWorkbookExport() = default;
     virtual std::vector<CellStyle> styles() const = 0; // index 0 is the default style
     virtual long sheetCount() const = 0;
     virtual ExportSheet sheet(long index) const = 0; // 0-based
     // Calls `visit` for every non-empty cell (or cell with a non-default style) of the sheet,
     // row by row, columns ascending within a row. Rows without such cells are not visited.
-    virtual void forEachCell(long sheetIndex,
-                             const std::function<void(long row, long column, const ExportCell&)>& visit) const = 0;
+    virtual void
+    forEachCell(long sheetIndex,
+                const std::function<void(long row, long column, const ExportCell&)>& visit) const = 0;
     virtual std::vector<ExportName> names() const = 0;
     virtual bool structureProtected() const = 0;
     virtual std::string structurePasswordHash() const = 0;
@@ -92,6 +93,8 @@ public:
     virtual std::vector<std::pair<std::string, std::string>> customProperties() const { return {}; }
     // Ribbon definitions of an add-in package: (true for the 2010 part, XML text).
     virtual std::vector<std::pair<bool, std::string>> customUIParts() const { return {}; }
+    // The workbook's window is very hidden (an add-in's, which nobody is meant to see).
+    virtual bool windowHidden() const { return false; }
 };
 
 } // namespace qv::sheet

@@ -20,7 +20,7 @@ class Application;
 class Worksheet;
 
 class Workbook : public IWorkbook, public std::enable_shared_from_this<Workbook> {
-public:
+  public:
     Workbook(const std::shared_ptr<Application>& app, std::string name);
     // Adds the first sheets; separate from the constructor because sheets need shared_from_this.
     void createSheets(int count);
@@ -99,10 +99,13 @@ public:
     };
     const std::vector<CustomUIPart>& customUIParts() const { return mCustomUI; }
     void setCustomUIParts(std::vector<CustomUIPart> parts) { mCustomUI = std::move(parts); }
+    // A very hidden window: the workbook is open and its code runs, but no window shows it.
+    bool windowHidden() const { return mWindowHidden; }
+    void setWindowHidden(bool hidden) { mWindowHidden = hidden; }
     // The ribbon definition a host of today loads: the 2010 part when there is one; "" when none.
     std::string customUI() const;
 
-private:
+  private:
     std::string uniqueSheetName() const;
     std::weak_ptr<Application> mApp;
     std::string mName, mPath;
@@ -113,12 +116,13 @@ private:
     NameTable mNames;
     std::vector<std::shared_ptr<Worksheet>> mSheets;
     std::weak_ptr<Worksheet> mActive;
-    std::map<std::string, Variant> mBuiltin; // keyed by the canonical property name
+    std::map<std::string, Variant> mBuiltin;                        // keyed by the canonical property name
     std::map<std::string, std::pair<std::string, Variant>> mCustom; // lower-case key
     bool mStructureProtected = false;
     std::string mStructurePassword;
     std::string mStructureHash;
     std::vector<CustomUIPart> mCustomUI;
+    bool mWindowHidden = false;
     std::array<long, 56> mPalette;
     int mSheetCounter = 0;
 };

@@ -9,13 +9,14 @@ namespace qv::sheet {
 class Workbook;
 
 class WorkbookExportView : public IWorkbookExport {
-public:
+  public:
     explicit WorkbookExportView(const Workbook& book) : mBook(book) {}
     std::vector<CellStyle> styles() const override;
     long sheetCount() const override;
     ExportSheet sheet(long index) const override;
-    void forEachCell(long sheetIndex,
-                     const std::function<void(long row, long column, const ExportCell&)>& visit) const override;
+    void
+    forEachCell(long sheetIndex,
+                const std::function<void(long row, long column, const ExportCell&)>& visit) const override;
     std::vector<ExportName> names() const override;
     bool structureProtected() const override;
     std::string structurePasswordHash() const override;
@@ -23,8 +24,9 @@ public:
     std::vector<std::pair<std::string, std::string>> documentProperties() const override;
     std::vector<std::pair<std::string, std::string>> customProperties() const override;
     std::vector<std::pair<bool, std::string>> customUIParts() const override;
+    bool windowHidden() const override;
 
-private:
+  private:
     const Workbook& mBook;
 };
 

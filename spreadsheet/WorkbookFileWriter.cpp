@@ -18,25 +18,38 @@ namespace qv::sheet {
 namespace {
 std::unique_ptr<FormatWriter> writerFor(int format, const std::string& path) {
     switch (format) {
-    case xl::FileFormatXlsx: return std::make_unique<XlsxWriter>();
-    case xl::FileFormatCsv: return std::make_unique<DelimitedTextWriter>(',');
-    case xl::FileFormatText: return std::make_unique<DelimitedTextWriter>('\t');
-    case xl::FileFormatHtml: return std::make_unique<HtmlWriter>();
-    case xl::FileFormatMhtml: return std::make_unique<MhtmlWriter>();
-    case xl::FileFormatXmlSpreadsheet: return std::make_unique<XmlSpreadsheetWriter>();
+    case xl::FileFormatXlsx:
+        return std::make_unique<XlsxWriter>();
+    case xl::FileFormatXlam:
+        return std::make_unique<XlsxWriter>(1, true);
+    case xl::FileFormatCsv:
+        return std::make_unique<DelimitedTextWriter>(',');
+    case xl::FileFormatText:
+        return std::make_unique<DelimitedTextWriter>('\t');
+    case xl::FileFormatHtml:
+        return std::make_unique<HtmlWriter>();
+    case xl::FileFormatMhtml:
+        return std::make_unique<MhtmlWriter>();
+    case xl::FileFormatXmlSpreadsheet:
+        return std::make_unique<XmlSpreadsheetWriter>();
     case xl::FileFormatXls:
     case xl::FileFormatXlsLegacy:
-        throw NumberedError(err::ApplicationDefined, "Workbook",
-                            "Saving as .xls (Excel 97-2003) is not supported; save as .xlsx instead. Nothing was "
-                            "written to '" + path + "'.");
+        throw NumberedError(
+            err::ApplicationDefined, "Workbook",
+            "Saving as .xls (Excel 97-2003) is not supported; save as .xlsx instead. Nothing was "
+            "written to '" +
+                path + "'.");
     case xl::FileFormatXlsm:
-        throw NumberedError(err::ApplicationDefined, "Workbook",
-                            "Saving as a macro-enabled workbook (.xlsm) is not supported; save as .xlsx instead. "
-                            "Nothing was written to '" + path + "'.");
+        throw NumberedError(
+            err::ApplicationDefined, "Workbook",
+            "Saving as a macro-enabled workbook (.xlsm) is not supported; save as .xlsx instead. "
+            "Nothing was written to '" +
+                path + "'.");
     default:
-        throw NumberedError(err::ApplicationDefined, "Workbook",
-                            "The file format " + std::to_string(format) + " of '" + path +
-                                "' is not supported; choose .xlsx, .xml, .mht, .mhtml, .htm, .html, .txt or .csv.");
+        throw NumberedError(
+            err::ApplicationDefined, "Workbook",
+            "The file format " + std::to_string(format) + " of '" + path +
+                "' is not supported; choose .xlsx, .xml, .mht, .mhtml, .htm, .html, .txt or .csv.");
     }
 }
 } // namespace
@@ -51,6 +64,7 @@ int WorkbookFileWriter::formatForExtension(const std::string& path) {
     if (ext == "xlsx") return xl::FileFormatXlsx;
     if (ext == "xls") return xl::FileFormatXls;
     if (ext == "xlsm") return xl::FileFormatXlsm;
+    if (ext == "xlam") return xl::FileFormatXlam;
     if (ext == "xml") return xl::FileFormatXmlSpreadsheet;
     if (ext == "mht" || ext == "mhtml") return xl::FileFormatMhtml;
     if (ext == "htm" || ext == "html") return xl::FileFormatHtml;
@@ -67,14 +81,16 @@ void WorkbookFileWriter::write(const IWorkbookExport& book, const std::string& p
         std::size_t slash = path.find_last_of('/');
         std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
         if (name.find('.') != std::string::npos)
-            throw NumberedError(err::ApplicationDefined, "Workbook",
-                                "The file type of '" + path +
-                                    "' is not supported; choose .xlsx, .xml, .mht, .mhtml, .htm, .html, .txt or .csv.");
+            throw NumberedError(
+                err::ApplicationDefined, "Workbook",
+                "The file type of '" + path +
+                    "' is not supported; choose .xlsx, .xml, .mht, .mhtml, .htm, .html, .txt or .csv.");
         format = xl::FileFormatXlsx;
     }
     std::unique_ptr<FormatWriter> writer = writerFor(format, path);
     if (book.sheetCount() < 1)
-        throw NumberedError(err::ApplicationDefined, "Workbook", "A workbook without sheets cannot be saved.");
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "A workbook without sheets cannot be saved.");
     AtomicFile file(path);
     writer->write(book, file);
     file.commit();

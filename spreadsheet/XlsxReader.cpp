@@ -98,13 +98,14 @@ std::string referenceR1C1(const std::string& a1) {
         sheet = split->first;
         auto areas = CellAddress::parseA1(split->second);
         if (!areas) return {};
-        for (const Rect& r : *areas) out += (out.empty() ? "" : ",") + CellAddress::formatR1C1(r);
+        for (const Rect& r : *areas)
+            out += (out.empty() ? "" : ",") + CellAddress::formatR1C1(r);
     }
     return CellAddress::quoteSheet(sheet) + "!" + out;
 }
 
 class BookLoader {
-public:
+  public:
     BookLoader(ZipPackageReader& zip, std::shared_ptr<Workbook> book, std::uint64_t maxCellBytes)
         : mZip(zip), mBook(std::move(book)), mMaxCellBytes(maxCellBytes) {}
 
@@ -113,10 +114,14 @@ public:
         std::vector<Workbook::CustomUIPart> ribbons;
         std::string corePart, appPart, customPart;
         for (const PackageRelationship& r : mZip.relationships("")) {
-            if (isType(r, "officeDocument") && workbookPart.empty()) workbookPart = r.target;
-            else if (isType(r, "core-properties")) corePart = r.target;
-            else if (isType(r, "extended-properties")) appPart = r.target;
-            else if (isType(r, "custom-properties")) customPart = r.target;
+            if (isType(r, "officeDocument") && workbookPart.empty())
+                workbookPart = r.target;
+            else if (isType(r, "core-properties"))
+                corePart = r.target;
+            else if (isType(r, "extended-properties"))
+                appPart = r.target;
+            else if (isType(r, "custom-properties"))
+                customPart = r.target;
             else if (!r.external && (r.type == CustomUI2006 || r.type == CustomUI2007)) {
                 std::optional<std::string> xml = mZip.read(r.target);
                 if (!xml) continue;
@@ -134,7 +139,7 @@ public:
         mBook->setCustomUIParts(std::move(ribbons));
     }
 
-private:
+  private:
     void workbook(const std::string& part) {
         pugi::xml_document doc;
         mZip.readXml(part, doc);
@@ -145,9 +150,12 @@ private:
         std::map<std::string, std::string> sheetParts;
         std::string stringsPart, stylesPart;
         for (const PackageRelationship& r : mZip.relationships(part)) {
-            if (isType(r, "worksheet")) sheetParts[r.id] = r.target;
-            else if (isType(r, "sharedStrings")) stringsPart = r.target;
-            else if (isType(r, "styles")) stylesPart = r.target;
+            if (isType(r, "worksheet"))
+                sheetParts[r.id] = r.target;
+            else if (isType(r, "sharedStrings"))
+                stringsPart = r.target;
+            else if (isType(r, "styles"))
+                stylesPart = r.target;
         }
         std::vector<std::string> strings = sharedStrings(stringsPart);
         pugi::xml_document stylesDoc;
@@ -168,24 +176,30 @@ private:
             if (!X::is(s, "sheet")) continue;
             std::string name = X::attr(s, "name").value();
             auto target = sheetParts.find(X::attr(s, "id").value());
-            if (target == sheetParts.end()) continue; // a chart sheet or dialog sheet: the model has no such sheets
+            if (target == sheetParts.end())
+                continue; // a chart sheet or dialog sheet: the model has no such sheets
             if (name.empty() || name.size() > 31 * 4 || name.find_first_of("[]:*?/\\") != std::string::npos)
                 mZip.fail("the sheet name '" + name + "' is not valid");
             if (!seen.insert(lower(name)).second) mZip.fail("two sheets are named '" + name + "'");
             std::string state = X::attr(s, "state").value();
-            int visibility = state == "hidden" ? xl::SheetHidden : state == "veryHidden" ? xl::SheetVeryHidden : xl::SheetVisible;
+            int visibility = state == "hidden"       ? xl::SheetHidden
+                             : state == "veryHidden" ? xl::SheetVeryHidden
+                                                     : xl::SheetVisible;
             auto sheet = mBook->appendSheet(name);
             XlsxSheetReader::read(mZip, target->second, *sheet, ctx);
             sheets.push_back({sheet, visibility});
         }
         if (sheets.empty()) mZip.fail("the workbook has no worksheets");
         bool anyVisible = false;
-        for (const Entry& e : sheets) anyVisible = anyVisible || e.visibility == xl::SheetVisible;
+        for (const Entry& e : sheets)
+            anyVisible = anyVisible || e.visibility == xl::SheetVisible;
         if (!anyVisible) mZip.fail("every sheet of the workbook is hidden");
         for (const Entry& e : sheets)
             if (e.visibility != xl::SheetVisible) e.sheet->setVisible(e.visibility);
 
-        long activeTab = X::attr(X::child(X::child(wb, "bookViews"), "workbookView"), "activeTab").as_int(0);
+        const pugi::xml_node view = X::child(X::child(wb, "bookViews"), "workbookView");
+        mBook->setWindowHidden(std::string(X::attr(view, "visibility").value()) == "veryHidden");
+        long activeTab = X::attr(view, "activeTab").as_int(0);
         if (activeTab >= 0 && activeTab < static_cast<long>(sheets.size()) &&
             sheets[static_cast<std::size_t>(activeTab)].visibility == xl::SheetVisible)
             mBook->setActiveSheet(sheets[static_cast<std::size_t>(activeTab)].sheet);
@@ -218,7 +232,8 @@ private:
         // Names local to a sheet go first, so a workbook-wide name of the same spelling wins.
         for (bool local : {true, false})
             for (pugi::xml_node n : list.children()) {
-                if (!X::is(n, "definedName") || static_cast<bool>(X::attr(n, "localSheetId")) != local) continue;
+                if (!X::is(n, "definedName") || static_cast<bool>(X::attr(n, "localSheetId")) != local)
+                    continue;
                 std::string name = X::attr(n, "name").value();
                 if (name.rfind("_xlnm.", 0) == 0 || !NameTable::validName(name)) continue;
                 std::string r1c1 = referenceR1C1(n.text().get());
@@ -228,19 +243,31 @@ private:
     }
 
     void properties(const std::string& core, const std::string& app, const std::string& custom) {
-        static const std::map<std::string, std::string> coreNames = {
-            {"title", "Title"},           {"subject", "Subject"},           {"creator", "Author"},
-            {"keywords", "Keywords"},     {"description", "Comments"},      {"lastModifiedBy", "Last Author"},
-            {"revision", "Revision Number"}, {"category", "Category"},      {"contentStatus", "Content status"},
-            {"created", "Creation Date"}, {"modified", "Last Save Time"},  {"lastPrinted", "Last Print Date"},
-            {"language", "Language"},     {"version", "Document version"}};
-        static const std::map<std::string, std::string> appNames = {
-            {"Application", "Application Name"}, {"Company", "Company"}, {"Manager", "Manager"},
-            {"HyperlinkBase", "Hyperlink base"}, {"Template", "Template"}, {"TotalTime", "Total Editing Time"}};
+        static const std::map<std::string, std::string> coreNames = {{"title", "Title"},
+                                                                     {"subject", "Subject"},
+                                                                     {"creator", "Author"},
+                                                                     {"keywords", "Keywords"},
+                                                                     {"description", "Comments"},
+                                                                     {"lastModifiedBy", "Last Author"},
+                                                                     {"revision", "Revision Number"},
+                                                                     {"category", "Category"},
+                                                                     {"contentStatus", "Content status"},
+                                                                     {"created", "Creation Date"},
+                                                                     {"modified", "Last Save Time"},
+                                                                     {"lastPrinted", "Last Print Date"},
+                                                                     {"language", "Language"},
+                                                                     {"version", "Document version"}};
+        static const std::map<std::string, std::string> appNames = {{"Application", "Application Name"},
+                                                                    {"Company", "Company"},
+                                                                    {"Manager", "Manager"},
+                                                                    {"HyperlinkBase", "Hyperlink base"},
+                                                                    {"Template", "Template"},
+                                                                    {"TotalTime", "Total Editing Time"}};
         pugi::xml_document doc;
         if (!core.empty() && mZip.readXml(core, doc))
             for (pugi::xml_node n : doc.document_element().children()) {
-                auto it = n.type() == pugi::node_element ? coreNames.find(X::local(n.name())) : coreNames.end();
+                auto it =
+                    n.type() == pugi::node_element ? coreNames.find(X::local(n.name())) : coreNames.end();
                 if (it != coreNames.end() && *n.text().get()) set(it->second, n.text().get());
             }
         pugi::xml_document appDoc;
@@ -255,16 +282,22 @@ private:
                 if (!X::is(p, "property")) continue;
                 std::string name = X::attr(p, "name").value();
                 pugi::xml_node v = p.first_child();
-                while (v && v.type() != pugi::node_element) v = v.next_sibling();
+                while (v && v.type() != pugi::node_element)
+                    v = v.next_sibling();
                 if (name.empty() || name.size() > 255 || !v) continue;
                 // Built-in properties without a place in core.xml or app.xml are written here.
-                if (Workbook::isBuiltinPropertyName(name) && !mBook->builtinProperty(name).isEmpty()) continue;
-                if (Workbook::isBuiltinPropertyName(name)) set(name, v.text().get());
-                else mBook->setCustomProperty(name, customValue(v));
+                if (Workbook::isBuiltinPropertyName(name) && !mBook->builtinProperty(name).isEmpty())
+                    continue;
+                if (Workbook::isBuiltinPropertyName(name))
+                    set(name, v.text().get());
+                else
+                    mBook->setCustomProperty(name, customValue(v));
             }
     }
 
-    void set(const std::string& name, const std::string& text) { mBook->setBuiltinProperty(name, propertyValue(name, text)); }
+    void set(const std::string& name, const std::string& text) {
+        mBook->setBuiltinProperty(name, propertyValue(name, text));
+    }
 
     ZipPackageReader& mZip;
     std::shared_ptr<Workbook> mBook;
@@ -272,7 +305,8 @@ private:
 };
 } // namespace
 
-std::shared_ptr<Workbook> XlsxReader::read(const std::shared_ptr<Application>& app, const std::string& path) const {
+std::shared_ptr<Workbook> XlsxReader::read(const std::shared_ptr<Application>& app,
+                                           const std::string& path) const {
     std::error_code ec;
     std::filesystem::path full = std::filesystem::absolute(path, ec);
     if (ec || !std::filesystem::is_regular_file(full, ec))
@@ -292,7 +326,9 @@ std::shared_ptr<Workbook> XlsxReader::read(const std::shared_ptr<Application>& a
         zip.fail("there is not enough memory to hold it");
     }
     std::string ext = lower(full.extension().string());
-    book->setFileIdentity(full.string(), ext == ".xlsx" ? xl::FileFormatXlsx : 0);
+    book->setFileIdentity(full.string(), ext == ".xlsx"   ? xl::FileFormatXlsx
+                                         : ext == ".xlam" ? xl::FileFormatXlam
+                                                          : 0);
     book->setSaved(true);
     return book;
 }

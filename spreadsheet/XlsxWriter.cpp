@@ -23,10 +23,13 @@ namespace {
 constexpr const char* XmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 constexpr const char* RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-[[noreturn]] void refuse(const std::string& what) { throw NumberedError(err::ApplicationDefined, "Workbook", what); }
+[[noreturn]] void refuse(const std::string& what) {
+    throw NumberedError(err::ApplicationDefined, "Workbook", what);
+}
 
 std::size_t utf8Length(const std::string& s) {
-    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 std::string lowerAscii(std::string s) {
@@ -36,7 +39,9 @@ std::string lowerAscii(std::string s) {
 }
 
 bool isPasswordHash(const std::string& h) {
-    return h.empty() || (h.size() == 4 && std::all_of(h.begin(), h.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }));
+    return h.empty() || (h.size() == 4 && std::all_of(h.begin(), h.end(), [](char c) {
+                             return std::isxdigit(static_cast<unsigned char>(c));
+                         }));
 }
 
 void checkSheets(const std::vector<ExportSheet>& sheets) {
@@ -44,15 +49,18 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
     std::set<std::string> seen;
     bool visible = false;
     for (const ExportSheet& s : sheets) {
-        if (s.name.empty() || utf8Length(s.name) > 31 || s.name.find_first_of("[]:*?/\\") != std::string::npos ||
-            s.name.front() == '\'' || s.name.back() == '\'')
+        if (s.name.empty() || utf8Length(s.name) > 31 ||
+            s.name.find_first_of("[]:*?/\\") != std::string::npos || s.name.front() == '\'' ||
+            s.name.back() == '\'')
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");
-        if (!seen.insert(lowerAscii(s.name)).second) refuse("The workbook has two sheets named '" + s.name + "'.");
+        if (!seen.insert(lowerAscii(s.name)).second)
+            refuse("The workbook has two sheets named '" + s.name + "'.");
         visible = visible || s.visibility == -1;
         if (!isPasswordHash(s.protection.passwordHash))
             refuse("The protection password of sheet '" + s.name + "' is not a 4-digit hexadecimal hash.");
         if (s.lastRow > 1048576 || s.lastColumn > 16384)
-            refuse("The sheet '" + s.name + "' is larger than a workbook file holds (1048576 rows, 16384 columns).");
+            refuse("The sheet '" + s.name +
+                   "' is larger than a workbook file holds (1048576 rows, 16384 columns).");
     }
     if (!visible) refuse("A workbook must keep at least one sheet visible.");
 }
@@ -81,8 +89,9 @@ std::string nowW3c() {
 }
 
 class PackageWriter {
-public:
-    PackageWriter(ZipPackage& zip) : mZip(zip), mOut([&zip](const char* d, std::size_t n) { zip.write(d, n); }, 1 << 17) {}
+  public:
+    PackageWriter(ZipPackage& zip)
+        : mZip(zip), mOut([&zip](const char* d, std::size_t n) { zip.write(d, n); }, 1 << 17) {}
     OutputBuffer& begin(const std::string& name, bool large = false) {
         mZip.beginPart(name, large);
         return mOut;
@@ -96,7 +105,7 @@ public:
         end();
     }
 
-private:
+  private:
     ZipPackage& mZip;
     OutputBuffer mOut;
 };
@@ -106,12 +115,17 @@ struct Properties {
 };
 
 Properties classifyProperties(const IWorkbookExport& book) {
-    static const std::map<std::string, std::string> core = {
-        {"Title", "dc:title"},         {"Subject", "dc:subject"},           {"Author", "dc:creator"},
-        {"Keywords", "cp:keywords"},   {"Comments", "dc:description"},      {"Last Author", "cp:lastModifiedBy"},
-        {"Revision Number", "cp:revision"}, {"Category", "cp:category"},    {"Content status", "cp:contentStatus"}};
-    static const std::map<std::string, std::string> app = {{"Manager", "Manager"}, {"Company", "Company"},
-                                                           {"Hyperlink base", "HyperlinkBase"}};
+    static const std::map<std::string, std::string> core = {{"Title", "dc:title"},
+                                                            {"Subject", "dc:subject"},
+                                                            {"Author", "dc:creator"},
+                                                            {"Keywords", "cp:keywords"},
+                                                            {"Comments", "dc:description"},
+                                                            {"Last Author", "cp:lastModifiedBy"},
+                                                            {"Revision Number", "cp:revision"},
+                                                            {"Category", "cp:category"},
+                                                            {"Content status", "cp:contentStatus"}};
+    static const std::map<std::string, std::string> app = {
+        {"Manager", "Manager"}, {"Company", "Company"}, {"Hyperlink base", "HyperlinkBase"}};
     std::vector<std::pair<std::string, std::string>> coreValues, appValues, custom;
     bool hasTitle = false;
     for (const auto& [name, value] : book.documentProperties()) {
@@ -133,9 +147,11 @@ void writeProperties(PackageWriter& pw, const Properties& props) {
 
     OutputBuffer& out = pw.begin("docProps/core.xml");
     out << XmlHead
-        << "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\" "
+        << "<cp:coreProperties "
+           "xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/core-properties\" "
            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
-           "xmlns:dcmitype=\"http://purl.org/dc/dcmitype/\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">";
+           "xmlns:dcmitype=\"http://purl.org/dc/dcmitype/\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">";
     for (const auto& [tag, value] : coreValues) {
         out << '<' << tag << '>';
         out.xmlText(value);
@@ -143,13 +159,15 @@ void writeProperties(PackageWriter& pw, const Properties& props) {
     }
     std::string now = nowW3c();
     out << "<dcterms:created xsi:type=\"dcterms:W3CDTF\">" << now << "</dcterms:created>"
-        << "<dcterms:modified xsi:type=\"dcterms:W3CDTF\">" << now << "</dcterms:modified></cp:coreProperties>";
+        << "<dcterms:modified xsi:type=\"dcterms:W3CDTF\">" << now
+        << "</dcterms:modified></cp:coreProperties>";
     pw.end();
 
     OutputBuffer& a = pw.begin("docProps/app.xml");
     a << XmlHead
       << "<Properties xmlns=\"http://schemas.openxmlformats.org/officeDocument/2006/extended-properties\" "
-         "xmlns:vt=\"http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes\"><Application>Quorvel</Application>";
+         "xmlns:vt=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+         "docPropsVTypes\"><Application>Quorvel</Application>";
     for (const auto& [tag, value] : appValues) {
         a << '<' << tag << '>';
         a.xmlText(value);
@@ -179,7 +197,8 @@ void writeProperties(PackageWriter& pw, const Properties& props) {
 
 void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::vector<ExportSheet>& sheets) {
     OutputBuffer& out = pw.begin("xl/workbook.xml");
-    out << XmlHead << "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"" << RelNs
+    out << XmlHead
+        << "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"" << RelNs
         << "\"><workbookPr/>";
     if (book.structureProtected()) {
         out << "<workbookProtection";
@@ -192,8 +211,11 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
         out << " lockStructure=\"1\"/>";
     }
     std::size_t active = 0;
-    while (active < sheets.size() && !sheets[active].active) ++active;
-    out << "<bookViews><workbookView activeTab=\"";
+    while (active < sheets.size() && !sheets[active].active)
+        ++active;
+    out << "<bookViews><workbookView";
+    if (book.windowHidden()) out << " visibility=\"veryHidden\"";
+    out << " activeTab=\"";
     out.integer(static_cast<std::int64_t>(active));
     out << "\"/></bookViews><sheets>";
     for (std::size_t i = 0; i < sheets.size(); ++i) {
@@ -202,8 +224,10 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
         out << "\" sheetId=\"";
         out.integer(static_cast<std::int64_t>(i + 1));
         out << '"';
-        if (sheets[i].visibility == 0) out << " state=\"hidden\"";
-        else if (sheets[i].visibility == 2) out << " state=\"veryHidden\"";
+        if (sheets[i].visibility == 0)
+            out << " state=\"hidden\"";
+        else if (sheets[i].visibility == 2)
+            out << " state=\"veryHidden\"";
         out << " r:id=\"rId";
         out.integer(static_cast<std::int64_t>(i + 1));
         out << "\"/>";
@@ -211,7 +235,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
     out << "</sheets>";
     std::vector<ExportName> names = book.names();
     bool anyName = !names.empty();
-    for (const ExportSheet& s : sheets) anyName = anyName || !s.autoFilterRef.empty();
+    for (const ExportSheet& s : sheets)
+        anyName = anyName || !s.autoFilterRef.empty();
     if (anyName) {
         out << "<definedNames>";
         for (std::size_t i = 0; i < sheets.size(); ++i) {
@@ -219,7 +244,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
             out << "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"";
             out.integer(static_cast<std::int64_t>(i));
             out << "\" hidden=\"1\">";
-            out.xmlText(XlsxWorksheet::quotedSheetName(sheets[i].name) + "!" + absoluteRef(sheets[i].autoFilterRef));
+            out.xmlText(XlsxWorksheet::quotedSheetName(sheets[i].name) + "!" +
+                        absoluteRef(sheets[i].autoFilterRef));
             out << "</definedName>";
         }
         for (const ExportName& n : names) {
@@ -228,13 +254,16 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
             long local = -1;
             if (std::size_t bang = name.rfind('!'); bang != std::string::npos) {
                 std::string sheet = name.substr(0, bang);
-                if (sheet.size() >= 2 && sheet.front() == '\'' && sheet.back() == '\'') sheet = sheet.substr(1, sheet.size() - 2);
+                if (sheet.size() >= 2 && sheet.front() == '\'' && sheet.back() == '\'')
+                    sheet = sheet.substr(1, sheet.size() - 2);
                 name = name.substr(bang + 1);
                 for (std::size_t i = 0; i < sheets.size(); ++i)
                     if (lowerAscii(sheets[i].name) == lowerAscii(sheet)) local = static_cast<long>(i);
-                if (local < 0) refuse("The name '" + n.name + "' belongs to a sheet the workbook does not have.");
+                if (local < 0)
+                    refuse("The name '" + n.name + "' belongs to a sheet the workbook does not have.");
             }
-            if (name == "_xlnm._FilterDatabase" || name == "_FilterDatabase") continue; // written per sheet above
+            if (name == "_xlnm._FilterDatabase" || name == "_FilterDatabase")
+                continue; // written per sheet above
             out << "<definedName name=\"";
             out.xmlAttr(name);
             out << '"';
@@ -258,7 +287,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
 void writeRelationships(PackageWriter& pw, const std::string& part,
                         const std::vector<std::pair<std::string, std::string>>& typeAndTarget) {
     OutputBuffer& out = pw.begin(part);
-    out << XmlHead << "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    out << XmlHead
+        << "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     for (std::size_t i = 0; i < typeAndTarget.size(); ++i) {
         out << "<Relationship Id=\"rId";
         out.integer(static_cast<std::int64_t>(i + 1));
@@ -272,7 +302,8 @@ void writeRelationships(PackageWriter& pw, const std::string& part,
 
 void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     std::vector<ExportSheet> sheets;
-    for (long i = 0; i < book.sheetCount(); ++i) sheets.push_back(book.sheet(i));
+    for (long i = 0; i < book.sheetCount(); ++i)
+        sheets.push_back(book.sheet(i));
     checkSheets(sheets);
     if (!isPasswordHash(book.structurePasswordHash()))
         refuse("The workbook protection password is not a 4-digit hexadecimal hash.");
@@ -282,36 +313,50 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         if (sheets[i].active && sheets[i].visibility == -1) active = i;
     for (std::size_t i = 0; i < sheets.size() && active == sheets.size(); ++i)
         if (sheets[i].visibility == -1) active = i;
-    for (std::size_t i = 0; i < sheets.size(); ++i) sheets[i].active = i == active;
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        sheets[i].active = i == active;
     std::set<std::string> definedNames;
-    for (const ExportName& n : book.names()) definedNames.insert(n.name);
+    for (const ExportName& n : book.names())
+        definedNames.insert(n.name);
 
     file.closeDescriptor();
     ZipPackage zip(file.tempPath(), file.path(), mLevel);
     PackageWriter pw(zip);
     const std::string officeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-    std::string types = std::string(XmlHead) +
+    std::string types =
+        std::string(XmlHead) +
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Default Extension=\"vml\" ContentType=\"application/vnd.openxmlformats-officedocument.vmlDrawing\"/>"
-        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-        "<Override PartName=\"/xl/styles.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-        "<Override PartName=\"/docProps/core.xml\" ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
-        "<Override PartName=\"/docProps/app.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.extended-properties+xml\"/>";
+        "<Default Extension=\"vml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.vmlDrawing\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
+        (mAddin ? "application/vnd.ms-excel.addin.macroEnabled.main+xml"
+                : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml") +
+        "\"/>"
+        "<Override PartName=\"/xl/styles.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+        "<Override PartName=\"/docProps/core.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
+        "<Override PartName=\"/docProps/app.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.extended-properties+xml\"/>";
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         types += fmt::format("<Override PartName=\"/xl/worksheets/sheet{}.xml\" ContentType=\"application/"
-                             "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>", i + 1);
+                             "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>",
+                             i + 1);
         if (!sheets[i].comments.empty())
             types += fmt::format("<Override PartName=\"/xl/comments{}.xml\" ContentType=\"application/"
-                                 "vnd.openxmlformats-officedocument.spreadsheetml.comments+xml\"/>", i + 1);
+                                 "vnd.openxmlformats-officedocument.spreadsheetml.comments+xml\"/>",
+                                 i + 1);
     }
 
     Properties props = classifyProperties(book);
     for (const auto& [name, value] : book.customProperties()) {
-        bool taken = std::any_of(props.custom.begin(), props.custom.end(),
-                                 [&, &key = name](const auto& p) { return lowerAscii(p.first) == lowerAscii(key); });
+        bool taken = std::any_of(props.custom.begin(), props.custom.end(), [&, &key = name](const auto& p) {
+            return lowerAscii(p.first) == lowerAscii(key);
+        });
         if (!taken) props.custom.emplace_back(name, value);
     }
     bool hasCustom = !props.custom.empty();
@@ -323,14 +368,16 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
 
     std::vector<std::pair<std::string, std::string>> rootRels = {
         {officeRel + "officeDocument", "xl/workbook.xml"},
-        {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties", "docProps/core.xml"},
+        {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+         "docProps/core.xml"},
         {officeRel + "extended-properties", "docProps/app.xml"}};
     if (hasCustom) rootRels.emplace_back(officeRel + "custom-properties", "docProps/custom.xml");
     // An add-in's ribbon definitions travel with the package, or a save-as would lose the ribbon.
     std::vector<std::pair<bool, std::string>> ribbons = book.customUIParts();
     for (const auto& [office2010, xml] : ribbons)
-        rootRels.emplace_back(office2010 ? "http://schemas.microsoft.com/office/2007/relationships/ui/extensibility"
-                                         : "http://schemas.microsoft.com/office/2006/relationships/ui/extensibility",
+        rootRels.emplace_back(office2010
+                                  ? "http://schemas.microsoft.com/office/2007/relationships/ui/extensibility"
+                                  : "http://schemas.microsoft.com/office/2006/relationships/ui/extensibility",
                               office2010 ? "customUI/customUI14.xml" : "customUI/customUI.xml");
     writeRelationships(pw, "_rels/.rels", rootRels);
     writeProperties(pw, props);
@@ -355,7 +402,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         // parts keep the plain headers every reader understands (ZipPackage refuses to wrap).
         bool large = static_cast<double>(s.lastRow) * static_cast<double>(std::max(s.lastColumn, 1L)) > 4e6;
         OutputBuffer& out = pw.begin(fmt::format("xl/worksheets/sheet{}.xml", i + 1), large);
-        XlsxWorksheet::write(out, book, static_cast<long>(i), s, styles, definedNames, comments ? "rId2" : "");
+        XlsxWorksheet::write(out, book, static_cast<long>(i), s, styles, definedNames,
+                             comments ? "rId2" : "");
         pw.end();
         if (!comments) continue;
         writeRelationships(pw, fmt::format("xl/worksheets/_rels/sheet{}.xml.rels", i + 1),
