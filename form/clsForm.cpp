@@ -16,5 +16,8 @@ void clsForm::WriteData() { notYet("WriteData"); }
 void clsForm::DeleteRows() { notYet("DeleteRows"); }
 void clsForm::Refresh() { notYet("Refresh"); }
 void clsForm::CloseWorkbook() { notYet("CloseWorkbook"); }
+void clsForm::ApplySettings() {
+    if (mSheet) notYet("ApplySettings");
+}
 
 } // namespace qv

@@ -26,6 +26,10 @@ public:
     void DeleteRows();
     void Refresh();
     void CloseWorkbook();
+    // Re-formats the shown form with the settings as stored (the settings dialog's Apply and OK):
+    // colours, header, borders, column layout and frozen panes, the sheet protected again.
+    // Nothing to do while no form sheet exists.
+    void ApplySettings();
 
 private:
     WorksheetPtr mSheet;

@@ -3,6 +3,7 @@
 #include "common/AppConstants.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
+#include "common/frmSettings.h"
 #include "common/clsRegistry.h"
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
@@ -258,8 +259,10 @@ void clsApplication::ShowSettings() {
                 sheet->setAutoFilterMode(false);
             }
         }
-        throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
-                            "The following action is not implemented: ShowSettings");
+        frmSettings dialog(*mAux, [this] {
+            if (FormIsLoaded()) mForm->ApplySettings();
+        });
+        dialog.Show();
     });
 }
 

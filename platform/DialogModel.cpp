@@ -4,7 +4,8 @@
 
 namespace qv {
 
-DialogModel::DialogModel(std::string name, std::string caption) : mName(std::move(name)), mCaption(std::move(caption)) {}
+DialogModel::DialogModel(std::string name, std::string caption)
+    : mName(std::move(name)), mCaption(std::move(caption)) {}
 
 DialogControl& DialogModel::add(DialogControl c) {
     for (auto& existing : mControls)
@@ -56,6 +57,11 @@ void DialogModel::setValue(const std::string& n, const Variant& v) {
 bool DialogModel::key(const std::string& n, int keyCode) {
     auto it = mKey.find(n);
     return it == mKey.end() || it->second(*this, keyCode);
+}
+
+bool DialogModel::leave(const std::string& n) {
+    auto it = mExit.find(n);
+    return it == mExit.end() || it->second(*this);
 }
 
 void DialogModel::closeByWindow() {

@@ -15,31 +15,44 @@
 
 namespace qv {
 
-enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, TabStrip, ListBox, ComboBox, Image };
+enum class ControlKind {
+    Label,
+    TextBox,
+    CheckBox,
+    OptionButton,
+    CommandButton,
+    Frame,
+    TabStrip,
+    ListBox,
+    ComboBox,
+    Image
+};
 
 struct DialogControl {
-    std::string name;     // "txtUser", "chkDontShowAgain", "cmdOK"
+    std::string name; // "txtUser", "chkDontShowAgain", "cmdOK"
     ControlKind kind = ControlKind::Label;
     std::string caption;
-    Variant value;        // text for text boxes, bool for check boxes, index for tab strips and lists
+    Variant value; // text for text boxes, bool for check boxes, index for tab strips and lists
     std::vector<std::string> items; // list boxes, combo boxes, tab strip tabs
-    std::string parent;   // frame or tab page the control sits on ("" = the dialog)
-    int tabPage = -1;     // for controls on a tab strip page
+    std::string parent;             // frame or tab page the control sits on ("" = the dialog)
+    int tabPage = -1;               // for controls on a tab strip page
     bool enabled = true;
     bool visible = true;
     bool isDefault = false; // Enter presses it
     bool isCancel = false;  // Escape presses it
     char passwordChar = 0;
-    long backColor = -1;    // OLE colour, -1 = the toolkit's own
+    long backColor = -1; // OLE colour, -1 = the toolkit's own
     long foreColor = -1;
     int left = 0, top = 0, width = 0, height = 0; // points; a hint, toolkits may lay out themselves
 };
 
 class DialogModel {
-public:
+  public:
     using Handler = std::function<void(DialogModel&)>;
     // Answers false to discard the key (the numeric text boxes use it).
     using KeyFilter = std::function<bool(DialogModel&, int keyCode)>;
+    // Answers false to keep the focus in the control it is leaving (a box with a bad value).
+    using ExitFilter = std::function<bool(DialogModel&)>;
 
     explicit DialogModel(std::string name = {}, std::string caption = {});
 
@@ -60,6 +73,7 @@ public:
     void onClick(const std::string& control, Handler h) { mClick[control] = std::move(h); }
     void onChange(const std::string& control, Handler h) { mChange[control] = std::move(h); }
     void onKey(const std::string& control, KeyFilter f) { mKey[control] = std::move(f); }
+    void onExit(const std::string& control, ExitFilter f) { mExit[control] = std::move(f); }
     void onActivate(Handler h) { mActivate = std::move(h); }
     // Called when the person closes the window without a button; default: cancel.
     void onQueryClose(Handler h) { mQueryClose = std::move(h); }
@@ -69,19 +83,29 @@ public:
     void click(const std::string& control);
     void setValue(const std::string& control, const Variant& v); // fires the change handler
     bool key(const std::string& control, int keyCode);
+    // The focus is about to leave `control` for another control; false when it must stay, and
+    // then the person's next action (a click elsewhere) does not happen.
+    bool leave(const std::string& control);
     void closeByWindow();
 
     // --- what handlers call
-    void close(int result) { mClosed = true; mResult = result; }
+    void close(int result) {
+        mClosed = true;
+        mResult = result;
+    }
     bool closed() const { return mClosed; }
     int result() const { return mResult; }
-    void reopen() { mClosed = false; mResult = 0; }
+    void reopen() {
+        mClosed = false;
+        mResult = 0;
+    }
 
-private:
+  private:
     std::string mName, mCaption, mFocus;
     std::vector<DialogControl> mControls;
     std::map<std::string, Handler> mClick, mChange;
     std::map<std::string, KeyFilter> mKey;
+    std::map<std::string, ExitFilter> mExit;
     Handler mActivate, mQueryClose;
     bool mClosed = false;
     int mResult = 0;
@@ -94,7 +118,7 @@ constexpr int Accepted = 1;
 } // namespace dialog
 
 class IDialogToolkit {
-public:
+  public:
     virtual ~IDialogToolkit() = default;
     // Shows the model modally; returns its result once a handler has closed it.
     virtual int showModal(DialogModel& model) = 0;
