@@ -1,7 +1,7 @@
 #include "app/AddinStartup.h"
 
 #include "platform/NumberedError.h"
-#include "spreadsheet/Workbook.h"
+#include "spreadsheet/model/Workbook.h"
 #include "system/WorkbookCodeLoader.h"
 
 #include <filesystem>

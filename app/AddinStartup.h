@@ -7,8 +7,8 @@
 
 #include "platform/IWorkbookCode.h"
 #include "platform/PlatformServices.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonRuntime.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/Application.h"
 
 #include <memory>
 #include <string>

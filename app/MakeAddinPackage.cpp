@@ -7,9 +7,9 @@
 #include "host/workbook/WorkbookGlobals.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonDefinition.h"
-#include "spreadsheet/Workbook.h"
+#include "spreadsheet/commandbars/RibbonDefinition.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Workbook.h"
 
 #include <filesystem>
 #include <fmt/format.h>

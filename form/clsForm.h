@@ -10,7 +10,7 @@
 namespace qv {
 
 class clsForm {
-public:
+  public:
     // The form's worksheet; null while no form sheet exists.
     WorksheetPtr Sheet() const { return mSheet; }
     // The form holds a loaded matrix.
@@ -31,7 +31,7 @@ public:
     // Nothing to do while no form sheet exists.
     void ApplySettings();
 
-private:
+  private:
     WorksheetPtr mSheet;
 };
 

@@ -125,6 +125,39 @@ void ThisWorkbook::Refresh() {
     mRibbon.InvalidateRibbon();
 }
 
+void ThisWorkbook::MenuCommand(const std::string& name) {
+    IAddinEntry& q = quorvel();
+    if (name == "GetDatabase")
+        q.GetDatabase();
+    else if (name == "ExecuteSQL")
+        q.ExecuteSQL();
+    else if (name == "ShowSettings")
+        q.ShowSettings();
+    else if (name == "ShowHelp")
+        q.ShowHelp();
+    else if (name == "ShowInfo")
+        q.ShowInfo();
+    else if (name == "CloseWorkbook")
+        q.CloseWorkbook();
+    mRibbon.InvalidateRibbon();
+}
+
+void ThisWorkbook::MenuListItem(const std::string& name, const std::vector<Variant>& args) {
+    int index = !args.empty() && args[0].isNumber() ? args[0].toInt32() : 0;
+    if (auto app = g.application.lock(); index == 0 && app)
+        if (CommandBarControlPtr c = app->commandBars()->actionControl())
+            index = static_cast<int>(c->index());
+    if (index <= 0) return;
+    IAddinEntry& q = quorvel();
+    if (name == "Show")
+        q.Show(index);
+    else if (name == "ExecuteQuery")
+        q.ExecuteQuery(index);
+    else if (name == "ExecuteView")
+        q.ExecuteView(index);
+    mRibbon.InvalidateRibbon();
+}
+
 void ThisWorkbook::registerMacros(IApplication& app, const WorkbookPtr& owner,
                                   const std::shared_ptr<void>& keepAlive) {
     auto reg = [&](const char* name, std::function<void()> body) {
@@ -141,6 +174,15 @@ void ThisWorkbook::registerMacros(IApplication& app, const WorkbookPtr& owner,
     reg("WriteData", [this] { WriteData(); });
     reg("DeleteRows", [this] { DeleteRows(); });
     reg("Refresh", [this] { Refresh(); });
+    for (const char* name :
+         {"GetDatabase", "ExecuteSQL", "ShowSettings", "ShowHelp", "ShowInfo", "CloseWorkbook"})
+        reg(name, [this, n = std::string(name)] { MenuCommand(n); });
+    for (const char* name : {"Show", "ExecuteQuery", "ExecuteView"})
+        app.registerMacro(owner, fmt::format("ThisWorkbook.{}", name),
+                          [this, keepAlive, n = std::string(name)](const std::vector<Variant>& args) {
+                              MenuListItem(n, args);
+                              return Variant();
+                          });
 }
 
 } // namespace qv::xlam

@@ -7,6 +7,8 @@
 #include "host/workbook/clsExcel.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace qv::xlam {
 
@@ -24,6 +26,12 @@ class ThisWorkbook {
     void WriteData();
     void DeleteRows();
     void Refresh();
+
+    // The menu edition's commands: the menu and toolbar controls run these by name. A list
+    // item's position in its popup is the index the entry object expects, as in the ribbon's
+    // drop-downs (where item 0 is "[Choose]").
+    void MenuCommand(const std::string& name);
+    void MenuListItem(const std::string& name, const std::vector<Variant>& args);
 
     // Creates the entry object (registering a present but unregistered library once) and
     // hands it this workbook; any failure is told to the person and leaves goQuorvel empty.

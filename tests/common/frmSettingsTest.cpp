@@ -7,7 +7,7 @@
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"

@@ -8,11 +8,11 @@
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonDefinition.h"
-#include "spreadsheet/RibbonRuntime.h"
-#include "spreadsheet/Workbook.h"
-#include "spreadsheet/ZipPackageReader.h"
+#include "spreadsheet/commandbars/RibbonDefinition.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/io/ZipPackageReader.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Workbook.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"
@@ -477,6 +477,24 @@ TEST_F(AddinWorkbookTest, CodeThatIsNotAModuleLibraryIsRefusedByName) {
         EXPECT_EQ(e.number(), 1004);
         EXPECT_NE(e.description().find("Quorvel12.xlam"), std::string::npos);
     }
+}
+
+} // namespace qv::test
+
+namespace qv::test {
+
+// The menu edition's controls run the workbook's routines by name.
+TEST_F(AddinWorkbookTest, MenuRoutinesForwardByName) {
+    registerEntry();
+    open();
+    takeCalls();
+    mApp->run("ThisWorkbook.ShowSettings");
+    mApp->run("ThisWorkbook.GetDatabase");
+    mApp->run("ThisWorkbook.Show", {Variant(2)});
+    mApp->run("ThisWorkbook.ExecuteQuery", {Variant(1)});
+    mApp->run("ThisWorkbook.Show"); // no control and no index: nothing to show
+    EXPECT_EQ(takeCalls(),
+              (std::vector<std::string>{"ShowSettings", "GetDatabase", "Show 2", "ExecuteQuery 1"}));
 }
 
 } // namespace qv::test
