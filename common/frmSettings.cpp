@@ -360,6 +360,9 @@ void frmSettings::SaveAllSettings(bool restoreDefaults) {
         }
         return;
     }
+    // Both numbers are known good before anything is written.
+    const auto cells = boxNumber(mModel, CellsBox), width = boxNumber(mModel, WidthBox);
+    if (!cells || !width) throw NumberedError(InvalidPropertyValue, "frmSettings", "Invalid property value");
     for (int i = 0; i < ColorCount; ++i)
         mAux.SaveSetting(RegDword, ColorRows[i].setting,
                          Variant(static_cast<std::int32_t>(mColors[static_cast<std::size_t>(i)])));
@@ -368,12 +371,10 @@ void frmSettings::SaveAllSettings(bool restoreDefaults) {
     };
     for (int s = 0; s < 5; ++s)
         flag(Switches[s].setting, Switches[s].box);
-    mAux.SaveSetting(RegDword, setting::WarningNrOfCells,
-                     Variant(static_cast<std::int32_t>(*boxNumber(mModel, CellsBox))));
+    mAux.SaveSetting(RegDword, setting::WarningNrOfCells, Variant(static_cast<std::int32_t>(*cells)));
     flag(setting::AdjustWidthsAutomatically, AutoFit);
     flag(setting::ApplyColumnPropertiesAccess, AccessProps);
-    mAux.SaveSetting(RegDword, setting::FixedColumnWidth,
-                     Variant(static_cast<std::int32_t>(*boxNumber(mModel, WidthBox))));
+    mAux.SaveSetting(RegDword, setting::FixedColumnWidth, Variant(static_cast<std::int32_t>(*width)));
 }
 
 void frmSettings::ApplySettings(bool closeAfterwards) {

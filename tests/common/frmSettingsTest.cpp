@@ -6,6 +6,7 @@
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
+#include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
@@ -138,7 +139,9 @@ TEST_F(frmSettingsTest, OkWritesTheNineteenSettingsInOrderAndReformatsTheForm) {
     EXPECT_EQ(std::get<0>(settings.writes.front()), 4);
     EXPECT_EQ(std::get<1>(settings.writes.back()), "Setting fixed column width");
     EXPECT_EQ(settings.written("Setting display headings"), "True");
-    EXPECT_EQ(settings.written("Setting display zeros"), "False");
+    // An untouched box writes what it was loaded with.
+    EXPECT_EQ(settings.written("Setting display zeros"),
+              clsSettings::Find("Setting display zeros")->defaultValue.toString());
     EXPECT_EQ(settings.written("Setting warning nr of cells"), "20000");
     for (const auto& [type, name, value] : settings.writes)
         EXPECT_EQ(type, name.rfind("Setting color", 0) == 0 || name == "Setting warning nr of cells" ||
@@ -313,6 +316,20 @@ TEST_F(frmSettingsTest, ChoosingATabShowsOnlyItsFrame) {
     form.Model().setValue("TabStrip1", Variant(2));
     EXPECT_FALSE(form.Model().control("Frame1(0)").visible);
     EXPECT_TRUE(form.Model().control("Frame1(2)").visible);
+}
+
+// Saving straight from the controls with a bad number refuses before the first write.
+TEST_F(frmSettingsTest, SavingWithABadNumberWritesNothing) {
+    frmSettings form(*aux, {});
+    form.LoadSettingsIntoDialog();
+    form.Model().control("txtFixedColumnWidth").value = Variant("");
+    try {
+        form.SaveAllSettings(false);
+        FAIL() << "no error";
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), 380);
+    }
+    EXPECT_TRUE(settings.writes.empty());
 }
 
 } // namespace

@@ -48,8 +48,8 @@ TEST_F(frmAboutTest, ShowsTheProductAndTheVersionWithTheRevision) {
     mEntry->ShowInfo();
     const PromptRecord* r = aboutRecord();
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->text, "About Quorvel");
-    EXPECT_EQ(shown(*r, "lblProduct")->caption, "Quorvel");
+    EXPECT_EQ(r->text, "About Quorvel LT");
+    EXPECT_EQ(shown(*r, "lblProduct")->caption, "Quorvel LT");
     EXPECT_EQ(shown(*r, "lblVersion")->caption, "1.0.12");
     EXPECT_EQ(shown(*r, "cmdSysInfo")->caption, "&System Info... ");
 }
