@@ -37,6 +37,9 @@ class clsDS {
     AdoRecordsetPtr GetRecordSet(IDS& owner, const std::string& sql, bool closeConnection);
     std::int32_t ExecuteQuery(IDS& owner, const std::string& sql);
     void CloseRecordSet(AdoRecordsetPtr& rs);
+    void BeginTrans(IDS& owner);
+    void CommitTrans();
+    void RollbackTrans();
     void DisconnectADO();
     AdoCommandPtr InitializeCommand();
     // Asks for the value of one input parameter and appends it to the command. A cancelled
