@@ -1,5 +1,6 @@
 #include "app/HeadlessSession.h"
 
+#include "app/AddinStartup.h"
 #include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
@@ -28,6 +29,10 @@
 namespace qv::app {
 
 namespace {
+std::string progId(int revision) {
+    return fmt::format("Quorvel.Interface{}", revision);
+}
+
 const char* kRibbonControls[] = {"cmdOpenDB",  "cboTables",    "cboQueries",   "cboViews",
                                  "cmdRowAdd",  "cmdRowUpdate", "cmdRowDelete", "cmdRefresh",
                                  "cmdExecSql", "cmdSettings",  "cmdHelp",      "cmdClose"};
@@ -52,21 +57,6 @@ std::string lines(const std::string& s, std::string_view indent = "    ") {
         }
     }
     return out;
-}
-
-// The add-in library lives in the build tree beside the runner, or beside an installed runner.
-// The program's own path comes from the kernel: argv[0] is a bare name when the runner was
-// found on the PATH.
-std::string findAddinLibrary(const std::string& executable) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) self = fs::absolute(executable);
-    const fs::path exe = self.parent_path();
-    for (const fs::path& p : {exe / "libquorvel-addin.so", exe / ".." / "host" / "libquorvel-addin.so",
-                              exe / ".." / "lib" / "quorvel" / "libquorvel-addin.so"})
-        if (fs::exists(p)) return fs::canonical(p).string();
-    return {};
 }
 
 void printMenu(IApplication& app) {
@@ -196,54 +186,58 @@ int HeadlessSession::run() {
     ao.locale = mOptions.dutch ? sheet::Locale::Dutch : sheet::Locale::English;
     ao.dialogs = &dialogs;
     std::shared_ptr<sheet::Application> app = sheet::Application::create(ao);
-    WorkbookPtr addinBook = app->addWorkbook();
-    addinBook->setBuiltinProperty("Revision Number", Variant(mOptions.revision));
     fmt::print("Host: {} {}, country code {}\n", app->name(), app->version(),
                app->international(1).toString());
 
-    // The add-in workbook's road: create by ProgID; when that fails, register the library
-    // found beside us and try once more.
-    const std::string progId = "Quorvel.Interface12";
-    ObjectPtr object;
-    try {
-        object = objects.createObject(progId);
-    } catch (const NumberedError&) {
-        const std::string lib = findAddinLibrary(mOptions.executablePath);
-        if (lib.empty()) {
-            fmt::print(stderr, "The add-in library was not found beside the runner.\n");
-            return ExitFailed;
-        }
-        try {
-            objects.registerServer(lib);
-            object = objects.createObject(progId);
-        } catch (const NumberedError& e) {
-            fmt::print(stderr, "Cannot create {}: {}\n", progId, lines(e.description()));
-            return ExitFailed;
-        }
+    // The add-in starts as a person's host starts it: from its package, whose code creates the
+    // entry object (registering the library beside it once when needed) and reports failures.
+    const std::string package = AddinStartup::findPackage(mOptions.executablePath, mOptions.revision);
+    if (package.empty()) {
+        fmt::print(stderr, "The add-in package {} was not found beside the runner.\n",
+                   AddinStartup::packageName(mOptions.revision));
+        return ExitFailed;
     }
-    auto entry = objectAs<IAddinEntry>(object);
+    AddinSession session;
+    try {
+        session = AddinStartup::start(*app, package, services);
+    } catch (const NumberedError& e) {
+        printPrompts(script);
+        fmt::print(stderr, "Cannot start the add-in package {}: {}\n", package, lines(e.description()));
+        return ExitFailed;
+    }
+    printPrompts(script);
+    const std::shared_ptr<IAddinEntry> entry = session.entry();
     if (!entry) {
-        fmt::print(stderr, "{} does not answer the entry contract.\n", progId);
+        fmt::print(stderr, "Cannot create {}: the add-in package started without it.\n",
+                   progId(mOptions.revision));
         return ExitFailed;
     }
     // The add-in's files (its help) lie beside its library, not beside this program.
-    const std::string library = objects.libraryPath(progId);
+    const std::string library = objects.libraryPath(progId(mOptions.revision));
     if (!library.empty()) shell.setLibraryFolder(std::filesystem::path(library).parent_path().string());
-    fmt::print("Created {} from {}; initialising with revision {}.\n", progId,
-               library.empty() ? std::string("this program") : library, mOptions.revision);
-    entry->Initialize(addinBook);
-    printPrompts(script);
+    fmt::print("Opened {}; its code created {} from {}.\n", package, progId(mOptions.revision),
+               library.empty() ? std::string("this program") : library);
     printMenu(*app);
 
+    // The ribbon as the package's callbacks answer it.
     fmt::print("Ribbon:\n");
-    for (const char* id : kRibbonControls)
-        fmt::print("  {:<13} label \"{}\"\n", id, entry->GetLabel(id));
-    for (const char* id : kEnabledControls)
-        fmt::print("  {:<13} enabled {}\n", id, entry->GetEnabled(id));
-    for (const char* id : kVisibleControls)
-        fmt::print("  {:<13} visible {}\n", id, entry->GetVisible(id));
-    entry->ShowFirstMessage();
-    printPrompts(script);
+    if (session.ribbon) {
+        std::vector<sheet::RibbonControlState> states;
+        for (const char* id : kRibbonControls)
+            states.push_back(session.ribbon->state(id));
+        for (const auto& c : states)
+            fmt::print("  {:<13} label \"{}\"\n", c.id, c.label);
+        for (const auto& c : states)
+            if (std::find(std::begin(kEnabledControls), std::end(kEnabledControls), c.id) !=
+                std::end(kEnabledControls))
+                fmt::print("  {:<13} enabled {}\n", c.id, c.enabled);
+        for (const auto& c : states)
+            if (std::find(std::begin(kVisibleControls), std::end(kVisibleControls), c.id) !=
+                std::end(kVisibleControls))
+                fmt::print("  {:<13} visible {}\n", c.id, c.visible);
+        for (const NumberedError& e : session.ribbon->takeCallbackErrors())
+            fmt::print("  (callback failed: {})\n", lines(e.description()));
+    }
 
     bool ok = mOptions.database.empty() || openDatabase(*entry, *app, script);
     printPrompts(script);

@@ -142,6 +142,10 @@ class clsAux {
     static bool IsNumericKey(int keyCode);
     static std::string SheetPassword() { return "k47m"; }
 
+    // For the add-in's dialogs, which ask and tell through the same services.
+    const AuxContext& Context() const { return mCtx; }
+    IDialogs& Dialogs() const { return dialogs(); }
+
   private:
     ApplicationPtr app() const;
     WorkbookPtr addinWorkbook() const;

@@ -482,5 +482,20 @@ void clsForm::ClearFormatting() {
     }
     app->setScreenUpdating(true);
 }
+// The settings dialog's Apply and OK: the shown table takes the new colours, header, borders,
+// column layout and frozen panes at once, without reloading it.
+void clsForm::ApplySettings() {
+    if (!mSheet || !mMatrix) return;
+    UnprotectForm();
+    try {
+        FormatRows(*mMatrix->DataRange(), false);
+        ApplyFormLayout();
+        Aux().ApplyFreezeTopRow(*mSheet);
+    } catch (...) {
+        ProtectForm();
+        throw;
+    }
+    ProtectForm();
+}
 
 } // namespace qv

@@ -90,6 +90,10 @@ class clsForm {
     void Refresh();
     void Close();
     void CloseWorkbook() { Close(); }
+    // Re-formats the shown form with the settings as stored (the settings dialog's Apply and OK):
+    // colours, header, borders, column layout and frozen panes, the sheet protected again.
+    // Nothing to do while no form is shown.
+    void ApplySettings();
     void ClearFormatting();
     void Release();
 

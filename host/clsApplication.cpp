@@ -5,6 +5,7 @@
 #include "common/clsAux.h"
 #include "common/clsRegistry.h"
 #include "common/clsSettings.h"
+#include "common/frmSettings.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
 #include "datasource/CommandContext.h"
@@ -575,8 +576,10 @@ void clsApplication::ShowSettings() {
                 sheet->setAutoFilterMode(false);
             }
         }
-        throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
-                            "The following action is not implemented: ShowSettings");
+        frmSettings dialog(*mAux, [this] {
+            if (FormIsLoaded()) mForm->ApplySettings();
+        });
+        dialog.Show();
     });
 }
 

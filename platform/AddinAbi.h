@@ -17,6 +17,16 @@
 //   bool qv_register_server(qv::IRegistryStore* registry);
 //       Writes the library's ProgIDs (normally with writeRegistration below); true on success.
 //
+// The add-in workbook's code modules. They are code apart from the add-in library, so that the
+// workbook's fallbacks work when the library is missing: a shared object beside the package,
+// named after it ("Quorvel12.xlam" -> "libQuorvel12-modules.so"), exporting
+//   qv::IObject* qv_attach_workbook_code(const qv::WorkbookPtr* book, const qv::PlatformServices* services);
+//       Registers the modules' macros with the book's application (owned by the book: closing
+//       it drops them) and answers an IWorkbookCode the host may keep to reach the entry object
+//       the modules created, or null when it could not attach. Neither argument may be null.
+// The host loads it when it opens the package and never unloads it: the macros it registered
+// are its code.
+//
 // Both sides must be built with the same compiler and standard library: the objects cross the
 // boundary as C++ classes, the symbols as C names so that dlsym can find them.
 #pragma once
@@ -24,6 +34,7 @@
 #include "platform/IObjectFactory.h"
 #include "platform/IRegistryStore.h"
 #include "platform/PlatformServices.h"
+#include "platform/host/IWorkbook.h"
 
 #include <string>
 
@@ -33,10 +44,12 @@ inline constexpr const char* LibraryValue = "Library";
 inline constexpr const char* FactoryValue = "Factory";
 inline constexpr const char* CreateObjectSymbol = "qv_create_object";
 inline constexpr const char* RegisterServerSymbol = "qv_register_server";
+inline constexpr const char* AttachWorkbookCodeSymbol = "qv_attach_workbook_code";
 
 extern "C" {
 using CreateObjectFn = IObject* (*)(const char* progId, const PlatformServices* services);
 using RegisterServerFn = bool (*)(IRegistryStore* registry);
+using AttachWorkbookCodeFn = IObject* (*)(const WorkbookPtr* book, const PlatformServices* services);
 }
 
 // What a library's qv_register_server writes for each ProgID it serves.

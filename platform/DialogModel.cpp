@@ -59,6 +59,11 @@ bool DialogModel::key(const std::string& n, int keyCode) {
     return it == mKey.end() || it->second(*this, keyCode);
 }
 
+bool DialogModel::leave(const std::string& n) {
+    auto it = mExit.find(n);
+    return it == mExit.end() || it->second(*this);
+}
+
 void DialogModel::closeByWindow() {
     if (mQueryClose)
         mQueryClose(*this);

@@ -51,6 +51,8 @@ class DialogModel {
     using Handler = std::function<void(DialogModel&)>;
     // Answers false to discard the key (the numeric text boxes use it).
     using KeyFilter = std::function<bool(DialogModel&, int keyCode)>;
+    // Answers false to keep the focus in the control it is leaving (a box with a bad value).
+    using ExitFilter = std::function<bool(DialogModel&)>;
 
     explicit DialogModel(std::string name = {}, std::string caption = {});
 
@@ -71,6 +73,7 @@ class DialogModel {
     void onClick(const std::string& control, Handler h) { mClick[control] = std::move(h); }
     void onChange(const std::string& control, Handler h) { mChange[control] = std::move(h); }
     void onKey(const std::string& control, KeyFilter f) { mKey[control] = std::move(f); }
+    void onExit(const std::string& control, ExitFilter f) { mExit[control] = std::move(f); }
     void onActivate(Handler h) { mActivate = std::move(h); }
     // Called when the person closes the window without a button; default: cancel.
     void onQueryClose(Handler h) { mQueryClose = std::move(h); }
@@ -80,6 +83,9 @@ class DialogModel {
     void click(const std::string& control);
     void setValue(const std::string& control, const Variant& v); // fires the change handler
     bool key(const std::string& control, int keyCode);
+    // The focus is about to leave `control` for another control; false when it must stay, and
+    // then the person's next action (a click elsewhere) does not happen.
+    bool leave(const std::string& control);
     void closeByWindow();
 
     // --- what handlers call
@@ -99,6 +105,7 @@ class DialogModel {
     std::vector<DialogControl> mControls;
     std::map<std::string, Handler> mClick, mChange;
     std::map<std::string, KeyFilter> mKey;
+    std::map<std::string, ExitFilter> mExit;
     Handler mActivate, mQueryClose;
     bool mClosed = false;
     int mResult = 0;

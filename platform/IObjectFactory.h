@@ -3,6 +3,8 @@
 // caller expects.
 #pragma once
 
+#include "platform/NumberedError.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +25,13 @@ class IObjectFactory {
     // its library cannot be loaded.
     virtual ObjectPtr createObject(const std::string& progId) = 0;
     virtual bool isRegistered(const std::string& progId) const = 0;
+    // The silent registration of a library that is present but not registered (what a
+    // registration tool does with its quiet switch). Raises 429 when the file cannot register.
+    virtual void registerServer(const std::string& libraryPath) {
+        throw NumberedError(429, "ObjectFactory",
+                            "ActiveX component can't create object: " + libraryPath +
+                                " cannot be registered here");
+    }
 };
 
 // Casts a created object to the contract the caller needs; null when it has another type.

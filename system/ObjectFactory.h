@@ -38,7 +38,7 @@ class ObjectFactory : public IObjectFactory {
     // Loads the library at path and lets it register its classes (qv_register_server); the
     // host's answer to a library that is present but not registered. Raises 429 when the file
     // is not an add-in library or its registration fails.
-    void registerServer(const std::string& libraryPath);
+    void registerServer(const std::string& libraryPath) override;
 
   private:
     // A loaded library; objects created from it keep it loaded.

@@ -2,6 +2,8 @@
 // the add-in's handlers run exactly as under the desktop toolkit.
 #include "system/ScriptedToolkit.h"
 
+#include <utility>
+
 namespace qv {
 
 namespace {
@@ -25,6 +27,11 @@ void ScriptedToolkit::play(DialogModel& model, const DialogAction& a, std::size_
         return;
     }
     const DialogControl& c = model.control(a.control);
+    // Moving to another control first leaves the focused one, which may keep the focus.
+    // The cancel button is pressed with Escape, which leaves the focus where it is.
+    const bool escape = a.kind == DialogAction::Kind::Click && c.isCancel;
+    if (!escape && !mFocus.empty() && mFocus != a.control && model.has(mFocus) && !model.leave(mFocus))
+        return;
     if (!c.enabled || !c.visible) {
         // A person could not reach it; the action is skipped as the window would ignore it.
         mScript.fail("Control " + a.control + " of the " + where + " is " +
@@ -32,6 +39,7 @@ void ScriptedToolkit::play(DialogModel& model, const DialogAction& a, std::size_
                      record);
         return;
     }
+    if (!escape) mFocus = a.control;
     switch (a.kind) {
     case DialogAction::Kind::SetValue:
         model.setValue(a.control, a.value);
@@ -56,6 +64,8 @@ void ScriptedToolkit::play(DialogModel& model, const DialogAction& a, std::size_
 int ScriptedToolkit::showModal(DialogModel& model) {
     if (model.closed()) model.reopen(); // a model shown before is shown afresh
     model.activate();
+    // A dialog opened from a handler has a focus of its own; the outer one's comes back after.
+    const std::string outerFocus = std::exchange(mFocus, model.focus());
     PromptRecord r;
     r.kind = PromptKind::Dialog;
     r.text = model.caption();
@@ -77,6 +87,7 @@ int ScriptedToolkit::showModal(DialogModel& model) {
             mScript.fail("The dialog " + model.name() + " is still open after its scripted actions", record);
     }
     forceClose(model);
+    mFocus = outerFocus;
     mScript.record(record).answer = std::to_string(model.result());
     return model.result();
 }

@@ -18,6 +18,7 @@ class ScriptedToolkit : public IDialogToolkit {
   private:
     void play(DialogModel& model, const DialogAction& action, std::size_t record);
     DialogScript& mScript;
+    std::string mFocus; // the control of the dialog being played that holds the focus
 };
 
 } // namespace qv

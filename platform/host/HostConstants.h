@@ -77,6 +77,7 @@ constexpr int FilterValues = 7;
 constexpr int FileFormatXmlSpreadsheet = 46;
 constexpr int FileFormatXlsx = 51; // xlOpenXMLWorkbook
 constexpr int FileFormatXlsm = 52;
+constexpr int FileFormatXlam = 55;         // xlOpenXMLAddIn
 constexpr int FileFormatXls = 56;          // xlExcel8
 constexpr int FileFormatXlsLegacy = -4143; // xlWorkbookNormal
 constexpr int FileFormatCsv = 6;

@@ -93,6 +93,8 @@ class IWorkbookExport {
     virtual std::vector<std::pair<std::string, std::string>> customProperties() const { return {}; }
     // Ribbon definitions of an add-in package: (true for the 2010 part, XML text).
     virtual std::vector<std::pair<bool, std::string>> customUIParts() const { return {}; }
+    // The workbook's window is very hidden (an add-in's, which nobody is meant to see).
+    virtual bool windowHidden() const { return false; }
 };
 
 } // namespace qv::sheet

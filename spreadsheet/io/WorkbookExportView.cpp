@@ -169,4 +169,8 @@ std::vector<std::pair<std::string, std::string>> WorkbookExportView::documentPro
     return out;
 }
 
+bool WorkbookExportView::windowHidden() const {
+    return mBook.windowHidden();
+}
+
 } // namespace qv::sheet

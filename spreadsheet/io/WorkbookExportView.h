@@ -24,6 +24,7 @@ class WorkbookExportView : public IWorkbookExport {
     std::vector<std::pair<std::string, std::string>> documentProperties() const override;
     std::vector<std::pair<std::string, std::string>> customProperties() const override;
     std::vector<std::pair<bool, std::string>> customUIParts() const override;
+    bool windowHidden() const override;
 
   private:
     const Workbook& mBook;

@@ -20,6 +20,8 @@ std::unique_ptr<FormatWriter> writerFor(int format, const std::string& path) {
     switch (format) {
     case xl::FileFormatXlsx:
         return std::make_unique<XlsxWriter>();
+    case xl::FileFormatXlam:
+        return std::make_unique<XlsxWriter>(1, true);
     case xl::FileFormatCsv:
         return std::make_unique<DelimitedTextWriter>(',');
     case xl::FileFormatText:
@@ -62,6 +64,7 @@ int WorkbookFileWriter::formatForExtension(const std::string& path) {
     if (ext == "xlsx") return xl::FileFormatXlsx;
     if (ext == "xls") return xl::FileFormatXls;
     if (ext == "xlsm") return xl::FileFormatXlsm;
+    if (ext == "xlam") return xl::FileFormatXlam;
     if (ext == "xml") return xl::FileFormatXmlSpreadsheet;
     if (ext == "mht" || ext == "mhtml") return xl::FileFormatMhtml;
     if (ext == "htm" || ext == "html") return xl::FileFormatHtml;

@@ -197,7 +197,9 @@ class BookLoader {
         for (const Entry& e : sheets)
             if (e.visibility != xl::SheetVisible) e.sheet->setVisible(e.visibility);
 
-        long activeTab = X::attr(X::child(X::child(wb, "bookViews"), "workbookView"), "activeTab").as_int(0);
+        const pugi::xml_node view = X::child(X::child(wb, "bookViews"), "workbookView");
+        mBook->setWindowHidden(std::string(X::attr(view, "visibility").value()) == "veryHidden");
+        long activeTab = X::attr(view, "activeTab").as_int(0);
         if (activeTab >= 0 && activeTab < static_cast<long>(sheets.size()) &&
             sheets[static_cast<std::size_t>(activeTab)].visibility == xl::SheetVisible)
             mBook->setActiveSheet(sheets[static_cast<std::size_t>(activeTab)].sheet);
@@ -324,7 +326,9 @@ std::shared_ptr<Workbook> XlsxReader::read(const std::shared_ptr<Application>& a
         zip.fail("there is not enough memory to hold it");
     }
     std::string ext = lower(full.extension().string());
-    book->setFileIdentity(full.string(), ext == ".xlsx" ? xl::FileFormatXlsx : 0);
+    book->setFileIdentity(full.string(), ext == ".xlsx"   ? xl::FileFormatXlsx
+                                         : ext == ".xlam" ? xl::FileFormatXlam
+                                                          : 0);
     book->setSaved(true);
     return book;
 }

@@ -213,7 +213,9 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
     std::size_t active = 0;
     while (active < sheets.size() && !sheets[active].active)
         ++active;
-    out << "<bookViews><workbookView activeTab=\"";
+    out << "<bookViews><workbookView";
+    if (book.windowHidden()) out << " visibility=\"veryHidden\"";
+    out << " activeTab=\"";
     out.integer(static_cast<std::int64_t>(active));
     out << "\"/></bookViews><sheets>";
     for (std::size_t i = 0; i < sheets.size(); ++i) {
@@ -330,8 +332,10 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
         "<Default Extension=\"vml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.vmlDrawing\"/>"
-        "<Override PartName=\"/xl/workbook.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+        "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
+        (mAddin ? "application/vnd.ms-excel.addin.macroEnabled.main+xml"
+                : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml") +
+        "\"/>"
         "<Override PartName=\"/xl/styles.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
         "<Override PartName=\"/docProps/core.xml\" "

@@ -11,11 +11,14 @@ class XlsxWriter : public FormatWriter {
   public:
     // Level 1 writes a large sheet about 2.5 times faster than the zlib default (6) for a file
     // about a quarter larger; level 3 gains only a tenth in size (measured with bench_xlsx_write).
-    explicit XlsxWriter(int compressionLevel = 1) : mLevel(compressionLevel) {}
+    // An add-in package (.xlam, file format 55) differs in its main part's content type.
+    explicit XlsxWriter(int compressionLevel = 1, bool addin = false)
+        : mLevel(compressionLevel), mAddin(addin) {}
     void write(const IWorkbookExport& book, AtomicFile& file) const override;
 
   private:
     int mLevel;
+    bool mAddin;
 };
 
 } // namespace qv::sheet

@@ -100,6 +100,9 @@ class Workbook : public IWorkbook, public std::enable_shared_from_this<Workbook>
     };
     const std::vector<CustomUIPart>& customUIParts() const { return mCustomUI; }
     void setCustomUIParts(std::vector<CustomUIPart> parts) { mCustomUI = std::move(parts); }
+    // A very hidden window: the workbook is open and its code runs, but no window shows it.
+    bool windowHidden() const { return mWindowHidden; }
+    void setWindowHidden(bool hidden) { mWindowHidden = hidden; }
     // The ribbon definition a host of today loads: the 2010 part when there is one; "" when none.
     std::string customUI() const;
 
@@ -125,6 +128,7 @@ class Workbook : public IWorkbook, public std::enable_shared_from_this<Workbook>
     std::string mStructurePassword;
     std::string mStructureHash;
     std::vector<CustomUIPart> mCustomUI;
+    bool mWindowHidden = false;
     std::array<long, 56> mPalette;
     int mSheetCounter = 0;
 };

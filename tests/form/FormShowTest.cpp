@@ -125,6 +125,23 @@ TEST_F(FormShowTest, ColoursLocksAndTheReadOnlyAutoNumber) {
     EXPECT_EQ(f.app->selection()->address(), "$B$2");
 }
 
+// The settings dialog's Apply: the shown table takes the new colours at once, keeps its
+// values and ends protected again; with nothing shown there is nothing to do.
+TEST_F(FormShowTest, NewSettingsRecolourTheShownFormAtOnce) {
+    FormWorld& f = world();
+    EXPECT_NO_THROW(f.form->ApplySettings());
+    f.ShowTable("Item");
+    f.settings.values["Setting color matrix back"] = Variant(0x00FFFFF0);
+    f.settings.values["Setting color title back"] = Variant(0x000000FF);
+    f.form->ApplySettings();
+    EXPECT_EQ(f.formSheet->cells(3, 2)->fillColor().toInt64(), 0xFFFFF0);
+    EXPECT_EQ(f.formSheet->cells(1, 2)->fillColor().toInt64(), 0xFF);
+    EXPECT_EQ(f.Cell(2, 2), Variant("Hammer"));
+    EXPECT_TRUE(f.formSheet->protectContents());
+    EXPECT_TRUE(f.book->structureProtected());
+    EXPECT_TRUE(f.app->enableEvents());
+}
+
 TEST_F(FormShowTest, TableWithoutPrimaryKeyIsShownReadOnlyWithTheMessage) {
     FormWorld& f = world();
     f.ShowTable("Log");

@@ -1,0 +1,65 @@
+#include "app/AddinStartup.h"
+
+#include "platform/NumberedError.h"
+#include "spreadsheet/model/Workbook.h"
+#include "system/WorkbookCodeLoader.h"
+
+#include <filesystem>
+#include <fmt/format.h>
+
+namespace qv::app {
+
+std::string AddinStartup::packageName(int revision) {
+    return fmt::format("Quorvel{}.xlam", revision);
+}
+
+std::string AddinStartup::findPackage(const std::string& executable, int revision) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) self = fs::absolute(executable);
+    const fs::path exe = self.parent_path();
+    const std::string name = packageName(revision);
+    for (const fs::path& p : {exe / name, exe / ".." / "host" / name, exe / ".." / "lib" / "quorvel" / name})
+        if (fs::is_regular_file(p, ec)) return fs::canonical(p).string();
+    return {};
+}
+
+void AddinSession::close() {
+    ribbon.reset();
+    code.reset();
+    if (WorkbookPtr book = std::move(package)) {
+        try {
+            book->close(false);
+        } catch (...) {
+            // A host going away cannot refuse; the workbook's macros go with the application.
+        }
+    }
+}
+
+AddinSession AddinStartup::start(sheet::Application& app, const std::string& packagePath,
+                                 const PlatformServices& services) {
+    AddinSession s;
+    s.package = app.openWorkbook(packagePath);
+    s.code = WorkbookCodeLoader::attach(s.package, services);
+    // The ribbon comes first, so that its load callback has handed the ribbon to the modules
+    // before the start-up asks for the first invalidation.
+    if (app.ribbonAvailable()) {
+        auto book = std::dynamic_pointer_cast<sheet::Workbook>(s.package);
+        const std::string xml = book ? book->customUI() : std::string();
+        if (!xml.empty()) s.ribbon = sheet::RibbonRuntime::load(app, xml);
+    }
+    if (s.code) app.run("ThisWorkbook.Workbook_Open");
+    // A start-up that ended with the add-in closing its own workbook (the library refused to
+    // run) leaves a timer whose macro is gone; it is dropped, the others still run.
+    for (int round = 0; round < 100; ++round) {
+        try {
+            app.runPendingTimers();
+            break;
+        } catch (const NumberedError&) {
+        }
+    }
+    return s;
+}
+
+} // namespace qv::app
