@@ -10,6 +10,7 @@ class IDialogs;
 class IDialogToolkit;
 class IShell;
 class IObjectFactory;
+class IProgress;
 
 struct PlatformServices {
     IRegistryStore* registry = nullptr;
@@ -17,6 +18,8 @@ struct PlatformServices {
     IDialogToolkit* toolkit = nullptr;
     IShell* shell = nullptr;
     IObjectFactory* objects = nullptr;
+    // Watches long loads (record-set fetch, sheet fill); null means nobody watches.
+    IProgress* progress = nullptr;
 };
 
 } // namespace qv

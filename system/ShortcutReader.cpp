@@ -1,15 +1,17 @@
-// Desktop entries and shell links. The shell link layout follows the published Shell Link
-// Binary File Format: a 76-byte header with the link flags, an optional item id list (skipped),
-// the LinkInfo structure with the target's base path, then counted strings in a fixed order.
-// Text in a link is either UTF-16LE or the writer's ANSI code page; Windows-1252 is assumed
-// for the latter, which covers the Dutch and English installations the product was made for.
+// Desktop entries and shell links. Shell links are read by liblnk from memory (through a libbfio
+// memory range), so the bounded file read below stays the only access to the file. Text in a
+// link is either UTF-16LE or the writer's ANSI code page; liblnk's default, Windows-1252, covers
+// the Dutch and English installations the product was made for.
 #include "system/ShortcutReader.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
-#include <iconv.h>
 #include <iterator>
+// libbfio first: liblnk offers its memory-handle entry point only when it sees libbfio.
+#include <libbfio.h>
+#include <liblnk.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,121 +19,46 @@ namespace qv {
 
 namespace {
 
-constexpr std::uint32_t HasLinkTargetIdList = 0x1;
-constexpr std::uint32_t HasLinkInfo = 0x2;
-constexpr std::uint32_t HasName = 0x4;
-constexpr std::uint32_t HasRelativePath = 0x8;
-constexpr std::uint32_t HasWorkingDir = 0x10;
-constexpr std::uint32_t HasArguments = 0x20;
-constexpr std::uint32_t IsUnicode = 0x80;
-constexpr std::uint32_t ForceNoLinkInfo = 0x100;
-
-constexpr std::uint32_t VolumeIdAndLocalBasePath = 0x1;
-constexpr std::uint32_t CommonNetworkRelativeLinkAndPathSuffix = 0x2;
-
-constexpr std::uint8_t LinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                        0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
-// Converts with iconv; a byte that does not convert becomes '?', so a damaged name stays
-// readable instead of being lost.
-std::string toUtf8(const char* data, std::size_t size, const char* charset) {
-    iconv_t cd = iconv_open("UTF-8", charset);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(data, size);
-    std::string out;
-    char buf[512];
-    char* in = const_cast<char*>(data);
-    std::size_t inLeft = size;
-    while (inLeft > 0) {
-        char* o = buf;
-        std::size_t oLeft = sizeof buf;
-        std::size_t rc = iconv(cd, &in, &inLeft, &o, &oLeft);
-        out.append(buf, static_cast<std::size_t>(o - buf));
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            out += '?';
-            const std::size_t skip = std::string_view(charset) == "UTF-16LE" ? 2 : 1;
-            if (inLeft <= skip) break;
-            in += skip;
-            inLeft -= skip;
-        }
+// liblnk reports a missing value with 0 and a failure with -1; its error objects are owned
+// by the caller.
+struct LnkError {
+    liblnk_error_t* e = nullptr;
+    ~LnkError() {
+        if (e) liblnk_error_free(&e);
     }
-    iconv_close(cd);
-    return out;
-}
-
-// Bounds-checked little-endian reads over the link's bytes.
-class Bytes {
-  public:
-    explicit Bytes(const std::vector<std::uint8_t>& b) : mB(b) {}
-    bool has(std::size_t at, std::size_t n) const { return at <= mB.size() && n <= mB.size() - at; }
-    std::optional<std::uint32_t> u16(std::size_t at) const {
-        if (!has(at, 2)) return std::nullopt;
-        return std::uint32_t(mB[at]) | (std::uint32_t(mB[at + 1]) << 8);
-    }
-    std::optional<std::uint32_t> u32(std::size_t at) const {
-        if (!has(at, 4)) return std::nullopt;
-        return std::uint32_t(mB[at]) | (std::uint32_t(mB[at + 1]) << 8) | (std::uint32_t(mB[at + 2]) << 16) |
-               (std::uint32_t(mB[at + 3]) << 24);
-    }
-    // A NUL-terminated string starting at 'at' and ending before 'limit'.
-    std::optional<std::string> ansiz(std::size_t at, std::size_t limit) const {
-        limit = std::min(limit, mB.size());
-        for (std::size_t i = at; i < limit; ++i)
-            if (mB[i] == 0)
-                return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "WINDOWS-1252");
-        return std::nullopt;
-    }
-    std::optional<std::string> unicodez(std::size_t at, std::size_t limit) const {
-        limit = std::min(limit, mB.size());
-        for (std::size_t i = at; i + 1 < limit; i += 2)
-            if (mB[i] == 0 && mB[i + 1] == 0)
-                return toUtf8(reinterpret_cast<const char*>(mB.data() + at), i - at, "UTF-16LE");
-        return std::nullopt;
-    }
-    std::optional<std::string> counted(std::size_t at, std::size_t chars, bool unicode) const {
-        const std::size_t n = unicode ? chars * 2 : chars;
-        if (!has(at, n)) return std::nullopt;
-        return toUtf8(reinterpret_cast<const char*>(mB.data() + at), n,
-                      unicode ? "UTF-16LE" : "WINDOWS-1252");
-    }
-    std::size_t size() const { return mB.size(); }
-
-  private:
-    const std::vector<std::uint8_t>& mB;
 };
 
-// The LinkInfo structure: the target as a local path or as a network share plus suffix.
-std::optional<std::string> linkInfoTarget(const Bytes& b, std::size_t at) {
-    auto size = b.u32(at), headerSize = b.u32(at + 4), flags = b.u32(at + 8);
-    if (!size || !headerSize || !flags || *size < 0x1C || !b.has(at, *size)) return std::nullopt;
-    const std::size_t end = at + *size;
-    const bool unicodeOffsets = *headerSize >= 0x24;
-    auto localOff = b.u32(at + 16), networkOff = b.u32(at + 20), suffixOff = b.u32(at + 24);
-    std::string suffix;
-    if (unicodeOffsets && b.u32(at + 32).value_or(0) != 0) {
-        suffix = b.unicodez(at + *b.u32(at + 32), end).value_or("");
-    } else if (suffixOff && *suffixOff) {
-        suffix = b.ansiz(at + *suffixOff, end).value_or("");
+struct LnkFile {
+    liblnk_file_t* f = nullptr;
+    bool open = false;
+    ~LnkFile() {
+        LnkError err;
+        if (open) liblnk_file_close(f, &err.e);
+        if (f) liblnk_file_free(&f, &err.e);
     }
-    if (*flags & VolumeIdAndLocalBasePath) {
-        std::optional<std::string> base;
-        if (unicodeOffsets && b.u32(at + 28).value_or(0) != 0)
-            base = b.unicodez(at + *b.u32(at + 28), end);
-        else if (localOff)
-            base = b.ansiz(at + *localOff, end);
-        if (base) return *base + suffix;
+};
+
+struct BfioHandle {
+    libbfio_handle_t* h = nullptr;
+    ~BfioHandle() {
+        libbfio_error_t* e = nullptr;
+        if (h) libbfio_handle_free(&h, &e);
+        if (e) libbfio_error_free(&e);
     }
-    if ((*flags & CommonNetworkRelativeLinkAndPathSuffix) && networkOff) {
-        const std::size_t net = at + *networkOff;
-        auto netSize = b.u32(net), netNameOff = b.u32(net + 8);
-        if (!netSize || !netNameOff || net + *netSize > end) return std::nullopt;
-        std::optional<std::string> name;
-        if (*netNameOff > 0x14 && b.u32(net + 20).value_or(0) != 0)
-            name = b.unicodez(net + *b.u32(net + 20), net + *netSize);
-        else
-            name = b.ansiz(net + *netNameOff, net + *netSize);
-        if (name) return suffix.empty() ? *name : *name + "\\" + suffix;
-    }
-    return std::nullopt;
+};
+
+using SizeGetter = int (*)(liblnk_file_t*, size_t*, liblnk_error_t**);
+using TextGetter = int (*)(liblnk_file_t*, uint8_t*, size_t, liblnk_error_t**);
+
+// One UTF-8 string of the link; empty when the link does not carry it or it cannot be read.
+std::string lnkText(liblnk_file_t* file, SizeGetter size, TextGetter text) {
+    LnkError err;
+    size_t n = 0;
+    if (size(file, &n, &err.e) != 1 || n == 0 || n > ShortcutReader::MaxFileSize) return {};
+    std::string out(n, '\0');
+    if (text(file, reinterpret_cast<uint8_t*>(out.data()), n, &err.e) != 1) return {};
+    out.resize(std::strlen(out.c_str()));
+    return out;
 }
 
 // Owns one open file descriptor.
@@ -302,39 +229,34 @@ std::optional<ShortcutInfo> ShortcutReader::parseDesktopEntry(std::string_view t
 }
 
 std::optional<ShortcutInfo> ShortcutReader::parseShellLink(const std::vector<std::uint8_t>& bytes) {
-    Bytes b(bytes);
-    if (!b.has(0, 0x4C) || b.u32(0) != 0x4Cu ||
-        !std::equal(std::begin(LinkClsid), std::end(LinkClsid), bytes.begin() + 4))
-        return std::nullopt;
-    const std::uint32_t flags = *b.u32(20);
-    std::size_t at = 0x4C;
-    if (flags & HasLinkTargetIdList) {
-        auto idListSize = b.u16(at);
-        if (!idListSize) return std::nullopt;
-        at += 2 + *idListSize;
-    }
+    if (bytes.empty() || bytes.size() > MaxFileSize) return std::nullopt;
+    // liblnk reads through a memory range handle and never writes to it; the copy keeps the
+    // caller's bytes const all the same.
+    std::vector<std::uint8_t> data(bytes);
+    BfioHandle range;
+    libbfio_error_t* bfioError = nullptr;
+    const bool ranged = libbfio_memory_range_initialize(&range.h, &bfioError) == 1 &&
+                        libbfio_memory_range_set(range.h, data.data(), data.size(), &bfioError) == 1;
+    if (bfioError) libbfio_error_free(&bfioError);
+    if (!ranged) return std::nullopt;
+    LnkFile link;
+    LnkError err;
+    if (liblnk_file_initialize(&link.f, &err.e) != 1) return std::nullopt;
+    if (liblnk_file_open_file_io_handle(link.f, range.h, LIBLNK_OPEN_READ, &err.e) != 1) return std::nullopt;
+    link.open = true;
     ShortcutInfo info;
-    if (flags & HasLinkInfo) {
-        auto linkInfoSize = b.u32(at);
-        if (!linkInfoSize || !b.has(at, *linkInfoSize)) return std::nullopt;
-        if (!(flags & ForceNoLinkInfo)) info.targetPath = linkInfoTarget(b, at).value_or("");
-        at += *linkInfoSize;
-    }
-    const bool unicode = flags & IsUnicode;
-    std::string relativePath;
-    for (std::uint32_t which : {HasName, HasRelativePath, HasWorkingDir, HasArguments}) {
-        if (!(flags & which)) continue;
-        auto count = b.u16(at);
-        if (!count) return std::nullopt;
-        auto s = b.counted(at + 2, *count, unicode);
-        if (!s) return std::nullopt;
-        at += 2 + (unicode ? 2 * *count : *count);
-        if (which == HasRelativePath) relativePath = *s;
-        if (which == HasWorkingDir) info.workingDirectory = *s;
-        if (which == HasArguments) info.arguments = *s;
-    }
+    info.targetPath = lnkText(link.f, liblnk_file_get_utf8_local_path_size, liblnk_file_get_utf8_local_path);
+    if (info.targetPath.empty())
+        info.targetPath =
+            lnkText(link.f, liblnk_file_get_utf8_network_path_size, liblnk_file_get_utf8_network_path);
     // Without a LinkInfo the relative path is all there is to go by.
-    if (info.targetPath.empty()) info.targetPath = relativePath;
+    if (info.targetPath.empty())
+        info.targetPath =
+            lnkText(link.f, liblnk_file_get_utf8_relative_path_size, liblnk_file_get_utf8_relative_path);
+    info.workingDirectory =
+        lnkText(link.f, liblnk_file_get_utf8_working_directory_size, liblnk_file_get_utf8_working_directory);
+    info.arguments = lnkText(link.f, liblnk_file_get_utf8_command_line_arguments_size,
+                             liblnk_file_get_utf8_command_line_arguments);
     return info;
 }
 

@@ -1,9 +1,8 @@
 // Reads the two kinds of shortcut a person may pick instead of a database: a desktop entry
-// (Exec= split into program and arguments, Path=) and a Windows shell link (.lnk), read from
-// its documented binary structure (the LinkInfo base path and the StringData working folder and
-// arguments). Parsing works on bytes so that it can be checked without files; every offset is
-// bounds-checked, because a shortcut is input from outside and a damaged one must read as
-// "not a shortcut", never as a crash.
+// (Exec= split into program and arguments, Path=) and a Windows shell link (.lnk), read with
+// liblnk (the target's local or network path, else the relative path; the working folder and
+// the arguments). Parsing works on bytes so that it can be checked without files; a shortcut is
+// input from outside and a damaged one must read as "not a shortcut", never as a crash.
 #pragma once
 
 #include "platform/IShell.h"

@@ -100,7 +100,7 @@ AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std:
         }
     }
     if (lib.column_count(st.get()) > 0) {
-        auto rs = ColumnarRecordset::load(st, source);
+        auto rs = ColumnarRecordset::load(st, source, mProgress);
         if (recordsAffected) *recordsAffected = -1;
         return rs;
     }

@@ -21,6 +21,7 @@ class AdoConnection : public IAdoConnection, public IObject {
     void open(const std::string& connectionString = {}, int options = -1) override;
     int state() const override { return mHandle ? 1 : 0; }
     void close() override;
+    void setProgress(IProgress* progress) override { mProgress = progress; }
     AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
                             int options = -1) override;
 
@@ -40,6 +41,7 @@ class AdoConnection : public IAdoConnection, public IObject {
     int mCursorLocation = 2;
     std::string mConnectionString;
     SqliteHandlePtr mHandle;
+    IProgress* mProgress = nullptr;
 };
 
 } // namespace qv::engine

@@ -6,11 +6,13 @@
 #include "engines/sqlite/RecordsetField.h"
 
 #include <cctype>
+#include <fmt/format.h>
 #include <sqlite3.h>
 
 namespace qv::engine {
 
 namespace {
+constexpr long long ProgressStride = 4096;
 constexpr std::int32_t ObjectClosed = 3704;
 constexpr std::int32_t NoCurrentRecord = 3021;
 const char* const Source = "ADODB.Recordset";
@@ -30,7 +32,7 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() {
 }
 
 std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& statement,
-                                                           const std::string& source) {
+                                                           const std::string& source, IProgress* progress) {
     const SqliteApi& lib = statement.lib();
     sqlite3_stmt* st = statement.get();
     auto rs = std::make_shared<ColumnarRecordset>();
@@ -68,6 +70,13 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& stat
         for (int c = 0; c < n; ++c)
             cols[c].appendFrom(lib, st, c);
         ++rows;
+        // The total is unknown until the last step; asking every few thousand rows keeps the
+        // watcher's cost out of the fetch.
+        if (progress && (rows & (ProgressStride - 1)) == 0) {
+            if (progress->Cancelled())
+                throw NumberedError(ProgressCancelled, source, "The load was cancelled.");
+            progress->Report(-1.0, fmt::format("{} rows", rows));
+        }
     }
     if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(statement.connection(), rc, source);
     for (auto& col : rs->mColumns)

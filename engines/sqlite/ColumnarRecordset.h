@@ -3,6 +3,8 @@
 // directly. A statement that returns no rows answers a closed record set.
 #pragma once
 
+#include "platform/IProgress.h"
+
 #include "engines/sqlite/RecordsetColumn.h"
 #include "engines/sqlite/Statement.h"
 #include "platform/engine/IAdoRecordset.h"
@@ -19,7 +21,8 @@ class ColumnarRecordset : public IAdoRecordset,
   public:
     // Steps the prepared statement to its end and keeps every row. Raises the engine's numbered
     // error when a step fails (the statement is left for the caller to finalise).
-    static std::shared_ptr<ColumnarRecordset> load(const Statement& st, const std::string& source);
+    static std::shared_ptr<ColumnarRecordset> load(const Statement& st, const std::string& source,
+                                                   IProgress* progress = nullptr);
     static std::shared_ptr<ColumnarRecordset> closedSet();
 
     int state() const override;

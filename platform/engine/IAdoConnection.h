@@ -1,6 +1,7 @@
 // A records-and-statements connection ("ADODB.Connection").
 #pragma once
 
+#include "platform/IProgress.h"
 #include "platform/engine/IAdoRecordset.h"
 
 #include <memory>
@@ -10,7 +11,7 @@
 namespace qv {
 
 class IAdoConnection {
-public:
+  public:
     virtual ~IAdoConnection() = default;
     virtual void setCursorLocation(int location) = 0;
     virtual int cursorLocation() const = 0;
@@ -23,6 +24,10 @@ public:
     // recordsAffected to -1; other statements answer a closed one and the number of rows changed.
     virtual AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
                                     int options = -1) = 0;
+    // Watches the fetch of the rows of later statements (commands run on this connection
+    // included); null stops watching. A cancelled fetch raises ProgressCancelled and answers
+    // no record set. Engines that fetch in one go may ignore it.
+    virtual void setProgress(IProgress* progress) { (void)progress; }
 };
 
 using AdoConnectionPtr = std::shared_ptr<IAdoConnection>;

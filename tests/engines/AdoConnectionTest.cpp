@@ -262,11 +262,13 @@ TEST_F(AdoCommandTest, TextCommandsBindDeclaredOrPositionalParameters) {
 TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
     // 50,000 rows: the buffers move from the heap into mappings, the null bitmap spans many words,
     // and one value past 32 bits widens the integer column after thousands of narrow ones.
-    makeDatabase(path, "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
-                       "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
-                       "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
-                       " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
-                       " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
+    makeDatabase(
+        path,
+        "CREATE TABLE Big (N INTEGER, T TEXT, D DATETIME);"
+        "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 49999) "
+        "INSERT INTO Big SELECT CASE WHEN i % 7 = 0 THEN NULL WHEN i = 30000 THEN 6000000000 ELSE i END,"
+        " CASE WHEN i % 5 = 0 THEN NULL ELSE printf('row %d', i) END,"
+        " printf('2020-01-01 00:00:%02d', i % 60) FROM s;");
     auto rs = connection->execute("SELECT * FROM Big ORDER BY rowid");
     ASSERT_EQ(rs->recordCount(), 50000);
     for (long long i = 0; i < 50000; ++i) {
@@ -284,7 +286,8 @@ TEST_F(AdoConnectionTest, LargeColumnsKeepEveryValueNullAndWidenedInteger) {
         } else {
             ASSERT_EQ(t.str(), "row " + std::to_string(i)) << i;
         }
-        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0) << i;
+        ASSERT_DOUBLE_EQ(rs->valueAt(i, 2).toDate().value, 43831.0 + static_cast<double>(i % 60) / 86400.0)
+            << i;
     }
 }
 
@@ -297,4 +300,44 @@ TEST_F(AdoConnectionTest, RealColumnsKeepEveryDigitOfTheirDoubles) {
     ASSERT_FALSE(rs->eof());
     EXPECT_EQ(rs->field(0L)->type(), ado::Double);
     EXPECT_EQ(rs->field(0L)->value().toDouble(), 12345.67);
+}
+
+namespace {
+// Cancels once it has been asked a given number of times, and counts what it heard.
+class CountingProgress : public IProgress {
+  public:
+    explicit CountingProgress(int cancelAfterAsks) : mCancelAfter(cancelAfterAsks) {}
+    void Report(double, const std::string& text) override {
+        ++reports;
+        last = text;
+    }
+    bool Cancelled() const override { return ++mAsked > mCancelAfter && mCancelAfter >= 0; }
+    int reports = 0;
+    std::string last;
+
+  private:
+    int mCancelAfter;
+    mutable int mAsked = 0;
+};
+} // namespace
+
+TEST_F(AdoConnectionTest, LongFetchReportsAndCanBeCancelled) {
+    const std::string many = dir.file("many.db");
+    makeDatabase(many, "CREATE TABLE Many (n INTEGER);"
+                       "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
+                       "INSERT INTO Many SELECT n FROM c;");
+    connection = openConnection(many);
+    CountingProgress watching(-1);
+    connection->setProgress(&watching);
+    auto rs = connection->execute("SELECT n FROM Many");
+    EXPECT_EQ(rs->recordCount(), 20000);
+    EXPECT_GE(watching.reports, 4);
+    EXPECT_EQ(watching.last, "16384 rows");
+
+    CountingProgress cancelling(1);
+    connection->setProgress(&cancelling);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT n FROM Many"); }), ProgressCancelled);
+    // A command on the same connection is watched too, and the connection stays usable.
+    connection->setProgress(nullptr);
+    EXPECT_EQ(connection->execute("SELECT COUNT(*) FROM Many")->valueAt(0, 0).toInt64(), 20000);
 }

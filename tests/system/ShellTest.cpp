@@ -215,11 +215,15 @@ TEST(ShortcutReaderTest, EveryTruncatedShellLinkIsRejectedWithoutReadingPastItsE
         std::vector<std::uint8_t> part(full.begin(), full.begin() + static_cast<long>(n));
         EXPECT_FALSE(ShortcutReader::parseShellLink(part)) << "prefix of " << n << " bytes";
     }
-    // A LinkInfo whose offsets point outside it gives no target, but the link still reads.
+    // A LinkInfo whose offsets point outside it makes the whole link damaged: it reads as no
+    // shortcut (and the person is told to pick a valid one) rather than as a half-read target.
     full[0x4C + 6 + 16] = 0xF0;
-    auto info = ShortcutReader::parseShellLink(full);
+    EXPECT_FALSE(ShortcutReader::parseShellLink(full));
+    full[0x4C + 6 + 16] = 0;
+    auto info = ShortcutReader::parseShellLink(lb.build());
     ASSERT_TRUE(info);
     EXPECT_EQ(info->arguments, "/a");
+    EXPECT_EQ(info->targetPath, "C:\\x.exe");
 }
 
 TEST(ShellTest, ReadsShortcutFilesByContent) {
@@ -364,8 +368,10 @@ TEST(ShellTest, StartProgramPassesArgumentsVerbatimAndRefusesUnknownPrograms) {
     EXPECT_FALSE(shell.startProgram("qv-no-such-program"));
     ASSERT_TRUE(shell.startProgram("touch", {marker.string()}));
     // The program runs detached; give it a moment to create the file.
-    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) ::usleep(10000);
+    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
+        ::usleep(10000);
     EXPECT_TRUE(std::filesystem::exists(marker));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              1);
     std::filesystem::remove_all(dir);
 }
