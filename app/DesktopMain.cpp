@@ -3,12 +3,15 @@
 #include "app/DesktopSession.h"
 #include "app/IconTheme.h"
 #include "app/MainWindow.h"
+#include "app/RibbonBar.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
 #include "spreadsheet/Application.h"
+#include "spreadsheet/RibbonRuntime.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLabel>
 #include <QTimer>
 
 #include <cstdio>
@@ -71,20 +74,30 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window,
                            [&] { session.dialogs().messageBox(why, 48, session.application().name()); });
     }
+    // The database opens as "Open database" opens a chosen file; a table named on the command
+    // line is then picked in the ribbon's list, as a person would pick it.
+    const QString tableName = parser.value(table);
     if (!options.database.empty() && session.addin()) {
-        QTimer::singleShot(0, &window,
-                           [&] { window.run([&] { session.addin()->OpenDatabaseFile(options.database); }); });
-    }
-    if (parser.isSet(table)) {
-        const QString name = parser.value(table);
-        QTimer::singleShot(0, &window, [&window, name] {
-            if (!window.pickRibbonEntry(QStringLiteral("cboTables"), name))
-                std::fprintf(stderr, "quorvel: the table list has no entry %s\n", name.toUtf8().constData());
+        QTimer::singleShot(0, &window, [&window, &session, &options, tableName] {
+            window.run([&] { session.addin()->OpenDatabaseFile(options.database); });
+            if (session.ribbon()) session.ribbon()->ui()->invalidate();
+            window.sync();
+            if (window.ribbon()) window.ribbon()->refresh();
+            if (!tableName.isEmpty() && !window.pickRibbonEntry(QStringLiteral("cboTables"), tableName))
+                std::fprintf(stderr, "quorvel: the table list has no entry %s\n",
+                             tableName.toUtf8().constData());
         });
     }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(200, &window, [&window, &qapp, file] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                // A prompt left open would make the picture a lie about what the window shows.
+                std::fprintf(stderr, "quorvel: a dialog is open: %s\n",
+                             modal->windowTitle().toUtf8().constData());
+                for (QLabel* l : modal->findChildren<QLabel*>())
+                    std::fprintf(stderr, "  %s\n", l->text().toUtf8().constData());
+            }
             const bool ok = window.grab().save(file, "PNG");
             std::fprintf(ok ? stdout : stderr, ok ? "quorvel: wrote %s\n" : "quorvel: cannot write %s\n",
                          file.toUtf8().constData());

@@ -1,5 +1,7 @@
 #include "app/DesktopSession.h"
 
+#include "app/AddinMacroBridge.h"
+
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -12,6 +14,8 @@
 
 #include <filesystem>
 #include <fmt/format.h>
+#include <fstream>
+#include <sstream>
 
 namespace qv::app {
 
@@ -26,6 +30,23 @@ std::string findAddinLibrary(const std::string& executable) {
     for (const fs::path& p : {exe / "libquorvel-addin.so", exe / ".." / "host" / "libquorvel-addin.so",
                               exe / ".." / "lib" / "quorvel" / "libquorvel-addin.so"})
         if (fs::exists(p, ec)) return fs::canonical(p, ec).string();
+    return {};
+}
+
+// The ribbon definition the build puts beside the program, for an add-in workbook that does
+// not carry its own part.
+std::string builtRibbonDefinition() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    for (const fs::path& p : {exe / "customUI14.xml", exe / ".." / "share" / "quorvel" / "customUI14.xml"}) {
+        // A definition is a few kilobytes; anything far larger is not one.
+        if (!fs::is_regular_file(p, ec) || fs::file_size(p, ec) > (1u << 20)) continue;
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
     return {};
 }
 } // namespace
@@ -53,7 +74,8 @@ std::string DesktopSession::start() {
     mObjects = std::make_unique<ObjectFactory>(*mRegistry);
     registerSqliteEngineClasses(
         [&](std::string id, std::function<ObjectPtr()> f) { mObjects->registerClass(id, f); });
-    mServices = PlatformServices{mRegistry.get(), &mDialogs, &mToolkit, mShell.get(), mObjects.get()};
+    mServices =
+        PlatformServices{mRegistry.get(), &mDialogs, &mToolkit, mShell.get(), mObjects.get(), &mProgress};
     mObjects->setServices(&mServices);
 
     sheet::ApplicationOptions ao;
@@ -98,10 +120,13 @@ std::string DesktopSession::startAddin() {
     } catch (const NumberedError& e) {
         return fmt::format("Error {}: {}", e.number(), e.description());
     }
+    AddinMacroBridge::install(*mApp, addinBook, mEntry);
     auto book = std::dynamic_pointer_cast<sheet::Workbook>(addinBook);
-    if (book && mApp->ribbonAvailable() && !book->customUI().empty()) {
+    std::string customUI = book ? book->customUI() : std::string();
+    if (customUI.empty()) customUI = builtRibbonDefinition();
+    if (mApp->ribbonAvailable() && !customUI.empty()) {
         try {
-            loadRibbon(book->customUI());
+            loadRibbon(customUI);
         } catch (const NumberedError& e) {
             return fmt::format("The ribbon of the add-in workbook was refused: {}", e.description());
         }

@@ -6,6 +6,7 @@
 
 #include "app/QtDialogToolkit.h"
 #include "app/QtDialogs.h"
+#include "app/QtProgress.h"
 #include "platform/PlatformServices.h"
 
 #include <memory>
@@ -49,6 +50,7 @@ class DesktopSession {
     sheet::RibbonRuntime* ribbon() const { return mRibbon.get(); }
     QtDialogs& dialogs() { return mDialogs; }
     QtDialogToolkit& toolkit() { return mToolkit; }
+    QtProgress& progress() { return mProgress; }
     const DesktopOptions& options() const { return mOptions; }
     // Loads a ribbon definition into the host, as the add-in workbook's part would be loaded.
     void loadRibbon(const std::string& customUI);
@@ -58,6 +60,7 @@ class DesktopSession {
     DesktopOptions mOptions;
     QtDialogs mDialogs;
     QtDialogToolkit mToolkit;
+    QtProgress mProgress;
     std::unique_ptr<RegistryStore> mRegistry;
     std::unique_ptr<Shell> mShell;
     std::unique_ptr<ObjectFactory> mObjects;

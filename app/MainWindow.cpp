@@ -93,6 +93,7 @@ MainWindow::MainWindow(DesktopSession& session, QWidget* parent) : QMainWindow(p
     mStatus = new QLabel(this);
     mStatus->setObjectName(QStringLiteral("statusText"));
     statusBar()->addWidget(mStatus, 1);
+    session.progress().attach(statusBar(), central);
 
     for (int f = 6; f <= 9; ++f) {
         const QString key = QStringLiteral("F%1").arg(f);
@@ -164,7 +165,11 @@ void MainWindow::report(const NumberedError& e) {
 }
 
 void MainWindow::run(const std::function<void()>& command) {
+    // While long work lets the event loop run, the window takes no second command: the add-in
+    // runs one command at a time.
+    if (mSession.progress().visible()) return;
     ++mDepth;
+    mSession.progress().begin();
     try {
         command();
         mSession.application().runPendingTimers();
@@ -173,6 +178,7 @@ void MainWindow::run(const std::function<void()>& command) {
     } catch (const std::exception& e) {
         report(NumberedError(670, mSession.application().name(), e.what()));
     }
+    mSession.progress().end();
     --mDepth;
     // A command that shows a modal dialog runs the event loop inside itself; the outermost
     // command brings the window up to date once.

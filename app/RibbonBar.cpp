@@ -219,6 +219,10 @@ void RibbonBar::rebuild() {
     while (count() > 0) {
         QWidget* page = widget(0);
         removeTab(0);
+        // The widget that started the rebuild may still be on the stack: it goes later, but
+        // out of the strip at once, so lookups by control id find only the new widgets.
+        page->hide();
+        page->setParent(nullptr);
         page->deleteLater();
     }
     mBuilt = mRibbon.revision();
