@@ -69,6 +69,13 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     // Editable: an entry outside the list still reaches the validation, which decides.
     box->setEditable(true);
     box->addItems(items);
+    box->setCurrentIndex(-1);
+    // Picking an entry is the entry, as in the host: no Enter needed.
+    connect(box, &QComboBox::activated, this, [this, box] {
+        auto* self = const_cast<GridDelegate*>(this);
+        emit self->commitData(box);
+        emit self->closeEditor(box);
+    });
     return box;
 }
 

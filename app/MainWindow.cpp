@@ -2,6 +2,7 @@
 
 #include "app/CommandBarMenus.h"
 #include "app/DesktopSession.h"
+#include "app/QtProgress.h"
 #include "app/RibbonBar.h"
 #include "app/SheetTableModel.h"
 #include "app/SheetView.h"
@@ -174,7 +175,8 @@ void MainWindow::run(const std::function<void()>& command) {
         command();
         mSession.application().runPendingTimers();
     } catch (const NumberedError& e) {
-        report(e);
+        // A task the person cancelled ends quietly: they know, they asked for it.
+        if (e.number() != ProgressCancelled) report(e);
     } catch (const std::exception& e) {
         report(NumberedError(670, mSession.application().name(), e.what()));
     }

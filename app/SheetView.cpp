@@ -94,8 +94,21 @@ void SheetView::setSheet(std::shared_ptr<sheet::Worksheet> sheet) {
 }
 
 void SheetView::refresh() {
+    // An entry being typed is the person's: a refresh from the model would overwrite it.
+    if (state() == QAbstractItemView::EditingState) {
+        viewport()->update();
+        return;
+    }
     mApplying = true;
     mModel->refresh();
+    // The sheet moves its active cell itself (Enter moves down, the add-in selects a record):
+    // the view follows the sheet, never the other way round.
+    const auto [row, col] = mSheet ? mSheet->activeCellPosition() : std::pair<long, long>{1, 1};
+    const QModelIndex current = currentIndex();
+    if (mSheet && (current.row() != row - 1 || current.column() != col - 1) &&
+        col - 1 < mModel->columnCount())
+        selectionModel()->setCurrentIndex(mModel->index(static_cast<int>(row - 1), static_cast<int>(col - 1)),
+                                          QItemSelectionModel::ClearAndSelect);
     mApplying = false;
     applyLayout();
     viewport()->update();
@@ -353,8 +366,12 @@ void SheetView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        if (mChanged) mChanged();
+}
+
+void SheetView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    // The entry is in the sheet now; the window shows its effects (formula bar, status, ribbon).
+    if (mChanged) mChanged();
 }
 
 } // namespace qv::app
