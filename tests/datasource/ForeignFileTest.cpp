@@ -1,8 +1,8 @@
 // Files the embedded engine cannot open, met through the data source as a person meets them:
 // no password dialog for a file that has no password, an Access file named as such in the
 // person's language, anything else the engine's "unrecognized format". Nothing is changed.
-#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
+#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
