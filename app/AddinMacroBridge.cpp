@@ -2,7 +2,7 @@
 
 #include "platform/IAddinEntry.h"
 #include "platform/host/IRibbonUI.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 
 #include <map>
 #include <string>

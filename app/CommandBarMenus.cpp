@@ -2,10 +2,10 @@
 
 #include "app/IconTheme.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/CommandBar.h"
-#include "spreadsheet/CommandBarControl.h"
-#include "spreadsheet/CommandBarSet.h"
+#include "spreadsheet/commandbars/CommandBar.h"
+#include "spreadsheet/commandbars/CommandBarControl.h"
+#include "spreadsheet/commandbars/CommandBarSet.h"
+#include "spreadsheet/model/Application.h"
 
 #include <QMainWindow>
 #include <QMenu>

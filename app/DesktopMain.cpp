@@ -6,8 +6,8 @@
 #include "app/RibbonBar.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonRuntime.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/Application.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

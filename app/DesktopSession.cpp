@@ -5,9 +5,9 @@
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonRuntime.h"
-#include "spreadsheet/Workbook.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Workbook.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"
 #include "system/Shell.h"
@@ -57,12 +57,6 @@ DesktopSession::~DesktopSession() {
     // The ribbon asks the workbook's macros, and the add-in holds the application: both go
     // before the application does.
     mRibbon.reset();
-    if (mEntry) {
-        try {
-            mEntry->AddinUninstall();
-        } catch (...) { // NOLINT: nothing may escape a destructor; the process is ending anyway
-        }
-    }
     mEntry.reset();
     mEntryObject.reset();
     mApp.reset();

@@ -7,10 +7,10 @@
 #include "app/SheetTableModel.h"
 #include "app/SheetView.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/CellAddress.h"
-#include "spreadsheet/Workbook.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/CellAddress.h"
+#include "spreadsheet/model/Workbook.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -116,19 +116,24 @@ MainWindow::~MainWindow() {
 void MainWindow::buildFileMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("fileMenu"));
-    file->addAction(QStringLiteral("&New"), QKeySequence::New, this, [this] { newWorkbook(); })
+    file->addAction(QStringLiteral("&New"), QKeySequence(QStringLiteral("Ctrl+N")), this,
+                    [this] { newWorkbook(); })
         ->setObjectName(QStringLiteral("fileNew"));
-    file->addAction(QStringLiteral("&Open..."), QKeySequence::Open, this, [this] { openWorkbook(); })
+    file->addAction(QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")), this,
+                    [this] { openWorkbook(); })
         ->setObjectName(QStringLiteral("fileOpen"));
-    file->addAction(QStringLiteral("&Close"), QKeySequence::Close, this, [this] { closeWorkbook(); })
+    file->addAction(QStringLiteral("&Close"), QKeySequence(QStringLiteral("Ctrl+W")), this,
+                    [this] { closeWorkbook(); })
         ->setObjectName(QStringLiteral("fileClose"));
-    file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, this, [this] { saveWorkbookAs(); })
+    file->addAction(QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
+                    [this] { saveWorkbookAs(); })
         ->setObjectName(QStringLiteral("fileSaveAs"));
     file->addSeparator();
     file->addAction(QStringLiteral("Add-&Ins..."), this, [this] { showAddins(); })
         ->setObjectName(QStringLiteral("fileAddins"));
     file->addSeparator();
-    file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, this, [this] { close(); });
+    file->addAction(QStringLiteral("E&xit"), QKeySequence(QStringLiteral("Ctrl+Q")), this,
+                    [this] { close(); });
 }
 
 void MainWindow::buildFormulaBar() {

@@ -1,7 +1,7 @@
 #include "app/RibbonBar.h"
 
 #include "app/IconTheme.h"
-#include "spreadsheet/RibbonRuntime.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
 
 #include <QCheckBox>
 #include <QComboBox>

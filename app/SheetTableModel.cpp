@@ -1,9 +1,9 @@
 #include "app/SheetTableModel.h"
 
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/CellAddress.h"
-#include "spreadsheet/Workbook.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/CellAddress.h"
+#include "spreadsheet/model/Workbook.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <QBrush>
 #include <QColor>

@@ -3,7 +3,7 @@
 #include "app/GridDelegate.h"
 #include "app/SheetTableModel.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -9,8 +9,8 @@
 #include "app/QtProgress.h"
 #include "app/SheetView.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

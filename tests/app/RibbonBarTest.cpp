@@ -3,8 +3,8 @@
 #include "QtTestSupport.h"
 
 #include "app/RibbonBar.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/RibbonRuntime.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/Application.h"
 
 #include <QComboBox>
 #include <QLabel>

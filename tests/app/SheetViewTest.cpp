@@ -5,8 +5,8 @@
 #include "app/SheetTableModel.h"
 #include "app/SheetView.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <QApplication>
 #include <QBrush>
