@@ -69,7 +69,8 @@ int AddinMacroBridge::install(sheet::Application& app, const std::shared_ptr<IWo
         add("Ribbon." + name, [state, member](const std::vector<Variant>& args) {
             const int index = args.size() > 2 ? args[2].toInt32() : 0;
             state->picked[arg(args, 0)] = index;
-            if (auto e = state->get()) ((*e).*member)(index);
+            // The ribbon counts items from 0, the add-in's lists from 1.
+            if (auto e = state->get()) ((*e).*member)(index + 1);
             state->invalidate();
             return Variant();
         });
