@@ -314,7 +314,8 @@ QMenu* SheetView::filterMenu(long column) {
         if (mChanged) mChanged();
     });
     menu->addSeparator();
-    for (const auto& [text, unused] : entries) {
+    for (const auto& entry : entries) {
+        const QString text = entry.first;
         const QString label = text.isEmpty() ? QStringLiteral("(Blanks)") : text;
         QAction* a = menu->addAction(label);
         a->setCheckable(true);
