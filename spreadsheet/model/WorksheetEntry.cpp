@@ -106,9 +106,16 @@ void Worksheet::pasteValues(const std::vector<std::vector<std::string>>& typed) 
     for (const auto& row : typed)
         width = std::max(width, row.size());
     if (width == 0) return;
+    // A block that does not fit below and right of the active cell is refused whole: cutting it
+    // short would drop the person's data without a word.
+    if (static_cast<long long>(mActiveCell.first) + static_cast<long long>(typed.size()) - 1 > MaxRow ||
+        static_cast<long long>(mActiveCell.second) + static_cast<long long>(width) - 1 > MaxColumn)
+        throw NumberedError(
+            err::ApplicationDefined, "Worksheet",
+            "The information cannot be pasted because it does not fit on the sheet at the active cell.");
     const Rect target{mActiveCell.first, mActiveCell.second,
-                      std::min<long>(MaxRow, mActiveCell.first + static_cast<long>(typed.size()) - 1),
-                      std::min<long>(MaxColumn, mActiveCell.second + static_cast<long>(width) - 1)};
+                      mActiveCell.first + static_cast<long>(typed.size()) - 1,
+                      mActiveCell.second + static_cast<long>(width) - 1};
     checkCellsEditable({target});
     for (long r = target.r1; r <= target.r2; ++r) {
         const auto& line = typed[r - target.r1];

@@ -127,3 +127,19 @@ TEST(WorksheetEntryTest, EnterMovesTheActiveCellInTheChosenDirection) {
     ASSERT_EQ(rec.changes.size(), 1u);
     EXPECT_EQ(rec.changes[0].address, "C2:D3");
 }
+
+TEST(WorksheetEntryTest, ABlockRunningOffTheSheetIsRefusedWholeNotCutShort) {
+    HostFixture h;
+    EventRecorder rec;
+    h.app->addEventListener(&rec);
+    h.sheet->cells(sheet::MaxRow, 1)->select();
+    EXPECT_EQ(errorOf([&] { h.sheet->pasteValues({{"a"}, {"b"}}); }).number(), err::ApplicationDefined);
+    EXPECT_TRUE(h.sheet->cells(sheet::MaxRow, 1)->value().isEmpty());
+    h.sheet->cells(1, sheet::MaxColumn)->select();
+    EXPECT_EQ(errorOf([&] { h.sheet->pasteValues({{"a", "b"}}); }).number(), err::ApplicationDefined);
+    EXPECT_TRUE(h.sheet->cells(1, sheet::MaxColumn)->value().isEmpty());
+    EXPECT_TRUE(rec.changes.empty());
+    // A block that just fits is pasted.
+    h.sheet->pasteValues({{"last"}});
+    EXPECT_EQ(h.sheet->cells(1, sheet::MaxColumn)->value(), Variant(std::string("last")));
+}

@@ -1,0 +1,74 @@
+// The world the desktop application runs: the registry store, shell, class factory with the
+// database engines, the spreadsheet application with Qt's dialogs, the add-in workbook and the
+// add-in created by ProgID, and the live ribbon from the add-in workbook's customUI part. Kept
+// apart from the window so that tests and the benchmark build the same world.
+#pragma once
+
+#include "app/QtDialogToolkit.h"
+#include "app/QtDialogs.h"
+#include "app/QtProgress.h"
+#include "platform/PlatformServices.h"
+
+#include <memory>
+#include <string>
+
+namespace qv {
+class IAddinEntry;
+class IObject;
+class ObjectFactory;
+class RegistryStore;
+class Shell;
+namespace sheet {
+class Application;
+class RibbonRuntime;
+} // namespace sheet
+} // namespace qv
+
+namespace qv::app {
+
+struct DesktopOptions {
+    bool dutch = false;
+    bool menuEdition = false; // the host without a ribbon: classic menu and toolbar
+    int revision = 12;
+    std::string database; // opened through the add-in once the window shows
+    std::string executablePath;
+    bool withAddin = true;
+};
+
+class DesktopSession {
+  public:
+    explicit DesktopSession(DesktopOptions options);
+    ~DesktopSession();
+
+    // Builds the services and the application; then starts the add-in. Answers a reason when
+    // the add-in could not be started (the host still runs without it); "" when it runs.
+    std::string start();
+
+    sheet::Application& application() const { return *mApp; }
+    std::shared_ptr<sheet::Application> applicationPtr() const { return mApp; }
+    IAddinEntry* addin() const { return mEntry.get(); }
+    sheet::RibbonRuntime* ribbon() const { return mRibbon.get(); }
+    QtDialogs& dialogs() { return mDialogs; }
+    QtDialogToolkit& toolkit() { return mToolkit; }
+    QtProgress& progress() { return mProgress; }
+    const DesktopOptions& options() const { return mOptions; }
+    // Loads a ribbon definition into the host, as the add-in workbook's part would be loaded.
+    void loadRibbon(const std::string& customUI);
+
+  private:
+    std::string startAddin();
+    DesktopOptions mOptions;
+    QtDialogs mDialogs;
+    QtDialogToolkit mToolkit;
+    QtProgress mProgress;
+    std::unique_ptr<RegistryStore> mRegistry;
+    std::unique_ptr<Shell> mShell;
+    std::unique_ptr<ObjectFactory> mObjects;
+    PlatformServices mServices;
+    std::shared_ptr<sheet::Application> mApp;
+    std::shared_ptr<IAddinEntry> mEntry;
+    std::shared_ptr<IObject> mEntryObject;
+    std::unique_ptr<sheet::RibbonRuntime> mRibbon;
+};
+
+} // namespace qv::app
