@@ -24,7 +24,9 @@ clsDS::~clsDS() {
     }
 }
 
-std::int32_t clsDS::GetDataTypeGroup(std::int32_t typeADO) const { return qv::GetDataTypeGroup(typeADO); }
+std::int32_t clsDS::GetDataTypeGroup(std::int32_t typeADO) const {
+    return qv::GetDataTypeGroup(typeADO);
+}
 
 bool clsDS::IsConnected() {
     if (!mConnection) return false;
@@ -61,10 +63,14 @@ std::int32_t clsDS::ExecuteQuery(IDS& owner, const std::string& sql) {
         if (!IsConnected()) owner.ConnectADO();
         long long affected = 0;
         mConnection->execute(sql, &affected, ado::OptionUnspecified);
-        if (affected > std::numeric_limits<std::int32_t>::max() || affected < std::numeric_limits<std::int32_t>::min())
+        if (affected > std::numeric_limits<std::int32_t>::max() ||
+            affected < std::numeric_limits<std::int32_t>::min())
             throw NumberedError(err::Overflow, "ExecuteQuery", "Overflow");
         return static_cast<std::int32_t>(affected);
     } catch (const NumberedError& e) {
+        constexpr std::int32_t kReadOnlyDatabase = 3027;
+        if (e.number() == kReadOnlyDatabase && !mReadOnlyRefusal.empty())
+            throw NumberedError(err::PreparedWarning, e.source(), mReadOnlyRefusal);
         throw WrapForeignError(e);
     }
 }
@@ -79,7 +85,8 @@ AdoCommandPtr clsDS::InitializeCommand() {
     if (!mObjects) throw NumberedError(err::ObjectNotSet, "InitializeCommand", "Object variable not set");
     auto command = objectAs<IAdoCommand>(mObjects->createObject("ADODB.Command"));
     if (!command)
-        throw NumberedError(err::CannotCreateObject, "InitializeCommand", "ActiveX component can't create object");
+        throw NumberedError(err::CannotCreateObject, "InitializeCommand",
+                            "ActiveX component can't create object");
     command->setActiveConnection(mConnection);
     return command;
 }
@@ -91,6 +98,8 @@ void clsDS::CloseObject(DaoDatabasePtr& db) {
     d->close();
 }
 
-void clsDS::ClearQueries() { mQueries.reset(); }
+void clsDS::ClearQueries() {
+    mQueries.reset();
+}
 
 } // namespace qv

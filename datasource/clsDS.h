@@ -13,7 +13,7 @@ namespace qv {
 class IObjectFactory;
 
 class clsDS {
-public:
+  public:
     explicit clsDS(IObjectFactory* objects);
     ~clsDS();
     clsDS(const clsDS&) = delete;
@@ -35,18 +35,22 @@ public:
     bool IsConnected();
     AdoRecordsetPtr GetRecordSet(IDS& owner, const std::string& sql, bool closeConnection);
     std::int32_t ExecuteQuery(IDS& owner, const std::string& sql);
+    // When set, the engine's refusal to change a read-only file (3027) reaches the person as this
+    // prepared warning, in their language, instead of the engine's English.
+    void SetReadOnlyRefusal(std::string text) { mReadOnlyRefusal = std::move(text); }
     void CloseRecordSet(AdoRecordsetPtr& rs);
     void DisconnectADO();
     AdoCommandPtr InitializeCommand();
     void CloseObject(DaoDatabasePtr& db);
     void ClearQueries();
 
-private:
+  private:
     IObjectFactory* mObjects;
     AdoConnectionPtr mConnection;
     NameCollectionPtr mTableNames;
     NameCollectionPtr mQueryNames;
     QueryCollectionPtr mQueries;
+    std::string mReadOnlyRefusal;
 };
 
 } // namespace qv

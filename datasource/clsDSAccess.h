@@ -16,7 +16,7 @@
 namespace qv {
 
 class clsDSAccess : public IDS {
-public:
+  public:
     explicit clsDSAccess(DSContext context);
     ~clsDSAccess() override;
     clsDSAccess(const clsDSAccess&) = delete;
@@ -70,7 +70,7 @@ public:
     QueryCollectionPtr Queries() const override { return mDS.Queries(); }
     void SetQueries(QueryCollectionPtr queries) override { mDS.SetQueries(std::move(queries)); }
 
-private:
+  private:
     struct OpenResult {
         DaoDatabasePtr db;
         std::int32_t number = 0;
@@ -78,6 +78,7 @@ private:
     };
 
     OpenResult OpenWithPassword(const std::string& password);
+    void NoteReadOnly();
     OpenResult OpenWithWorkgroup(const std::string& user, const std::string& password);
     std::string LogonFailedText() const;
     std::string DaoEngineProgId() const;

@@ -17,6 +17,7 @@ namespace qv::engine {
 
 namespace {
 
+// Also in SQLite's dialect, where a '"' inside a name is doubled.
 bool mentions(const std::string& sql, const std::string& name) {
     if (name.empty() || name.size() > sql.size()) return false;
     auto lower = [](std::string t) {
@@ -24,7 +25,11 @@ bool mentions(const std::string& sql, const std::string& name) {
             c = static_cast<char>(g_ascii_tolower(c));
         return t;
     };
-    return lower(sql).find(lower(name)) != std::string::npos;
+    const std::string text = lower(sql);
+    std::string doubled;
+    for (char c : lower(name))
+        doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return text.find(lower(name)) != std::string::npos || text.find(doubled) != std::string::npos;
 }
 
 std::string quotedName(const std::string& name) {
@@ -75,31 +80,50 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
 
 } // namespace
 
-std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,
-                                                        const std::string& text) {
+void MdbRecordsets::refuseWriting(const MdbCatalogue& catalogue) {
+    const std::string& path = catalogue.file().path();
+    throw EngineErrors::make(
+        engineerr::ReadOnlyDatabase, catalogue.file().source(),
+        fmt::format("Cannot update. '{}' is an Access file, which Quorvel reads but never "
+                    "changes; save a copy as SQLite to edit it.",
+                    path.substr(path.find_last_of('/') + 1)));
+}
+
+std::string MdbRecordsets::savedQueryText(const MdbCatalogue& catalogue, const std::string& name) {
     const std::string& source = catalogue.file().source();
-    std::string sql = text;
-    if (auto saved = catalogue.queryDef(text)) {
-        // Its text is meant for the ODBC server it names, not for these tables.
-        if (saved->type() == dao::QuerySQLPassThrough)
-            throw EngineErrors::make(
-                engineerr::ErrorsInCommand, source,
-                fmt::format("'{}' is a pass-through query for an ODBC data source, which "
-                            "Quorvel cannot reach.",
-                            saved->name()));
-        sql = saved->sql();
-    }
-    const auto translated = SqlDialect::translate(sql);
-    if (translated.kind != accesssql::StatementKind::Select)
-        throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,
-                                 "Cannot update. Database or object is read-only.");
-    if (!translated.parameters.empty())
-        throw EngineErrors::make(3708, source,
-                                 fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
-    const SqliteConnection db = inMemory(source);
+    auto saved = catalogue.queryDef(name);
+    if (!saved)
+        throw EngineErrors::make(engineerr::UnknownObject, source,
+                                 fmt::format("The database engine cannot find the input table or query '{}'. "
+                                             "Make sure it exists and that its name is spelled correctly.",
+                                             name));
+    // Its text is meant for the ODBC server it names, not for these tables.
+    if (saved->type() == dao::QuerySQLPassThrough)
+        throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+                                 fmt::format("'{}' is a pass-through query for an ODBC data source, which "
+                                             "Quorvel cannot reach.",
+                                             saved->name()));
+    return saved->sql();
+}
+
+SqliteConnection MdbRecordsets::copyFor(const MdbCatalogue& catalogue, const std::string& sql) {
+    SqliteConnection db = inMemory(catalogue.file().source());
     SqlDialect::prepareConnection(db.ref());
     std::vector<std::string> done;
     provide(catalogue, sql, db, done, 0);
+    return db;
+}
+
+std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,
+                                                        const std::string& text) {
+    const std::string& source = catalogue.file().source();
+    const std::string sql = catalogue.queryDef(text) ? savedQueryText(catalogue, text) : text;
+    const auto translated = SqlDialect::translate(sql);
+    if (translated.kind != accesssql::StatementKind::Select) refuseWriting(catalogue);
+    if (!translated.parameters.empty())
+        throw EngineErrors::make(3708, source,
+                                 fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
+    const SqliteConnection db = copyFor(catalogue, sql);
     const Statement statement(db.ref(), translated.sql, source);
     return ColumnarRecordset::load(statement, source);
 }
