@@ -12,7 +12,7 @@
 namespace qv {
 
 class HostStateGuard {
-public:
+  public:
     enum class OnExit {
         SwitchOn,        // a command a person started: everything ends switched on
         RestorePrevious, // a step inside another operation: leave the switches as found
@@ -28,7 +28,7 @@ public:
     // Turns screen updating and events off now; the destructor puts them back.
     void quiet();
 
-private:
+  private:
     ApplicationPtr mApp;
     OnExit mMode;
     bool mScreenUpdating = true, mEvents = true, mAlerts = true;

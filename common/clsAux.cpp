@@ -30,12 +30,14 @@ using modGlobalization::GetText;
 constexpr int RegSz = 1;
 
 std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
 void eraseAll(std::string& s, std::string_view what) {
-    for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p)) s.erase(p, what.size());
+    for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p))
+        s.erase(p, what.size());
 }
 
 std::string trimBlanks(const std::string& s) {
@@ -51,9 +53,11 @@ std::string trimBlanks(const std::string& s) {
 
 // A registry text value; nothing for values that are not text.
 std::optional<std::string> registryText(const RegistryValue& v) {
-    if (v.type != reg::REG_SZ && v.type != reg::REG_EXPAND_SZ && v.type != reg::REG_MULTI_SZ) return std::nullopt;
+    if (v.type != reg::REG_SZ && v.type != reg::REG_EXPAND_SZ && v.type != reg::REG_MULTI_SZ)
+        return std::nullopt;
     std::string s(v.data.begin(), v.data.end());
-    while (!s.empty() && s.back() == '\0') s.pop_back();
+    while (!s.empty() && s.back() == '\0')
+        s.pop_back();
     return s;
 }
 
@@ -65,7 +69,8 @@ struct MissingComponent {
 // The component a failing class stands for; the pages are the vendor's public download pages.
 std::optional<MissingComponent> componentFor(const std::string& progId, double hostVersion) {
     if (progId == "DAO.DBEngine.36")
-        return MissingComponent{"Microsoft Jet 4.0 database-engine", "https://support.microsoft.com/kb/239114"};
+        return MissingComponent{"Microsoft Jet 4.0 database-engine",
+                                "https://support.microsoft.com/kb/239114"};
     if (progId == "DAO.DBEngine.120") {
         if (hostVersion == 12)
             return MissingComponent{"2007 Office System Driver: Data Connectivity Components",
@@ -138,12 +143,18 @@ void clsAux::openWebPage(const std::string& address) const {
 
 // --- settings
 
-Variant clsAux::GetSetting(const std::string& name) { return settings().GetSetting(name); }
+Variant clsAux::GetSetting(const std::string& name) {
+    return settings().GetSetting(name);
+}
 void clsAux::SaveSetting(int valueType, const std::string& name, const Variant& value) {
     settings().SaveSetting(valueType, name, value);
 }
-Variant clsAux::ReadSetting(const std::string& name) { return settings().ReadSetting(name); }
-bool clsAux::IsMessageEnabled(const std::string& name) { return settings().IsMessageEnabled(name); }
+Variant clsAux::ReadSetting(const std::string& name) {
+    return settings().ReadSetting(name);
+}
+bool clsAux::IsMessageEnabled(const std::string& name) {
+    return settings().IsMessageEnabled(name);
+}
 
 bool clsAux::settingIsTrue(const std::string& name) {
     Variant v = GetSetting(name);
@@ -184,7 +195,8 @@ std::string clsAux::NormaliseForDdlTest(const std::string& sql) {
     std::string out;
     out.reserve(sql.size());
     for (char c : sql)
-        if (c != ' ' && c != '\r' && c != '\n') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\r' && c != '\n')
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -309,16 +321,19 @@ bool clsAux::CheckSingleEdition() {
 // --- confirmations
 
 bool clsAux::CancelLargeLoad(const IAdoRecordset& rs) {
-    long double cells = static_cast<long double>(rs.recordCount()) * static_cast<long double>(rs.fieldCount());
+    long double cells =
+        static_cast<long double>(rs.recordCount()) * static_cast<long double>(rs.fieldCount());
     double limit = GetSetting("Setting warning nr of cells").toDouble();
     if (cells <= limit) return false;
     return ask(GetText(32)) == xl::AnswerNo;
 }
 
-bool clsAux::ConfirmWorkbookAction(const std::string& action, bool formHasUnsavedChanges, long worksheetCount) {
+bool clsAux::ConfirmWorkbookAction(const std::string& action, bool formHasUnsavedChanges,
+                                   long worksheetCount) {
     // An unknown action is refused before any question is asked.
     if (action != "close" && action != "save")
-        throw NumberedError(err::NotImplemented, "clsAux", "The following action is not implemented: " + action);
+        throw NumberedError(err::NotImplemented, "clsAux",
+                            "The following action is not implemented: " + action);
     bool close = action == "close";
     if (formHasUnsavedChanges && ask(GetText(close ? 18 : 19)) != xl::AnswerYes) return false;
     if (!close) return ask(GetText(23)) == xl::AnswerYes;
@@ -351,7 +366,8 @@ void clsAux::InitSubMenuControl(ICommandBarControl& popup) {
     auto controls = popup.controls();
     if (!controls) return;
     // From the end, so that removing does not shift the controls still to be removed.
-    for (long i = controls->count(); i >= 1; --i) controls->item(i)->remove();
+    for (long i = controls->count(); i >= 1; --i)
+        controls->item(i)->remove();
 }
 
 void clsAux::ResetCommandBar(ICB& commandBar) {

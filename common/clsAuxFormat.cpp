@@ -19,7 +19,9 @@ namespace qv {
 
 namespace {
 
-long colour(const Variant& v) { return static_cast<long>(v.toInt64()); }
+long colour(const Variant& v) {
+    return static_cast<long>(v.toInt64());
+}
 
 // A sheet name as it appears before "!" in a reference: quoted when it holds anything but
 // letters, digits and underscores, with inner quotes doubled.
@@ -59,7 +61,8 @@ void clsAux::ApplyHeaderFormat(IRange& range) {
 
 void clsAux::ApplyMatrixBorders(IRange& range) {
     long lines = colour(GetSetting("Setting color matrix lines"));
-    for (xl::BorderEdge edge : {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
+    for (xl::BorderEdge edge :
+         {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
         range.setBorder(edge, xl::LineStyleContinuous, xl::WeightThin, lines);
     if (range.columnCount() >= 2)
         range.setBorder(xl::BorderEdge::InsideVertical, xl::LineStyleContinuous, xl::WeightThin, lines);
@@ -117,7 +120,8 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
     if (mCtx.fillSheetFromRecordset) {
         written = mCtx.fillSheetFromRecordset(sheet, rs, row, column);
     } else {
-        sheet.cells(row, column)->setValue(Variant(rs.fieldCount() > 0 ? rs.field(0L)->name() : std::string()));
+        sheet.cells(row, column)
+            ->setValue(Variant(rs.fieldCount() > 0 ? rs.field(0L)->name() : std::string()));
         written = sheet.cells(row + 1, column)->copyFromRecordset(rs);
     }
     if (written <= 0) {
@@ -132,8 +136,8 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
     auto book = sheet.parent();
     if (!book) throw NumberedError(err::ObjectNotSet, "clsAux", "Object variable not set: workbook");
     std::string col = std::to_string(column);
-    book->addName(listName, "=" + sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) + "C" + col + ":R" +
-                                std::to_string(row + written) + "C" + col);
+    book->addName(listName, "=" + sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) + "C" + col +
+                                ":R" + std::to_string(row + written) + "C" + col);
     return written;
 }
 
@@ -144,7 +148,8 @@ std::string clsAux::ColumnLetters(long column) {
     if (column < 1 || column > MaxColumns)
         throw NumberedError(err::ApplicationDefined, "clsAux", "Application-defined or object-defined error");
     std::string letters;
-    for (long n = column; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    for (long n = column; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
     return letters;
 }
 
@@ -159,7 +164,8 @@ std::string clsAux::TextAfterFirstDot(const std::string& text) {
 
 std::string clsAux::FileNameOf(const std::string& path) {
     std::string p = path;
-    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/'))
+        p.pop_back();
     std::size_t sep = p.find_last_of("\\/");
     std::string name = sep == std::string::npos ? p : p.substr(sep + 1);
     // A bare drive ("C:") has no file name.

@@ -19,12 +19,26 @@ constexpr int RegSz = 1;
 } // namespace
 
 frmMessage::frmMessage(ISettings& settings) : mSettings(settings), mModel("frmMessage") {
-    mModel.add({.name = TextLabel, .kind = ControlKind::Label, .left = 12, .top = 12, .width = 300, .height = 60});
-    mModel.add({.name = "Line1", .kind = ControlKind::Frame, .left = 12, .top = 80, .width = 300, .height = 1});
-    mModel.add({.name = CheckBox, .kind = ControlKind::CheckBox, .value = Variant(false), .left = 12, .top = 90,
-                .width = 220, .height = 18});
-    mModel.add({.name = OkButton, .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true,
-                .isCancel = true, .left = 240, .top = 88, .width = 72, .height = 22});
+    mModel.add(
+        {.name = TextLabel, .kind = ControlKind::Label, .left = 12, .top = 12, .width = 300, .height = 60});
+    mModel.add(
+        {.name = "Line1", .kind = ControlKind::Frame, .left = 12, .top = 80, .width = 300, .height = 1});
+    mModel.add({.name = CheckBox,
+                .kind = ControlKind::CheckBox,
+                .value = Variant(false),
+                .left = 12,
+                .top = 90,
+                .width = 220,
+                .height = 18});
+    mModel.add({.name = OkButton,
+                .kind = ControlKind::CommandButton,
+                .caption = "OK",
+                .isDefault = true,
+                .isCancel = true,
+                .left = 240,
+                .top = 88,
+                .width = 72,
+                .height = 22});
 
     mModel.onChange(CheckBox, [this](DialogModel& m) {
         bool ticked = m.control(CheckBox).value.toBool();
@@ -34,7 +48,9 @@ frmMessage::frmMessage(ISettings& settings) : mSettings(settings), mModel("frmMe
     mModel.onQueryClose([](DialogModel& m) { m.close(dialog::Accepted); });
 }
 
-void frmMessage::SetText(const std::string& text) { mModel.control(TextLabel).caption = text; }
+void frmMessage::SetText(const std::string& text) {
+    mModel.control(TextLabel).caption = text;
+}
 
 void frmMessage::Load() {
     mModel.setCaption(std::string(APP_NAME));

@@ -13,7 +13,7 @@ namespace qv {
 class ISettings;
 
 class frmMessage {
-public:
+  public:
     // The six message switches.
     static constexpr const char* SwitchSelectDb = "Show message select db";
     static constexpr const char* SwitchSelectTable = "Show message select table";
@@ -34,7 +34,7 @@ public:
 
     DialogModel& Model() { return mModel; }
 
-private:
+  private:
     void Load();
 
     ISettings& mSettings;

@@ -46,7 +46,8 @@ void ReportError(IDialogs& dialogs, const NumberedError& e, const ErrorReportOpt
             break;
         case err::ForeignError:
             if (options.foreignAsInformation) {
-                std::string text = options.formatForeign ? options.formatForeign(e.description()) : e.description();
+                std::string text =
+                    options.formatForeign ? options.formatForeign(e.description()) : e.description();
                 ShowMessage(dialogs, text, FlagsInformation);
                 return;
             }

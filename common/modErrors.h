@@ -20,7 +20,7 @@ class IDialogs;
 namespace qv::modErrors {
 
 // Message-box flags of the add-in: every box is brought to the foreground.
-constexpr int FlagsQuestion = 4 + 32 + 65536;     // Yes/No, question icon
+constexpr int FlagsQuestion = 4 + 32 + 65536; // Yes/No, question icon
 constexpr int FlagsInformation = 64 + 65536;
 constexpr int FlagsExclamation = 48 + 65536;
 constexpr int FlagsCritical = 16 + 65536;

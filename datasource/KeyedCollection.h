@@ -21,7 +21,7 @@ constexpr std::int32_t KeyAlreadyExists = 457;
 }
 
 template <class T> class KeyedCollection {
-public:
+  public:
     std::size_t Count() const { return mItems.size(); }
     bool empty() const { return mItems.empty(); }
 
@@ -46,7 +46,8 @@ public:
     const T& Item(const std::string& key) const {
         auto it = find(key);
         if (it == mItems.end())
-            throw NumberedError(err::InvalidProcedureCall, "Collection", "Invalid procedure call or argument");
+            throw NumberedError(err::InvalidProcedureCall, "Collection",
+                                "Invalid procedure call or argument");
         return it->second;
     }
 
@@ -57,7 +58,7 @@ public:
 
     // Iteration over the items in order.
     class const_iterator {
-    public:
+      public:
         using iterator_category = std::forward_iterator_tag;
         using value_type = T;
         using difference_type = std::ptrdiff_t;
@@ -74,20 +75,22 @@ public:
         bool operator==(const const_iterator& o) const { return mB == o.mB; }
         bool operator!=(const const_iterator& o) const { return mB != o.mB; }
 
-    private:
+      private:
         Base mB;
     };
     const_iterator begin() const { return const_iterator(mItems.begin()); }
     const_iterator end() const { return const_iterator(mItems.end()); }
 
-private:
+  private:
     static bool sameKey(const std::string& a, const std::string& b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                    return std::tolower(x) == std::tolower(y);
                });
     }
     typename std::vector<std::pair<std::string, T>>::const_iterator find(const std::string& key) const {
-        return std::find_if(mItems.begin(), mItems.end(), [&](const auto& p) { return sameKey(p.first, key); });
+        return std::find_if(mItems.begin(), mItems.end(),
+                            [&](const auto& p) { return sameKey(p.first, key); });
     }
 
     std::vector<std::pair<std::string, T>> mItems;

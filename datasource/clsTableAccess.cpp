@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::int32_t ItemNotFound = 3265;
 
-std::string textOf(const Variant& v) { return v.isNull() || v.isEmpty() ? std::string() : v.toString(); }
+std::string textOf(const Variant& v) {
+    return v.isNull() || v.isEmpty() ? std::string() : v.toString();
+}
 
 } // namespace
 
@@ -27,14 +29,18 @@ std::string clsTableAccess::CurrentTableName() const {
 
 DaoDatabasePtr clsTableAccess::Database() const {
     DaoDatabasePtr db = mDataSource.DbDAO();
-    if (!db) throw NumberedError(err::ObjectNotSet, "clsTableAccess", "Object variable or With block variable not set");
+    if (!db)
+        throw NumberedError(err::ObjectNotSet, "clsTableAccess",
+                            "Object variable or With block variable not set");
     return db;
 }
 
 DaoTableDefPtr clsTableAccess::CurrentTableDef() const {
     const std::string name = CurrentTableName();
     DaoTableDefPtr def = Database()->tableDef(name);
-    if (!def) throw NumberedError(ItemNotFound, "clsTableAccess", fmt::format("Item not found in this collection: {}", name));
+    if (!def)
+        throw NumberedError(ItemNotFound, "clsTableAccess",
+                            fmt::format("Item not found in this collection: {}", name));
     return def;
 }
 
@@ -50,7 +56,8 @@ void clsTableAccess::DeterminePrimaryKeys() {
     mTable.SetPrimaryKeys(std::make_unique<KeyedCollection<std::string>>());
     for (const DaoIndexPtr& index : def->indexes()) {
         if (!index->primary()) continue;
-        for (const DaoFieldPtr& f : index->fields()) keys->Add(f->name(), f->name());
+        for (const DaoFieldPtr& f : index->fields())
+            keys->Add(f->name(), f->name());
     }
     mTable.SetPrimaryKeys(std::move(keys));
 }
@@ -85,8 +92,8 @@ Variant clsTableAccess::PropertyValue(const IDaoField& field, const std::string&
     return {};
 }
 
-std::unique_ptr<clsField> clsTableAccess::InitializeField(const std::string& matrixFieldName, std::int16_t index,
-                                                          const IAdoRecordset& rs) {
+std::unique_ptr<clsField> clsTableAccess::InitializeField(const std::string& matrixFieldName,
+                                                          std::int16_t index, const IAdoRecordset& rs) {
     clsField::Values v = mTable.CreateField(matrixFieldName, rs);
     v.Index = index;
 

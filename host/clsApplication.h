@@ -25,7 +25,7 @@ class clsSettings;
 class ISettings;
 
 class clsApplication {
-public:
+  public:
     // The library's version, written as "Version" at the first start.
     static constexpr const char* LIBRARY_VERSION = "1.0";
 
@@ -73,7 +73,7 @@ public:
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
 
-private:
+  private:
     // Runs a command a person started: reports a failure by the common convention.
     template <class F> void guarded(F&& f);
     void ReportDamagedSettings();

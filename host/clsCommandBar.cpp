@@ -35,7 +35,8 @@ void copyPopup(ICommandBarControl& from, ICommandBarControls& target) {
 }
 } // namespace
 
-clsCommandBar::clsCommandBar(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux, ICB& menu)
+clsCommandBar::clsCommandBar(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux,
+                             ICB& menu)
     : mApplication(std::move(application)), mAux(std::move(aux)), mMenu(menu) {}
 
 CommandBarPtr clsCommandBar::bar() {
@@ -70,7 +71,8 @@ void clsCommandBar::AddObject() {
             if (tag == "Help") continue;
             copyPopup(*c, *target);
         } else {
-            throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "CommandBarControltype is not implemented!");
+            throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
+                                "CommandBarControltype is not implemented!");
         }
     }
     if (clsAux* aux = mAux ? mAux() : nullptr) aux->ResetCommandBar(*this);
@@ -80,13 +82,17 @@ void clsCommandBar::DeleteObject() {
     if (CommandBarPtr b = bar()) b->remove();
 }
 
-bool clsCommandBar::ObjectExists() { return bar() != nullptr; }
+bool clsCommandBar::ObjectExists() {
+    return bar() != nullptr;
+}
 
 CommandBarControlPtr clsCommandBar::FindControlByTag(const std::string& sTag) {
     CommandBarPtr b = bar();
     return b ? b->findControl(sTag) : nullptr;
 }
 
-CBObject clsCommandBar::Object() { return CBObject{nullptr, bar()}; }
+CBObject clsCommandBar::Object() {
+    return CBObject{nullptr, bar()};
+}
 
 } // namespace qv

@@ -30,9 +30,10 @@ ICommandBarControl& addControl(ICommandBarControls& controls, const MenuItem& m,
 }
 } // namespace
 
-clsMenuBarControl::clsMenuBarControl(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux,
-                                     std::function<int()> dataSourceKind)
-    : mApplication(std::move(application)), mAux(std::move(aux)), mDataSourceKind(std::move(dataSourceKind)) {}
+clsMenuBarControl::clsMenuBarControl(std::function<ApplicationPtr()> application,
+                                     std::function<clsAux*()> aux, std::function<int()> dataSourceKind)
+    : mApplication(std::move(application)), mAux(std::move(aux)), mDataSourceKind(std::move(dataSourceKind)) {
+}
 
 clsMenuBarControl::~clsMenuBarControl() {
     // Releasing the menu object removes the menu; the host may already be gone at unload.
@@ -60,7 +61,9 @@ void clsMenuBarControl::AddObject() {
     DeleteObject();
     ApplicationPtr app = mApplication();
     CommandBarPtr bar = app->commandBars()->find(WorksheetMenuBar);
-    if (!bar) throw NumberedError(err::ApplicationDefined, std::string(APP_TITLE), "The worksheet menu bar is missing");
+    if (!bar)
+        throw NumberedError(err::ApplicationDefined, std::string(APP_TITLE),
+                            "The worksheet menu bar is missing");
     auto topControls = bar->controls();
     // Before the host's own Help menu; at the end when the bar has none.
     long before = 0;
@@ -90,13 +93,17 @@ void clsMenuBarControl::AddObject() {
         if (std::string(m.tag) == "Views" && !sqlServer) continue;
         addControl(*controls, m, m.textId ? GetText(m.textId) : std::string(m.caption));
     }
-    ICommandBarControl& help = addControl(*controls, {xl::ControlPopup, 136, nullptr, "Help", 0, nullptr, false},
-                                          GetText(136));
+    ICommandBarControl& help =
+        addControl(*controls, {xl::ControlPopup, 136, nullptr, "Help", 0, nullptr, false}, GetText(136));
     auto helpControls = help.controls();
-    addControl(*helpControls, {xl::ControlButton, 136, nullptr, "", 984, "ThisWorkbook.ShowHelp", false}, GetText(136));
-    addControl(*helpControls, {xl::ControlButton, 135, nullptr, "", 487, "ThisWorkbook.ShowInfo", false}, GetText(135));
-    addControl(*controls, {xl::ControlButton, 138, nullptr, "Close application", 923, "ThisWorkbook.CloseWorkbook", true},
-               GetText(138));
+    addControl(*helpControls, {xl::ControlButton, 136, nullptr, "", 984, "ThisWorkbook.ShowHelp", false},
+               GetText(136));
+    addControl(*helpControls, {xl::ControlButton, 135, nullptr, "", 487, "ThisWorkbook.ShowInfo", false},
+               GetText(135));
+    addControl(
+        *controls,
+        {xl::ControlButton, 138, nullptr, "Close application", 923, "ThisWorkbook.CloseWorkbook", true},
+        GetText(138));
 
     if (clsAux* aux = mAux ? mAux() : nullptr) aux->ResetCommandBar(*this);
 }
@@ -105,7 +112,9 @@ void clsMenuBarControl::DeleteObject() {
     if (CommandBarControlPtr p = popup()) p->remove();
 }
 
-bool clsMenuBarControl::ObjectExists() { return popup() != nullptr; }
+bool clsMenuBarControl::ObjectExists() {
+    return popup() != nullptr;
+}
 
 CommandBarControlPtr clsMenuBarControl::FindControlByTag(const std::string& sTag) {
     return FindSubmenuControlByTag(popup(), sTag);
@@ -123,6 +132,8 @@ CommandBarControlPtr clsMenuBarControl::FindSubmenuControlByTag(const CommandBar
     return nullptr;
 }
 
-CBObject clsMenuBarControl::Object() { return CBObject{popup(), nullptr}; }
+CBObject clsMenuBarControl::Object() {
+    return CBObject{popup(), nullptr};
+}
 
 } // namespace qv

@@ -12,12 +12,18 @@
 namespace qv {
 
 namespace {
-[[noreturn]] void typeMismatch() { throw NumberedError(err::TypeMismatch, "Variant", "Type mismatch"); }
-[[noreturn]] void invalidNull() { throw NumberedError(err::InvalidUseOfNull, "Variant", "Invalid use of Null"); }
+[[noreturn]] void typeMismatch() {
+    throw NumberedError(err::TypeMismatch, "Variant", "Type mismatch");
+}
+[[noreturn]] void invalidNull() {
+    throw NumberedError(err::InvalidUseOfNull, "Variant", "Invalid use of Null");
+}
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -48,14 +54,16 @@ std::string numberText(double d) {
     std::string mant = e == std::string::npos ? s : s.substr(0, e);
     std::string exp = e == std::string::npos ? "" : s.substr(e);
     if (mant.find('.') != std::string::npos) {
-        while (!mant.empty() && mant.back() == '0') mant.pop_back();
+        while (!mant.empty() && mant.back() == '0')
+            mant.pop_back();
         if (!mant.empty() && mant.back() == '.') mant.pop_back();
     }
     if (!exp.empty()) {
         // E+020 style exponents become E+20.
         char sign = exp.size() > 1 ? exp[1] : '+';
         std::string digits = exp.substr(2);
-        while (digits.size() > 1 && digits.front() == '0') digits.erase(0, 1);
+        while (digits.size() > 1 && digits.front() == '0')
+            digits.erase(0, 1);
         exp = std::string("E") + sign + digits;
     }
     return mant + exp;
@@ -68,8 +76,12 @@ Currency Currency::fromDouble(double d) {
     return Currency{std::llround(d * 10000.0)};
 }
 
-Variant Variant::integer(std::int16_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Integer); }
-Variant Variant::longValue(std::int32_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Long); }
+Variant Variant::integer(std::int16_t i) {
+    return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Integer);
+}
+Variant Variant::longValue(std::int32_t i) {
+    return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Long);
+}
 double Variant::singleAsDecimal(float f) {
     if (!std::isfinite(f)) return static_cast<double>(f);
     char text[32];
@@ -79,9 +91,15 @@ double Variant::singleAsDecimal(float f) {
     return d;
 }
 
-Variant Variant::single(float f) { return Variant(Storage(static_cast<double>(f)), VarType::Single); }
-Variant Variant::byteValue(std::uint8_t b) { return Variant(Storage(static_cast<std::int64_t>(b)), VarType::Byte); }
-Variant Variant::decimal(double d) { return Variant(Storage(d), VarType::Decimal); }
+Variant Variant::single(float f) {
+    return Variant(Storage(static_cast<double>(f)), VarType::Single);
+}
+Variant Variant::byteValue(std::uint8_t b) {
+    return Variant(Storage(static_cast<std::int64_t>(b)), VarType::Byte);
+}
+Variant Variant::decimal(double d) {
+    return Variant(Storage(d), VarType::Decimal);
+}
 
 bool Variant::isNumber() const {
     switch (mType) {

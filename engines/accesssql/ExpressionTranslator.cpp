@@ -1,9 +1,9 @@
 // Precedence climbing over the items of one expression, from Imp (loosest) down to ^ (tightest).
 #include "engines/accesssql/ExpressionTranslator.h"
 
-#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/AccessSqlErrors.h"
 #include "engines/accesssql/LikePattern.h"
+#include "engines/accesssql/SqlQuote.h"
 
 namespace qv::accesssql {
 

@@ -1,10 +1,10 @@
 // The clause-by-clause writer of one parenthesis level; see LevelEmitter.h.
 #include "engines/accesssql/LevelEmitter.h"
 
-#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/AccessSqlErrors.h"
 #include "engines/accesssql/ExpressionTranslator.h"
 #include "engines/accesssql/SqlLexer.h"
+#include "engines/accesssql/SqlQuote.h"
 
 #include <cmath>
 #include <fmt/format.h>

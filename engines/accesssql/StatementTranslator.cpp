@@ -1,11 +1,11 @@
 // Builds the items of each parenthesis level (inner levels first) and lets LevelEmitter write them.
 #include "engines/accesssql/StatementTranslator.h"
 
-#include "engines/accesssql/SqlQuote.h"
 #include "engines/accesssql/AccessDate.h"
 #include "engines/accesssql/AccessSqlErrors.h"
 #include "engines/accesssql/LevelEmitter.h"
 #include "engines/accesssql/SqlLexer.h"
+#include "engines/accesssql/SqlQuote.h"
 
 #include <array>
 #include <cstdlib>

@@ -48,7 +48,7 @@ void MdbAdoConnection::close() {
 
 DialectStatement MdbAdoConnection::translate(std::string_view sql) const {
     if (!mAccess) return AdoConnection::translate(sql);
-    return SqlDialect::translate(sql);
+    return SqlDialect::translate(MdbRecordsets::expandCrosstab(*mAccess, std::string(sql)));
 }
 
 std::string MdbAdoConnection::savedQueryText(const std::string& name, const std::string& source) const {

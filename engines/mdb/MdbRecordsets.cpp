@@ -1,10 +1,13 @@
 #include "engines/mdb/MdbRecordsets.h"
 
+#include "engines/accesssql/AccessSqlErrors.h"
+#include "engines/accesssql/Crosstab.h"
 #include "engines/mdb/MdbImport.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/Statement.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <algorithm>
@@ -16,6 +19,8 @@
 namespace qv::engine {
 
 namespace {
+
+constexpr std::size_t MaxCrosstabColumns = 254;
 
 // Also in SQLite's dialect, where a '"' inside a name is doubled.
 bool mentions(const std::string& sql, const std::string& name) {
@@ -114,10 +119,45 @@ SqliteConnection MdbRecordsets::copyFor(const MdbCatalogue& catalogue, const std
     return db;
 }
 
+std::string MdbRecordsets::expandCrosstab(const MdbCatalogue& catalogue, const std::string& sql) {
+    const auto crosstab = accesssql::Crosstab::parse(sql);
+    if (!crosstab || crosstab->hasFixedHeadings()) return sql;
+    const std::string& source = catalogue.file().source();
+    const auto headings = SqlDialect::translate(crosstab->headingsSql());
+    if (!headings.parameters.empty())
+        throw EngineErrors::make(
+            3708, source,
+            fmt::format("The crosstab query needs a value for '{}' to list its column headings; give its "
+                        "headings an IN list to run it with parameters.",
+                        headings.parameters[0].name));
+    const SqliteConnection db = copyFor(catalogue, sql);
+    Statement statement(db.ref(), headings.sql, source);
+    std::vector<accesssql::Crosstab::Heading> list;
+    while (statement.step()) {
+        const Variant v = statement.value(0);
+        if (list.size() == MaxCrosstabColumns)
+            throw EngineErrors::make(
+                accesssql::sqlerr::NotSupported, source,
+                fmt::format("The crosstab query has more than {} column headings.", MaxCrosstabColumns));
+        if (v.isNull())
+            list.push_back(accesssql::Crosstab::nullHeading());
+        else if (v.type() == VarType::String)
+            list.push_back(accesssql::Crosstab::textHeading(v.toString()));
+        else if (v.type() == VarType::Date)
+            list.push_back(
+                {"#" + OleDateTime::toIsoText(v.toDouble()) + "#", OleDateTime::toIsoText(v.toDouble())});
+        else
+            list.push_back(accesssql::Crosstab::numberHeading(v.toString()));
+    }
+    // No rows, no headings: the row columns alone, as Access shows an empty crosstab.
+    return crosstab->expand(list);
+}
+
 std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,
                                                         const std::string& text) {
     const std::string& source = catalogue.file().source();
-    const std::string sql = catalogue.queryDef(text) ? savedQueryText(catalogue, text) : text;
+    const std::string sql =
+        expandCrosstab(catalogue, catalogue.queryDef(text) ? savedQueryText(catalogue, text) : text);
     const auto translated = SqlDialect::translate(sql);
     if (translated.kind != accesssql::StatementKind::Select) refuseWriting(catalogue);
     if (!translated.parameters.empty())

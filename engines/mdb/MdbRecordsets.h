@@ -28,6 +28,9 @@ class MdbRecordsets {
     // The text of a saved query to run here; raises 3078 for an unknown name and 0x80040E14
     // for a pass-through query, whose text is meant for a server.
     static std::string savedQueryText(const MdbCatalogue& catalogue, const std::string& name);
+    // A crosstab query without an IN list as the SELECT with one column per heading the data
+    // holds now (at most 254, as Access allows); any other text unchanged.
+    static std::string expandCrosstab(const MdbCatalogue& catalogue, const std::string& sql);
     // 3027 naming the file: what every statement that would change an Access file gets.
     [[noreturn]] static void refuseWriting(const MdbCatalogue& catalogue);
 };

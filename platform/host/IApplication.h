@@ -19,19 +19,19 @@ namespace qv {
 using Macro = std::function<Variant(const std::vector<Variant>& args)>;
 
 class IApplication {
-public:
+  public:
     virtual ~IApplication() = default;
 
     virtual std::string name() const = 0;
-    virtual std::string version() const = 0; // "12.0"
+    virtual std::string version() const = 0;            // "12.0"
     virtual Variant international(int index) const = 0; // index 1: the country code (31 Dutch)
 
     // --- workbooks
     virtual long workbookCount() const = 0;
-    virtual WorkbookPtr workbook(long index) const = 0; // 1-based
+    virtual WorkbookPtr workbook(long index) const = 0;                  // 1-based
     virtual WorkbookPtr findWorkbook(const std::string& name) const = 0; // by name, case-insensitive
-    virtual WorkbookPtr addWorkbook() = 0; // one sheet, active
-    virtual WorkbookPtr openWorkbook(const std::string& path) = 0; // error 1004 when it cannot
+    virtual WorkbookPtr addWorkbook() = 0;                               // one sheet, active
+    virtual WorkbookPtr openWorkbook(const std::string& path) = 0;       // error 1004 when it cannot
 
     // --- active objects
     virtual WorkbookPtr activeWorkbook() const = 0;

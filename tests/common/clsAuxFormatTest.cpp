@@ -16,21 +16,22 @@ namespace {
 using test::FakeSettings;
 
 class ListField : public IAdoField {
-public:
+  public:
     explicit ListField(std::string n) : mName(std::move(n)) {}
     std::string name() const override { return mName; }
     Variant value() const override { return {}; }
     int type() const override { return 202; }
     long definedSize() const override { return 255; }
 
-private:
+  private:
     std::string mName;
 };
 
 // One text column of values, as a SELECT DISTINCT answers it.
 class ListRecordset : public IAdoRecordset {
-public:
-    ListRecordset(std::string field, std::vector<std::string> values) : mField(std::move(field)), mValues(std::move(values)) {}
+  public:
+    ListRecordset(std::string field, std::vector<std::string> values)
+        : mField(std::move(field)), mValues(std::move(values)) {}
     int state() const override { return 1; }
     void close() override {}
     long long recordCount() const override { return static_cast<long long>(mValues.size()); }
@@ -41,10 +42,14 @@ public:
     long long absolutePosition() const override { return eof() ? 0 : static_cast<long long>(mPos + 1); }
     long fieldCount() const override { return 1; }
     std::shared_ptr<IAdoField> field(long) const override { return std::make_shared<ListField>(mField); }
-    std::shared_ptr<IAdoField> field(const std::string&) const override { return std::make_shared<ListField>(mField); }
-    Variant valueAt(long long row, long) const override { return Variant(mValues.at(static_cast<std::size_t>(row))); }
+    std::shared_ptr<IAdoField> field(const std::string&) const override {
+        return std::make_shared<ListField>(mField);
+    }
+    Variant valueAt(long long row, long) const override {
+        return Variant(mValues.at(static_cast<std::size_t>(row)));
+    }
 
-private:
+  private:
     std::string mField;
     std::vector<std::string> mValues;
     std::size_t mPos = 0;
@@ -52,7 +57,7 @@ private:
 
 // A record set that only claims its size: the record limit must be checked before one value is read.
 class SizedRecordset : public ListRecordset {
-public:
+  public:
     explicit SizedRecordset(long long count) : ListRecordset("City", {"Delft"}), mCount(count) {}
     long long recordCount() const override { return mCount; }
     Variant valueAt(long long, long) const override {
@@ -61,7 +66,7 @@ public:
     }
     mutable long long reads = 0;
 
-private:
+  private:
     long long mCount;
 };
 
@@ -75,7 +80,7 @@ NumberedError errorOf(const std::function<void()>& f) {
 }
 
 class clsAuxFormatTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app = test::MakeSpreadsheetHost();
         if (!app) GTEST_SKIP() << "needs the spreadsheet host; none is linked into test_common yet";
@@ -108,7 +113,8 @@ TEST_F(clsAuxFormatTest, HeaderRowTakesTheTitleColours) {
 TEST_F(clsAuxFormatTest, FixedWidthUnlessAutoFitOrAccessProperties) {
     settings.values["Setting fixed column width"] = 13;
     clsAux(ctx).ApplyColumnLayout(*sheet->range("A1:C3"));
-    for (const char* c : {"A1", "B1", "C1"}) EXPECT_DOUBLE_EQ(sheet->range(c)->columnWidth(), 13.0) << c;
+    for (const char* c : {"A1", "B1", "C1"})
+        EXPECT_DOUBLE_EQ(sheet->range(c)->columnWidth(), 13.0) << c;
     EXPECT_NE(sheet->range("D1")->columnWidth(), 13.0);
 }
 

@@ -22,7 +22,7 @@ using test::ScriptedDialogs;
 
 // Only the size matters to the large-load warning.
 class SizedRecordset : public IAdoRecordset {
-public:
+  public:
     SizedRecordset(long long records, long fields) : mRecords(records), mFields(fields) {}
     int state() const override { return 1; }
     void close() override {}
@@ -37,13 +37,13 @@ public:
     std::shared_ptr<IAdoField> field(const std::string&) const override { return nullptr; }
     Variant valueAt(long long, long) const override { return {}; }
 
-private:
+  private:
     long long mRecords;
     long mFields;
 };
 
 class clsAuxTest : public ::testing::Test {
-protected:
+  protected:
     clsAuxTest() {
         workbook->props["Revision Number"] = Variant::integer(12);
         ctx.application = [this] { return app; };
@@ -94,14 +94,16 @@ TEST_F(clsAuxTest, StatementKindsFollowTheOrderOfTheTests) {
 TEST_F(clsAuxTest, DatabaseErrorTextsLoseTheDriverPrefixes) {
     EXPECT_EQ(aux().FormatDbError("[Microsoft][ODBC Microsoft Access Driver] Syntax error"),
               "Message MS Access:\rSyntax error");
-    EXPECT_EQ(clsAux::FormatDbError("[Microsoft][ODBC SQL Server Driver][SQL Server]x [Microsoft][ODBC Microsoft "
-                                    "Access-stuurprogramma]y  ",
-                                    "MS SQL Server"),
-              "Message MS SQL Server:\rx y");
+    EXPECT_EQ(
+        clsAux::FormatDbError("[Microsoft][ODBC SQL Server Driver][SQL Server]x [Microsoft][ODBC Microsoft "
+                              "Access-stuurprogramma]y  ",
+                              "MS SQL Server"),
+        "Message MS SQL Server:\rx y");
     workbook->props["Revision Number"] = Variant::integer(22);
     modGlobalization::SetCountryCode(31);
-    EXPECT_EQ(aux().FormatDbError("[microsoft][odbc microsoft access driver] x"),
-              "Melding MS SQL Server:\r[microsoft][odbc microsoft access driver] x"); // case-sensitive removal
+    EXPECT_EQ(
+        aux().FormatDbError("[microsoft][odbc microsoft access driver] x"),
+        "Melding MS SQL Server:\r[microsoft][odbc microsoft access driver] x"); // case-sensitive removal
     workbook->props["Revision Number"] = Variant::integer(13);
     try {
         aux().FormatDbError("x");
@@ -120,7 +122,8 @@ TEST_F(clsAuxTest, LargeLoadAsksOnlyAboveTheLimit) {
     dialogs.answers = {xl::AnswerYes};
     EXPECT_FALSE(a.CancelLargeLoad(SizedRecordset(1001, 100)));
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "It could take some time to show the data.\rAre you sure you want to continue?");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "It could take some time to show the data.\rAre you sure you want to continue?");
     EXPECT_EQ(dialogs.boxes[0].flags, 65572);
     EXPECT_EQ(dialogs.boxes[0].title, "Quorvel LT");
 
@@ -192,7 +195,8 @@ TEST_F(clsAuxTest, MissingComponentIsNamedAndItsPageOpened) {
     app->mVersion = "14.0";
     EXPECT_FALSE(aux().CheckComponents());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, modGlobalization::GetText(29, "Microsoft Access Database Engine 2010 Redistributable"));
+    EXPECT_EQ(dialogs.boxes[0].text,
+              modGlobalization::GetText(29, "Microsoft Access Database Engine 2010 Redistributable"));
     EXPECT_EQ(dialogs.boxes[0].flags, 65600);
     EXPECT_EQ(dialogs.boxes[0].title, "Quorvel LT");
     ASSERT_EQ(pagesOpened.size(), 1u);
@@ -201,12 +205,14 @@ TEST_F(clsAuxTest, MissingComponentIsNamedAndItsPageOpened) {
     dialogs.boxes.clear();
     app->mVersion = "12.0";
     EXPECT_FALSE(aux().CheckComponents());
-    EXPECT_NE(dialogs.boxes.at(0).text.find("2007 Office System Driver: Data Connectivity Components"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.at(0).text.find("2007 Office System Driver: Data Connectivity Components"),
+              std::string::npos);
 
     dialogs.boxes.clear();
     objects.failing = {"ADODB.Connection"};
     EXPECT_FALSE(aux().CheckComponents());
-    EXPECT_NE(dialogs.boxes.at(0).text.find("Microsoft Data Access Components (MDAC) 2.8"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.at(0).text.find("Microsoft Data Access Components (MDAC) 2.8"),
+              std::string::npos);
     EXPECT_EQ(objects.created.back(), "ADODB.Connection"); // stopped at the first failure
 }
 
@@ -220,7 +226,7 @@ TEST_F(clsAuxTest, OtherStartUpFailuresAreUnexpectedErrors) {
 }
 
 class SingleEditionTest : public clsAuxTest {
-protected:
+  protected:
     const std::string key = "Software\\Microsoft\\Office\\12.0\\Excel\\Options";
 };
 
@@ -232,7 +238,7 @@ TEST_F(SingleEditionTest, OneEditionInTheStartUpList) {
 }
 
 TEST_F(SingleEditionTest, OnlyTheEditionInOpen1Starts) {
-    registry.setText(key, "Options", "\"Quorvel\"");  // not an OPEN value: not counted
+    registry.setText(key, "Options", "\"Quorvel\""); // not an OPEN value: not counted
     registry.setText(key, "OPEN", "\"/home/u/old/Quorvel 11.xla\"");
     registry.setText(key, "OPEN1", "\"/HOME/U/ADDINS/Quorvel.XLAM\"");
     EXPECT_TRUE(aux().CheckSingleEdition()); // this edition is the one in OPEN1 (case and quotes ignored)
@@ -359,8 +365,10 @@ TEST_F(clsAuxTest, NamesAndPaths) {
 }
 
 TEST_F(clsAuxTest, NumericKeysOnly) {
-    for (int k : {48, 53, 57, 8, 9, 12, 37, 38, 39, 40, 46}) EXPECT_TRUE(clsAux::IsNumericKey(k)) << k;
-    for (int k : {47, 58, 65, 13, 32, 45, 190, 189}) EXPECT_FALSE(clsAux::IsNumericKey(k)) << k;
+    for (int k : {48, 53, 57, 8, 9, 12, 37, 38, 39, 40, 46})
+        EXPECT_TRUE(clsAux::IsNumericKey(k)) << k;
+    for (int k : {47, 58, 65, 13, 32, 45, 190, 189})
+        EXPECT_FALSE(clsAux::IsNumericKey(k)) << k;
 }
 
 TEST_F(clsAuxTest, RestoringMessagesAsksThenSwitchesAllOn) {
@@ -375,7 +383,8 @@ TEST_F(clsAuxTest, RestoringMessagesAsksThenSwitchesAllOn) {
     ASSERT_EQ(settings.writes.size(), 6u);
     EXPECT_EQ(settings.writes.front().first, "Show message select db");
     EXPECT_EQ(settings.writes.back().first, "Show message no primary key");
-    for (auto& [name, value] : settings.writes) EXPECT_EQ(value, "True") << name;
+    for (auto& [name, value] : settings.writes)
+        EXPECT_EQ(value, "True") << name;
     EXPECT_TRUE(settings.IsMessageEnabled("Show message updated records"));
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[0].text, "Are you sure?");

@@ -16,7 +16,7 @@ using test::ScriptedDialogs;
 using test::ScriptedToolkit;
 
 class frmMessageTest : public ::testing::Test {
-protected:
+  protected:
     frmMessageTest() {
         ctx.settings = &settings;
         ctx.dialogs = &dialogs;
@@ -46,7 +46,8 @@ TEST_F(frmMessageTest, MessageIsShownWithItsTextTitleAndBox) {
     EXPECT_EQ(toolkit.lastCheckCaption, "Deze melding niet meer tonen");
     // A missing switch counts as on and is written so; pressing OK alone changes nothing else.
     ASSERT_EQ(settings.writes.size(), 1u);
-    EXPECT_EQ(settings.writes[0], (std::pair<std::string, std::string>{"Show message deleted records", "True"}));
+    EXPECT_EQ(settings.writes[0],
+              (std::pair<std::string, std::string>{"Show message deleted records", "True"}));
 }
 
 TEST_F(frmMessageTest, TickingTheBoxSwitchesTheMessageOff) {
@@ -87,7 +88,8 @@ TEST_F(frmMessageTest, ClearingTheBoxOnTheHintKeepsItOn) {
 
 TEST_F(frmMessageTest, DialogHasTheNamedControls) {
     frmMessage form(settings);
-    for (const char* name : {"lblText", "Line1", "chkDontShowAgain", "cmdOK"}) EXPECT_TRUE(form.Model().has(name)) << name;
+    for (const char* name : {"lblText", "Line1", "chkDontShowAgain", "cmdOK"})
+        EXPECT_TRUE(form.Model().has(name)) << name;
     form.SetSettingName("Show message select table");
     form.SetText("pick a table");
     form.Show(toolkit);

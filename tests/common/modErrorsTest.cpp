@@ -61,7 +61,8 @@ TEST(modErrorsTest, ErrorsAreShownByTheirNumber) {
     EXPECT_EQ(d.boxes[3].text, "Unexpected error:\rText ID 28 is not implemented!\r(Error number: 668)");
     EXPECT_EQ(d.boxes[3].flags, 65552);
     EXPECT_EQ(d.boxes[4].text, "Unexpected error:\rInvalid procedure call or argument\r(Error number: 5)");
-    for (auto& b : d.boxes) EXPECT_EQ(b.title, "Quorvel LT");
+    for (auto& b : d.boxes)
+        EXPECT_EQ(b.title, "Quorvel LT");
 }
 
 TEST(modErrorsTest, OperationsChooseTheirOwnWayForSomeNumbers) {
@@ -87,10 +88,12 @@ TEST(modErrorsTest, OperationsChooseTheirOwnWayForSomeNumbers) {
 TEST(modErrorsTest, UnexpectedReportCarriesItsSuffixAndLanguage) {
     ScriptedDialogs d;
     modGlobalization::SetCountryCode(31);
-    modErrors::ReportUnexpected(d, NumberedError(429, "s", "ActiveX component can't create object"), "\r\rClass: X");
+    modErrors::ReportUnexpected(d, NumberedError(429, "s", "ActiveX component can't create object"),
+                                "\r\rClass: X");
     modGlobalization::SetCountryCode(0);
     ASSERT_EQ(d.boxes.size(), 1u);
-    EXPECT_EQ(d.boxes[0].text, "Onverwachte fout:\rActiveX component can't create object\r(Foutnummer: 429)\r\rClass: X");
+    EXPECT_EQ(d.boxes[0].text,
+              "Onverwachte fout:\rActiveX component can't create object\r(Foutnummer: 429)\r\rClass: X");
 }
 
 TEST(HostStateGuardTest, SwitchesTheHostBackOnEveryWayOut) {

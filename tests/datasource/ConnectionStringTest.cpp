@@ -37,7 +37,8 @@ std::map<std::string, std::string> parseOdbc(const std::string& s) {
             }
             if (i < s.size() && s[i] != ';') throw std::runtime_error("text after closing brace");
         } else {
-            while (i < s.size() && s[i] != ';') value += s[i++];
+            while (i < s.size() && s[i] != ';')
+                value += s[i++];
         }
         if (out.count(key)) throw std::runtime_error("key given twice: " + key);
         out[key] = value;
@@ -55,8 +56,10 @@ TEST(ConnectionStringTest, DriverFollowsRevision) {
 
 TEST(ConnectionStringTest, WorkgroupFileOnlyWhenInUse) {
     const std::string s = BuildAccessConnectionString(12, "/d/a.mdb", "jan", "pw", "/d/system.mdw");
-    EXPECT_EQ(s, "Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=/d/a.mdb;Uid=jan;Pwd=pw;SystemDB=/d/system.mdw;");
-    EXPECT_EQ(BuildAccessConnectionString(12, "/d/a.mdb", "jan", "pw", "").find("SystemDB"), std::string::npos);
+    EXPECT_EQ(s, "Driver={Microsoft Access Driver (*.mdb, "
+                 "*.accdb)};Dbq=/d/a.mdb;Uid=jan;Pwd=pw;SystemDB=/d/system.mdw;");
+    EXPECT_EQ(BuildAccessConnectionString(12, "/d/a.mdb", "jan", "pw", "").find("SystemDB"),
+              std::string::npos);
 }
 
 TEST(ConnectionStringTest, HostileValuesStayOneValue) {

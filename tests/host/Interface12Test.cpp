@@ -12,15 +12,16 @@
 namespace qv::test {
 
 namespace {
-const char* kRibbonLabelIds[] = {"cmdOpenDB", "cmdRowAdd",   "cmdRowUpdate", "cmdRowDelete", "cmdRefresh", "cmdExecSql",
-                                 "cmdSettings", "cmdHelp",   "cmdClose",     "cboTables",    "cboQueries", "cboViews"};
+const char* kRibbonLabelIds[] = {"cmdOpenDB",  "cmdRowAdd",  "cmdRowUpdate", "cmdRowDelete",
+                                 "cmdRefresh", "cmdExecSql", "cmdSettings",  "cmdHelp",
+                                 "cmdClose",   "cboTables",  "cboQueries",   "cboViews"};
 } // namespace
 
 class Interface12Test : public HostFixture {};
 
 // A shell whose file test fails with a standard-library exception, as a bug deep inside would.
 class BrokenShell : public Shell {
-public:
+  public:
     bool fileExists(const std::string&) override { throw std::length_error("basic_string::_M_create"); }
 };
 
@@ -43,10 +44,11 @@ TEST_F(Interface12Test, MenuHasTheTaggedControlsInOrderAndNoViewsInTheAccessEdit
     startAddin();
     auto controls = menuPopup()->controls();
     std::vector<std::string> tags;
-    for (long i = 1; i <= controls->count(); ++i) tags.push_back(controls->item(i)->tag());
+    for (long i = 1; i <= controls->count(); ++i)
+        tags.push_back(controls->item(i)->tag());
     EXPECT_EQ(tags, (std::vector<std::string>{"Open database", "Tables", "Queries", "Row Add", "Row Update",
-                                              "Row Delete", "Refresh data", "Excecute SQL", "Settings", "Help",
-                                              "Close application"}));
+                                              "Row Delete", "Refresh data", "Excecute SQL", "Settings",
+                                              "Help", "Close application"}));
     // The toolbar copies the top level without the close button and the help popup.
     auto tb = toolbar()->controls();
     EXPECT_EQ(tb->count(), 9);
@@ -64,7 +66,8 @@ TEST_F(Interface12Test, SecondStartKeepsTheToolbarAndASingleMenu) {
     EXPECT_TRUE(toolbar()->findControl("mine"));
     auto top = mApp->commandBars()->find(WorksheetMenuBar)->controls();
     int menus = 0;
-    for (long i = 1; i <= top->count(); ++i) menus += top->item(i)->caption() == "&Quorvel LT";
+    for (long i = 1; i <= top->count(); ++i)
+        menus += top->item(i)->caption() == "&Quorvel LT";
     EXPECT_EQ(menus, 1);
 }
 
@@ -74,7 +77,8 @@ TEST_F(Interface12Test, RibbonLabelsInEnglishCutExactlyTheHotKey) {
     EXPECT_EQ(mEntry->GetLabel("cmdRowUpdate"), "&Save changes ");
     EXPECT_EQ(mEntry->GetLabel("cmdOpenDB"), "&Open database...");
     EXPECT_EQ(mEntry->GetLabel("cboTables"), "[Choose]");
-    for (const char* id : kRibbonLabelIds) EXPECT_FALSE(mEntry->GetLabel(id).empty()) << id;
+    for (const char* id : kRibbonLabelIds)
+        EXPECT_FALSE(mEntry->GetLabel(id).empty()) << id;
 }
 
 TEST_F(Interface12Test, RibbonLabelsInDutchWhenTheHostIsDutch) {
@@ -119,7 +123,8 @@ TEST_F(Interface12Test, UnknownControlIdShowsTheNotImplementedMessageAndAnswersN
 }
 
 TEST_F(Interface12Test, MissingDaoEngineRefusesStartUpAndClosesTheWorkbook) {
-    mScript << ScriptStep::messageBox("2007 Office System Driver: Data Connectivity Components", xl::AnswerOk);
+    mScript << ScriptStep::messageBox("2007 Office System Driver: Data Connectivity Components",
+                                      xl::AnswerOk);
     startAddin({.skipClass = "DAO.DBEngine.120"});
     EXPECT_FALSE(goApplication);
     EXPECT_FALSE(goExcelEvents);

@@ -1,6 +1,6 @@
+#include "platform/Variant.h"
 #include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
-#include "platform/Variant.h"
 
 #include <cmath>
 #include <limits>
