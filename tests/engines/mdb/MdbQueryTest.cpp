@@ -349,3 +349,33 @@ TEST(MdbQueryTest, EachKindRunsOrIsRefusedClearly) {
     EXPECT_EQ(MdbRecordsets::query(*n, "Invoices")->recordCount(), 2155);
     EXPECT_EQ(MdbRecordsets::query(*n, "Order Subtotals")->recordCount(), 830);
 }
+
+TEST(MdbQueryTest, FormReferencesArePromptedAsParameters) {
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    auto c = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    auto q = byName(*c);
+    // "Invoices Filter" asks the Orders form for its order: undeclared in the file.
+    auto filter = q["Invoices Filter"];
+    ASSERT_TRUE(filter);
+    ASSERT_EQ(filter->parameters().size(), 1u);
+    EXPECT_EQ(filter->parameters()[0]->name(), "Forms!Orders!OrderID");
+    EXPECT_EQ(unixLines(filter->sql()).rfind("PARAMETERS Forms!Orders!OrderID Text;\n", 0), 0u)
+        << filter->sql();
+    // Without a value it is a missing parameter, not an unknown column.
+    EXPECT_EQ(errorNumber([&] { MdbRecordsets::query(*c, "Invoices Filter"); }), 3708);
+    // Declared references stay as declared, once.
+    EXPECT_EQ(q["Sales by Year"]->parameters().size(), 2u);
+    // A text that merely mentions forms is no reference.
+    MdbDecodedQuery plain;
+    std::string sql = "SELECT \"Forms!A!B\", [Forms!x] FROM T;";
+    MdbQueryDecoder::declareFormReferences(plain, sql);
+    EXPECT_TRUE(plain.parameters.empty());
+    EXPECT_EQ(sql, "SELECT \"Forms!A!B\", [Forms!x] FROM T;");
+    sql = "SELECT * FROM T WHERE a = [Forms]![F 1]![c] OR b = Reports!R!c OR d = forms![f 1]!C;";
+    MdbQueryDecoder::declareFormReferences(plain, sql);
+    ASSERT_EQ(plain.parameters.size(), 2u);
+    EXPECT_EQ(plain.parameters[0].name, "Forms!F 1!c");
+    EXPECT_EQ(plain.parameters[1].name, "Reports!R!c");
+    EXPECT_EQ(sql, "PARAMETERS Forms![F 1]!c Text, Reports!R!c Text;\n"
+                   "SELECT * FROM T WHERE a = [Forms]![F 1]![c] OR b = Reports!R!c OR d = forms![f 1]!C;");
+}
