@@ -187,6 +187,12 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {86, "No records were altered.", "Er zijn geen records gewijzigd."},
     {87, "The mutation is stored in the database.", "De mutatie is in de database opgeslagen."},
     {88, "The changes are stored in the database.", "De wijzigingen zijn in de database opgeslagen."},
+    {89,
+     "The record in row {1} was not found in the table: it was deleted or its key was changed\rsince it was "
+     "loaded. Its changes have not been written.",
+     "Het record in rij {1} is niet in de tabel gevonden: het is verwijderd of de sleutel is "
+     "gewijzigd\rsinds het "
+     "is geladen. De wijzigingen ervan zijn niet opgeslagen."},
     {90, "Page settings can not be applied\rsince no printers are installed.",
      "Er zijn geen printers geïnstalleerd.\rDe pagina-instellingen kunnen daarom niet worden toegepast."},
     {96, "The total number of rows of the generated\rvalidation lists is greater than {1}.",

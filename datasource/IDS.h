@@ -40,6 +40,12 @@ class IDS {
     // Runs a statement that returns no rows; answers the number of records affected.
     virtual std::int32_t ExecuteQuery(const std::string& sql) = 0;
     virtual void CloseRecordSet(AdoRecordsetPtr& rs) = 0;
+    // Groups the following statements into one transaction on the records connection: a save of
+    // many rows then costs one commit instead of one per row. Raise 670 like any statement.
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    // Ends an open transaction without writing it; does nothing when none is open.
+    virtual void RollbackTrans() = 0;
 
     // true: the tables; false: the saved queries.
     virtual void DetermineDbObjects(bool tables) = 0;

@@ -79,6 +79,36 @@ std::int32_t clsDS::ExecuteQuery(IDS& owner, const std::string& sql) {
     }
 }
 
+void clsDS::BeginTrans(IDS& owner) {
+    try {
+        if (!IsConnected()) owner.ConnectADO();
+        mConnection->beginTrans();
+    } catch (const NumberedError& e) {
+        if (e.number() == err::ForeignError) throw;
+        throw WrapForeignError(e);
+    }
+}
+
+void clsDS::CommitTrans() {
+    try {
+        if (!mConnection)
+            throw NumberedError(err::AdoConnectionNotUsable, "CommitTrans", "No transaction is open.");
+        mConnection->commitTrans();
+    } catch (const NumberedError& e) {
+        if (e.number() == err::ForeignError) throw;
+        throw WrapForeignError(e);
+    }
+}
+
+void clsDS::RollbackTrans() {
+    if (!mConnection) return;
+    try {
+        mConnection->rollbackTrans();
+    } catch (const NumberedError& e) {
+        throw WrapForeignError(e);
+    }
+}
+
 void clsDS::CloseRecordSet(AdoRecordsetPtr& rs) {
     if (!rs) return;
     if (rs->state() != ado::StateClosed) rs->close();

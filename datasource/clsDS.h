@@ -40,6 +40,9 @@ class clsDS {
     // prepared warning, in their language, instead of the engine's English.
     void SetReadOnlyRefusal(std::string text) { mReadOnlyRefusal = std::move(text); }
     void CloseRecordSet(AdoRecordsetPtr& rs);
+    void BeginTrans(IDS& owner);
+    void CommitTrans();
+    void RollbackTrans();
     void DisconnectADO();
     AdoCommandPtr InitializeCommand();
     // Asks for the value of one input parameter and appends it to the command. A cancelled

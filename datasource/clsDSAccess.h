@@ -48,6 +48,9 @@ class clsDSAccess : public IDS {
     AdoRecordsetPtr GetRecordSet(const std::string& sql, bool closeConnection) override;
     std::int32_t ExecuteQuery(const std::string& sql) override;
     void CloseRecordSet(AdoRecordsetPtr& rs) override;
+    void BeginTrans() override { mDS.BeginTrans(*this); }
+    void CommitTrans() override { mDS.CommitTrans(); }
+    void RollbackTrans() override { mDS.RollbackTrans(); }
     void DetermineDbObjects(bool tables) override;
 
     std::string Convert2Date(const Variant& dateTime) override;

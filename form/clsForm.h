@@ -14,6 +14,7 @@
 #include "datasource/clsFilter.h"
 #include "form/FormContext.h"
 #include "form/clsMatrix.h"
+#include "platform/NumberedError.h"
 #include "platform/Variant.h"
 #include "platform/host/IWorksheet.h"
 
@@ -70,6 +71,8 @@ class clsForm {
     void AppendRowState(const std::string& state = {});
     // The key values of each loaded record, same index as RowStates.
     const std::vector<KeyValueCollection>& KeyValues() const { return mKeyValues; }
+    // A new row once written: its key values as inserted, so it is addressed like a loaded record.
+    void SetKeyValues(long record, KeyValueCollection values);
     long EditedColour() const { return mEditedColour; }
     void SetEditedColour(long colour) { mEditedColour = colour; }
     const std::vector<clsFilter>& Filters() const { return mFilters; }
@@ -127,6 +130,10 @@ class clsForm {
     // The form's sheet name for the object: forbidden characters replaced, cut to fit.
     std::string SheetNameFor(const std::string& object) const;
     void EndShowReleased();
+    // The write-back's report of the failure that stopped it at record (field -1: the row).
+    void ReportWriteFailure(const NumberedError& e, long record, long field, const std::string& sql);
+    // The database's error text with "Table.Field" turned into the field's caption; selects it.
+    std::string LocateErrorField(long record, const std::string& message);
 
     FormContext mCtx;
     WorksheetPtr mSheet;

@@ -10,6 +10,7 @@
 #include "platform/host/IWorksheet.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,10 @@ class clsMatrix {
 
     clsFormNames& Names() { return *mNames; }
 
+    // What FormatNewFields wrote into new record n, one value per field (empty where it wrote
+    // nothing): a new row counts as typed into only where a cell differs from it.
+    const std::vector<Variant>& NewRowDefaults(long record) const;
+
   private:
     void BuildFields(IAdoRecordset& rs);
     bool IsLookupColumn(const clsField& field, const class clsRelation** relation) const;
@@ -70,6 +75,7 @@ class clsMatrix {
     RangePtr mDataRange;
     std::int32_t mRecordCount = 0;
     std::int32_t mLoadedCount = 0;
+    std::map<long, std::vector<Variant>> mNewRowDefaults;
 };
 
 } // namespace qv

@@ -1,14 +1,19 @@
 #include "host/clsExcel.h"
 
+#include "common/HostStateGuard.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
+#include "common/modGlobalization.h"
+#include "datasource/IDS.h"
+#include "datasource/ITable.h"
 #include "form/clsForm.h"
 #include "host/Globals.h"
 #include "host/clsApplication.h"
 #include "host/clsCommandBar.h"
 #include "host/clsMenuBarControl.h"
 #include "platform/IRegistryStore.h"
+#include "platform/IShell.h"
 
 #include <algorithm>
 
@@ -87,20 +92,141 @@ int clsExcel::FileFormatOfExtension(const std::string& extension) {
     return 0;
 }
 
-void clsExcel::sheetActivate(const WorksheetPtr&) {
+std::string clsExcel::BuildSaveAsFilter(int revision) {
+    const bool legacy = revision == 11 || revision == 21;
+    const std::string native = legacy ? "xls" : "xlsx";
+    const std::string workbook = modGlobalization::GetText(9);
+    std::string filter = "Excel" + workbook + " (*." + native + "),*." + native + ",";
+    if (!legacy) filter += "Excel 97-2003" + workbook + " (*.xls),*.xls,";
+    for (int id = 197; id <= 201; ++id)
+        filter += modGlobalization::GetText(id);
+    return filter;
+}
+
+void clsExcel::ReportError(const NumberedError& e) {
+    if (!goServices.dialogs || e.number() == err::Cancelled) return;
     try {
-        RefreshStates();
-    } catch (const NumberedError& e) {
-        if (goServices.dialogs) modErrors::ReportError(*goServices.dialogs, e);
+        if (e.number() == err::InvalidProcedureCall) {
+            modErrors::ShowMessage(*goServices.dialogs, modGlobalization::GetText(216),
+                                   modErrors::FlagsExclamation);
+            return;
+        }
+        modErrors::ReportUnexpected(*goServices.dialogs, e);
+    } catch (...) {
+        // Nothing may reach the host from an event.
     }
 }
 
-void clsExcel::workbookActivate(const WorkbookPtr&) {
+namespace {
+// Runs an event handler's work under the one trap: numbered errors pass, foreign ones are
+// wrapped, and every one is reported.
+template <class F> void trapped(F&& f) {
     try {
-        RefreshStates();
+        modErrors::Numbered("clsExcel", std::forward<F>(f));
     } catch (const NumberedError& e) {
-        if (goServices.dialogs) modErrors::ReportError(*goServices.dialogs, e);
+        clsExcel::ReportError(e);
     }
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+} // namespace
+
+void clsExcel::sheetActivate(const WorksheetPtr&) {
+    trapped([this] { RefreshStates(); });
+}
+
+void clsExcel::workbookActivate(const WorkbookPtr&) {
+    trapped([this] { RefreshStates(); });
+}
+
+WorkbookPtr clsExcel::InterfaceWorkbook() const {
+    if (!goApplication) return nullptr;
+    WorksheetPtr sheet = goApplication->Form().Sheet();
+    return sheet ? sheet->parent() : nullptr;
+}
+
+void clsExcel::sheetChange(const WorksheetPtr& sheet, const RangePtr& target) {
+    trapped([&] {
+        if (!goApplication || !sheet || !target) return;
+        clsForm& form = goApplication->Form();
+        WorksheetPtr formSheet = form.Sheet();
+        if (!formSheet || formSheet != sheet) return;
+        std::shared_ptr<IDS> ds = goApplication->DataSource();
+        // A table without a primary key is shown read-only; its edits are not tracked.
+        if (!ds || !form.HasMatrix() || !ds->Table().HasPrimaryKey()) return;
+        form.OnSheetChange(target);
+    });
+}
+
+void clsExcel::workbookBeforeClose(const WorkbookPtr& book, bool& cancel) {
+    trapped([&] {
+        WorkbookPtr own = InterfaceWorkbook();
+        if (!own || own != book) return;
+        clsForm& form = goApplication->Form();
+        if (!goApplication->Aux().ConfirmWorkbookAction("close", form.HasEdits(), book->worksheetCount())) {
+            cancel = true;
+            return;
+        }
+        // The generated sheets are not kept: the host must not ask to save them.
+        book->setSaved(true);
+        EndDatabaseWork();
+    });
+}
+
+void clsExcel::workbookBeforeSave(const WorkbookPtr& book, bool, bool& cancel) {
+    trapped([&] {
+        WorkbookPtr own = InterfaceWorkbook();
+        if (!own || own != book) return;
+        // The interface workbook is never saved in place: only a copy under another name.
+        cancel = true;
+        clsForm& form = goApplication->Form();
+        clsAux& aux = goApplication->Aux();
+        if (!aux.ConfirmWorkbookAction("save", form.HasEdits(), book->worksheetCount())) return;
+        const int revision = goApplication->RevisionNumber();
+        std::string folder = goServices.shell ? goServices.shell->documentsFolder() : std::string();
+        if (!folder.empty() && folder.back() != '/') folder += '/';
+        const Variant answer =
+            moExcel->getSaveAsFilename(folder + book->name(), BuildSaveAsFilter(revision), "");
+        // The picker answers false on cancel; only a path goes on.
+        if (!answer.isString() || answer.str().empty()) return;
+        const std::string path = answer.str();
+        {
+            HostStateGuard guard(moExcel, HostStateGuard::OnExit::RestorePrevious);
+            moExcel->setEnableEvents(false);
+            form.ClearFormatting();
+            const std::string extension = lower(clsAux::FileExtension(path));
+            const std::string native = revision == 11 || revision == 21 ? "xls" : "xlsx";
+            const int format = extension == native ? 0 : FileFormatOfExtension(extension);
+            book->saveAs(path, format);
+        }
+        EndDatabaseWork();
+    });
+}
+
+void clsExcel::EndDatabaseWork() {
+    clsForm& form = goApplication->Form();
+    form.SetSheet(nullptr);
+    form.SetListsSheet(nullptr);
+    form.Release();
+    if (std::shared_ptr<IDS> ds = goApplication->DataSource()) {
+        try {
+            ds->DisconnectADO();
+            ds->DisconnectDAO();
+        } catch (const NumberedError&) {
+            // The data source goes either way; a failing disconnect leaves nothing to keep.
+        }
+        goApplication->SetDataSource(nullptr);
+    }
+    mbRestoreUserSettings = true;
+    clsAux& aux = goApplication->Aux();
+    aux.ResetCommandBar(goApplication->MenuBar());
+    aux.ResetCommandBar(goApplication->CommandBar());
+    aux.SetHotKeys(goApplication->MenuBar(), false);
+    aux.SetHotKeys(goApplication->CommandBar(), false);
 }
 
 } // namespace qv

@@ -21,6 +21,16 @@ class MdbAdoConnection : public AdoConnection {
     AdoRecordsetPtr run(const DialectStatement& statement, const std::vector<Binding>& values,
                         long long* recordsAffected, const std::string& source) override;
     DialectStatement translate(std::string_view sql) const override;
+    // On an Access file a transaction holds nothing (every change is refused), so it is empty.
+    void beginTrans() override {
+        if (!mAccess) AdoConnection::beginTrans();
+    }
+    void commitTrans() override {
+        if (!mAccess) AdoConnection::commitTrans();
+    }
+    void rollbackTrans() override {
+        if (!mAccess) AdoConnection::rollbackTrans();
+    }
     std::string savedQueryText(const std::string& name, const std::string& source) const override;
 
   private:

@@ -90,6 +90,26 @@ AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long
     return run(st, {}, recordsAffected, Source);
 }
 
+// The statements run on the connection's own handle, so the file's journal mode and
+// synchronous setting stay what its owner chose.
+void AdoConnection::beginTrans() {
+    Statement st(handle()->db(), "BEGIN", Source);
+    st.step();
+}
+
+void AdoConnection::commitTrans() {
+    Statement st(handle()->db(), "COMMIT", Source);
+    st.step();
+}
+
+void AdoConnection::rollbackTrans() {
+    const SqliteRef db = handle()->db();
+    // After some failures SQLite has already rolled back; a second rollback would be an error.
+    if (db.lib().get_autocommit(db.db)) return;
+    Statement st(db, "ROLLBACK", Source);
+    st.step();
+}
+
 AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
     auto rs = runOn(handle()->db(), statement, values, recordsAffected, source);

@@ -23,6 +23,9 @@ class AdoConnection : public IAdoConnection, public IObject {
     void close() override;
     AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
                             int options = -1) override;
+    void beginTrans() override;
+    void commitTrans() override;
+    void rollbackTrans() override;
 
     // A value for one SQLite parameter: by name ("?1", ":p1") or, with an empty name, by position.
     struct Binding {

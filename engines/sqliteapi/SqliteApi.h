@@ -25,6 +25,7 @@ namespace qv::engine {
     X(db_filename)                                                                                           \
     X(libversion_number)                                                                                     \
     X(changes)                                                                                               \
+    X(get_autocommit)                                                                                        \
     X(total_changes)                                                                                         \
     X(db_handle)                                                                                             \
     X(prepare_v2)                                                                                            \

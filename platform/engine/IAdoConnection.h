@@ -1,6 +1,7 @@
 // A records-and-statements connection ("ADODB.Connection").
 #pragma once
 
+#include "platform/NumberedError.h"
 #include "platform/engine/IAdoRecordset.h"
 
 #include <memory>
@@ -23,6 +24,17 @@ class IAdoConnection {
     // recordsAffected to -1; other statements answer a closed one and the number of rows changed.
     virtual AdoRecordsetPtr execute(const std::string& commandText, long long* recordsAffected = nullptr,
                                     int options = -1) = 0;
+
+    // One transaction around several statements (BeginTrans, CommitTrans, RollbackTrans). A
+    // provider without transactions raises 3251 rather than pretend the statements were grouped.
+    virtual void beginTrans() { notSupported(); }
+    virtual void commitTrans() { notSupported(); }
+    virtual void rollbackTrans() { notSupported(); }
+
+  private:
+    [[noreturn]] static void notSupported() {
+        throw NumberedError(3251, "ADODB.Connection", "Operation is not supported by this provider.");
+    }
 };
 
 using AdoConnectionPtr = std::shared_ptr<IAdoConnection>;

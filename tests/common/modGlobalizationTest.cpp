@@ -41,7 +41,7 @@ long lineBreaks(std::string_view s) {
 
 TEST_F(modGlobalizationTest, EveryAssignedIdHasMatchingEnglishAndDutchTemplates) {
     auto table = mg::TextTable();
-    EXPECT_EQ(table.size(), 129u);
+    EXPECT_EQ(table.size(), 130u); // 89: the record a save did not find
     const std::set<int> ownDutchLayout = {14, 30, 31};
     for (const auto& e : table) {
         SCOPED_TRACE("id " + std::to_string(e.id));

@@ -67,12 +67,16 @@ TEST_F(clsApplicationTest, ShowAllSheetsWithoutAFormSheetSaysOpenTheInterfaceFir
     EXPECT_TRUE(mApp->screenUpdating());
 }
 
-TEST_F(clsApplicationTest, CommandsNotBuiltYetReportThemselvesAndLeaveTheHostUsable) {
+TEST_F(clsApplicationTest, RecordCommandsWithoutAShownTableChangeNothingAndLeaveTheHostUsable) {
     startAddin();
-    mScript << ScriptStep::messageBox("not implemented", xl::AnswerOk);
+    const long books = mApp->workbookCount();
     mEntry->AddRow();
-    EXPECT_TRUE(mScript.finished());
+    mEntry->WriteData();
+    mEntry->DeleteRows();
+    EXPECT_TRUE(mScript.records().empty());
+    EXPECT_EQ(mApp->workbookCount(), books);
     EXPECT_TRUE(mApp->enableEvents());
+    EXPECT_TRUE(mApp->screenUpdating());
 }
 
 TEST_F(clsApplicationTest, MissingHelpFileIsReported) {

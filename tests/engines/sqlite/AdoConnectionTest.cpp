@@ -301,3 +301,43 @@ TEST_F(AdoConnectionTest, RealColumnsKeepEveryDigitOfTheirDoubles) {
     EXPECT_EQ(rs->field(0L)->type(), ado::Double);
     EXPECT_EQ(rs->field(0L)->value().toDouble(), 12345.67);
 }
+
+TEST_F(AdoConnectionTest, TransactionWritesAllOrNothingAndKeepsTheJournalMode) {
+    // The file's own journal mode (here write-ahead logging, bytes 18 and 19 of the header).
+    connection->close();
+    makeDatabase(path, "PRAGMA journal_mode=WAL;");
+    connection = openConnection(path);
+    auto journal = [&] { return readAll(path).substr(18, 2); };
+    const std::string before = journal();
+    ASSERT_EQ(before, std::string("\x02\x02"));
+    long long affected = 0;
+    connection->beginTrans();
+    connection->execute("UPDATE Customers SET Name = 'Anna' WHERE CustomerID = 1", &affected);
+    EXPECT_EQ(affected, 1);
+    connection->rollbackTrans();
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 1")->field(0)->value().toString(),
+        "Ada");
+    // A second rollback finds no transaction and is harmless.
+    connection->rollbackTrans();
+
+    connection->beginTrans();
+    connection->execute("UPDATE Customers SET Name = 'Anna' WHERE CustomerID = 1", &affected);
+    // A refused statement inside the transaction leaves the earlier one pending.
+    EXPECT_NE(errorNumberOf(
+                  [&] { connection->execute("UPDATE Customers SET Name = 'Bert' WHERE CustomerID = 3"); }),
+              0);
+    connection->commitTrans();
+    connection->close();
+    connection = openConnection(path);
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 1")->field(0)->value().toString(),
+        "Anna");
+    EXPECT_EQ(
+        connection->execute("SELECT Name FROM Customers WHERE CustomerID = 3")->field(0)->value().toString(),
+        "Cees");
+    connection->close();
+    EXPECT_EQ(journal(), before);
+    connection = openConnection(path);
+    EXPECT_NE(errorNumberOf([&] { connection->commitTrans(); }), 0);
+}
