@@ -2,7 +2,7 @@
 
 #include "app/AddinMacroBridge.h"
 
-#include "engines/sqlite/SqliteEngineClasses.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
 #include "spreadsheet/commandbars/RibbonRuntime.h"
@@ -66,7 +66,7 @@ std::string DesktopSession::start() {
     mRegistry = std::make_unique<RegistryStore>();
     mShell = std::make_unique<Shell>();
     mObjects = std::make_unique<ObjectFactory>(*mRegistry);
-    registerSqliteEngineClasses(
+    registerEngineClasses(
         [&](std::string id, std::function<ObjectPtr()> f) { mObjects->registerClass(id, f); });
     mServices =
         PlatformServices{mRegistry.get(), &mDialogs, &mToolkit, mShell.get(), mObjects.get(), &mProgress};

@@ -3,6 +3,7 @@
 #include "app/AddinStartup.h"
 #include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -176,7 +177,7 @@ int HeadlessSession::run() {
     }
     Shell shell;
     ObjectFactory objects(*registry);
-    registerSqliteEngineClasses(
+    registerEngineClasses(
         [&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
     HeadlessProgress progress(mOptions.progress ? stdout : nullptr);
     PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects, &progress};

@@ -287,8 +287,12 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "{product} ondersteunt niet dat meerdere Excel-instanties tegelijkertijd geopend zijn.\rSluit alle "
      "geopende "
      "Excel programma's en heropen Excel."},
-    {220, "The database {1} is an Access file, which {product} cannot read yet.",
-     "De database {1} is een Access-bestand, dat {product} nog niet kan lezen."},
+    {220,
+     "The database {1} is an Access file, which {product} reads but does not change.\rSave a copy as SQLite "
+     "to edit its data.",
+     "De database {1} is een Access-bestand, dat {product} wel leest maar niet wijzigt.\rSla een kopie op "
+     "als "
+     "SQLite om de gegevens te bewerken."},
     {230,
      "The settings file was damaged and could not be read.\r{product} has started with its default "
      "settings; the damaged file is kept as\r{1}",

@@ -72,6 +72,9 @@ std::int32_t clsDS::ExecuteQuery(IDS& owner, const std::string& sql) {
             throw NumberedError(err::Overflow, "ExecuteQuery", "Overflow");
         return static_cast<std::int32_t>(affected);
     } catch (const NumberedError& e) {
+        constexpr std::int32_t kReadOnlyDatabase = 3027;
+        if (e.number() == kReadOnlyDatabase && !mReadOnlyRefusal.empty())
+            throw NumberedError(err::PreparedWarning, e.source(), mReadOnlyRefusal);
         throw WrapForeignError(e);
     }
 }

@@ -36,6 +36,9 @@ class clsDS {
     bool IsConnected();
     AdoRecordsetPtr GetRecordSet(IDS& owner, const std::string& sql, bool closeConnection);
     std::int32_t ExecuteQuery(IDS& owner, const std::string& sql);
+    // When set, the engine's refusal to change a read-only file (3027) reaches the person as this
+    // prepared warning, in their language, instead of the engine's English.
+    void SetReadOnlyRefusal(std::string text) { mReadOnlyRefusal = std::move(text); }
     void CloseRecordSet(AdoRecordsetPtr& rs);
     void BeginTrans(IDS& owner);
     void CommitTrans();
@@ -62,6 +65,7 @@ class clsDS {
     QueryCollectionPtr mQueries;
     InputBoxFn mInputBox;
     bool mSqlServerEdition = false;
+    std::string mReadOnlyRefusal;
 };
 
 } // namespace qv

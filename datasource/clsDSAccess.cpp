@@ -123,6 +123,7 @@ bool clsDSAccess::ConnectDAO() {
         mWorkgroupFile.empty() ? OpenWithPassword(mPassword) : OpenWithWorkgroup(UserName(), mPassword);
     if (first.db) {
         mDbDAO = std::move(first.db);
+        NoteReadOnly();
         return true;
     }
     switch (first.number) {
@@ -131,10 +132,6 @@ bool clsDSAccess::ConnectDAO() {
         break;
     case err::DaoOdbcConnectFailed:
         throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::OdbcFailed));
-    case err::DaoFormatNotInstalled:
-        // The engine recognised an Access file it cannot read: no password would help, and the
-        // person reads why in their own language rather than the engine's English.
-        throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::AccessNotReadable, mDatabasePath));
     default:
         throw NumberedError(first.number, kConnectDAO, first.description);
     }
@@ -167,11 +164,19 @@ bool clsDSAccess::ConnectDAO() {
             mDbDAO = std::move(again.db);
             mUserName = user;
             mPassword = password;
+            NoteReadOnly();
             return true;
         }
         if (mContext.Dialogs)
             modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
     }
+}
+
+void clsDSAccess::NoteReadOnly() {
+    // An Access file opens read-only: its statements that would change it are refused by the
+    // engine, and the person is told why and what to do in their own language.
+    mDS.SetReadOnlyRefusal(mDbDAO && !mDbDAO->updatable() ? DSText(msg::AccessReadOnly, mDatabasePath)
+                                                          : std::string());
 }
 
 void clsDSAccess::DisconnectDAO() {

@@ -99,6 +99,7 @@ class clsDSAccess : public IDS {
     };
 
     OpenResult OpenWithPassword(const std::string& password);
+    void NoteReadOnly();
     OpenResult OpenWithWorkgroup(const std::string& user, const std::string& password);
     std::string LogonFailedText() const;
     std::string DaoEngineProgId() const;

@@ -18,8 +18,8 @@ constexpr int OdbcFailed = 56;       // "The ODBC-connection failed."
 constexpr int NotValidPassword = 66; // "Not a valid password."
 constexpr int PasswordAndWorkgroup = 71;
 constexpr int Password = 176; // "Password"
-constexpr int AccessNotReadable =
-    220; // "The database {1} is an Access file, which {product} cannot read yet."
+constexpr int AccessReadOnly =
+    220; // "The database {1} is an Access file, which {product} reads but does not change. ..."
 } // namespace msg
 
 std::string DSText(int id);

@@ -4,6 +4,7 @@
 
 #include "engines/accesssql/AccessDate.h"
 #include "engines/accesssql/AccessSqlErrors.h"
+#include "engines/accesssql/Crosstab.h"
 #include "engines/accesssql/Keyword.h"
 #include "engines/accesssql/SqlLexer.h"
 #include "engines/accesssql/StatementTranslator.h"
@@ -205,6 +206,16 @@ TranslatedSql AccessSqlTranslator::translate(std::string_view accessSql, const T
     TranslatedSql result;
     std::size_t begin = 0;
     if (isWord(tokens[0], Kw::Parameters)) begin = readParameters(tokens, result.parameters);
+    if (isWord(tokens[begin], Kw::Transform)) {
+        // With its headings listed, a crosstab is a plain grouped SELECT; without, its columns
+        // come from the data, which whoever runs it lists first (Crosstab::headingsSql).
+        const auto crosstab = Crosstab::parse(accessSql);
+        if (crosstab && crosstab->hasFixedHeadings())
+            return translate(crosstab->expand(crosstab->fixedHeadings()), options);
+        throwSqlError(sqlerr::NotSupported,
+                      "A crosstab query (TRANSFORM ... PIVOT) without an IN list takes its "
+                      "columns from the data; it runs only where the data is at hand.");
+    }
     const std::size_t end = statementEnd(tokens, begin);
     if (begin >= end)
         throwSqlError(

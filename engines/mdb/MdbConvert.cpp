@@ -109,9 +109,10 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
             ++report.relations;
         }
         for (const auto& q : catalogue.queryDefs()) {
-            // Action queries keep their type; pass-through and crosstab queries have no SQLite form.
+            // Action queries keep their type; pass-through queries, and crosstab queries whose
+            // headings come from the data, have no SQLite form.
             try {
-                if (q->type() == dao::QuerySQLPassThrough || q->type() == dao::QueryCrosstab)
+                if (q->type() == dao::QuerySQLPassThrough)
                     throw EngineErrors::make(engineerr::ErrorsInCommand, source,
                                              "this kind of query has no SQLite form.");
                 store.saveQuery(q->name(), q->sql(), q->type());

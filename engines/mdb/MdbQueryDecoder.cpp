@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <fmt/format.h>
+#include <glib.h>
+#include <string_view>
 
 namespace qv::engine {
 
@@ -215,6 +217,85 @@ std::string MdbQueryDecoder::parameterTypeName(int daoType) {
     }
 }
 
+namespace {
+
+// A name path's parts without their brackets, joined by their '!' or '.'.
+std::string plainPath(const std::string& path) {
+    std::string out;
+    for (char c : path)
+        if (c != '[' && c != ']') out += c;
+    return out;
+}
+
+bool startsNoCase(const std::string& s, std::size_t at, std::string_view word) {
+    return s.size() - at >= word.size() && g_ascii_strncasecmp(s.data() + at, word.data(), word.size()) == 0;
+}
+
+} // namespace
+
+// Access asks for a form's or report's control as a parameter when the form is not open (it
+// never is here). A reference the query does not declare is declared, as text, so that it is
+// prompted for like any other parameter instead of failing as an unknown column.
+void MdbQueryDecoder::declareFormReferences(MdbDecodedQuery& q, std::string& sql) {
+    std::vector<std::string> known;
+    for (const auto& p : q.parameters)
+        known.push_back(plainPath(p.name));
+    std::size_t body = 0;
+    if (!q.parameters.empty()) body = sql.find(";\n") + 2;
+    std::vector<MdbQueryParameter> added;
+    for (std::size_t i = body; i < sql.size();) {
+        const char c = sql[i];
+        if (c == '"' || c == '\'') {
+            const auto e = sql.find(c, i + 1);
+            i = e == std::string::npos ? sql.size() : e + 1;
+            continue;
+        }
+        const bool boundary = i == 0 || !(g_ascii_isalnum(sql[i - 1]) || sql[i - 1] == '_' ||
+                                          sql[i - 1] == ']' || sql[i - 1] == '!' || sql[i - 1] == '.');
+        std::size_t head = 0;
+        for (std::string_view w : {"[Forms]!", "Forms!", "[Reports]!", "Reports!"})
+            if (boundary && startsNoCase(sql, i, w)) head = w.size();
+        if (!head) {
+            // A bracketed name is stepped over whole: "[Forms!x]" inside one is a name.
+            const auto close = c == '[' ? sql.find(']', i) : std::string::npos;
+            i = c != '[' ? i + 1 : close == std::string::npos ? sql.size() : close + 1;
+            continue;
+        }
+        std::size_t e = i + head;
+        for (;;) {
+            if (e < sql.size() && sql[e] == '[') {
+                const auto close = sql.find(']', e);
+                e = close == std::string::npos ? sql.size() : close + 1;
+            } else {
+                while (e < sql.size() && (g_ascii_isalnum(sql[e]) || sql[e] == '_'))
+                    ++e;
+            }
+            if (e + 1 < sql.size() && (sql[e] == '!' || sql[e] == '.') &&
+                (sql[e + 1] == '[' || g_ascii_isalnum(sql[e + 1]) || sql[e + 1] == '_'))
+                ++e;
+            else
+                break;
+        }
+        const std::string name = plainPath(sql.substr(i, e - i));
+        bool seen = false;
+        for (const auto& k : known)
+            seen = seen || g_ascii_strcasecmp(k.c_str(), name.c_str()) == 0;
+        if (!seen) {
+            known.push_back(name);
+            added.push_back({name, 10});
+        }
+        i = e;
+    }
+    if (added.empty()) return;
+    std::string rest = body ? sql.substr(body) : sql;
+    for (auto& p : added)
+        q.parameters.push_back(std::move(p));
+    std::vector<std::string> declared;
+    for (const auto& p : q.parameters)
+        declared.push_back(parameterName(p.name) + " " + parameterTypeName(p.type));
+    sql = "PARAMETERS " + joinList(declared) + ";\n" + rest;
+}
+
 MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vector<MdbQueryRow>& rows,
                                         const std::string& source, long objectFlags) {
     const auto types = rowsOf(rows, TypeRow);
@@ -370,6 +451,7 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
     // Data definition and pass-through texts are stored with a terminating NUL.
     while (!sql.empty() && sql.back() == '\0')
         sql.pop_back();
+    if (q.type != 96 && q.type != 112) declareFormReferences(q, sql);
     q.sql = std::move(sql);
     return q;
 }

@@ -38,6 +38,9 @@ class MdbQueryDecoder {
     // carry no type row (Access leaves it out of some select queries).
     static MdbDecodedQuery decode(const std::string& name, const std::vector<MdbQueryRow>& rows,
                                   const std::string& source, long objectFlags = 0);
+    // Adds the form and report references ("Forms!Orders!OrderID") the query does not declare
+    // to its parameters and its PARAMETERS clause, as text.
+    static void declareFormReferences(MdbDecodedQuery& q, std::string& sql);
     // [Name] when the name is not a plain identifier.
     static std::string bracketed(const std::string& name);
     // The PARAMETERS clause's name for a catalogue type code ("Text", "DateTime", "Long", ...).

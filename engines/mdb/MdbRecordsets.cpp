@@ -1,10 +1,13 @@
 #include "engines/mdb/MdbRecordsets.h"
 
+#include "engines/accesssql/AccessSqlErrors.h"
+#include "engines/accesssql/Crosstab.h"
 #include "engines/mdb/MdbImport.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/Statement.h"
+#include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <algorithm>
@@ -17,6 +20,9 @@ namespace qv::engine {
 
 namespace {
 
+constexpr std::size_t MaxCrosstabColumns = 254;
+
+// Also in SQLite's dialect, where a '"' inside a name is doubled.
 bool mentions(const std::string& sql, const std::string& name) {
     if (name.empty() || name.size() > sql.size()) return false;
     auto lower = [](std::string t) {
@@ -24,7 +30,11 @@ bool mentions(const std::string& sql, const std::string& name) {
             c = static_cast<char>(g_ascii_tolower(c));
         return t;
     };
-    return lower(sql).find(lower(name)) != std::string::npos;
+    const std::string text = lower(sql);
+    std::string doubled;
+    for (char c : lower(name))
+        doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return text.find(lower(name)) != std::string::npos || text.find(doubled) != std::string::npos;
 }
 
 std::string quotedName(const std::string& name) {
@@ -75,31 +85,85 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
 
 } // namespace
 
-std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,
-                                                        const std::string& text) {
+void MdbRecordsets::refuseWriting(const MdbCatalogue& catalogue) {
+    const std::string& path = catalogue.file().path();
+    throw EngineErrors::make(
+        engineerr::ReadOnlyDatabase, catalogue.file().source(),
+        fmt::format("Cannot update. '{}' is an Access file, which Quorvel reads but never "
+                    "changes; save a copy as SQLite to edit it.",
+                    path.substr(path.find_last_of('/') + 1)));
+}
+
+std::string MdbRecordsets::savedQueryText(const MdbCatalogue& catalogue, const std::string& name) {
     const std::string& source = catalogue.file().source();
-    std::string sql = text;
-    if (auto saved = catalogue.queryDef(text)) {
-        // Its text is meant for the ODBC server it names, not for these tables.
-        if (saved->type() == dao::QuerySQLPassThrough)
-            throw EngineErrors::make(
-                engineerr::ErrorsInCommand, source,
-                fmt::format("'{}' is a pass-through query for an ODBC data source, which "
-                            "Quorvel cannot reach.",
-                            saved->name()));
-        sql = saved->sql();
-    }
-    const auto translated = SqlDialect::translate(sql);
-    if (translated.kind != accesssql::StatementKind::Select)
-        throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,
-                                 "Cannot update. Database or object is read-only.");
-    if (!translated.parameters.empty())
-        throw EngineErrors::make(3708, source,
-                                 fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
-    const SqliteConnection db = inMemory(source);
+    auto saved = catalogue.queryDef(name);
+    if (!saved)
+        throw EngineErrors::make(engineerr::UnknownObject, source,
+                                 fmt::format("The database engine cannot find the input table or query '{}'. "
+                                             "Make sure it exists and that its name is spelled correctly.",
+                                             name));
+    // Its text is meant for the ODBC server it names, not for these tables.
+    if (saved->type() == dao::QuerySQLPassThrough)
+        throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+                                 fmt::format("'{}' is a pass-through query for an ODBC data source, which "
+                                             "Quorvel cannot reach.",
+                                             saved->name()));
+    return saved->sql();
+}
+
+SqliteConnection MdbRecordsets::copyFor(const MdbCatalogue& catalogue, const std::string& sql) {
+    SqliteConnection db = inMemory(catalogue.file().source());
     SqlDialect::prepareConnection(db.ref());
     std::vector<std::string> done;
     provide(catalogue, sql, db, done, 0);
+    return db;
+}
+
+std::string MdbRecordsets::expandCrosstab(const MdbCatalogue& catalogue, const std::string& sql) {
+    const auto crosstab = accesssql::Crosstab::parse(sql);
+    if (!crosstab || crosstab->hasFixedHeadings()) return sql;
+    const std::string& source = catalogue.file().source();
+    const auto headings = SqlDialect::translate(crosstab->headingsSql());
+    if (!headings.parameters.empty())
+        throw EngineErrors::make(
+            3708, source,
+            fmt::format("The crosstab query needs a value for '{}' to list its column headings; give its "
+                        "headings an IN list to run it with parameters.",
+                        headings.parameters[0].name));
+    const SqliteConnection db = copyFor(catalogue, sql);
+    Statement statement(db.ref(), headings.sql, source);
+    std::vector<accesssql::Crosstab::Heading> list;
+    while (statement.step()) {
+        const Variant v = statement.value(0);
+        if (list.size() == MaxCrosstabColumns)
+            throw EngineErrors::make(
+                accesssql::sqlerr::NotSupported, source,
+                fmt::format("The crosstab query has more than {} column headings.", MaxCrosstabColumns));
+        if (v.isNull())
+            list.push_back(accesssql::Crosstab::nullHeading());
+        else if (v.type() == VarType::String)
+            list.push_back(accesssql::Crosstab::textHeading(v.toString()));
+        else if (v.type() == VarType::Date)
+            list.push_back(
+                {"#" + OleDateTime::toIsoText(v.toDouble()) + "#", OleDateTime::toIsoText(v.toDouble())});
+        else
+            list.push_back(accesssql::Crosstab::numberHeading(v.toString()));
+    }
+    // No rows, no headings: the row columns alone, as Access shows an empty crosstab.
+    return crosstab->expand(list);
+}
+
+std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,
+                                                        const std::string& text) {
+    const std::string& source = catalogue.file().source();
+    const std::string sql =
+        expandCrosstab(catalogue, catalogue.queryDef(text) ? savedQueryText(catalogue, text) : text);
+    const auto translated = SqlDialect::translate(sql);
+    if (translated.kind != accesssql::StatementKind::Select) refuseWriting(catalogue);
+    if (!translated.parameters.empty())
+        throw EngineErrors::make(3708, source,
+                                 fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
+    const SqliteConnection db = copyFor(catalogue, sql);
     const Statement statement(db.ref(), translated.sql, source);
     return ColumnarRecordset::load(statement, source);
 }

@@ -4,7 +4,6 @@
 
 #include "engines/sqlite/AdoConnection.h"
 #include "engines/sqlite/AdoParameter.h"
-#include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "platform/NameQuote.h"
@@ -169,15 +168,7 @@ Variant AdoCommand::convertForType(const Variant& v, int adoType) {
 
 std::string AdoCommand::savedQuerySql() const {
     auto connection = std::dynamic_pointer_cast<AdoConnection>(mConnection);
-    const std::string name = unquoteName(mText);
-    for (const auto& q : CatalogueReader(connection->handle()->db()).queryDefs()) {
-        if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
-    }
-    throw NumberedError(
-        engineerr::UnknownObject, Source,
-        fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
-                    "exists and that its name is spelled correctly.",
-                    name));
+    return connection->savedQueryText(unquoteName(mText), Source);
 }
 
 AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
@@ -199,7 +190,7 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
         sql = mText;
         break;
     }
-    const DialectStatement statement = SqlDialect::translate(sql, *connection->handle());
+    const DialectStatement statement = connection->translate(sql);
     std::vector<AdoConnection::Binding> values;
     if (!statement.parameters.empty()) {
         for (const auto& declared : statement.parameters) {

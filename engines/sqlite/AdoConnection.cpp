@@ -3,6 +3,7 @@
 // (which keys on that number) sees a refused password the same way.
 #include "engines/sqlite/AdoConnection.h"
 
+#include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/ColumnarRecordset.h"
 #include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/EngineErrors.h"
@@ -11,7 +12,9 @@
 #include "engines/sqlite/WorkgroupFile.h"
 
 #include <cctype>
+#include <fmt/format.h>
 #include <sqlite3.h>
+#include <strings.h>
 
 namespace qv::engine {
 
@@ -63,8 +66,23 @@ const SqliteHandlePtr& AdoConnection::handle() const {
     return mHandle;
 }
 
+DialectStatement AdoConnection::translate(std::string_view sql) const {
+    return SqlDialect::translate(sql, *handle());
+}
+
+std::string AdoConnection::savedQueryText(const std::string& name, const std::string& source) const {
+    for (const auto& q : CatalogueReader(handle()->db()).queryDefs()) {
+        if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
+    }
+    throw NumberedError(
+        engineerr::UnknownObject, source,
+        fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
+                    "exists and that its name is spelled correctly.",
+                    name));
+}
+
 AdoRecordsetPtr AdoConnection::execute(const std::string& commandText, long long* recordsAffected, int) {
-    const DialectStatement st = SqlDialect::translate(commandText, *handle());
+    const DialectStatement st = translate(commandText);
     if (!st.parameters.empty()) {
         throw NumberedError(err::AdoParameterImproperlyDefined, Source,
                             "No value given for one or more required parameters.");
@@ -94,7 +112,14 @@ void AdoConnection::rollbackTrans() {
 
 AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
-    const SqliteRef db = handle()->db();
+    auto rs = runOn(handle()->db(), statement, values, recordsAffected, source);
+    if (statement.changesSchema()) handle()->schemaTypes().invalidate();
+    return rs;
+}
+
+AdoRecordsetPtr AdoConnection::runOn(SqliteRef db, const DialectStatement& statement,
+                                     const std::vector<Binding>& values, long long* recordsAffected,
+                                     const std::string& source) {
     const SqliteApi& lib = db.lib();
     Statement st(db, statement.sql, source);
     if (!onlyBlanks(st.tail()))
@@ -126,7 +151,6 @@ AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std:
     }
     const auto before = lib.total_changes(db.db);
     st.step();
-    if (statement.changesSchema()) handle()->schemaTypes().invalidate();
     // changes() keeps the count of the last data change: a DDL statement changed nothing. The
     // 32-bit counters are the ones both libraries have; a statement changing more than 2^31
     // rows is far beyond what a sheet holds.

@@ -35,10 +35,20 @@ class AdoConnection : public IAdoConnection, public IObject {
     };
     // Runs one statement already in SQLite's dialect. Raises 3709 when the connection is closed,
     // 3142 for text after the first statement, 3708 when a parameter has no value.
-    AdoRecordsetPtr run(const DialectStatement& statement, const std::vector<Binding>& values,
-                        long long* recordsAffected, const std::string& source);
+    virtual AdoRecordsetPtr run(const DialectStatement& statement, const std::vector<Binding>& values,
+                                long long* recordsAffected, const std::string& source);
+    // A statement of the product's dialect in SQLite's, knowing the open database's column types.
+    virtual DialectStatement translate(std::string_view sql) const;
+    // The text of the saved query of that name (any case); raises 3078 when there is none.
+    virtual std::string savedQueryText(const std::string& name, const std::string& source) const;
     // The open file; raises 3709 when closed.
     const SqliteHandlePtr& handle() const;
+
+  protected:
+    // Runs the statement on db with the values bound; what run() does once it has a connection.
+    static AdoRecordsetPtr runOn(SqliteRef db, const DialectStatement& statement,
+                                 const std::vector<Binding>& values, long long* recordsAffected,
+                                 const std::string& source);
 
   private:
     int mCursorLocation = 2;

@@ -6,9 +6,13 @@
 
 namespace qv::engine {
 
+DaoWorkspacePtr DaoEngine::newWorkspace(const std::string& systemDb, const std::string& user,
+                                        const std::string& password) const {
+    return std::make_shared<DaoWorkspace>(WorkspaceLogon{systemDb, user, password});
+}
+
 std::vector<DaoWorkspacePtr> DaoEngine::workspaces() {
-    if (mWorkspaces.empty())
-        mWorkspaces.push_back(std::make_shared<DaoWorkspace>(WorkspaceLogon{mSystemDb, mUser, mPassword}));
+    if (mWorkspaces.empty()) mWorkspaces.push_back(newWorkspace(mSystemDb, mUser, mPassword));
     return mWorkspaces;
 }
 

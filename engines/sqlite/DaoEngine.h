@@ -18,6 +18,11 @@ class DaoEngine : public IDaoEngine, public IObject {
     DaoWorkspacePtr workspace(long index) override;
     std::string version() const override { return mVersion; }
 
+  protected:
+    // The workspace opened with the engine's logon; an engine that reads more formats answers its own.
+    virtual DaoWorkspacePtr newWorkspace(const std::string& systemDb, const std::string& user,
+                                         const std::string& password) const;
+
   private:
     std::string mVersion;
     std::string mSystemDb;

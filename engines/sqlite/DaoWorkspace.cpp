@@ -20,9 +20,13 @@ DaoDatabasePtr DaoWorkspace::openDatabase(const std::string& name, int, bool rea
     if (mClosed) throw NumberedError(ObjectInvalid, Source, "Object invalid or no longer set.");
     if (!mLogon.systemDb.empty())
         WorkgroupFile::verify(mLogon.systemDb, mLogon.user, mLogon.password, Source);
+    return openFile(name, readOnly, ConnectionString::parse(connect).password());
+}
+
+DaoDatabasePtr DaoWorkspace::openFile(const std::string& name, bool readOnly, const std::string& password) {
     SqliteHandle::Options options;
     options.readOnly = readOnly;
-    options.password = ConnectionString::parse(connect).password();
+    options.password = password;
     options.source = Source;
     return std::make_shared<DaoDatabase>(SqliteHandle::open(name, options));
 }

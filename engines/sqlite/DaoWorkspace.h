@@ -20,6 +20,10 @@ class DaoWorkspace : public IDaoWorkspace {
                                 const std::string& connect = {}) override;
     void close() override { mClosed = true; }
 
+  protected:
+    // The file opened once the logon is checked; password is the connect text's "pwd".
+    virtual DaoDatabasePtr openFile(const std::string& name, bool readOnly, const std::string& password);
+
   private:
     WorkspaceLogon mLogon;
     bool mClosed = false;

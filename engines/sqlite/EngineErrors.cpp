@@ -35,8 +35,9 @@ NumberedError EngineErrors::passwordNotValid(const std::string& source) {
 }
 
 NumberedError EngineErrors::accessNotReadable(const std::string& source, const std::string& path) {
-    return NumberedError(err::DaoFormatNotInstalled, source,
-                         fmt::format("'{}' is an Access database, which cannot be read yet.", path));
+    return NumberedError(
+        err::DaoFormatNotInstalled, source,
+        fmt::format("'{}' is an Access database, which the SQLite engine does not read.", path));
 }
 
 NumberedError EngineErrors::accountNotValid(const std::string& source) {

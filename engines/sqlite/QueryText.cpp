@@ -107,16 +107,27 @@ QueryText QueryText::parse(std::string_view sql) {
             }
             if (i >= sql.size()) break; // "PARAMETERS a Text, " ends after its comma
             DeclaredParameter p;
-            if (sql[i] == '[') {
-                const std::size_t e = bracketEnd(sql, i);
-                p.name = bracketName(sql, i, e);
-                i = e;
-            } else {
-                std::size_t s = i;
-                while (i < sql.size() && isWordChar(sql[i]))
-                    ++i;
-                p.name = std::string(sql.substr(s, i - s));
-                if (i == s) ++i; // stray character: step over it
+            // A name, or a path of names such as Forms![Sales Dialog]!BeginningDate, named as the
+            // dialect translator names it: the parts without brackets, joined by their '!' or '.'.
+            for (;;) {
+                if (i < sql.size() && sql[i] == '[') {
+                    const std::size_t e = bracketEnd(sql, i);
+                    p.name += bracketName(sql, i, e);
+                    i = e;
+                } else {
+                    std::size_t s = i;
+                    while (i < sql.size() && isWordChar(sql[i]))
+                        ++i;
+                    p.name += std::string(sql.substr(s, i - s));
+                    if (i == s) {
+                        ++i; // stray character: step over it
+                        break;
+                    }
+                }
+                if (i + 1 >= sql.size() || (sql[i] != '!' && sql[i] != '.') ||
+                    (sql[i + 1] != '[' && !isWordChar(sql[i + 1])))
+                    break;
+                p.name += sql[i++];
             }
             skipBlanks(sql, i);
             std::size_t s = i;

@@ -1,6 +1,7 @@
 // Files the embedded engine cannot open, met through the data source as a person meets them:
-// no password dialog for a file that has no password, an Access file named as such in the
-// person's language, anything else the engine's "unrecognized format". Nothing is changed.
+// no password dialog for a file that has no password, an Access file named as such by an engine
+// that does not read it, anything else the engine's "unrecognized format". Nothing is changed.
+#include "AllEnginesFactory.h"
 #include "DSFakes.h"
 #include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
@@ -79,9 +80,9 @@ TEST_F(ForeignFileTest, AccessFilesAreNamedAsSuchWithoutAskingForAPassword) {
         fs::copy_file(entry.path(), copy);
         const std::string before = contents(copy);
         const NumberedError e = connect(copy.string());
-        EXPECT_EQ(e.number(), err::PreparedWarning) << copy << ": " << e.description();
+        EXPECT_EQ(e.number(), err::DaoFormatNotInstalled) << copy << ": " << e.description();
         EXPECT_EQ(e.description(),
-                  "The database " + copy.string() + " is an Access file, which Quorvel LT cannot read yet.");
+                  "'" + copy.string() + "' is an Access database, which the SQLite engine does not read.");
         EXPECT_EQ(contents(copy), before) << copy;
         ++seen;
     }
@@ -91,15 +92,26 @@ TEST_F(ForeignFileTest, AccessFilesAreNamedAsSuchWithoutAskingForAPassword) {
     EXPECT_TRUE(mDialogs.boxes.empty());
 }
 
-TEST_F(ForeignFileTest, AccessMessageInDutch) {
+TEST_F(ForeignFileTest, WithTheAccessEngineAnAccessFileOpensWithoutAskingInDutch) {
     if (!fs::exists(kAccessFixtures / "nwind.mdb")) GTEST_SKIP() << "fixture nwind.mdb is absent";
     modGlobalization::SetCountryCode(31);
     const fs::path copy = mDir / "nwind.mdb";
     fs::copy_file(kAccessFixtures / "nwind.mdb", copy);
-    const NumberedError e = connect(copy.string());
-    EXPECT_EQ(e.number(), err::PreparedWarning);
-    EXPECT_EQ(e.description(),
-              "De database " + copy.string() + " is een Access-bestand, dat Quorvel LT nog niet kan lezen.");
+    const std::string before = contents(copy);
+    test::AllEnginesFactory engines;
+    DSContext c;
+    c.RevisionNumber = 12;
+    c.Objects = &engines;
+    c.Toolkit = &mToolkit;
+    c.Dialogs = &mDialogs;
+    clsDSAccess ds(std::move(c));
+    ds.SetDatabasePath(copy.string());
+    EXPECT_TRUE(ds.ConnectDAO());
+    EXPECT_FALSE(ds.DbDAO()->updatable());
+    EXPECT_TRUE(mToolkit.shown.empty());
+    EXPECT_TRUE(mDialogs.boxes.empty());
+    ds.DisconnectDAO();
+    EXPECT_EQ(contents(copy), before);
 }
 
 TEST_F(ForeignFileTest, ZerosAndDamagedHeadersAreUnrecognisedNotPasswordProtected) {

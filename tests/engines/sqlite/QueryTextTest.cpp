@@ -74,3 +74,18 @@ TEST(QueryTextTest, EscapedBracketInANameIsPartOfIt) {
     EXPECT_EQ(q.numberedBody(), "SELECT ?1, [T]]x].[a]]b] FROM [T]]x] WHERE ?2 = 1");
     EXPECT_EQ(QueryText::parse("SELECT [x]] INTO y] FROM T").queryType(), dao::QuerySelect);
 }
+
+TEST(QueryTextTest, FormReferenceIsOneParameterNamedByItsWholePath) {
+    // Two references into one form were read as two parameters both named "Forms", which no
+    // catalogue of parameters can hold.
+    auto q = QueryText::parse("PARAMETERS Forms![Sales by Year Dialog]!BeginningDate DateTime, "
+                              "[Forms]![Sales by Year Dialog]![EndingDate] DateTime, Reports.R.C Text;\n"
+                              "SELECT * FROM Orders");
+    ASSERT_EQ(q.parameters().size(), 3u);
+    EXPECT_EQ(q.parameters()[0].name, "Forms!Sales by Year Dialog!BeginningDate");
+    EXPECT_EQ(q.parameters()[0].daoType, dao::Date);
+    EXPECT_EQ(q.parameters()[1].name, "Forms!Sales by Year Dialog!EndingDate");
+    EXPECT_EQ(q.parameters()[2].name, "Reports.R.C");
+    EXPECT_EQ(q.parameters()[2].daoType, dao::Text);
+    EXPECT_EQ(q.body(), "SELECT * FROM Orders");
+}

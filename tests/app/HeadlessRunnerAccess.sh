@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The headless runner on an Access file: a table of the Northwind database into a sheet and a
+# workbook, then the whole database saved as a copy in SQLite, which opens with the same table;
+# the copy is never written over an existing file, and the Access file is never changed.
+# usage: HeadlessRunnerAccess.sh SOURCE_DIR BUILD_DIR
+# Exit status 77 means the fixture is missing (the test is skipped).
+set -u
+src=$1 build=$2
+runner=$build/app/quorvel-headless
+fixture=$src/../shared/fixtures/access/nwind.mdb
+[ -e "$fixture" ] || { echo "SKIP: $fixture is missing"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QUORVEL_REGISTRY=$work/registry.db
+fail() { echo "FAILED: $*"; exit 1; }
+cp "$fixture" "$work/nwind.mdb"
+before=$(sha256sum < "$work/nwind.mdb")
+
+out=$("$runner" --database "$work/nwind.mdb" --table "Order Details" --save "$work/od.xlsx" 2>&1) ||
+    fail "reading the table: $out"
+grep -q 'Loaded 2155 rows x 5 columns of \[Order Details\]' <<< "$out" || fail "rows not loaded: $out"
+[ -s "$work/od.xlsx" ] || fail "the workbook was not saved"
+
+out=$("$runner" --database "$work/nwind.mdb" --save-copy-as-sqlite "$work/nwind.sqlite" 2>&1) ||
+    fail "saving the copy: $out"
+grep -q '9 tables, 4032 rows' <<< "$out" || fail "unexpected copy report: $out"
+out=$("$runner" --database "$work/nwind.sqlite" --table Products 2>&1) || fail "opening the copy: $out"
+grep -q 'Loaded 77 rows' <<< "$out" || fail "the copy's table did not load: $out"
+grep -q 'Employee Sales by Country' <<< "$out" || fail "the copy's queries are not listed: $out"
+
+out=$("$runner" --database "$work/nwind.mdb" --save-copy-as-sqlite "$work/nwind.sqlite" 2>&1) &&
+    fail "a second copy over the first ended with status 0"
+grep -q 'already exists' <<< "$out" || fail "no clear message for an existing copy: $out"
+"$runner" --save-copy-as-sqlite "$work/x.sqlite" > /dev/null 2>&1
+[ $? -eq 2 ] || fail "--save-copy-as-sqlite without --database is not a usage error"
+
+[ "$(sha256sum < "$work/nwind.mdb")" = "$before" ] || fail "the Access file changed"
+echo "Access runner checks passed"
