@@ -1,5 +1,6 @@
 #include "app/HeadlessSession.h"
 
+#include "common/RibbonControlIds.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -24,12 +25,15 @@
 namespace qv::app {
 
 namespace {
-const char* kRibbonControls[] = {"cmdOpenDB",  "cboTables",  "cboQueries", "cboViews",    "cmdRowAdd", "cmdRowUpdate",
-                                 "cmdRowDelete", "cmdRefresh", "cmdExecSql", "cmdSettings", "cmdHelp",   "cmdClose"};
-const char* kEnabledControls[] = {"cboTables",  "cboQueries", "cboViews",   "cmdRowAdd", "cmdRowUpdate",
-                                  "cmdRowDelete", "cmdRefresh", "cmdExecSql", "cmdClose"};
+const char* kRibbonControls[] = {ribbon::OpenDatabase, ribbon::Tables,    ribbon::Queries,   ribbon::Views,
+                                 ribbon::RowAdd,       ribbon::RowUpdate, ribbon::RowDelete, ribbon::Refresh,
+                                 ribbon::ExecuteSql,   ribbon::Settings,  ribbon::Help,      ribbon::Close};
+const char* kEnabledControls[] = {ribbon::Tables,  ribbon::Queries,    ribbon::Views,
+                                  ribbon::RowAdd,  ribbon::RowUpdate,  ribbon::RowDelete,
+                                  ribbon::Refresh, ribbon::ExecuteSql, ribbon::Close};
 // Only these ribbon controls ask for their visibility.
-const char* kVisibleControls[] = {"cboViews", "cmdRowAdd", "cmdRowUpdate", "cmdRowDelete", "cmdRefresh"};
+const char* kVisibleControls[] = {ribbon::Views, ribbon::RowAdd, ribbon::RowUpdate, ribbon::RowDelete,
+                                  ribbon::Refresh};
 
 // The add-in's texts break lines with a bare "\r", which on a terminal returns to the start of
 // the line and overwrites it; printed, every break becomes a newline and the continuation is
@@ -148,7 +152,8 @@ int HeadlessSession::run() {
     }
     Shell shell;
     ObjectFactory objects(*registry);
-    registerSqliteEngineClasses([&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
+    registerSqliteEngineClasses(
+        [&](std::string id, std::function<ObjectPtr()> f) { objects.registerClass(id, f); });
     PlatformServices services{registry.get(), &dialogs, &toolkit, &shell, &objects};
     objects.setServices(&services);
 
@@ -158,7 +163,8 @@ int HeadlessSession::run() {
     std::shared_ptr<sheet::Application> app = sheet::Application::create(ao);
     WorkbookPtr addinBook = app->addWorkbook();
     addinBook->setBuiltinProperty("Revision Number", Variant(mOptions.revision));
-    fmt::print("Host: {} {}, country code {}\n", app->name(), app->version(), app->international(1).toString());
+    fmt::print("Host: {} {}, country code {}\n", app->name(), app->version(),
+               app->international(1).toString());
 
     // The add-in workbook's road: create by ProgID; when that fails, register the library
     // found beside us and try once more.
@@ -195,9 +201,12 @@ int HeadlessSession::run() {
     printMenu(*app);
 
     fmt::print("Ribbon:\n");
-    for (const char* id : kRibbonControls) fmt::print("  {:<13} label \"{}\"\n", id, entry->GetLabel(id));
-    for (const char* id : kEnabledControls) fmt::print("  {:<13} enabled {}\n", id, entry->GetEnabled(id));
-    for (const char* id : kVisibleControls) fmt::print("  {:<13} visible {}\n", id, entry->GetVisible(id));
+    for (const char* id : kRibbonControls)
+        fmt::print("  {:<13} label \"{}\"\n", id, entry->GetLabel(id));
+    for (const char* id : kEnabledControls)
+        fmt::print("  {:<13} enabled {}\n", id, entry->GetEnabled(id));
+    for (const char* id : kVisibleControls)
+        fmt::print("  {:<13} visible {}\n", id, entry->GetVisible(id));
     entry->ShowFirstMessage();
     printPrompts(script);
 

@@ -4,7 +4,7 @@
 // time per cell and the peak resident memory the fill adds (VmHWM over the resident size before
 // it, the record set not counted) per cell.
 #include "engines/sqlite/AdoConnection.h"
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
@@ -16,9 +16,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -53,8 +53,8 @@ std::string databasePath() {
     const std::string p = "/tmp/qv_bench_orders_1m.db";
     if (!std::filesystem::exists(p)) {
         std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) + " && mv '" + p +
-                                ".tmp' '" + p + "'";
+        const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) +
+                                " && mv '" + p + ".tmp' '" + p + "'";
         if (std::system(cmd.c_str()) != 0) return {};
     }
     return p;
@@ -62,23 +62,38 @@ std::string databasePath() {
 
 // A columnar record set held compactly: numbers in typed arrays, texts in one buffer per column.
 class OrdersRecordset : public IAdoRecordset {
-public:
+  public:
     explicit OrdersRecordset(long rows) : mRows(rows) {
         std::uint64_t seed = 42;
         auto next = [&seed] {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             return static_cast<std::uint32_t>(seed >> 33);
         };
-        static const char* first[] = {"James", "Mary", "Robert", "Patricia", "John", "Jennifer", "Michael", "Linda",
-                                      "David", "Elizabeth", "William", "Barbara", "Zoë", "José", "Björn", "Søren"};
-        static const char* last[] = {"Smith", "Johnson", "Williams", "Brown", "Jones", "Garcia", "Miller", "Davis",
-                                     "O'Connor", "Müller", "Núñez", "Van-der-Berg", "Featherstonehaugh", "Lee"};
-        static const char* words[] = {"the", "order", "was", "shipped", "via", "express", "courier", "please",
-                                      "call", "before", "delivery", "fragile", "handle", "with", "care", "\"urgent\"",
-                                      "leave", "at", "door,", "rear", "entrance", "signature", "required"};
+        static const char* first[] = {"James",   "Mary",  "Robert", "Patricia",  "John",    "Jennifer",
+                                      "Michael", "Linda", "David",  "Elizabeth", "William", "Barbara",
+                                      "Zoë",     "José",  "Björn",  "Søren"};
+        static const char* last[] = {"Smith",
+                                     "Johnson",
+                                     "Williams",
+                                     "Brown",
+                                     "Jones",
+                                     "Garcia",
+                                     "Miller",
+                                     "Davis",
+                                     "O'Connor",
+                                     "Müller",
+                                     "Núñez",
+                                     "Van-der-Berg",
+                                     "Featherstonehaugh",
+                                     "Lee"};
+        static const char* words[] = {"the",     "order",  "was",      "shipped",    "via",      "express",
+                                      "courier", "please", "call",     "before",     "delivery", "fragile",
+                                      "handle",  "with",   "care",     "\"urgent\"", "leave",    "at",
+                                      "door,",   "rear",   "entrance", "signature",  "required"};
         mAmount.reserve(rows), mDate.reserve(rows), mDiscount.reserve(rows);
         mShipped.reserve(rows), mCustomer.reserve(rows), mQuantity.reserve(rows);
-        for (auto* t : {&mName, &mGuid, &mMemo}) t->offsets.reserve(rows + 1), t->offsets.push_back(0);
+        for (auto* t : {&mName, &mGuid, &mMemo})
+            t->offsets.reserve(rows + 1), t->offsets.push_back(0);
         for (long i = 0; i < rows; ++i) {
             std::string name = std::string(first[next() % 16]) + " ";
             if (next() % 10 < 3) name += static_cast<char>('A' + next() % 26), name += ". ";
@@ -91,12 +106,14 @@ public:
             mCustomer.push_back(static_cast<std::int32_t>(1 + next() % 1000));
             char guid[37];
             static const char* hex = "0123456789abcdef";
-            for (int k = 0; k < 36; ++k) guid[k] = (k == 8 || k == 13 || k == 18 || k == 23) ? '-' : hex[next() % 16];
+            for (int k = 0; k < 36; ++k)
+                guid[k] = (k == 8 || k == 13 || k == 18 || k == 23) ? '-' : hex[next() % 16];
             mGuid.add(std::string(guid, 36));
             mQuantity.push_back(static_cast<std::int32_t>(1 + next() % 500));
             std::string memo;
             std::size_t target = 45 + next() % 31;
-            while (memo.size() < target) memo += std::string(words[next() % 23]) + " ";
+            while (memo.size() < target)
+                memo += std::string(words[next() % 23]) + " ";
             memo.resize(target);
             mMemo.add(memo);
             mDiscount.push_back((next() / 4294967296.0) * 0.35);
@@ -115,16 +132,26 @@ public:
     std::shared_ptr<IAdoField> field(const std::string&) const override { return nullptr; }
     Variant valueAt(long long row, long column) const override {
         switch (column) {
-        case 0: return Variant::longValue(static_cast<std::int32_t>(row + 1));
-        case 1: return Variant(mName.get(row));
-        case 2: return Variant(mAmount[row]);
-        case 3: return Variant(OleDate{mDate[row]});
-        case 4: return Variant(mShipped[row] != 0);
-        case 5: return Variant::longValue(mCustomer[row]);
-        case 6: return Variant(mGuid.get(row));
-        case 7: return Variant::longValue(mQuantity[row]);
-        case 8: return Variant(mMemo.get(row));
-        default: return Variant(mDiscount[row]);
+        case 0:
+            return Variant::longValue(static_cast<std::int32_t>(row + 1));
+        case 1:
+            return Variant(mName.get(row));
+        case 2:
+            return Variant(mAmount[row]);
+        case 3:
+            return Variant(OleDate{mDate[row]});
+        case 4:
+            return Variant(mShipped[row] != 0);
+        case 5:
+            return Variant::longValue(mCustomer[row]);
+        case 6:
+            return Variant(mGuid.get(row));
+        case 7:
+            return Variant::longValue(mQuantity[row]);
+        case 8:
+            return Variant(mMemo.get(row));
+        default:
+            return Variant(mDiscount[row]);
         }
     }
     std::size_t bytes() const {
@@ -132,7 +159,7 @@ public:
                mGuid.bytes() + mMemo.bytes();
     }
 
-private:
+  private:
     struct Texts {
         std::string chars;
         std::vector<std::uint32_t> offsets;
@@ -140,7 +167,9 @@ private:
             chars += s;
             offsets.push_back(static_cast<std::uint32_t>(chars.size()));
         }
-        std::string_view get(long long i) const { return std::string_view(chars).substr(offsets[i], offsets[i + 1] - offsets[i]); }
+        std::string_view get(long long i) const {
+            return std::string_view(chars).substr(offsets[i], offsets[i + 1] - offsets[i]);
+        }
         std::size_t bytes() const { return chars.capacity() + offsets.capacity() * 4; }
     };
     long mRows;
@@ -164,7 +193,8 @@ void formatOrders(sheet::Worksheet& s) {
     column(3)->setStyle("Comma");
     column(4)->setNumberFormat("d/m/yyyy h:mm:ss");
     column(10)->setStyle("Percent");
-    for (long c : {2L, 7L, 9L}) column(c)->setHorizontalAlignment(xl::AlignLeft);
+    for (long c : {2L, 7L, 9L})
+        column(c)->setHorizontalAlignment(xl::AlignLeft);
     auto data = s.rangeOf(2, 1, last, Fields);
     data->setFillColor(0xF0FFF0);
     data->setFontColor(0x000000);
@@ -187,7 +217,7 @@ void BM_SheetFillFromTable(benchmark::State& state) {
     qv::engine::AdoConnection connection;
     connection.setCursorLocation(3);
     connection.open("Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=" +
-                    qv::engine::ConnectionString::quote(path) + ";Uid=Admin;Pwd=;");
+                    qv::ConnectionString::quote(path) + ";Uid=Admin;Pwd=;");
     AdoRecordsetPtr rs = connection.execute("SELECT * FROM Orders");
     connection.close();
     const double cells = static_cast<double>(rs->recordCount()) * static_cast<double>(rs->fieldCount());
@@ -211,8 +241,8 @@ void BM_SheetFillFromTable(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] =
-        benchmark::Counter(cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
+        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["peak_bytes_per_cell"] = peakBytes / cells;
 }
 BENCHMARK(BM_SheetFillFromTable)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -245,7 +275,8 @@ void BM_SheetFillFromRecordset(benchmark::State& state) {
     state.counters["cpu_ns_per_cell"] = cpuSeconds * 1e9 / (cells * static_cast<double>(state.iterations()));
     state.counters["cells"] = cells;
     state.counters["peak_RSS_MiB"] = static_cast<double>(statusKb("VmHWM")) / 1024.0;
-    state.counters["peak_bytes_per_cell"] = static_cast<double>(statusKb("VmHWM") - rssBefore) * 1024.0 / cells;
+    state.counters["peak_bytes_per_cell"] =
+        static_cast<double>(statusKb("VmHWM") - rssBefore) * 1024.0 / cells;
     state.counters["sheet_bytes_per_cell"] = state.counters["sheet_MiB"] * 1048576.0 / cells;
     state.counters["recordset_MiB"] = static_cast<double>(source.bytes()) / 1048576.0;
 }
@@ -275,9 +306,11 @@ void BM_SheetColourColumn(benchmark::State& state) {
     auto& f = filled();
     auto column = f.sheet->rangeOf(2, 3, Rows + 1, 3);
     long colour = 0;
-    for (auto _ : state) column->setFillColor(colour++ & 0xFFFFFF);
-    state.counters["ns_per_cell"] = benchmark::Counter(static_cast<double>(Rows) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    for (auto _ : state)
+        column->setFillColor(colour++ & 0xFFFFFF);
+    state.counters["ns_per_cell"] =
+        benchmark::Counter(static_cast<double>(Rows) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SheetColourColumn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -285,9 +318,11 @@ void BM_SheetLockColumn(benchmark::State& state) {
     auto& f = filled();
     auto column = f.sheet->rangeOf(2, 5, Rows + 1, 5);
     bool locked = false;
-    for (auto _ : state) column->setLocked(locked = !locked);
-    state.counters["ns_per_cell"] = benchmark::Counter(static_cast<double>(Rows) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    for (auto _ : state)
+        column->setLocked(locked = !locked);
+    state.counters["ns_per_cell"] =
+        benchmark::Counter(static_cast<double>(Rows) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SheetLockColumn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -297,7 +332,8 @@ void BM_SheetValidateColumn(benchmark::State& state) {
     for (auto _ : state) {
         auto v = column->validation();
         v->remove();
-        v->add(xl::ValidationType::WholeNumber, xl::ValidationAlert::Stop, xl::ValidationOperator::Greater, "-100000000");
+        v->add(xl::ValidationType::WholeNumber, xl::ValidationAlert::Stop, xl::ValidationOperator::Greater,
+               "-100000000");
         v->setErrorTitle("Invalid input");
         v->setErrorMessage("Enter an integer");
     }
@@ -308,7 +344,8 @@ void BM_SheetColourWholeColumnEntire(benchmark::State& state) {
     auto& f = filled();
     auto column = f.sheet->columns(9, 9);
     long colour = 0;
-    for (auto _ : state) column->setFillColor(colour++ & 0xFFFFFF);
+    for (auto _ : state)
+        column->setFillColor(colour++ & 0xFFFFFF);
 }
 BENCHMARK(BM_SheetColourWholeColumnEntire)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -317,13 +354,15 @@ void BM_SheetBordersAndAutoFit(benchmark::State& state) {
     auto& f = filled();
     auto matrix = f.sheet->rangeOf(1, 1, Rows + 1, Fields);
     for (auto _ : state) {
-        for (auto edge : {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right,
-                          xl::BorderEdge::InsideVertical, xl::BorderEdge::InsideHorizontal})
+        for (auto edge :
+             {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right,
+              xl::BorderEdge::InsideVertical, xl::BorderEdge::InsideHorizontal})
             matrix->setBorder(edge, xl::LineStyleContinuous, xl::WeightThin, 0xC0C0C0);
         matrix->autoFitColumns();
     }
-    state.counters["ns_per_cell"] = benchmark::Counter(static_cast<double>(Rows) * Fields * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_cell"] =
+        benchmark::Counter(static_cast<double>(Rows) * Fields * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SheetBordersAndAutoFit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 

@@ -4,6 +4,8 @@
 #include "common/clsAux.h"
 
 #include "common/AppConstants.h"
+#include "common/SettingNames.h"
+#include "common/CommandBarTags.h"
 #include "common/ICB.h"
 #include "common/ISettings.h"
 #include "common/frmMessage.h"
@@ -13,6 +15,7 @@
 #include "platform/IObjectFactory.h"
 #include "platform/IRegistryStore.h"
 #include "platform/IShell.h"
+#include "platform/TextUtil.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
 
@@ -29,13 +32,9 @@ using modGlobalization::GetText;
 
 constexpr int RegSz = 1;
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 void eraseAll(std::string& s, std::string_view what) {
-    for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p)) s.erase(p, what.size());
+    for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p))
+        s.erase(p, what.size());
 }
 
 std::string trimBlanks(const std::string& s) {
@@ -51,9 +50,11 @@ std::string trimBlanks(const std::string& s) {
 
 // A registry text value; nothing for values that are not text.
 std::optional<std::string> registryText(const RegistryValue& v) {
-    if (v.type != reg::REG_SZ && v.type != reg::REG_EXPAND_SZ && v.type != reg::REG_MULTI_SZ) return std::nullopt;
+    if (v.type != reg::REG_SZ && v.type != reg::REG_EXPAND_SZ && v.type != reg::REG_MULTI_SZ)
+        return std::nullopt;
     std::string s(v.data.begin(), v.data.end());
-    while (!s.empty() && s.back() == '\0') s.pop_back();
+    while (!s.empty() && s.back() == '\0')
+        s.pop_back();
     return s;
 }
 
@@ -65,7 +66,8 @@ struct MissingComponent {
 // The component a failing class stands for; the pages are the vendor's public download pages.
 std::optional<MissingComponent> componentFor(const std::string& progId, double hostVersion) {
     if (progId == "DAO.DBEngine.36")
-        return MissingComponent{"Microsoft Jet 4.0 database-engine", "https://support.microsoft.com/kb/239114"};
+        return MissingComponent{"Microsoft Jet 4.0 database-engine",
+                                "https://support.microsoft.com/kb/239114"};
     if (progId == "DAO.DBEngine.120") {
         if (hostVersion == 12)
             return MissingComponent{"2007 Office System Driver: Data Connectivity Components",
@@ -87,10 +89,10 @@ struct HotKey {
 };
 
 constexpr std::array<HotKey, 4> kHotKeys{{
-    {"Refresh data", "{F9}", "ThisWorkbook.Refresh", false},
-    {"Row Add", "{F6}", "ThisWorkbook.AddRow", true},
-    {"Row Delete", "{F8}", "ThisWorkbook.DeleteRows", true},
-    {"Row Update", "{F7}", "ThisWorkbook.WriteData", true},
+    {tag::RefreshData, "{F9}", "ThisWorkbook.Refresh", false},
+    {tag::RowAdd, "{F6}", "ThisWorkbook.AddRow", true},
+    {tag::RowDelete, "{F8}", "ThisWorkbook.DeleteRows", true},
+    {tag::RowUpdate, "{F7}", "ThisWorkbook.WriteData", true},
 }};
 
 } // namespace
@@ -138,17 +140,23 @@ void clsAux::openWebPage(const std::string& address) const {
 
 // --- settings
 
-Variant clsAux::GetSetting(const std::string& name) { return settings().GetSetting(name); }
+Variant clsAux::GetSetting(const std::string& name) {
+    return settings().GetSetting(name);
+}
 void clsAux::SaveSetting(int valueType, const std::string& name, const Variant& value) {
     settings().SaveSetting(valueType, name, value);
 }
-Variant clsAux::ReadSetting(const std::string& name) { return settings().ReadSetting(name); }
-bool clsAux::IsMessageEnabled(const std::string& name) { return settings().IsMessageEnabled(name); }
+Variant clsAux::ReadSetting(const std::string& name) {
+    return settings().ReadSetting(name);
+}
+bool clsAux::IsMessageEnabled(const std::string& name) {
+    return settings().IsMessageEnabled(name);
+}
 
 bool clsAux::settingIsTrue(const std::string& name) {
     Variant v = GetSetting(name);
     if (v.isBool()) return v.toBool();
-    if (v.isString()) return lower(trimBlanks(v.str())) == "true";
+    if (v.isString()) return TextUtil::lowerAscii(trimBlanks(v.str())) == "true";
     return v.isNumber() && v.toDouble() != 0;
 }
 
@@ -166,9 +174,9 @@ void clsAux::ShowUserMessage(const std::string& switchName, const std::string& t
 bool clsAux::RestoreUserMessages() {
     try {
         if (ask(GetText(15)) == xl::AnswerNo) return false;
-        for (const char* name : {frmMessage::SwitchSelectDb, frmMessage::SwitchSelectTable,
-                                 frmMessage::SwitchUpdatedRecords, frmMessage::SwitchDeletedRecords,
-                                 frmMessage::SwitchQueryExecuted, frmMessage::SwitchNoPrimaryKey})
+        for (const char* name : {setting::ShowMessageSelectDb, setting::ShowMessageSelectTable,
+                                 setting::ShowMessageUpdatedRecords, setting::ShowMessageDeletedRecords,
+                                 setting::ShowMessageQueryExecuted, setting::ShowMessageNoPrimaryKey})
             SaveSetting(RegSz, name, Variant("True"));
         modErrors::ShowMessage(dialogs(), GetText(211), modErrors::FlagsInformation);
         return true;
@@ -184,7 +192,8 @@ std::string clsAux::NormaliseForDdlTest(const std::string& sql) {
     std::string out;
     out.reserve(sql.size());
     for (char c : sql)
-        if (c != ' ' && c != '\r' && c != '\n') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\r' && c != '\n')
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -196,7 +205,7 @@ bool clsAux::IsDataDefinition(const std::string& sql) {
 long clsAux::GetQueryIcon(const std::string& sql) {
     if (IsDataDefinition(sql)) return IconDataDefinition;
     // Prefix tests look at the text as it is: leading blanks are not skipped.
-    std::string l = lower(sql);
+    std::string l = TextUtil::lowerAscii(sql);
     if (l.starts_with("parameters ")) return IconParameters;
     if (l.starts_with("delete ")) return IconDelete;
     if (l.starts_with("update ")) return IconUpdate;
@@ -225,7 +234,7 @@ std::string clsAux::FormatDbError(const std::string& errorText) {
 int clsAux::RevisionNumber() {
     // Read as a 16-bit integer: a missing property is 0, which no edition has.
     std::int64_t r = addinWorkbook()->builtinProperty("Revision Number").toInt64();
-    if (r < -32768 || r > 32767) throw NumberedError(err::Overflow, "clsAux", "Overflow");
+    if (r < -32768 || r > 32767) throw ErrorCatalogue::make(err::Overflow, "clsAux");
     return static_cast<int>(r);
 }
 
@@ -282,7 +291,7 @@ bool clsAux::CheckSingleEdition() {
         std::string key = "Software\\Microsoft\\Office\\" + app()->version() + "\\Excel\\Options";
         auto names = mCtx.registry->listValueNames(reg::HKEY_CURRENT_USER, key);
         if (!names) return true; // a key that cannot be opened counts nothing
-        std::string ownPath = lower(addinWorkbook()->fullName());
+        std::string ownPath = TextUtil::lowerAscii(addinWorkbook()->fullName());
         int matches = 0;
         bool registeredInOpen1 = false;
         for (const std::string& name : *names) {
@@ -294,7 +303,7 @@ bool clsAux::CheckSingleEdition() {
             if (name == "OPEN1") {
                 std::string path = *text;
                 path.erase(std::remove(path.begin(), path.end(), '"'), path.end());
-                if (lower(path) == ownPath) registeredInOpen1 = true;
+                if (TextUtil::lowerAscii(path) == ownPath) registeredInOpen1 = true;
             }
         }
         if (matches < 2 || registeredInOpen1) return true;
@@ -309,16 +318,19 @@ bool clsAux::CheckSingleEdition() {
 // --- confirmations
 
 bool clsAux::CancelLargeLoad(const IAdoRecordset& rs) {
-    long double cells = static_cast<long double>(rs.recordCount()) * static_cast<long double>(rs.fieldCount());
-    double limit = GetSetting("Setting warning nr of cells").toDouble();
+    long double cells =
+        static_cast<long double>(rs.recordCount()) * static_cast<long double>(rs.fieldCount());
+    double limit = GetSetting(setting::WarningNrOfCells).toDouble();
     if (cells <= limit) return false;
     return ask(GetText(32)) == xl::AnswerNo;
 }
 
-bool clsAux::ConfirmWorkbookAction(const std::string& action, bool formHasUnsavedChanges, long worksheetCount) {
+bool clsAux::ConfirmWorkbookAction(const std::string& action, bool formHasUnsavedChanges,
+                                   long worksheetCount) {
     // An unknown action is refused before any question is asked.
     if (action != "close" && action != "save")
-        throw NumberedError(err::NotImplemented, "clsAux", "The following action is not implemented: " + action);
+        throw NumberedError(err::NotImplemented, "clsAux",
+                            "The following action is not implemented: " + action);
     bool close = action == "close";
     if (formHasUnsavedChanges && ask(GetText(close ? 18 : 19)) != xl::AnswerYes) return false;
     if (!close) return ask(GetText(23)) == xl::AnswerYes;
@@ -333,7 +345,7 @@ void clsAux::SetControlEnabled(ICB& commandBar, const std::string& tag, bool ena
 }
 
 void clsAux::SetExecuteSqlEnabled(ICB& commandBar, bool enabled) {
-    SetControlEnabled(commandBar, "Excecute SQL", enabled);
+    SetControlEnabled(commandBar, tag::ExecuteSql, enabled);
 }
 
 void clsAux::SetHotKeys(ICB& commandBar, bool enabled) {
@@ -351,7 +363,8 @@ void clsAux::InitSubMenuControl(ICommandBarControl& popup) {
     auto controls = popup.controls();
     if (!controls) return;
     // From the end, so that removing does not shift the controls still to be removed.
-    for (long i = controls->count(); i >= 1; --i) controls->item(i)->remove();
+    for (long i = controls->count(); i >= 1; --i)
+        controls->item(i)->remove();
 }
 
 void clsAux::ResetCommandBar(ICB& commandBar) {
@@ -362,14 +375,15 @@ void clsAux::ResetCommandBar(ICB& commandBar) {
     for (long i = 1; i <= controls->count(); ++i) {
         CommandBarControlPtr c = controls->item(i);
         const std::string tag = c->tag();
-        if (tag == "Row Add" || tag == "Row Update" || tag == "Row Delete" || tag == "Refresh data") {
+        if (tag == tag::RowAdd || tag == tag::RowUpdate || tag == tag::RowDelete || tag == tag::RefreshData) {
             c->setVisible(false);
-        } else if (tag == "Open database" || tag == "Settings" || tag == "Help" || tag == "Dev. control") {
+        } else if (tag == tag::OpenDatabase || tag == tag::Settings || tag == tag::Help ||
+                   tag == tag::DevControl) {
             c->setEnabled(true);
-        } else if (tag == "Tables" || tag == "Views" || tag == "Queries") {
+        } else if (tag == tag::Tables || tag == tag::Views || tag == tag::Queries) {
             InitSubMenuControl(*c);
             c->setEnabled(false);
-        } else if (tag == "Close application") {
+        } else if (tag == tag::CloseApplication) {
             c->setEnabled(formOpen);
         } else {
             c->setEnabled(false);

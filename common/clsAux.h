@@ -59,7 +59,7 @@ struct ColumnProperties {
 };
 
 class clsAux {
-public:
+  public:
     // Statement kinds as command-bar icon numbers.
     static constexpr long IconDataDefinition = 212;
     static constexpr long IconParameters = 628;
@@ -95,7 +95,7 @@ public:
     static std::string FormatDbError(const std::string& errorText, const std::string& kindName);
 
     // --- edition
-    int RevisionNumber(); // of the add-in workbook; 0 when it has none
+    int RevisionNumber();                                // of the add-in workbook; 0 when it has none
     static std::string DataSourceKindName(int revision); // 668 "No such version!" outside 11, 12, 21, 22
 
     // --- start-up checks; both show their own message and answer false on failure
@@ -129,7 +129,8 @@ public:
     // Writes the record set as a list at (row, column) and names its values; answers the number
     // of list values (1 for an empty list, which holds "[leeg]"). Raises 666 (message 31) and
     // writes nothing when the records do not fit the sheet.
-    long WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::string& listName, long row, long column);
+    long WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::string& listName, long row,
+                          long column);
 
     // --- text and file names
     static std::string ColumnLetters(long column);
@@ -141,7 +142,7 @@ public:
     static bool IsNumericKey(int keyCode);
     static std::string SheetPassword() { return "k47m"; }
 
-private:
+  private:
     ApplicationPtr app() const;
     WorkbookPtr addinWorkbook() const;
     ISettings& settings() const;

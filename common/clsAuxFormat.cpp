@@ -4,6 +4,7 @@
 #include "common/clsAux.h"
 
 #include "common/AppConstants.h"
+#include "common/SettingNames.h"
 #include "common/ISettings.h"
 #include "common/modGlobalization.h"
 #include "platform/NameQuote.h"
@@ -19,7 +20,9 @@ namespace qv {
 
 namespace {
 
-long colour(const Variant& v) { return static_cast<long>(v.toInt64()); }
+long colour(const Variant& v) {
+    return static_cast<long>(v.toInt64());
+}
 
 // A sheet name as it appears before "!" in a reference: quoted when it holds anything but
 // letters, digits and underscores, with inner quotes doubled.
@@ -53,13 +56,14 @@ void clsAux::ApplyHeaderFormat(IRange& range) {
     RangePtr header = range.rowAt(1);
     header->setLocked(true);
     header->setFontBold(true);
-    header->setFillColor(colour(GetSetting("Setting color title back")));
-    header->setFontColor(colour(GetSetting("Setting color title front")));
+    header->setFillColor(colour(GetSetting(setting::ColorTitleBack)));
+    header->setFontColor(colour(GetSetting(setting::ColorTitleFront)));
 }
 
 void clsAux::ApplyMatrixBorders(IRange& range) {
-    long lines = colour(GetSetting("Setting color matrix lines"));
-    for (xl::BorderEdge edge : {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
+    long lines = colour(GetSetting(setting::ColorMatrixLines));
+    for (xl::BorderEdge edge :
+         {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
         range.setBorder(edge, xl::LineStyleContinuous, xl::WeightThin, lines);
     if (range.columnCount() >= 2)
         range.setBorder(xl::BorderEdge::InsideVertical, xl::LineStyleContinuous, xl::WeightThin, lines);
@@ -68,7 +72,7 @@ void clsAux::ApplyMatrixBorders(IRange& range) {
 }
 
 void clsAux::ApplyColumnLayout(IRange& range, const std::vector<ColumnProperties>& fields) {
-    if (settingIsTrue("Setting apply column properties MS Access") && onFormSheet(range)) {
+    if (settingIsTrue(setting::ApplyColumnPropertiesAccess) && onFormSheet(range)) {
         long columns = std::min<long>(range.columnCount(), static_cast<long>(fields.size()));
         for (long i = 0; i < columns; ++i) {
             const ColumnProperties& f = fields[static_cast<std::size_t>(i)];
@@ -79,10 +83,10 @@ void clsAux::ApplyColumnLayout(IRange& range, const std::vector<ColumnProperties
         }
         return;
     }
-    if (settingIsTrue("Setting adjust widths columns automatically"))
+    if (settingIsTrue(setting::AdjustWidthsAutomatically))
         range.autoFitColumns();
     else
-        range.setColumnWidth(GetSetting("Setting fixed column width").toDouble());
+        range.setColumnWidth(GetSetting(setting::FixedColumnWidth).toDouble());
 }
 
 void clsAux::ApplyFormFormat(IRange& range, const std::vector<ColumnProperties>& fields) {
@@ -93,7 +97,7 @@ void clsAux::ApplyFormFormat(IRange& range, const std::vector<ColumnProperties>&
 
 void clsAux::ApplyFreezeTopRow(IWorksheet& sheet) {
     sheet.freezePanes(0, 0);
-    if (!settingIsTrue("Setting freeze top row")) return;
+    if (!settingIsTrue(setting::FreezeTopRow)) return;
     sheet.rows(2, 2)->select();
     sheet.freezePanes(2, 1);
     sheet.range("A1")->select();
@@ -117,7 +121,8 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
     if (mCtx.fillSheetFromRecordset) {
         written = mCtx.fillSheetFromRecordset(sheet, rs, row, column);
     } else {
-        sheet.cells(row, column)->setValue(Variant(rs.fieldCount() > 0 ? rs.field(0L)->name() : std::string()));
+        sheet.cells(row, column)
+            ->setValue(Variant(rs.fieldCount() > 0 ? rs.field(0L)->name() : std::string()));
         written = sheet.cells(row + 1, column)->copyFromRecordset(rs);
     }
     if (written <= 0) {
@@ -132,8 +137,8 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
     auto book = sheet.parent();
     if (!book) throw NumberedError(err::ObjectNotSet, "clsAux", "Object variable not set: workbook");
     std::string col = std::to_string(column);
-    book->addName(listName, "=" + sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) + "C" + col + ":R" +
-                                std::to_string(row + written) + "C" + col);
+    book->addName(listName, "=" + sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) + "C" + col +
+                                ":R" + std::to_string(row + written) + "C" + col);
     return written;
 }
 
@@ -141,10 +146,10 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
 
 std::string clsAux::ColumnLetters(long column) {
     constexpr long MaxColumns = 16384; // the host's last column, XFD
-    if (column < 1 || column > MaxColumns)
-        throw NumberedError(err::ApplicationDefined, "clsAux", "Application-defined or object-defined error");
+    if (column < 1 || column > MaxColumns) throw ErrorCatalogue::make(err::ApplicationDefined, "clsAux");
     std::string letters;
-    for (long n = column; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    for (long n = column; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
     return letters;
 }
 
@@ -159,7 +164,8 @@ std::string clsAux::TextAfterFirstDot(const std::string& text) {
 
 std::string clsAux::FileNameOf(const std::string& path) {
     std::string p = path;
-    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    while (p.size() > 1 && (p.back() == '\\' || p.back() == '/'))
+        p.pop_back();
     std::size_t sep = p.find_last_of("\\/");
     std::string name = sep == std::string::npos ? p : p.substr(sep + 1);
     // A bare drive ("C:") has no file name.

@@ -6,6 +6,7 @@
 #include "common/frmMessage.h"
 
 #include "common/AppConstants.h"
+#include "common/SettingNames.h"
 #include "common/ISettings.h"
 #include "common/modGlobalization.h"
 
@@ -19,12 +20,26 @@ constexpr int RegSz = 1;
 } // namespace
 
 frmMessage::frmMessage(ISettings& settings) : mSettings(settings), mModel("frmMessage") {
-    mModel.add({.name = TextLabel, .kind = ControlKind::Label, .left = 12, .top = 12, .width = 300, .height = 60});
-    mModel.add({.name = "Line1", .kind = ControlKind::Frame, .left = 12, .top = 80, .width = 300, .height = 1});
-    mModel.add({.name = CheckBox, .kind = ControlKind::CheckBox, .value = Variant(false), .left = 12, .top = 90,
-                .width = 220, .height = 18});
-    mModel.add({.name = OkButton, .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true,
-                .isCancel = true, .left = 240, .top = 88, .width = 72, .height = 22});
+    mModel.add(
+        {.name = TextLabel, .kind = ControlKind::Label, .left = 12, .top = 12, .width = 300, .height = 60});
+    mModel.add(
+        {.name = "Line1", .kind = ControlKind::Frame, .left = 12, .top = 80, .width = 300, .height = 1});
+    mModel.add({.name = CheckBox,
+                .kind = ControlKind::CheckBox,
+                .value = Variant(false),
+                .left = 12,
+                .top = 90,
+                .width = 220,
+                .height = 18});
+    mModel.add({.name = OkButton,
+                .kind = ControlKind::CommandButton,
+                .caption = "OK",
+                .isDefault = true,
+                .isCancel = true,
+                .left = 240,
+                .top = 88,
+                .width = 72,
+                .height = 22});
 
     mModel.onChange(CheckBox, [this](DialogModel& m) {
         bool ticked = m.control(CheckBox).value.toBool();
@@ -34,12 +49,14 @@ frmMessage::frmMessage(ISettings& settings) : mSettings(settings), mModel("frmMe
     mModel.onQueryClose([](DialogModel& m) { m.close(dialog::Accepted); });
 }
 
-void frmMessage::SetText(const std::string& text) { mModel.control(TextLabel).caption = text; }
+void frmMessage::SetText(const std::string& text) {
+    mModel.control(TextLabel).caption = text;
+}
 
 void frmMessage::Load() {
     mModel.setCaption(std::string(APP_NAME));
     mModel.control(CheckBox).caption = modGlobalization::GetFormControlText(CheckBox);
-    bool ticked = mSettingName == SwitchSelectDb;
+    bool ticked = mSettingName == setting::ShowMessageSelectDb;
     if (mModel.control(CheckBox).value.toBool() != ticked) mModel.setValue(CheckBox, Variant(ticked));
 }
 

@@ -13,15 +13,7 @@ namespace qv {
 class ISettings;
 
 class frmMessage {
-public:
-    // The six message switches.
-    static constexpr const char* SwitchSelectDb = "Show message select db";
-    static constexpr const char* SwitchSelectTable = "Show message select table";
-    static constexpr const char* SwitchUpdatedRecords = "Show message updated records";
-    static constexpr const char* SwitchDeletedRecords = "Show message deleted records";
-    static constexpr const char* SwitchQueryExecuted = "Show message query executed";
-    static constexpr const char* SwitchNoPrimaryKey = "Show message no primary key";
-
+  public:
     explicit frmMessage(ISettings& settings);
 
     const std::string& SettingName() const { return mSettingName; }
@@ -34,7 +26,7 @@ public:
 
     DialogModel& Model() { return mModel; }
 
-private:
+  private:
     void Load();
 
     ISettings& mSettings;

@@ -20,7 +20,7 @@ class IDialogs;
 namespace qv::modErrors {
 
 // Message-box flags of the add-in: every box is brought to the foreground.
-constexpr int FlagsQuestion = 4 + 32 + 65536;     // Yes/No, question icon
+constexpr int FlagsQuestion = 4 + 32 + 65536; // Yes/No, question icon
 constexpr int FlagsInformation = 64 + 65536;
 constexpr int FlagsExclamation = 48 + 65536;
 constexpr int FlagsCritical = 16 + 65536;
@@ -46,9 +46,6 @@ void ReportError(IDialogs& dialogs, const NumberedError& e, const ErrorReportOpt
 
 // Shows a catalogue-independent text with the product name as title; answers the button.
 int ShowMessage(IDialogs& dialogs, const std::string& text, int flags);
-
-// The automation model's "Internal error": the number a foreign exception is reported under.
-constexpr std::int32_t InternalError = 51;
 
 // Error 670 for an exception that is not a numbered error (a standard-library exception is a
 // bug, but the person still hears of it): message 1 with the exception's text and error 51.

@@ -16,20 +16,14 @@
 
 namespace qv {
 
-namespace collection_err {
-constexpr std::int32_t KeyAlreadyExists = 457;
-}
-
 template <class T> class KeyedCollection {
-public:
+  public:
     std::size_t Count() const { return mItems.size(); }
     bool empty() const { return mItems.empty(); }
 
     // Raises 457 when the key is taken; nothing is added then.
     void Add(const std::string& key, T item) {
-        if (Exists(key))
-            throw NumberedError(collection_err::KeyAlreadyExists, "Collection",
-                                "This key is already associated with an element of this collection");
+        if (Exists(key)) throw ErrorCatalogue::make(err::KeyAlreadyExists, "Collection");
         mItems.emplace_back(key, std::move(item));
     }
 
@@ -38,15 +32,14 @@ public:
     // One-based; raises 9 outside 1..Count.
     const T& Item(std::size_t index) const {
         if (index < 1 || index > mItems.size())
-            throw NumberedError(err::SubscriptOutOfRange, "Collection", "Subscript out of range");
+            throw ErrorCatalogue::make(err::SubscriptOutOfRange, "Collection");
         return mItems[index - 1].second;
     }
 
     // Raises 5 when the key is absent.
     const T& Item(const std::string& key) const {
         auto it = find(key);
-        if (it == mItems.end())
-            throw NumberedError(err::InvalidProcedureCall, "Collection", "Invalid procedure call or argument");
+        if (it == mItems.end()) throw ErrorCatalogue::make(err::InvalidProcedureCall, "Collection");
         return it->second;
     }
 
@@ -57,7 +50,7 @@ public:
 
     // Iteration over the items in order.
     class const_iterator {
-    public:
+      public:
         using iterator_category = std::forward_iterator_tag;
         using value_type = T;
         using difference_type = std::ptrdiff_t;
@@ -74,20 +67,22 @@ public:
         bool operator==(const const_iterator& o) const { return mB == o.mB; }
         bool operator!=(const const_iterator& o) const { return mB != o.mB; }
 
-    private:
+      private:
         Base mB;
     };
     const_iterator begin() const { return const_iterator(mItems.begin()); }
     const_iterator end() const { return const_iterator(mItems.end()); }
 
-private:
+  private:
     static bool sameKey(const std::string& a, const std::string& b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                    return std::tolower(x) == std::tolower(y);
                });
     }
     typename std::vector<std::pair<std::string, T>>::const_iterator find(const std::string& key) const {
-        return std::find_if(mItems.begin(), mItems.end(), [&](const auto& p) { return sameKey(p.first, key); });
+        return std::find_if(mItems.begin(), mItems.end(),
+                            [&](const auto& p) { return sameKey(p.first, key); });
     }
 
     std::vector<std::pair<std::string, T>> mItems;

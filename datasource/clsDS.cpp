@@ -24,7 +24,9 @@ clsDS::~clsDS() {
     }
 }
 
-std::int32_t clsDS::GetDataTypeGroup(std::int32_t typeADO) const { return qv::GetDataTypeGroup(typeADO); }
+std::int32_t clsDS::GetDataTypeGroup(std::int32_t typeADO) const {
+    return qv::GetDataTypeGroup(typeADO);
+}
 
 bool clsDS::IsConnected() {
     if (!mConnection) return false;
@@ -61,8 +63,9 @@ std::int32_t clsDS::ExecuteQuery(IDS& owner, const std::string& sql) {
         if (!IsConnected()) owner.ConnectADO();
         long long affected = 0;
         mConnection->execute(sql, &affected, ado::OptionUnspecified);
-        if (affected > std::numeric_limits<std::int32_t>::max() || affected < std::numeric_limits<std::int32_t>::min())
-            throw NumberedError(err::Overflow, "ExecuteQuery", "Overflow");
+        if (affected > std::numeric_limits<std::int32_t>::max() ||
+            affected < std::numeric_limits<std::int32_t>::min())
+            throw ErrorCatalogue::make(err::Overflow, "ExecuteQuery");
         return static_cast<std::int32_t>(affected);
     } catch (const NumberedError& e) {
         throw WrapForeignError(e);
@@ -78,8 +81,7 @@ void clsDS::CloseRecordSet(AdoRecordsetPtr& rs) {
 AdoCommandPtr clsDS::InitializeCommand() {
     if (!mObjects) throw NumberedError(err::ObjectNotSet, "InitializeCommand", "Object variable not set");
     auto command = objectAs<IAdoCommand>(mObjects->createObject("ADODB.Command"));
-    if (!command)
-        throw NumberedError(err::CannotCreateObject, "InitializeCommand", "ActiveX component can't create object");
+    if (!command) throw ErrorCatalogue::make(err::CannotCreateObject, "InitializeCommand");
     command->setActiveConnection(mConnection);
     return command;
 }
@@ -91,6 +93,8 @@ void clsDS::CloseObject(DaoDatabasePtr& db) {
     d->close();
 }
 
-void clsDS::ClearQueries() { mQueries.reset(); }
+void clsDS::ClearQueries() {
+    mQueries.reset();
+}
 
 } // namespace qv

@@ -9,6 +9,7 @@
 #include "datasource/modConnectionString.h"
 #include "datasource/modDSMessages.h"
 #include "datasource/modDataTypes.h"
+#include "platform/ConnectionString.h"
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
@@ -23,12 +24,15 @@ constexpr const char* kConnectDAO = "IDS_ConnectDAO";
 constexpr int kHourglass = 11;
 constexpr int kDefaultPointer = 0;
 
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 } // namespace
 
 clsDSAccess::clsDSAccess(DSContext context)
-    : mContext(std::move(context)), mDS(mContext.Objects), mTable(std::make_unique<clsTableAccess>(*this, mContext)) {}
+    : mContext(std::move(context)), mDS(mContext.Objects),
+      mTable(std::make_unique<clsTableAccess>(*this, mContext)) {}
 
 clsDSAccess::~clsDSAccess() {
     mTable.reset();
@@ -36,10 +40,13 @@ clsDSAccess::~clsDSAccess() {
     mDbDAO.reset();
 }
 
-std::string clsDSAccess::UserName() const { return mWorkgroupFile.empty() ? std::string("Admin") : mUserName; }
+std::string clsDSAccess::UserName() const {
+    return mWorkgroupFile.empty() ? std::string("Admin") : mUserName;
+}
 
 std::string clsDSAccess::ConnectionString() const {
-    return BuildAccessConnectionString(mContext.RevisionNumber, mDatabasePath, UserName(), mPassword, mWorkgroupFile);
+    return BuildAccessConnectionString(mContext.RevisionNumber, mDatabasePath, UserName(), mPassword,
+                                       mWorkgroupFile);
 }
 
 void clsDSAccess::SetMousePointer(int pointer) const {
@@ -51,9 +58,9 @@ std::string clsDSAccess::DaoEngineProgId() const {
 }
 
 DaoEnginePtr clsDSAccess::CreateDaoEngine() const {
-    if (!mContext.Objects) throw NumberedError(err::CannotCreateObject, kConnectDAO, "ActiveX component can't create object");
+    if (!mContext.Objects) throw ErrorCatalogue::make(err::CannotCreateObject, kConnectDAO);
     auto engine = objectAs<IDaoEngine>(mContext.Objects->createObject(DaoEngineProgId()));
-    if (!engine) throw NumberedError(err::CannotCreateObject, kConnectDAO, "ActiveX component can't create object");
+    if (!engine) throw ErrorCatalogue::make(err::CannotCreateObject, kConnectDAO);
     return engine;
 }
 
@@ -64,7 +71,8 @@ clsDSAccess::OpenResult clsDSAccess::OpenWithPassword(const std::string& passwor
     try {
         if (!mDefaultEngine) mDefaultEngine = CreateDaoEngine();
         // Braced like the records connection string, so a ';' in the password cannot end it.
-        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false, ";pwd=" + OdbcValue(password));
+        r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false,
+                                                          ";pwd=" + ConnectionString::quote(password));
     } catch (const NumberedError& e) {
         r.number = e.number();
         r.description = e.description();
@@ -96,7 +104,8 @@ std::string clsDSAccess::LogonFailedText() const {
 }
 
 bool clsDSAccess::ConnectDAO() {
-    OpenResult first = mWorkgroupFile.empty() ? OpenWithPassword(mPassword) : OpenWithWorkgroup(UserName(), mPassword);
+    OpenResult first =
+        mWorkgroupFile.empty() ? OpenWithPassword(mPassword) : OpenWithWorkgroup(UserName(), mPassword);
     if (first.db) {
         mDbDAO = std::move(first.db);
         return true;
@@ -137,29 +146,31 @@ bool clsDSAccess::ConnectDAO() {
         // Cancel empties the password; giving up is reported as a cancel, with nothing to show.
         if (password.empty()) throw NumberedError(err::Cancelled, kConnectDAO, std::string());
 
-        OpenResult again = mWorkgroupFile.empty() ? OpenWithPassword(password) : OpenWithWorkgroup(user, password);
+        OpenResult again =
+            mWorkgroupFile.empty() ? OpenWithPassword(password) : OpenWithWorkgroup(user, password);
         if (again.db) {
             mDbDAO = std::move(again.db);
             mUserName = user;
             mPassword = password;
             return true;
         }
-        if (mContext.Dialogs) modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
+        if (mContext.Dialogs)
+            modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
     }
 }
 
-void clsDSAccess::DisconnectDAO() { mDS.CloseObject(mDbDAO); }
+void clsDSAccess::DisconnectDAO() {
+    mDS.CloseObject(mDbDAO);
+}
 
 // ---- records connection
 
 void clsDSAccess::ConnectADO() {
     if (mDS.IsConnected()) return;
     try {
-        if (!mContext.Objects)
-            throw NumberedError(err::CannotCreateObject, "IDS_ConnectADO", "ActiveX component can't create object");
+        if (!mContext.Objects) throw ErrorCatalogue::make(err::CannotCreateObject, "IDS_ConnectADO");
         auto connection = objectAs<IAdoConnection>(mContext.Objects->createObject("ADODB.Connection"));
-        if (!connection)
-            throw NumberedError(err::CannotCreateObject, "IDS_ConnectADO", "ActiveX component can't create object");
+        if (!connection) throw ErrorCatalogue::make(err::CannotCreateObject, "IDS_ConnectADO");
         mDS.SetConnection(connection);
         connection->setCursorLocation(ado::UseClient);
         connection->setConnectionString(ConnectionString());
@@ -168,22 +179,31 @@ void clsDSAccess::ConnectADO() {
         SetMousePointer(kDefaultPointer);
     } catch (const NumberedError& e) {
         SetMousePointer(kDefaultPointer);
-        if (e.number() == err::AdoOpenRefused) throw NumberedError(err::PreparedWarning, e.source(), LogonFailedText());
+        if (e.number() == err::AdoOpenRefused)
+            throw NumberedError(err::PreparedWarning, e.source(), LogonFailedText());
         throw WrapForeignError(e);
     }
 }
 
-void clsDSAccess::DisconnectADO() { mDS.DisconnectADO(); }
+void clsDSAccess::DisconnectADO() {
+    mDS.DisconnectADO();
+}
 
 AdoRecordsetPtr clsDSAccess::GetRecordSet(const std::string& sql, bool closeConnection) {
     return mDS.GetRecordSet(*this, sql, closeConnection);
 }
 
-std::int32_t clsDSAccess::ExecuteQuery(const std::string& sql) { return mDS.ExecuteQuery(*this, sql); }
+std::int32_t clsDSAccess::ExecuteQuery(const std::string& sql) {
+    return mDS.ExecuteQuery(*this, sql);
+}
 
-void clsDSAccess::CloseRecordSet(AdoRecordsetPtr& rs) { mDS.CloseRecordSet(rs); }
+void clsDSAccess::CloseRecordSet(AdoRecordsetPtr& rs) {
+    mDS.CloseRecordSet(rs);
+}
 
-AdoCommandPtr clsDSAccess::InitializeCommand() { return mDS.InitializeCommand(); }
+AdoCommandPtr clsDSAccess::InitializeCommand() {
+    return mDS.InitializeCommand();
+}
 
 // ---- catalogue
 
@@ -202,7 +222,7 @@ void clsDSAccess::DetermineDbObjects(bool tables) {
 void clsDSAccess::ListTables() {
     auto names = std::make_shared<NameCollection>();
     mDS.SetTableNames(names);
-    if (!mDbDAO) throw NumberedError(err::ObjectNotSet, "IDS_DetermineDbObjects", "Object variable or With block variable not set");
+    if (!mDbDAO) throw ErrorCatalogue::make(err::ObjectNotSet, "IDS_DetermineDbObjects");
     for (const DaoTableDefPtr& def : mDbDAO->tableDefs()) {
         // System objects are hidden; hidden and linked tables are offered like any other.
         if (def->attributes() & dao::SystemObject) continue;
@@ -226,12 +246,13 @@ void clsDSAccess::ListQueries() {
     auto names = std::make_shared<NameCollection>();
     mDS.SetQueries(queries);
     mDS.SetQueryNames(names);
-    if (!mDbDAO) throw NumberedError(err::ObjectNotSet, "IDS_DetermineDbObjects", "Object variable or With block variable not set");
+    if (!mDbDAO) throw ErrorCatalogue::make(err::ObjectNotSet, "IDS_DetermineDbObjects");
     for (const DaoQueryDefPtr& def : mDbDAO->queryDefs()) {
         const std::string name = def->name();
         if (startsWith(name, "~")) continue; // the engine's own queries behind forms and controls
         const int type = def->type();
-        if (type == dao::QueryProcedure || type == dao::QuerySPTBulk || type == dao::QuerySQLPassThrough) continue;
+        if (type == dao::QueryProcedure || type == dao::QuerySPTBulk || type == dao::QuerySQLPassThrough)
+            continue;
         if (startsWith(name, "x_")) continue;
         names->Add(name, name);
         clsQuery query;
@@ -245,7 +266,8 @@ ParameterCollection clsDSAccess::DetermineParameters(const IDaoQueryDef& queryDe
         ParameterCollection parameters;
         for (const DaoParameterPtr& p : queryDef.parameters()) {
             clsParameter parameter;
-            parameter.Init(p->name(), MapToTypeADO(Variant(p->type())), GetParameterDirectionTypeADO(Variant(p->direction())));
+            parameter.Init(p->name(), MapToTypeADO(Variant(p->type())),
+                           GetParameterDirectionTypeADO(Variant(p->direction())));
             parameters.Add(p->name(), std::move(parameter));
         }
         return parameters;
@@ -256,11 +278,17 @@ ParameterCollection clsDSAccess::DetermineParameters(const IDaoQueryDef& queryDe
 
 // ---- types and literals
 
-std::string clsDSAccess::Convert2Date(const Variant& dateTime) { return qv::Convert2Date(dateTime); }
-std::string clsDSAccess::Convert2GUID(const std::string& guid) { return qv::Convert2GUID(guid); }
+std::string clsDSAccess::Convert2Date(const Variant& dateTime) {
+    return qv::Convert2Date(dateTime);
+}
+std::string clsDSAccess::Convert2GUID(const std::string& guid) {
+    return qv::Convert2GUID(guid);
+}
 std::int32_t clsDSAccess::GetParameterDirectionTypeADO(const Variant& direction) {
     return qv::GetParameterDirectionTypeADO(direction);
 }
-std::int32_t clsDSAccess::MapToTypeADO(const Variant& typeDAO) { return qv::MapToTypeADO(typeDAO); }
+std::int32_t clsDSAccess::MapToTypeADO(const Variant& typeDAO) {
+    return qv::MapToTypeADO(typeDAO);
+}
 
 } // namespace qv

@@ -4,11 +4,15 @@
 namespace qv {
 
 clsTable::clsTable()
-    : mRelations(std::make_unique<RelationCollection>()), mPrimaryKeys(std::make_unique<KeyedCollection<std::string>>()) {}
+    : mRelations(std::make_unique<RelationCollection>()),
+      mPrimaryKeys(std::make_unique<KeyedCollection<std::string>>()) {}
 
 clsField::Values clsTable::CreateField(const std::string& name, const IAdoRecordset& rs) const {
     auto f = rs.field(name);
-    if (!f) throw NumberedError(3265, "CreateField", "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    if (!f)
+        throw NumberedError(
+            err::ItemNotFound, "CreateField",
+            "Item cannot be found in the collection corresponding to the requested name or ordinal.");
     clsField::Values v;
     v.Name = name;
     const long size = f->definedSize();
@@ -17,6 +21,8 @@ clsField::Values clsTable::CreateField(const std::string& name, const IAdoRecord
     return v;
 }
 
-void clsTable::ClearRelations() { mRelations = std::make_unique<RelationCollection>(); }
+void clsTable::ClearRelations() {
+    mRelations = std::make_unique<RelationCollection>();
+}
 
 } // namespace qv

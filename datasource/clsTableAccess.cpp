@@ -12,9 +12,9 @@ namespace qv {
 
 namespace {
 
-constexpr std::int32_t ItemNotFound = 3265;
-
-std::string textOf(const Variant& v) { return v.isNull() || v.isEmpty() ? std::string() : v.toString(); }
+std::string textOf(const Variant& v) {
+    return v.isNull() || v.isEmpty() ? std::string() : v.toString();
+}
 
 } // namespace
 
@@ -27,14 +27,16 @@ std::string clsTableAccess::CurrentTableName() const {
 
 DaoDatabasePtr clsTableAccess::Database() const {
     DaoDatabasePtr db = mDataSource.DbDAO();
-    if (!db) throw NumberedError(err::ObjectNotSet, "clsTableAccess", "Object variable or With block variable not set");
+    if (!db) throw ErrorCatalogue::make(err::ObjectNotSet, "clsTableAccess");
     return db;
 }
 
 DaoTableDefPtr clsTableAccess::CurrentTableDef() const {
     const std::string name = CurrentTableName();
     DaoTableDefPtr def = Database()->tableDef(name);
-    if (!def) throw NumberedError(ItemNotFound, "clsTableAccess", fmt::format("Item not found in this collection: {}", name));
+    if (!def)
+        throw NumberedError(err::ItemNotFound, "clsTableAccess",
+                            fmt::format("Item not found in this collection: {}", name));
     return def;
 }
 
@@ -50,7 +52,8 @@ void clsTableAccess::DeterminePrimaryKeys() {
     mTable.SetPrimaryKeys(std::make_unique<KeyedCollection<std::string>>());
     for (const DaoIndexPtr& index : def->indexes()) {
         if (!index->primary()) continue;
-        for (const DaoFieldPtr& f : index->fields()) keys->Add(f->name(), f->name());
+        for (const DaoFieldPtr& f : index->fields())
+            keys->Add(f->name(), f->name());
     }
     mTable.SetPrimaryKeys(std::move(keys));
 }
@@ -85,14 +88,14 @@ Variant clsTableAccess::PropertyValue(const IDaoField& field, const std::string&
     return {};
 }
 
-std::unique_ptr<clsField> clsTableAccess::InitializeField(const std::string& matrixFieldName, std::int16_t index,
-                                                          const IAdoRecordset& rs) {
+std::unique_ptr<clsField> clsTableAccess::InitializeField(const std::string& matrixFieldName,
+                                                          std::int16_t index, const IAdoRecordset& rs) {
     clsField::Values v = mTable.CreateField(matrixFieldName, rs);
     v.Index = index;
 
     DaoFieldPtr f = CurrentTableDef()->field(matrixFieldName);
     if (!f)
-        throw NumberedError(ItemNotFound, "clsTableAccess",
+        throw NumberedError(err::ItemNotFound, "clsTableAccess",
                             fmt::format("Item not found in this collection: {}", matrixFieldName));
     v.DefaultValue = Variant(f->defaultValue());
     v.AllowZeroLength = f->allowZeroLength();

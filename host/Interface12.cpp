@@ -1,6 +1,9 @@
 #include "host/Interface12.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
+#include "common/CommandTrap.h"
+#include "common/RibbonControlIds.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
@@ -24,10 +27,12 @@
 namespace qv {
 
 namespace {
-bool wildcardContainsTitle(const std::string& name) { return name.find(APP_TITLE) != std::string::npos; }
+bool wildcardContainsTitle(const std::string& name) {
+    return name.find(APP_TITLE) != std::string::npos;
+}
 
 [[noreturn]] void objectNotSet() {
-    throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable or With block variable not set");
+    throw ErrorCatalogue::make(err::ObjectNotSet, std::string(APP_TITLE));
 }
 
 // Every member is a boundary: the host and the add-in workbook's code know numbered errors only.
@@ -95,27 +100,52 @@ void Interface12::AddinUninstall() {
 
 template <class F> void Interface12::forward(F&& f) {
     if (!goApplication) objectNotSet();
-    try {
-        boundary([&] { f(*goApplication); });
-    } catch (const NumberedError& e) {
-        if (goServices.dialogs) modErrors::ReportError(*goServices.dialogs, e, {.notImplementedAsCritical = true});
-    }
+    CommandTrap::Run(goServices.dialogs, goApplication->ExcelApp(), std::string(APP_TITLE),
+                     [&] { f(*goApplication); });
 }
 
-void Interface12::GetDatabase() { forward([](clsApplication& a) { a.GetDatabase(); }); }
-void Interface12::Show(int i) { forward([i](clsApplication& a) { a.Form().Show("", i); }); }
-void Interface12::ExecuteView(int i) { forward([i](clsApplication& a) { a.Command().Execute(true, true, i); }); }
-void Interface12::ExecuteQuery(int i) { forward([i](clsApplication& a) { a.Command().Execute(false, true, i); }); }
-void Interface12::ExecuteSQL() { forward([](clsApplication& a) { a.Command().Execute(false, false, 0); }); }
-void Interface12::AddRow() { forward([](clsApplication& a) { a.Form().AddRow(); }); }
-void Interface12::WriteData() { forward([](clsApplication& a) { a.Form().WriteData(); }); }
-void Interface12::DeleteRows() { forward([](clsApplication& a) { a.Form().DeleteRows(); }); }
-void Interface12::Refresh() { forward([](clsApplication& a) { a.Form().Refresh(); }); }
-void Interface12::ShowHelp() { forward([](clsApplication& a) { a.ShowHelp(); }); }
-void Interface12::ShowSettings() { forward([](clsApplication& a) { a.ShowSettings(); }); }
-void Interface12::ShowAllSheets() { forward([](clsApplication& a) { a.ShowAllSheets(); }); }
-void Interface12::CloseWorkbook() { forward([](clsApplication& a) { a.Form().CloseWorkbook(); }); }
-void Interface12::ShowFirstMessage() { forward([](clsApplication& a) { a.ShowFirstMessage(); }); }
+void Interface12::GetDatabase() {
+    forward([](clsApplication& a) { a.GetDatabase(); });
+}
+void Interface12::Show(int i) {
+    forward([i](clsApplication& a) { a.Form().Show("", i); });
+}
+void Interface12::ExecuteView(int i) {
+    forward([i](clsApplication& a) { a.Command().Execute(true, true, i); });
+}
+void Interface12::ExecuteQuery(int i) {
+    forward([i](clsApplication& a) { a.Command().Execute(false, true, i); });
+}
+void Interface12::ExecuteSQL() {
+    forward([](clsApplication& a) { a.Command().Execute(false, false, 0); });
+}
+void Interface12::AddRow() {
+    forward([](clsApplication& a) { a.Form().AddRow(); });
+}
+void Interface12::WriteData() {
+    forward([](clsApplication& a) { a.Form().WriteData(); });
+}
+void Interface12::DeleteRows() {
+    forward([](clsApplication& a) { a.Form().DeleteRows(); });
+}
+void Interface12::Refresh() {
+    forward([](clsApplication& a) { a.Form().Refresh(); });
+}
+void Interface12::ShowHelp() {
+    forward([](clsApplication& a) { a.ShowHelp(); });
+}
+void Interface12::ShowSettings() {
+    forward([](clsApplication& a) { a.ShowSettings(); });
+}
+void Interface12::ShowAllSheets() {
+    forward([](clsApplication& a) { a.ShowAllSheets(); });
+}
+void Interface12::CloseWorkbook() {
+    forward([](clsApplication& a) { a.Form().CloseWorkbook(); });
+}
+void Interface12::ShowFirstMessage() {
+    forward([](clsApplication& a) { a.ShowFirstMessage(); });
+}
 
 void Interface12::ShowInfo() {
     forward([](clsApplication& a) {
@@ -145,10 +175,12 @@ std::string Interface12::GetLabel(const std::string& ControlID) {
 std::string Interface12::label(const std::string& ControlID) {
     using modGlobalization::GetText;
     static const std::map<std::string, std::pair<int, bool>> labels = {
-        {"cmdOpenDB", {122, false}},    {"cmdRowAdd", {125, true}},  {"cmdRowUpdate", {126, true}},
-        {"cmdRowDelete", {127, true}},  {"cmdRefresh", {128, true}}, {"cmdExecSql", {133, false}},
-        {"cmdSettings", {134, false}},  {"cmdHelp", {136, false}},   {"cmdClose", {138, false}},
-        {"cboTables", {123, false}},    {"cboQueries", {123, false}}, {"cboViews", {123, false}},
+        {ribbon::OpenDatabase, {122, false}}, {ribbon::RowAdd, {125, true}},
+        {ribbon::RowUpdate, {126, true}},     {ribbon::RowDelete, {127, true}},
+        {ribbon::Refresh, {128, true}},       {ribbon::ExecuteSql, {133, false}},
+        {ribbon::Settings, {134, false}},     {ribbon::Help, {136, false}},
+        {ribbon::Close, {138, false}},        {ribbon::Tables, {123, false}},
+        {ribbon::Queries, {123, false}},      {ribbon::Views, {123, false}},
     };
     auto it = labels.find(ControlID);
     if (it == labels.end()) {
@@ -168,7 +200,8 @@ std::string Interface12::GetImage(const std::string& ControlID) {
 
 std::string Interface12::image(const std::string& ControlID) {
     if (!goApplication) return {};
-    if (ControlID == "cmdOpenDB") return goApplication->DataSourceKind() != 0 ? "ImportMoreMenu" : "ImportAccess";
+    if (ControlID == ribbon::OpenDatabase)
+        return goApplication->DataSourceKind() != 0 ? "ImportMoreMenu" : "ImportAccess";
     notImplemented("GetImage", ControlID);
     return {};
 }
@@ -187,9 +220,11 @@ bool Interface12::GetEnabled(const std::string& ControlID) {
 bool Interface12::enabled(const std::string& ControlID) {
     if (!goApplication) return false;
     static const std::map<std::string, std::string> tags = {
-        {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"}, {"cmdRowDelete", "Row Delete"},
-        {"cmdRefresh", "Refresh data"}, {"cmdExecSql", "Excecute SQL"}, {"cboTables", "Tables"},
-        {"cboQueries", "Queries"},      {"cboViews", "Views"},          {"cmdClose", "Close application"},
+        {ribbon::RowAdd, tag::RowAdd},          {ribbon::RowUpdate, tag::RowUpdate},
+        {ribbon::RowDelete, tag::RowDelete},    {ribbon::Refresh, tag::RefreshData},
+        {ribbon::ExecuteSql, tag::ExecuteSql},  {ribbon::Tables, tag::Tables},
+        {ribbon::Queries, tag::Queries},        {ribbon::Views, tag::Views},
+        {ribbon::Close, tag::CloseApplication},
     };
     auto it = tags.find(ControlID);
     if (it == tags.end()) {
@@ -205,10 +240,11 @@ bool Interface12::GetVisible(const std::string& ControlID) {
 
 bool Interface12::visible(const std::string& ControlID) {
     static const std::map<std::string, std::string> tags = {
-        {"cboViews", "Views"},           {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"},
-        {"cmdRowDelete", "Row Delete"},  {"cmdRefresh", "Refresh data"},
+        {ribbon::Views, tag::Views},         {ribbon::RowAdd, tag::RowAdd},
+        {ribbon::RowUpdate, tag::RowUpdate}, {ribbon::RowDelete, tag::RowDelete},
+        {ribbon::Refresh, tag::RefreshData},
     };
-    if (ControlID == "cmdInitRibbon" || ControlID == "cmdShowAllSheets") return false;
+    if (ControlID == ribbon::InitRibbon || ControlID == ribbon::ShowAllSheets) return false;
     auto it = tags.find(ControlID);
     if (it == tags.end()) {
         notImplemented("GetVisible", ControlID);
@@ -236,7 +272,8 @@ namespace {
 std::optional<std::vector<std::string>> listOf(const NameCollectionPtr& names) {
     if (!names) return std::nullopt;
     std::vector<std::string> out;
-    for (const std::string& n : *names) out.push_back(n);
+    for (const std::string& n : *names)
+        out.push_back(n);
     return out;
 }
 } // namespace

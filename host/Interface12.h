@@ -18,7 +18,7 @@ template <class T> class KeyedCollection;
 using NameCollectionPtr = std::shared_ptr<KeyedCollection<std::string>>;
 
 class Interface12 : public IObject, public IAddinEntry {
-public:
+  public:
     static constexpr const char* PROG_ID = "Quorvel.Interface12";
 
     explicit Interface12(const PlatformServices& services);
@@ -48,7 +48,7 @@ public:
     bool GetEnabled(const std::string& ControlID) override;
     bool GetVisible(const std::string& ControlID) override;
 
-    NameCollectionPtr Tables() const;  // null when there is no controller
+    NameCollectionPtr Tables() const; // null when there is no controller
     NameCollectionPtr Queries() const;
     NameCollectionPtr Views() const;
     std::optional<std::vector<std::string>> TableList() const override;
@@ -59,7 +59,7 @@ public:
     bool OpenDatabaseFile(const std::string& path) override;
     AdoRecordsetPtr TableRecordset(const std::string& table) override;
 
-private:
+  private:
     // The ribbon answers behind the boundary of the public getters.
     std::string label(const std::string& ControlID);
     std::string image(const std::string& ControlID);
@@ -67,7 +67,8 @@ private:
     bool visible(const std::string& ControlID);
     bool GetControlState(const std::string& tag, bool wantVisible);
     void notImplemented(const std::string& callback, const std::string& controlId);
-    // Runs a forwarded command; a missing controller is the unset-object error for the caller.
+    // Runs a forwarded command in the command trap; a missing controller is the unset-object
+    // error for the caller.
     template <class F> void forward(F&& f);
 };
 

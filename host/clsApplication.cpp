@@ -1,6 +1,7 @@
 #include "host/clsApplication.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandTrap.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/clsRegistry.h"
@@ -26,11 +27,13 @@
 namespace qv {
 
 namespace {
-[[noreturn]] void noSuchVersion() { throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "No such version!"); }
+[[noreturn]] void noSuchVersion() {
+    throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "No such version!");
+}
 
 // The registry-backed store seen through the face the common services use.
 class SettingsFace : public ISettings {
-public:
+  public:
     explicit SettingsFace(clsSettings& s) : mS(s) {}
     Variant GetSetting(const std::string& name) override { return mS.GetSetting(name); }
     void SaveSetting(int type, const std::string& name, const Variant& v) override {
@@ -39,20 +42,22 @@ public:
     Variant ReadSetting(const std::string& name) override { return mS.ReadSetting(name); }
     bool IsMessageEnabled(const std::string& name) override { return mS.IsMessageEnabled(name); }
 
-private:
+  private:
     clsSettings& mS;
 };
 
 // The host's version text as a number ("12.0" is 12), compared as the automation model compares
 // text with a number: a text that is no number is a type mismatch (13), never a foreign error.
-double HostVersion(IApplication& app) { return Variant(app.version()).toDouble(); }
+double HostVersion(IApplication& app) {
+    return Variant(app.version()).toDouble();
+}
 
 std::int16_t revisionOf(const WorkbookPtr& wb) {
     if (!wb) return 0;
     const Variant v = wb->builtinProperty("Revision Number");
     if (v.isEmpty() || !v.isNumeric()) return 0;
     const std::int64_t r = v.toInt64();
-    if (r < INT16_MIN || r > INT16_MAX) throw NumberedError(err::Overflow, std::string(APP_TITLE), "Overflow");
+    if (r < INT16_MIN || r > INT16_MAX) throw ErrorCatalogue::make(err::Overflow, std::string(APP_TITLE));
     return static_cast<std::int16_t>(r);
 }
 } // namespace
@@ -64,7 +69,8 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
     mCommand = std::make_unique<clsCommand>();
     mMenuBar = std::make_unique<clsMenuBarControl>(app, aux, [this] { return DataSourceKind(); });
     mCommandBar = std::make_unique<clsCommandBar>(app, aux, *mMenuBar);
-    if (!mServices.registry) throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No registry store was given");
+    if (!mServices.registry)
+        throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "No registry store was given");
     mRegistry = std::make_unique<clsRegistry>(*mServices.registry, mServices.shell);
     mSettings = std::make_unique<clsSettings>(*mServices.registry, mServices.shell,
                                               [] { return static_cast<int>(revisionOf(goAddinWorkbook)); });
@@ -101,7 +107,9 @@ ApplicationPtr clsApplication::ExcelApp() const {
     return goAddinWorkbook ? goAddinWorkbook->application() : nullptr;
 }
 
-std::int16_t clsApplication::RevisionNumber() const { return revisionOf(goAddinWorkbook); }
+std::int16_t clsApplication::RevisionNumber() const {
+    return revisionOf(goAddinWorkbook);
+}
 
 int clsApplication::DataSourceKind() const {
     switch (RevisionNumber()) {
@@ -122,14 +130,12 @@ std::string clsApplication::DataSourceKindName(int kind) {
     return {};
 }
 
-bool clsApplication::FormIsLoaded() const { return DataSourceExists() && mForm->HasMatrix(); }
+bool clsApplication::FormIsLoaded() const {
+    return DataSourceExists() && mForm->HasMatrix();
+}
 
-template <class F> void clsApplication::guarded(F&& f) {
-    try {
-        modErrors::Numbered(std::string(APP_TITLE), std::forward<F>(f));
-    } catch (const NumberedError& e) {
-        if (mServices.dialogs) modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
-    }
+template <class F> bool clsApplication::guarded(F&& f) {
+    return CommandTrap::Run(mServices.dialogs, ExcelApp(), std::string(APP_TITLE), std::forward<F>(f));
 }
 
 void clsApplication::Initialize() {
@@ -189,8 +195,9 @@ void clsApplication::ShowFirstMessage() {
         if (HostVersion(*app) > 11) {
             if (mSettingsFace->IsMessageEnabled(setting::ShowMessageSelectDb)) {
                 const std::string edition = std::string(APP_TITLE) + (revision == 11 ? " LT" : " PX");
-                const int answer = modErrors::ShowMessage(*mServices.dialogs, GetText(13, Variant(edition)),
-                                                          xl::MsgYesNo + xl::MsgExclamation + xl::MsgSetForeground);
+                const int answer =
+                    modErrors::ShowMessage(*mServices.dialogs, GetText(13, Variant(edition)),
+                                           xl::MsgYesNo + xl::MsgExclamation + xl::MsgSetForeground);
                 if (answer == xl::AnswerYes) ShellOpen(std::string(PRODUCT_PAGE));
             }
             hint = GetText(14);
@@ -268,7 +275,8 @@ void clsApplication::ShowHelp() {
     const std::string path = folder.empty() ? std::string(HELP_FILE) : folder + "/" + std::string(HELP_FILE);
     const bool started = mServices.shell && mServices.shell->fileExists(path) && mServices.shell->open(path);
     if (!started && mServices.dialogs)
-        modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(194), modErrors::FlagsExclamation);
+        modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(194),
+                               modErrors::FlagsExclamation);
 }
 
 void clsApplication::ShellOpen(const std::string& address) {
@@ -292,13 +300,9 @@ void clsApplication::SetOtherSheetsVisible(int visibility) {
 void clsApplication::ShowAllSheets() {
     guarded([this] {
         WorksheetPtr formSheet = mForm->Sheet();
-        if (!formSheet) throw NumberedError(err::PreparedMessage, std::string(APP_TITLE), "Open eerst de interface");
-        ApplicationPtr app = ExcelApp();
-        app->setScreenUpdating(false);
-        struct Restore {
-            ApplicationPtr a;
-            ~Restore() { a->setScreenUpdating(true); }
-        } restore{app};
+        if (!formSheet)
+            throw NumberedError(err::PreparedMessage, std::string(APP_TITLE), "Open eerst de interface");
+        ExcelApp()->setScreenUpdating(false);
         WorkbookPtr wb = formSheet->parent();
         wb->unprotectStructure(clsAux::SheetPassword());
         SetOtherSheetsVisible(xl::SheetVisible);

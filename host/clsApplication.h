@@ -25,7 +25,7 @@ class clsSettings;
 class ISettings;
 
 class clsApplication {
-public:
+  public:
     // The library's version, written as "Version" at the first start.
     static constexpr const char* LIBRARY_VERSION = "1.0";
 
@@ -73,9 +73,9 @@ public:
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
 
-private:
-    // Runs a command a person started: reports a failure by the common convention.
-    template <class F> void guarded(F&& f);
+  private:
+    // Runs a command a person started in the command trap; true when it ran to its end.
+    template <class F> bool guarded(F&& f);
     void ReportDamagedSettings();
 
     PlatformServices mServices;

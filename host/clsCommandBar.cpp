@@ -1,6 +1,7 @@
 #include "host/clsCommandBar.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
 #include "common/clsAux.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
@@ -35,7 +36,8 @@ void copyPopup(ICommandBarControl& from, ICommandBarControls& target) {
 }
 } // namespace
 
-clsCommandBar::clsCommandBar(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux, ICB& menu)
+clsCommandBar::clsCommandBar(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux,
+                             ICB& menu)
     : mApplication(std::move(application)), mAux(std::move(aux)), mMenu(menu) {}
 
 CommandBarPtr clsCommandBar::bar() {
@@ -61,16 +63,17 @@ void clsCommandBar::AddObject() {
         CommandBarControlPtr c = source->item(i);
         const std::string tag = c->tag();
         if (c->type() == xl::ControlButton) {
-            if (tag == "Close application" || tag == "Dev. control") continue;
+            if (tag == tag::CloseApplication || tag == tag::DevControl) continue;
             CommandBarControlPtr copy = target->add(xl::ControlButton);
             copyControl(*c, *copy);
             copy->setEnabled(c->enabled());
             copy->setVisible(c->visible());
         } else if (c->type() == xl::ControlPopup) {
-            if (tag == "Help") continue;
+            if (tag == tag::Help) continue;
             copyPopup(*c, *target);
         } else {
-            throw NumberedError(err::NotImplemented, std::string(APP_TITLE), "CommandBarControltype is not implemented!");
+            throw NumberedError(err::NotImplemented, std::string(APP_TITLE),
+                                "CommandBarControltype is not implemented!");
         }
     }
     if (clsAux* aux = mAux ? mAux() : nullptr) aux->ResetCommandBar(*this);
@@ -80,13 +83,17 @@ void clsCommandBar::DeleteObject() {
     if (CommandBarPtr b = bar()) b->remove();
 }
 
-bool clsCommandBar::ObjectExists() { return bar() != nullptr; }
+bool clsCommandBar::ObjectExists() {
+    return bar() != nullptr;
+}
 
 CommandBarControlPtr clsCommandBar::FindControlByTag(const std::string& sTag) {
     CommandBarPtr b = bar();
     return b ? b->findControl(sTag) : nullptr;
 }
 
-CBObject clsCommandBar::Object() { return CBObject{nullptr, bar()}; }
+CBObject clsCommandBar::Object() {
+    return CBObject{nullptr, bar()};
+}
 
 } // namespace qv

@@ -3,8 +3,8 @@
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
-#include "host/Globals.h"
 #include "form/clsForm.h"
+#include "host/Globals.h"
 #include "host/clsApplication.h"
 #include "host/clsCommandBar.h"
 #include "host/clsMenuBarControl.h"
@@ -27,7 +27,8 @@ clsExcel::~clsExcel() {
 void clsExcel::SaveUserSettings() {
     if (!goApplication || !moExcel) return;
     clsAux& aux = goApplication->Aux();
-    aux.SaveSetting(reg::REG_DWORD, setting::UserMoveAfterReturnDirection, Variant(moExcel->moveAfterReturnDirection()));
+    aux.SaveSetting(reg::REG_DWORD, setting::UserMoveAfterReturnDirection,
+                    Variant(moExcel->moveAfterReturnDirection()));
     CommandBarPtr taskPane = moExcel->commandBars()->find(TaskPaneBar);
     const bool visible = taskPane && taskPane->visible();
     aux.SaveSetting(reg::REG_SZ, setting::UserDisplayTaskPane, Variant(visible ? "True" : "False"));
@@ -37,7 +38,8 @@ void clsExcel::RestoreUserSettings() {
     if (!goApplication || !moExcel) return;
     clsAux& aux = goApplication->Aux();
     const Variant direction = aux.ReadSetting(setting::UserMoveAfterReturnDirection);
-    if (!direction.isEmpty() && direction.isNumeric()) moExcel->setMoveAfterReturnDirection(direction.toInt32());
+    if (!direction.isEmpty() && direction.isNumeric())
+        moExcel->setMoveAfterReturnDirection(direction.toInt32());
     const Variant taskPane = aux.ReadSetting(setting::UserDisplayTaskPane);
     if (CommandBarPtr bar = moExcel->commandBars()->find(TaskPaneBar); bar && !taskPane.isEmpty())
         bar->setVisible(taskPane.toBool());
@@ -74,7 +76,8 @@ void clsExcel::UpdateRecordControls() {
 
 int clsExcel::FileFormatOfExtension(const std::string& extension) {
     std::string e = extension;
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(e.begin(), e.end(), e.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (e == "xls") return 56;
     if (e == "xml") return 46;
     if (e == "mht" || e == "mhtml") return 45;

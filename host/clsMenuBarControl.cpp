@@ -1,6 +1,7 @@
 #include "host/clsMenuBarControl.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/Variant.h"
@@ -30,9 +31,10 @@ ICommandBarControl& addControl(ICommandBarControls& controls, const MenuItem& m,
 }
 } // namespace
 
-clsMenuBarControl::clsMenuBarControl(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux,
-                                     std::function<int()> dataSourceKind)
-    : mApplication(std::move(application)), mAux(std::move(aux)), mDataSourceKind(std::move(dataSourceKind)) {}
+clsMenuBarControl::clsMenuBarControl(std::function<ApplicationPtr()> application,
+                                     std::function<clsAux*()> aux, std::function<int()> dataSourceKind)
+    : mApplication(std::move(application)), mAux(std::move(aux)), mDataSourceKind(std::move(dataSourceKind)) {
+}
 
 clsMenuBarControl::~clsMenuBarControl() {
     // Releasing the menu object removes the menu; the host may already be gone at unload.
@@ -60,7 +62,9 @@ void clsMenuBarControl::AddObject() {
     DeleteObject();
     ApplicationPtr app = mApplication();
     CommandBarPtr bar = app->commandBars()->find(WorksheetMenuBar);
-    if (!bar) throw NumberedError(err::ApplicationDefined, std::string(APP_TITLE), "The worksheet menu bar is missing");
+    if (!bar)
+        throw NumberedError(err::ApplicationDefined, std::string(APP_TITLE),
+                            "The worksheet menu bar is missing");
     auto topControls = bar->controls();
     // Before the host's own Help menu; at the end when the bar has none.
     long before = 0;
@@ -75,28 +79,32 @@ void clsMenuBarControl::AddObject() {
     if (sqlServer) openFace = Variant(app->version()).toDouble() <= 10 ? 6457 : 9965;
 
     const MenuItem items[] = {
-        {xl::ControlButton, 122, nullptr, "Open database", openFace, "ThisWorkbook.GetDatabase", false},
-        {xl::ControlPopup, 124, nullptr, "Tables", 0, nullptr, false},
-        {xl::ControlPopup, 0, "&Views", "Views", 0, nullptr, false}, // server edition only
-        {xl::ControlPopup, 0, sqlServer ? "&Stored procedures" : "&Queries", "Queries", 0, nullptr, false},
-        {xl::ControlButton, 125, nullptr, "Row Add", 539, "ThisWorkbook.AddRow", true},
-        {xl::ControlButton, 126, nullptr, "Row Update", 538, "ThisWorkbook.WriteData", false},
-        {xl::ControlButton, 127, nullptr, "Row Delete", 644, "ThisWorkbook.DeleteRows", false},
-        {xl::ControlButton, 128, nullptr, "Refresh data", 1020, "ThisWorkbook.Refresh", false},
-        {xl::ControlButton, 133, nullptr, "Excecute SQL", 528, "ThisWorkbook.ExecuteSQL", true},
-        {xl::ControlButton, 134, nullptr, "Settings", 548, "ThisWorkbook.ShowSettings", false},
+        {xl::ControlButton, 122, nullptr, tag::OpenDatabase, openFace, "ThisWorkbook.GetDatabase", false},
+        {xl::ControlPopup, 124, nullptr, tag::Tables, 0, nullptr, false},
+        {xl::ControlPopup, 0, "&Views", tag::Views, 0, nullptr, false}, // server edition only
+        {xl::ControlPopup, 0, sqlServer ? "&Stored procedures" : "&Queries", tag::Queries, 0, nullptr, false},
+        {xl::ControlButton, 125, nullptr, tag::RowAdd, 539, "ThisWorkbook.AddRow", true},
+        {xl::ControlButton, 126, nullptr, tag::RowUpdate, 538, "ThisWorkbook.WriteData", false},
+        {xl::ControlButton, 127, nullptr, tag::RowDelete, 644, "ThisWorkbook.DeleteRows", false},
+        {xl::ControlButton, 128, nullptr, tag::RefreshData, 1020, "ThisWorkbook.Refresh", false},
+        {xl::ControlButton, 133, nullptr, tag::ExecuteSql, 528, "ThisWorkbook.ExecuteSQL", true},
+        {xl::ControlButton, 134, nullptr, tag::Settings, 548, "ThisWorkbook.ShowSettings", false},
     };
     for (const MenuItem& m : items) {
-        if (std::string(m.tag) == "Views" && !sqlServer) continue;
+        if (std::string(m.tag) == tag::Views && !sqlServer) continue;
         addControl(*controls, m, m.textId ? GetText(m.textId) : std::string(m.caption));
     }
-    ICommandBarControl& help = addControl(*controls, {xl::ControlPopup, 136, nullptr, "Help", 0, nullptr, false},
-                                          GetText(136));
+    ICommandBarControl& help =
+        addControl(*controls, {xl::ControlPopup, 136, nullptr, tag::Help, 0, nullptr, false}, GetText(136));
     auto helpControls = help.controls();
-    addControl(*helpControls, {xl::ControlButton, 136, nullptr, "", 984, "ThisWorkbook.ShowHelp", false}, GetText(136));
-    addControl(*helpControls, {xl::ControlButton, 135, nullptr, "", 487, "ThisWorkbook.ShowInfo", false}, GetText(135));
-    addControl(*controls, {xl::ControlButton, 138, nullptr, "Close application", 923, "ThisWorkbook.CloseWorkbook", true},
-               GetText(138));
+    addControl(*helpControls, {xl::ControlButton, 136, nullptr, "", 984, "ThisWorkbook.ShowHelp", false},
+               GetText(136));
+    addControl(*helpControls, {xl::ControlButton, 135, nullptr, "", 487, "ThisWorkbook.ShowInfo", false},
+               GetText(135));
+    addControl(
+        *controls,
+        {xl::ControlButton, 138, nullptr, tag::CloseApplication, 923, "ThisWorkbook.CloseWorkbook", true},
+        GetText(138));
 
     if (clsAux* aux = mAux ? mAux() : nullptr) aux->ResetCommandBar(*this);
 }
@@ -105,7 +113,9 @@ void clsMenuBarControl::DeleteObject() {
     if (CommandBarControlPtr p = popup()) p->remove();
 }
 
-bool clsMenuBarControl::ObjectExists() { return popup() != nullptr; }
+bool clsMenuBarControl::ObjectExists() {
+    return popup() != nullptr;
+}
 
 CommandBarControlPtr clsMenuBarControl::FindControlByTag(const std::string& sTag) {
     return FindSubmenuControlByTag(popup(), sTag);
@@ -123,6 +133,8 @@ CommandBarControlPtr clsMenuBarControl::FindSubmenuControlByTag(const CommandBar
     return nullptr;
 }
 
-CBObject clsMenuBarControl::Object() { return CBObject{popup(), nullptr}; }
+CBObject clsMenuBarControl::Object() {
+    return CBObject{popup(), nullptr};
+}
 
 } // namespace qv

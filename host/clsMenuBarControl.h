@@ -14,7 +14,7 @@ namespace qv {
 class clsAux;
 
 class clsMenuBarControl : public ICB {
-public:
+  public:
     // application: the host (absent before the add-in is initialised); aux: for the bar reset.
     clsMenuBarControl(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux,
                       std::function<int()> dataSourceKind);
@@ -26,11 +26,12 @@ public:
     CommandBarControlPtr FindControlByTag(const std::string& sTag) override;
     CBObject Object() override;
 
-    CommandBarControlPtr FindSubmenuControlByTag(const CommandBarControlPtr& oSubMenuControl, const std::string& sTag);
+    CommandBarControlPtr FindSubmenuControlByTag(const CommandBarControlPtr& oSubMenuControl,
+                                                 const std::string& sTag);
     // The popup's caption: the product name with its access key.
     static std::string Name();
 
-private:
+  private:
     CommandBarControlPtr popup();
     std::function<ApplicationPtr()> mApplication;
     std::function<clsAux*()> mAux;

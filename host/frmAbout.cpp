@@ -16,8 +16,14 @@ frmAbout::frmAbout(clsAux& aux, const PlatformServices& services)
     mModel.setCaption(caption.empty() ? std::string(APP_NAME) : caption + " " + std::string(APP_NAME));
     mModel.add({.name = "lblProduct", .kind = ControlKind::Label, .caption = std::string(APP_NAME)});
     mModel.add({.name = "lblVersion", .kind = ControlKind::Label, .caption = VersionText()});
-    mModel.add({.name = "cmdSysInfo", .kind = ControlKind::CommandButton, .caption = GetFormControlText("cmdSysInfo")});
-    mModel.add({.name = "cmdOK", .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true, .isCancel = true});
+    mModel.add({.name = "cmdSysInfo",
+                .kind = ControlKind::CommandButton,
+                .caption = GetFormControlText("cmdSysInfo")});
+    mModel.add({.name = "cmdOK",
+                .kind = ControlKind::CommandButton,
+                .caption = "OK",
+                .isDefault = true,
+                .isCancel = true});
     mModel.onClick("cmdSysInfo", [this](DialogModel&) { startSystemInfo(); });
     mModel.onClick("cmdOK", [](DialogModel& d) { d.close(dialog::Accepted); });
 }
@@ -35,7 +41,8 @@ void frmAbout::startSystemInfo() {
         for (const char* tool : SYSINFO_TOOLS)
             if (shell->programAvailable(tool) && shell->startProgram(tool)) return;
     if (mServices.dialogs)
-        modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(177), modErrors::FlagsInformation);
+        modErrors::ShowMessage(*mServices.dialogs, modGlobalization::GetText(177),
+                               modErrors::FlagsInformation);
 }
 
 void frmAbout::Show() {

@@ -4,7 +4,8 @@
 
 namespace qv {
 
-DialogModel::DialogModel(std::string name, std::string caption) : mName(std::move(name)), mCaption(std::move(caption)) {}
+DialogModel::DialogModel(std::string name, std::string caption)
+    : mName(std::move(name)), mCaption(std::move(caption)) {}
 
 DialogControl& DialogModel::add(DialogControl c) {
     for (auto& existing : mControls)

@@ -15,28 +15,39 @@
 
 namespace qv {
 
-enum class ControlKind { Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, TabStrip, ListBox, ComboBox, Image };
+enum class ControlKind {
+    Label,
+    TextBox,
+    CheckBox,
+    OptionButton,
+    CommandButton,
+    Frame,
+    TabStrip,
+    ListBox,
+    ComboBox,
+    Image
+};
 
 struct DialogControl {
-    std::string name;     // "txtUser", "chkDontShowAgain", "cmdOK"
+    std::string name; // "txtUser", "chkDontShowAgain", "cmdOK"
     ControlKind kind = ControlKind::Label;
     std::string caption;
-    Variant value;        // text for text boxes, bool for check boxes, index for tab strips and lists
+    Variant value; // text for text boxes, bool for check boxes, index for tab strips and lists
     std::vector<std::string> items; // list boxes, combo boxes, tab strip tabs
-    std::string parent;   // frame or tab page the control sits on ("" = the dialog)
-    int tabPage = -1;     // for controls on a tab strip page
+    std::string parent;             // frame or tab page the control sits on ("" = the dialog)
+    int tabPage = -1;               // for controls on a tab strip page
     bool enabled = true;
     bool visible = true;
     bool isDefault = false; // Enter presses it
     bool isCancel = false;  // Escape presses it
     char passwordChar = 0;
-    long backColor = -1;    // OLE colour, -1 = the toolkit's own
+    long backColor = -1; // OLE colour, -1 = the toolkit's own
     long foreColor = -1;
     int left = 0, top = 0, width = 0, height = 0; // points; a hint, toolkits may lay out themselves
 };
 
 class DialogModel {
-public:
+  public:
     using Handler = std::function<void(DialogModel&)>;
     // Answers false to discard the key (the numeric text boxes use it).
     using KeyFilter = std::function<bool(DialogModel&, int keyCode)>;
@@ -72,12 +83,18 @@ public:
     void closeByWindow();
 
     // --- what handlers call
-    void close(int result) { mClosed = true; mResult = result; }
+    void close(int result) {
+        mClosed = true;
+        mResult = result;
+    }
     bool closed() const { return mClosed; }
     int result() const { return mResult; }
-    void reopen() { mClosed = false; mResult = 0; }
+    void reopen() {
+        mClosed = false;
+        mResult = 0;
+    }
 
-private:
+  private:
     std::string mName, mCaption, mFocus;
     std::vector<DialogControl> mControls;
     std::map<std::string, Handler> mClick, mChange;
@@ -94,7 +111,7 @@ constexpr int Accepted = 1;
 } // namespace dialog
 
 class IDialogToolkit {
-public:
+  public:
     virtual ~IDialogToolkit() = default;
     // Shows the model modally; returns its result once a handler has closed it.
     virtual int showModal(DialogModel& model) = 0;

@@ -32,7 +32,7 @@ struct RegistryValue {
 };
 
 class IRegistryStore {
-public:
+  public:
     virtual ~IRegistryStore() = default;
     virtual bool keyExists(std::uint32_t root, const std::string& path) = 0;
     virtual bool createKey(std::uint32_t root, const std::string& path) = 0; // creates parents too
@@ -44,8 +44,10 @@ public:
     virtual bool setValue(std::uint32_t root, const std::string& path, const std::string& name,
                           const RegistryValue& value) = 0;
     // In creation order; nothing when the key does not exist.
-    virtual std::optional<std::vector<std::string>> listValueNames(std::uint32_t root, const std::string& path) = 0;
-    virtual std::optional<std::vector<std::string>> listSubKeys(std::uint32_t root, const std::string& path) = 0;
+    virtual std::optional<std::vector<std::string>> listValueNames(std::uint32_t root,
+                                                                   const std::string& path) = 0;
+    virtual std::optional<std::vector<std::string>> listSubKeys(std::uint32_t root,
+                                                                const std::string& path) = 0;
     // When the store found its file damaged at start-up and began afresh: where the damaged
     // file was kept, for the person to hear of; empty otherwise.
     virtual std::string damagedFileKeptAs() const { return {}; }

@@ -75,9 +75,11 @@ int OleDateTime::weekday(double ole) {
 
 std::optional<double> OleDateTime::parse(std::string_view text) {
     std::string s(text);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.pop_back();
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.pop_back();
     std::size_t lead = 0;
-    while (lead < s.size() && std::isspace(static_cast<unsigned char>(s[lead]))) ++lead;
+    while (lead < s.size() && std::isspace(static_cast<unsigned char>(s[lead])))
+        ++lead;
     s.erase(0, lead);
     if (s.empty()) return std::nullopt;
 
@@ -126,7 +128,8 @@ std::string OleDateTime::toIsoText(double ole) {
     const bool hasTime = p.hour || p.minute || p.second;
     if (std::trunc(ole) == 0 && hasTime) return fmt::format("{:02}:{:02}:{:02}", p.hour, p.minute, p.second);
     if (!hasTime) return fmt::format("{:04}-{:02}-{:02}", p.year, p.month, p.day);
-    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour, p.minute, p.second);
+    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}", p.year, p.month, p.day, p.hour, p.minute,
+                       p.second);
 }
 
 bool OleDateTime::isInDateRange(double ole) {

@@ -2,6 +2,7 @@
 
 #include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,20 +13,18 @@
 namespace qv {
 
 namespace {
-[[noreturn]] void typeMismatch() { throw NumberedError(err::TypeMismatch, "Variant", "Type mismatch"); }
-[[noreturn]] void invalidNull() { throw NumberedError(err::InvalidUseOfNull, "Variant", "Invalid use of Null"); }
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
+[[noreturn]] void typeMismatch() {
+    throw ErrorCatalogue::make(err::TypeMismatch, "Variant");
+}
+[[noreturn]] void invalidNull() {
+    throw ErrorCatalogue::make(err::InvalidUseOfNull, "Variant");
 }
 
 // Text to number the way the automation model reads it with an invariant locale:
 // blanks around, an optional sign, digits with a '.' decimal and an optional exponent,
 // or "&H" hexadecimal.
 bool parseNumber(std::string_view text, double& out) {
-    std::string_view s = trim(text);
+    std::string_view s = TextUtil::trim(text, " \t");
     if (s.empty()) return false;
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
         long long v = 0;
@@ -48,14 +47,16 @@ std::string numberText(double d) {
     std::string mant = e == std::string::npos ? s : s.substr(0, e);
     std::string exp = e == std::string::npos ? "" : s.substr(e);
     if (mant.find('.') != std::string::npos) {
-        while (!mant.empty() && mant.back() == '0') mant.pop_back();
+        while (!mant.empty() && mant.back() == '0')
+            mant.pop_back();
         if (!mant.empty() && mant.back() == '.') mant.pop_back();
     }
     if (!exp.empty()) {
         // E+020 style exponents become E+20.
         char sign = exp.size() > 1 ? exp[1] : '+';
         std::string digits = exp.substr(2);
-        while (digits.size() > 1 && digits.front() == '0') digits.erase(0, 1);
+        while (digits.size() > 1 && digits.front() == '0')
+            digits.erase(0, 1);
         exp = std::string("E") + sign + digits;
     }
     return mant + exp;
@@ -64,12 +65,16 @@ std::string numberText(double d) {
 
 Currency Currency::fromDouble(double d) {
     if (!std::isfinite(d) || std::fabs(d) > 922337203685477.5807)
-        throw NumberedError(err::Overflow, "Variant", "Overflow");
+        throw ErrorCatalogue::make(err::Overflow, "Variant");
     return Currency{std::llround(d * 10000.0)};
 }
 
-Variant Variant::integer(std::int16_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Integer); }
-Variant Variant::longValue(std::int32_t i) { return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Long); }
+Variant Variant::integer(std::int16_t i) {
+    return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Integer);
+}
+Variant Variant::longValue(std::int32_t i) {
+    return Variant(Storage(static_cast<std::int64_t>(i)), VarType::Long);
+}
 double Variant::singleAsDecimal(float f) {
     if (!std::isfinite(f)) return static_cast<double>(f);
     char text[32];
@@ -79,9 +84,15 @@ double Variant::singleAsDecimal(float f) {
     return d;
 }
 
-Variant Variant::single(float f) { return Variant(Storage(static_cast<double>(f)), VarType::Single); }
-Variant Variant::byteValue(std::uint8_t b) { return Variant(Storage(static_cast<std::int64_t>(b)), VarType::Byte); }
-Variant Variant::decimal(double d) { return Variant(Storage(d), VarType::Decimal); }
+Variant Variant::single(float f) {
+    return Variant(Storage(static_cast<double>(f)), VarType::Single);
+}
+Variant Variant::byteValue(std::uint8_t b) {
+    return Variant(Storage(static_cast<std::int64_t>(b)), VarType::Byte);
+}
+Variant Variant::decimal(double d) {
+    return Variant(Storage(d), VarType::Decimal);
+}
 
 bool Variant::isNumber() const {
     switch (mType) {
@@ -169,7 +180,7 @@ double Variant::toDouble() const {
 std::int64_t Variant::toInt64() const {
     if (isIntegral()) return std::get<std::int64_t>(mV);
     const double d = toDouble();
-    if (!(d > -9.3e18 && d < 9.3e18)) throw NumberedError(err::Overflow, "Variant", "Overflow");
+    if (!(d > -9.3e18 && d < 9.3e18)) throw ErrorCatalogue::make(err::Overflow, "Variant");
     // Banker's rounding, as the automation model rounds on conversion to an integer.
     return static_cast<std::int64_t>(std::nearbyint(d));
 }
@@ -177,7 +188,7 @@ std::int64_t Variant::toInt64() const {
 std::int32_t Variant::toInt32() const {
     const std::int64_t v = toInt64();
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-        throw NumberedError(err::Overflow, "Variant", "Overflow");
+        throw ErrorCatalogue::make(err::Overflow, "Variant");
     return static_cast<std::int32_t>(v);
 }
 
@@ -186,7 +197,7 @@ bool Variant::toBool() const {
     case VarType::Boolean:
         return std::get<bool>(mV);
     case VarType::String: {
-        std::string_view s = trim(str());
+        std::string_view s = TextUtil::trim(str(), " \t");
         auto eq = [&](std::string_view w) {
             if (s.size() != w.size()) return false;
             for (std::size_t i = 0; i < s.size(); ++i)

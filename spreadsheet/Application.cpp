@@ -20,13 +20,17 @@ namespace qv::sheet {
 
 namespace {
 constexpr const char* Source = "Application";
-[[noreturn]] void fail(const std::string& text) { throw NumberedError(err::ApplicationDefined, Source, text); }
+[[noreturn]] void fail(const std::string& text) {
+    throw NumberedError(err::ApplicationDefined, Source, text);
+}
 std::string upper(std::string s) {
-    for (auto& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (auto& ch : s)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     return s;
 }
 std::string lower(std::string s) {
-    for (auto& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (auto& ch : s)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return s;
 }
 // "Book1.xlsm!ThisWorkbook.Refresh" and "'Book 1.xlsm'!ThisWorkbook.Refresh" name the same macro.
@@ -45,7 +49,8 @@ Application::Application(ApplicationOptions options)
       mCommandBars(std::make_shared<CommandBarSet>()) {}
 
 Application::~Application() {
-    for (auto& b : mBooks) b->closeWithoutEvents();
+    for (auto& b : mBooks)
+        b->closeWithoutEvents();
 }
 
 Variant Application::international(int index) const {
@@ -53,11 +58,11 @@ Variant Application::international(int index) const {
     if (index == 3) return Variant(mOptions.locale == Locale::Dutch ? "," : "."); // decimal separator
     if (index == 4) return Variant(mOptions.locale == Locale::Dutch ? "." : ","); // thousands separator
     if (index == 5) return Variant(mOptions.locale == Locale::Dutch ? ";" : ","); // list separator
-    throw NumberedError(err::InvalidProcedureCall, Source, "Invalid procedure call or argument");
+    throw ErrorCatalogue::make(err::InvalidProcedureCall, Source);
 }
 
 WorkbookPtr Application::workbook(long index) const {
-    if (index < 1 || index > workbookCount()) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > workbookCount()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mBooks[index - 1];
 }
 
@@ -85,16 +90,20 @@ WorkbookPtr Application::openWorkbook(const std::string& path) {
             return b;
         }
     if (!std::filesystem::exists(full, ec))
-        fail("'" + path + "' could not be found. Check the spelling of the file name, and verify that the file location is correct.");
+        fail("'" + path +
+             "' could not be found. Check the spelling of the file name, and verify that the file location "
+             "is correct.");
     std::string ext = std::filesystem::path(full).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xlam")
         fail("'" + path + "' cannot be opened: only workbook files (.xlsx, .xlsm, .xlam) can be opened.");
     // Two open workbooks may not share a name: references between books name the book only.
     std::string name = std::filesystem::path(full).filename().string();
     for (const auto& b : mBooks)
         if (strcasecmp(b->name().c_str(), name.c_str()) == 0)
-            fail("A document with the name '" + name + "' is already open. You cannot open two documents with the same name.");
+            fail("A document with the name '" + name +
+                 "' is already open. You cannot open two documents with the same name.");
     // The reader builds the workbook apart; only a completely read workbook joins the list.
     std::shared_ptr<Workbook> book = XlsxReader().read(shared_from_this(), full);
     mBooks.push_back(book);
@@ -103,7 +112,9 @@ WorkbookPtr Application::openWorkbook(const std::string& path) {
     return book;
 }
 
-WorkbookPtr Application::activeWorkbook() const { return mActive.lock(); }
+WorkbookPtr Application::activeWorkbook() const {
+    return mActive.lock();
+}
 
 WorksheetPtr Application::activeSheet() const {
     auto b = mActive.lock();
@@ -141,7 +152,9 @@ void Application::setCalculation(int mode) {
     mCalculation = mode;
 }
 
-void Application::doEvents() { runPendingTimers(); }
+void Application::doEvents() {
+    runPendingTimers();
+}
 
 void Application::setMoveAfterReturnDirection(int direction) {
     if (direction != xl::DirectionDown && direction != xl::DirectionUp && direction != xl::DirectionLeft &&
@@ -150,14 +163,18 @@ void Application::setMoveAfterReturnDirection(int direction) {
     mMoveDirection = direction;
 }
 
-bool Application::ribbonAvailable() const { return std::atof(mOptions.version.c_str()) >= 12.0; }
+bool Application::ribbonAvailable() const {
+    return std::atof(mOptions.version.c_str()) >= 12.0;
+}
 
 void Application::onKey(const std::string& key, const std::string& procedure) {
     if (key.empty()) fail("Method 'OnKey' of object '_Application' failed");
     mKeys[upper(key)] = procedure;
 }
 
-void Application::resetKey(const std::string& key) { mKeys.erase(upper(key)); }
+void Application::resetKey(const std::string& key) {
+    mKeys.erase(upper(key));
+}
 
 std::string Application::keyBinding(const std::string& key) const {
     auto it = mKeys.find(upper(key));
@@ -184,7 +201,8 @@ bool Application::hasMacro(const std::string& name) const {
 Variant Application::run(const std::string& macro, const std::vector<Variant>& args) {
     auto it = mMacros.find(macroKey(macro));
     if (it == mMacros.end() || it->second.owner.expired())
-        fail("Cannot run the macro '" + macro + "'. The macro may not be available in this workbook or all macros may be disabled.");
+        fail("Cannot run the macro '" + macro +
+             "'. The macro may not be available in this workbook or all macros may be disabled.");
     Macro body = it->second.macro; // a macro may re-register or close its workbook while it runs
     return body(args);
 }
@@ -200,10 +218,11 @@ int Application::runPendingTimers() {
     return ran;
 }
 
-Variant Application::inputBox(const std::string& prompt, const std::string& title, const Variant& defaultValue,
-                              int type) {
+Variant Application::inputBox(const std::string& prompt, const std::string& title,
+                              const Variant& defaultValue, int type) {
     if (!mOptions.dialogs) return Variant(false);
-    std::string shown = defaultValue.isEmpty() || defaultValue.isMissing() ? std::string() : defaultValue.toString();
+    std::string shown =
+        defaultValue.isEmpty() || defaultValue.isMissing() ? std::string() : defaultValue.toString();
     while (true) {
         auto answer = mOptions.dialogs->inputBox(prompt, title.empty() ? std::string("Input") : title, shown);
         if (!answer) return Variant(false);
@@ -211,8 +230,8 @@ Variant Application::inputBox(const std::string& prompt, const std::string& titl
         if ((type & 1) && parsed.isNumber()) return Variant(parsed.toDouble());
         if ((type & 4) && parsed.isBool()) return parsed;
         if ((type & 2) || type == 0) return Variant(*answer);
-        mOptions.dialogs->messageBox((type & 1) ? "Number is not valid" : "Invalid entry", xl::MsgOk | xl::MsgExclamation,
-                                     mOptions.name);
+        mOptions.dialogs->messageBox((type & 1) ? "Number is not valid" : "Invalid entry",
+                                     xl::MsgOk | xl::MsgExclamation, mOptions.name);
         shown = *answer;
     }
 }
@@ -233,8 +252,10 @@ Variant Application::getSaveAsFilename(const std::string& initialName, const std
         }
     }
     if (!cur.empty()) parts.push_back(cur);
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) filters.push_back({parts[i], parts[i + 1]});
-    auto chosen = mOptions.dialogs->saveAsFile(title.empty() ? std::string("Save As") : title, initialName, filters);
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+        filters.push_back({parts[i], parts[i + 1]});
+    auto chosen =
+        mOptions.dialogs->saveAsFile(title.empty() ? std::string("Save As") : title, initialName, filters);
     if (!chosen) return Variant(false);
     return Variant(*chosen);
 }
@@ -242,7 +263,7 @@ Variant Application::getSaveAsFilename(const std::string& initialName, const std
 bool Application::dialogEditColor(int paletteIndex, long initialOleColor) {
     auto book = std::dynamic_pointer_cast<Workbook>(activeWorkbook());
     if (!book) fail("EditColor needs an active workbook");
-    if (paletteIndex < 1 || paletteIndex > 56) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (paletteIndex < 1 || paletteIndex > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     if (!mOptions.dialogs) return false;
     auto chosen = mOptions.dialogs->pickColor(initialOleColor);
     if (!chosen) return false;
@@ -250,14 +271,18 @@ bool Application::dialogEditColor(int paletteIndex, long initialOleColor) {
     return true;
 }
 
-std::shared_ptr<ICommandBars> Application::commandBars() { return mCommandBars; }
+std::shared_ptr<ICommandBars> Application::commandBars() {
+    return mCommandBars;
+}
 
 void Application::addEventListener(IApplicationEvents* listener) {
     if (listener && std::find(mListeners.begin(), mListeners.end(), listener) == mListeners.end())
         mListeners.push_back(listener);
 }
 
-void Application::removeEventListener(IApplicationEvents* listener) { std::erase(mListeners, listener); }
+void Application::removeEventListener(IApplicationEvents* listener) {
+    std::erase(mListeners, listener);
+}
 
 template <class F> void Application::raise(F&& f) {
     if (!mEnableEvents) return;

@@ -30,7 +30,7 @@ struct ApplicationOptions {
 };
 
 class Application : public IApplication, public std::enable_shared_from_this<Application> {
-public:
+  public:
     static std::shared_ptr<Application> create(ApplicationOptions options = {});
     explicit Application(ApplicationOptions options);
     ~Application() override;
@@ -55,6 +55,8 @@ public:
     void setStatusBar(const std::string& text) override { mStatusBar = text; }
     bool screenUpdating() const override { return mScreenUpdating; }
     void setScreenUpdating(bool on) override { mScreenUpdating = on; }
+    int cursor() const override { return mCursor; }
+    void setCursor(int c) override { mCursor = c; }
     bool enableEvents() const override { return mEnableEvents; }
     void setEnableEvents(bool on) override { mEnableEvents = on; }
     bool displayAlerts() const override { return mDisplayAlerts; }
@@ -115,13 +117,14 @@ public:
     // Yes/No-style question through the dialogs; false without dialogs.
     int ask(const std::string& text, int flags, const std::string& title);
 
-private:
+  private:
     template <class F> void raise(F&& f);
     ApplicationOptions mOptions;
     int mCountryCode;
     std::vector<std::shared_ptr<Workbook>> mBooks;
     std::weak_ptr<Workbook> mActive;
     std::string mStatusBar;
+    int mCursor = xl::CursorDefault;
     bool mScreenUpdating = true, mEnableEvents = true, mDisplayAlerts = true, mReady = true;
     int mCalculation = -4105;
     bool mMoveAfterReturn = true;

@@ -10,21 +10,26 @@
 
 namespace qv::sheet {
 
-long CommandBarControls::count() const { return static_cast<long>(mControls.size()); }
+long CommandBarControls::count() const {
+    return static_cast<long>(mControls.size());
+}
 
 CommandBarControlPtr CommandBarControls::item(long index) const {
     if (index < 1 || index > count())
-        throw NumberedError(err::SubscriptOutOfRange, "CommandBarControls", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "CommandBarControls");
     return mControls[static_cast<std::size_t>(index - 1)];
 }
 
 CommandBarControlPtr CommandBarControls::add(int type, long before, bool temporary) {
     if (type != xl::ControlButton && type != xl::ControlPopup)
-        throw NumberedError(err::InvalidProcedureCall, "CommandBarControls",
-                            fmt::format("Invalid procedure call or argument: control type {} cannot be added", type));
+        throw NumberedError(
+            err::InvalidProcedureCall, "CommandBarControls",
+            fmt::format("Invalid procedure call or argument: control type {} cannot be added", type));
     if (before < 0 || before > count() + 1)
-        throw NumberedError(err::InvalidProcedureCall, "CommandBarControls",
-                            fmt::format("Invalid procedure call or argument: no position {} among {} controls", before, count()));
+        throw NumberedError(
+            err::InvalidProcedureCall, "CommandBarControls",
+            fmt::format("Invalid procedure call or argument: no position {} among {} controls", before,
+                        count()));
     auto control = std::make_shared<CommandBarControl>(type, temporary, weak_from_this());
     const auto at = before == 0 ? mControls.end() : mControls.begin() + (before - 1);
     mControls.insert(at, control);
@@ -47,7 +52,8 @@ CommandBarControlPtr CommandBarControls::findByTag(const std::string& tag) const
 }
 
 long CommandBarControls::indexOf(const CommandBarControl* control) const {
-    const auto it = std::find_if(mControls.begin(), mControls.end(), [&](const auto& c) { return c.get() == control; });
+    const auto it =
+        std::find_if(mControls.begin(), mControls.end(), [&](const auto& c) { return c.get() == control; });
     return it == mControls.end() ? 0 : static_cast<long>(it - mControls.begin()) + 1;
 }
 

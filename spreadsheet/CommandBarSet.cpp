@@ -16,7 +16,8 @@ namespace {
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -38,7 +39,8 @@ struct CommandBarSet::Impl {
 
 CommandBarSet::CommandBarSet() : mImpl(std::make_shared<Impl>()) {
     auto menu = mImpl->create(mImpl, WorksheetMenuBar, true);
-    for (const char* caption : {"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}) {
+    for (const char* caption :
+         {"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"}) {
         auto popup = menu->controls()->add(xl::ControlPopup, 0, false);
         popup->setCaption(caption);
     }
@@ -47,10 +49,12 @@ CommandBarSet::CommandBarSet() : mImpl(std::make_shared<Impl>()) {
 
 CommandBarSet::~CommandBarSet() = default;
 
-long CommandBarSet::count() const { return static_cast<long>(mImpl->bars.size()); }
+long CommandBarSet::count() const {
+    return static_cast<long>(mImpl->bars.size());
+}
 
 CommandBarPtr CommandBarSet::item(long index) const {
-    if (index < 1 || index > count()) throw NumberedError(err::SubscriptOutOfRange, "CommandBars", "Subscript out of range");
+    if (index < 1 || index > count()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, "CommandBars");
     return mImpl->bars[static_cast<std::size_t>(index - 1)];
 }
 
@@ -62,14 +66,18 @@ CommandBarPtr CommandBarSet::find(const std::string& name) const {
 
 CommandBarPtr CommandBarSet::add(const std::string& name, bool) {
     if (name.empty())
-        throw NumberedError(err::InvalidProcedureCall, "CommandBars", "Invalid procedure call or argument: a bar needs a name");
+        throw NumberedError(err::InvalidProcedureCall, "CommandBars",
+                            "Invalid procedure call or argument: a bar needs a name");
     if (find(name))
         throw NumberedError(err::InvalidProcedureCall, "CommandBars",
-                            "Invalid procedure call or argument: a bar named \"" + name + "\" exists already");
+                            "Invalid procedure call or argument: a bar named \"" + name +
+                                "\" exists already");
     return mImpl->create(mImpl, name, false);
 }
 
-CommandBarControlPtr CommandBarSet::actionControl() const { return mImpl->action; }
+CommandBarControlPtr CommandBarSet::actionControl() const {
+    return mImpl->action;
+}
 
 CommandBarControlPtr CommandBarSet::findControl(const std::string& tag) const {
     for (const auto& b : mImpl->bars)
@@ -77,7 +85,9 @@ CommandBarControlPtr CommandBarSet::findControl(const std::string& tag) const {
     return nullptr;
 }
 
-void CommandBarSet::setActionControl(CommandBarControlPtr c) { mImpl->action = std::move(c); }
+void CommandBarSet::setActionControl(CommandBarControlPtr c) {
+    mImpl->action = std::move(c);
+}
 
 bool CommandBarSet::click(const CommandBarControlPtr& control, const MacroRunner& run) {
     if (!control || control->type() != xl::ControlButton || !control->enabled() || !control->visible() ||

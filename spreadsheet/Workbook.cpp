@@ -20,10 +20,16 @@ namespace qv::sheet {
 
 namespace {
 constexpr const char* Source = "Workbook";
-[[noreturn]] void fail(const std::string& text) { throw NumberedError(err::ApplicationDefined, Source, text); }
-bool sameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+[[noreturn]] void fail(const std::string& text) {
+    throw NumberedError(err::ApplicationDefined, Source, text);
+}
+bool sameText(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
 
-constexpr long rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+constexpr long rgb(int r, int g, int b) {
+    return r | (g << 8) | (b << 16);
+}
 
 // The host's default palette, entries 1..56.
 constexpr std::array<long, 56> DefaultPalette{
@@ -40,17 +46,42 @@ constexpr std::array<long, 56> DefaultPalette{
     rgb(0, 51, 0),      rgb(51, 51, 0),     rgb(153, 51, 0),    rgb(153, 51, 102),  rgb(51, 51, 153),
     rgb(51, 51, 51)};
 
-const char* const BuiltinNames[] = {
-    "Title", "Subject", "Author", "Keywords", "Comments", "Template", "Last Author", "Revision Number",
-    "Application Name", "Last Print Date", "Creation Date", "Last Save Time", "Total Editing Time",
-    "Number of Pages", "Number of Words", "Number of Characters", "Security", "Category", "Format", "Manager",
-    "Company", "Number of Bytes", "Number of Lines", "Number of Paragraphs", "Hyperlink base",
-    "Number of Characters (with spaces)", "Content type", "Content status", "Language", "Document version"};
+const char* const BuiltinNames[] = {"Title",
+                                    "Subject",
+                                    "Author",
+                                    "Keywords",
+                                    "Comments",
+                                    "Template",
+                                    "Last Author",
+                                    "Revision Number",
+                                    "Application Name",
+                                    "Last Print Date",
+                                    "Creation Date",
+                                    "Last Save Time",
+                                    "Total Editing Time",
+                                    "Number of Pages",
+                                    "Number of Words",
+                                    "Number of Characters",
+                                    "Security",
+                                    "Category",
+                                    "Format",
+                                    "Manager",
+                                    "Company",
+                                    "Number of Bytes",
+                                    "Number of Lines",
+                                    "Number of Paragraphs",
+                                    "Hyperlink base",
+                                    "Number of Characters (with spaces)",
+                                    "Content type",
+                                    "Content status",
+                                    "Language",
+                                    "Document version"};
 
 std::string canonicalBuiltin(const std::string& name) {
     for (const char* n : BuiltinNames)
         if (sameText(n, name)) return n;
-    throw NumberedError(err::InvalidProcedureCall, Source, "Invalid procedure call or argument: no document property '" + name + "'");
+    throw NumberedError(err::InvalidProcedureCall, Source,
+                        "Invalid procedure call or argument: no document property '" + name + "'");
 }
 } // namespace
 
@@ -74,7 +105,9 @@ std::string Workbook::uniqueSheetName() const {
     }
 }
 
-std::shared_ptr<IApplication> Workbook::application() const { return mApp.lock(); }
+std::shared_ptr<IApplication> Workbook::application() const {
+    return mApp.lock();
+}
 
 void Workbook::activate() {
     if (auto app = mApp.lock()) app->setActiveWorkbook(shared_from_this(), true);
@@ -92,15 +125,18 @@ void Workbook::setBuiltinProperty(const std::string& name, const Variant& value)
 
 Variant Workbook::customProperty(const std::string& name) const {
     std::string key = name;
-    for (auto& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (auto& ch : key)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     auto it = mCustom.find(key);
     return it == mCustom.end() ? Variant() : it->second.second;
 }
 
 void Workbook::setCustomProperty(const std::string& name, const Variant& value) {
-    if (name.empty() || name.size() > 255) throw NumberedError(err::InvalidProcedureCall, Source, "Invalid property name");
+    if (name.empty() || name.size() > 255)
+        throw NumberedError(err::InvalidProcedureCall, Source, "Invalid property name");
     std::string key = name;
-    for (auto& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (auto& ch : key)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     mCustom[key] = {name, value};
     markChanged();
 }
@@ -116,7 +152,8 @@ bool Workbook::close(bool saveChanges) {
 }
 
 void Workbook::closeWithoutEvents() {
-    for (auto& s : mSheets) s->detach();
+    for (auto& s : mSheets)
+        s->detach();
 }
 
 bool Workbook::saveAs(const std::string& path, int fileFormat) {
@@ -126,7 +163,8 @@ bool Workbook::saveAs(const std::string& path, int fileFormat) {
     std::filesystem::path full = std::filesystem::absolute(path);
     std::error_code ec;
     if (app && app->displayAlerts() && std::filesystem::exists(full, ec) && full.string() != fullName()) {
-        int answer = app->ask("A file named '" + full.string() + "' already exists in this location. Do you want to replace it?",
+        int answer = app->ask("A file named '" + full.string() +
+                                  "' already exists in this location. Do you want to replace it?",
                               xl::MsgYesNo | xl::MsgExclamation, app->name());
         if (answer != xl::AnswerYes) return false;
     }
@@ -159,17 +197,19 @@ bool Workbook::save() {
 }
 
 WorksheetPtr Workbook::worksheet(long index) const {
-    if (index < 1 || index > worksheetCount()) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > worksheetCount()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mSheets[index - 1];
 }
 
 WorksheetPtr Workbook::worksheet(const std::string& name) const {
     auto s = findWorksheet(name);
-    if (!s) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (!s) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return s;
 }
 
-WorksheetPtr Workbook::findWorksheet(const std::string& name) const { return sheetModel(name); }
+WorksheetPtr Workbook::findWorksheet(const std::string& name) const {
+    return sheetModel(name);
+}
 
 std::shared_ptr<Worksheet> Workbook::sheetModel(const std::string& name) const {
     for (const auto& s : mSheets)
@@ -187,7 +227,8 @@ WorksheetPtr Workbook::addWorksheet(const WorksheetPtr& after) {
     auto pos = mSheets.end();
     if (after) {
         pos = std::find(mSheets.begin(), mSheets.end(), after);
-        if (pos == mSheets.end()) fail("Method 'Add' of object 'Sheets' failed: the sheet is not in this workbook");
+        if (pos == mSheets.end())
+            fail("Method 'Add' of object 'Sheets' failed: the sheet is not in this workbook");
         ++pos;
     } else if (auto active = mActive.lock()) {
         pos = std::find(mSheets.begin(), mSheets.end(), active); // the host adds before the active sheet
@@ -202,14 +243,16 @@ WorksheetPtr Workbook::addWorksheet(const WorksheetPtr& after) {
 void Workbook::deleteWorksheet(const WorksheetPtr& sheet) {
     checkStructureUnprotected();
     auto pos = std::find(mSheets.begin(), mSheets.end(), sheet);
-    if (pos == mSheets.end()) fail("Delete method of Worksheet class failed: the sheet is not in this workbook");
+    if (pos == mSheets.end())
+        fail("Delete method of Worksheet class failed: the sheet is not in this workbook");
     long visibleOthers = 0;
     for (const auto& s : mSheets)
         if (s != sheet && s->visible() == xl::SheetVisible) ++visibleOthers;
     if (visibleOthers == 0) fail("A workbook must contain at least one visible worksheet.");
     auto app = mApp.lock();
     if (app && app->displayAlerts() && (*pos)->data().usedExtent()) {
-        int answer = app->ask("Data may exist in the sheet(s) selected for deletion. To permanently delete the data, press Delete.",
+        int answer = app->ask("Data may exist in the sheet(s) selected for deletion. To permanently delete "
+                              "the data, press Delete.",
                               xl::MsgOkCancel | xl::MsgExclamation, app->name());
         if (answer != xl::AnswerOk) return;
     }
@@ -236,9 +279,13 @@ void Workbook::deleteWorksheet(const WorksheetPtr& sheet) {
     }
 }
 
-WorksheetPtr Workbook::activeSheet() const { return mActive.lock(); }
+WorksheetPtr Workbook::activeSheet() const {
+    return mActive.lock();
+}
 
-void Workbook::setActiveSheet(const std::shared_ptr<Worksheet>& sheet) { mActive = sheet; }
+void Workbook::setActiveSheet(const std::shared_ptr<Worksheet>& sheet) {
+    mActive = sheet;
+}
 
 void Workbook::protectStructure(const std::string& password) {
     if (mStructureProtected) return;
@@ -249,8 +296,9 @@ void Workbook::protectStructure(const std::string& password) {
 
 void Workbook::unprotectStructure(const std::string& password) {
     if (!mStructureProtected) return;
-    bool right = mStructureHash.empty() ? password == mStructurePassword
-                                        : strcasecmp(PasswordHash::legacy(password).c_str(), mStructureHash.c_str()) == 0;
+    bool right = mStructureHash.empty()
+                     ? password == mStructurePassword
+                     : strcasecmp(PasswordHash::legacy(password).c_str(), mStructureHash.c_str()) == 0;
     if (!right) fail("The password you supplied is not correct.");
     mStructureProtected = false;
     mStructurePassword.clear();
@@ -306,7 +354,8 @@ void Workbook::addName(const std::string& name, const std::string& refersToR1C1,
     auto sheet = sheetModel(sheetName);
     // Later areas may repeat the sheet part ("S!R1C1,S!R3C1").
     std::string prefix = CellAddress::quoteSheet(sheetName) + "!";
-    for (std::size_t p; (p = address.find(prefix)) != std::string::npos;) address.erase(p, prefix.size());
+    for (std::size_t p; (p = address.find(prefix)) != std::string::npos;)
+        address.erase(p, prefix.size());
     auto areas = CellAddress::parseR1C1(address);
     if (!sheet || !areas) fail("There's a problem with this formula: " + refersToR1C1);
     mNames.set(DefinedName{name, sheet->name(), *areas, visible});
@@ -315,7 +364,8 @@ void Workbook::addName(const std::string& name, const std::string& refersToR1C1,
 
 std::vector<WorkbookName> Workbook::names() const {
     std::vector<WorkbookName> out;
-    for (const auto& n : mNames.all()) out.push_back({n.name, NameTable::refersToR1C1(n), n.visible});
+    for (const auto& n : mNames.all())
+        out.push_back({n.name, NameTable::refersToR1C1(n), n.visible});
     return out;
 }
 
@@ -332,10 +382,12 @@ RangePtr Workbook::nameRange(const std::string& name) const {
     return sheet->makeRange(n->areas);
 }
 
-RangePtr Workbook::resolveReference(const std::string& reference, const std::shared_ptr<Worksheet>& context) const {
+RangePtr Workbook::resolveReference(const std::string& reference,
+                                    const std::shared_ptr<Worksheet>& context) const {
     std::string ref = reference;
     if (!ref.empty() && ref[0] == '=') ref.erase(0, 1);
-    while (!ref.empty() && ref.back() == ' ') ref.pop_back();
+    while (!ref.empty() && ref.back() == ' ')
+        ref.pop_back();
     if (mNames.find(ref)) return nameRange(ref);
     auto split = CellAddress::splitSheet(ref);
     if (!split) return nullptr;
@@ -348,12 +400,12 @@ RangePtr Workbook::resolveReference(const std::string& reference, const std::sha
 }
 
 long Workbook::paletteColor(int index) const {
-    if (index < 1 || index > 56) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mPalette[index - 1];
 }
 
 void Workbook::setPaletteColor(int index, long oleColor) {
-    if (index < 1 || index > 56) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     if (oleColor < 0 || oleColor > 0xFFFFFF) fail("Unable to set the Colors property of the Workbook class");
     mPalette[index - 1] = oleColor;
     markChanged();

@@ -9,13 +9,17 @@
 
 namespace qv::sheet {
 
-std::vector<CellStyle> WorkbookExportView::styles() const { return mBook.styles().all(); }
+std::vector<CellStyle> WorkbookExportView::styles() const {
+    return mBook.styles().all();
+}
 
-long WorkbookExportView::sheetCount() const { return static_cast<long>(mBook.sheets().size()); }
+long WorkbookExportView::sheetCount() const {
+    return static_cast<long>(mBook.sheets().size());
+}
 
 ExportSheet WorkbookExportView::sheet(long index) const {
     if (index < 0 || index >= sheetCount())
-        throw NumberedError(err::SubscriptOutOfRange, "WorkbookExport", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[index];
     const SheetCells& cells = ws.data();
     ExportSheet out;
@@ -46,7 +50,8 @@ ExportSheet WorkbookExportView::sheet(long index) const {
     out.showHeadings = ws.displayHeadings();
     out.showZeros = ws.displayZeros();
     out.showGridlines = ws.displayGridlines();
-    if (const auto& filter = ws.autoFilterState()) out.autoFilterRef = CellAddress::formatA1(filter->list(), false, false);
+    if (const auto& filter = ws.autoFilterState())
+        out.autoFilterRef = CellAddress::formatA1(filter->list(), false, false);
     for (const auto& rule : ws.validations().rules()) {
         ExportValidation v;
         for (const auto& a : rule.areas) {
@@ -56,10 +61,13 @@ ExportSheet WorkbookExportView::sheet(long index) const {
         v.type = rule.type;
         v.alertStyle = rule.alert;
         v.op = rule.op;
-        v.formula1 = !rule.formula1.empty() && rule.formula1[0] == '=' ? rule.formula1.substr(1) : rule.formula1;
-        v.formula2 = !rule.formula2.empty() && rule.formula2[0] == '=' ? rule.formula2.substr(1) : rule.formula2;
+        v.formula1 =
+            !rule.formula1.empty() && rule.formula1[0] == '=' ? rule.formula1.substr(1) : rule.formula1;
+        v.formula2 =
+            !rule.formula2.empty() && rule.formula2[0] == '=' ? rule.formula2.substr(1) : rule.formula2;
         // A literal list is written quoted, the way the files keep it.
-        if (rule.type == 3 && !rule.formula1.empty() && rule.formula1[0] != '=') v.formula1 = "\"" + rule.formula1 + "\"";
+        if (rule.type == 3 && !rule.formula1.empty() && rule.formula1[0] != '=')
+            v.formula1 = "\"" + rule.formula1 + "\"";
         v.errorTitle = rule.errorTitle;
         v.errorMessage = rule.errorMessage;
         v.inputTitle = rule.inputTitle;
@@ -70,10 +78,13 @@ ExportSheet WorkbookExportView::sheet(long index) const {
         v.showInput = rule.showInput;
         out.validations.push_back(std::move(v));
     }
-    for (const auto& [pos, c] : ws.comments()) out.comments.push_back({pos.first, pos.second, c->author, c->text});
+    for (const auto& [pos, c] : ws.comments())
+        out.comments.push_back({pos.first, pos.second, c->author, c->text});
     const auto& p = ws.protection();
     out.protection.on = p.on;
-    out.protection.passwordHash = !p.on ? std::string() : !p.passwordHash.empty() ? p.passwordHash : PasswordHash::legacy(p.password);
+    out.protection.passwordHash = !p.on                     ? std::string()
+                                  : !p.passwordHash.empty() ? p.passwordHash
+                                                            : PasswordHash::legacy(p.password);
     // A newer salted verifier read from a file cannot be written back in the legacy form.
     if (out.protection.passwordHash.size() != 4) out.protection.passwordHash.clear();
     out.protection.allowFormatColumns = p.allowFormattingColumns;
@@ -87,7 +98,7 @@ ExportSheet WorkbookExportView::sheet(long index) const {
 void WorkbookExportView::forEachCell(long sheetIndex,
                                      const std::function<void(long, long, const ExportCell&)>& visit) const {
     if (sheetIndex < 0 || sheetIndex >= sheetCount())
-        throw NumberedError(err::SubscriptOutOfRange, "WorkbookExport", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[sheetIndex];
     const SheetCells& cells = ws.data();
     auto used = cells.usedExtent();
@@ -103,8 +114,10 @@ void WorkbookExportView::forEachCell(long sheetIndex,
             if (!filled && !formula && !ownStyle && !rowFormatted) continue;
             cell.value = filled ? cells.value(r, c) : Variant();
             cell.style = cells.effectiveStyle(r, c);
-            if (formula) cell.formula = formula->size() > 1 && (*formula)[0] == '=' ? formula->substr(1) : *formula;
-            else cell.formula.clear();
+            if (formula)
+                cell.formula = formula->size() > 1 && (*formula)[0] == '=' ? formula->substr(1) : *formula;
+            else
+                cell.formula.clear();
             visit(r, c, cell);
         }
     }
@@ -112,11 +125,14 @@ void WorkbookExportView::forEachCell(long sheetIndex,
 
 std::vector<ExportName> WorkbookExportView::names() const {
     std::vector<ExportName> out;
-    for (const auto& n : mBook.nameTable().all()) out.push_back({n.name, NameTable::refersToA1(n), !n.visible});
+    for (const auto& n : mBook.nameTable().all())
+        out.push_back({n.name, NameTable::refersToA1(n), !n.visible});
     return out;
 }
 
-bool WorkbookExportView::structureProtected() const { return mBook.structureProtected(); }
+bool WorkbookExportView::structureProtected() const {
+    return mBook.structureProtected();
+}
 
 std::string WorkbookExportView::structurePasswordHash() const {
     if (!mBook.structureProtected()) return {};
@@ -128,19 +144,22 @@ std::string WorkbookExportView::structurePasswordHash() const {
 std::vector<std::pair<std::string, std::string>> WorkbookExportView::customProperties() const {
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& [key, entry] : mBook.customProperties())
-        if (!entry.second.isEmpty() && !entry.second.isNull()) out.emplace_back(entry.first, entry.second.toString());
+        if (!entry.second.isEmpty() && !entry.second.isNull())
+            out.emplace_back(entry.first, entry.second.toString());
     return out;
 }
 
 std::vector<std::pair<bool, std::string>> WorkbookExportView::customUIParts() const {
     std::vector<std::pair<bool, std::string>> out;
-    for (const auto& p : mBook.customUIParts()) out.emplace_back(p.office2010, p.xml);
+    for (const auto& p : mBook.customUIParts())
+        out.emplace_back(p.office2010, p.xml);
     return out;
 }
 
 std::string WorkbookExportView::title() const {
     auto it = mBook.builtinProperties().find("Title");
-    return it == mBook.builtinProperties().end() || it->second.isEmpty() ? std::string() : it->second.toString();
+    return it == mBook.builtinProperties().end() || it->second.isEmpty() ? std::string()
+                                                                         : it->second.toString();
 }
 
 std::vector<std::pair<std::string, std::string>> WorkbookExportView::documentProperties() const {

@@ -17,7 +17,9 @@ namespace qv::sheet {
 
 namespace {
 constexpr const char* Source = "Worksheet";
-[[noreturn]] void fail(const std::string& text) { throw NumberedError(err::ApplicationDefined, Source, text); }
+[[noreturn]] void fail(const std::string& text) {
+    throw NumberedError(err::ApplicationDefined, Source, text);
+}
 } // namespace
 
 Worksheet::Worksheet(const std::shared_ptr<Workbook>& book, std::string name)
@@ -25,7 +27,8 @@ Worksheet::Worksheet(const std::shared_ptr<Workbook>& book, std::string name)
 
 Workbook& Worksheet::book() const {
     auto b = mBook.lock();
-    if (!b || mDeleted) throw NumberedError(err::ObjectNotSet, Source, "Object required: the sheet no longer exists");
+    if (!b || mDeleted)
+        throw NumberedError(err::ObjectNotSet, Source, "Object required: the sheet no longer exists");
     return *b;
 }
 
@@ -97,7 +100,8 @@ void Worksheet::setVisible(int visibility) {
 }
 
 void Worksheet::setEnableSelection(int rule) {
-    if (rule != xl::SelectionNoRestrictions && rule != xl::SelectionUnlockedCells && rule != xl::SelectionNone)
+    if (rule != xl::SelectionNoRestrictions && rule != xl::SelectionUnlockedCells &&
+        rule != xl::SelectionNone)
         fail("Unable to set the EnableSelection property of the Worksheet class");
     mEnableSelection = rule;
 }
@@ -108,8 +112,7 @@ bool SheetProtection::accepts(const std::string& candidate) const {
 }
 
 void Worksheet::protect(const std::string& password, bool allowFormattingColumns, bool allowFiltering) {
-    if (mProtection.on && !mProtection.accepts(password))
-        fail("The password you supplied is not correct.");
+    if (mProtection.on && !mProtection.accepts(password)) fail("The password you supplied is not correct.");
     mProtection = {true, password, allowFormattingColumns, allowFiltering};
     changed();
 }
@@ -138,15 +141,17 @@ RangePtr Worksheet::autoFilterRange() const {
 
 FilterState Worksheet::filter(long index) const {
     if (!mFilter || index < 1 || index > mFilter->list().cols())
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mFilter->filters()[index - 1];
 }
 
 void Worksheet::showAllData() {
     if (!mFilter) return;
     if (!mFilter->anyOn()) return; // the host refuses only when nothing is filtered; harmless here
-    if (mProtection.on && !mProtection.allowFiltering) fail("You cannot use this command on a protected sheet.");
-    for (auto& f : mFilter->filters()) f = FilterState{};
+    if (mProtection.on && !mProtection.allowFiltering)
+        fail("You cannot use this command on a protected sheet.");
+    for (auto& f : mFilter->filters())
+        f = FilterState{};
     applyFilter();
     changed();
 }
@@ -164,7 +169,8 @@ void Worksheet::startAutoFilter(const Rect& list) {
 void Worksheet::setColumnFilter(long field, FilterState state) {
     if (!mFilter) fail("AutoFilter method of Range class failed");
     if (field < 1 || field > mFilter->list().cols()) fail("AutoFilter method of Range class failed");
-    if (mProtection.on && !mProtection.allowFiltering) fail("You cannot use this command on a protected sheet.");
+    if (mProtection.on && !mProtection.allowFiltering)
+        fail("You cannot use this command on a protected sheet.");
     mFilter->filters()[field - 1] = std::move(state);
     applyFilter();
     changed();
@@ -190,7 +196,8 @@ RangePtr Worksheet::makeRange(std::vector<Rect> areas) {
 }
 
 RangePtr Worksheet::cells(long row, long column) {
-    if (row < 1 || row > MaxRow || column < 1 || column > MaxColumn) fail("Application-defined or object-defined error");
+    if (row < 1 || row > MaxRow || column < 1 || column > MaxColumn)
+        fail("Application-defined or object-defined error");
     return makeRange({Rect{row, column, row, column}});
 }
 
@@ -205,8 +212,10 @@ RangePtr Worksheet::range(const std::string& a1Address) {
 }
 
 RangePtr Worksheet::rangeOf(long row1, long column1, long row2, long column2) {
-    Rect r{std::min(row1, row2), std::min(column1, column2), std::max(row1, row2), std::max(column1, column2)};
-    if (r.r1 < 1 || r.r2 > MaxRow || r.c1 < 1 || r.c2 > MaxColumn) fail("Application-defined or object-defined error");
+    Rect r{std::min(row1, row2), std::min(column1, column2), std::max(row1, row2),
+           std::max(column1, column2)};
+    if (r.r1 < 1 || r.r2 > MaxRow || r.c1 < 1 || r.c2 > MaxColumn)
+        fail("Application-defined or object-defined error");
     return makeRange({r});
 }
 
@@ -275,8 +284,12 @@ std::string Worksheet::displayText(long row, long col) const {
     return NumberFormatter::format(v, format, locale());
 }
 
-std::uint32_t Worksheet::internStyle(const CellStyle& s) { return book().styles().intern(s); }
-const CellStyle& Worksheet::style(std::uint32_t id) const { return book().styles().get(id); }
+std::uint32_t Worksheet::internStyle(const CellStyle& s) {
+    return book().styles().intern(s);
+}
+const CellStyle& Worksheet::style(std::uint32_t id) const {
+    return book().styles().get(id);
+}
 
 void Worksheet::checkCellsEditable(const std::vector<Rect>& areas) const {
     if (!mProtection.on) return;
@@ -292,7 +305,8 @@ void Worksheet::checkCellsEditable(const std::vector<Rect>& areas) const {
                 if (s == last) continue;
                 last = s;
                 if (pool.get(s).locked)
-                    fail("The cell or chart that you are trying to change is protected and therefore read-only.");
+                    fail("The cell or chart that you are trying to change is protected and therefore "
+                         "read-only.");
             }
             // Beyond the stored rows the row formats and then the column's or sheet's format apply.
             if (materialised < r.r2) {
@@ -304,11 +318,14 @@ void Worksheet::checkCellsEditable(const std::vector<Rect>& areas) const {
                     if (s == InheritStyle) continue;
                     ++rowFormatted;
                     if (pool.get(s).locked)
-                        fail("The cell or chart that you are trying to change is protected and therefore read-only.");
+                        fail("The cell or chart that you are trying to change is protected and therefore "
+                             "read-only.");
                 }
-                std::uint32_t base = col && col->defaultStyle != InheritStyle ? col->defaultStyle : mCells.sheetStyle();
+                std::uint32_t base =
+                    col && col->defaultStyle != InheritStyle ? col->defaultStyle : mCells.sheetStyle();
                 if (rowFormatted < r.r2 - from + 1 && pool.get(base).locked)
-                    fail("The cell or chart that you are trying to change is protected and therefore read-only.");
+                    fail("The cell or chart that you are trying to change is protected and therefore "
+                         "read-only.");
             }
         }
 }
@@ -316,7 +333,8 @@ void Worksheet::checkCellsEditable(const std::vector<Rect>& areas) const {
 void Worksheet::checkFormatAllowed(bool columnFormat) const {
     if (!mProtection.on) return;
     if (columnFormat && mProtection.allowFormattingColumns) return;
-    fail("You cannot use this command on a protected sheet. To use this command, you must first unprotect the sheet.");
+    fail("You cannot use this command on a protected sheet. To use this command, you must first unprotect "
+         "the sheet.");
 }
 
 void Worksheet::changed() {
@@ -342,8 +360,10 @@ void Worksheet::raiseSelectionChange() {
 
 void Worksheet::insertLines(bool rows, long at, long count) {
     Workbook& b = book();
-    if (rows) mCells.insertRows(at, count);
-    else mCells.insertColumns(at, count);
+    if (rows)
+        mCells.insertRows(at, count);
+    else
+        mCells.insertColumns(at, count);
     mValidations.insertLines(rows, at, count);
     b.nameTable().insertLines(mName, rows, at, count);
     std::map<std::pair<long, long>, std::shared_ptr<CommentData>> moved;
@@ -374,8 +394,10 @@ void Worksheet::insertLines(bool rows, long at, long count) {
 
 void Worksheet::deleteLines(bool rows, long first, long count) {
     Workbook& b = book();
-    if (rows) mCells.deleteRows(first, count);
-    else mCells.deleteColumns(first, count);
+    if (rows)
+        mCells.deleteRows(first, count);
+    else
+        mCells.deleteColumns(first, count);
     mValidations.deleteLines(rows, first, count);
     b.nameTable().deleteLines(mName, rows, first, count);
     std::map<std::pair<long, long>, std::shared_ptr<CommentData>> moved;

@@ -24,7 +24,8 @@ bool confirmEntry(const ValidationRule& rule, Application* app) {
         throw NumberedError(err::ApplicationDefined, title, message);
     if (!app) return false;
     if (rule.alert == static_cast<int>(xl::ValidationAlert::Warning))
-        return app->ask(message + "\r\rContinue?", xl::MsgYesNoCancel | xl::MsgExclamation, title) == xl::AnswerYes;
+        return app->ask(message + "\r\rContinue?", xl::MsgYesNoCancel | xl::MsgExclamation, title) ==
+               xl::AnswerYes;
     return app->ask(message, xl::MsgOkCancel | xl::MsgInformation, title) == xl::AnswerOk;
 }
 
@@ -33,7 +34,7 @@ bool confirmEntry(const ValidationRule& rule, Application* app) {
 bool Worksheet::typeInto(long row, long column, const std::string& typed) {
     Workbook& b = book();
     if (row < 1 || row > MaxRow || column < 1 || column > MaxColumn)
-        throw NumberedError(err::ApplicationDefined, "Worksheet", "Application-defined or object-defined error");
+        throw ErrorCatalogue::make(err::ApplicationDefined, "Worksheet");
     const Rect cell{row, column, row, column};
     checkCellsEditable({cell});
     auto app = b.app();
@@ -46,18 +47,29 @@ bool Worksheet::typeInto(long row, long column, const std::string& typed) {
             if (!confirmEntry(copy, app.get())) return false;
         }
     }
-    if (isFormula) mCells.setFormula(row, column, typed);
-    else mCells.setValue(row, column, entry);
+    if (isFormula)
+        mCells.setFormula(row, column, typed);
+    else
+        mCells.setValue(row, column, entry);
     changed();
     raiseChange({cell});
     if (app && app->moveAfterReturn() && isActive() && mActiveCell == std::make_pair(row, column)) {
         long r = row, c = column;
         switch (app->moveAfterReturnDirection()) {
-        case xl::DirectionDown: r = std::min(MaxRow, r + 1); break;
-        case xl::DirectionUp: r = std::max(1L, r - 1); break;
-        case xl::DirectionRight: c = std::min(MaxColumn, c + 1); break;
-        case xl::DirectionLeft: c = std::max(1L, c - 1); break;
-        default: break;
+        case xl::DirectionDown:
+            r = std::min(MaxRow, r + 1);
+            break;
+        case xl::DirectionUp:
+            r = std::max(1L, r - 1);
+            break;
+        case xl::DirectionRight:
+            c = std::min(MaxColumn, c + 1);
+            break;
+        case xl::DirectionLeft:
+            c = std::max(1L, c - 1);
+            break;
+        default:
+            break;
         }
         if (mSelection.size() == 1 && mSelection[0].cells() == 1) mSelection = {Rect{r, c, r, c}};
         mActiveCell = {r, c};
@@ -79,7 +91,8 @@ bool Worksheet::fillSelection(const std::string& typed) {
             if (!confirmEntry(copy, app.get())) return false;
         }
     }
-    for (const auto& a : areas) mCells.fill(a, entry);
+    for (const auto& a : areas)
+        mCells.fill(a, entry);
     changed();
     raiseChange(areas);
     return true;
@@ -89,7 +102,8 @@ void Worksheet::pasteValues(const std::vector<std::vector<std::string>>& typed) 
     book();
     if (typed.empty()) return;
     std::size_t width = 0;
-    for (const auto& row : typed) width = std::max(width, row.size());
+    for (const auto& row : typed)
+        width = std::max(width, row.size());
     if (width == 0) return;
     const Rect target{mActiveCell.first, mActiveCell.second,
                       std::min<long>(MaxRow, mActiveCell.first + static_cast<long>(typed.size()) - 1),

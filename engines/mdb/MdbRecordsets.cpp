@@ -50,7 +50,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
              std::vector<std::string>& done, int depth) {
     const std::string& source = catalogue.file().source();
     if (depth > 32)
-        throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+        throw EngineErrors::make(err::ErrorsInCommand, source,
                                  "Saved queries refer to each other in a circle.");
     for (const auto& t : catalogue.tables()) {
         if ((t.attributes & dao::SystemObject) || !mentions(sql, t.name)) continue;
@@ -83,7 +83,7 @@ std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& cata
         // Its text is meant for the ODBC server it names, not for these tables.
         if (saved->type() == dao::QuerySQLPassThrough)
             throw EngineErrors::make(
-                engineerr::ErrorsInCommand, source,
+                err::ErrorsInCommand, source,
                 fmt::format("'{}' is a pass-through query for an ODBC data source, which "
                             "Quorvel cannot reach.",
                             saved->name()));
@@ -91,10 +91,10 @@ std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& cata
     }
     const auto translated = SqlDialect::translate(sql);
     if (translated.kind != accesssql::StatementKind::Select)
-        throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,
+        throw EngineErrors::make(err::ReadOnlyDatabase, source,
                                  "Cannot update. Database or object is read-only.");
     if (!translated.parameters.empty())
-        throw EngineErrors::make(3708, source,
+        throw EngineErrors::make(err::AdoParameterImproperlyDefined, source,
                                  fmt::format("Parameter '{}' has no value.", translated.parameters[0].name));
     const SqliteConnection db = inMemory(source);
     SqlDialect::prepareConnection(db.ref());

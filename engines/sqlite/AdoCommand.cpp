@@ -97,7 +97,7 @@ AdoParameterPtr AdoCommand::createParameter(const std::string& name, int type, i
 
 void AdoCommand::appendParameter(const AdoParameterPtr& p) {
     if (!p)
-        throw NumberedError(3001, Source,
+        throw NumberedError(err::InvalidArguments, Source,
                             "Arguments are of the wrong type, are out of acceptable range, or are in "
                             "conflict with one another.");
     if (variableLength(p->type()) && p->size() <= 0)
@@ -174,7 +174,7 @@ std::string AdoCommand::savedQuerySql() const {
         if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
     }
     throw NumberedError(
-        engineerr::UnknownObject, Source,
+        err::UnknownObject, Source,
         fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
                     "exists and that its name is spelled correctly.",
                     name));

@@ -4,11 +4,11 @@
 #include "engines/sqlite/AdoConnection.h"
 
 #include "engines/sqlite/ColumnarRecordset.h"
-#include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/WorkgroupFile.h"
+#include "platform/ConnectionString.h"
 
 #include <cctype>
 #include <sqlite3.h>
@@ -17,7 +17,6 @@ namespace qv::engine {
 
 namespace {
 const char* const Source = "ADODB.Connection";
-constexpr std::int32_t ObjectOpen = 3705;
 
 bool onlyBlanks(const std::string& s) {
     for (char c : s) {
@@ -28,7 +27,7 @@ bool onlyBlanks(const std::string& s) {
 } // namespace
 
 void AdoConnection::open(const std::string& connectionString, int) {
-    if (mHandle) throw NumberedError(ObjectOpen, Source, "Operation is not allowed when the object is open.");
+    if (mHandle) throw ErrorCatalogue::make(err::ObjectOpen, Source);
     if (!connectionString.empty()) mConnectionString = connectionString;
     try {
         const auto cs = ConnectionString::parse(mConnectionString);
@@ -50,7 +49,7 @@ void AdoConnection::open(const std::string& connectionString, int) {
 }
 
 void AdoConnection::close() {
-    if (!mHandle) throw NumberedError(3704, Source, "Operation is not allowed when the object is closed.");
+    if (!mHandle) throw ErrorCatalogue::make(err::ObjectClosed, Source);
     mHandle.reset();
 }
 
@@ -77,9 +76,7 @@ AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std:
     const SqliteRef db = handle()->db();
     const SqliteApi& lib = db.lib();
     Statement st(db, statement.sql, source);
-    if (!onlyBlanks(st.tail()))
-        throw NumberedError(engineerr::TooManyStatements, source,
-                            "Characters found after end of SQL statement.");
+    if (!onlyBlanks(st.tail())) throw ErrorCatalogue::make(err::CharactersAfterEnd, source);
     if (!st.get()) {
         if (recordsAffected) *recordsAffected = 0;
         return ColumnarRecordset::closedSet();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Variant.h"
+#include "platform/host/HostConstants.h"
 #include "platform/host/IApplicationEvents.h"
 #include "platform/host/ICommandBars.h"
 #include "platform/host/IWorkbook.h"
@@ -19,19 +20,19 @@ namespace qv {
 using Macro = std::function<Variant(const std::vector<Variant>& args)>;
 
 class IApplication {
-public:
+  public:
     virtual ~IApplication() = default;
 
     virtual std::string name() const = 0;
-    virtual std::string version() const = 0; // "12.0"
+    virtual std::string version() const = 0;            // "12.0"
     virtual Variant international(int index) const = 0; // index 1: the country code (31 Dutch)
 
     // --- workbooks
     virtual long workbookCount() const = 0;
-    virtual WorkbookPtr workbook(long index) const = 0; // 1-based
+    virtual WorkbookPtr workbook(long index) const = 0;                  // 1-based
     virtual WorkbookPtr findWorkbook(const std::string& name) const = 0; // by name, case-insensitive
-    virtual WorkbookPtr addWorkbook() = 0; // one sheet, active
-    virtual WorkbookPtr openWorkbook(const std::string& path) = 0; // error 1004 when it cannot
+    virtual WorkbookPtr addWorkbook() = 0;                               // one sheet, active
+    virtual WorkbookPtr openWorkbook(const std::string& path) = 0;       // error 1004 when it cannot
 
     // --- active objects
     virtual WorkbookPtr activeWorkbook() const = 0;
@@ -49,6 +50,10 @@ public:
     virtual void setEnableEvents(bool) = 0;
     virtual bool displayAlerts() const = 0;
     virtual void setDisplayAlerts(bool) = 0;
+    // The mouse pointer (xl::CursorDefault, xl::CursorWait, ...). A host without a pointer of its
+    // own, such as a script runner, keeps the default and ignores the setting.
+    virtual int cursor() const { return xl::CursorDefault; }
+    virtual void setCursor(int) {}
     virtual int calculation() const = 0;
     virtual void setCalculation(int mode) = 0;
     virtual bool ready() const = 0; // ready for input (not in cell edit mode)

@@ -7,6 +7,7 @@
 
 #include "common/ICB.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
@@ -25,11 +26,13 @@
 
 namespace qv::test {
 
-[[noreturn]] inline void unsupported() { throw NumberedError(438, "fake", "Object doesn't support this property or method"); }
+[[noreturn]] inline void unsupported() {
+    throw NumberedError(438, "fake", "Object doesn't support this property or method");
+}
 
 // Settings with the catalogue defaults the common services read; every write is logged.
 class FakeSettings : public ISettings {
-public:
+  public:
     std::map<std::string, Variant> values;
     std::vector<std::pair<std::string, std::string>> writes; // name, value as text
 
@@ -37,10 +40,14 @@ public:
         auto it = values.find(name);
         if (it != values.end() && !(it->second.isString() && it->second.str().empty())) return it->second;
         static const std::map<std::string, Variant> defaults = {
-            {"Setting color title back", 8404992},   {"Setting color title front", 16777215},
-            {"Setting color matrix lines", 8404992}, {"Setting warning nr of cells", 100000},
-            {"Setting freeze top row", "True"},      {"Setting adjust widths columns automatically", "False"},
-            {"Setting apply column properties MS Access", "False"}, {"Setting fixed column width", 20},
+            {setting::ColorTitleBack, 8404992},
+            {setting::ColorTitleFront, 16777215},
+            {setting::ColorMatrixLines, 8404992},
+            {setting::WarningNrOfCells, 100000},
+            {setting::FreezeTopRow, "True"},
+            {setting::AdjustWidthsAutomatically, "False"},
+            {setting::ApplyColumnPropertiesAccess, "False"},
+            {setting::FixedColumnWidth, 20},
         };
         auto d = defaults.find(name);
         if (d == defaults.end()) return Variant("");
@@ -67,7 +74,7 @@ public:
 
 // Message boxes answered from a queue (OK / Yes when it runs dry), every box recorded.
 class ScriptedDialogs : public IDialogs {
-public:
+  public:
     struct Box {
         std::string text;
         int flags;
@@ -88,7 +95,8 @@ public:
     std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
         unsupported();
     }
-    std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> openFile(const std::string&, const std::string&,
+                                        const std::vector<FileFilter>&) override {
         unsupported();
     }
     std::optional<std::string> saveAsFile(const std::string&, const std::string&,
@@ -100,7 +108,7 @@ public:
 
 // Shows a dialog by running a script on its model; the model must end closed.
 class ScriptedToolkit : public IDialogToolkit {
-public:
+  public:
     std::function<void(DialogModel&)> script = [](DialogModel& m) { m.click("cmdOK"); };
     int shown = 0;
     std::string lastCaption, lastText, lastCheckCaption;
@@ -112,18 +120,20 @@ public:
         if (model.has("lblText")) lastText = model.control("lblText").caption;
         if (model.has("chkDontShowAgain")) lastCheckCaption = model.control("chkDontShowAgain").caption;
         script(model);
-        if (!model.closed()) throw NumberedError(5, "toolkit", "the script left the dialog open");
+        if (!model.closed())
+            throw NumberedError(err::InvalidProcedureCall, "toolkit", "the script left the dialog open");
         return model.result();
     }
 };
 
 class FakeObjectFactory : public IObjectFactory {
-public:
+  public:
     std::set<std::string> failing;
     std::vector<std::string> created;
     ObjectPtr createObject(const std::string& progId) override {
         created.push_back(progId);
-        if (failing.count(progId)) throw NumberedError(err::CannotCreateObject, "fake", "ActiveX component can't create object");
+        if (failing.count(progId))
+            throw NumberedError(err::CannotCreateObject, "fake", "ActiveX component can't create object");
         return std::make_shared<IObject>();
     }
     bool isRegistered(const std::string& progId) const override { return !failing.count(progId); }
@@ -131,11 +141,12 @@ public:
 
 // One level of keys with ordered values; enough for reading the host's option key.
 class FakeRegistry : public IRegistryStore {
-public:
+  public:
     std::map<std::string, std::vector<std::pair<std::string, RegistryValue>>> keys;
 
     void setText(const std::string& key, const std::string& name, const std::string& text) {
-        keys[key].emplace_back(name, RegistryValue{reg::REG_SZ, std::vector<std::uint8_t>(text.begin(), text.end())});
+        keys[key].emplace_back(
+            name, RegistryValue{reg::REG_SZ, std::vector<std::uint8_t>(text.begin(), text.end())});
     }
     bool keyExists(std::uint32_t, const std::string& path) override { return keys.count(path) > 0; }
     bool createKey(std::uint32_t, const std::string& path) override {
@@ -144,14 +155,16 @@ public:
     }
     bool deleteKey(std::uint32_t, const std::string& path) override { return keys.erase(path) > 0; }
     bool deleteValue(std::uint32_t, const std::string&, const std::string&) override { return false; }
-    std::optional<RegistryValue> queryValue(std::uint32_t, const std::string& path, const std::string& name) override {
+    std::optional<RegistryValue> queryValue(std::uint32_t, const std::string& path,
+                                            const std::string& name) override {
         auto k = keys.find(path);
         if (k == keys.end()) return std::nullopt;
         for (auto& [n, v] : k->second)
             if (n == name) return v;
         return std::nullopt;
     }
-    bool setValue(std::uint32_t, const std::string& path, const std::string& name, const RegistryValue& v) override {
+    bool setValue(std::uint32_t, const std::string& path, const std::string& name,
+                  const RegistryValue& v) override {
         auto k = keys.find(path);
         if (k == keys.end()) return false;
         k->second.emplace_back(name, v);
@@ -161,16 +174,19 @@ public:
         auto k = keys.find(path);
         if (k == keys.end()) return std::nullopt;
         std::vector<std::string> names;
-        for (auto& [n, v] : k->second) names.push_back(n);
+        for (auto& [n, v] : k->second)
+            names.push_back(n);
         return names;
     }
-    std::optional<std::vector<std::string>> listSubKeys(std::uint32_t, const std::string&) override { return std::nullopt; }
+    std::optional<std::vector<std::string>> listSubKeys(std::uint32_t, const std::string&) override {
+        return std::nullopt;
+    }
 };
 
 class FakeControls;
 
 class FakeControl : public ICommandBarControl {
-public:
+  public:
     FakeControl(int type, std::string tag);
     int mType;
     std::string mTag, mCaption;
@@ -203,11 +219,12 @@ public:
 };
 
 class FakeControls : public ICommandBarControls {
-public:
+  public:
     std::vector<std::shared_ptr<FakeControl>> items;
     long count() const override { return static_cast<long>(items.size()); }
     CommandBarControlPtr item(long index) const override {
-        if (index < 1 || index > count()) throw NumberedError(err::SubscriptOutOfRange, "fake", "Subscript out of range");
+        if (index < 1 || index > count())
+            throw NumberedError(err::SubscriptOutOfRange, "fake", "Subscript out of range");
         return items[static_cast<std::size_t>(index - 1)];
     }
     CommandBarControlPtr add(int type, long = 0, bool = true) override { return addControl(type, ""); }
@@ -233,15 +250,19 @@ inline void FakeControl::remove() {
             return;
         }
 }
-inline std::shared_ptr<ICommandBarControls> FakeControl::controls() { return mChildren; }
+inline std::shared_ptr<ICommandBarControls> FakeControl::controls() {
+    return mChildren;
+}
 
 // A menu-like surface: a popup whose direct controls are searched by tag.
 class FakeCB : public ICB {
-public:
+  public:
     std::shared_ptr<FakeControl> popup = std::make_shared<FakeControl>(xl::ControlPopup, "");
     bool exists = true;
 
-    std::shared_ptr<FakeControl> add(int type, const std::string& tag) { return popup->mChildren->addControl(type, tag); }
+    std::shared_ptr<FakeControl> add(int type, const std::string& tag) {
+        return popup->mChildren->addControl(type, tag);
+    }
     void AddObject() override { exists = true; }
     void DeleteObject() override { exists = false; }
     bool ObjectExists() override { return exists; }
@@ -256,7 +277,7 @@ public:
 
 // The add-in workbook: its path and document properties.
 class FakeWorkbook : public IWorkbook {
-public:
+  public:
     std::string mFullName = "/home/u/addins/Quorvel.xlam";
     std::map<std::string, Variant> props;
 
@@ -297,10 +318,12 @@ public:
 
 // The host application as far as the checks, hot keys and the state guard reach.
 class FakeApplication : public IApplication {
-public:
+  public:
     std::string mVersion = "12.0";
     std::map<std::string, std::string> keys;
     bool mScreenUpdating = true, mEvents = true, mAlerts = true;
+    std::string mStatusBar;
+    int mCursor = xl::CursorDefault;
 
     std::string name() const override { return "Microsoft Excel"; }
     std::string version() const override { return mVersion; }
@@ -315,8 +338,10 @@ public:
     RangePtr selection() const override { unsupported(); }
     RangePtr activeCell() const override { unsupported(); }
     RangePtr intersect(const RangePtr&, const RangePtr&) const override { unsupported(); }
-    std::string statusBar() const override { unsupported(); }
-    void setStatusBar(const std::string&) override { unsupported(); }
+    std::string statusBar() const override { return mStatusBar; }
+    void setStatusBar(const std::string& text) override { mStatusBar = text; }
+    int cursor() const override { return mCursor; }
+    void setCursor(int c) override { mCursor = c; }
     bool screenUpdating() const override { return mScreenUpdating; }
     void setScreenUpdating(bool b) override { mScreenUpdating = b; }
     bool enableEvents() const override { return mEvents; }
@@ -343,7 +368,9 @@ public:
     Variant run(const std::string&, const std::vector<Variant>&) override { unsupported(); }
     void onTime(const std::string&) override { unsupported(); }
     Variant inputBox(const std::string&, const std::string&, const Variant&, int) override { unsupported(); }
-    Variant getSaveAsFilename(const std::string&, const std::string&, const std::string&) override { unsupported(); }
+    Variant getSaveAsFilename(const std::string&, const std::string&, const std::string&) override {
+        unsupported();
+    }
     bool dialogEditColor(int, long) override { unsupported(); }
     long long hwnd() const override { unsupported(); }
     std::shared_ptr<ICommandBars> commandBars() override { unsupported(); }

@@ -3,6 +3,7 @@
 #include "CommonFakes.h"
 #include "TestHost.h"
 
+#include "common/SettingNames.h"
 #include "common/HostStateGuard.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
@@ -16,21 +17,22 @@ namespace {
 using test::FakeSettings;
 
 class ListField : public IAdoField {
-public:
+  public:
     explicit ListField(std::string n) : mName(std::move(n)) {}
     std::string name() const override { return mName; }
     Variant value() const override { return {}; }
     int type() const override { return 202; }
     long definedSize() const override { return 255; }
 
-private:
+  private:
     std::string mName;
 };
 
 // One text column of values, as a SELECT DISTINCT answers it.
 class ListRecordset : public IAdoRecordset {
-public:
-    ListRecordset(std::string field, std::vector<std::string> values) : mField(std::move(field)), mValues(std::move(values)) {}
+  public:
+    ListRecordset(std::string field, std::vector<std::string> values)
+        : mField(std::move(field)), mValues(std::move(values)) {}
     int state() const override { return 1; }
     void close() override {}
     long long recordCount() const override { return static_cast<long long>(mValues.size()); }
@@ -41,10 +43,14 @@ public:
     long long absolutePosition() const override { return eof() ? 0 : static_cast<long long>(mPos + 1); }
     long fieldCount() const override { return 1; }
     std::shared_ptr<IAdoField> field(long) const override { return std::make_shared<ListField>(mField); }
-    std::shared_ptr<IAdoField> field(const std::string&) const override { return std::make_shared<ListField>(mField); }
-    Variant valueAt(long long row, long) const override { return Variant(mValues.at(static_cast<std::size_t>(row))); }
+    std::shared_ptr<IAdoField> field(const std::string&) const override {
+        return std::make_shared<ListField>(mField);
+    }
+    Variant valueAt(long long row, long) const override {
+        return Variant(mValues.at(static_cast<std::size_t>(row)));
+    }
 
-private:
+  private:
     std::string mField;
     std::vector<std::string> mValues;
     std::size_t mPos = 0;
@@ -52,7 +58,7 @@ private:
 
 // A record set that only claims its size: the record limit must be checked before one value is read.
 class SizedRecordset : public ListRecordset {
-public:
+  public:
     explicit SizedRecordset(long long count) : ListRecordset("City", {"Delft"}), mCount(count) {}
     long long recordCount() const override { return mCount; }
     Variant valueAt(long long, long) const override {
@@ -61,7 +67,7 @@ public:
     }
     mutable long long reads = 0;
 
-private:
+  private:
     long long mCount;
 };
 
@@ -75,7 +81,7 @@ NumberedError errorOf(const std::function<void()>& f) {
 }
 
 class clsAuxFormatTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app = test::MakeSpreadsheetHost();
         if (!app) GTEST_SKIP() << "needs the spreadsheet host; none is linked into test_common yet";
@@ -94,8 +100,8 @@ protected:
 };
 
 TEST_F(clsAuxFormatTest, HeaderRowTakesTheTitleColours) {
-    settings.values["Setting color title back"] = 255;
-    settings.values["Setting color title front"] = 65535;
+    settings.values[setting::ColorTitleBack] = 255;
+    settings.values[setting::ColorTitleFront] = 65535;
     clsAux(ctx).ApplyHeaderFormat(*sheet->range("B2:D5"));
     EXPECT_TRUE(sheet->range("B2:D2")->fontBold().toBool());
     EXPECT_TRUE(sheet->range("B2:D2")->locked().toBool());
@@ -106,15 +112,16 @@ TEST_F(clsAuxFormatTest, HeaderRowTakesTheTitleColours) {
 }
 
 TEST_F(clsAuxFormatTest, FixedWidthUnlessAutoFitOrAccessProperties) {
-    settings.values["Setting fixed column width"] = 13;
+    settings.values[setting::FixedColumnWidth] = 13;
     clsAux(ctx).ApplyColumnLayout(*sheet->range("A1:C3"));
-    for (const char* c : {"A1", "B1", "C1"}) EXPECT_DOUBLE_EQ(sheet->range(c)->columnWidth(), 13.0) << c;
+    for (const char* c : {"A1", "B1", "C1"})
+        EXPECT_DOUBLE_EQ(sheet->range(c)->columnWidth(), 13.0) << c;
     EXPECT_NE(sheet->range("D1")->columnWidth(), 13.0);
 }
 
 TEST_F(clsAuxFormatTest, AccessColumnPropertiesOnlyOnTheFormSheet) {
-    settings.values["Setting apply column properties MS Access"] = "True";
-    settings.values["Setting fixed column width"] = 13;
+    settings.values[setting::ApplyColumnPropertiesAccess] = "True";
+    settings.values[setting::FixedColumnWidth] = 13;
     std::vector<ColumnProperties> fields = {{false, 1100}, {true, -1}, {false, -1}};
     double untouched = sheet->range("C1")->columnWidth();
 
@@ -135,7 +142,7 @@ TEST_F(clsAuxFormatTest, FreezeTopRowFollowsTheSetting) {
     clsAux(ctx).ApplyFreezeTopRow(*sheet);
     EXPECT_EQ(sheet->frozenRows(), 1);
     EXPECT_EQ(sheet->frozenColumns(), 0);
-    settings.values["Setting freeze top row"] = "False";
+    settings.values[setting::FreezeTopRow] = "False";
     clsAux(ctx).ApplyFreezeTopRow(*sheet);
     EXPECT_EQ(sheet->frozenRows(), 0);
 }
@@ -207,7 +214,7 @@ TEST_F(clsAuxFormatTest, GuardProtectsTheSheetAgainAfterAnError) {
         guard.protectOnExit(sheet, clsAux::SheetPassword());
         sheet->unprotect(clsAux::SheetPassword());
         guard.quiet();
-        throw NumberedError(1004, "s", "failed half-way");
+        throw NumberedError(err::ApplicationDefined, "s", "failed half-way");
     } catch (const NumberedError&) {
     }
     EXPECT_TRUE(sheet->protectContents());

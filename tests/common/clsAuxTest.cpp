@@ -3,6 +3,8 @@
 // text operations.
 #include "CommonFakes.h"
 
+#include "common/CommandBarTags.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"
@@ -22,7 +24,7 @@ using test::ScriptedDialogs;
 
 // Only the size matters to the large-load warning.
 class SizedRecordset : public IAdoRecordset {
-public:
+  public:
     SizedRecordset(long long records, long fields) : mRecords(records), mFields(fields) {}
     int state() const override { return 1; }
     void close() override {}
@@ -37,13 +39,13 @@ public:
     std::shared_ptr<IAdoField> field(const std::string&) const override { return nullptr; }
     Variant valueAt(long long, long) const override { return {}; }
 
-private:
+  private:
     long long mRecords;
     long mFields;
 };
 
 class clsAuxTest : public ::testing::Test {
-protected:
+  protected:
     clsAuxTest() {
         workbook->props["Revision Number"] = Variant::integer(12);
         ctx.application = [this] { return app; };
@@ -94,20 +96,22 @@ TEST_F(clsAuxTest, StatementKindsFollowTheOrderOfTheTests) {
 TEST_F(clsAuxTest, DatabaseErrorTextsLoseTheDriverPrefixes) {
     EXPECT_EQ(aux().FormatDbError("[Microsoft][ODBC Microsoft Access Driver] Syntax error"),
               "Message MS Access:\rSyntax error");
-    EXPECT_EQ(clsAux::FormatDbError("[Microsoft][ODBC SQL Server Driver][SQL Server]x [Microsoft][ODBC Microsoft "
-                                    "Access-stuurprogramma]y  ",
-                                    "MS SQL Server"),
-              "Message MS SQL Server:\rx y");
+    EXPECT_EQ(
+        clsAux::FormatDbError("[Microsoft][ODBC SQL Server Driver][SQL Server]x [Microsoft][ODBC Microsoft "
+                              "Access-stuurprogramma]y  ",
+                              "MS SQL Server"),
+        "Message MS SQL Server:\rx y");
     workbook->props["Revision Number"] = Variant::integer(22);
     modGlobalization::SetCountryCode(31);
-    EXPECT_EQ(aux().FormatDbError("[microsoft][odbc microsoft access driver] x"),
-              "Melding MS SQL Server:\r[microsoft][odbc microsoft access driver] x"); // case-sensitive removal
+    EXPECT_EQ(
+        aux().FormatDbError("[microsoft][odbc microsoft access driver] x"),
+        "Melding MS SQL Server:\r[microsoft][odbc microsoft access driver] x"); // case-sensitive removal
     workbook->props["Revision Number"] = Variant::integer(13);
     try {
         aux().FormatDbError("x");
         ADD_FAILURE() << "revision 13 has no data source kind";
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 668);
+        EXPECT_EQ(e.number(), err::NotImplemented);
         EXPECT_EQ(e.description(), "No such version!");
     }
 }
@@ -120,14 +124,15 @@ TEST_F(clsAuxTest, LargeLoadAsksOnlyAboveTheLimit) {
     dialogs.answers = {xl::AnswerYes};
     EXPECT_FALSE(a.CancelLargeLoad(SizedRecordset(1001, 100)));
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "It could take some time to show the data.\rAre you sure you want to continue?");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "It could take some time to show the data.\rAre you sure you want to continue?");
     EXPECT_EQ(dialogs.boxes[0].flags, 65572);
     EXPECT_EQ(dialogs.boxes[0].title, "Quorvel LT");
 
     dialogs.answers = {xl::AnswerNo};
     EXPECT_TRUE(a.CancelLargeLoad(SizedRecordset(1001, 100)));
 
-    settings.values["Setting warning nr of cells"] = 10;
+    settings.values[setting::WarningNrOfCells] = 10;
     dialogs.answers = {xl::AnswerNo};
     EXPECT_TRUE(a.CancelLargeLoad(SizedRecordset(11, 1)));
 }
@@ -162,7 +167,7 @@ TEST_F(clsAuxTest, UnknownWorkbookActionIsRefusedBeforeAnyQuestion) {
         aux().ConfirmWorkbookAction("print", true, 2);
         ADD_FAILURE() << "an unknown action went ahead";
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 668);
+        EXPECT_EQ(e.number(), err::NotImplemented);
         EXPECT_EQ(e.description(), "The following action is not implemented: print");
     }
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -192,7 +197,8 @@ TEST_F(clsAuxTest, MissingComponentIsNamedAndItsPageOpened) {
     app->mVersion = "14.0";
     EXPECT_FALSE(aux().CheckComponents());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, modGlobalization::GetText(29, "Microsoft Access Database Engine 2010 Redistributable"));
+    EXPECT_EQ(dialogs.boxes[0].text,
+              modGlobalization::GetText(29, "Microsoft Access Database Engine 2010 Redistributable"));
     EXPECT_EQ(dialogs.boxes[0].flags, 65600);
     EXPECT_EQ(dialogs.boxes[0].title, "Quorvel LT");
     ASSERT_EQ(pagesOpened.size(), 1u);
@@ -201,12 +207,14 @@ TEST_F(clsAuxTest, MissingComponentIsNamedAndItsPageOpened) {
     dialogs.boxes.clear();
     app->mVersion = "12.0";
     EXPECT_FALSE(aux().CheckComponents());
-    EXPECT_NE(dialogs.boxes.at(0).text.find("2007 Office System Driver: Data Connectivity Components"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.at(0).text.find("2007 Office System Driver: Data Connectivity Components"),
+              std::string::npos);
 
     dialogs.boxes.clear();
     objects.failing = {"ADODB.Connection"};
     EXPECT_FALSE(aux().CheckComponents());
-    EXPECT_NE(dialogs.boxes.at(0).text.find("Microsoft Data Access Components (MDAC) 2.8"), std::string::npos);
+    EXPECT_NE(dialogs.boxes.at(0).text.find("Microsoft Data Access Components (MDAC) 2.8"),
+              std::string::npos);
     EXPECT_EQ(objects.created.back(), "ADODB.Connection"); // stopped at the first failure
 }
 
@@ -220,7 +228,7 @@ TEST_F(clsAuxTest, OtherStartUpFailuresAreUnexpectedErrors) {
 }
 
 class SingleEditionTest : public clsAuxTest {
-protected:
+  protected:
     const std::string key = "Software\\Microsoft\\Office\\12.0\\Excel\\Options";
 };
 
@@ -232,7 +240,7 @@ TEST_F(SingleEditionTest, OneEditionInTheStartUpList) {
 }
 
 TEST_F(SingleEditionTest, OnlyTheEditionInOpen1Starts) {
-    registry.setText(key, "Options", "\"Quorvel\"");  // not an OPEN value: not counted
+    registry.setText(key, "Options", "\"Quorvel\""); // not an OPEN value: not counted
     registry.setText(key, "OPEN", "\"/home/u/old/Quorvel 11.xla\"");
     registry.setText(key, "OPEN1", "\"/HOME/U/ADDINS/Quorvel.XLAM\"");
     EXPECT_TRUE(aux().CheckSingleEdition()); // this edition is the one in OPEN1 (case and quotes ignored)
@@ -255,10 +263,10 @@ TEST_F(SingleEditionTest, MissingOptionsKeyCountsNothing) {
 
 TEST_F(clsAuxTest, HotKeysFollowTheRequestAndTheForm) {
     FakeCB bar;
-    auto refresh = bar.add(xl::ControlButton, "Refresh data");
-    auto addRow = bar.add(xl::ControlButton, "Row Add");
-    auto del = bar.add(xl::ControlButton, "Row Delete");
-    auto update = bar.add(xl::ControlButton, "Row Update");
+    auto refresh = bar.add(xl::ControlButton, tag::RefreshData);
+    auto addRow = bar.add(xl::ControlButton, tag::RowAdd);
+    auto del = bar.add(xl::ControlButton, tag::RowDelete);
+    auto update = bar.add(xl::ControlButton, tag::RowUpdate);
     clsAux a = aux();
 
     a.SetHotKeys(bar, true);
@@ -287,7 +295,7 @@ TEST_F(clsAuxTest, HotKeysFollowTheRequestAndTheForm) {
 
 TEST_F(clsAuxTest, ExecuteSqlControlIsFoundByItsTag) {
     FakeCB bar;
-    auto sql = bar.add(xl::ControlButton, "Excecute SQL");
+    auto sql = bar.add(xl::ControlButton, tag::ExecuteSql);
     sql->mEnabled = false;
     aux().SetExecuteSqlEnabled(bar, true);
     EXPECT_TRUE(sql->mEnabled);
@@ -296,16 +304,16 @@ TEST_F(clsAuxTest, ExecuteSqlControlIsFoundByItsTag) {
 
 TEST_F(clsAuxTest, CommandBarResetPutsEveryControlInItsStartState) {
     FakeCB bar;
-    auto open = bar.add(xl::ControlButton, "Open database");
-    auto tables = bar.add(xl::ControlPopup, "Tables");
+    auto open = bar.add(xl::ControlButton, tag::OpenDatabase);
+    auto tables = bar.add(xl::ControlPopup, tag::Tables);
     tables->mChildren->addControl(xl::ControlButton, "t1");
     tables->mChildren->addControl(xl::ControlButton, "t2");
     tables->mChildren->addControl(xl::ControlButton, "t3");
-    auto queries = bar.add(xl::ControlPopup, "Queries");
-    auto addRow = bar.add(xl::ControlButton, "Row Add");
-    auto sql = bar.add(xl::ControlButton, "Excecute SQL");
-    auto settingsButton = bar.add(xl::ControlButton, "Settings");
-    auto close = bar.add(xl::ControlButton, "Close application");
+    auto queries = bar.add(xl::ControlPopup, tag::Queries);
+    auto addRow = bar.add(xl::ControlButton, tag::RowAdd);
+    auto sql = bar.add(xl::ControlButton, tag::ExecuteSql);
+    auto settingsButton = bar.add(xl::ControlButton, tag::Settings);
+    auto close = bar.add(xl::ControlButton, tag::CloseApplication);
     open->mEnabled = settingsButton->mEnabled = false;
     formOpen = false;
 
@@ -359,8 +367,10 @@ TEST_F(clsAuxTest, NamesAndPaths) {
 }
 
 TEST_F(clsAuxTest, NumericKeysOnly) {
-    for (int k : {48, 53, 57, 8, 9, 12, 37, 38, 39, 40, 46}) EXPECT_TRUE(clsAux::IsNumericKey(k)) << k;
-    for (int k : {47, 58, 65, 13, 32, 45, 190, 189}) EXPECT_FALSE(clsAux::IsNumericKey(k)) << k;
+    for (int k : {48, 53, 57, 8, 9, 12, 37, 38, 39, 40, 46})
+        EXPECT_TRUE(clsAux::IsNumericKey(k)) << k;
+    for (int k : {47, 58, 65, 13, 32, 45, 190, 189})
+        EXPECT_FALSE(clsAux::IsNumericKey(k)) << k;
 }
 
 TEST_F(clsAuxTest, RestoringMessagesAsksThenSwitchesAllOn) {
@@ -370,13 +380,14 @@ TEST_F(clsAuxTest, RestoringMessagesAsksThenSwitchesAllOn) {
 
     dialogs.boxes.clear();
     dialogs.answers = {xl::AnswerYes};
-    settings.values["Show message updated records"] = "False";
+    settings.values[setting::ShowMessageUpdatedRecords] = "False";
     EXPECT_TRUE(aux().RestoreUserMessages());
     ASSERT_EQ(settings.writes.size(), 6u);
-    EXPECT_EQ(settings.writes.front().first, "Show message select db");
-    EXPECT_EQ(settings.writes.back().first, "Show message no primary key");
-    for (auto& [name, value] : settings.writes) EXPECT_EQ(value, "True") << name;
-    EXPECT_TRUE(settings.IsMessageEnabled("Show message updated records"));
+    EXPECT_EQ(settings.writes.front().first, setting::ShowMessageSelectDb);
+    EXPECT_EQ(settings.writes.back().first, setting::ShowMessageNoPrimaryKey);
+    for (auto& [name, value] : settings.writes)
+        EXPECT_EQ(value, "True") << name;
+    EXPECT_TRUE(settings.IsMessageEnabled(setting::ShowMessageUpdatedRecords));
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[0].text, "Are you sure?");
     EXPECT_EQ(dialogs.boxes[0].flags, 65572);

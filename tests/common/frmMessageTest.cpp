@@ -3,6 +3,7 @@
 #include "CommonFakes.h"
 
 #include "common/clsAux.h"
+#include "common/SettingNames.h"
 #include "common/frmMessage.h"
 #include "common/modGlobalization.h"
 
@@ -16,7 +17,7 @@ using test::ScriptedDialogs;
 using test::ScriptedToolkit;
 
 class frmMessageTest : public ::testing::Test {
-protected:
+  protected:
     frmMessageTest() {
         ctx.settings = &settings;
         ctx.dialogs = &dialogs;
@@ -31,44 +32,46 @@ protected:
 };
 
 TEST_F(frmMessageTest, SwitchedOffMessageShowsNothing) {
-    settings.values["Show message updated records"] = "False";
-    clsAux(ctx).ShowUserMessage("Show message updated records", "The changes are stored in the database.");
+    settings.values[setting::ShowMessageUpdatedRecords] = "False";
+    clsAux(ctx).ShowUserMessage(setting::ShowMessageUpdatedRecords,
+                                "The changes are stored in the database.");
     EXPECT_EQ(toolkit.shown, 0);
     EXPECT_TRUE(settings.writes.empty());
 }
 
 TEST_F(frmMessageTest, MessageIsShownWithItsTextTitleAndBox) {
     modGlobalization::SetCountryCode(31);
-    clsAux(ctx).ShowUserMessage("Show message deleted records", "Er is één record verwijderd.");
+    clsAux(ctx).ShowUserMessage(setting::ShowMessageDeletedRecords, "Er is één record verwijderd.");
     EXPECT_EQ(toolkit.shown, 1);
     EXPECT_EQ(toolkit.lastCaption, "Quorvel LT");
     EXPECT_EQ(toolkit.lastText, "Er is één record verwijderd.");
     EXPECT_EQ(toolkit.lastCheckCaption, "Deze melding niet meer tonen");
     // A missing switch counts as on and is written so; pressing OK alone changes nothing else.
     ASSERT_EQ(settings.writes.size(), 1u);
-    EXPECT_EQ(settings.writes[0], (std::pair<std::string, std::string>{"Show message deleted records", "True"}));
+    EXPECT_EQ(settings.writes[0],
+              (std::pair<std::string, std::string>{setting::ShowMessageDeletedRecords, "True"}));
 }
 
 TEST_F(frmMessageTest, TickingTheBoxSwitchesTheMessageOff) {
-    settings.values["Show message query executed"] = "True";
+    settings.values[setting::ShowMessageQueryExecuted] = "True";
     toolkit.script = [](DialogModel& m) {
         EXPECT_FALSE(m.control("chkDontShowAgain").value.toBool());
         m.click("chkDontShowAgain");
         m.click("cmdOK");
     };
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message query executed", "One record has been affected.");
-    EXPECT_EQ(settings.values["Show message query executed"].toString(), "False");
-    aux.ShowUserMessage("Show message query executed", "One record has been affected.");
+    aux.ShowUserMessage(setting::ShowMessageQueryExecuted, "One record has been affected.");
+    EXPECT_EQ(settings.values[setting::ShowMessageQueryExecuted].toString(), "False");
+    aux.ShowUserMessage(setting::ShowMessageQueryExecuted, "One record has been affected.");
     EXPECT_EQ(toolkit.shown, 1);
 }
 
 TEST_F(frmMessageTest, DatabaseHintSilencesItselfOnFirstShowing) {
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message select db", "hint");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 1);
-    EXPECT_EQ(settings.values["Show message select db"].toString(), "False");
-    aux.ShowUserMessage("Show message select db", "hint");
+    EXPECT_EQ(settings.values[setting::ShowMessageSelectDb].toString(), "False");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 1);
 }
 
@@ -79,20 +82,21 @@ TEST_F(frmMessageTest, ClearingTheBoxOnTheHintKeepsItOn) {
         m.click("cmdOK");
     };
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message select db", "hint");
-    EXPECT_EQ(settings.values["Show message select db"].toString(), "True");
-    aux.ShowUserMessage("Show message select db", "hint");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
+    EXPECT_EQ(settings.values[setting::ShowMessageSelectDb].toString(), "True");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 2);
 }
 
 TEST_F(frmMessageTest, DialogHasTheNamedControls) {
     frmMessage form(settings);
-    for (const char* name : {"lblText", "Line1", "chkDontShowAgain", "cmdOK"}) EXPECT_TRUE(form.Model().has(name)) << name;
-    form.SetSettingName("Show message select table");
+    for (const char* name : {"lblText", "Line1", "chkDontShowAgain", "cmdOK"})
+        EXPECT_TRUE(form.Model().has(name)) << name;
+    form.SetSettingName(setting::ShowMessageSelectTable);
     form.SetText("pick a table");
     form.Show(toolkit);
     EXPECT_EQ(form.Model().control("lblText").caption, "pick a table");
-    EXPECT_EQ(form.SettingName(), "Show message select table");
+    EXPECT_EQ(form.SettingName(), setting::ShowMessageSelectTable);
 }
 
 } // namespace

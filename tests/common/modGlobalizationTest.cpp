@@ -15,7 +15,7 @@ namespace mg = modGlobalization;
 
 // Restores the English default after every test so that the order of tests does not matter.
 class modGlobalizationTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         mg::SetCountryCode(0);
         mg::ClearCurrentError();
@@ -23,7 +23,8 @@ protected:
 };
 
 std::multiset<std::string> placeholders(std::string_view tpl) {
-    static const std::set<std::string> known = {"1", "2", "product", "title", "description", "number", "support"};
+    static const std::set<std::string> known = {"1",           "2",      "product", "title",
+                                                "description", "number", "support"};
     std::multiset<std::string> found;
     for (std::size_t open = tpl.find('{'); open != std::string_view::npos; open = tpl.find('{', open + 1)) {
         std::size_t close = tpl.find('}', open);
@@ -34,7 +35,9 @@ std::multiset<std::string> placeholders(std::string_view tpl) {
     return found;
 }
 
-long lineBreaks(std::string_view s) { return std::count(s.begin(), s.end(), '\r'); }
+long lineBreaks(std::string_view s) {
+    return std::count(s.begin(), s.end(), '\r');
+}
 
 TEST_F(modGlobalizationTest, EveryAssignedIdHasMatchingEnglishAndDutchTemplates) {
     auto table = mg::TextTable();
@@ -64,9 +67,11 @@ TEST_F(modGlobalizationTest, EveryAssignedIdHasMatchingEnglishAndDutchTemplates)
 
 TEST_F(modGlobalizationTest, DutchTextsWithTheirOwnLineBreaks) {
     mg::SetCountryCode(31);
-    EXPECT_EQ(mg::GetText(31, 12), "Het aantal records is te groot om \rin een Excel werkblad te tonen.\r\rAantal records: 12");
+    EXPECT_EQ(mg::GetText(31, 12),
+              "Het aantal records is te groot om \rin een Excel werkblad te tonen.\r\rAantal records: 12");
     mg::SetCountryCode(1);
-    EXPECT_EQ(mg::GetText(31, 12), "The number of records is too large\rto display in an Excel worksheet.\rNumber of records: 12");
+    EXPECT_EQ(mg::GetText(31, 12),
+              "The number of records is too large\rto display in an Excel worksheet.\rNumber of records: 12");
 }
 
 TEST_F(modGlobalizationTest, UnassignedIdsRaiseNotImplemented) {
@@ -75,7 +80,7 @@ TEST_F(modGlobalizationTest, UnassignedIdsRaiseNotImplemented) {
             mg::GetText(id);
             ADD_FAILURE() << "id " << id << " returned a text";
         } catch (const NumberedError& e) {
-            EXPECT_EQ(e.number(), 668);
+            EXPECT_EQ(e.number(), err::NotImplemented);
             EXPECT_EQ(e.description(), "Text ID " + std::to_string(id) + " is not implemented!");
         }
     }
@@ -100,9 +105,10 @@ TEST_F(modGlobalizationTest, MenuTextsLoseTheirAmpersandsInsideOtherTexts) {
     EXPECT_EQ(mg::GetText(122), "&Open database..."); // on its own it keeps the mark
     mg::SetCountryCode(31);
     EXPECT_EQ(mg::GetText(24), "Selecteer menu-item 'Tabellen' om gegevens te tonen en te wijzigen.");
-    EXPECT_EQ(mg::GetText(14),
-              "Open een database door in de tab\r'Invoegtoepassingen' in menu 'Quorvel LT'\r'Open database...' te "
-              "selecteren.");
+    EXPECT_EQ(
+        mg::GetText(14),
+        "Open een database door in de tab\r'Invoegtoepassingen' in menu 'Quorvel LT'\r'Open database...' te "
+        "selecteren.");
 }
 
 TEST_F(modGlobalizationTest, ArgumentsFillTheirPlaceholdersOnce) {
@@ -126,10 +132,11 @@ TEST_F(modGlobalizationTest, ErrorTextsShowTheCurrentError) {
     EXPECT_EQ(mg::GetText(2, divZero), "Unexpected error:\rDivision by zero\r(Error number: 11)");
     EXPECT_EQ(mg::GetText(1, divZero), "Division by zero\r(Error Number: 11)");
     {
-        mg::CurrentErrorScope scope(NumberedError(3151, "dao", "ODBC--call failed."));
-        EXPECT_EQ(mg::GetText(182, "DSN=x"),
-                  "The following error occurred when opening the connection:\rODBC--call failed.\r(Error Number: "
-                  "3151)\r\rConnection string: \rDSN=x");
+        mg::CurrentErrorScope scope(NumberedError(err::DaoOdbcConnectFailed, "dao", "ODBC--call failed."));
+        EXPECT_EQ(
+            mg::GetText(182, "DSN=x"),
+            "The following error occurred when opening the connection:\rODBC--call failed.\r(Error Number: "
+            "3151)\r\rConnection string: \rDSN=x");
     }
     EXPECT_EQ(mg::GetText(1), "\r(Error Number: 0)"); // scope ended: no current error
 }
@@ -144,7 +151,7 @@ TEST_F(modGlobalizationTest, ProductAndTitleAreFilledIn) {
 TEST_F(modGlobalizationTest, FormControlCaptionsByName) {
     EXPECT_EQ(mg::GetFormControlText("chkDontShowAgain"), "Don't show this message again");
     EXPECT_EQ(mg::GetFormControlText("cmdSysInfo"), "&System Info... ");
-    EXPECT_EQ(mg::GetFormControlText("lblVersion"), ""); // not in the table
+    EXPECT_EQ(mg::GetFormControlText("lblVersion"), "");       // not in the table
     EXPECT_EQ(mg::GetFormControlText("chkdontshowagain"), ""); // names compare case-sensitively
     mg::SetCountryCode(31);
     EXPECT_EQ(mg::GetFormControlText("chkDontShowAgain"), "Deze melding niet meer tonen");

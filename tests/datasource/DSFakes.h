@@ -83,13 +83,14 @@ struct FakeTableDef : IDaoTableDef {
     FakeField& col(const std::string& name) {
         for (auto& x : f)
             if (x->n == name) return *x;
-        throw NumberedError(3265, "FakeTableDef", name);
+        throw NumberedError(err::ItemNotFound, "FakeTableDef", name);
     }
     void primaryKey(std::vector<std::string> cols) {
         auto i = std::make_shared<FakeIndex>();
         i->n = "PrimaryKey";
         i->prim = true;
-        for (auto& c : cols) i->f.push_back(std::make_shared<FakeField>(c));
+        for (auto& c : cols)
+            i->f.push_back(std::make_shared<FakeField>(c));
         idx.push_back(i);
     }
     std::string name() const override { return n; }
@@ -137,10 +138,10 @@ struct FakeRelation : IDaoRelation {
 // What the file holds and how it is secured.
 struct FakeFile {
     std::string path = "/data/shop.accdb";
-    std::string dbPassword;                         // database password, "" = none
-    std::map<std::string, std::string> workgroup;   // user -> password when secured by a workgroup
+    std::string dbPassword;                       // database password, "" = none
+    std::map<std::string, std::string> workgroup; // user -> password when secured by a workgroup
     std::string workgroupFile;
-    int failWith = 0;                               // any open fails with this number
+    int failWith = 0; // any open fails with this number
     std::vector<std::shared_ptr<FakeTableDef>> tables;
     std::vector<std::shared_ptr<FakeQueryDef>> queries;
     std::vector<std::shared_ptr<FakeRelation>> relations;
@@ -151,15 +152,21 @@ struct FakeDatabase : IDaoDatabase {
     FakeFile& file;
     explicit FakeDatabase(FakeFile& f) : file(f) {}
     std::string name() const override { return file.path; }
-    std::vector<DaoTableDefPtr> tableDefs() const override { return {file.tables.begin(), file.tables.end()}; }
+    std::vector<DaoTableDefPtr> tableDefs() const override {
+        return {file.tables.begin(), file.tables.end()};
+    }
     DaoTableDefPtr tableDef(const std::string& n) const override {
         for (auto& t : file.tables)
             if (t->n == n) return t;
         return nullptr;
     }
-    std::vector<DaoQueryDefPtr> queryDefs() const override { return {file.queries.begin(), file.queries.end()}; }
+    std::vector<DaoQueryDefPtr> queryDefs() const override {
+        return {file.queries.begin(), file.queries.end()};
+    }
     DaoQueryDefPtr queryDef(const std::string&) const override { return nullptr; }
-    std::vector<DaoRelationPtr> relations() const override { return {file.relations.begin(), file.relations.end()}; }
+    std::vector<DaoRelationPtr> relations() const override {
+        return {file.relations.begin(), file.relations.end()};
+    }
     bool updatable() const override { return true; }
     void close() override { ++file.closes; }
 };
@@ -210,13 +217,17 @@ inline std::string passwordOf(const std::string& connect) {
     return "<unterminated>";
 }
 
-inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, bool, const std::string& connect) {
+inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, bool,
+                                                  const std::string& connect) {
     if (file.failWith) throw NumberedError(file.failWith, "DAO.Workspace", "engine failure");
-    if (name != file.path) throw NumberedError(3024, "DAO.Workspace", "Could not find file '" + name + "'.");
+    if (name != file.path)
+        throw NumberedError(err::DatabaseFileNotFound, "DAO.Workspace",
+                            "Could not find file '" + name + "'.");
     if (!file.workgroup.empty()) {
         auto it = file.workgroup.find(engine.user);
         if (engine.sysdb != file.workgroupFile || it == file.workgroup.end() || it->second != engine.password)
-            throw NumberedError(err::DaoAccountNotValid, "DAO.Workspace", "Not a valid account name or password.");
+            throw NumberedError(err::DaoAccountNotValid, "DAO.Workspace",
+                                "Not a valid account name or password.");
     } else if (passwordOf(connect) != file.dbPassword) {
         throw NumberedError(err::DaoPasswordNotValid, "DAO.Workspace", "Not a valid password.");
     }
@@ -252,7 +263,7 @@ struct FakeRecordset : IAdoRecordset {
     std::shared_ptr<IAdoField> field(const std::string& n) const override {
         for (auto& x : f)
             if (x->n == n) return x;
-        throw NumberedError(3265, "ADODB.Fields", "Item cannot be found in the collection.");
+        throw NumberedError(err::ItemNotFound, "ADODB.Fields", "Item cannot be found in the collection.");
     }
     Variant valueAt(long long, long) const override { return {}; }
     FakeRecordset& add(const std::string& name, int type, long size = 255) {
@@ -286,14 +297,16 @@ struct FakeConnection : IAdoConnection, IObject {
     void open(const std::string&, int) override {
         odbc.connectionStrings.push_back(cs);
         if (cs.find("Pwd=" + odbc.acceptPassword + ";") == std::string::npos)
-            throw NumberedError(err::AdoOpenRefused, "Microsoft OLE DB Provider for ODBC Drivers", "[ODBC] Not a valid password.");
+            throw NumberedError(err::AdoOpenRefused, "Microsoft OLE DB Provider for ODBC Drivers",
+                                "[ODBC] Not a valid password.");
         st = ado::StateOpen;
         ++odbc.opened;
     }
     int state() const override { return st; }
     void close() override { st = ado::StateClosed; }
     AdoRecordsetPtr execute(const std::string& sql, long long* affected, int) override {
-        if (st != ado::StateOpen) throw NumberedError(err::AdoConnectionNotUsable, "ADODB.Connection", "closed");
+        if (st != ado::StateOpen)
+            throw NumberedError(err::AdoConnectionNotUsable, "ADODB.Connection", "closed");
         odbc.statements.push_back(sql);
         if (odbc.onExecute) return odbc.onExecute(sql, affected);
         if (affected) *affected = 0;
@@ -311,7 +324,8 @@ struct FakeFactory : IObjectFactory {
     FakeFactory(FakeFile& f, FakeOdbc& o) : file(f), odbc(o) {}
     ObjectPtr createObject(const std::string& progId) override {
         created.push_back(progId);
-        if (progId == "DAO.DBEngine.120" || progId == "DAO.DBEngine.36") return std::make_shared<FakeDaoEngine>(file);
+        if (progId == "DAO.DBEngine.120" || progId == "DAO.DBEngine.36")
+            return std::make_shared<FakeDaoEngine>(file);
         if (progId == "ADODB.Connection") {
             auto c = std::make_shared<FakeConnection>(odbc);
             connections.push_back(c);
@@ -327,7 +341,7 @@ struct FakeFactory : IObjectFactory {
 // Plays a person: each showModal takes the next answer from the script.
 struct ScriptedToolkit : IDialogToolkit {
     std::deque<std::function<void(DialogModel&)>> answers;
-    std::vector<std::string> shown;    // dialog names in order
+    std::vector<std::string> shown; // dialog names in order
     std::vector<std::string> focusAtShow;
     std::vector<std::string> userAtShow;
     int showModal(DialogModel& m) override {
@@ -335,11 +349,15 @@ struct ScriptedToolkit : IDialogToolkit {
         shown.push_back(m.name());
         focusAtShow.push_back(m.focus());
         userAtShow.push_back(m.has("txtUser") ? m.control("txtUser").value.toString() : std::string("-"));
-        if (answers.empty()) throw NumberedError(9, "ScriptedToolkit", "no answer scripted for " + m.name());
+        if (answers.empty())
+            throw NumberedError(err::SubscriptOutOfRange, "ScriptedToolkit",
+                                "no answer scripted for " + m.name());
         auto a = std::move(answers.front());
         answers.pop_front();
         a(m);
-        if (!m.closed()) throw NumberedError(9, "ScriptedToolkit", "the answer did not close " + m.name());
+        if (!m.closed())
+            throw NumberedError(err::SubscriptOutOfRange, "ScriptedToolkit",
+                                "the answer did not close " + m.name());
         return m.result();
     }
     void typeAndOk(std::string password, std::string user = {}) {
@@ -368,11 +386,15 @@ struct RecordingDialogs : IDialogs {
         boxes.push_back({text, flags, title});
         return 1;
     }
-    std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
         return {};
     }
-    std::optional<std::string> saveAsFile(const std::string&, const std::string&, const std::vector<FileFilter>&) override {
+    std::optional<std::string> openFile(const std::string&, const std::string&,
+                                        const std::vector<FileFilter>&) override {
+        return {};
+    }
+    std::optional<std::string> saveAsFile(const std::string&, const std::string&,
+                                          const std::vector<FileFilter>&) override {
         return {};
     }
     std::optional<long> pickColor(long) override { return {}; }

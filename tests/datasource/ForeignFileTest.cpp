@@ -1,8 +1,8 @@
 // Files the embedded engine cannot open, met through the data source as a person meets them:
 // no password dialog for a file that has no password, an Access file named as such in the
 // person's language, anything else the engine's "unrecognized format". Nothing is changed.
-#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
+#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
@@ -117,7 +117,7 @@ TEST_F(ForeignFileTest, ZerosAndDamagedHeadersAreUnrecognisedNotPasswordProtecte
     for (const auto& p : {zeros, damaged}) {
         const std::string before = contents(p);
         const NumberedError e = connect(p.string());
-        EXPECT_EQ(e.number(), 3343) << p << ": " << e.description();
+        EXPECT_EQ(e.number(), err::UnrecognisedFormat) << p << ": " << e.description();
         EXPECT_EQ(contents(p), before);
     }
     EXPECT_TRUE(mToolkit.shown.empty());

@@ -11,7 +11,8 @@
 namespace qv::test {
 namespace {
 
-const char* kMsg71 = "The combination database password and workgroup security\ris not supported by the Access ODBC driver!";
+const char* kMsg71 =
+    "The combination database password and workgroup security\ris not supported by the Access ODBC driver!";
 
 TEST(LogonTest, OpenDatabaseNeedsNoDialog) {
     DSWorld w;
@@ -104,7 +105,8 @@ TEST(LogonTest, WorkgroupLogonStartsAtThePasswordOfTheNamedUser) {
 
     w.odbc.acceptPassword = "geheim";
     ds->ConnectADO();
-    EXPECT_NE(w.odbc.connectionStrings.back().find("Uid=jan;Pwd=geheim;SystemDB=/d/system.mdw;"), std::string::npos);
+    EXPECT_NE(w.odbc.connectionStrings.back().find("Uid=jan;Pwd=geheim;SystemDB=/d/system.mdw;"),
+              std::string::npos);
 }
 
 TEST(LogonTest, WorkgroupLogonCanChangeTheUser) {
@@ -153,12 +155,12 @@ TEST(LogonTest, EngineFailuresSurfaceWithTheirNumbers) {
         EXPECT_EQ(e.source(), "IDS_ConnectDAO");
         EXPECT_EQ(e.description(), "The ODBC-connection failed.");
     }
-    w.file.failWith = 3343;
+    w.file.failWith = err::UnrecognisedFormat;
     try {
         ds->ConnectDAO();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 3343);
+        EXPECT_EQ(e.number(), err::UnrecognisedFormat);
         EXPECT_EQ(e.source(), "IDS_ConnectDAO");
         EXPECT_EQ(e.description(), "engine failure");
     }

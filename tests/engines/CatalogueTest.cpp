@@ -120,7 +120,8 @@ TEST_F(CatalogueTest, DefaultsTypesAndZeroLengthRules) {
     EXPECT_EQ(shop->field("Opened")->defaultValue(), "");
     EXPECT_FALSE(shop->field("Opened")->allowZeroLength());
     auto region = db->tableDef("Region");
-    EXPECT_EQ(region->field("Name")->defaultValue(), "\"unnamed\""); // quoted as the product writes text defaults
+    EXPECT_EQ(region->field("Name")->defaultValue(),
+              "\"unnamed\""); // quoted as the product writes text defaults
     EXPECT_EQ(region->field("Name")->size(), 40);
     EXPECT_EQ(region->field("Country")->size(), 2);
     EXPECT_EQ(region->field("Name")->ordinalPosition(), 2);
@@ -220,11 +221,12 @@ TEST_F(CatalogueTest, WritingThroughAReadOnlyDatabaseIsRefused) {
     auto db = openDao(path, true);
     EXPECT_FALSE(db->updatable());
     engine::MetadataStore store(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db());
-    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Shop", "Notes", "Caption", Variant("x")); }), 3027);
+    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Shop", "Notes", "Caption", Variant("x")); }),
+              err::ReadOnlyDatabase);
 }
 
 TEST_F(CatalogueTest, ClosedDatabaseRaisesInsteadOfCrashing) {
     auto db = openDao(path, true);
     db->close();
-    EXPECT_EQ(errorNumberOf([&] { db->tableDefs(); }), 3420);
+    EXPECT_EQ(errorNumberOf([&] { db->tableDefs(); }), err::ObjectInvalid);
 }

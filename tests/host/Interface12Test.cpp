@@ -1,5 +1,7 @@
 #include "HostFixture.h"
 
+#include "common/CommandBarTags.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "host/clsApplication.h"
@@ -12,15 +14,16 @@
 namespace qv::test {
 
 namespace {
-const char* kRibbonLabelIds[] = {"cmdOpenDB", "cmdRowAdd",   "cmdRowUpdate", "cmdRowDelete", "cmdRefresh", "cmdExecSql",
-                                 "cmdSettings", "cmdHelp",   "cmdClose",     "cboTables",    "cboQueries", "cboViews"};
+const char* kRibbonLabelIds[] = {"cmdOpenDB",  "cmdRowAdd",  "cmdRowUpdate", "cmdRowDelete",
+                                 "cmdRefresh", "cmdExecSql", "cmdSettings",  "cmdHelp",
+                                 "cmdClose",   "cboTables",  "cboQueries",   "cboViews"};
 } // namespace
 
 class Interface12Test : public HostFixture {};
 
 // A shell whose file test fails with a standard-library exception, as a bug deep inside would.
 class BrokenShell : public Shell {
-public:
+  public:
     bool fileExists(const std::string&) override { throw std::length_error("basic_string::_M_create"); }
 };
 
@@ -32,7 +35,7 @@ TEST_F(Interface12Test, InitialisedWithRevision12BuildsInvisibleMenuAndToolbarAn
     EXPECT_FALSE(popup->visible());
     ASSERT_TRUE(toolbar());
     EXPECT_FALSE(toolbar()->visible());
-    EXPECT_EQ(storedText("Version"), "1.0");
+    EXPECT_EQ(storedText(setting::Version), "1.0");
     // The menu sits before the host's own Help menu.
     auto top = mApp->commandBars()->find(WorksheetMenuBar)->controls();
     EXPECT_EQ(top->item(popup->index() + 1)->caption(), "&Help");
@@ -43,15 +46,16 @@ TEST_F(Interface12Test, MenuHasTheTaggedControlsInOrderAndNoViewsInTheAccessEdit
     startAddin();
     auto controls = menuPopup()->controls();
     std::vector<std::string> tags;
-    for (long i = 1; i <= controls->count(); ++i) tags.push_back(controls->item(i)->tag());
+    for (long i = 1; i <= controls->count(); ++i)
+        tags.push_back(controls->item(i)->tag());
     EXPECT_EQ(tags, (std::vector<std::string>{"Open database", "Tables", "Queries", "Row Add", "Row Update",
-                                              "Row Delete", "Refresh data", "Excecute SQL", "Settings", "Help",
-                                              "Close application"}));
+                                              "Row Delete", "Refresh data", "Excecute SQL", "Settings",
+                                              "Help", "Close application"}));
     // The toolbar copies the top level without the close button and the help popup.
     auto tb = toolbar()->controls();
     EXPECT_EQ(tb->count(), 9);
-    EXPECT_FALSE(toolbar()->findControl("Close application"));
-    EXPECT_TRUE(toolbar()->findControl("Excecute SQL"));
+    EXPECT_FALSE(toolbar()->findControl(tag::CloseApplication));
+    EXPECT_TRUE(toolbar()->findControl(tag::ExecuteSql));
 }
 
 TEST_F(Interface12Test, SecondStartKeepsTheToolbarAndASingleMenu) {
@@ -64,7 +68,8 @@ TEST_F(Interface12Test, SecondStartKeepsTheToolbarAndASingleMenu) {
     EXPECT_TRUE(toolbar()->findControl("mine"));
     auto top = mApp->commandBars()->find(WorksheetMenuBar)->controls();
     int menus = 0;
-    for (long i = 1; i <= top->count(); ++i) menus += top->item(i)->caption() == "&Quorvel LT";
+    for (long i = 1; i <= top->count(); ++i)
+        menus += top->item(i)->caption() == "&Quorvel LT";
     EXPECT_EQ(menus, 1);
 }
 
@@ -74,7 +79,8 @@ TEST_F(Interface12Test, RibbonLabelsInEnglishCutExactlyTheHotKey) {
     EXPECT_EQ(mEntry->GetLabel("cmdRowUpdate"), "&Save changes ");
     EXPECT_EQ(mEntry->GetLabel("cmdOpenDB"), "&Open database...");
     EXPECT_EQ(mEntry->GetLabel("cboTables"), "[Choose]");
-    for (const char* id : kRibbonLabelIds) EXPECT_FALSE(mEntry->GetLabel(id).empty()) << id;
+    for (const char* id : kRibbonLabelIds)
+        EXPECT_FALSE(mEntry->GetLabel(id).empty()) << id;
 }
 
 TEST_F(Interface12Test, RibbonLabelsInDutchWhenTheHostIsDutch) {
@@ -98,8 +104,8 @@ TEST_F(Interface12Test, EnabledAndVisibleComeFromTheMenuControls) {
     EXPECT_FALSE(mEntry->GetVisible("cmdInitRibbon"));
     EXPECT_FALSE(mEntry->GetVisible("cmdShowAllSheets"));
     // The controller switches a control: the ribbon follows.
-    goApplication->MenuBar().FindControlByTag("Row Add")->setVisible(true);
-    goApplication->MenuBar().FindControlByTag("Tables")->setEnabled(true);
+    goApplication->MenuBar().FindControlByTag(tag::RowAdd)->setVisible(true);
+    goApplication->MenuBar().FindControlByTag(tag::Tables)->setEnabled(true);
     EXPECT_TRUE(mEntry->GetVisible("cmdRowAdd"));
     EXPECT_TRUE(mEntry->GetEnabled("cboTables"));
     EXPECT_EQ(mEntry->GetImage("cmdOpenDB"), "ImportAccess");
@@ -119,7 +125,8 @@ TEST_F(Interface12Test, UnknownControlIdShowsTheNotImplementedMessageAndAnswersN
 }
 
 TEST_F(Interface12Test, MissingDaoEngineRefusesStartUpAndClosesTheWorkbook) {
-    mScript << ScriptStep::messageBox("2007 Office System Driver: Data Connectivity Components", xl::AnswerOk);
+    mScript << ScriptStep::messageBox("2007 Office System Driver: Data Connectivity Components",
+                                      xl::AnswerOk);
     startAddin({.skipClass = "DAO.DBEngine.120"});
     EXPECT_FALSE(goApplication);
     EXPECT_FALSE(goExcelEvents);
@@ -180,11 +187,11 @@ TEST_F(Interface12Test, InitializeWithoutControllerDoesNothingAtAll) {
 
 TEST_F(Interface12Test, UninstallRemovesTheSurfacesAndRearmsTheFirstHint) {
     startAddin();
-    goApplication->Aux().SaveSetting(1, "Show message select db", Variant("False"));
+    goApplication->Aux().SaveSetting(1, setting::ShowMessageSelectDb, Variant("False"));
     mEntry->AddinUninstall();
     EXPECT_FALSE(menuPopup());
     EXPECT_FALSE(toolbar());
-    EXPECT_EQ(storedText("Show message select db"), "True");
+    EXPECT_EQ(storedText(setting::ShowMessageSelectDb), "True");
 }
 
 TEST_F(Interface12Test, ReleasingTheEntryObjectHidesTheBarsWithTheTitle) {
@@ -213,7 +220,8 @@ TEST_F(Interface12Test, AForeignExceptionInACommandReachesThePersonAsError670) {
     EXPECT_TRUE(mScript.errors().empty());
     ASSERT_EQ(mScript.records().size(), 1u);
     EXPECT_EQ(mScript.records()[0].text,
-              modGlobalization::GetText(1, NumberedError(51, "Quorvel", "basic_string::_M_create")));
+              modGlobalization::GetText(
+                  1, NumberedError(err::InternalError, "Quorvel", "basic_string::_M_create")));
 }
 
 } // namespace qv::test

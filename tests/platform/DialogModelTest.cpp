@@ -19,7 +19,10 @@ using namespace qv;
 namespace {
 DialogModel makeDialog() {
     DialogModel m("frmTest", "Test");
-    m.add({.name = "chkDontShowAgain", .kind = ControlKind::CheckBox, .caption = "Don't show", .value = Variant(false)});
+    m.add({.name = "chkDontShowAgain",
+           .kind = ControlKind::CheckBox,
+           .caption = "Don't show",
+           .value = Variant(false)});
     m.add({.name = "cmdOK", .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true});
     m.add({.name = "txtNumber", .kind = ControlKind::TextBox});
     return m;
@@ -29,7 +32,8 @@ DialogModel makeDialog() {
 TEST(DialogModelTest, ClickingACheckBoxTogglesItBeforeTheHandlerRuns) {
     DialogModel m = makeDialog();
     bool seen = false;
-    m.onClick("chkDontShowAgain", [&](DialogModel& d) { seen = d.control("chkDontShowAgain").value.toBool(); });
+    m.onClick("chkDontShowAgain",
+              [&](DialogModel& d) { seen = d.control("chkDontShowAgain").value.toBool(); });
     m.click("chkDontShowAgain");
     EXPECT_TRUE(seen);
     m.click("chkDontShowAgain");

@@ -1,8 +1,8 @@
 // The command bars as the add-in uses them: its menu popup before the host's "&Help", controls
 // found by tag anywhere, and the action control while a control's macro runs.
+#include "spreadsheet/CommandBarSet.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/CommandBarSet.h"
 
 #include <gtest/gtest.h>
 
@@ -48,15 +48,16 @@ TEST(CommandBarSetTest, TheHostsOwnBarsAndMenusExist) {
     ASSERT_TRUE(menuBar);
     EXPECT_EQ(menuBar->name(), "Worksheet Menu Bar");
     ASSERT_TRUE(bars.find("Task Pane"));
-    const char* expected[] = {"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools", "&Data", "&Window", "&Help"};
+    const char* expected[] = {"&File",  "&Edit", "&View",   "&Insert", "F&ormat",
+                              "&Tools", "&Data", "&Window", "&Help"};
     ASSERT_EQ(menuBar->controls()->count(), 9);
     for (long i = 1; i <= 9; ++i) {
         EXPECT_EQ(menuBar->controls()->item(i)->caption(), expected[i - 1]);
         EXPECT_EQ(menuBar->controls()->item(i)->type(), xl::ControlPopup);
     }
     EXPECT_FALSE(bars.find("Quorvel"));
-    EXPECT_EQ(errorNumber([&] { (void)bars.item(bars.count() + 1); }), 9);
-    EXPECT_EQ(errorNumber([&] { menuBar->remove(); }), 5);
+    EXPECT_EQ(errorNumber([&] { (void)bars.item(bars.count() + 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumber([&] { menuBar->remove(); }), err::InvalidProcedureCall);
     EXPECT_TRUE(bars.find(WorksheetMenuBar));
 }
 
@@ -100,8 +101,8 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
     const long before = bars.count();
     auto toolbar = bars.add("Quorvel");
     EXPECT_EQ(bars.count(), before + 1);
-    EXPECT_EQ(errorNumber([&] { bars.add("QUORVEL"); }), 5);
-    EXPECT_EQ(errorNumber([&] { bars.add(""); }), 5);
+    EXPECT_EQ(errorNumber([&] { bars.add("QUORVEL"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { bars.add(""); }), err::InvalidProcedureCall);
     toolbar->setVisible(false);
     EXPECT_FALSE(bars.find("quorvel")->visible());
     toolbar->remove();
@@ -113,13 +114,13 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
 TEST(CommandBarSetTest, ControlsTakeButtonsAndPopupsAtValidPositions) {
     CommandBarSet bars;
     auto controls = bars.add("Quorvel")->controls();
-    EXPECT_EQ(errorNumber([&] { controls->add(4); }), 5);
-    EXPECT_EQ(errorNumber([&] { controls->add(xl::ControlButton, 2); }), 5);
+    EXPECT_EQ(errorNumber([&] { controls->add(4); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { controls->add(xl::ControlButton, 2); }), err::InvalidProcedureCall);
     auto second = controls->add(xl::ControlButton);
     auto first = controls->add(xl::ControlButton, 1);
     EXPECT_EQ(first->index(), 1);
     EXPECT_EQ(second->index(), 2);
-    EXPECT_EQ(errorNumber([&] { (void)controls->item(0); }), 9);
+    EXPECT_EQ(errorNumber([&] { (void)controls->item(0); }), err::SubscriptOutOfRange);
 
     first->setCaption("&Save changes (F7)");
     EXPECT_EQ(first->tooltipText(), "Save changes (F7)");
@@ -154,7 +155,10 @@ TEST(CommandBarSetTest, ClickClearsTheActionControlWhenTheMacroFails) {
     CommandBarSet bars;
     buildMenu(bars);
     auto open = bars.findControl("Open database");
-    EXPECT_THROW(bars.click(open, [](const std::string&) { throw NumberedError(1004, "test", "boom"); }), NumberedError);
+    EXPECT_THROW(
+        bars.click(open,
+                   [](const std::string&) { throw NumberedError(err::ApplicationDefined, "test", "boom"); }),
+        NumberedError);
     EXPECT_FALSE(bars.actionControl());
 }
 

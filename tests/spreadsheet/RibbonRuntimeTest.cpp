@@ -17,7 +17,8 @@ namespace {
 
 std::string ribbonXml(const std::string& ns) {
     return R"(<?xml version="1.0" encoding="UTF-8"?>
-<customUI xmlns=")" + ns + R"(" onLoad="Ribbon.ribbonLoaded">
+<customUI xmlns=")" +
+           ns + R"(" onLoad="Ribbon.ribbonLoaded">
   <ribbon>
     <tabs>
       <tab id="Quorvel12" label="Quorvel LT" keytip="QL" insertAfterMso="TabView">
@@ -72,12 +73,16 @@ struct Workbook {
             ribbon = RibbonUIHandles::find(a.at(0));
             return Variant();
         });
-        app.define("Ribbon.GetLabel", [this](const std::vector<Variant>& a) { return Variant(labels.at(a.at(0).str())); });
+        app.define("Ribbon.GetLabel",
+                   [this](const std::vector<Variant>& a) { return Variant(labels.at(a.at(0).str())); });
         app.define("Ribbon.GetImage", [](const std::vector<Variant>&) { return Variant("FileOpen"); });
-        app.define("Ribbon.GetEnabled", [this](const std::vector<Variant>& a) { return Variant(enabled.at(a.at(0).str())); });
+        app.define("Ribbon.GetEnabled",
+                   [this](const std::vector<Variant>& a) { return Variant(enabled.at(a.at(0).str())); });
         app.define("Ribbon.GetVisible", [this](const std::vector<Variant>&) { return Variant(editVisible); });
         app.define("Ribbon.TogglebuttonPressed", [](const std::vector<Variant>&) { return Variant(false); });
-        app.define("Ribbon.DDGetItemCount", [this](const std::vector<Variant>&) { return Variant(static_cast<int>(tables.size()) + 1); });
+        app.define("Ribbon.DDGetItemCount", [this](const std::vector<Variant>&) {
+            return Variant(static_cast<int>(tables.size()) + 1);
+        });
         app.define("Ribbon.DDGetItemLabel", [this](const std::vector<Variant>& a) {
             const int i = a.at(1).toInt32();
             return Variant(i == 0 ? std::string("[Choose]") : tables.at(static_cast<std::size_t>(i - 1)));
@@ -99,8 +104,9 @@ const RibbonControlState* findState(const std::vector<RibbonControlState>& state
 } // namespace
 
 TEST(RibbonRuntimeTest, ReadsTheDefinitionInBothNamespaces) {
-    for (const auto& [ns, version] : {std::pair{RibbonDefinition::Namespace2006, CustomUIVersion::Schema2006},
-                                      std::pair{RibbonDefinition::Namespace2009, CustomUIVersion::Schema2009}}) {
+    for (const auto& [ns, version] :
+         {std::pair{RibbonDefinition::Namespace2006, CustomUIVersion::Schema2006},
+          std::pair{RibbonDefinition::Namespace2009, CustomUIVersion::Schema2009}}) {
         const auto def = RibbonDefinition::parse(ribbonXml(ns));
         EXPECT_EQ(def.version, version);
         EXPECT_EQ(def.onLoad, "Ribbon.ribbonLoaded");
@@ -119,7 +125,8 @@ TEST(RibbonRuntimeTest, ReadsTheDefinitionInBothNamespaces) {
         EXPECT_FALSE(def.find("nothing"));
     }
     // As stored in a package: with a byte-order mark.
-    EXPECT_EQ(RibbonDefinition::parse("\xEF\xBB\xBF" + ribbonXml(RibbonDefinition::Namespace2009)).tabs.size(), 1u);
+    EXPECT_EQ(
+        RibbonDefinition::parse("\xEF\xBB\xBF" + ribbonXml(RibbonDefinition::Namespace2009)).tabs.size(), 1u);
 }
 
 TEST(RibbonRuntimeTest, ReadsAPrefixedNamespaceAndHostControls) {
@@ -136,22 +143,34 @@ TEST(RibbonRuntimeTest, ReadsAPrefixedNamespaceAndHostControls) {
 TEST(RibbonRuntimeTest, RefusesMalformedOrInvalidDefinitions) {
     const std::string ns = RibbonDefinition::Namespace2006;
     std::string description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<customUI xmlns=\"" + ns + "\"><ribbon>"); }, &description), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<customUI xmlns=\"" + ns + "\"><ribbon>"); },
+                          &description),
+              err::ApplicationDefined);
     EXPECT_NE(description.find("offset"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse(""); }), 1004);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }), 1004);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse(""); }), err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }),
+              err::ApplicationDefined);
     auto inGroup = [&](const std::string& controls) {
         return "<customUI xmlns=\"" + ns + "\"><ribbon><tabs><tab id=\"t\"><group id=\"g\">" + controls +
                "</group></tab></tabs></ribbon></customUI>";
     };
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"x\"/><button id=\"x\"/>")); }, &description), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"x\"/><button id=\"x\"/>")); },
+                          &description),
+              err::ApplicationDefined);
     EXPECT_NE(description.find("\"x\""), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"x\" label=\"a\" getLabel=\"m\"/>")); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"b\"><item id=\"i\"/></button>")); }), 1004);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), 53);
+    EXPECT_EQ(errorNumber(
+                  [&] { RibbonDefinition::parse(inGroup("<button id=\"x\" label=\"a\" getLabel=\"m\"/>")); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(
+        errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"b\"><item id=\"i\"/></button>")); }),
+        err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingTheStack) {
@@ -159,15 +178,18 @@ TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingT
     // Button groups need no id, so nothing but the depth stops a definition nested like this.
     auto nested = [&](int depth) {
         std::string xml = "<customUI xmlns=\"" + ns + "\"><ribbon><tabs><tab id=\"t\"><group id=\"g\">";
-        for (int i = 0; i < depth; ++i) xml += "<buttonGroup>";
+        for (int i = 0; i < depth; ++i)
+            xml += "<buttonGroup>";
         xml += "<button id=\"deep\"/>";
-        for (int i = 0; i < depth; ++i) xml += "</buttonGroup>";
+        for (int i = 0; i < depth; ++i)
+            xml += "</buttonGroup>";
         return xml + "</group></tab></tabs></ribbon></customUI>";
     };
     std::string description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description),
+              err::ApplicationDefined);
     EXPECT_NE(description.find("nested"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), err::ApplicationDefined);
     // Tab, group and 61 button groups put the button at the deepest level allowed.
     const RibbonDefinition def = RibbonDefinition::parse(nested(61));
     ASSERT_NE(def.find("deep"), nullptr);
@@ -273,8 +295,8 @@ TEST(RibbonRuntimeTest, SelectPassesItemIdAndIndexToOnAction) {
     EXPECT_EQ(shows[0].args[0], Variant("cboTables"));
     EXPECT_EQ(shows[0].args[2], Variant(2));
     EXPECT_EQ(runtime->state("cboTables").selectedIndex, 2);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cboTables", 4); }), 9);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cmdHelp", 0); }), 5);
+    EXPECT_EQ(errorNumber([&] { runtime->select("cboTables", 4); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumber([&] { runtime->select("cmdHelp", 0); }), err::InvalidProcedureCall);
     EXPECT_FALSE(runtime->select("cboStatic", 1)); // no onAction: nothing to run
 }
 
@@ -285,10 +307,11 @@ TEST(RibbonRuntimeTest, ClickPassesTheControlAndTheNewPressedState) {
     ASSERT_EQ(wb.app.callsOf("Ribbon.ShowHelp").size(), 1u);
     EXPECT_EQ(wb.app.callsOf("Ribbon.ShowHelp")[0].args, std::vector<Variant>{Variant("cmdHelp")});
     EXPECT_TRUE(runtime->click("cmdOpenDB"));
-    EXPECT_EQ(wb.app.callsOf("Ribbon.GetDatabase")[0].args, (std::vector<Variant>{Variant("cmdOpenDB"), Variant(true)}));
+    EXPECT_EQ(wb.app.callsOf("Ribbon.GetDatabase")[0].args,
+              (std::vector<Variant>{Variant("cmdOpenDB"), Variant(true)}));
     EXPECT_FALSE(runtime->click("cmdInfo")); // no onAction
-    EXPECT_EQ(errorNumber([&] { runtime->click("nothing"); }), 5);
-    EXPECT_EQ(errorNumber([&] { runtime->click("cboTables"); }), 5);
+    EXPECT_EQ(errorNumber([&] { runtime->click("nothing"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { runtime->click("cboTables"); }), err::InvalidProcedureCall);
 }
 
 TEST(RibbonRuntimeTest, DisabledOrHiddenControlsRunNothing) {
@@ -310,7 +333,7 @@ TEST(RibbonRuntimeTest, AFailingStateCallbackKeepsTheDefaultAndIsReported) {
     Workbook wb;
     auto runtime = RibbonRuntime::load(wb.app, ribbonXml(RibbonDefinition::Namespace2006));
     wb.app.define("Ribbon.GetEnabled", [](const std::vector<Variant>&) -> Variant {
-        throw NumberedError(91, "Interface12", "Object variable not set");
+        throw NumberedError(err::ObjectNotSet, "Interface12", "Object variable not set");
     });
     wb.app.define("Ribbon.GetLabel", [](const std::vector<Variant>&) { return Variant("not a flag"); });
     wb.app.define("Ribbon.GetVisible", [](const std::vector<Variant>&) { return Variant("maybe"); });
@@ -319,7 +342,7 @@ TEST(RibbonRuntimeTest, AFailingStateCallbackKeepsTheDefaultAndIsReported) {
     EXPECT_TRUE(findState(tabs, "cmdRowAdd")->visible); // the group's "maybe" is no answer
     const auto errors = runtime->takeCallbackErrors();
     ASSERT_GE(errors.size(), 2u);
-    EXPECT_EQ(errors[0].number(), 91);
+    EXPECT_EQ(errors[0].number(), err::ObjectNotSet);
     EXPECT_NE(errors[0].description().find("getEnabled"), std::string::npos);
     EXPECT_TRUE(runtime->takeCallbackErrors().empty());
 }
@@ -328,9 +351,9 @@ TEST(RibbonRuntimeTest, AFailingActionReachesTheCaller) {
     Workbook wb;
     auto runtime = RibbonRuntime::load(wb.app, ribbonXml(RibbonDefinition::Namespace2006));
     wb.app.define("Ribbon.ShowHelp", [](const std::vector<Variant>&) -> Variant {
-        throw NumberedError(53, "Help", "File not found");
+        throw NumberedError(err::FileNotFound, "Help", "File not found");
     });
-    EXPECT_EQ(errorNumber([&] { runtime->click("cmdHelp"); }), 53);
+    EXPECT_EQ(errorNumber([&] { runtime->click("cmdHelp"); }), err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, AMissingOnLoadMacroIsReportedAndTheRibbonStillShows) {
@@ -338,7 +361,7 @@ TEST(RibbonRuntimeTest, AMissingOnLoadMacroIsReportedAndTheRibbonStillShows) {
     auto runtime = RibbonRuntime::load(app, ribbonXml(RibbonDefinition::Namespace2006));
     const auto errors = runtime->takeCallbackErrors();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].number(), 1004);
+    EXPECT_EQ(errors[0].number(), err::ApplicationDefined);
     const auto tabs = runtime->snapshot();
     EXPECT_EQ(findState(tabs, "cmdOpenDB")->label, ""); // every callback failed: defaults
     EXPECT_EQ(findState(tabs, "cmdHelp")->label, "Quorvel Help");

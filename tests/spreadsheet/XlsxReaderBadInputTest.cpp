@@ -27,7 +27,7 @@ std::string refusal(qv::test::HostFixture& f, const std::string& path) {
     try {
         f.app->openWorkbook(path);
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 1004) << e.description();
+        EXPECT_EQ(e.number(), err::ApplicationDefined) << e.description();
         EXPECT_EQ(f.app->workbookCount(), before) << "a half-opened workbook was left behind";
         EXPECT_EQ(f.app->activeWorkbook(), active);
         return e.description();
@@ -38,7 +38,8 @@ std::string refusal(qv::test::HostFixture& f, const std::string& path) {
 
 std::string goodPackage(const TempDir& dir) {
     qv::test::HostFixture g;
-    for (long r = 1; r <= 400; ++r) g.sheet->cells(r, 1)->setValue("row " + std::to_string(r * 7919));
+    for (long r = 1; r <= 400; ++r)
+        g.sheet->cells(r, 1)->setValue("row " + std::to_string(r * 7919));
     std::string path = dir.file("good.xlsx");
     g.book->saveAs(path);
     return path;
@@ -95,13 +96,14 @@ TEST(XlsxReaderTest, TruncatedAndCorruptedPackagesAreRefused) {
     std::size_t damaged = 0;
     for (std::size_t at = 60; at < bytes.size() - 200; at += 97) {
         std::string bad = bytes;
-        for (std::size_t i = 0; i < 8; ++i) bad[at + i] = static_cast<char>(bad[at + i] ^ 0x5A);
+        for (std::size_t i = 0; i < 8; ++i)
+            bad[at + i] = static_cast<char>(bad[at + i] ^ 0x5A);
         writeBytes(dir.file("bad.xlsx"), bad);
         try {
             auto book = XlsxReader().read(f.app, dir.file("bad.xlsx"));
             (void)book; // damage in a part the reader does not need is harmless
         } catch (const NumberedError& e) {
-            EXPECT_EQ(e.number(), 1004);
+            EXPECT_EQ(e.number(), err::ApplicationDefined);
             EXPECT_NE(e.description().find("bad.xlsx"), std::string::npos) << e.description();
             ++damaged;
         }
@@ -133,20 +135,26 @@ TEST(XlsxReaderTest, MalformedXmlAndBrokenReferencesAreRefused) {
         "</sheets></workbook>";
     HandMadePackage wideColumns = HandMadePackage::minimal("");
     wideColumns.parts["xl/worksheets/sheet1.xml"] =
-        "<worksheet><cols><col min=\"5\" max=\"99999\" width=\"3\" customWidth=\"1\"/></cols><sheetData/></worksheet>";
+        "<worksheet><cols><col min=\"5\" max=\"99999\" width=\"3\" "
+        "customWidth=\"1\"/></cols><sheetData/></worksheet>";
     Case cases[] = {
-        {"unclosed element", HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\"><v>1</v></c>"), "well-formed"},
+        {"unclosed element", HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\"><v>1</v></c>"),
+         "well-formed"},
         {"workbook cut off", badWorkbook, "well-formed"},
         {"sheet part missing", noSheetPart, "missing"},
-        {"column beyond the sheet", HandMadePackage::minimal("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"), "XFE1"},
-        {"row beyond the sheet", HandMadePackage::minimal("<row r=\"1048577\"><c r=\"A1048577\"><v>1</v></c></row>"), "1048577"},
+        {"column beyond the sheet", HandMadePackage::minimal("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"),
+         "XFE1"},
+        {"row beyond the sheet",
+         HandMadePackage::minimal("<row r=\"1048577\"><c r=\"A1048577\"><v>1</v></c></row>"), "1048577"},
         {"negative row", HandMadePackage::minimal("<row r=\"-3\"/>"), "-3"},
-        {"shared text that is not there", HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>4</v></c></row>"), "shared text"},
+        {"shared text that is not there",
+         HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>4</v></c></row>"), "shared text"},
         {"text longer than a cell holds",
-         HandMadePackage::minimal("<row r=\"1\"><c r=\"B1\" t=\"inlineStr\"><is><t>" + std::string(32768, 'x') +
-                                  "</t></is></c></row>"),
+         HandMadePackage::minimal("<row r=\"1\"><c r=\"B1\" t=\"inlineStr\"><is><t>" +
+                                  std::string(32768, 'x') + "</t></is></c></row>"),
          "B1 holds a text longer"},
-        {"number that is not one", HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>"), "12abc"},
+        {"number that is not one",
+         HandMadePackage::minimal("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>"), "12abc"},
         {"columns beyond the sheet", wideColumns, "column"},
         {"every sheet hidden", allHidden, "hidden"},
         {"two sheets with one name", twoNames, "two sheets"},
@@ -164,7 +172,8 @@ TEST(XlsxReaderTest, SizeCapsRefuseBombsBeforeTheyExhaustMemory) {
     TempDir dir;
     // Cells far down many columns: the column stores would need gigabytes for a few cells.
     std::string corner = "<row r=\"1048576\">";
-    for (int c = 0; c < 200; ++c) corner += "<c r=\"" + CellAddress::columnLetters(c + 1) + "1048576\"><v>1</v></c>";
+    for (int c = 0; c < 200; ++c)
+        corner += "<c r=\"" + CellAddress::columnLetters(c + 1) + "1048576\"><v>1</v></c>";
     HandMadePackage::minimal(corner + "</row>").write(dir.file("corner.xlsx"));
     try {
         XlsxReader({}, 64ull << 20).read(f.app, dir.file("corner.xlsx"));
@@ -176,8 +185,8 @@ TEST(XlsxReaderTest, SizeCapsRefuseBombsBeforeTheyExhaustMemory) {
     // A part that inflates far beyond its compressed size, and one beyond the part cap.
     std::string rows;
     for (int r = 1; r <= 150; ++r)
-        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\" t=\"inlineStr\"><is><t>" +
-                std::string(30000, 'A') + "</t></is></c></row>";
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
+                "\" t=\"inlineStr\"><is><t>" + std::string(30000, 'A') + "</t></is></c></row>";
     HandMadePackage bomb = HandMadePackage::minimal(rows);
     bomb.write(dir.file("bomb.xlsx"), 9);
     ZipLimits ratio;
@@ -196,6 +205,8 @@ TEST(XlsxReaderTest, SizeCapsRefuseBombsBeforeTheyExhaustMemory) {
     total.maxTotal = 2u << 20;
     EXPECT_THROW(XlsxReader(total).read(f.app, dir.file("bomb.xlsx")), NumberedError);
     // The same file within the default caps opens.
-    EXPECT_EQ(XlsxReader().read(f.app, dir.file("bomb.xlsx"))->worksheet(1)->range("A150")->value().str().size(), 30000u);
+    EXPECT_EQ(
+        XlsxReader().read(f.app, dir.file("bomb.xlsx"))->worksheet(1)->range("A150")->value().str().size(),
+        30000u);
     EXPECT_EQ(f.app->workbookCount(), 1);
 }
