@@ -32,18 +32,18 @@ inline constexpr int ExitFailed = 1;
 inline constexpr int ExitUsage = 2;
 
 class HeadlessSession {
-public:
-  explicit HeadlessSession(HeadlessOptions options) : mOptions(std::move(options)) {}
-  int run();
+  public:
+    explicit HeadlessSession(HeadlessOptions options) : mOptions(std::move(options)) {}
+    int run();
 
-private:
-  // The database steps; false when one of them failed.
-  bool openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script);
-  bool loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script);
-  void printPrompts(const DialogScript& script);
+  private:
+    // The database steps; false when one of them failed.
+    bool openDatabase(IAddinEntry& entry, IApplication& app, DialogScript& script);
+    bool loadTable(IAddinEntry& entry, IApplication& app, DialogScript& script);
+    void printPrompts(const DialogScript& script);
 
-  HeadlessOptions mOptions;
-  std::size_t mShown = 0;
+    HeadlessOptions mOptions;
+    std::size_t mShown = 0;
 };
 
 } // namespace qv::app

@@ -1,8 +1,8 @@
 // Cost of rendering one cell under the formats the grid meets most, against fmt's plain
 // fixed-point formatting as the floor, and the cost of parsing a format that is not cached.
 #include "platform/OleDateTime.h"
-#include "spreadsheet/NumberFormatter.h"
-#include "spreadsheet/NumberFormatterCode.h"
+#include "spreadsheet/formats/NumberFormatter.h"
+#include "spreadsheet/formats/NumberFormatterCode.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
@@ -42,17 +42,30 @@ void formatCells(benchmark::State& state, const char* format, Locale locale) {
 void BM_Floor_FmtFixed(benchmark::State& state) {
     const auto& v = values();
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(fmt::format("{:.2f}", v[i++ % v.size()]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fmt::format("{:.2f}", v[i++ % v.size()]));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Floor_FmtFixed);
 
-void BM_General(benchmark::State& s) { formatCells(s, "General", Locale::English); }
-void BM_Fixed2(benchmark::State& s) { formatCells(s, "0.00", Locale::English); }
-void BM_Thousands2Dutch(benchmark::State& s) { formatCells(s, "#,##0.00", Locale::Dutch); }
-void BM_Euro(benchmark::State& s) { formatCells(s, "€ #,##0.00_-", Locale::Dutch); }
-void BM_Percent(benchmark::State& s) { formatCells(s, "0.00%", Locale::English); }
-void BM_Scientific(benchmark::State& s) { formatCells(s, "0.00E+00", Locale::English); }
+void BM_General(benchmark::State& s) {
+    formatCells(s, "General", Locale::English);
+}
+void BM_Fixed2(benchmark::State& s) {
+    formatCells(s, "0.00", Locale::English);
+}
+void BM_Thousands2Dutch(benchmark::State& s) {
+    formatCells(s, "#,##0.00", Locale::Dutch);
+}
+void BM_Euro(benchmark::State& s) {
+    formatCells(s, "€ #,##0.00_-", Locale::Dutch);
+}
+void BM_Percent(benchmark::State& s) {
+    formatCells(s, "0.00%", Locale::English);
+}
+void BM_Scientific(benchmark::State& s) {
+    formatCells(s, "0.00E+00", Locale::English);
+}
 BENCHMARK(BM_General);
 BENCHMARK(BM_Fixed2);
 BENCHMARK(BM_Thousands2Dutch);
@@ -62,14 +75,16 @@ BENCHMARK(BM_Scientific);
 
 void BM_DateTime(benchmark::State& state) {
     const Variant d(qv::OleDate{qv::OleDateTime::fromParts({2011, 3, 5, 14, 7, 59})});
-    for (auto _ : state) benchmark::DoNotOptimize(NumberFormatter::format(d, "d/m/yyyy h:mm:ss", Locale::Dutch));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NumberFormatter::format(d, "d/m/yyyy h:mm:ss", Locale::Dutch));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DateTime);
 
 void BM_LongDateNames(benchmark::State& state) {
     const Variant d(qv::OleDate{qv::OleDateTime::fromParts({2011, 3, 5, 0, 0, 0})});
-    for (auto _ : state) benchmark::DoNotOptimize(NumberFormatter::format(d, "dddd d mmmm yyyy", Locale::Dutch));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NumberFormatter::format(d, "dddd d mmmm yyyy", Locale::Dutch));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LongDateNames);
@@ -88,7 +103,9 @@ BENCHMARK(BM_AlternatingFormats);
 
 // What every call would cost without the cache.
 void BM_ParseOnly(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(qv::sheet::NumberFormatterCode::parse("_-€ * #,##0.00_-;-€ * #,##0.00_-;_-€ * \"-\"??_-;_-@_-"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            qv::sheet::NumberFormatterCode::parse("_-€ * #,##0.00_-;-€ * #,##0.00_-;_-€ * \"-\"??_-;_-@_-"));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ParseOnly);

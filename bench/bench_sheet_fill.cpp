@@ -8,10 +8,10 @@
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/Range.h"
-#include "spreadsheet/Workbook.h"
-#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Range.h"
+#include "spreadsheet/model/Workbook.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // our streaming writer at three deflate levels, and, when the library is installed,
 // libxlsxwriter in constant-memory mode on the same cells in the same run. Reported as time
 // per cell (counter "per_cell"). QV_BENCH_ROWS overrides the row count for quick runs.
-#include "spreadsheet/AtomicFile.h"
-#include "spreadsheet/XlsxWriter.h"
+#include "spreadsheet/io/AtomicFile.h"
+#include "spreadsheet/io/XlsxWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -33,31 +33,39 @@ struct OrdersData {
     std::vector<std::string> names, guids, memos;
     OrdersData() {
         std::mt19937_64 rng(42);
-        const char* first[] = {"James", "Mary", "Robert", "Patricia", "Zoë", "José", "Björn", "Ana-María", "Søren", "Łukasz"};
-        const char* last[] = {"Smith", "Johnson", "O'Connor", "Müller", "Núñez", "Van-der-Berg", "Featherstonehaugh", "Lee"};
-        const char* words[] = {"the", "order", "was", "shipped", "via", "express", "courier", "please", "call", "before",
-                               "delivery", "fragile", "handle", "with", "care", "\"urgent\"", "leave", "at", "door,",
-                               "rear", "entrance", "signature", "required"};
+        const char* first[] = {"James", "Mary",  "Robert",    "Patricia", "Zoë",
+                               "José",  "Björn", "Ana-María", "Søren",    "Łukasz"};
+        const char* last[] = {"Smith", "Johnson",      "O'Connor",          "Müller",
+                              "Núñez", "Van-der-Berg", "Featherstonehaugh", "Lee"};
+        const char* words[] = {"the",     "order",  "was",      "shipped",    "via",      "express",
+                               "courier", "please", "call",     "before",     "delivery", "fragile",
+                               "handle",  "with",   "care",     "\"urgent\"", "leave",    "at",
+                               "door,",   "rear",   "entrance", "signature",  "required"};
         for (int i = 0; i < 1024; ++i) {
             std::string n = std::string(first[rng() % 10]) + " " + last[rng() % 8];
             if (rng() % 5 == 0) n += std::string("-") + last[rng() % 8];
             names.push_back(n.substr(0, 50));
             char g[40];
-            std::snprintf(g, sizeof g, "%08llx-%04llx-%04llx-%04llx-%012llx", (unsigned long long)(rng() & 0xffffffff),
+            std::snprintf(g, sizeof g, "%08llx-%04llx-%04llx-%04llx-%012llx",
+                          (unsigned long long)(rng() & 0xffffffff), (unsigned long long)(rng() & 0xffff),
                           (unsigned long long)(rng() & 0xffff), (unsigned long long)(rng() & 0xffff),
-                          (unsigned long long)(rng() & 0xffff), (unsigned long long)(rng() & 0xffffffffffffULL));
+                          (unsigned long long)(rng() & 0xffffffffffffULL));
             guids.push_back(g);
             std::size_t target = 45 + rng() % 31;
             std::string m;
-            while (m.size() < target) m += std::string(words[rng() % 23]) + " ";
+            while (m.size() < target)
+                m += std::string(words[rng() % 23]) + " ";
             m.resize(target);
-            while (!m.empty() && m.back() == ' ') m.pop_back();
+            while (!m.empty() && m.back() == ' ')
+                m.pop_back();
             memos.push_back(m);
         }
     }
     static double amount(long r) { return static_cast<double>((r * 7919) % 9999999 + 1) / 100.0; }
     static double date(long r) { return 42005.0 + static_cast<double>((r * 104729) % 315360000) / 86400.0; }
-    static double discount(long r) { return static_cast<double>((r * 2654435761u) % 1000003) / 1000003.0 * 0.35; }
+    static double discount(long r) {
+        return static_cast<double>((r * 2654435761u) % 1000003) / 1000003.0 * 0.35;
+    }
 };
 
 const OrdersData& data() {
@@ -66,12 +74,13 @@ const OrdersData& data() {
 }
 
 class OrdersWorkbook : public IWorkbookExport {
-public:
+  public:
     explicit OrdersWorkbook(long n) : mRows(n) {
         const OrdersData& d = data();
         for (const auto* pool : {&d.names, &d.guids, &d.memos}) {
             auto& cells = mText.emplace_back();
-            for (const std::string& s : *pool) cells.push_back(ExportCell{Variant(s), 0, ""});
+            for (const std::string& s : *pool)
+                cells.push_back(ExportCell{Variant(s), 0, ""});
         }
     }
     std::vector<CellStyle> styles() const override {
@@ -90,7 +99,8 @@ public:
         return s;
     }
     void forEachCell(long, const std::function<void(long, long, const ExportCell&)>& visit) const override {
-        ExportCell num, money{Variant(0.0), 1, ""}, when{Variant(OleDate{}), 2, ""}, flag{Variant(false), 0, ""};
+        ExportCell num, money{Variant(0.0), 1, ""}, when{Variant(OleDate{}), 2, ""},
+            flag{Variant(false), 0, ""};
         for (long r = 1; r <= mRows; ++r) {
             std::size_t k = static_cast<std::size_t>(r) & 1023;
             num.value = Variant(static_cast<std::int64_t>(r));
@@ -118,18 +128,21 @@ public:
     std::string title() const override { return "Orders"; }
     std::vector<std::pair<std::string, std::string>> documentProperties() const override { return {}; }
 
-private:
+  private:
     long mRows;
     std::vector<std::vector<ExportCell>> mText;
 };
 
-std::string outPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+std::string outPath(const char* name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
 
 void report(benchmark::State& state, const std::string& path, long n) {
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
-    state.counters["per_cell"] = benchmark::Counter(static_cast<double>(n) * 10,
-                                                    benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_cell"] =
+        benchmark::Counter(static_cast<double>(n) * 10,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["MiB"] = static_cast<double>(st.st_size) / (1024.0 * 1024.0);
     state.counters["cells"] = static_cast<double>(n) * 10;
     std::remove(path.c_str());
@@ -147,7 +160,13 @@ void BM_QuorvelXlsx(benchmark::State& state) {
     }
     report(state, path, n);
 }
-BENCHMARK(BM_QuorvelXlsx)->Arg(1)->Arg(3)->Arg(6)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QuorvelXlsx)
+    ->Arg(1)
+    ->Arg(3)
+    ->Arg(6)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 #ifdef QV_HAVE_XLSXWRITER
 void BM_LibxlsxwriterConstantMemory(benchmark::State& state) {

@@ -25,7 +25,7 @@ struct CBObject {
 };
 
 class ICB {
-public:
+  public:
     virtual ~ICB() = default;
     // Builds the surface, deleting an older one first.
     virtual void AddObject() = 0;

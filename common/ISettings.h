@@ -11,7 +11,7 @@
 namespace qv {
 
 class ISettings {
-public:
+  public:
     virtual ~ISettings() = default;
     // The stored value, or the catalogue default (written back) when it is missing or empty.
     // Numeric text comes back as a 32-bit integer, anything else as text.

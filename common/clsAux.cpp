@@ -4,10 +4,10 @@
 #include "common/clsAux.h"
 
 #include "common/AppConstants.h"
-#include "common/SettingNames.h"
 #include "common/CommandBarTags.h"
 #include "common/ICB.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/frmMessage.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"

@@ -4,8 +4,8 @@
 #include "common/clsAux.h"
 
 #include "common/AppConstants.h"
-#include "common/SettingNames.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/modGlobalization.h"
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"

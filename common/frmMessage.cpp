@@ -6,8 +6,8 @@
 #include "common/frmMessage.h"
 
 #include "common/AppConstants.h"
-#include "common/SettingNames.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/modGlobalization.h"
 
 namespace qv {

@@ -30,11 +30,12 @@ std::string withoutAmpersands(std::string s) {
 }
 
 [[noreturn]] void notImplemented(int id) {
-    throw NumberedError(err::NotImplemented, "modGlobalization", "Text ID " + std::to_string(id) + " is not implemented!");
+    throw NumberedError(err::NotImplemented, "modGlobalization",
+                        "Text ID " + std::to_string(id) + " is not implemented!");
 }
 
-std::string build(Language language, int id, const RuntimeError& current, const Variant& arg1, const Variant& arg2,
-                  int depth);
+std::string build(Language language, int id, const RuntimeError& current, const Variant& arg1,
+                  const Variant& arg2, int depth);
 
 // Appends the replacement of the placeholder `name` (without braces); false when it is not one.
 bool expand(std::string& out, std::string_view name, Language language, const RuntimeError& current,
@@ -90,8 +91,8 @@ std::string fill(std::string_view tpl, Language language, const RuntimeError& cu
     return out;
 }
 
-std::string build(Language language, int id, const RuntimeError& current, const Variant& arg1, const Variant& arg2,
-                  int depth) {
+std::string build(Language language, int id, const RuntimeError& current, const Variant& arg1,
+                  const Variant& arg2, int depth) {
     auto tpl = TextTemplate(id, language);
     if (!tpl || depth > MaxNesting) notImplemented(id);
     return fill(*tpl, language, current, arg1, arg2, depth);
@@ -99,9 +100,15 @@ std::string build(Language language, int id, const RuntimeError& current, const 
 
 } // namespace
 
-void SetCountryCode(std::int32_t code) { gCountryCode = code; }
-double CountryCode() { return gCountryCode; }
-Language CurrentLanguage() { return gCountryCode == 31 ? Language::Dutch : Language::English; }
+void SetCountryCode(std::int32_t code) {
+    gCountryCode = code;
+}
+double CountryCode() {
+    return gCountryCode;
+}
+Language CurrentLanguage() {
+    return gCountryCode == 31 ? Language::Dutch : Language::English;
+}
 
 std::optional<std::string_view> TextTemplate(int id, Language language) {
     auto table = TextTable();
@@ -130,11 +137,21 @@ std::string GetFormControlText(const std::string& name) {
     return {};
 }
 
-void SetCurrentError(const NumberedError& e) { gCurrentError = RuntimeError{e.number(), e.description()}; }
-void ClearCurrentError() { gCurrentError = RuntimeError{}; }
-const RuntimeError& CurrentError() { return gCurrentError; }
+void SetCurrentError(const NumberedError& e) {
+    gCurrentError = RuntimeError{e.number(), e.description()};
+}
+void ClearCurrentError() {
+    gCurrentError = RuntimeError{};
+}
+const RuntimeError& CurrentError() {
+    return gCurrentError;
+}
 
-CurrentErrorScope::CurrentErrorScope(const NumberedError& e) : mPrevious(gCurrentError) { SetCurrentError(e); }
-CurrentErrorScope::~CurrentErrorScope() { gCurrentError = std::move(mPrevious); }
+CurrentErrorScope::CurrentErrorScope(const NumberedError& e) : mPrevious(gCurrentError) {
+    SetCurrentError(e);
+}
+CurrentErrorScope::~CurrentErrorScope() {
+    gCurrentError = std::move(mPrevious);
+}
 
 } // namespace qv::modGlobalization

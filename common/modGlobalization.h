@@ -63,13 +63,13 @@ const RuntimeError& CurrentError();
 
 // Sets the current error for the life of the scope and puts the previous one back.
 class CurrentErrorScope {
-public:
+  public:
     explicit CurrentErrorScope(const NumberedError& e);
     ~CurrentErrorScope();
     CurrentErrorScope(const CurrentErrorScope&) = delete;
     CurrentErrorScope& operator=(const CurrentErrorScope&) = delete;
 
-private:
+  private:
     RuntimeError mPrevious;
 };
 

@@ -23,11 +23,14 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {9, " Workbook", "-werkmap"},
     {10,
      "An invalid Excel instance has been detected.\rPlease close all running Excel instances and then reopen "
-     "Excel.\r\rDo the following if this problem persists:\r- Open Task Manager (Ctrl+Alt+Delete)\r- Select tab "
-     "Processes\r- Select process with Image name EXCEL.EXE\r- Select button 'End Process'; Confirm\r- Repeat this "
+     "Excel.\r\rDo the following if this problem persists:\r- Open Task Manager (Ctrl+Alt+Delete)\r- Select "
+     "tab "
+     "Processes\r- Select process with Image name EXCEL.EXE\r- Select button 'End Process'; Confirm\r- "
+     "Repeat this "
      "for all EXCEL.EXE processes in Task Manager",
      "Er is een ongeldige Excel-instantie aangetroffen.\rSluit alle geopende Excel programma's en heropen "
-     "Excel.\r\rDoe het volgende indien het probleem aanhoudt:\r- Start Taakbeheer (Ctrl+Alt+Delete)\r- Selecteer "
+     "Excel.\r\rDoe het volgende indien het probleem aanhoudt:\r- Start Taakbeheer (Ctrl+Alt+Delete)\r- "
+     "Selecteer "
      "tab Processen\r- Selecteer het proces met Imagenaam EXCEL.EXE\r- Selecteer knop 'Proces beëindigen'; "
      "Bevestig\r- Herhaal dit voor alle EXCEL.EXE-processen in Taakbeheer"},
     {11, "Open a database by selecting '{text 122}' in menu item '{product}'.",
@@ -39,35 +42,47 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "version:\r- New MS Access file formats like .accdb are supported\r- {1} has its own tab in the Excel "
      "ribbon\r\rWould you like to visit the product page of {1}?",
      "'{product}' is bedoeld voor MS Excel-versies 2003 en ouder.\r'{1}' past beter bij uw versie van MS "
-     "Office:\r- Nieuwe MS Access-bestandsformaten zoals .accdb worden ondersteund\r- {1} heeft een eigen tab in "
+     "Office:\r- Nieuwe MS Access-bestandsformaten zoals .accdb worden ondersteund\r- {1} heeft een eigen "
+     "tab in "
      "het Excel-lint\r\rWilt u de productpagina van {1} bezoeken?"},
     {14, "Open a database by selecting '{text 122}'\rin menu '{product}' under tab 'Add-Ins'.",
-     "Open een database door in de tab\r'Invoegtoepassingen' in menu '{product}'\r'{text 122}' te selecteren."},
+     "Open een database door in de tab\r'Invoegtoepassingen' in menu '{product}'\r'{text 122}' te "
+     "selecteren."},
     {15, "Are you sure?", "Weet u het zeker?"},
     {16, "The changes will not be saved unless you write them to the database.\r",
      "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\r"},
     {17,
-     "The changes will not be saved unless you write them to the database.\rAre you sure you want to open another "
+     "The changes will not be saved unless you write them to the database.\rAre you sure you want to open "
+     "another "
      "database?",
-     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u een andere "
+     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u een "
+     "andere "
      "database wilt openen?"},
     {18,
-     "The changes will not be saved unless you write them to the database.\rAre you sure you want to close the "
+     "The changes will not be saved unless you write them to the database.\rAre you sure you want to close "
+     "the "
      "workbook?",
-     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de werkmap "
+     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de "
+     "werkmap "
      "wilt sluiten?"},
     {19,
-     "The changes will not be saved unless you write them to the database.\rAre you sure you want to save the "
+     "The changes will not be saved unless you write them to the database.\rAre you sure you want to save "
+     "the "
      "workbook?",
-     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de werkmap "
+     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de "
+     "werkmap "
      "wilt opslaan?"},
-    {20, "The changes will not be saved unless you write them to the database.\rAre you sure you want to select {1}?",
+    {20,
+     "The changes will not be saved unless you write them to the database.\rAre you sure you want to select "
+     "{1}?",
      "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u {1} wilt "
      "selecteren?"},
     {21,
-     "The changes will not be saved unless you write them to the database.\rAre you sure you want to refresh the "
+     "The changes will not be saved unless you write them to the database.\rAre you sure you want to refresh "
+     "the "
      "data?",
-     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de gegevens "
+     "De wijzigingen worden niet bewaard tenzij u ze naar de database schrijft.\rWeet u zeker dat u de "
+     "gegevens "
      "wilt vernieuwen?"},
     {22, "The generated worksheets are not saved.\rAre you sure you want to close the application?",
      "De gegenereerde werkbladen worden niet bewaard.\rWeet u zeker dat u de applicatie wilt sluiten?"},
@@ -80,16 +95,21 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {26, "The database does not contain tables.", "De database bevat geen tabellen."},
     {27, "[SQL can not be displayed]", "[SQL kan niet getoond worden]"},
     {29,
-     "The following components are missing or are not properly installed:\r{1}\r\rThese components are available "
+     "The following components are missing or are not properly installed:\r{1}\r\rThese components are "
+     "available "
      "for download on the Microsoft website.\rPlease follow the instructions on the web page that will "
      "appear\rafter this and reopen Excel.",
-     "Uw computer mist de volgende vereiste software-componenten:\r{1}\r\rDeze componenten zijn te downloaden van "
+     "Uw computer mist de volgende vereiste software-componenten:\r{1}\r\rDeze componenten zijn te "
+     "downloaden van "
      "de Microsoft-website.\rVolg de instructies op de hierna getoonde webpagina en heropen \rdaarna Excel."},
     {30,
-     "Multiple {title} Add-ins are loaded.\rUsing these versions simultaneously is not supported.\rMake sure only "
+     "Multiple {title} Add-ins are loaded.\rUsing these versions simultaneously is not supported.\rMake sure "
+     "only "
      "one {title} Add-in is selected\rin the Excel Add-ins dialog box and reopen Excel.",
-     "Er zijn meerdere {title}-invoegtoepassingen\rtegelijkertijd geladen.\rHet is niet mogelijk deze versies "
-     "naast elkaar te gebruiken.\rZorg daarom dat slechts één {title}-invoegtoepassing\rgeselecteerd is in het "
+     "Er zijn meerdere {title}-invoegtoepassingen\rtegelijkertijd geladen.\rHet is niet mogelijk deze "
+     "versies "
+     "naast elkaar te gebruiken.\rZorg daarom dat slechts één {title}-invoegtoepassing\rgeselecteerd is in "
+     "het "
      "beheerscherm invoegtoepassingen\ren heropen daarna Excel."},
     {31, "The number of records is too large\rto display in an Excel worksheet.\rNumber of records: {1}",
      "Het aantal records is te groot om \rin een Excel werkblad te tonen.\r\rAantal records: {1}"},
@@ -104,21 +124,29 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
      "Open de tabel of de database opnieuw om het resultaat te zien."},
     {42, "The parameter is invalid.", "De parameter is ongeldig."},
     {43, "The database connection is not available.", "De databaseverbinding is niet beschikbaar."},
-    {44, "You are about to execute a data-definition query\rAre you sure you want to execute this SQL statement?",
-     "U staat op het punt een query voor gegevensdefinitie uit te voeren\rWeet u zeker dat u deze SQL-instructie "
+    {44,
+     "You are about to execute a data-definition query\rAre you sure you want to execute this SQL statement?",
+     "U staat op het punt een query voor gegevensdefinitie uit te voeren\rWeet u zeker dat u deze "
+     "SQL-instructie "
      "wilt uitvoeren?"},
     {45, "SQL statement", "SQL-instructie"},
-    {46, "The table will be dropped from the database.\rAre you really sure you want to execute this SQL statement?",
-     "De tabel wordt uit de database verwijderd.\rWeet u echt zeker dat u deze SQL-instructie wilt uitvoeren?"},
+    {46,
+     "The table will be dropped from the database.\rAre you really sure you want to execute this SQL "
+     "statement?",
+     "De tabel wordt uit de database verwijderd.\rWeet u echt zeker dat u deze SQL-instructie wilt "
+     "uitvoeren?"},
     {47,
      "You are about to execute a command that could possibly\ralter the structure and/or contents of the "
      "database.\rAre you sure you want to execute this stored procedure?",
-     "U staat op het punt een opdracht uit te voeren die mogelijk\rde structuur en/of de inhoud van de database "
+     "U staat op het punt een opdracht uit te voeren die mogelijk\rde structuur en/of de inhoud van de "
+     "database "
      "wijzigt.\rWeet u zeker dat u deze opgeslagen procedure wilt uitvoeren?"},
     {48,
-     "You are about to execute a query that will alter\rthe contents of a table.\rAre you sure you want to execute "
+     "You are about to execute a query that will alter\rthe contents of a table.\rAre you sure you want to "
+     "execute "
      "this action query?",
-     "U staat op het punt een query uit te voeren die\rde inhoud van een tabel wijzigt.\rWeet u zeker dat u deze "
+     "U staat op het punt een query uit te voeren die\rde inhoud van een tabel wijzigt.\rWeet u zeker dat u "
+     "deze "
      "actiequery wilt uitvoeren?"},
     {51, "All the data in the table will be erased.\rAre you sure you want to execute this query?",
      "Alle gegevens in de tabel worden gewist.\rWeet u zeker dat u deze query wilt uitvoeren?"},
@@ -133,16 +161,19 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {62, "All files", "Alle bestanden"},
     {63, "files", "bestanden"},
     {64, "Workgroup file shortcuts", "Snelkoppelingen naar werkgroepbestanden"},
-    {65, "Select a valid workgroup file shortcut.", "Selecteer een geldige snelkoppeling naar een werkgroepbestand."},
+    {65, "Select a valid workgroup file shortcut.",
+     "Selecteer een geldige snelkoppeling naar een werkgroepbestand."},
     {66, "Not a valid password.", "Geen geldig wachtwoord."},
     {71,
      "The combination database password and workgroup security\ris not supported by the Access ODBC driver!",
      "De combinatie van databasewachtwoord en werkgroepbeveiliging\rwordt niet ondersteund door het Access "
      "ODBC-stuurprogramma!"},
     {72,
-     "Only the table contents are displayed.\rA primary key needs to be defined regarding {1} in order to make "
+     "Only the table contents are displayed.\rA primary key needs to be defined regarding {1} in order to "
+     "make "
      "changes to the table.",
-     "Van deze tabel wordt alleen de inhoud getoond.\rOm mutaties op tabel {1} te kunnen uitvoeren dient er een "
+     "Van deze tabel wordt alleen de inhoud getoond.\rOm mutaties op tabel {1} te kunnen uitvoeren dient er "
+     "een "
      "primaire sleutel voor de tabel te zijn gedefinieerd."},
     {73, "Only a contiguous selection is processed.", "Alleen een aaneengesloten selectie wordt verwerkt."},
     {74, "The record can not be deleted because it\rhas not yet been added to the table.",
@@ -171,9 +202,11 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {111, "Enter a valid time value.", "Vul een geldige tijdwaarde in."},
     {112, "Enter a date/time.", "Vul een datum/tijd in."},
     {113,
-     "Enter a valid unique identifier (GUID).\rA GUID consists of 32 hexadecimal digits and\rfour dashes enclosed "
+     "Enter a valid unique identifier (GUID).\rA GUID consists of 32 hexadecimal digits and\rfour dashes "
+     "enclosed "
      "by two braces. Format:\r{12345678-1234-1234-1234-123456789012}",
-     "Vul een geldige unique identifier (GUID) in.\rEen GUID dient te bestaan uit 32 hexadecimale cijfers\rmet 4 "
+     "Vul een geldige unique identifier (GUID) in.\rEen GUID dient te bestaan uit 32 hexadecimale "
+     "cijfers\rmet 4 "
      "streepjes omsloten door accolades. Format:\r{12345678-1234-1234-1234-123456789012}"},
     {114, "Enter a value.", "Vul een waarde in."},
     {115, "Text is too long", "Tekst is te lang"},
@@ -193,7 +226,8 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {138, "&Close", "&Sluiten"},
     {175, "Login", "Login"},
     {176, "Password", "Wachtwoord"},
-    {177, "System Information is unavailable at this time.", "Systeeminformatie is op dit moment niet beschikbaar."},
+    {177, "System Information is unavailable at this time.",
+     "Systeeminformatie is op dit moment niet beschikbaar."},
     {178, "Name database is mandatory.", "Naam database is verplicht."},
     {179, "Connection established!", "Verbinding tot stand gebracht!"},
     {182, "The following error occurred when opening the connection:\r{text 1}\r\rConnection string: \r{1}",
@@ -204,20 +238,26 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {186, "Value is mandatory", "Waarde is verplicht"},
     {187, "Enter a value between {1} en {2}", "Vul een waarde in tussen {1} en {2}"},
     {188,
-     "The fill color of locked table cells needs\rto differ from editable table cells.\rSelect a different fill "
+     "The fill color of locked table cells needs\rto differ from editable table cells.\rSelect a different "
+     "fill "
      "color setting.",
-     "De opvulkleur van geblokkeerde tabelcellen dient\rte verschillen van die van bewerkbare tabelcellen.\rKies "
+     "De opvulkleur van geblokkeerde tabelcellen dient\rte verschillen van die van bewerkbare "
+     "tabelcellen.\rKies "
      "een andere instelling voor de opvulkleur."},
     {189,
-     "The fill color of edited table cells needs\rto differ from unedited table cells.\rSelect a different fill "
+     "The fill color of edited table cells needs\rto differ from unedited table cells.\rSelect a different "
+     "fill "
      "color setting.",
-     "De opvulkleur van gewijzigde tabelcellen dient\rte verschillen van die van ongewijzigde tabelcellen.\rKies "
+     "De opvulkleur van gewijzigde tabelcellen dient\rte verschillen van die van ongewijzigde "
+     "tabelcellen.\rKies "
      "een andere instelling voor de opvulkleur."},
     {190, "The applied filtering will be cleared.\rAre you sure you want to continue?",
      "De toegepaste filtering wordt opgeheven.\rWeet u zeker dat u wilt doorgaan?"},
     {194,
-     "The help file can not be found.\rPlease re-install Quorvel or contact\r{support} if the problem persists.",
-     "Het Help-bestand kan niet gevonden worden.\rInstalleer Quorvel opnieuw of neem contact op met\r{support} "
+     "The help file can not be found.\rPlease re-install Quorvel or contact\r{support} if the problem "
+     "persists.",
+     "Het Help-bestand kan niet gevonden worden.\rInstalleer Quorvel opnieuw of neem contact op "
+     "met\r{support} "
      "als het probleem aanhoudt."},
     {197, "XML Spreadsheet (*.xml),*.xml,", "XML-werkmap (*.xml),*.xml,"},
     {198, "Web Archive File (*.mht; *.mhtml),*.mht;*.mhtml,", "MHT (*.mht; *.mhtml),*.mht;*.mhtml,"},
@@ -232,12 +272,14 @@ constexpr std::array kTexts = std::to_array<TextEntry>({
     {211, "User messages are restored.", "De gebruikersmeldingen zijn hersteld."},
     {212, "Default settings are applied.", "De standaardinstellingen zijn toegepast."},
     {213, "Check the checkbox {1} and try again.", "Vink het selectievakje {1} aan en probeer het opnieuw."},
-    {214, "Table {1} has been dropped.\rReopen de database.", "Tabel {1} is verwijderd.\rHeropen de database."},
+    {214, "Table {1} has been dropped.\rReopen de database.",
+     "Tabel {1} is verwijderd.\rHeropen de database."},
     {215, "Table {1} resides in another database\r{2}", "Tabel {1} bevindt zich in een andere database\r{2}"},
     {216,
      "{product} does not support running multiple Excel instances simultaneously.\rPlease close all Excel "
      "instances and then reopen Excel.",
-     "{product} ondersteunt niet dat meerdere Excel-instanties tegelijkertijd geopend zijn.\rSluit alle geopende "
+     "{product} ondersteunt niet dat meerdere Excel-instanties tegelijkertijd geopend zijn.\rSluit alle "
+     "geopende "
      "Excel programma's en heropen Excel."},
     {220, "The database {1} is an Access file, which {product} cannot read yet.",
      "De database {1} is een Access-bestand, dat {product} nog niet kan lezen."},
@@ -286,13 +328,18 @@ constexpr std::array kCaptions = std::to_array<CaptionEntry>({
     {"cmdApplyDefaults", "Apply default settings", "Standaardinstellingen toepassen"},
     {"chkAutoAdjustColumnWidths", "Automatically adjust column width of fields",
      "Kolombreedte van velden automatisch aanpassen"},
-    {"chkApplyColumnPropsAccess", "Apply column properties MS Access", "Kolomeigenschappen MS Access toepassen"},
+    {"chkApplyColumnPropsAccess", "Apply column properties MS Access",
+     "Kolomeigenschappen MS Access toepassen"},
     {"lblFixedColumnWidth", "Fixed column width of fields", "Vaste kolombreedte van velden"},
 });
 
 } // namespace
 
-std::span<const TextEntry> TextTable() { return kTexts; }
-std::span<const CaptionEntry> CaptionTable() { return kCaptions; }
+std::span<const TextEntry> TextTable() {
+    return kTexts;
+}
+std::span<const CaptionEntry> CaptionTable() {
+    return kCaptions;
+}
 
 } // namespace qv::modGlobalization

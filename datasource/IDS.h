@@ -26,12 +26,12 @@ using QueryCollection = KeyedCollection<clsQuery>;
 using QueryCollectionPtr = std::shared_ptr<QueryCollection>;
 
 class IDS {
-public:
+  public:
     virtual ~IDS() = default;
 
-    virtual void ConnectADO() = 0;    // raises 667 (refused logon) or 670
+    virtual void ConnectADO() = 0; // raises 667 (refused logon) or 670
     virtual void DisconnectADO() = 0;
-    virtual bool ConnectDAO() = 0;    // false when the user gave up
+    virtual bool ConnectDAO() = 0; // false when the user gave up
     virtual void DisconnectDAO() = 0;
 
     // Runs a row-returning statement; with closeConnection the record set is detached and the

@@ -17,7 +17,7 @@ namespace qv {
 using RelationCollection = KeyedCollection<clsRelation>;
 
 class ITable {
-public:
+  public:
     virtual ~ITable() = default;
     virtual void Initialize() = 0;
     virtual void DeterminePrimaryKeys() = 0;

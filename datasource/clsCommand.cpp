@@ -5,7 +5,8 @@
 namespace qv {
 
 void clsCommand::Execute(bool, bool, int) {
-    throw NumberedError(err::NotImplemented, "clsCommand", "The following action is not implemented: Execute");
+    throw NumberedError(err::NotImplemented, "clsCommand",
+                        "The following action is not implemented: Execute");
 }
 
 } // namespace qv

@@ -5,7 +5,7 @@
 namespace qv {
 
 class clsCommand {
-public:
+  public:
     void Execute(bool view, bool savedObject, int index);
 };
 

@@ -13,7 +13,7 @@ namespace qv {
 class IObjectFactory;
 
 class clsDS {
-public:
+  public:
     explicit clsDS(IObjectFactory* objects);
     ~clsDS();
     clsDS(const clsDS&) = delete;
@@ -41,7 +41,7 @@ public:
     void CloseObject(DaoDatabasePtr& db);
     void ClearQueries();
 
-private:
+  private:
     IObjectFactory* mObjects;
     AdoConnectionPtr mConnection;
     NameCollectionPtr mTableNames;

@@ -16,7 +16,7 @@
 namespace qv {
 
 class clsDSAccess : public IDS {
-public:
+  public:
     explicit clsDSAccess(DSContext context);
     ~clsDSAccess() override;
     clsDSAccess(const clsDSAccess&) = delete;
@@ -70,7 +70,7 @@ public:
     QueryCollectionPtr Queries() const override { return mDS.Queries(); }
     void SetQueries(QueryCollectionPtr queries) override { mDS.SetQueries(std::move(queries)); }
 
-private:
+  private:
     struct OpenResult {
         DaoDatabasePtr db;
         std::int32_t number = 0;

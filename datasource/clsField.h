@@ -15,7 +15,7 @@ namespace qv {
 class IRange;
 
 class clsField {
-public:
+  public:
     // What Init takes, in the order the catalogue reader collects it.
     struct Values {
         std::string Name;
@@ -59,7 +59,7 @@ public:
     const std::shared_ptr<IRange>& Cell() const { return mCell; }
     void SetCell(std::shared_ptr<IRange> cell) { mCell = std::move(cell); }
 
-private:
+  private:
     Values mV;
     bool mIsPrimary = false;
     std::shared_ptr<IRange> mCell;

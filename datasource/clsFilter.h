@@ -8,7 +8,7 @@
 namespace qv {
 
 class clsFilter {
-public:
+  public:
     void Init(std::int16_t field, bool on, std::string criteria1, std::int32_t filterOperator,
               std::string criteria2) {
         mField = field;
@@ -23,7 +23,7 @@ public:
     std::int32_t Operator() const { return mOperator; } // the host's filter operator, 0 when none
     const std::string& Criteria2() const { return mCriteria2; }
 
-private:
+  private:
     std::int16_t mField = 0;
     bool mOn = false;
     std::string mCriteria1;

@@ -8,7 +8,7 @@
 namespace qv {
 
 class clsParameter {
-public:
+  public:
     void Init(std::string name, std::int32_t typeADO, std::int32_t directionADO) {
         mName = std::move(name);
         mType = typeADO;
@@ -18,7 +18,7 @@ public:
     std::int32_t Type() const { return mType; }
     std::int32_t Direction() const { return mDirection; } // 1 in, 2 out, 3 in/out, 0 other
 
-private:
+  private:
     std::string mName;
     std::int32_t mType = 0;
     std::int32_t mDirection = 0;

@@ -12,7 +12,7 @@ namespace qv {
 using ParameterCollection = KeyedCollection<clsParameter>;
 
 class clsQuery {
-public:
+  public:
     void Init(std::string name, std::string sql, ParameterCollection parameters) {
         mName = std::move(name);
         mSQL = std::move(sql);
@@ -22,7 +22,7 @@ public:
     const std::string& SQL() const { return mSQL; }
     const ParameterCollection& Parameters() const { return mParameters; }
 
-private:
+  private:
     std::string mName;
     std::string mSQL;
     ParameterCollection mParameters;

@@ -7,7 +7,7 @@
 namespace qv {
 
 class clsRelation {
-public:
+  public:
     void Init(std::string name, std::string table, std::string field, std::string foreignTable,
               std::string foreignName) {
         mName = std::move(name);
@@ -22,7 +22,7 @@ public:
     const std::string& ForeignTable() const { return mForeignTable; } // the shown table
     const std::string& ForeignName() const { return mForeignName; }   // its referencing column
 
-private:
+  private:
     std::string mName, mTable, mField, mForeignTable, mForeignName;
 };
 

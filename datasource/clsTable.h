@@ -10,14 +10,16 @@
 namespace qv {
 
 class clsTable {
-public:
+  public:
     clsTable();
 
     RelationCollection& Relations() { return *mRelations; }
     const RelationCollection& Relations() const { return *mRelations; }
     void SetRelations(std::unique_ptr<RelationCollection> relations) { mRelations = std::move(relations); }
     const KeyedCollection<std::string>& PrimaryKeys() const { return *mPrimaryKeys; }
-    void SetPrimaryKeys(std::unique_ptr<KeyedCollection<std::string>> keys) { mPrimaryKeys = std::move(keys); }
+    void SetPrimaryKeys(std::unique_ptr<KeyedCollection<std::string>> keys) {
+        mPrimaryKeys = std::move(keys);
+    }
     bool HasPrimaryKey() const { return mPrimaryKeys->Count() >= 1; }
 
     // Size and records-model type of the record-set column; raises the record set's 3265 when
@@ -25,7 +27,7 @@ public:
     clsField::Values CreateField(const std::string& name, const IAdoRecordset& rs) const;
     void ClearRelations();
 
-private:
+  private:
     std::unique_ptr<RelationCollection> mRelations;
     std::unique_ptr<KeyedCollection<std::string>> mPrimaryKeys;
 };

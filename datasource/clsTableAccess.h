@@ -13,7 +13,7 @@ namespace qv {
 class IDS;
 
 class clsTableAccess : public ITable {
-public:
+  public:
     clsTableAccess(IDS& dataSource, const DSContext& context);
 
     void Initialize() override;
@@ -25,7 +25,7 @@ public:
     const RelationCollection& Relations() const override { return mTable.Relations(); }
     const KeyedCollection<std::string>& PrimaryKeys() const override { return mTable.PrimaryKeys(); }
 
-private:
+  private:
     // Case-sensitive walk over the properties by position; a missing property is never an error.
     static bool PropertyExists(const IDaoField& field, const std::string& propertyName);
     // The property's value, or empty when the field has no such property.

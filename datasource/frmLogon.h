@@ -10,7 +10,7 @@
 namespace qv {
 
 class frmLogon {
-public:
+  public:
     frmLogon();
 
     void SetUser(const std::string& user);
@@ -23,7 +23,7 @@ public:
 
     DialogModel& Model() { return mModel; }
 
-private:
+  private:
     DialogModel mModel;
 };
 

@@ -16,7 +16,10 @@ void cancel(DialogModel& m) {
 
 frmPassword::frmPassword() : mModel("frmPassword") {
     mModel.add({.name = "lblDbPassword", .kind = ControlKind::Label});
-    mModel.add({.name = "txtPassword", .kind = ControlKind::TextBox, .value = Variant(std::string()), .passwordChar = '*'});
+    mModel.add({.name = "txtPassword",
+                .kind = ControlKind::TextBox,
+                .value = Variant(std::string()),
+                .passwordChar = '*'});
     mModel.add({.name = "cmdOK", .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true});
     mModel.add({.name = "cmdCancel", .kind = ControlKind::CommandButton, .isCancel = true});
 
@@ -30,7 +33,9 @@ frmPassword::frmPassword() : mModel("frmPassword") {
     mModel.onQueryClose(cancel);
 }
 
-std::string frmPassword::Password() const { return mModel.control("txtPassword").value.toString(); }
+std::string frmPassword::Password() const {
+    return mModel.control("txtPassword").value.toString();
+}
 
 void frmPassword::Show(IDialogToolkit& toolkit) {
     mModel.reopen();

@@ -9,7 +9,7 @@
 namespace qv {
 
 class frmPassword {
-public:
+  public:
     frmPassword();
 
     std::string Password() const;
@@ -17,7 +17,7 @@ public:
 
     DialogModel& Model() { return mModel; }
 
-private:
+  private:
     DialogModel mModel;
 };
 

@@ -55,21 +55,36 @@ std::int32_t MapToTypeADO(const Variant& typeDAO) {
     const auto code = codeOf(typeDAO);
     if (!code) return ado::VarWChar;
     switch (*code) {
-    case dao::Boolean: return ado::Boolean;
-    case dao::Byte: return ado::UnsignedTinyInt;
-    case dao::Integer: return ado::SmallInt;
-    case dao::Long: return ado::Integer;
-    case dao::Currency: return ado::Currency;
-    case dao::Single: return ado::Single;
-    case dao::Double: return ado::Double;
-    case dao::Date: return ado::Date;
-    case dao::Binary: return ado::VarBinary;
-    case dao::Text: return ado::VarWChar;
-    case dao::LongBinary: return ado::LongVarBinary;
-    case dao::Memo: return ado::LongVarWChar;
-    case dao::GUID: return ado::GUID;
-    case dao::Decimal: return ado::Numeric;
-    default: return ado::VarWChar;
+    case dao::Boolean:
+        return ado::Boolean;
+    case dao::Byte:
+        return ado::UnsignedTinyInt;
+    case dao::Integer:
+        return ado::SmallInt;
+    case dao::Long:
+        return ado::Integer;
+    case dao::Currency:
+        return ado::Currency;
+    case dao::Single:
+        return ado::Single;
+    case dao::Double:
+        return ado::Double;
+    case dao::Date:
+        return ado::Date;
+    case dao::Binary:
+        return ado::VarBinary;
+    case dao::Text:
+        return ado::VarWChar;
+    case dao::LongBinary:
+        return ado::LongVarBinary;
+    case dao::Memo:
+        return ado::LongVarWChar;
+    case dao::GUID:
+        return ado::GUID;
+    case dao::Decimal:
+        return ado::Numeric;
+    default:
+        return ado::VarWChar;
     }
 }
 
@@ -77,10 +92,14 @@ std::int32_t GetParameterDirectionTypeADO(const Variant& direction) {
     const auto code = codeOf(direction);
     if (!code) return 0;
     switch (*code) {
-    case dao::ParamInput: return ado::ParamInput;
-    case dao::ParamOutput: return ado::ParamOutput;
-    case dao::ParamInputOutput: return ado::ParamInputOutput;
-    default: return 0;
+    case dao::ParamInput:
+        return ado::ParamInput;
+    case dao::ParamOutput:
+        return ado::ParamOutput;
+    case dao::ParamInputOutput:
+        return ado::ParamInputOutput;
+    default:
+        return 0;
     }
 }
 
@@ -91,7 +110,8 @@ std::string Convert2Date(const Variant& dateTime) {
         throw NumberedError(err::Overflow, "Convert2Date",
                             fmt::format("The value {} is not a date between the years 100 and 9999.", value));
     const DateTimeParts p = OleDateTime::toParts(value);
-    return fmt::format("#{:02}/{:02}/{:04} {:02}:{:02}:{:02}#", p.month, p.day, p.year, p.hour, p.minute, p.second);
+    return fmt::format("#{:02}/{:02}/{:04} {:02}:{:02}:{:02}#", p.month, p.day, p.year, p.hour, p.minute,
+                       p.second);
 }
 
 std::string Convert2GUID(const std::string& guid) {

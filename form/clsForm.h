@@ -10,7 +10,7 @@
 namespace qv {
 
 class clsForm {
-public:
+  public:
     // The form's worksheet; null while no form sheet exists.
     WorksheetPtr Sheet() const { return mSheet; }
     // The form holds a loaded matrix.
@@ -27,7 +27,7 @@ public:
     void Refresh();
     void CloseWorkbook();
 
-private:
+  private:
     WorksheetPtr mSheet;
 };
 

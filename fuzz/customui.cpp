@@ -1,6 +1,6 @@
 // The ribbon definition a workbook carries (customUI XML).
 #include "platform/NumberedError.h"
-#include "spreadsheet/RibbonDefinition.h"
+#include "spreadsheet/commandbars/RibbonDefinition.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // What a person types into a cell, in both languages.
 #include "platform/NumberedError.h"
-#include "spreadsheet/InputParser.h"
+#include "spreadsheet/formats/InputParser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // text; it is rendered against values that reach every kind of section (negative, zero, text,
 // dates far apart, huge and tiny magnitudes) in both languages.
 #include "platform/NumberedError.h"
-#include "spreadsheet/NumberFormatter.h"
+#include "spreadsheet/formats/NumberFormatter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // written to a file of this process first. Limits are smaller than the product's so that a
 // legitimately refused bomb is refused quickly instead of filling the fuzzer's memory.
 #include "platform/NumberedError.h"
-#include "spreadsheet/Application.h"
-#include "spreadsheet/XlsxReader.h"
+#include "spreadsheet/io/XlsxReader.h"
+#include "spreadsheet/model/Application.h"
 
 #include <cstddef>
 #include <cstdint>

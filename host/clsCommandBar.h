@@ -12,7 +12,7 @@ namespace qv {
 class clsAux;
 
 class clsCommandBar : public ICB {
-public:
+  public:
     clsCommandBar(std::function<ApplicationPtr()> application, std::function<clsAux*()> aux, ICB& menu);
 
     // Builds the toolbar, or with reset clear reuses an existing one and only resets its states;
@@ -25,7 +25,7 @@ public:
     CommandBarControlPtr FindControlByTag(const std::string& sTag) override;
     CBObject Object() override;
 
-private:
+  private:
     CommandBarPtr bar();
     std::function<ApplicationPtr()> mApplication;
     std::function<clsAux*()> mAux;

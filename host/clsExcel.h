@@ -10,7 +10,7 @@
 namespace qv {
 
 class clsExcel : public IApplicationEvents {
-public:
+  public:
     explicit clsExcel(ApplicationPtr application);
     ~clsExcel() override;
     clsExcel(const clsExcel&) = delete;
@@ -32,7 +32,7 @@ public:
     void sheetActivate(const WorksheetPtr& sheet) override;
     void workbookActivate(const WorkbookPtr& book) override;
 
-private:
+  private:
     ApplicationPtr moExcel;
     bool mbRestoreUserSettings = false;
 };

@@ -12,7 +12,7 @@ namespace qv {
 class clsAux;
 
 class frmAbout {
-public:
+  public:
     // Candidates for the system information tool, tried in order.
     static constexpr const char* SYSINFO_TOOLS[] = {"hardinfo", "gnome-system-monitor", "kinfocenter"};
 
@@ -22,7 +22,7 @@ public:
     DialogModel& Model() { return mModel; }
     void Show();
 
-private:
+  private:
     void startSystemInfo();
     clsAux& mAux;
     PlatformServices mServices;

@@ -14,7 +14,7 @@
 namespace qv {
 
 class IAddinEntry {
-public:
+  public:
     virtual ~IAddinEntry() = default;
     virtual void Initialize(const WorkbookPtr& oWorkbook) = 0;
     virtual void AddinUninstall() = 0;

@@ -15,7 +15,7 @@ struct FileFilter {
 };
 
 class IDialogs {
-public:
+  public:
     virtual ~IDialogs() = default;
     // flags: the host's message-box flags (buttons + icon + default button + foreground);
     // answers xl::AnswerOk, AnswerYes, ...

@@ -10,14 +10,14 @@
 namespace qv {
 
 class IObject {
-public:
+  public:
     virtual ~IObject() = default;
 };
 
 using ObjectPtr = std::shared_ptr<IObject>;
 
 class IObjectFactory {
-public:
+  public:
     virtual ~IObjectFactory() = default;
     // Raises error 429 ("ActiveX component can't create object") when the class is unknown or
     // its library cannot be loaded.

@@ -15,13 +15,13 @@ struct ShortcutInfo {
 };
 
 class IShell {
-public:
+  public:
     virtual ~IShell() = default;
     // Opens a file or web address with its default program; false when nothing could be started.
     virtual bool open(const std::string& target) = 0;
     virtual std::string documentsFolder() = 0;
-    virtual std::string tempFolder() = 0; // with a trailing separator
-    virtual std::string libraryFolder() = 0; // where the add-in library lives
+    virtual std::string tempFolder() = 0;     // with a trailing separator
+    virtual std::string libraryFolder() = 0;  // where the add-in library lives
     virtual std::string executableName() = 0; // of the running host, for error sources
     // Reads a shortcut file (a desktop entry or a Windows .lnk); nothing when it is not one.
     virtual std::optional<ShortcutInfo> readShortcut(const std::string& path) = 0;

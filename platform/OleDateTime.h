@@ -17,7 +17,7 @@ struct DateTimeParts {
 };
 
 class OleDateTime {
-public:
+  public:
     static double fromParts(const DateTimeParts& p);
     static DateTimeParts toParts(double oleDate);
     // Day of week, 1 = Sunday.

@@ -57,7 +57,7 @@ struct NullValue {
 using Binary = std::vector<std::uint8_t>;
 
 class Variant {
-public:
+  public:
     Variant() = default;
     Variant(std::nullptr_t) = delete;
     Variant(bool b) : mV(b), mType(VarType::Boolean) {}
@@ -118,7 +118,7 @@ public:
     // Same type and same value; text compares byte for byte.
     bool operator==(const Variant& o) const { return mType == o.mType && mV == o.mV; }
 
-private:
+  private:
     using Storage = std::variant<std::monostate, NullValue, bool, std::int64_t, double, Currency, OleDate,
                                  std::string, Binary, ErrorValue>;
     Variant(Storage v, VarType t) : mV(std::move(v)), mType(t) {}
@@ -128,7 +128,7 @@ private:
 
 // A two-dimensional block of values, row-major, as a range reads and writes them.
 class VariantMatrix {
-public:
+  public:
     VariantMatrix() = default;
     VariantMatrix(std::size_t rows, std::size_t cols) : mRows(rows), mCols(cols), mCells(rows * cols) {}
     std::size_t rows() const { return mRows; }
@@ -137,7 +137,7 @@ public:
     Variant& at(std::size_t r, std::size_t c) { return mCells[r * mCols + c]; }
     const Variant& at(std::size_t r, std::size_t c) const { return mCells[r * mCols + c]; }
 
-private:
+  private:
     std::size_t mRows = 0, mCols = 0;
     std::vector<Variant> mCells;
 };

@@ -2,8 +2,8 @@
 // fails here, with the loader's message, rather than later in the middle of a command.
 #include "system/ObjectFactory.h"
 
-#include "platform/NumberedError.h"
 #include "platform/AddinAbi.h"
+#include "platform/NumberedError.h"
 
 #include <cctype>
 #include <dlfcn.h>

@@ -59,7 +59,8 @@ class RegistryStore : public IRegistryStore {
 
   private:
     // The names of one key's values or sub-keys, in creation order; query binds root and key id.
-    std::optional<std::vector<std::string>> listNames(std::uint32_t root, const std::string& path, const char* query);
+    std::optional<std::vector<std::string>> listNames(std::uint32_t root, const std::string& path,
+                                                      const char* query);
     class Transaction;
     // The id of the key at path, 0 for the root itself; nothing when a part is missing.
     std::optional<std::int64_t> findKey(std::uint32_t root, const std::vector<std::string>& parts);

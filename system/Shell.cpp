@@ -90,7 +90,8 @@ bool Shell::startProgram(const std::string& program, const std::vector<std::stri
 bool Shell::spawnDetached(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t child = ::fork();
     if (child < 0) return false;

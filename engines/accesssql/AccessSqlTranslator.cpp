@@ -189,8 +189,7 @@ StatementKind kindOf(const Token& first) {
             break;
         }
     }
-    throwSqlError(err::InvalidStatement,
-                  "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    throwSqlError(err::InvalidStatement);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace qv::accesssql {
 
 class SqlQuote {
-public:
+  public:
     static std::string quoted(std::string_view value, char delimiter) {
         std::string out;
         out.reserve(value.size() + 2);

@@ -55,9 +55,7 @@ void AdoConnection::close() {
 
 const SqliteHandlePtr& AdoConnection::handle() const {
     if (!mHandle) {
-        throw NumberedError(err::AdoConnectionNotUsable, Source,
-                            "The connection cannot be used to perform this operation. It is either closed or "
-                            "invalid in this context.");
+        throw ErrorCatalogue::make(err::AdoConnectionNotUsable, Source);
     }
     return mHandle;
 }

@@ -107,9 +107,7 @@ void ColumnarRecordset::moveFirst() {
 void ColumnarRecordset::moveNext() {
     requireOpen();
     if (mPosition >= mRows) {
-        throw NumberedError(err::NoCurrentRecord, Source,
-                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-                            "operation requires a current record.");
+        throw ErrorCatalogue::make(err::NoCurrentRecord, Source);
     }
     ++mPosition;
 }
@@ -159,9 +157,7 @@ void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t 
 Variant ColumnarRecordset::currentValue(long column) const {
     requireOpen();
     if (mPosition >= mRows) {
-        throw NumberedError(err::NoCurrentRecord, Source,
-                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-                            "operation requires a current record.");
+        throw ErrorCatalogue::make(err::NoCurrentRecord, Source);
     }
     return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(mPosition));
 }

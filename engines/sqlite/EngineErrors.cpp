@@ -81,10 +81,7 @@ NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& 
                             after(msg, "constraint failed: ")));
         }
         if (extended == SQLITE_CONSTRAINT_FOREIGNKEY) {
-            return NumberedError(
-                err::RelatedRecordRequired, source,
-                "You cannot add, change or delete a record because a related record is required "
-                "or exists in another table.");
+            return ErrorCatalogue::make(err::RelatedRecordRequired, source);
         }
         if (extended == SQLITE_CONSTRAINT_CHECK) {
             return NumberedError(err::ValidationRule, source,

@@ -362,7 +362,8 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
         if (mType.adoType == ado::Single)
             each(ColumnCellKind::Number,
                  [&](std::size_t r) { return Variant::singleAsDecimal(static_cast<float>(mReals[r])); });
-        else each(ColumnCellKind::Number, [&](std::size_t r) { return mReals[r]; });
+        else
+            each(ColumnCellKind::Number, [&](std::size_t r) { return mReals[r]; });
         break;
     case StorageKind::Date:
         each(ColumnCellKind::Date, [&](std::size_t r) { return mReals[r]; });

@@ -11,7 +11,7 @@
 extern "C" {
 
 __attribute__((visibility("default"))) qv::IObject* qv_create_object(const char* progId,
-                                                                      const qv::PlatformServices* services) {
+                                                                     const qv::PlatformServices* services) {
     if (!progId || std::string(progId) != qv::Interface12::PROG_ID || !services) return nullptr;
     // Nothing may unwind through the C boundary; a host without the services the add-in needs
     // gets no object, which it reports as a class that cannot be created.

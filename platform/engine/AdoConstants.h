@@ -46,7 +46,7 @@ enum DataType : int {
     VarNumeric = 139,
 };
 
-constexpr int UseClient = 3;         // cursor location
+constexpr int UseClient = 3; // cursor location
 constexpr int OptionUnspecified = -1;
 constexpr int StateClosed = 0;
 constexpr int StateOpen = 1;

@@ -10,7 +10,7 @@
 namespace qv {
 
 class IAdoParameter {
-public:
+  public:
     virtual ~IAdoParameter() = default;
     virtual std::string name() const = 0;
     virtual int type() const = 0;
@@ -23,7 +23,7 @@ public:
 using AdoParameterPtr = std::shared_ptr<IAdoParameter>;
 
 class IAdoCommand {
-public:
+  public:
     virtual ~IAdoCommand() = default;
     virtual void setActiveConnection(const AdoConnectionPtr& connection) = 0;
     virtual void setCommandType(int type) = 0; // ado::CmdText or ado::CmdStoredProc
@@ -34,7 +34,7 @@ public:
                                             const Variant& value = {}) = 0;
     virtual void appendParameter(const AdoParameterPtr& p) = 0;
     virtual long parameterCount() const = 0;
-    virtual AdoParameterPtr parameter(long index) const = 0;            // 0-based
+    virtual AdoParameterPtr parameter(long index) const = 0;              // 0-based
     virtual AdoParameterPtr parameter(const std::string& name) const = 0; // error 3265 when absent
     virtual AdoRecordsetPtr execute(long long* recordsAffected = nullptr, int options = -1) = 0;
 };

@@ -10,7 +10,7 @@
 namespace qv {
 
 class IAdoConnection {
-public:
+  public:
     virtual ~IAdoConnection() = default;
     virtual void setCursorLocation(int location) = 0;
     virtual int cursorLocation() const = 0;

@@ -10,7 +10,7 @@
 namespace qv {
 
 class IAdoField {
-public:
+  public:
     virtual ~IAdoField() = default;
     virtual std::string name() const = 0;
     virtual Variant value() const = 0; // at the current row; null for SQL NULL
@@ -19,7 +19,7 @@ public:
 };
 
 class IAdoRecordset {
-public:
+  public:
     virtual ~IAdoRecordset() = default;
     virtual int state() const = 0; // ado::StateOpen when it holds rows (a row-returning statement)
     virtual void close() = 0;

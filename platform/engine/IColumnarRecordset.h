@@ -27,7 +27,7 @@ struct ColumnCell {
 };
 
 class IColumnarRecordset {
-public:
+  public:
     virtual ~IColumnarRecordset() = default;
     // Fills out[0, count) with the cells of `column` (0-based) from row `firstRow` (0-based);
     // the range must lie inside the record set (raises the record set's own errors otherwise).

@@ -13,7 +13,7 @@
 namespace qv {
 
 class IDaoProperty {
-public:
+  public:
     virtual ~IDaoProperty() = default;
     virtual std::string name() const = 0;
     virtual Variant value() const = 0;
@@ -22,7 +22,7 @@ public:
 using DaoPropertyPtr = std::shared_ptr<IDaoProperty>;
 
 class IDaoField {
-public:
+  public:
     virtual ~IDaoField() = default;
     virtual std::string name() const = 0;
     virtual int type() const = 0;
@@ -39,7 +39,7 @@ public:
 using DaoFieldPtr = std::shared_ptr<IDaoField>;
 
 class IDaoIndex {
-public:
+  public:
     virtual ~IDaoIndex() = default;
     virtual std::string name() const = 0;
     virtual bool primary() const = 0;
@@ -49,7 +49,7 @@ public:
 using DaoIndexPtr = std::shared_ptr<IDaoIndex>;
 
 class IDaoTableDef {
-public:
+  public:
     virtual ~IDaoTableDef() = default;
     virtual std::string name() const = 0;
     virtual long attributes() const = 0;
@@ -62,7 +62,7 @@ public:
 using DaoTableDefPtr = std::shared_ptr<IDaoTableDef>;
 
 class IDaoParameter {
-public:
+  public:
     virtual ~IDaoParameter() = default;
     virtual std::string name() const = 0;
     virtual int type() const = 0;
@@ -71,7 +71,7 @@ public:
 using DaoParameterPtr = std::shared_ptr<IDaoParameter>;
 
 class IDaoQueryDef {
-public:
+  public:
     virtual ~IDaoQueryDef() = default;
     virtual std::string name() const = 0;
     virtual int type() const = 0;
@@ -81,7 +81,7 @@ public:
 using DaoQueryDefPtr = std::shared_ptr<IDaoQueryDef>;
 
 class IDaoRelation {
-public:
+  public:
     virtual ~IDaoRelation() = default;
     virtual std::string name() const = 0;
     virtual std::string table() const = 0;        // the referenced (primary) table
@@ -92,7 +92,7 @@ public:
 using DaoRelationPtr = std::shared_ptr<IDaoRelation>;
 
 class IDaoDatabase {
-public:
+  public:
     virtual ~IDaoDatabase() = default;
     virtual std::string name() const = 0;
     virtual std::vector<DaoTableDefPtr> tableDefs() const = 0;
@@ -110,7 +110,7 @@ public:
 using DaoDatabasePtr = std::shared_ptr<IDaoDatabase>;
 
 class IDaoWorkspace {
-public:
+  public:
     virtual ~IDaoWorkspace() = default;
     virtual std::string name() const = 0;
     virtual std::string userName() const = 0;
@@ -123,7 +123,7 @@ public:
 using DaoWorkspacePtr = std::shared_ptr<IDaoWorkspace>;
 
 class IDaoEngine {
-public:
+  public:
     virtual ~IDaoEngine() = default;
     // A private engine takes these before its first workspace is used.
     virtual void setSystemDB(const std::string& path) = 0;

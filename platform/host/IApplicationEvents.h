@@ -7,7 +7,7 @@
 namespace qv {
 
 class IApplicationEvents {
-public:
+  public:
     virtual ~IApplicationEvents() = default;
     virtual void sheetChange(const WorksheetPtr& sheet, const RangePtr& target) {}
     virtual void sheetActivate(const WorksheetPtr& sheet) {}

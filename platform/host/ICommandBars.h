@@ -14,7 +14,7 @@ using CommandBarControlPtr = std::shared_ptr<ICommandBarControl>;
 
 // The controls of a bar or of a popup, 1-based.
 class ICommandBarControls {
-public:
+  public:
     virtual ~ICommandBarControls() = default;
     virtual long count() const = 0;
     virtual CommandBarControlPtr item(long index) const = 0; // error 9 when out of range
@@ -26,7 +26,7 @@ public:
 };
 
 class ICommandBarControl {
-public:
+  public:
     virtual ~ICommandBarControl() = default;
     virtual int type() const = 0;
     virtual long index() const = 0;
@@ -54,7 +54,7 @@ public:
 };
 
 class ICommandBar {
-public:
+  public:
     virtual ~ICommandBar() = default;
     virtual std::string name() const = 0;
     virtual bool visible() const = 0;
@@ -68,11 +68,11 @@ public:
 using CommandBarPtr = std::shared_ptr<ICommandBar>;
 
 class ICommandBars {
-public:
+  public:
     virtual ~ICommandBars() = default;
     virtual long count() const = 0;
-    virtual CommandBarPtr item(long index) const = 0; // 1-based
-    virtual CommandBarPtr find(const std::string& name) const = 0; // null when absent
+    virtual CommandBarPtr item(long index) const = 0;                              // 1-based
+    virtual CommandBarPtr find(const std::string& name) const = 0;                 // null when absent
     virtual CommandBarPtr add(const std::string& name, bool temporary = true) = 0; // error 5 when taken
     // The control whose action is running now (ActionControl); null outside an action.
     virtual CommandBarControlPtr actionControl() const = 0;

@@ -19,13 +19,13 @@ class IComment;
 class IValidation;
 
 class IRange {
-public:
+  public:
     virtual ~IRange() = default;
 
     // --- position
     virtual std::shared_ptr<IWorksheet> worksheet() const = 0;
-    virtual long row() const = 0;    // first row of the first area
-    virtual long column() const = 0; // first column of the first area
+    virtual long row() const = 0;         // first row of the first area
+    virtual long column() const = 0;      // first column of the first area
     virtual long rowCount() const = 0;    // of the first area
     virtual long columnCount() const = 0; // of the first area
     virtual long long count() const = 0;  // cells in all areas
@@ -36,8 +36,8 @@ public:
     virtual std::shared_ptr<IRange> offset(long rows, long columns) const = 0;
     virtual std::shared_ptr<IRange> resize(long rows, long columns) const = 0;
     virtual std::shared_ptr<IRange> cell(long row, long column) const = 0; // 1-based within the range
-    virtual std::shared_ptr<IRange> rowAt(long index) const = 0;          // Rows(index)
-    virtual std::shared_ptr<IRange> columnAt(long index) const = 0;       // Columns(index)
+    virtual std::shared_ptr<IRange> rowAt(long index) const = 0;           // Rows(index)
+    virtual std::shared_ptr<IRange> columnAt(long index) const = 0;        // Columns(index)
     virtual std::shared_ptr<IRange> entireRow() const = 0;
     virtual std::shared_ptr<IRange> entireColumn() const = 0;
     virtual std::vector<std::shared_ptr<IRange>> areas() const = 0;
@@ -45,9 +45,9 @@ public:
     virtual std::shared_ptr<IRange> endDown() const = 0;
 
     // --- values
-    virtual Variant value() const = 0; // top-left cell
-    virtual void setValue(const Variant& v) = 0; // every cell
-    virtual VariantMatrix values() const = 0; // first area
+    virtual Variant value() const = 0;                  // top-left cell
+    virtual void setValue(const Variant& v) = 0;        // every cell
+    virtual VariantMatrix values() const = 0;           // first area
     virtual void setValues(const VariantMatrix& m) = 0; // from the top-left cell
     virtual std::string formula() const = 0;
     virtual void setFormula(const std::string& f) = 0;
@@ -114,7 +114,7 @@ public:
 using RangePtr = std::shared_ptr<IRange>;
 
 class IComment {
-public:
+  public:
     virtual ~IComment() = default;
     virtual std::string text() const = 0;
     virtual void setText(const std::string& text) = 0;
@@ -127,7 +127,7 @@ public:
 };
 
 class IValidation {
-public:
+  public:
     virtual ~IValidation() = default;
     // Raises when a validation already exists on any of the cells (delete first), as the host does.
     virtual void add(xl::ValidationType type, xl::ValidationAlert alert, xl::ValidationOperator op,

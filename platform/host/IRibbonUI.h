@@ -13,7 +13,7 @@
 namespace qv {
 
 class IRibbonUI {
-public:
+  public:
     virtual ~IRibbonUI() = default;
     virtual void invalidate() = 0;
     virtual void invalidateControl(const std::string& controlId) = 0;
@@ -25,7 +25,7 @@ using RibbonUIPtr = std::shared_ptr<IRibbonUI>;
 // ribbon as a handle (a LongLong) and the workbook's code turns it back with find(). A ribbon
 // that is gone answers null, as a released ribbon object would; handles are never reused.
 class RibbonUIHandles {
-public:
+  public:
     static std::int64_t add(const RibbonUIPtr& ribbon) {
         auto& t = table();
         std::lock_guard lock(t.mutex);
@@ -45,7 +45,7 @@ public:
         t.ribbons.erase(handle);
     }
 
-private:
+  private:
     struct Table {
         std::mutex mutex;
         std::map<std::int64_t, std::weak_ptr<IRibbonUI>> ribbons;

@@ -20,7 +20,7 @@ struct WorkbookName {
 };
 
 class IWorkbook {
-public:
+  public:
     virtual ~IWorkbook() = default;
 
     virtual std::shared_ptr<IApplication> application() const = 0;
@@ -45,7 +45,7 @@ public:
     virtual bool save() = 0;
 
     virtual long worksheetCount() const = 0;
-    virtual WorksheetPtr worksheet(long index) const = 0; // 1-based; raises error 9 when absent
+    virtual WorksheetPtr worksheet(long index) const = 0;              // 1-based; raises error 9 when absent
     virtual WorksheetPtr worksheet(const std::string& name) const = 0; // case-insensitive; error 9
     virtual WorksheetPtr findWorksheet(const std::string& name) const = 0; // null when absent
     virtual WorksheetPtr addWorksheet(const WorksheetPtr& after = nullptr) = 0;

@@ -19,7 +19,7 @@ struct FilterState {
 };
 
 class IWorksheet {
-public:
+  public:
     virtual ~IWorksheet() = default;
 
     virtual std::string name() const = 0;
@@ -44,7 +44,7 @@ public:
 
     // --- AutoFilter
     virtual bool autoFilterMode() const = 0;
-    virtual void setAutoFilterMode(bool on) = 0; // only false is accepted, as in the host
+    virtual void setAutoFilterMode(bool on) = 0;  // only false is accepted, as in the host
     virtual bool filterMode() const = 0;          // a filter hides rows
     virtual RangePtr autoFilterRange() const = 0; // null when no AutoFilter
     virtual long filterCount() const = 0;

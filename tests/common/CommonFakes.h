@@ -7,7 +7,7 @@
 
 #include "common/ICB.h"
 #include "common/ISettings.h"
-#include "common/SettingNames.h"
+#include "common/clsSettings.h"
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
@@ -16,6 +16,7 @@
 #include "platform/host/HostConstants.h"
 #include "platform/host/IApplication.h"
 #include "platform/host/IWorkbook.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <deque>
 #include <functional>
@@ -30,7 +31,7 @@ namespace qv::test {
     throw NumberedError(438, "fake", "Object doesn't support this property or method");
 }
 
-// Settings with the catalogue defaults the common services read; every write is logged.
+// Settings in memory with the catalogue's defaults; every write is logged.
 class FakeSettings : public ISettings {
   public:
     std::map<std::string, Variant> values;
@@ -39,20 +40,12 @@ class FakeSettings : public ISettings {
     Variant GetSetting(const std::string& name) override {
         auto it = values.find(name);
         if (it != values.end() && !(it->second.isString() && it->second.str().empty())) return it->second;
-        static const std::map<std::string, Variant> defaults = {
-            {setting::ColorTitleBack, 8404992},
-            {setting::ColorTitleFront, 16777215},
-            {setting::ColorMatrixLines, 8404992},
-            {setting::WarningNrOfCells, 100000},
-            {setting::FreezeTopRow, "True"},
-            {setting::AdjustWidthsAutomatically, "False"},
-            {setting::ApplyColumnPropertiesAccess, "False"},
-            {setting::FixedColumnWidth, 20},
-        };
-        auto d = defaults.find(name);
-        if (d == defaults.end()) return Variant("");
-        values[name] = d->second;
-        return d->second;
+        // The defaults are the real catalogue's, so a test cannot pass on a default the product
+        // does not have.
+        const SettingDefinition* d = clsSettings::Find(name);
+        if (!d || d->defaultValue.isEmpty()) return Variant("");
+        values[name] = d->defaultValue;
+        return d->defaultValue;
     }
     void SaveSetting(int, const std::string& name, const Variant& value) override {
         values[name] = value;
@@ -70,40 +63,6 @@ class FakeSettings : public ISettings {
         }
         return it->second.toBool();
     }
-};
-
-// Message boxes answered from a queue (OK / Yes when it runs dry), every box recorded.
-class ScriptedDialogs : public IDialogs {
-  public:
-    struct Box {
-        std::string text;
-        int flags;
-        std::string title;
-    };
-    std::vector<Box> boxes;
-    std::deque<int> answers;
-
-    int messageBox(const std::string& text, int flags, const std::string& title) override {
-        boxes.push_back({text, flags, title});
-        if (!answers.empty()) {
-            int a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return (flags & 7) == xl::MsgYesNo ? xl::AnswerYes : xl::AnswerOk;
-    }
-    std::optional<std::string> inputBox(const std::string&, const std::string&, const std::string&) override {
-        unsupported();
-    }
-    std::optional<std::string> openFile(const std::string&, const std::string&,
-                                        const std::vector<FileFilter>&) override {
-        unsupported();
-    }
-    std::optional<std::string> saveAsFile(const std::string&, const std::string&,
-                                          const std::vector<FileFilter>&) override {
-        unsupported();
-    }
-    std::optional<long> pickColor(long) override { unsupported(); }
 };
 
 // Shows a dialog by running a script on its model; the model must end closed.

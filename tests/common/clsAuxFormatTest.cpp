@@ -3,8 +3,8 @@
 #include "CommonFakes.h"
 #include "TestHost.h"
 
-#include "common/SettingNames.h"
 #include "common/HostStateGuard.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"

@@ -2,8 +2,8 @@
 // byte order of big-endian numbers, UTF-8 text and the exact failure texts.
 #include "common/clsRegistry.h"
 
-#include "platform/IShell.h"
 #include "common/SettingNames.h"
+#include "platform/IShell.h"
 #include "platform/NumberedError.h"
 #include "system/RegistryStore.h"
 

@@ -2,8 +2,8 @@
 // the switch at once, and the database hint turns itself off the first time it is shown.
 #include "CommonFakes.h"
 
-#include "common/clsAux.h"
 #include "common/SettingNames.h"
+#include "common/clsAux.h"
 #include "common/frmMessage.h"
 #include "common/modGlobalization.h"
 

@@ -8,9 +8,12 @@
 namespace qv::test {
 namespace {
 
-std::vector<std::string> names(const NameCollection& c) { return {c.begin(), c.end()}; }
+std::vector<std::string> names(const NameCollection& c) {
+    return {c.begin(), c.end()};
+}
 
-void addQuery(FakeFile& f, std::string name, int type, std::vector<std::tuple<std::string, int, int>> params = {}) {
+void addQuery(FakeFile& f, std::string name, int type,
+              std::vector<std::tuple<std::string, int, int>> params = {}) {
     auto q = std::make_shared<FakeQueryDef>();
     q->n = std::move(name);
     q->t = type;
@@ -40,7 +43,8 @@ TEST(CatalogueTest, TablesHideSystemObjectsAndTheXPrefixOnly) {
     auto ds = w.make();
     ASSERT_TRUE(ds->ConnectDAO());
     ds->DetermineDbObjects(true);
-    EXPECT_EQ(names(*ds->TableNames()), (std::vector<std::string>{"Customers", "X_Listed", "Hidden", "Linked"}));
+    EXPECT_EQ(names(*ds->TableNames()),
+              (std::vector<std::string>{"Customers", "X_Listed", "Hidden", "Linked"}));
     EXPECT_EQ(ds->TableNames()->Item("customers"), "Customers");
 }
 
@@ -69,7 +73,8 @@ TEST(CatalogueTest, QueriesSkipTemporaryAndPassThroughOnes) {
 TEST(CatalogueTest, ParametersAreMappedAndAQueryWithoutAnyHasAnEmptyList) {
     DSWorld w;
     addQuery(w.file, "By date", dao::QuerySelect,
-             {{"[From]", dao::Date, dao::ParamInput}, {"Amount", dao::Currency, dao::ParamInputOutput},
+             {{"[From]", dao::Date, dao::ParamInput},
+              {"Amount", dao::Currency, dao::ParamInputOutput},
               {"Ret", dao::Long, dao::ParamReturnValue}});
     addQuery(w.file, "Plain", dao::QuerySelect);
     auto ds = w.make();

@@ -1,7 +1,7 @@
 // A database whose stored field properties are partly unusable still opens; the person is told
 // once which property of which field was left out, and the form sees the rest.
-#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
+#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"

@@ -1,7 +1,7 @@
 // The data source over the embedded engine, reading a real database file: the catalogue, keys
 // and relations as the form will see them, and rows with their record types.
-#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
+#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
@@ -26,12 +26,13 @@ const char* kFixture = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
 using MapFactory = test::SqliteEngineFactory;
 
 class ChinookTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(kFixture)) GTEST_SKIP() << "fixture " << kFixture << " is absent";
         modGlobalization::SetCountryCode(1);
-        mDir = fs::temp_directory_path() / fs::path("qv_ds_chinook_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                                     "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        mDir = fs::temp_directory_path() /
+               fs::path("qv_ds_chinook_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(mDir);
         mPath = (mDir / "Chinook.sqlite").string();
         fs::copy_file(kFixture, mPath, fs::copy_options::overwrite_existing);
@@ -60,8 +61,8 @@ TEST_F(ChinookTest, TablesAreTheUserTables) {
     mDS->DetermineDbObjects(true);
     const auto& names = *mDS->TableNames();
     std::set<std::string> got(names.begin(), names.end());
-    EXPECT_EQ(got, (std::set<std::string>{"Album", "Artist", "Customer", "Employee", "Genre", "Invoice", "InvoiceLine",
-                                          "MediaType", "Playlist", "PlaylistTrack", "Track"}));
+    EXPECT_EQ(got, (std::set<std::string>{"Album", "Artist", "Customer", "Employee", "Genre", "Invoice",
+                                          "InvoiceLine", "MediaType", "Playlist", "PlaylistTrack", "Track"}));
     EXPECT_EQ(names.Count(), got.size());
     mDS->DetermineDbObjects(false);
     EXPECT_NE(mDS->QueryNames(), nullptr);
@@ -72,7 +73,8 @@ TEST_F(ChinookTest, CompositeKeyAndItsTwoRelations) {
     mTable = "PlaylistTrack";
     mDS->Table().Initialize();
     const auto& keys = mDS->Table().PrimaryKeys();
-    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()), (std::vector<std::string>{"PlaylistId", "TrackId"}));
+    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()),
+              (std::vector<std::string>{"PlaylistId", "TrackId"}));
     const auto& r = mDS->Table().Relations();
     ASSERT_EQ(r.Count(), 2u);
     std::map<std::string, std::pair<std::string, std::string>> byTable;
@@ -124,7 +126,8 @@ TEST_F(ChinookTest, SelectAllGivesRowsWithRecordTypes) {
 }
 
 TEST_F(ChinookTest, DatesComeBackAsDateColumns) {
-    AdoRecordsetPtr rs = mDS->GetRecordSet("SELECT InvoiceId, InvoiceDate FROM [Invoice] WHERE InvoiceId = 1", true);
+    AdoRecordsetPtr rs =
+        mDS->GetRecordSet("SELECT InvoiceId, InvoiceDate FROM [Invoice] WHERE InvoiceId = 1", true);
     ASSERT_EQ(rs->recordCount(), 1);
     EXPECT_EQ(mDS->GetDataTypeGroup(rs->field("InvoiceDate")->type()), 2);
     rs->moveFirst();

@@ -22,7 +22,8 @@ struct RowsWorld : DSWorld {
                 rs->st = 0;
                 return rs;
             }
-            throw NumberedError(-2147217900, "Microsoft OLE DB Provider for ODBC Drivers", "[ODBC] Syntax error");
+            throw NumberedError(-2147217900, "Microsoft OLE DB Provider for ODBC Drivers",
+                                "[ODBC] Syntax error");
         };
     }
 };

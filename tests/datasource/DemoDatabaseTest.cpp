@@ -3,8 +3,8 @@
 // tables and queries are offered, keys and relations (one over two columns), the field
 // properties (captions, formats, widths, hidden and append-only columns, defaults), and every
 // saved query run the way the product runs it.
-#include "SqliteEngineFactory.h"
 #include "DSFakes.h"
+#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"

@@ -21,7 +21,11 @@ struct TableWorld : DSWorld {
         lines->primaryKey({"OrderId", "LineNo"});
         file.tables.push_back(std::make_shared<FakeTableDef>("Orders"));
         file.tables.push_back(lines);
-        rs.add("OrderId", 3, 4).add("LineNo", 2, 2).add("ProductId", 3, 4).add("Note", 203, 536870910).add("Files", 202, 0);
+        rs.add("OrderId", 3, 4)
+            .add("LineNo", 2, 2)
+            .add("ProductId", 3, 4)
+            .add("Note", 203, 536870910)
+            .add("Files", 202, 0);
         currentTable = "Order Lines";
     }
     void relation(std::string name, std::string table, std::string foreignTable,
@@ -47,7 +51,8 @@ TEST(TableMetadataTest, CompositeKeyInIndexOrder) {
     auto ds = w.make();
     ds->Table().Initialize();
     const auto& keys = ds->Table().PrimaryKeys();
-    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()), (std::vector<std::string>{"LineNo", "OrderId"}));
+    EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.end()),
+              (std::vector<std::string>{"LineNo", "OrderId"}));
     EXPECT_TRUE(ds->Table().HasPrimaryKey());
     EXPECT_TRUE(ds->Table().InitializeField("OrderId", 1, w.rs)->IsPrimary());
     EXPECT_TRUE(ds->Table().InitializeField("LineNo", 2, w.rs)->IsPrimary());
@@ -68,7 +73,8 @@ TEST(TableMetadataTest, MultiColumnRelationGivesOneRecordPerPair) {
     TableWorld w;
     w.relation("OrdersOrder Lines", "Orders", "Order Lines", {{"Id", "OrderId"}, {"Version", "LineNo"}});
     w.relation("ProductsOrder Lines", "Products", "Order Lines", {{"Id", "ProductId"}});
-    w.relation("Order LinesShipments", "Order Lines", "Shipments", {{"OrderId", "OrderId"}}); // we are referenced
+    w.relation("Order LinesShipments", "Order Lines", "Shipments",
+               {{"OrderId", "OrderId"}});                                  // we are referenced
     w.relation("Other", "Products", "order lines", {{"Id", "ProductId"}}); // case differs: another table
     auto ds = w.make();
     ds->Table().Initialize();
@@ -176,7 +182,7 @@ TEST(TableMetadataTest, UnknownTableOrColumnReachesTheCaller) {
         ds->Table().Initialize();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 3265);
+        EXPECT_EQ(e.number(), err::ItemNotFound);
     }
 }
 

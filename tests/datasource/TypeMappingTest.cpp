@@ -17,16 +17,21 @@ Variant at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 
 TEST(TypeMappingTest, GroupsTellBooleanNumberDateAndOtherApart) {
     EXPECT_EQ(GetDataTypeGroup(11), 0);
-    for (int code : {2, 3, 4, 5, 6, 14, 16, 17, 18, 19, 20, 21, 131}) EXPECT_EQ(GetDataTypeGroup(code), 1) << code;
-    for (int code : {7, 64, 133, 134, 135}) EXPECT_EQ(GetDataTypeGroup(code), 2) << code;
+    for (int code : {2, 3, 4, 5, 6, 14, 16, 17, 18, 19, 20, 21, 131})
+        EXPECT_EQ(GetDataTypeGroup(code), 1) << code;
+    for (int code : {7, 64, 133, 134, 135})
+        EXPECT_EQ(GetDataTypeGroup(code), 2) << code;
     // A GUID is text to the form, not a number, although its code sits between numeric ones.
-    for (int code : {72, 202, 203, 204, 205, 0, 8, 129, 200}) EXPECT_EQ(GetDataTypeGroup(code), 3) << code;
+    for (int code : {72, 202, 203, 204, 205, 0, 8, 129, 200})
+        EXPECT_EQ(GetDataTypeGroup(code), 3) << code;
 }
 
 TEST(TypeMappingTest, CatalogueTypesMapToRecordTypes) {
-    const std::pair<int, int> table[] = {{1, 11}, {2, 17}, {3, 2},    {4, 3},   {5, 6},   {6, 4},  {7, 5},
-                                         {8, 7},  {9, 204}, {10, 202}, {11, 205}, {12, 203}, {15, 72}, {20, 131}};
-    for (auto [daoType, adoType] : table) EXPECT_EQ(MapToTypeADO(Variant(daoType)), adoType) << daoType;
+    const std::pair<int, int> table[] = {{1, 11},   {2, 17},   {3, 2},   {4, 3},   {5, 6},
+                                         {6, 4},    {7, 5},    {8, 7},   {9, 204}, {10, 202},
+                                         {11, 205}, {12, 203}, {15, 72}, {20, 131}};
+    for (auto [daoType, adoType] : table)
+        EXPECT_EQ(MapToTypeADO(Variant(daoType)), adoType) << daoType;
     // Attachments and unknown or unreadable codes fall back to text.
     EXPECT_EQ(MapToTypeADO(Variant(101)), 202);
     EXPECT_EQ(MapToTypeADO(Variant(16)), 202);
@@ -78,7 +83,8 @@ TEST(TypeMappingTest, DateLiteralRefusesWhatIsNoDate) {
 
 TEST(TypeMappingTest, GuidLiteralIsQuotedAndCannotBeBrokenOutOf) {
     EXPECT_EQ(Convert2GUID(""), "''");
-    EXPECT_EQ(Convert2GUID("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}'");
+    EXPECT_EQ(Convert2GUID("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"),
+              "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}'");
     EXPECT_EQ(Convert2GUID("x' OR '1'='1"), "'x'' OR ''1''=''1'");
 }
 

@@ -2,7 +2,7 @@
 #include "platform/AddinAbi.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"
@@ -48,7 +48,7 @@ TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
 
 // A registry store that cannot be written at all.
 class UnwritableRegistry : public RegistryStore {
-public:
+  public:
     using RegistryStore::RegistryStore;
     bool createKey(std::uint32_t, const std::string&) override { throw std::runtime_error("disk I/O error"); }
 };

@@ -35,7 +35,8 @@ void HostFixture::startHost(const Options& o) {
             if (progId != o.skipClass) mObjects->registerClass(progId, std::move(create));
         });
     }
-    mServices = PlatformServices{mRegistry.get(), mDialogs.get(), mToolkit.get(), mShell.get(), mObjects.get()};
+    mServices =
+        PlatformServices{mRegistry.get(), mDialogs.get(), mToolkit.get(), mShell.get(), mObjects.get()};
     mObjects->setServices(&mServices);
 
     sheet::ApplicationOptions ao;
@@ -53,16 +54,21 @@ void HostFixture::startAddin(const Options& o) {
     mEntry->Initialize(mAddinBook);
 }
 
-void HostFixture::stopAddin() { mEntry.reset(); }
+void HostFixture::stopAddin() {
+    mEntry.reset();
+}
 
-CommandBarPtr HostFixture::toolbar() const { return mApp->commandBars()->find("Quorvel LT"); }
+CommandBarPtr HostFixture::toolbar() const {
+    return mApp->commandBars()->find("Quorvel LT");
+}
 
 CommandBarControlPtr HostFixture::menuPopup() const {
     return mApp->commandBars()->find(WorksheetMenuBar)->controls()->findByCaption("&Quorvel LT");
 }
 
 std::string HostFixture::storedText(const std::string& name) {
-    auto v = mRegistry->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel" + std::to_string(mRevision), name);
+    auto v =
+        mRegistry->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel" + std::to_string(mRevision), name);
     if (!v) return "<missing>";
     return std::string(v->data.begin(), v->data.end());
 }

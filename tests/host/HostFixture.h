@@ -6,7 +6,7 @@
 #include "host/Interface12.h"
 #include "platform/IObjectFactory.h"
 #include "platform/host/IApplication.h"
-#include "spreadsheet/Application.h"
+#include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
 #include "system/RegistryStore.h"
@@ -30,7 +30,7 @@ struct HostOptions {
 };
 
 class HostFixture : public ::testing::Test {
-protected:
+  protected:
     using Options = HostOptions;
 
     void SetUp() override;

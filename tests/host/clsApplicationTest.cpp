@@ -1,7 +1,7 @@
 #include "HostFixture.h"
 
-#include "common/clsAux.h"
 #include "common/SettingNames.h"
+#include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "host/clsApplication.h"
 #include "host/clsMenuBarControl.h"

@@ -2,8 +2,8 @@
 // registered itself, and error 429 for each way creation can fail.
 #include "system/ObjectFactory.h"
 
-#include "platform/NumberedError.h"
 #include "platform/AddinAbi.h"
+#include "platform/NumberedError.h"
 #include "system/RegistryStore.h"
 #include "tests/system/addin/TestGreeter.h"
 

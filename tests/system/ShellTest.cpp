@@ -364,8 +364,10 @@ TEST(ShellTest, StartProgramPassesArgumentsVerbatimAndRefusesUnknownPrograms) {
     EXPECT_FALSE(shell.startProgram("qv-no-such-program"));
     ASSERT_TRUE(shell.startProgram("touch", {marker.string()}));
     // The program runs detached; give it a moment to create the file.
-    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) ::usleep(10000);
+    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
+        ::usleep(10000);
     EXPECT_TRUE(std::filesystem::exists(marker));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              1);
     std::filesystem::remove_all(dir);
 }

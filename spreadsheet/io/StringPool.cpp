@@ -1,0 +1,108 @@
+// Interning with open addressing; a slot holds the hash and the id (eight bytes), and the
+// texts are never copied out of their blocks.
+#include "spreadsheet/io/StringPool.h"
+
+#include "platform/NumberedError.h"
+#include "spreadsheet/model/HugePages.h"
+
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+
+namespace qv::sheet {
+
+namespace {
+constexpr std::size_t BlockSize = 1 << 20;
+
+// The library's string hash reads eight bytes a step; a byte-at-a-time hash costs a multiply per
+// character, which shows on the long texts of a million-row copy.
+std::uint32_t hashText(std::string_view s) {
+    const std::uint64_t h = std::hash<std::string_view>{}(s);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+} // namespace
+
+StringPool::StringPool() {
+    mSlots.assign(1024, 0);
+    intern({}); // id 0 is the empty text
+}
+
+std::size_t StringPool::bytesUsed() const {
+    return mBlockBytes + mEntries.capacity() * sizeof(Entry) + mSlots.capacity() * 8;
+}
+
+std::string_view StringPool::get(std::uint32_t id) const {
+    const Entry& e = mEntries[id];
+    if (e.length == 0) return {};
+    return {mBlocks[e.block].get() + e.offset, e.length};
+}
+
+void StringPool::rehash(std::size_t slots) {
+    std::vector<std::uint64_t> fresh;
+    fresh.reserve(slots);
+    adviseHugePages(fresh.data(), slots * sizeof(std::uint64_t));
+    fresh.assign(slots, 0);
+    const std::size_t mask = slots - 1;
+    for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
+        std::size_t i = mEntries[id].hash & mask;
+        while (fresh[i] != 0)
+            i = (i + 1) & mask;
+        fresh[i] = static_cast<std::uint64_t>(mEntries[id].hash) << 32 | (id + 1);
+    }
+    mSlots.swap(fresh);
+}
+
+std::uint32_t StringPool::intern(std::string_view text) {
+    const std::uint32_t h = hashText(text);
+    const std::size_t mask = mSlots.size() - 1;
+    std::size_t i = h & mask;
+    // The slot carries the hash, so a mismatch costs no look at the entry or its text.
+    while (mSlots[i] != 0) {
+        if (static_cast<std::uint32_t>(mSlots[i] >> 32) == h) {
+            std::uint32_t id = static_cast<std::uint32_t>(mSlots[i]) - 1;
+            if (get(id) == text) return id;
+        }
+        i = (i + 1) & mask;
+    }
+    // Cells and their ids are 32 bits wide; past that the workbook is full, which a person
+    // must hear about rather than find texts missing.
+    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The text is too long to be stored in a cell.");
+    if (mEntries.size() >= 0xFFFFFFF0u)
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The workbook holds too many different texts.");
+    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), h};
+    if (text.size() > BlockSize) {
+        // A block of its own; the block being filled stays current.
+        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        mBlockBytes += text.size();
+        e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
+        std::memcpy(mBlocks.back().get(), text.data(), text.size());
+    } else if (!text.empty()) {
+        if (mBlockUsed == 0 || mBlockUsed + text.size() > BlockSize) {
+            // Not zeroed: every byte is written before it is read, and zeroing a block per
+            // megabyte of text was a pass over memory of its own.
+            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
+            mBlockBytes += BlockSize;
+            mCurrent = mBlocks.size() - 1;
+            mBlockUsed = 0;
+        }
+        e.block = static_cast<std::uint32_t>(mCurrent);
+        e.offset = static_cast<std::uint32_t>(mBlockUsed);
+        std::memcpy(mBlocks[mCurrent].get() + mBlockUsed, text.data(), text.size());
+        mBlockUsed += text.size();
+    }
+    const auto id = static_cast<std::uint32_t>(mEntries.size());
+    if (mEntries.size() == mEntries.capacity()) {
+        mEntries.reserve(mEntries.capacity() * 2);
+        adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
+    }
+    mEntries.push_back(e);
+    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+    if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
+    return id;
+}
+
+} // namespace qv::sheet

@@ -1,0 +1,41 @@
+// The zip container of an Office Open XML package, written part by part through minizip.
+// Each part is deflated as it is written, so a part of any size costs only the buffers.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qv::sheet {
+
+class ZipPackage {
+  public:
+    // Creates the archive at `archivePath`; errors name `displayPath` (what the user chose).
+    ZipPackage(const std::string& archivePath, std::string displayPath, int level);
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    // `large`: the part may exceed 4 GB and gets zip64 headers.
+    void beginPart(const std::string& name, bool large = false);
+    void write(const char* data, std::size_t size);
+    void write(std::string_view s) { write(s.data(), s.size()); }
+    void endPart();
+    void close();
+
+  private:
+    [[noreturn]] void fail(const std::string& what) const;
+    // Closing the handle also ends an open part; an archive not closed by close() is
+    // abandoned this way and the caller discards the file.
+    struct ZipClose {
+        void operator()(void* zip) const noexcept;
+    };
+    std::unique_ptr<void, ZipClose> mZip;
+    std::string mDisplayPath;
+    int mLevel;
+    bool mInPart = false;
+    bool mLarge = false;
+    unsigned long long mPartBytes = 0;
+    std::string mPartName;
+};
+
+} // namespace qv::sheet

@@ -1,0 +1,65 @@
+#include "tests/spreadsheet/support/SheetTestSupport.h"
+
+#include "spreadsheet/io/WorkbookExportView.h"
+#include "spreadsheet/model/PasswordHash.h"
+
+using namespace qv;
+using namespace qv::test;
+
+TEST(WorkbookExportViewTest, StreamsCellsRowByRowWithTheirStylesAndRules) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.cells(2, 2)->setValue(Variant("b2"));
+    s.cells(1, 3)->setValue(Variant(3.0));
+    s.cells(2, 1)->setFontBold(true); // formatted but empty: still visited
+    s.range("B2:B5")->validation()->add(xl::ValidationType::List, xl::ValidationAlert::Stop,
+                                        xl::ValidationOperator::Between, "a,b");
+    s.range("A1:C2")->autoFilter();
+    s.protect("pw", true, true);
+    h.book->addName("lst_1", "=Sheet1!R2C2:R5C2");
+
+    sheet::WorkbookExportView view(*h.book);
+    std::vector<std::string> seen;
+    view.forEachCell(0, [&](long r, long c, const sheet::ExportCell& cell) {
+        seen.push_back(std::to_string(r) + "," + std::to_string(c) + "=" +
+                       (cell.value.isEmpty() ? "" : cell.value.toString()));
+        if (r == 2 && c == 1) {
+            EXPECT_TRUE(view.styles()[cell.style].bold);
+        }
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"1,3=3", "2,1=", "2,2=b2"}));
+
+    sheet::ExportSheet info = view.sheet(0);
+    EXPECT_EQ(info.lastRow, 2);
+    EXPECT_EQ(info.lastColumn, 3);
+    ASSERT_EQ(info.validations.size(), 1u);
+    EXPECT_EQ(info.validations[0].sqref, "B2:B5");
+    EXPECT_EQ(info.validations[0].formula1, "\"a,b\"");
+    EXPECT_EQ(info.autoFilterRef, "A1:C2");
+    EXPECT_TRUE(info.protection.on);
+    EXPECT_EQ(info.protection.passwordHash.size(), 4u);
+    EXPECT_TRUE(info.protection.allowAutoFilter);
+    ASSERT_EQ(view.names().size(), 1u);
+    EXPECT_EQ(view.names()[0].refersToA1, "Sheet1!$B$2:$B$5");
+}
+
+TEST(WorkbookExportViewTest, PasswordHashIsTheHostsLegacyVerifier) {
+    // Known verifier of the host's sheet protection for "password".
+    EXPECT_EQ(sheet::PasswordHash::legacy("password"), "83AF");
+    EXPECT_EQ(sheet::PasswordHash::legacy(""), "");
+}
+
+TEST(WorksheetStructureTest, ARowInsertedBelowTheDataTakesTheFormatAbove) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.range("A1:B3")->setValue(Variant(1.0));
+    s.range("A2:B3")->setLocked(false);
+    s.range("A2:B3")->setFillColor(0x00FFFF);
+    s.range("B2:B3")->validation()->add(xl::ValidationType::Decimal, xl::ValidationAlert::Stop,
+                                        xl::ValidationOperator::Greater, "0");
+    s.rows(4, 4)->insertCells();
+    EXPECT_EQ(s.cells(4, 1)->locked(), Variant(false));
+    EXPECT_EQ(s.cells(4, 2)->fillColor(), Variant(0x00FFFF));
+    EXPECT_TRUE(s.cells(4, 2)->validation()->exists());
+    EXPECT_TRUE(s.cells(4, 1)->value().isEmpty());
+}

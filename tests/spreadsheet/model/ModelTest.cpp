@@ -1,0 +1,129 @@
+#include "tests/spreadsheet/support/SheetTestSupport.h"
+
+#include "spreadsheet/io/StringPool.h"
+
+using namespace qv;
+using namespace qv::test;
+
+TEST(StringPoolTest, EqualTextsShareAnIdAcrossBlocksAndRehashes) {
+    sheet::StringPool pool;
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < 3000; ++i)
+        ids.push_back(pool.intern(std::string(900, static_cast<char>('a' + i % 26)) + std::to_string(i)));
+    for (int i = 0; i < 3000; ++i) {
+        std::string expected = std::string(900, static_cast<char>('a' + i % 26)) + std::to_string(i);
+        ASSERT_EQ(pool.get(ids[i]), expected);
+        ASSERT_EQ(pool.intern(expected), ids[i]);
+    }
+    EXPECT_EQ(pool.intern(""), 0u);
+    EXPECT_EQ(pool.get(0), "");
+}
+
+TEST(StringPoolTest, TextsLongerThanABlockAreKeptWholeBesideShortOnes) {
+    sheet::StringPool pool;
+    const std::uint32_t small1 = pool.intern("before");
+    const std::string big(3u << 20, 'x');
+    const std::string edge(1u << 20, 'e'); // exactly one block
+    const std::uint32_t bigId = pool.intern(big);
+    const std::uint32_t small2 = pool.intern("after");
+    const std::uint32_t edgeId = pool.intern(edge);
+    const std::uint32_t small3 = pool.intern("last");
+    EXPECT_EQ(pool.get(small1), "before");
+    EXPECT_EQ(pool.get(bigId), big);
+    EXPECT_EQ(pool.get(small2), "after");
+    EXPECT_EQ(pool.get(edgeId), edge);
+    EXPECT_EQ(pool.get(small3), "last");
+    EXPECT_EQ(pool.intern(big), bigId);
+    EXPECT_GE(pool.bytesUsed(), big.size() + edge.size());
+}
+
+TEST(StringPoolTest, ACellKeepsATextOfSeveralMegabytes) {
+    HostFixture h;
+    std::string memo(2u << 20, 'm');
+    memo += "end";
+    h.sheet->cells(1, 1)->setValue(Variant(memo));
+    EXPECT_EQ(h.sheet->cells(1, 1)->value().str(), memo);
+    EXPECT_TRUE(h.sheet->typeInto(2, 1, memo));
+    EXPECT_EQ(h.sheet->cells(2, 1)->value().str(), memo);
+    TestRecordset rs({{"Memo", ado::LongVarWChar, {Variant(memo), Variant("short")}}});
+    EXPECT_EQ(h.sheet->cells(3, 1)->copyFromRecordset(rs), 2);
+    EXPECT_EQ(h.sheet->cells(3, 1)->value().str(), memo);
+    EXPECT_EQ(h.sheet->cells(4, 1)->value().str(), "short");
+}
+
+TEST(SheetFormatPrecedenceTest, SheetWideFormatsReachEmptyCellsButNotOwnFills) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.cells(3, 3)->setFillColor(0x0000FF);
+    s.setStandardFillColor(0x00FF00);
+    EXPECT_EQ(s.cells(3, 3)->fillColor(), Variant(0x0000FF));
+    EXPECT_EQ(s.cells(500000, 200)->fillColor(), Variant(0x00FF00));
+    s.allCells()->setFontColor(0x112233);
+    s.cells(7, 7)->setValue(Variant("later"));
+    EXPECT_EQ(s.cells(7, 7)->fontColor(), Variant(0x112233));
+    EXPECT_EQ(s.cells(3, 3)->fontColor(), Variant(0x112233));
+    s.range("C3")->clear();
+    EXPECT_EQ(s.cells(3, 3)->fillColor(), Variant(0xFFFFFF));
+    EXPECT_EQ(h.book->styles().get(0), sheet::CellStyle{}); // the default look never changes
+}
+
+TEST(CommentTest, OneCommentPerCellWithItsShapeAndRemoval) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    auto c = s.range("B1")->addComment("Field description");
+    EXPECT_EQ(errorOf([&] { s.range("B1")->addComment("again"); }).number(), err::ApplicationDefined);
+    c->setShapeSize(150, 40);
+    c->setFontBold(true);
+    c->setFillColor(0xCCFFFF);
+    EXPECT_EQ(errorOf([&] { c->setShapeSize(0, 10); }).number(), err::ApplicationDefined);
+    const auto& data = *s.comments().at({1, 2});
+    EXPECT_DOUBLE_EQ(data.width, 150);
+    EXPECT_TRUE(data.bold);
+    EXPECT_EQ(data.author, "User");
+    c->remove();
+    EXPECT_EQ(s.range("B1")->comment(), nullptr);
+    s.range("C1")->addComment("x");
+    s.range("A1:D1")->clearComments();
+    EXPECT_TRUE(s.comments().empty());
+}
+
+TEST(WorkbookSheetsTest, AddActivateDeleteAndCloseMoveTheActiveObjects) {
+    HostFixture h;
+    EventRecorder rec;
+    h.app->addEventListener(&rec);
+    auto second = h.book->addWorksheet(h.sheet);
+    EXPECT_EQ(second->index(), 2);
+    EXPECT_EQ(h.app->activeSheet(), second);
+    h.sheet->activate();
+    EXPECT_EQ(rec.activated, (std::vector<std::string>{"Sheet2", "Sheet1"}));
+    h.app->setDisplayAlerts(false);
+    h.book->deleteWorksheet(h.sheet);
+    EXPECT_EQ(h.app->activeSheet(), second);
+    EXPECT_EQ(h.book->worksheetCount(), 1);
+
+    auto other = h.app->addWorkbook();
+    EXPECT_EQ(other->name(), "Book2");
+    EXPECT_EQ(h.app->activeWorkbook(), other);
+    other->close(false);
+    EXPECT_EQ(h.app->activeWorkbook(), h.book);
+    EXPECT_EQ(h.app->findWorkbook("book1"), h.book);
+}
+
+TEST(WorksheetEntryTest, EnterMovesTheActiveCellInTheChosenDirection) {
+    HostFixture h;
+    h.app->setMoveAfterReturnDirection(xl::DirectionRight);
+    h.sheet->cells(2, 2)->select();
+    h.sheet->typeInto(2, 2, "a");
+    EXPECT_EQ(h.app->activeCell()->address(false, false), "C2");
+    h.app->setMoveAfterReturn(false);
+    h.sheet->typeInto(2, 3, "b");
+    EXPECT_EQ(h.app->activeCell()->address(false, false), "C2");
+    EXPECT_EQ(errorOf([&] { h.app->setMoveAfterReturnDirection(42); }).number(), err::ApplicationDefined);
+    // Pasting a block lands at the active cell and raises one change.
+    EventRecorder rec;
+    h.app->addEventListener(&rec);
+    h.sheet->pasteValues({{"1", "x"}, {"2"}});
+    EXPECT_EQ(h.sheet->cells(3, 3)->value(), Variant(2.0));
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_EQ(rec.changes[0].address, "C2:D3");
+}

@@ -1,0 +1,204 @@
+#include "tests/spreadsheet/support/SheetTestSupport.h"
+
+#include "platform/engine/IColumnarRecordset.h"
+
+#include <deque>
+
+using namespace qv;
+using namespace qv::test;
+
+namespace {
+// The same rows offered through typed runs as well; cells the typed kinds cannot say (bytes,
+// errors, currency kept as Other here) go through valueAt, as with a real engine.
+class TypedRecordset : public TestRecordset, public IColumnarRecordset {
+  public:
+    using TestRecordset::TestRecordset;
+    int runs = 0;
+    void readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const override {
+        ++const_cast<TypedRecordset*>(this)->runs;
+        for (std::size_t i = 0; i < count; ++i) {
+            Variant v = valueAt(firstRow + static_cast<long long>(i), column);
+            ColumnCell& c = out[i];
+            c = ColumnCell{};
+            if (v.isNull())
+                c.kind = ColumnCellKind::Null;
+            else if (v.type() == VarType::Boolean)
+                c.kind = ColumnCellKind::Bool, c.number = v.toBool() ? 1 : 0;
+            else if (v.type() == VarType::Date)
+                c.kind = ColumnCellKind::Date, c.number = v.toDate().value;
+            else if (v.isString())
+                c.kind = ColumnCellKind::Text, c.text = text(firstRow + static_cast<long long>(i), column);
+            else if (v.isNumber() && v.type() != VarType::Currency)
+                c.kind = ColumnCellKind::Number, c.number = v.toDouble();
+            else
+                c.kind = ColumnCellKind::Other;
+        }
+    }
+
+  private:
+    std::string_view text(long long row, long column) const {
+        // A deque keeps its strings in place, so the views stay valid.
+        auto& keep = const_cast<std::deque<std::string>&>(mKeep);
+        keep.push_back(valueAt(row, column).str());
+        return keep.back();
+    }
+    std::deque<std::string> mKeep;
+};
+
+// More rows than one typed run, with every kind of cell and repeated texts.
+std::vector<TestRecordset::Column> mixedColumns(long rows) {
+    std::vector<TestRecordset::Column> cols{
+        {"Id", ado::Integer, {}}, {"Name", ado::VarWChar, {}}, {"Mixed", ado::Variant, {}}};
+    for (long r = 0; r < rows; ++r) {
+        cols[0].values.push_back(r % 97 == 0 ? Variant::null()
+                                             : Variant::longValue(static_cast<std::int32_t>(r)));
+        cols[1].values.push_back(r % 5 == 0 ? Variant("") : Variant("name " + std::to_string(r % 1000)));
+        switch (r % 7) {
+        case 0:
+            cols[2].values.push_back(Variant(OleDate{40000.0 + r}));
+            break;
+        case 1:
+            cols[2].values.push_back(Variant(r % 2 == 0));
+            break;
+        case 2:
+            cols[2].values.push_back(Variant(Currency::fromDouble(r / 4.0)));
+            break;
+        case 3:
+            cols[2].values.push_back(Variant(Binary{1, 2, 3}));
+            break;
+        case 4:
+            cols[2].values.push_back(Variant::null());
+            break;
+        case 5:
+            cols[2].values.push_back(Variant(ErrorValue{2042}));
+            break;
+        default:
+            cols[2].values.push_back(Variant(r * 0.5));
+            break;
+        }
+    }
+    return cols;
+}
+TestRecordset orders() {
+    return TestRecordset({
+        {"OrderID", ado::Integer, {Variant(1), Variant(2), Variant(3)}},
+        {"Name", ado::VarWChar, {Variant("Zoë"), Variant::null(), Variant("")}},
+        {"Amount", ado::Currency, {Variant(Currency::fromDouble(1.5)), Variant(2.25), Variant::null()}},
+        {"Date", ado::DBTimeStamp, {Variant(OleDate{45000.5}), Variant::null(), Variant(OleDate{1.0})}},
+        {"Shipped", ado::Boolean, {Variant(true), Variant(false), Variant::null()}},
+        {"Photo", ado::LongVarBinary, {Variant(Binary{1, 2}), Variant::null(), Variant::null()}},
+    });
+}
+} // namespace
+
+TEST(RangeCopyFromRecordsetTest, CopiesEveryTypeAndLeavesNullsEmpty) {
+    HostFixture h;
+    auto rs = orders();
+    EXPECT_EQ(h.sheet->cells(2, 1)->copyFromRecordset(rs), 3);
+    EXPECT_TRUE(rs.eof());
+    auto& s = *h.sheet;
+    EXPECT_EQ(s.cells(2, 1)->value(), Variant(1.0));
+    EXPECT_EQ(s.cells(2, 2)->value(), Variant("Zoë"));
+    EXPECT_TRUE(s.cells(3, 2)->value().isEmpty());
+    EXPECT_TRUE(s.cells(4, 2)->value().isEmpty());
+    EXPECT_EQ(s.cells(2, 3)->value(), Variant(1.5));
+    EXPECT_TRUE(s.cells(4, 3)->value().isEmpty());
+    EXPECT_EQ(s.cells(2, 4)->value(), Variant(OleDate{45000.5}));
+    EXPECT_EQ(s.cells(2, 5)->value(), Variant(true));
+    EXPECT_EQ(s.cells(3, 5)->value(), Variant(false));
+    EXPECT_TRUE(s.cells(2, 6)->value().isEmpty());
+    EXPECT_EQ(s.usedRange()->address(), "$A$2:$E$4");
+    // The same text twice shares one stored string.
+    auto before = h.book->strings().size();
+    s.cells(10, 1)->setValue(Variant("Zoë"));
+    EXPECT_EQ(h.book->strings().size(), before);
+}
+
+TEST(RangeCopyFromRecordsetTest, CopiesTheRemainingRowsWithinTheLimits) {
+    HostFixture h;
+    auto rs = orders();
+    rs.moveNext();
+    EXPECT_EQ(h.sheet->cells(1, 1)->copyFromRecordset(rs, 1, 2), 1);
+    EXPECT_EQ(h.sheet->cells(1, 1)->value(), Variant(2.0));
+    EXPECT_TRUE(h.sheet->cells(2, 1)->value().isEmpty());
+    EXPECT_TRUE(h.sheet->cells(1, 3)->value().isEmpty());
+    EXPECT_FALSE(rs.eof());
+    rs.moveNext();
+    rs.moveNext();
+    EXPECT_EQ(h.sheet->cells(5, 1)->copyFromRecordset(rs), 0);
+}
+
+TEST(RangeCopyFromRecordsetTest, LockedTargetOnAProtectedSheetIsRefusedWhole) {
+    HostFixture h;
+    auto rs = orders();
+    h.sheet->protect("pw");
+    EXPECT_EQ(errorOf([&] { h.sheet->cells(1, 1)->copyFromRecordset(rs); }).number(),
+              err::ApplicationDefined);
+    EXPECT_FALSE(h.sheet->data().usedExtent().has_value());
+    EXPECT_FALSE(rs.eof());
+}
+
+TEST(WorkbookSavedTest, EveryChangeClearsSavedAndAFailedSaveChangesNothing) {
+    HostFixture h;
+    EXPECT_TRUE(h.book->saved());
+    h.sheet->cells(1, 1)->setFontBold(true);
+    EXPECT_FALSE(h.book->saved());
+    h.book->setSaved(true);
+    h.sheet->typeInto(1, 1, "x");
+    EXPECT_FALSE(h.book->saved());
+    h.book->setSaved(true);
+    h.book->setBuiltinProperty("Revision Number", Variant("12"));
+    EXPECT_FALSE(h.book->saved());
+    EXPECT_EQ(h.book->builtinProperty("revision number"), Variant("12"));
+    EXPECT_EQ(errorOf([&] { h.book->builtinProperty("No Such Property"); }).number(),
+              err::InvalidProcedureCall);
+    EXPECT_TRUE(h.book->customProperty("Edition").isEmpty());
+
+    // The writer refuses (here: no writer for the format); name, path and Saved stay.
+    auto e = errorOf([&] { h.book->saveAs("/nonexistent-dir/qv.unknownformat", 12345); });
+    EXPECT_EQ(e.number(), err::ApplicationDefined);
+    EXPECT_EQ(h.book->name(), "Book1");
+    EXPECT_TRUE(h.book->path().empty());
+    EXPECT_FALSE(h.book->saved());
+}
+
+TEST(RangeCopyFromRecordsetTest, TypedRunsGiveTheSameCellsAsValueAt) {
+    const long rows = 9000; // three typed runs, the last one short
+    HostFixture typedHost, plainHost;
+    TypedRecordset typed(mixedColumns(rows));
+    TestRecordset plain(mixedColumns(rows));
+    // From the cursor's row, limited in rows: the runs start mid-record-set.
+    for (int i = 0; i < 3; ++i)
+        typed.moveNext(), plain.moveNext();
+    EXPECT_EQ(typedHost.sheet->cells(3, 2)->copyFromRecordset(typed, rows - 10), rows - 10);
+    EXPECT_EQ(plainHost.sheet->cells(3, 2)->copyFromRecordset(plain, rows - 10), rows - 10);
+    EXPECT_GE(typed.runs, 9);
+    EXPECT_EQ(typed.absolutePosition(), plain.absolutePosition());
+    const auto& a = typedHost.sheet->data();
+    const auto& b = plainHost.sheet->data();
+    for (long c = 1; c <= 5; ++c)
+        for (long r = 1; r <= rows + 3; ++r)
+            ASSERT_EQ(a.value(r, c), b.value(r, c)) << "row " << r << ", column " << c;
+    EXPECT_EQ(typedHost.book->strings().size(), plainHost.book->strings().size());
+    EXPECT_EQ(a.value(3, 2), Variant(3.0));
+    EXPECT_TRUE(a.value(97, 2).isEmpty()); // a null number
+    EXPECT_EQ(a.value(4, 2), Variant(4.0));
+    EXPECT_EQ(a.value(4, 3), Variant("name 4"));
+    EXPECT_TRUE(a.value(5, 3).isEmpty()); // row 5 of the record set: an empty text stays empty
+}
+
+// A single in a cell is the number a person typed: 0.05 and not 0.0500000007450581, so every
+// writer and the formula bar show it as typed, and writing it back narrows to the same single.
+TEST(RangeCopyFromRecordsetTest, SinglesKeepTheirDecimalAndNarrowBackToTheSameSingle) {
+    HostFixture h;
+    const float singles[] = {0.05f, -1.1f, 1.0e-10f, 16777217.0f, 3.4028235e38f, 0.0f};
+    long row = 1;
+    for (float f : singles) {
+        h.sheet->cells(row, 1)->setValue(Variant::single(f));
+        const double stored = h.sheet->cells(row, 1)->value().toDouble();
+        EXPECT_EQ(static_cast<float>(stored), f) << f;
+        ++row;
+    }
+    EXPECT_EQ(h.sheet->cells(1, 1)->value().toDouble(), 0.05);
+    EXPECT_EQ(h.sheet->cells(2, 1)->value().toDouble(), -1.1);
+}
