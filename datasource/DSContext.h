@@ -3,6 +3,8 @@
 // reaches for process globals, so tests can wire their own engine, dialogs and form.
 #pragma once
 
+#include "platform/Variant.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,6 +26,9 @@ struct DSContext {
     std::function<std::string()> CurrentTableName;
     // The host's mouse pointer: 11 hourglass, 0 default. Optional.
     std::function<void(int)> SetMousePointer;
+    // The host's typed input box (prompt, title, type 1 number, 2 text, 4 logical); answers the
+    // logical value false on Cancel. Asks for the values of a saved query's parameters.
+    std::function<Variant(const std::string& prompt, const std::string& title, int type)> InputBox;
 };
 
 } // namespace qv

@@ -48,6 +48,9 @@ class IDS {
     virtual std::string Convert2GUID(const std::string& guid) = 0;
 
     virtual AdoCommandPtr InitializeCommand() = 0;
+    // Sets text, type and parameters of a command for the saved query of that name; a query with
+    // parameters asks the user for each value (665 when one is cancelled).
+    virtual void DefineCommand(IAdoCommand& oCommand, const std::string& QueryName) = 0;
     virtual ParameterCollection DetermineParameters(const IDaoQueryDef& queryDef) = 0;
     virtual std::int32_t GetParameterDirectionTypeADO(const Variant& direction) = 0;
     virtual std::int32_t MapToTypeADO(const Variant& typeDAO) = 0;

@@ -2,11 +2,15 @@
 // error 670 carrying the engine's number, so callers report one kind of error.
 #include "datasource/clsDS.h"
 
+#include "common/AppConstants.h"
+#include "common/modGlobalization.h"
 #include "datasource/modDSMessages.h"
 #include "datasource/modDataTypes.h"
 #include "platform/IObjectFactory.h"
 #include "platform/engine/AdoConstants.h"
 
+#include <algorithm>
+#include <cctype>
 #include <limits>
 
 namespace qv {
@@ -95,6 +99,81 @@ void clsDS::CloseObject(DaoDatabasePtr& db) {
 
 void clsDS::ClearQueries() {
     mQueries.reset();
+}
+
+namespace {
+
+// Message ids of the parameter prompts.
+constexpr int SkipHint = 54;
+constexpr int EnterBoolean = 55;
+constexpr int EnterNumber = 109;
+constexpr int EnterDate = 112;
+constexpr int EnterValue = 114;
+
+// The host's input box types.
+constexpr int InputNumber = 1;
+constexpr int InputText = 2;
+constexpr int InputLogical = 4;
+
+long characterCount(const std::string& s) {
+    return static_cast<long>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string lowerAscii(std::string s) {
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+void clsDS::AddParameter(IAdoCommand& command, const clsParameter& parameter) {
+    using modGlobalization::GetText;
+    try {
+        const std::int32_t direction = parameter.Direction();
+        if (direction != ado::ParamInput && direction != ado::ParamInputOutput) return;
+        if (!mInputBox)
+            throw NumberedError(err::ObjectNotSet, "AddParameter", "Object variable not set: input box");
+        const std::string skipHint = mSqlServerEdition ? "\r\r" + GetText(SkipHint) : std::string();
+        const auto group = static_cast<DataTypeGroup>(GetDataTypeGroup(parameter.Type()));
+        std::string prompt = std::string(direction == ado::ParamInput ? "Input" : "Input/Output") +
+                             " parameter: " + parameter.Name() + "\r";
+        int type = InputText;
+        switch (group) {
+        case DataTypeGroup::Boolean:
+            prompt += GetText(EnterBoolean);
+            type = InputLogical;
+            break;
+        case DataTypeGroup::Number:
+            prompt += GetText(EnterNumber) + skipHint;
+            type = InputNumber;
+            break;
+        case DataTypeGroup::DateTime:
+            prompt += GetText(EnterDate) + skipHint;
+            break;
+        default:
+            prompt += GetText(EnterValue) + skipHint;
+            break;
+        }
+        const std::string answer = mInputBox(prompt, std::string(APP_NAME), type).toString();
+        // Cancel answers the logical value false, whose text is "False" in an English host and
+        // "Onwaar" in a Dutch one. Only a Yes/No parameter can take false as its value, and it
+        // does so in either language.
+        const std::string lowered = lowerAscii(answer);
+        const bool cancelled = group != DataTypeGroup::Boolean && (lowered == "false" || lowered == "onwaar");
+        if (cancelled) {
+            if (mSqlServerEdition) return;
+            throw NumberedError(err::Cancelled, "AddParameter", "");
+        }
+        // An empty answer is an empty value; the engine refuses a text parameter of size 0.
+        command.appendParameter(command.createParameter(parameter.Name(), parameter.Type(), direction,
+                                                        std::max(1L, characterCount(answer)),
+                                                        Variant::longValue(0)));
+        command.parameter(parameter.Name())->setValue(Variant(answer));
+    } catch (const NumberedError& e) {
+        if (e.number() == err::Cancelled) throw;
+        throw WrapForeignError(e);
+    }
 }
 
 } // namespace qv

@@ -6,6 +6,7 @@
 #include "datasource/IDS.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -38,6 +39,15 @@ class clsDS {
     void CloseRecordSet(AdoRecordsetPtr& rs);
     void DisconnectADO();
     AdoCommandPtr InitializeCommand();
+    // Asks for the value of one input parameter and appends it to the command. A cancelled
+    // prompt raises 665 in the Access edition and leaves the parameter out in the SQL Server
+    // edition; any other failure leaves as 670.
+    void AddParameter(IAdoCommand& command, const clsParameter& parameter);
+    using InputBoxFn = std::function<Variant(const std::string& prompt, const std::string& title, int type)>;
+    void SetParameterPrompt(InputBoxFn inputBox, bool sqlServerEdition) {
+        mInputBox = std::move(inputBox);
+        mSqlServerEdition = sqlServerEdition;
+    }
     void CloseObject(DaoDatabasePtr& db);
     void ClearQueries();
 
@@ -47,6 +57,8 @@ class clsDS {
     NameCollectionPtr mTableNames;
     NameCollectionPtr mQueryNames;
     QueryCollectionPtr mQueries;
+    InputBoxFn mInputBox;
+    bool mSqlServerEdition = false;
 };
 
 } // namespace qv

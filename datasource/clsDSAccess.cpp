@@ -9,10 +9,12 @@
 #include "datasource/modConnectionString.h"
 #include "datasource/modDSMessages.h"
 #include "datasource/modDataTypes.h"
+#include "datasource/modQueryText.h"
 #include "platform/ConnectionString.h"
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
+#include "platform/NameQuote.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
@@ -32,7 +34,9 @@ bool startsWith(const std::string& s, const char* prefix) {
 
 clsDSAccess::clsDSAccess(DSContext context)
     : mContext(std::move(context)), mDS(mContext.Objects),
-      mTable(std::make_unique<clsTableAccess>(*this, mContext)) {}
+      mTable(std::make_unique<clsTableAccess>(*this, mContext)) {
+    mDS.SetParameterPrompt(mContext.InputBox, mContext.RevisionNumber == 21 || mContext.RevisionNumber == 22);
+}
 
 clsDSAccess::~clsDSAccess() {
     mTable.reset();
@@ -203,6 +207,23 @@ void clsDSAccess::CloseRecordSet(AdoRecordsetPtr& rs) {
 
 AdoCommandPtr clsDSAccess::InitializeCommand() {
     return mDS.InitializeCommand();
+}
+
+void clsDSAccess::DefineCommand(IAdoCommand& oCommand, const std::string& QueryName) {
+    QueryCollectionPtr queries = mDS.Queries();
+    if (!queries || !queries->Exists(QueryName))
+        throw NumberedError(err::SubscriptOutOfRange, "DefineCommand",
+                            "Subscript out of range: " + QueryName);
+    const clsQuery& query = queries->Item(QueryName);
+    if (query.Parameters().Count() == 0) {
+        oCommand.setCommandType(ado::CmdText);
+        oCommand.setCommandText(SingleQuotedLiterals(query.SQL()));
+        return;
+    }
+    oCommand.setCommandType(ado::CmdStoredProc);
+    oCommand.setCommandText(NameQuote::backQuoted(QueryName));
+    for (const clsParameter& p : query.Parameters())
+        mDS.AddParameter(oCommand, p);
 }
 
 // ---- catalogue

@@ -54,6 +54,7 @@ class clsDSAccess : public IDS {
     std::string Convert2GUID(const std::string& guid) override;
 
     AdoCommandPtr InitializeCommand() override;
+    void DefineCommand(IAdoCommand& oCommand, const std::string& QueryName) override;
     ParameterCollection DetermineParameters(const IDaoQueryDef& queryDef) override;
     std::int32_t GetParameterDirectionTypeADO(const Variant& direction) override;
     std::int32_t MapToTypeADO(const Variant& typeDAO) override;

@@ -111,13 +111,13 @@ void Interface12::Show(int i) {
     forward([i](clsApplication& a) { a.Form().Show("", i); });
 }
 void Interface12::ExecuteView(int i) {
-    forward([i](clsApplication& a) { a.Command().Execute(true, true, i); });
+    forward([i](clsApplication& a) { a.Command().RunCommand(true, true, static_cast<std::int16_t>(i)); });
 }
 void Interface12::ExecuteQuery(int i) {
-    forward([i](clsApplication& a) { a.Command().Execute(false, true, i); });
+    forward([i](clsApplication& a) { a.Command().RunCommand(false, true, static_cast<std::int16_t>(i)); });
 }
 void Interface12::ExecuteSQL() {
-    forward([](clsApplication& a) { a.Command().Execute(false, false, 0); });
+    forward([](clsApplication& a) { a.Command().RunCommand(false, false, 0); });
 }
 void Interface12::AddRow() {
     forward([](clsApplication& a) { a.Form().AddRow(); });

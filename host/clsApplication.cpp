@@ -8,11 +8,13 @@
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
+#include "datasource/CommandContext.h"
 #include "datasource/DSContext.h"
 #include "datasource/IDS.h"
 #include "datasource/clsCommand.h"
 #include "datasource/clsDSAccess.h"
 #include "form/clsForm.h"
+#include "form/modSheetFill.h"
 #include "host/Globals.h"
 #include "host/clsCommandBar.h"
 #include "host/clsExcel.h"
@@ -65,8 +67,31 @@ std::int16_t revisionOf(const WorkbookPtr& wb) {
 clsApplication::clsApplication(const PlatformServices& services) : mServices(services) {
     auto app = [this] { return ExcelApp(); };
     auto aux = [this] { return mAux.get(); };
-    mForm = std::make_unique<clsForm>();
-    mCommand = std::make_unique<clsCommand>();
+    FormContext formContext;
+    formContext.application = app;
+    formContext.dataSource = [this] { return mDataSource; };
+    formContext.aux = aux;
+    formContext.dialogs = mServices.dialogs;
+    formContext.shell = mServices.shell;
+    formContext.menuBar = [this]() -> ICB* { return mMenuBar.get(); };
+    formContext.commandBar = [this]() -> ICB* { return mCommandBar.get(); };
+    formContext.updateCommandSurfaces = [] {
+        if (goExcelEvents) goExcelEvents->RefreshStates();
+    };
+    mForm = std::make_unique<clsForm>(std::move(formContext));
+    CommandContext commands;
+    commands.Application = app;
+    commands.DataSource = [this] { return mDataSource; };
+    commands.Aux = nullptr; // set below, once the utilities exist
+    commands.Dialogs = mServices.dialogs;
+    commands.FormSheet = [this] { return mForm->Sheet(); };
+    commands.FillSheetFromRecordset = [this](const WorksheetPtr& sheet, const AdoRecordsetPtr& rs,
+                                             std::int32_t row, std::int16_t column) {
+        return FillSheetFromRecordset(*sheet, *rs, row, column);
+    };
+    commands.MenuBar = [this]() -> ICB* { return mMenuBar.get(); };
+    commands.ToolBar = [this]() -> ICB* { return mCommandBar.get(); };
+    commands.DataSourceKind = [this] { return DataSourceKind(); };
     mMenuBar = std::make_unique<clsMenuBarControl>(app, aux, [this] { return DataSourceKind(); });
     mCommandBar = std::make_unique<clsCommandBar>(app, aux, *mMenuBar);
     if (!mServices.registry)
@@ -89,7 +114,13 @@ clsApplication::clsApplication(const PlatformServices& services) : mServices(ser
     ctx.formAllowsChanges = [this] { return mForm->AllowsChanges(); };
     ctx.formSheet = [this] { return mForm->Sheet(); };
     ctx.openWebPage = [this](const std::string& a) { ShellOpen(a); };
+    ctx.fillSheetFromRecordset = [this](IWorksheet& sheet, IAdoRecordset& rs, long row, long column) -> long {
+        FillSheetFromRecordset(sheet, rs, static_cast<std::int32_t>(row), static_cast<std::int16_t>(column));
+        return static_cast<long>(rs.recordCount());
+    };
     mAux = std::make_unique<clsAux>(std::move(ctx));
+    commands.Aux = mAux.get();
+    mCommand = std::make_unique<clsCommand>(std::move(commands));
 }
 
 clsApplication::~clsApplication() {
@@ -128,6 +159,12 @@ std::string clsApplication::DataSourceKindName(int kind) {
     if (kind == 0) return "MS Access";
     if (kind == 1) return "MS SQL Server";
     return {};
+}
+
+RangePtr clsApplication::FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row,
+                                                std::int16_t column) {
+    return modSheetFill::FillSheetFromRecordset(sheet, rs, row, column,
+                                                modSheetFill::FormFields{mForm->Sheet(), mForm->Matrix()});
 }
 
 bool clsApplication::FormIsLoaded() const {
@@ -230,7 +267,13 @@ bool clsApplication::OpenDatabaseFile(const std::string& path) {
         ctx.Objects = mServices.objects;
         ctx.Toolkit = mServices.toolkit;
         ctx.Dialogs = mServices.dialogs;
-        ctx.CurrentTableName = [] { return std::string(); };
+        ctx.CurrentTableName = [this] { return mForm->Name(); };
+        ctx.InputBox = [this](const std::string& prompt, const std::string& title, int type) {
+            ApplicationPtr app = ExcelApp();
+            if (!app)
+                throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE), "Object variable not set");
+            return app->inputBox(prompt, title, Variant(), type);
+        };
         auto ds = std::make_shared<clsDSAccess>(std::move(ctx));
         ds->SetDatabasePath(path);
         if (!ds->ConnectDAO()) return;

@@ -70,6 +70,12 @@ class clsApplication {
     // Every row of a table of the open data source, detached; raises when there is none.
     AdoRecordsetPtr TableRecordset(const std::string& table);
 
+    // The one routine that writes database rows into a sheet: field names in the header row,
+    // the records below; answers the data range. On the form sheet also the captions and the
+    // database's number formats.
+    RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row,
+                                    std::int16_t column);
+
     // The host application as the event sink sees it; null before Initialize.
     ApplicationPtr ExcelApp() const;
 

@@ -66,7 +66,10 @@ ColumnType make(int dao, int ado, long size, StorageKind storage) {
 ColumnType TypeMapping::fromDeclared(std::string_view declaredType) {
     const Parsed p = parse(declaredType);
     const std::string& w = p.word;
-    if (w.empty()) return make(dao::Text, ado::VarWChar, 255, StorageKind::Text);
+    // SQLite keeps text of any length whatever the declaration says; only a stated length is a
+    // limit the product may warn about. Reporting a made-up 255 would let a writer cut longer
+    // values that the file holds.
+    if (w.empty()) return make(dao::Text, ado::VarWChar, LongTextSize, StorageKind::Text);
 
     if (isAny(w, {"TEXT", "VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "CHARACTER", "VARYING CHARACTER",
                   "NATIVE CHARACTER", "STRING", "NTEXT", "CLOB"})) {
@@ -76,7 +79,7 @@ ColumnType TypeMapping::fromDeclared(std::string_view declaredType) {
             return t;
         }
         if (isAny(w, {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "CHARACTER", "STRING"}))
-            return make(dao::Text, ado::VarWChar, 255, StorageKind::Text);
+            return make(dao::Text, ado::VarWChar, LongTextSize, StorageKind::Text);
         return make(dao::Memo, ado::LongVarWChar, LongTextSize, StorageKind::Text);
     }
     if (isAny(w, {"MEMO", "LONGTEXT", "LONGCHAR", "MEDIUMTEXT", "HYPERLINK"}))
@@ -137,7 +140,7 @@ ColumnType TypeMapping::fromStorageClass(int sqliteType) {
     case SQLITE_BLOB:
         return make(dao::LongBinary, ado::LongVarBinary, LongTextSize, StorageKind::Blob);
     default:
-        return make(dao::Text, ado::VarWChar, 255, StorageKind::Text);
+        return make(dao::Text, ado::VarWChar, LongTextSize, StorageKind::Text);
     }
 }
 

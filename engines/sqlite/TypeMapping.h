@@ -13,7 +13,9 @@ enum class StorageKind { Integer, Real, Currency, Date, Text, Blob, Boolean };
 struct ColumnType {
     int daoType = 0;
     int adoType = 0;
-    long size = 0; // characters for text, bytes for fixed binary; the record set's defined size
+    // Characters for text, bytes for fixed binary; the record set's defined size. A text
+    // declared without a length reports 1073741823, the size of a text without limit.
+    long size = 0;
     StorageKind storage = StorageKind::Text;
     bool sized = false; // the declaration carried a length: TEXT(n)
 };

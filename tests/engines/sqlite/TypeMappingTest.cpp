@@ -20,7 +20,9 @@ TEST(TypeMappingTest, DeclaredTypesMapToBothCodes) {
         {"TEXT(50)", dao::Text, ado::VarWChar, 50},
         {"nvarchar (160)", dao::Text, ado::VarWChar, 160},
         {"CHAR(2)", dao::Text, ado::VarWChar, 2},
-        {"VARCHAR", dao::Text, ado::VarWChar, 255},
+        {"VARCHAR", dao::Text, ado::VarWChar, 1073741823}, // no length: no limit
+        {"CHAR", dao::Text, ado::VarWChar, 1073741823},
+        {"", dao::Text, ado::VarWChar, 1073741823},
         {"TEXT", dao::Memo, ado::LongVarWChar, 1073741823},
         {"MEMO", dao::Memo, ado::LongVarWChar, 1073741823},
         {"LONGTEXT", dao::Memo, ado::LongVarWChar, 1073741823},
