@@ -4,6 +4,7 @@
 #include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
 #include "engines/mdb/MdbEngineClasses.h"
+#include "common/RibbonControlIds.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -34,13 +35,15 @@ std::string progId(int revision) {
     return fmt::format("Quorvel.Interface{}", revision);
 }
 
-const char* kRibbonControls[] = {"cmdOpenDB",  "cboTables",    "cboQueries",   "cboViews",
-                                 "cmdRowAdd",  "cmdRowUpdate", "cmdRowDelete", "cmdRefresh",
-                                 "cmdExecSql", "cmdSettings",  "cmdHelp",      "cmdClose"};
-const char* kEnabledControls[] = {"cboTables",    "cboQueries", "cboViews",   "cmdRowAdd", "cmdRowUpdate",
-                                  "cmdRowDelete", "cmdRefresh", "cmdExecSql", "cmdClose"};
+const char* kRibbonControls[] = {ribbon::OpenDatabase, ribbon::Tables,    ribbon::Queries,   ribbon::Views,
+                                 ribbon::RowAdd,       ribbon::RowUpdate, ribbon::RowDelete, ribbon::Refresh,
+                                 ribbon::ExecuteSql,   ribbon::Settings,  ribbon::Help,      ribbon::Close};
+const char* kEnabledControls[] = {ribbon::Tables,  ribbon::Queries,    ribbon::Views,
+                                  ribbon::RowAdd,  ribbon::RowUpdate,  ribbon::RowDelete,
+                                  ribbon::Refresh, ribbon::ExecuteSql, ribbon::Close};
 // Only these ribbon controls ask for their visibility.
-const char* kVisibleControls[] = {"cboViews", "cmdRowAdd", "cmdRowUpdate", "cmdRowDelete", "cmdRefresh"};
+const char* kVisibleControls[] = {ribbon::Views, ribbon::RowAdd, ribbon::RowUpdate, ribbon::RowDelete,
+                                  ribbon::Refresh};
 
 // The add-in's texts break lines with a bare "\r", which on a terminal returns to the start of
 // the line and overwrites it; printed, every break becomes a newline and the continuation is

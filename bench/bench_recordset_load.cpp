@@ -5,7 +5,7 @@
 // record set's own bytes per cell.
 #include "engines/sqlite/AdoConnection.h"
 #include "engines/sqlite/ColumnarRecordset.h"
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -117,7 +117,7 @@ void BM_RecordsetLoad(benchmark::State& state) {
         qv::engine::AdoConnection connection;
         connection.setCursorLocation(3);
         connection.open("Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=" +
-                        qv::engine::ConnectionString::quote(databasePath()) + ";Uid=Admin;Pwd=;");
+                        qv::ConnectionString::quote(databasePath()) + ";Uid=Admin;Pwd=;");
         auto rs = connection.execute("SELECT * FROM Orders");
         connection.close();
         cells = rs->recordCount() * rs->fieldCount();

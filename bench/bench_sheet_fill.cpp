@@ -4,7 +4,7 @@
 // time per cell and the peak resident memory the fill adds (VmHWM over the resident size before
 // it, the record set not counted) per cell.
 #include "engines/sqlite/AdoConnection.h"
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
@@ -217,7 +217,7 @@ void BM_SheetFillFromTable(benchmark::State& state) {
     qv::engine::AdoConnection connection;
     connection.setCursorLocation(3);
     connection.open("Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=" +
-                    qv::engine::ConnectionString::quote(path) + ";Uid=Admin;Pwd=;");
+                    qv::ConnectionString::quote(path) + ";Uid=Admin;Pwd=;");
     AdoRecordsetPtr rs = connection.execute("SELECT * FROM Orders");
     connection.close();
     const double cells = static_cast<double>(rs->recordCount()) * static_cast<double>(rs->fieldCount());

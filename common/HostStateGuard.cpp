@@ -3,12 +3,24 @@
 
 namespace qv {
 
+namespace {
+template <class F> void bestEffort(F&& f) {
+    try {
+        f();
+    } catch (...) {
+    }
+}
+} // namespace
+
 HostStateGuard::HostStateGuard(ApplicationPtr app, OnExit mode) : mApp(std::move(app)), mMode(mode) {
-    if (mApp && mMode == OnExit::RestorePrevious) {
+    if (!mApp) return;
+    if (mMode == OnExit::RestorePrevious) {
         mScreenUpdating = mApp->screenUpdating();
         mEvents = mApp->enableEvents();
         mAlerts = mApp->displayAlerts();
     }
+    bestEffort([&] { mCursor = mApp->cursor(); });
+    bestEffort([&] { mStatusBar = mApp->statusBar(); });
 }
 
 void HostStateGuard::protectOnExit(WorksheetPtr sheet, std::string password) {
@@ -24,24 +36,19 @@ void HostStateGuard::quiet() {
 
 HostStateGuard::~HostStateGuard() {
     if (mSheet) {
-        try {
+        bestEffort([&] {
             if (!mSheet->protectContents()) mSheet->protect(mPassword, true, true);
-        } catch (...) {
-        }
+        });
     }
     if (!mApp) return;
-    try {
-        mApp->setScreenUpdating(mScreenUpdating);
-    } catch (...) {
-    }
-    try {
-        mApp->setEnableEvents(mEvents);
-    } catch (...) {
-    }
-    try {
-        mApp->setDisplayAlerts(mAlerts);
-    } catch (...) {
-    }
+    bestEffort([&] { mApp->setScreenUpdating(mScreenUpdating); });
+    bestEffort([&] { mApp->setEnableEvents(mEvents); });
+    bestEffort([&] { mApp->setDisplayAlerts(mAlerts); });
+    if (mCursor) bestEffort([&] { mApp->setCursor(*mCursor); });
+    if (mStatusBar)
+        bestEffort([&] {
+            if (mApp->statusBar() != *mStatusBar) mApp->setStatusBar(*mStatusBar);
+        });
 }
 
 } // namespace qv

@@ -1,12 +1,14 @@
-// Puts the host's global switches back on every way out of an operation: the add-in turns
+// Puts the host's global state back on every way out of an operation: the add-in turns
 // screen updating and events off while it changes sheets itself (so its own edits raise no
-// sheet-change event), and an error must not leave the host frozen or deaf. Optionally it
+// sheet-change event), shows the wait cursor and a status text while it works, and an error
+// must not leave the host frozen, deaf, busy-looking or showing a stale text. Optionally it
 // protects a sheet again with the add-in's password.
 #pragma once
 
 #include "platform/host/IApplication.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qv {
@@ -32,6 +34,10 @@ class HostStateGuard {
     ApplicationPtr mApp;
     OnExit mMode;
     bool mScreenUpdating = true, mEvents = true, mAlerts = true;
+    // The cursor and status text are always put back as found; a host that cannot tell them
+    // leaves them alone.
+    std::optional<int> mCursor;
+    std::optional<std::string> mStatusBar;
     WorksheetPtr mSheet;
     std::string mPassword;
 };

@@ -4,8 +4,10 @@
 #include "common/clsAux.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
 #include "common/ICB.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/frmMessage.h"
 #include "common/modErrors.h"
 #include "common/modGlobalization.h"
@@ -13,6 +15,7 @@
 #include "platform/IObjectFactory.h"
 #include "platform/IRegistryStore.h"
 #include "platform/IShell.h"
+#include "platform/TextUtil.h"
 #include "platform/engine/IAdoRecordset.h"
 #include "platform/host/HostConstants.h"
 
@@ -28,12 +31,6 @@ namespace {
 using modGlobalization::GetText;
 
 constexpr int RegSz = 1;
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 void eraseAll(std::string& s, std::string_view what) {
     for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p))
@@ -92,10 +89,10 @@ struct HotKey {
 };
 
 constexpr std::array<HotKey, 4> kHotKeys{{
-    {"Refresh data", "{F9}", "ThisWorkbook.Refresh", false},
-    {"Row Add", "{F6}", "ThisWorkbook.AddRow", true},
-    {"Row Delete", "{F8}", "ThisWorkbook.DeleteRows", true},
-    {"Row Update", "{F7}", "ThisWorkbook.WriteData", true},
+    {tag::RefreshData, "{F9}", "ThisWorkbook.Refresh", false},
+    {tag::RowAdd, "{F6}", "ThisWorkbook.AddRow", true},
+    {tag::RowDelete, "{F8}", "ThisWorkbook.DeleteRows", true},
+    {tag::RowUpdate, "{F7}", "ThisWorkbook.WriteData", true},
 }};
 
 } // namespace
@@ -159,7 +156,7 @@ bool clsAux::IsMessageEnabled(const std::string& name) {
 bool clsAux::settingIsTrue(const std::string& name) {
     Variant v = GetSetting(name);
     if (v.isBool()) return v.toBool();
-    if (v.isString()) return lower(trimBlanks(v.str())) == "true";
+    if (v.isString()) return TextUtil::lowerAscii(trimBlanks(v.str())) == "true";
     return v.isNumber() && v.toDouble() != 0;
 }
 
@@ -177,9 +174,9 @@ void clsAux::ShowUserMessage(const std::string& switchName, const std::string& t
 bool clsAux::RestoreUserMessages() {
     try {
         if (ask(GetText(15)) == xl::AnswerNo) return false;
-        for (const char* name : {frmMessage::SwitchSelectDb, frmMessage::SwitchSelectTable,
-                                 frmMessage::SwitchUpdatedRecords, frmMessage::SwitchDeletedRecords,
-                                 frmMessage::SwitchQueryExecuted, frmMessage::SwitchNoPrimaryKey})
+        for (const char* name : {setting::ShowMessageSelectDb, setting::ShowMessageSelectTable,
+                                 setting::ShowMessageUpdatedRecords, setting::ShowMessageDeletedRecords,
+                                 setting::ShowMessageQueryExecuted, setting::ShowMessageNoPrimaryKey})
             SaveSetting(RegSz, name, Variant("True"));
         modErrors::ShowMessage(dialogs(), GetText(211), modErrors::FlagsInformation);
         return true;
@@ -208,7 +205,7 @@ bool clsAux::IsDataDefinition(const std::string& sql) {
 long clsAux::GetQueryIcon(const std::string& sql) {
     if (IsDataDefinition(sql)) return IconDataDefinition;
     // Prefix tests look at the text as it is: leading blanks are not skipped.
-    std::string l = lower(sql);
+    std::string l = TextUtil::lowerAscii(sql);
     if (l.starts_with("parameters ")) return IconParameters;
     if (l.starts_with("delete ")) return IconDelete;
     if (l.starts_with("update ")) return IconUpdate;
@@ -237,7 +234,7 @@ std::string clsAux::FormatDbError(const std::string& errorText) {
 int clsAux::RevisionNumber() {
     // Read as a 16-bit integer: a missing property is 0, which no edition has.
     std::int64_t r = addinWorkbook()->builtinProperty("Revision Number").toInt64();
-    if (r < -32768 || r > 32767) throw NumberedError(err::Overflow, "clsAux", "Overflow");
+    if (r < -32768 || r > 32767) throw ErrorCatalogue::make(err::Overflow, "clsAux");
     return static_cast<int>(r);
 }
 
@@ -294,7 +291,7 @@ bool clsAux::CheckSingleEdition() {
         std::string key = "Software\\Microsoft\\Office\\" + app()->version() + "\\Excel\\Options";
         auto names = mCtx.registry->listValueNames(reg::HKEY_CURRENT_USER, key);
         if (!names) return true; // a key that cannot be opened counts nothing
-        std::string ownPath = lower(addinWorkbook()->fullName());
+        std::string ownPath = TextUtil::lowerAscii(addinWorkbook()->fullName());
         int matches = 0;
         bool registeredInOpen1 = false;
         for (const std::string& name : *names) {
@@ -306,7 +303,7 @@ bool clsAux::CheckSingleEdition() {
             if (name == "OPEN1") {
                 std::string path = *text;
                 path.erase(std::remove(path.begin(), path.end(), '"'), path.end());
-                if (lower(path) == ownPath) registeredInOpen1 = true;
+                if (TextUtil::lowerAscii(path) == ownPath) registeredInOpen1 = true;
             }
         }
         if (matches < 2 || registeredInOpen1) return true;
@@ -323,7 +320,7 @@ bool clsAux::CheckSingleEdition() {
 bool clsAux::CancelLargeLoad(const IAdoRecordset& rs) {
     long double cells =
         static_cast<long double>(rs.recordCount()) * static_cast<long double>(rs.fieldCount());
-    double limit = GetSetting("Setting warning nr of cells").toDouble();
+    double limit = GetSetting(setting::WarningNrOfCells).toDouble();
     if (cells <= limit) return false;
     return ask(GetText(32)) == xl::AnswerNo;
 }
@@ -348,7 +345,7 @@ void clsAux::SetControlEnabled(ICB& commandBar, const std::string& tag, bool ena
 }
 
 void clsAux::SetExecuteSqlEnabled(ICB& commandBar, bool enabled) {
-    SetControlEnabled(commandBar, "Excecute SQL", enabled);
+    SetControlEnabled(commandBar, tag::ExecuteSql, enabled);
 }
 
 void clsAux::SetHotKeys(ICB& commandBar, bool enabled) {
@@ -378,14 +375,15 @@ void clsAux::ResetCommandBar(ICB& commandBar) {
     for (long i = 1; i <= controls->count(); ++i) {
         CommandBarControlPtr c = controls->item(i);
         const std::string tag = c->tag();
-        if (tag == "Row Add" || tag == "Row Update" || tag == "Row Delete" || tag == "Refresh data") {
+        if (tag == tag::RowAdd || tag == tag::RowUpdate || tag == tag::RowDelete || tag == tag::RefreshData) {
             c->setVisible(false);
-        } else if (tag == "Open database" || tag == "Settings" || tag == "Help" || tag == "Dev. control") {
+        } else if (tag == tag::OpenDatabase || tag == tag::Settings || tag == tag::Help ||
+                   tag == tag::DevControl) {
             c->setEnabled(true);
-        } else if (tag == "Tables" || tag == "Views" || tag == "Queries") {
+        } else if (tag == tag::Tables || tag == tag::Views || tag == tag::Queries) {
             InitSubMenuControl(*c);
             c->setEnabled(false);
-        } else if (tag == "Close application") {
+        } else if (tag == tag::CloseApplication) {
             c->setEnabled(formOpen);
         } else {
             c->setEnabled(false);

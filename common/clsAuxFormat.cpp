@@ -5,6 +5,7 @@
 
 #include "common/AppConstants.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/modGlobalization.h"
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
@@ -55,12 +56,12 @@ void clsAux::ApplyHeaderFormat(IRange& range) {
     RangePtr header = range.rowAt(1);
     header->setLocked(true);
     header->setFontBold(true);
-    header->setFillColor(colour(GetSetting("Setting color title back")));
-    header->setFontColor(colour(GetSetting("Setting color title front")));
+    header->setFillColor(colour(GetSetting(setting::ColorTitleBack)));
+    header->setFontColor(colour(GetSetting(setting::ColorTitleFront)));
 }
 
 void clsAux::ApplyMatrixBorders(IRange& range) {
-    long lines = colour(GetSetting("Setting color matrix lines"));
+    long lines = colour(GetSetting(setting::ColorMatrixLines));
     for (xl::BorderEdge edge :
          {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
         range.setBorder(edge, xl::LineStyleContinuous, xl::WeightThin, lines);
@@ -71,7 +72,7 @@ void clsAux::ApplyMatrixBorders(IRange& range) {
 }
 
 void clsAux::ApplyColumnLayout(IRange& range, const std::vector<ColumnProperties>& fields) {
-    if (settingIsTrue("Setting apply column properties MS Access") && onFormSheet(range)) {
+    if (settingIsTrue(setting::ApplyColumnPropertiesAccess) && onFormSheet(range)) {
         long columns = std::min<long>(range.columnCount(), static_cast<long>(fields.size()));
         for (long i = 0; i < columns; ++i) {
             const ColumnProperties& f = fields[static_cast<std::size_t>(i)];
@@ -82,10 +83,10 @@ void clsAux::ApplyColumnLayout(IRange& range, const std::vector<ColumnProperties
         }
         return;
     }
-    if (settingIsTrue("Setting adjust widths columns automatically"))
+    if (settingIsTrue(setting::AdjustWidthsAutomatically))
         range.autoFitColumns();
     else
-        range.setColumnWidth(GetSetting("Setting fixed column width").toDouble());
+        range.setColumnWidth(GetSetting(setting::FixedColumnWidth).toDouble());
 }
 
 void clsAux::ApplyFormFormat(IRange& range, const std::vector<ColumnProperties>& fields) {
@@ -96,7 +97,7 @@ void clsAux::ApplyFormFormat(IRange& range, const std::vector<ColumnProperties>&
 
 void clsAux::ApplyFreezeTopRow(IWorksheet& sheet) {
     sheet.freezePanes(0, 0);
-    if (!settingIsTrue("Setting freeze top row")) return;
+    if (!settingIsTrue(setting::FreezeTopRow)) return;
     sheet.rows(2, 2)->select();
     sheet.freezePanes(2, 1);
     sheet.range("A1")->select();
@@ -145,8 +146,7 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
 
 std::string clsAux::ColumnLetters(long column) {
     constexpr long MaxColumns = 16384; // the host's last column, XFD
-    if (column < 1 || column > MaxColumns)
-        throw NumberedError(err::ApplicationDefined, "clsAux", "Application-defined or object-defined error");
+    if (column < 1 || column > MaxColumns) throw ErrorCatalogue::make(err::ApplicationDefined, "clsAux");
     std::string letters;
     for (long n = column; n > 0; n = (n - 1) / 26)
         letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));

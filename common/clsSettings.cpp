@@ -84,7 +84,7 @@ std::string clsSettings::SettingsKeyPath() const {
     const int revision = mRevisionNumber ? mRevisionNumber() : 0;
     if (revision < std::numeric_limits<std::int16_t>::min() ||
         revision > std::numeric_limits<std::int16_t>::max())
-        throw NumberedError(err::Overflow, AppTitle, "Overflow");
+        throw ErrorCatalogue::make(err::Overflow, AppTitle);
     return std::string("SOFTWARE\\") + AppTitle + std::to_string(revision);
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/AppConstants.h"
 #include "common/ISettings.h"
+#include "common/SettingNames.h"
 #include "common/modGlobalization.h"
 
 namespace qv {
@@ -55,7 +56,7 @@ void frmMessage::SetText(const std::string& text) {
 void frmMessage::Load() {
     mModel.setCaption(std::string(APP_NAME));
     mModel.control(CheckBox).caption = modGlobalization::GetFormControlText(CheckBox);
-    bool ticked = mSettingName == SwitchSelectDb;
+    bool ticked = mSettingName == setting::ShowMessageSelectDb;
     if (mModel.control(CheckBox).value.toBool() != ticked) mModel.setValue(CheckBox, Variant(ticked));
 }
 

@@ -14,14 +14,6 @@ class ISettings;
 
 class frmMessage {
   public:
-    // The six message switches.
-    static constexpr const char* SwitchSelectDb = "Show message select db";
-    static constexpr const char* SwitchSelectTable = "Show message select table";
-    static constexpr const char* SwitchUpdatedRecords = "Show message updated records";
-    static constexpr const char* SwitchDeletedRecords = "Show message deleted records";
-    static constexpr const char* SwitchQueryExecuted = "Show message query executed";
-    static constexpr const char* SwitchNoPrimaryKey = "Show message no primary key";
-
     explicit frmMessage(ISettings& settings);
 
     const std::string& SettingName() const { return mSettingName; }

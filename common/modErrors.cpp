@@ -14,7 +14,7 @@ int ShowMessage(IDialogs& dialogs, const std::string& text, int flags) {
 
 NumberedError WrapForeign(const std::string& source, const std::string& what) {
     return NumberedError(err::ForeignError, source,
-                         modGlobalization::GetText(1, NumberedError(InternalError, source, what)));
+                         modGlobalization::GetText(1, NumberedError(err::InternalError, source, what)));
 }
 
 void ReportUnexpected(IDialogs& dialogs, const NumberedError& e, const std::string& suffix) {

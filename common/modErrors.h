@@ -47,9 +47,6 @@ void ReportError(IDialogs& dialogs, const NumberedError& e, const ErrorReportOpt
 // Shows a catalogue-independent text with the product name as title; answers the button.
 int ShowMessage(IDialogs& dialogs, const std::string& text, int flags);
 
-// The automation model's "Internal error": the number a foreign exception is reported under.
-constexpr std::int32_t InternalError = 51;
-
 // Error 670 for an exception that is not a numbered error (a standard-library exception is a
 // bug, but the person still hears of it): message 1 with the exception's text and error 51.
 NumberedError WrapForeign(const std::string& source, const std::string& what);

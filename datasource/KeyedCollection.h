@@ -16,10 +16,6 @@
 
 namespace qv {
 
-namespace collection_err {
-constexpr std::int32_t KeyAlreadyExists = 457;
-}
-
 template <class T> class KeyedCollection {
   public:
     std::size_t Count() const { return mItems.size(); }
@@ -27,9 +23,7 @@ template <class T> class KeyedCollection {
 
     // Raises 457 when the key is taken; nothing is added then.
     void Add(const std::string& key, T item) {
-        if (Exists(key))
-            throw NumberedError(collection_err::KeyAlreadyExists, "Collection",
-                                "This key is already associated with an element of this collection");
+        if (Exists(key)) throw ErrorCatalogue::make(err::KeyAlreadyExists, "Collection");
         mItems.emplace_back(key, std::move(item));
     }
 
@@ -38,16 +32,14 @@ template <class T> class KeyedCollection {
     // One-based; raises 9 outside 1..Count.
     const T& Item(std::size_t index) const {
         if (index < 1 || index > mItems.size())
-            throw NumberedError(err::SubscriptOutOfRange, "Collection", "Subscript out of range");
+            throw ErrorCatalogue::make(err::SubscriptOutOfRange, "Collection");
         return mItems[index - 1].second;
     }
 
     // Raises 5 when the key is absent.
     const T& Item(const std::string& key) const {
         auto it = find(key);
-        if (it == mItems.end())
-            throw NumberedError(err::InvalidProcedureCall, "Collection",
-                                "Invalid procedure call or argument");
+        if (it == mItems.end()) throw ErrorCatalogue::make(err::InvalidProcedureCall, "Collection");
         return it->second;
     }
 

@@ -69,7 +69,7 @@ std::int32_t clsDS::ExecuteQuery(IDS& owner, const std::string& sql) {
         mConnection->execute(sql, &affected, ado::OptionUnspecified);
         if (affected > std::numeric_limits<std::int32_t>::max() ||
             affected < std::numeric_limits<std::int32_t>::min())
-            throw NumberedError(err::Overflow, "ExecuteQuery", "Overflow");
+            throw ErrorCatalogue::make(err::Overflow, "ExecuteQuery");
         return static_cast<std::int32_t>(affected);
     } catch (const NumberedError& e) {
         constexpr std::int32_t kReadOnlyDatabase = 3027;
@@ -118,9 +118,7 @@ void clsDS::CloseRecordSet(AdoRecordsetPtr& rs) {
 AdoCommandPtr clsDS::InitializeCommand() {
     if (!mObjects) throw NumberedError(err::ObjectNotSet, "InitializeCommand", "Object variable not set");
     auto command = objectAs<IAdoCommand>(mObjects->createObject("ADODB.Command"));
-    if (!command)
-        throw NumberedError(err::CannotCreateObject, "InitializeCommand",
-                            "ActiveX component can't create object");
+    if (!command) throw ErrorCatalogue::make(err::CannotCreateObject, "InitializeCommand");
     command->setActiveConnection(mConnection);
     return command;
 }

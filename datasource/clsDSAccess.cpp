@@ -15,6 +15,7 @@
 #include "datasource/modDSMessages.h"
 #include "datasource/modDataTypes.h"
 #include "datasource/modQueryText.h"
+#include "platform/ConnectionString.h"
 #include "platform/DialogModel.h"
 #include "platform/IDialogs.h"
 #include "platform/IObjectFactory.h"
@@ -71,11 +72,9 @@ std::string clsDSAccess::DaoEngineProgId() const {
 }
 
 DaoEnginePtr clsDSAccess::CreateDaoEngine() const {
-    if (!mContext.Objects)
-        throw NumberedError(err::CannotCreateObject, kConnectDAO, "ActiveX component can't create object");
+    if (!mContext.Objects) throw ErrorCatalogue::make(err::CannotCreateObject, kConnectDAO);
     auto engine = objectAs<IDaoEngine>(mContext.Objects->createObject(DaoEngineProgId()));
-    if (!engine)
-        throw NumberedError(err::CannotCreateObject, kConnectDAO, "ActiveX component can't create object");
+    if (!engine) throw ErrorCatalogue::make(err::CannotCreateObject, kConnectDAO);
     return engine;
 }
 
@@ -87,7 +86,7 @@ clsDSAccess::OpenResult clsDSAccess::OpenWithPassword(const std::string& passwor
         if (!mDefaultEngine) mDefaultEngine = CreateDaoEngine();
         // Braced like the records connection string, so a ';' in the password cannot end it.
         r.db = mDefaultEngine->workspace(0)->openDatabase(mDatabasePath, 0, false,
-                                                          ";pwd=" + OdbcValue(password));
+                                                          ";pwd=" + ConnectionString::quote(password));
     } catch (const NumberedError& e) {
         r.number = e.number();
         r.description = e.description();
@@ -188,13 +187,9 @@ void clsDSAccess::DisconnectDAO() {
 void clsDSAccess::ConnectADO() {
     if (mDS.IsConnected()) return;
     try {
-        if (!mContext.Objects)
-            throw NumberedError(err::CannotCreateObject, "IDS_ConnectADO",
-                                "ActiveX component can't create object");
+        if (!mContext.Objects) throw ErrorCatalogue::make(err::CannotCreateObject, "IDS_ConnectADO");
         auto connection = objectAs<IAdoConnection>(mContext.Objects->createObject("ADODB.Connection"));
-        if (!connection)
-            throw NumberedError(err::CannotCreateObject, "IDS_ConnectADO",
-                                "ActiveX component can't create object");
+        if (!connection) throw ErrorCatalogue::make(err::CannotCreateObject, "IDS_ConnectADO");
         mDS.SetConnection(connection);
         connection->setCursorLocation(ado::UseClient);
         connection->setProgress(mContext.Progress);
@@ -264,9 +259,7 @@ void clsDSAccess::DetermineDbObjects(bool tables) {
 void clsDSAccess::ListTables() {
     auto names = std::make_shared<NameCollection>();
     mDS.SetTableNames(names);
-    if (!mDbDAO)
-        throw NumberedError(err::ObjectNotSet, "IDS_DetermineDbObjects",
-                            "Object variable or With block variable not set");
+    if (!mDbDAO) throw ErrorCatalogue::make(err::ObjectNotSet, "IDS_DetermineDbObjects");
     for (const DaoTableDefPtr& def : mDbDAO->tableDefs()) {
         // System objects are hidden; hidden and linked tables are offered like any other.
         if (def->attributes() & dao::SystemObject) continue;
@@ -290,9 +283,7 @@ void clsDSAccess::ListQueries() {
     auto names = std::make_shared<NameCollection>();
     mDS.SetQueries(queries);
     mDS.SetQueryNames(names);
-    if (!mDbDAO)
-        throw NumberedError(err::ObjectNotSet, "IDS_DetermineDbObjects",
-                            "Object variable or With block variable not set");
+    if (!mDbDAO) throw ErrorCatalogue::make(err::ObjectNotSet, "IDS_DetermineDbObjects");
     for (const DaoQueryDefPtr& def : mDbDAO->queryDefs()) {
         const std::string name = def->name();
         if (startsWith(name, "~")) continue; // the engine's own queries behind forms and controls

@@ -9,10 +9,7 @@ clsTable::clsTable()
 
 clsField::Values clsTable::CreateField(const std::string& name, const IAdoRecordset& rs) const {
     auto f = rs.field(name);
-    if (!f)
-        throw NumberedError(
-            3265, "CreateField",
-            "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    if (!f) throw ErrorCatalogue::make(err::ItemNotFound, "CreateField");
     clsField::Values v;
     v.Name = name;
     const long size = f->definedSize();

@@ -12,8 +12,6 @@ namespace qv {
 
 namespace {
 
-constexpr std::int32_t ItemNotFound = 3265;
-
 std::string textOf(const Variant& v) {
     return v.isNull() || v.isEmpty() ? std::string() : v.toString();
 }
@@ -29,9 +27,7 @@ std::string clsTableAccess::CurrentTableName() const {
 
 DaoDatabasePtr clsTableAccess::Database() const {
     DaoDatabasePtr db = mDataSource.DbDAO();
-    if (!db)
-        throw NumberedError(err::ObjectNotSet, "clsTableAccess",
-                            "Object variable or With block variable not set");
+    if (!db) throw ErrorCatalogue::make(err::ObjectNotSet, "clsTableAccess");
     return db;
 }
 
@@ -39,7 +35,7 @@ DaoTableDefPtr clsTableAccess::CurrentTableDef() const {
     const std::string name = CurrentTableName();
     DaoTableDefPtr def = Database()->tableDef(name);
     if (!def)
-        throw NumberedError(ItemNotFound, "clsTableAccess",
+        throw NumberedError(err::ItemNotFound, "clsTableAccess",
                             fmt::format("Item not found in this collection: {}", name));
     return def;
 }
@@ -99,7 +95,7 @@ std::unique_ptr<clsField> clsTableAccess::InitializeField(const std::string& mat
 
     DaoFieldPtr f = CurrentTableDef()->field(matrixFieldName);
     if (!f)
-        throw NumberedError(ItemNotFound, "clsTableAccess",
+        throw NumberedError(err::ItemNotFound, "clsTableAccess",
                             fmt::format("Item not found in this collection: {}", matrixFieldName));
     v.DefaultValue = Variant(f->defaultValue());
     v.AllowZeroLength = f->allowZeroLength();

@@ -8,10 +8,6 @@
 
 namespace qv {
 
-// The value as ODBC reads it back unchanged: as is when harmless, otherwise "{...}" with every
-// "}" doubled.
-std::string OdbcValue(const std::string& value);
-
 // Driver by revision (11: .mdb only; otherwise .mdb and .accdb), then Dbq, Uid, Pwd and, when a
 // workgroup file is in use, SystemDB.
 std::string BuildAccessConnectionString(std::int32_t revisionNumber, const std::string& databasePath,

@@ -94,7 +94,7 @@ clsAux& clsForm::Aux() const {
 // --- state
 
 void clsForm::SetRowState(long record, const std::string& state) {
-    if (record < 1) throw NumberedError(err::SubscriptOutOfRange, "clsForm", "Subscript out of range");
+    if (record < 1) throw ErrorCatalogue::make(err::SubscriptOutOfRange, "clsForm");
     if (static_cast<std::size_t>(record) > mRowStates.size())
         mRowStates.resize(static_cast<std::size_t>(record));
     mRowStates[static_cast<std::size_t>(record - 1)] = state;
@@ -179,7 +179,7 @@ std::string clsForm::ObjectName(int index) const {
     if (index >= 1) {
         NameCollectionPtr names = DataSource().TableNames();
         if (!names || static_cast<std::size_t>(index) > names->Count())
-            throw NumberedError(err::SubscriptOutOfRange, "clsForm", "Subscript out of range");
+            throw ErrorCatalogue::make(err::SubscriptOutOfRange, "clsForm");
         return names->Item(static_cast<std::size_t>(index));
     }
     ApplicationPtr app = App();

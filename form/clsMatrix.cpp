@@ -51,8 +51,7 @@ clsMatrix::clsMatrix(clsForm& form) : mForm(form), mNames(std::make_unique<clsFo
 clsMatrix::~clsMatrix() = default;
 
 const clsField& clsMatrix::Field(long index) const {
-    if (index < 0 || index >= FieldCount())
-        throw NumberedError(err::SubscriptOutOfRange, "clsMatrix", "Subscript out of range");
+    if (index < 0 || index >= FieldCount()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, "clsMatrix");
     return *mFieldArray[static_cast<std::size_t>(index)];
 }
 
@@ -68,12 +67,12 @@ bool clsMatrix::HasField(const std::string& name) const {
 const clsField& clsMatrix::Field(const std::string& name) const {
     for (const auto& f : mFieldArray)
         if (sameName(f->Name(), name)) return *f;
-    throw NumberedError(err::InvalidProcedureCall, "clsMatrix", "Invalid procedure call or argument");
+    throw ErrorCatalogue::make(err::InvalidProcedureCall, "clsMatrix");
 }
 
 RangePtr clsMatrix::CellOf(long record, long field) const {
     if (field < 0 || field >= FieldCount() || !mFieldArray[static_cast<std::size_t>(field)]->Cell())
-        throw NumberedError(err::SubscriptOutOfRange, "clsMatrix", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "clsMatrix");
     return mFieldArray[static_cast<std::size_t>(field)]->Cell()->offset(record, 0);
 }
 

@@ -164,9 +164,7 @@ std::string AccessNumberFormat(const std::string& format, int typeADO) {
 
 RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row, std::int16_t column,
                                 const FormFields& form, IProgress* progress) {
-    if (row < 1 || column < 1)
-        throw NumberedError(err::ApplicationDefined, "FillSheetFromRecordset",
-                            "Application-defined or object-defined error");
+    if (row < 1 || column < 1) throw ErrorCatalogue::make(err::ApplicationDefined, "FillSheetFromRecordset");
     clsAux::CheckRecordLimit(rs, sheet);
     const long long n = rs.recordCount();
     const long fields = rs.fieldCount();

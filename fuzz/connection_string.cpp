@@ -1,7 +1,7 @@
 // Connection strings come from settings, shortcuts and callers. Besides not crashing, a value
 // taken from a parsed string and quoted again must come back unchanged: that is what keeps a
 // password such as "a;Pwd=x" one value.
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 #include "platform/NumberedError.h"
 
 #include <cstddef>
@@ -10,7 +10,7 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using qv::engine::ConnectionString;
+    using qv::ConnectionString;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         auto cs = ConnectionString::parse(text);

@@ -1,6 +1,9 @@
 #include "host/Interface12.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
+#include "common/CommandTrap.h"
+#include "common/RibbonControlIds.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
 #include "common/modErrors.h"
@@ -29,8 +32,7 @@ bool wildcardContainsTitle(const std::string& name) {
 }
 
 [[noreturn]] void objectNotSet() {
-    throw NumberedError(err::ObjectNotSet, std::string(APP_TITLE),
-                        "Object variable or With block variable not set");
+    throw ErrorCatalogue::make(err::ObjectNotSet, std::string(APP_TITLE));
 }
 
 // Every member is a boundary: the host and the add-in workbook's code know numbered errors only.
@@ -98,12 +100,8 @@ void Interface12::AddinUninstall() {
 
 template <class F> void Interface12::forward(F&& f) {
     if (!goApplication) objectNotSet();
-    try {
-        boundary([&] { f(*goApplication); });
-    } catch (const NumberedError& e) {
-        if (goServices.dialogs)
-            modErrors::ReportError(*goServices.dialogs, e, {.notImplementedAsCritical = true});
-    }
+    CommandTrap::Run(goServices.dialogs, goApplication->ExcelApp(), std::string(APP_TITLE),
+                     [&] { f(*goApplication); });
 }
 
 void Interface12::GetDatabase() {
@@ -177,10 +175,12 @@ std::string Interface12::GetLabel(const std::string& ControlID) {
 std::string Interface12::label(const std::string& ControlID) {
     using modGlobalization::GetText;
     static const std::map<std::string, std::pair<int, bool>> labels = {
-        {"cmdOpenDB", {122, false}},   {"cmdRowAdd", {125, true}},   {"cmdRowUpdate", {126, true}},
-        {"cmdRowDelete", {127, true}}, {"cmdRefresh", {128, true}},  {"cmdExecSql", {133, false}},
-        {"cmdSettings", {134, false}}, {"cmdHelp", {136, false}},    {"cmdClose", {138, false}},
-        {"cboTables", {123, false}},   {"cboQueries", {123, false}}, {"cboViews", {123, false}},
+        {ribbon::OpenDatabase, {122, false}}, {ribbon::RowAdd, {125, true}},
+        {ribbon::RowUpdate, {126, true}},     {ribbon::RowDelete, {127, true}},
+        {ribbon::Refresh, {128, true}},       {ribbon::ExecuteSql, {133, false}},
+        {ribbon::Settings, {134, false}},     {ribbon::Help, {136, false}},
+        {ribbon::Close, {138, false}},        {ribbon::Tables, {123, false}},
+        {ribbon::Queries, {123, false}},      {ribbon::Views, {123, false}},
     };
     auto it = labels.find(ControlID);
     if (it == labels.end()) {
@@ -200,7 +200,7 @@ std::string Interface12::GetImage(const std::string& ControlID) {
 
 std::string Interface12::image(const std::string& ControlID) {
     if (!goApplication) return {};
-    if (ControlID == "cmdOpenDB")
+    if (ControlID == ribbon::OpenDatabase)
         return goApplication->DataSourceKind() != 0 ? "ImportMoreMenu" : "ImportAccess";
     notImplemented("GetImage", ControlID);
     return {};
@@ -220,9 +220,11 @@ bool Interface12::GetEnabled(const std::string& ControlID) {
 bool Interface12::enabled(const std::string& ControlID) {
     if (!goApplication) return false;
     static const std::map<std::string, std::string> tags = {
-        {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"}, {"cmdRowDelete", "Row Delete"},
-        {"cmdRefresh", "Refresh data"}, {"cmdExecSql", "Excecute SQL"}, {"cboTables", "Tables"},
-        {"cboQueries", "Queries"},      {"cboViews", "Views"},          {"cmdClose", "Close application"},
+        {ribbon::RowAdd, tag::RowAdd},          {ribbon::RowUpdate, tag::RowUpdate},
+        {ribbon::RowDelete, tag::RowDelete},    {ribbon::Refresh, tag::RefreshData},
+        {ribbon::ExecuteSql, tag::ExecuteSql},  {ribbon::Tables, tag::Tables},
+        {ribbon::Queries, tag::Queries},        {ribbon::Views, tag::Views},
+        {ribbon::Close, tag::CloseApplication},
     };
     auto it = tags.find(ControlID);
     if (it == tags.end()) {
@@ -238,10 +240,11 @@ bool Interface12::GetVisible(const std::string& ControlID) {
 
 bool Interface12::visible(const std::string& ControlID) {
     static const std::map<std::string, std::string> tags = {
-        {"cboViews", "Views"},          {"cmdRowAdd", "Row Add"},       {"cmdRowUpdate", "Row Update"},
-        {"cmdRowDelete", "Row Delete"}, {"cmdRefresh", "Refresh data"},
+        {ribbon::Views, tag::Views},         {ribbon::RowAdd, tag::RowAdd},
+        {ribbon::RowUpdate, tag::RowUpdate}, {ribbon::RowDelete, tag::RowDelete},
+        {ribbon::Refresh, tag::RefreshData},
     };
-    if (ControlID == "cmdInitRibbon" || ControlID == "cmdShowAllSheets") return false;
+    if (ControlID == ribbon::InitRibbon || ControlID == ribbon::ShowAllSheets) return false;
     auto it = tags.find(ControlID);
     if (it == tags.end()) {
         notImplemented("GetVisible", ControlID);

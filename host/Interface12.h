@@ -67,7 +67,8 @@ class Interface12 : public IObject, public IAddinEntry {
     bool visible(const std::string& ControlID);
     bool GetControlState(const std::string& tag, bool wantVisible);
     void notImplemented(const std::string& callback, const std::string& controlId);
-    // Runs a forwarded command; a missing controller is the unset-object error for the caller.
+    // Runs a forwarded command in the command trap; a missing controller is the unset-object
+    // error for the caller.
     template <class F> void forward(F&& f);
 };
 

@@ -1,6 +1,7 @@
 #include "host/clsApplication.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandTrap.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/clsRegistry.h"
@@ -61,8 +62,7 @@ std::int16_t revisionOf(const WorkbookPtr& wb) {
     const Variant v = wb->builtinProperty("Revision Number");
     if (v.isEmpty() || !v.isNumeric()) return 0;
     const std::int64_t r = v.toInt64();
-    if (r < INT16_MIN || r > INT16_MAX)
-        throw NumberedError(err::Overflow, std::string(APP_TITLE), "Overflow");
+    if (r < INT16_MIN || r > INT16_MAX) throw ErrorCatalogue::make(err::Overflow, std::string(APP_TITLE));
     return static_cast<std::int16_t>(r);
 }
 } // namespace
@@ -175,13 +175,8 @@ bool clsApplication::FormIsLoaded() const {
     return DataSourceExists() && mForm->HasMatrix();
 }
 
-template <class F> void clsApplication::guarded(F&& f) {
-    try {
-        modErrors::Numbered(std::string(APP_TITLE), std::forward<F>(f));
-    } catch (const NumberedError& e) {
-        if (mServices.dialogs)
-            modErrors::ReportError(*mServices.dialogs, e, {.notImplementedAsCritical = true});
-    }
+template <class F> bool clsApplication::guarded(F&& f) {
+    return CommandTrap::Run(mServices.dialogs, ExcelApp(), std::string(APP_TITLE), std::forward<F>(f));
 }
 
 void clsApplication::Initialize() {
@@ -615,12 +610,7 @@ void clsApplication::ShowAllSheets() {
         WorksheetPtr formSheet = mForm->Sheet();
         if (!formSheet)
             throw NumberedError(err::PreparedMessage, std::string(APP_TITLE), "Open eerst de interface");
-        ApplicationPtr app = ExcelApp();
-        app->setScreenUpdating(false);
-        struct Restore {
-            ApplicationPtr a;
-            ~Restore() { a->setScreenUpdating(true); }
-        } restore{app};
+        ExcelApp()->setScreenUpdating(false);
         WorkbookPtr wb = formSheet->parent();
         wb->unprotectStructure(clsAux::SheetPassword());
         SetOtherSheetsVisible(xl::SheetVisible);

@@ -100,8 +100,8 @@ class clsApplication {
     ApplicationPtr ExcelApp() const;
 
   private:
-    // Runs a command a person started: reports a failure by the common convention.
-    template <class F> void guarded(F&& f);
+    // Runs a command a person started in the command trap; true when it ran to its end.
+    template <class F> bool guarded(F&& f);
     std::shared_ptr<clsDSAccess> NewAccessDataSource();
     // The password or logon loop and the catalogue; false after a cancel or a reported failure.
     bool ConnectDataSource(clsDSAccess& ds);

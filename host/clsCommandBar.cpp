@@ -1,6 +1,7 @@
 #include "host/clsCommandBar.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
 #include "common/clsAux.h"
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
@@ -62,13 +63,13 @@ void clsCommandBar::AddObject() {
         CommandBarControlPtr c = source->item(i);
         const std::string tag = c->tag();
         if (c->type() == xl::ControlButton) {
-            if (tag == "Close application" || tag == "Dev. control") continue;
+            if (tag == tag::CloseApplication || tag == tag::DevControl) continue;
             CommandBarControlPtr copy = target->add(xl::ControlButton);
             copyControl(*c, *copy);
             copy->setEnabled(c->enabled());
             copy->setVisible(c->visible());
         } else if (c->type() == xl::ControlPopup) {
-            if (tag == "Help") continue;
+            if (tag == tag::Help) continue;
             copyPopup(*c, *target);
         } else {
             throw NumberedError(err::NotImplemented, std::string(APP_TITLE),

@@ -1,6 +1,7 @@
 #include "host/clsMenuBarControl.h"
 
 #include "common/AppConstants.h"
+#include "common/CommandBarTags.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/Variant.h"
@@ -78,23 +79,23 @@ void clsMenuBarControl::AddObject() {
     if (sqlServer) openFace = Variant(app->version()).toDouble() <= 10 ? 6457 : 9965;
 
     const MenuItem items[] = {
-        {xl::ControlButton, 122, nullptr, "Open database", openFace, "ThisWorkbook.GetDatabase", false},
-        {xl::ControlPopup, 124, nullptr, "Tables", 0, nullptr, false},
-        {xl::ControlPopup, 0, "&Views", "Views", 0, nullptr, false}, // server edition only
-        {xl::ControlPopup, 0, sqlServer ? "&Stored procedures" : "&Queries", "Queries", 0, nullptr, false},
-        {xl::ControlButton, 125, nullptr, "Row Add", 539, "ThisWorkbook.AddRow", true},
-        {xl::ControlButton, 126, nullptr, "Row Update", 538, "ThisWorkbook.WriteData", false},
-        {xl::ControlButton, 127, nullptr, "Row Delete", 644, "ThisWorkbook.DeleteRows", false},
-        {xl::ControlButton, 128, nullptr, "Refresh data", 1020, "ThisWorkbook.Refresh", false},
-        {xl::ControlButton, 133, nullptr, "Excecute SQL", 528, "ThisWorkbook.ExecuteSQL", true},
-        {xl::ControlButton, 134, nullptr, "Settings", 548, "ThisWorkbook.ShowSettings", false},
+        {xl::ControlButton, 122, nullptr, tag::OpenDatabase, openFace, "ThisWorkbook.GetDatabase", false},
+        {xl::ControlPopup, 124, nullptr, tag::Tables, 0, nullptr, false},
+        {xl::ControlPopup, 0, "&Views", tag::Views, 0, nullptr, false}, // server edition only
+        {xl::ControlPopup, 0, sqlServer ? "&Stored procedures" : "&Queries", tag::Queries, 0, nullptr, false},
+        {xl::ControlButton, 125, nullptr, tag::RowAdd, 539, "ThisWorkbook.AddRow", true},
+        {xl::ControlButton, 126, nullptr, tag::RowUpdate, 538, "ThisWorkbook.WriteData", false},
+        {xl::ControlButton, 127, nullptr, tag::RowDelete, 644, "ThisWorkbook.DeleteRows", false},
+        {xl::ControlButton, 128, nullptr, tag::RefreshData, 1020, "ThisWorkbook.Refresh", false},
+        {xl::ControlButton, 133, nullptr, tag::ExecuteSql, 528, "ThisWorkbook.ExecuteSQL", true},
+        {xl::ControlButton, 134, nullptr, tag::Settings, 548, "ThisWorkbook.ShowSettings", false},
     };
     for (const MenuItem& m : items) {
-        if (std::string(m.tag) == "Views" && !sqlServer) continue;
+        if (std::string(m.tag) == tag::Views && !sqlServer) continue;
         addControl(*controls, m, m.textId ? GetText(m.textId) : std::string(m.caption));
     }
     ICommandBarControl& help =
-        addControl(*controls, {xl::ControlPopup, 136, nullptr, "Help", 0, nullptr, false}, GetText(136));
+        addControl(*controls, {xl::ControlPopup, 136, nullptr, tag::Help, 0, nullptr, false}, GetText(136));
     auto helpControls = help.controls();
     addControl(*helpControls, {xl::ControlButton, 136, nullptr, "", 984, "ThisWorkbook.ShowHelp", false},
                GetText(136));
@@ -102,7 +103,7 @@ void clsMenuBarControl::AddObject() {
                GetText(135));
     addControl(
         *controls,
-        {xl::ControlButton, 138, nullptr, "Close application", 923, "ThisWorkbook.CloseWorkbook", true},
+        {xl::ControlButton, 138, nullptr, tag::CloseApplication, 923, "ThisWorkbook.CloseWorkbook", true},
         GetText(138));
 
     if (clsAux* aux = mAux ? mAux() : nullptr) aux->ResetCommandBar(*this);

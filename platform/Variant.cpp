@@ -2,6 +2,7 @@
 
 #include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,25 +14,17 @@ namespace qv {
 
 namespace {
 [[noreturn]] void typeMismatch() {
-    throw NumberedError(err::TypeMismatch, "Variant", "Type mismatch");
+    throw ErrorCatalogue::make(err::TypeMismatch, "Variant");
 }
 [[noreturn]] void invalidNull() {
-    throw NumberedError(err::InvalidUseOfNull, "Variant", "Invalid use of Null");
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
+    throw ErrorCatalogue::make(err::InvalidUseOfNull, "Variant");
 }
 
 // Text to number the way the automation model reads it with an invariant locale:
 // blanks around, an optional sign, digits with a '.' decimal and an optional exponent,
 // or "&H" hexadecimal.
 bool parseNumber(std::string_view text, double& out) {
-    std::string_view s = trim(text);
+    std::string_view s = TextUtil::trim(text, " \t");
     if (s.empty()) return false;
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
         long long v = 0;
@@ -72,7 +65,7 @@ std::string numberText(double d) {
 
 Currency Currency::fromDouble(double d) {
     if (!std::isfinite(d) || std::fabs(d) > 922337203685477.5807)
-        throw NumberedError(err::Overflow, "Variant", "Overflow");
+        throw ErrorCatalogue::make(err::Overflow, "Variant");
     return Currency{std::llround(d * 10000.0)};
 }
 
@@ -187,7 +180,7 @@ double Variant::toDouble() const {
 std::int64_t Variant::toInt64() const {
     if (isIntegral()) return std::get<std::int64_t>(mV);
     const double d = toDouble();
-    if (!(d > -9.3e18 && d < 9.3e18)) throw NumberedError(err::Overflow, "Variant", "Overflow");
+    if (!(d > -9.3e18 && d < 9.3e18)) throw ErrorCatalogue::make(err::Overflow, "Variant");
     // Banker's rounding, as the automation model rounds on conversion to an integer.
     return static_cast<std::int64_t>(std::nearbyint(d));
 }
@@ -195,7 +188,7 @@ std::int64_t Variant::toInt64() const {
 std::int32_t Variant::toInt32() const {
     const std::int64_t v = toInt64();
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-        throw NumberedError(err::Overflow, "Variant", "Overflow");
+        throw ErrorCatalogue::make(err::Overflow, "Variant");
     return static_cast<std::int32_t>(v);
 }
 
@@ -204,7 +197,7 @@ bool Variant::toBool() const {
     case VarType::Boolean:
         return std::get<bool>(mV);
     case VarType::String: {
-        std::string_view s = trim(str());
+        std::string_view s = TextUtil::trim(str(), " \t");
         auto eq = [&](std::string_view w) {
             if (s.size() != w.size()) return false;
             for (std::size_t i = 0; i < s.size(); ++i)

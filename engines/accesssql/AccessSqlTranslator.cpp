@@ -92,7 +92,7 @@ bool isWord(const Token& t, Kw kw) {
 }
 
 [[noreturn]] void parameterSyntax(std::string_view detail) {
-    throwSqlError(sqlerr::SyntaxInParameters, fmt::format("Syntax error in PARAMETER clause: {}.", detail));
+    throwSqlError(err::SyntaxInParameters, fmt::format("Syntax error in PARAMETER clause: {}.", detail));
 }
 
 // PARAMETERS name type [(size)], ... ; — answers the index of the first token after the ';'.
@@ -149,7 +149,7 @@ std::size_t readParameters(const std::vector<Token>& tokens, std::vector<AccessP
             continue;
         }
         if (isOp(tokens[i], Op::Semicolon)) return i + 1;
-        throwSqlError(sqlerr::SyntaxInParameters, "Missing semicolon (;) at end of SQL statement.");
+        throwSqlError(err::SyntaxInParameters);
     }
 }
 
@@ -160,7 +160,7 @@ std::size_t statementEnd(const std::vector<Token>& tokens, std::size_t begin) {
         if (!isOp(tokens[i], Op::Semicolon)) continue;
         for (std::size_t j = i + 1; j < tokens.size(); ++j)
             if (tokens[j].kind != TokenKind::End && !isOp(tokens[j], Op::Semicolon))
-                throwSqlError(sqlerr::CharactersAfterEnd, "Characters found after end of SQL statement.");
+                throwSqlError(err::CharactersAfterEnd);
         return i;
     }
     return tokens.size() - 1; // the End token
@@ -183,15 +183,14 @@ StatementKind kindOf(const Token& first) {
         case Kw::Alter:
             return StatementKind::DataDefinition;
         case Kw::Transform:
-            throwSqlError(sqlerr::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
+            throwSqlError(err::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
         case Kw::Procedure:
-            throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
+            throwSqlError(err::NotSupported, "PROCEDURE clauses are not supported.");
         default:
             break;
         }
     }
-    throwSqlError(sqlerr::InvalidStatement,
-                  "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+    throwSqlError(err::InvalidStatement);
 }
 
 } // namespace
@@ -212,14 +211,14 @@ TranslatedSql AccessSqlTranslator::translate(std::string_view accessSql, const T
         const auto crosstab = Crosstab::parse(accessSql);
         if (crosstab && crosstab->hasFixedHeadings())
             return translate(crosstab->expand(crosstab->fixedHeadings()), options);
-        throwSqlError(sqlerr::NotSupported,
+        throwSqlError(err::NotSupported,
                       "A crosstab query (TRANSFORM ... PIVOT) without an IN list takes its "
                       "columns from the data; it runs only where the data is at hand.");
     }
     const std::size_t end = statementEnd(tokens, begin);
     if (begin >= end)
         throwSqlError(
-            sqlerr::InvalidStatement,
+            err::InvalidStatement,
             "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
     StatementTranslator statement(accessSql, tokens, begin, end, result.parameters, options,
                                   kindOf(tokens[begin]));
@@ -258,7 +257,7 @@ std::string AccessSqlTranslator::translateExpression(std::string_view expression
         single = false;
     }
     if (!single || sql.compare(0, 7, "SELECT ") != 0)
-        throwSqlError(sqlerr::SyntaxInExpression,
+        throwSqlError(err::SyntaxInExpression,
                       fmt::format("Syntax error (missing operator) in query expression '{}'.", body));
     return sql.substr(7);
 }

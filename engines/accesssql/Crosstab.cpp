@@ -32,7 +32,7 @@ bool isAggregate(std::string_view word) {
 }
 
 [[noreturn]] void malformed(const std::string& what) {
-    throwSqlError(sqlerr::NotSupported, fmt::format("The crosstab query has no {}.", what));
+    throwSqlError(err::NotSupported, fmt::format("The crosstab query has no {}.", what));
 }
 
 std::string trimmed(std::string_view s) {
@@ -132,7 +132,7 @@ std::optional<Crosstab> Crosstab::parse(std::string_view sql) {
             else if (isWord(v, Kw::Null))
                 c.mFixed.push_back(nullHeading());
             else
-                throwSqlError(sqlerr::NotSupported,
+                throwSqlError(err::NotSupported,
                               fmt::format("A crosstab heading must be a text or a number, not '{}'.", v.raw));
         }
         if (c.mFixed.empty()) malformed("headings in its IN list");

@@ -143,7 +143,7 @@ bool ExpressionTranslator::parseAnd(Expr& out) {
 bool ExpressionTranslator::parseNot(Expr& out) {
     if (atKw(Kw::Not)) {
         ++mPos;
-        if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
+        if (++mDepth > kMaxNesting) throwSqlError(err::TooComplex);
         Expr e;
         const bool ok = parseNot(e);
         --mDepth;
@@ -333,7 +333,7 @@ bool ExpressionTranslator::parseMul(Expr& out) {
 
 bool ExpressionTranslator::parseUnary(Expr& out) {
     if (atOp(Op::Minus) || atOp(Op::Plus)) {
-        if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
+        if (++mDepth > kMaxNesting) throwSqlError(err::TooComplex);
         const bool ok = parseSigned(out);
         --mDepth;
         return ok;
@@ -388,7 +388,7 @@ bool ExpressionTranslator::parsePrimary(Expr& out) {
         return true;
     }
     if (it.kind == ItemKind::Keyword && (it.kw == Kw::Any || it.kw == Kw::Some))
-        throwSqlError(sqlerr::NotSupported,
+        throwSqlError(err::NotSupported,
                       "Comparisons with ANY or SOME of a subquery are not supported; use IN or EXISTS.");
     if (it.kind != ItemKind::Atom) return false;
     ++mPos;

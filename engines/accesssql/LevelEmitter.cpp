@@ -71,8 +71,7 @@ void LevelEmitter::append(std::string_view text, bool space) {
 void LevelEmitter::segment(std::size_t begin, std::size_t end) {
     mSingle = false;
     if (begin >= end) {
-        if (mClause == Clause::Set)
-            throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
+        if (mClause == Clause::Set) throwSqlError(err::SyntaxInUpdate);
         return;
     }
     if (mClause == Clause::Delete) {
@@ -80,8 +79,7 @@ void LevelEmitter::segment(std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k) {
             const SqlItem& it = mItems[k];
             const bool star = it.kind == ItemKind::Op && it.op == Op::Star;
-            if (!star && it.atom != AtomKind::Identifier)
-                throwSqlError(sqlerr::CouldNotDelete, "Could not delete from specified tables.");
+            if (!star && it.atom != AtomKind::Identifier) throwSqlError(err::CouldNotDelete);
         }
         return;
     }
@@ -105,10 +103,10 @@ void LevelEmitter::assignment(std::size_t begin, std::size_t end) {
     const SqlItem& target = mItems[begin];
     if (begin + 2 > end || target.atom != AtomKind::Identifier || mItems[begin + 1].kind != ItemKind::Op ||
         mItems[begin + 1].op != Op::Eq)
-        throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
+        throwSqlError(err::SyntaxInUpdate);
     append(target.bracketed ? SqlQuote::identifier(target.value) : target.value, target.spaceBefore);
     append("=", mItems[begin + 1].spaceBefore);
-    if (begin + 2 == end) throwSqlError(sqlerr::SyntaxInUpdate, "Syntax error in UPDATE statement.");
+    if (begin + 2 == end) throwSqlError(err::SyntaxInUpdate);
     ExpressionTranslator x(mItems, mOptions, mSql);
     if (auto e = x.translate(begin + 2, end)) {
         append(e->sql, mItems[begin + 2].spaceBefore);
@@ -172,12 +170,12 @@ std::size_t LevelEmitter::clauseWord(std::size_t k) {
     case Kw::Cross:
     case Kw::Join:
         if (mTopLevel && mKind == StatementKind::Delete)
-            throwSqlError(sqlerr::CouldNotDelete,
+            throwSqlError(err::CouldNotDelete,
                           "Could not delete from specified tables: a DELETE over a join is not supported; "
                           "choose the rows with WHERE ... IN (SELECT ...).");
         if (mTopLevel && mKind == StatementKind::Update && mClause == Clause::Update)
             throwSqlError(
-                sqlerr::NotSupported,
+                err::NotSupported,
                 "An UPDATE over a join is not supported; choose the rows with WHERE ... IN (SELECT ...).");
         break;
     case Kw::On:
@@ -209,15 +207,15 @@ std::size_t LevelEmitter::clauseWord(std::size_t k) {
         break;
     case Kw::Transform:
     case Kw::Pivot:
-        throwSqlError(sqlerr::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
+        throwSqlError(err::NotSupported, "Crosstab queries (TRANSFORM ... PIVOT) are not supported.");
     case Kw::Parameters:
-        throwSqlError(sqlerr::InvalidStatement, "A PARAMETERS declaration must come first in the statement.");
+        throwSqlError(err::InvalidStatement, "A PARAMETERS declaration must come first in the statement.");
     case Kw::Procedure:
-        throwSqlError(sqlerr::NotSupported, "PROCEDURE clauses are not supported.");
+        throwSqlError(err::NotSupported, "PROCEDURE clauses are not supported.");
     case Kw::Top:
     case Kw::Percent:
         throwSqlError(
-            sqlerr::ReservedWordOrArgument,
+            err::ReservedWordOrArgument,
             "The SELECT statement includes a reserved word or an argument name that is misspelled or "
             "missing, or the punctuation is incorrect.");
     case Kw::DistinctRow:
@@ -251,7 +249,7 @@ std::size_t LevelEmitter::selectWord(std::size_t k) {
             if (!number || mItems[k + 1].number <= 0 ||
                 (!percent && mItems[k + 1].number != std::floor(mItems[k + 1].number)))
                 throwSqlError(
-                    sqlerr::ReservedWordOrArgument,
+                    err::ReservedWordOrArgument,
                     fmt::format("The SELECT statement includes a reserved word or an argument name that is "
                                 "misspelled or missing, or the punctuation is incorrect (TOP needs a "
                                 "positive number) in '{}'.",
@@ -259,7 +257,7 @@ std::size_t LevelEmitter::selectWord(std::size_t k) {
             mTopCount = mItems[k + 1].text;
             mTopPercent = percent;
             if (percent && mAnonymousParameters)
-                throwSqlError(sqlerr::NotSupported, "TOP ... PERCENT cannot be combined with ? parameters.");
+                throwSqlError(err::NotSupported, "TOP ... PERCENT cannot be combined with ? parameters.");
             k += percent ? 2 : 1;
         } else {
             break;
@@ -276,15 +274,15 @@ std::size_t LevelEmitter::intoWord(std::size_t k) {
         return k + 1;
     }
     if (!mTopLevel || mCompound)
-        throwSqlError(sqlerr::NotSupported,
+        throwSqlError(err::NotSupported,
                       "SELECT ... INTO (a make-table query) is only possible as a whole statement.");
     if (k + 1 >= mItems.size() || mItems[k + 1].atom != AtomKind::Identifier)
         throwSqlError(
-            sqlerr::ReservedWordOrArgument,
+            err::ReservedWordOrArgument,
             "The SELECT statement includes a reserved word or an argument name that is misspelled or "
             "missing, or the punctuation is incorrect.");
     if (k + 2 < mItems.size() && isKeyword(mItems[k + 2], Kw::In))
-        throwSqlError(sqlerr::NotSupported, "Tables in another database file (IN '...') are not supported.");
+        throwSqlError(err::NotSupported, "Tables in another database file (IN '...') are not supported.");
     mMakeTableTarget = mItems[k + 1].text;
     return k + 2;
 }
@@ -326,7 +324,7 @@ void LevelEmitter::finishMember(bool followedByUnion) {
 void LevelEmitter::missingOperator(std::size_t begin, std::size_t end) const {
     const std::string_view text =
         SqlLexer::sourceOf(mSql, mTokens[mItems[begin].first], mTokens[mItems[end - 1].last]);
-    throwSqlError(sqlerr::SyntaxInExpression,
+    throwSqlError(err::SyntaxInExpression,
                   fmt::format("Syntax error (missing operator) in query expression '{}'.", text));
 }
 

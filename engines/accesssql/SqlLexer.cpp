@@ -37,7 +37,7 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
     // SQLite and every C string stop reading at a NUL, so whatever follows one would be dropped
     // without a word ("DELETE FROM T<NUL> WHERE id = 3" deletes every row): refuse the text.
     if (const std::size_t nul = sql.find('\0'); nul != std::string_view::npos)
-        throwSqlError(sqlerr::CharactersAfterEnd,
+        throwSqlError(err::CharactersAfterEnd,
                       fmt::format("The SQL statement contains a NUL character at position {}.", nul + 1));
     std::vector<Token> tokens;
     tokens.reserve(sql.size() / 4 + 4);
@@ -84,7 +84,7 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
             for (;;) {
                 if (j >= n)
                     throwSqlError(
-                        sqlerr::SyntaxInExpression,
+                        err::SyntaxInExpression,
                         fmt::format("Syntax error in string in query expression '{}'.", tail(sql, i)));
                 if (static_cast<unsigned char>(sql[j]) == c) {
                     if (j + 1 < n && static_cast<unsigned char>(sql[j + 1]) == c) {
@@ -104,7 +104,7 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
             for (;;) {
                 const std::size_t end = sql.find(close, j);
                 if (end == std::string_view::npos)
-                    throwSqlError(sqlerr::InvalidBracketing,
+                    throwSqlError(err::InvalidBracketing,
                                   fmt::format("Invalid bracketing of name '{}'.", tail(sql, i)));
                 j = end + 1;
                 if (j < n && sql[j] == close) {
@@ -118,7 +118,7 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
             const std::size_t end = sql.find('#', j);
             if (end == std::string_view::npos || !AccessDate::parse(sql.substr(j, end - j)))
                 throwSqlError(
-                    sqlerr::SyntaxInExpression,
+                    err::SyntaxInExpression,
                     fmt::format("Syntax error in date in query expression '{}'.",
                                 end == std::string_view::npos ? tail(sql, i) : sql.substr(i, end + 1 - i)));
             j = end + 1;

@@ -119,7 +119,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
         const Token& t = mTokens[mPos];
         if (isOp(t, Op::RParen)) {
             if (top)
-                throwSqlError(sqlerr::SyntaxInExpression,
+                throwSqlError(err::SyntaxInExpression,
                               fmt::format("Extra ) in query expression '{}'.", mSql.substr(0, t.pos + 1)));
             return;
         }
@@ -169,8 +169,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
                 continue;
             }
             if ((t.op == Op::Dot || t.op == Op::Bang) && qualify(items)) continue;
-            if (t.op == Op::Semicolon)
-                throwSqlError(sqlerr::CharactersAfterEnd, "Characters found after end of SQL statement.");
+            if (t.op == Op::Semicolon) throwSqlError(err::CharactersAfterEnd);
             it.kind = t.op == Op::Comma ? ItemKind::Comma : ItemKind::Op;
             it.op = t.op;
             it.text = t.raw;
@@ -183,7 +182,7 @@ void StatementTranslator::buildItems(std::vector<SqlItem>& items, bool top) {
     }
     if (!top) {
         const Token& open = mTokens[items.empty() ? mPos - 1 : items.front().first - 1];
-        throwSqlError(sqlerr::SyntaxInExpression,
+        throwSqlError(err::SyntaxInExpression,
                       fmt::format("Missing ), ], or Item in query expression '{}'.", mSql.substr(open.pos)));
     }
 }
@@ -193,7 +192,7 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
     const Token& open = mTokens[mPos];
     const std::size_t openIndex = mPos;
     ++mPos;
-    if (++mDepth > sqlerr::kMaxNesting) throwSqlError(sqlerr::TooComplex, "Query is too complex.");
+    if (++mDepth > kMaxNesting) throwSqlError(err::TooComplex);
     Level inner = translateLevel(false);
     --mDepth;
     const Token& close = mTokens[mPos]; // the ')' that ended the level

@@ -4,11 +4,11 @@
 #include "engines/mdb/MdbAdoConnection.h"
 
 #include "engines/mdb/MdbRecordsets.h"
-#include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/DatabaseFileKind.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/WorkgroupFile.h"
+#include "platform/ConnectionString.h"
 
 namespace qv::engine {
 

@@ -8,6 +8,7 @@
 #include "engines/sqlite/DaoRelation.h"
 #include "engines/sqlite/DaoTableDef.h"
 #include "engines/sqlite/EngineErrors.h"
+#include "platform/TextUtil.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <glib.h>
@@ -27,12 +28,6 @@ constexpr int TypeOdbcLink = 4;
 constexpr int TypeQuery = 5;
 constexpr int TypeLinkedTable = 6;
 constexpr long SystemFlags = static_cast<long>(0x80000002L);
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return g_ascii_tolower(x) == g_ascii_tolower(y);
-           });
-}
 
 std::size_t columnIndex(const MdbTable& t, const char* name) {
     for (std::size_t i = 0; i < t.columns().size(); ++i)
@@ -77,7 +72,7 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
     if (!objects) c->mFile->checkIntact();
     if (!objects)
         throw EngineErrors::make(
-            engineerr::UnrecognisedFormat, options.source,
+            err::UnrecognisedFormat, options.source,
             fmt::format("Unrecognized database format '{}': its catalogue is damaged.", path));
     try {
         c->mFile->checkPagesPresent(objects);
@@ -90,7 +85,7 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
     mdb_free_tabledef(objects);
     if (!mdb_read_catalog(mdb, MDB_ANY)) {
         c->mFile->checkIntact();
-        throw EngineErrors::make(engineerr::UnrecognisedFormat, options.source,
+        throw EngineErrors::make(err::UnrecognisedFormat, options.source,
                                  fmt::format("Unrecognized database format '{}': its catalogue cannot be "
                                              "read.",
                                              path));
@@ -238,25 +233,25 @@ std::vector<DaoQueryDefPtr> MdbCatalogue::queryDefs() const {
 
 DaoQueryDefPtr MdbCatalogue::queryDef(const std::string& name) const {
     for (const auto& q : queryDefs())
-        if (sameName(q->name(), name)) return q;
+        if (TextUtil::equalsIgnoreCase(q->name(), name)) return q;
     return nullptr;
 }
 
 const MdbObjectInfo* MdbCatalogue::findTable(const std::string& name) const {
     for (const auto& t : mTables)
-        if (sameName(t.name, name)) return &t;
+        if (TextUtil::equalsIgnoreCase(t.name, name)) return &t;
     return nullptr;
 }
 
 DaoTableDefPtr MdbCatalogue::tableDef(const std::string& name) const {
     const MdbObjectInfo* info = findTable(name);
     if (!info)
-        throw EngineErrors::make(engineerr::UnknownObject, mFile->source(),
+        throw EngineErrors::make(err::UnknownObject, mFile->source(),
                                  fmt::format("The Microsoft Access database engine cannot find the input "
                                              "table or query '{}'.",
                                              name));
     if (info->type == TypeOdbcLink)
-        throw EngineErrors::make(engineerr::UnknownObject, mFile->source(),
+        throw EngineErrors::make(err::UnknownObject, mFile->source(),
                                  fmt::format("Table '{}' is linked to an ODBC data source ({}), which "
                                              "Quorvel cannot reach.",
                                              info->name, info->connect));
@@ -288,7 +283,7 @@ DaoTableDefPtr MdbCatalogue::tableDef(const std::string& name) const {
 std::string MdbCatalogue::linkTarget(const MdbObjectInfo& table) const {
     const std::string target = locateLinkTarget(table.database, mFile->path());
     if (target.empty())
-        throw EngineErrors::make(engineerr::FileNotFound, mFile->source(),
+        throw EngineErrors::make(err::DatabaseFileNotFound, mFile->source(),
                                  fmt::format("Table '{}' is linked to table '{}' in '{}', which cannot be "
                                              "found.",
                                              table.name, table.foreignName, table.database));

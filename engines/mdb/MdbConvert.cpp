@@ -61,7 +61,7 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
     const std::string& source = catalogue.file().source();
     std::error_code ec;
     if (std::filesystem::exists(target, ec))
-        throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,
+        throw EngineErrors::make(err::ReadOnlyDatabase, source,
                                  fmt::format("'{}' already exists; choose a new file for the copy.", target));
     const std::string partial = fmt::format("{}.partial-{}", target, ::getpid());
     std::filesystem::remove(partial, ec);
@@ -113,7 +113,7 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
             // headings come from the data, have no SQLite form.
             try {
                 if (q->type() == dao::QuerySQLPassThrough)
-                    throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+                    throw EngineErrors::make(err::ErrorsInCommand, source,
                                              "this kind of query has no SQLite form.");
                 store.saveQuery(q->name(), q->sql(), q->type());
                 ++report.queries;
@@ -125,7 +125,7 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
         db.close();
         // Never over a file that appeared meanwhile.
         if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
-            throw EngineErrors::make(engineerr::ReadOnlyDatabase, source,
+            throw EngineErrors::make(err::ReadOnlyDatabase, source,
                                      fmt::format("The copy could not be put in place as '{}'.", target));
     } catch (...) {
         std::filesystem::remove(partial, ec);

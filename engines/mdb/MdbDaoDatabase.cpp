@@ -8,16 +8,12 @@
 
 namespace qv::engine {
 
-namespace {
-constexpr std::int32_t ObjectInvalid = 3420;
-} // namespace
-
 std::shared_ptr<MdbDaoDatabase> MdbDaoDatabase::open(const std::string& path, const std::string& password) {
     return std::make_shared<MdbDaoDatabase>(MdbCatalogue::open(path, {password, "DAO.Workspace"}));
 }
 
 const MdbCatalogue& MdbDaoDatabase::catalogue() const {
-    if (!mCatalogue) throw NumberedError(ObjectInvalid, "DAO.Database", "Object invalid or no longer set.");
+    if (!mCatalogue) throw ErrorCatalogue::make(err::ObjectInvalid, "DAO.Database");
     return *mCatalogue;
 }
 

@@ -142,7 +142,7 @@ std::unique_ptr<MdbFile> MdbFile::open(const std::string& path, const Options& o
     // mdb_open leaves the unmasked header page in pg_buf: read the key and password now.
     if (file->mHeader.ace && mdb->f->db_key != 0) {
         throw EngineErrors::make(
-            engineerr::UnrecognisedFormat, options.source,
+            err::UnrecognisedFormat, options.source,
             fmt::format("'{}' is encrypted with a database password ({} encryption). Quorvel cannot "
                         "read encrypted ACCDB files; remove the password in Access first.",
                         path, file->mHeader.formatName()));
@@ -177,7 +177,7 @@ MdbFile::~MdbFile() {
 }
 
 void MdbFile::damaged(const std::string& why) const {
-    throw EngineErrors::make(engineerr::UnrecognisedFormat, mSource,
+    throw EngineErrors::make(err::UnrecognisedFormat, mSource,
                              fmt::format("Unrecognized database format '{}': the file is damaged or "
                                          "truncated ({})",
                                          mPath, why));

@@ -16,7 +16,7 @@ constexpr std::uint64_t MinimumPages = 3;
 constexpr int NewestVersion = 5;
 
 [[noreturn]] void refuse(const std::string& source, const std::string& path, const std::string& why) {
-    throw EngineErrors::make(engineerr::UnrecognisedFormat, source,
+    throw EngineErrors::make(err::UnrecognisedFormat, source,
                              fmt::format("Unrecognized database format '{}': {}", path, why));
 }
 } // namespace

@@ -106,7 +106,7 @@ void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name
     const MdbObjectInfo* info = catalogue.findTable(name);
     const std::string& source = catalogue.file().source();
     if (!info)
-        throw EngineErrors::make(engineerr::UnknownObject, source,
+        throw EngineErrors::make(err::UnknownObject, source,
                                  fmt::format("The Microsoft Access database engine cannot find the input "
                                              "table or query '{}'.",
                                              name));

@@ -1,6 +1,7 @@
 #include "engines/mdb/MdbQueryDecoder.h"
 
 #include "engines/sqlite/EngineErrors.h"
+#include "platform/TextUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -58,7 +59,7 @@ struct FromPart {
 };
 
 [[noreturn]] void damaged(const std::string& name, const std::string& source, const std::string& why) {
-    throw EngineErrors::make(engineerr::UnrecognisedFormat, source,
+    throw EngineErrors::make(err::UnrecognisedFormat, source,
                              fmt::format("The saved query '{}' cannot be read: {}", name, why));
 }
 
@@ -140,13 +141,6 @@ std::string parameterName(const std::string& name) {
         start = bang + 1;
     }
     return out;
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
 }
 
 std::string column(const MdbQueryRow& r) {
@@ -435,7 +429,8 @@ MdbDecodedQuery MdbQueryDecoder::decode(const std::string& name, const std::vect
         q.type = 128;
         std::vector<std::string> selects;
         for (const auto* t : rowsOf(rows, Table))
-            if (!t->expression.empty()) selects.push_back(trimmed(t->expression));
+            if (!t->expression.empty())
+                selects.push_back(std::string(TextUtil::trim(t->expression, " \t\r\n")));
         if (selects.size() != 2) damaged(name, source, "the union does not have two parts.");
         sql += selects[0] + "\nUNION " + ((options & Distinct) ? "" : "ALL ") + selects[1];
         std::vector<std::string> order;

@@ -60,7 +60,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
              std::vector<std::string>& done, int depth) {
     const std::string& source = catalogue.file().source();
     if (depth > 32)
-        throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+        throw EngineErrors::make(err::ErrorsInCommand, source,
                                  "Saved queries refer to each other in a circle.");
     for (const auto& t : catalogue.tables()) {
         if ((t.attributes & dao::SystemObject) || !mentions(sql, t.name)) continue;
@@ -88,7 +88,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
 void MdbRecordsets::refuseWriting(const MdbCatalogue& catalogue) {
     const std::string& path = catalogue.file().path();
     throw EngineErrors::make(
-        engineerr::ReadOnlyDatabase, catalogue.file().source(),
+        err::ReadOnlyDatabase, catalogue.file().source(),
         fmt::format("Cannot update. '{}' is an Access file, which Quorvel reads but never "
                     "changes; save a copy as SQLite to edit it.",
                     path.substr(path.find_last_of('/') + 1)));
@@ -98,13 +98,13 @@ std::string MdbRecordsets::savedQueryText(const MdbCatalogue& catalogue, const s
     const std::string& source = catalogue.file().source();
     auto saved = catalogue.queryDef(name);
     if (!saved)
-        throw EngineErrors::make(engineerr::UnknownObject, source,
+        throw EngineErrors::make(err::UnknownObject, source,
                                  fmt::format("The database engine cannot find the input table or query '{}'. "
                                              "Make sure it exists and that its name is spelled correctly.",
                                              name));
     // Its text is meant for the ODBC server it names, not for these tables.
     if (saved->type() == dao::QuerySQLPassThrough)
-        throw EngineErrors::make(engineerr::ErrorsInCommand, source,
+        throw EngineErrors::make(err::ErrorsInCommand, source,
                                  fmt::format("'{}' is a pass-through query for an ODBC data source, which "
                                              "Quorvel cannot reach.",
                                              saved->name()));
@@ -137,7 +137,7 @@ std::string MdbRecordsets::expandCrosstab(const MdbCatalogue& catalogue, const s
         const Variant v = statement.value(0);
         if (list.size() == MaxCrosstabColumns)
             throw EngineErrors::make(
-                accesssql::sqlerr::NotSupported, source,
+                err::NotSupported, source,
                 fmt::format("The crosstab query has more than {} column headings.", MaxCrosstabColumns));
         if (v.isNull())
             list.push_back(accesssql::Crosstab::nullHeading());

@@ -55,19 +55,19 @@ MdbTable::MdbTable(const MdbFile& file, const std::string& name) : mFile(file), 
         }
     }
     if (!entry)
-        throw EngineErrors::make(engineerr::UnknownObject, file.source(),
+        throw EngineErrors::make(err::UnknownObject, file.source(),
                                  fmt::format("The Microsoft Access database engine cannot find the input "
                                              "table or query '{}'.",
                                              name));
     if (entry->table_pg == 0 || entry->table_pg >= file.header().pageCount)
-        throw EngineErrors::make(engineerr::UnrecognisedFormat, file.source(),
+        throw EngineErrors::make(err::UnrecognisedFormat, file.source(),
                                  fmt::format("Unrecognized database format '{}': the definition of table "
                                              "'{}' lies outside the file.",
                                              file.path(), name));
     mTable = mdb_read_table(entry);
     if (!mTable || !mdb_read_columns(mTable)) {
         file.checkIntact();
-        throw EngineErrors::make(engineerr::UnrecognisedFormat, file.source(),
+        throw EngineErrors::make(err::UnrecognisedFormat, file.source(),
                                  fmt::format("Unrecognized database format '{}': the definition of table "
                                              "'{}' is damaged.",
                                              file.path(), name));
@@ -125,14 +125,14 @@ Variant MdbTable::decode(std::size_t column, int start, int size, bool null) con
     if (null) return Variant::null();
     const std::size_t pageSize = mFile.header().pageSize;
     if (start < 0 || size < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(size) > pageSize)
-        throw EngineErrors::make(engineerr::UnrecognisedFormat, mFile.source(),
+        throw EngineErrors::make(err::UnrecognisedFormat, mFile.source(),
                                  fmt::format("Unrecognized database format '{}': a row of table '{}' is "
                                              "damaged.",
                                              mFile.path(), mName));
     const unsigned char* p = mdb->pg_buf + start;
     auto needs = [&](int bytes) {
         if (size < bytes)
-            throw EngineErrors::make(engineerr::UnrecognisedFormat, mFile.source(),
+            throw EngineErrors::make(err::UnrecognisedFormat, mFile.source(),
                                      fmt::format("Unrecognized database format '{}': a value of '{}.{}' is "
                                                  "damaged.",
                                                  mFile.path(), mName, info.name));

@@ -95,10 +95,7 @@ AdoParameterPtr AdoCommand::createParameter(const std::string& name, int type, i
 }
 
 void AdoCommand::appendParameter(const AdoParameterPtr& p) {
-    if (!p)
-        throw NumberedError(3001, Source,
-                            "Arguments are of the wrong type, are out of acceptable range, or are in "
-                            "conflict with one another.");
+    if (!p) throw ErrorCatalogue::make(err::InvalidArguments, Source);
     if (variableLength(p->type()) && p->size() <= 0)
         throw improper("Inconsistent or incomplete information was provided.");
     mParameters.push_back(p);
@@ -174,9 +171,7 @@ std::string AdoCommand::savedQuerySql() const {
 AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
     auto connection = std::dynamic_pointer_cast<AdoConnection>(mConnection);
     if (!connection || connection->state() != ado::StateOpen) {
-        throw NumberedError(err::AdoConnectionNotUsable, Source,
-                            "The connection cannot be used to perform this operation. It is either closed or "
-                            "invalid in this context.");
+        throw ErrorCatalogue::make(err::AdoConnectionNotUsable, Source);
     }
     std::string sql;
     switch (mType) {

@@ -5,11 +5,11 @@
 
 #include "engines/sqlite/CatalogueReader.h"
 #include "engines/sqlite/ColumnarRecordset.h"
-#include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/WorkgroupFile.h"
+#include "platform/ConnectionString.h"
 
 #include <cctype>
 #include <fmt/format.h>
@@ -20,7 +20,6 @@ namespace qv::engine {
 
 namespace {
 const char* const Source = "ADODB.Connection";
-constexpr std::int32_t ObjectOpen = 3705;
 
 bool onlyBlanks(const std::string& s) {
     for (char c : s) {
@@ -31,7 +30,7 @@ bool onlyBlanks(const std::string& s) {
 } // namespace
 
 void AdoConnection::open(const std::string& connectionString, int) {
-    if (mHandle) throw NumberedError(ObjectOpen, Source, "Operation is not allowed when the object is open.");
+    if (mHandle) throw ErrorCatalogue::make(err::ObjectOpen, Source);
     if (!connectionString.empty()) mConnectionString = connectionString;
     try {
         const auto cs = ConnectionString::parse(mConnectionString);
@@ -53,15 +52,13 @@ void AdoConnection::open(const std::string& connectionString, int) {
 }
 
 void AdoConnection::close() {
-    if (!mHandle) throw NumberedError(3704, Source, "Operation is not allowed when the object is closed.");
+    if (!mHandle) throw ErrorCatalogue::make(err::ObjectClosed, Source);
     mHandle.reset();
 }
 
 const SqliteHandlePtr& AdoConnection::handle() const {
     if (!mHandle) {
-        throw NumberedError(err::AdoConnectionNotUsable, Source,
-                            "The connection cannot be used to perform this operation. It is either closed or "
-                            "invalid in this context.");
+        throw ErrorCatalogue::make(err::AdoConnectionNotUsable, Source);
     }
     return mHandle;
 }
@@ -75,7 +72,7 @@ std::string AdoConnection::savedQueryText(const std::string& name, const std::st
         if (strcasecmp(q->name().c_str(), name.c_str()) == 0) return q->sql();
     }
     throw NumberedError(
-        engineerr::UnknownObject, source,
+        err::UnknownObject, source,
         fmt::format("The database engine cannot find the input table or query '{}'. Make sure it "
                     "exists and that its name is spelled correctly.",
                     name));
@@ -122,9 +119,7 @@ AdoRecordsetPtr AdoConnection::runOn(SqliteRef db, const DialectStatement& state
                                      const std::string& source) {
     const SqliteApi& lib = db.lib();
     Statement st(db, statement.sql, source);
-    if (!onlyBlanks(st.tail()))
-        throw NumberedError(engineerr::TooManyStatements, source,
-                            "Characters found after end of SQL statement.");
+    if (!onlyBlanks(st.tail())) throw ErrorCatalogue::make(err::CharactersAfterEnd, source);
     if (!st.get()) {
         if (recordsAffected) *recordsAffected = 0;
         return ColumnarRecordset::closedSet();

@@ -16,6 +16,7 @@
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/TypeMapping.h"
+#include "platform/TextUtil.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <algorithm>
@@ -31,12 +32,6 @@ namespace {
 const char* const Source = "DAO.Database";
 constexpr long RelationUpdateCascade = 256;
 constexpr long RelationDeleteCascade = 4096;
-
-std::string upper(std::string s) {
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 struct ColumnInfo {
     int cid = 0;
@@ -111,7 +106,7 @@ using PropertyMap = std::map<std::pair<std::string, std::string>, std::vector<St
 PropertyMap propertiesByField(SqliteRef db, std::vector<std::string>* skipped) {
     PropertyMap map;
     for (auto& p : MetadataStore(db).properties(skipped)) {
-        auto key = std::make_pair(upper(p.table), upper(p.field));
+        auto key = std::make_pair(TextUtil::upperAscii(p.table), TextUtil::upperAscii(p.field));
         map[key].push_back(std::move(p));
     }
     return map;
@@ -164,7 +159,7 @@ DaoFieldPtr makeField(const ColumnInfo& c, bool autoIncrement, const std::vector
 
 // The SQL text of a table declares AUTOINCREMENT on its rowid alias, if anywhere.
 bool declaresAutoIncrement(const std::string& sql) {
-    return upper(sql).find("AUTOINCREMENT") != std::string::npos;
+    return TextUtil::upperAscii(sql).find("AUTOINCREMENT") != std::string::npos;
 }
 
 } // namespace
@@ -199,13 +194,13 @@ std::vector<DaoTableDefPtr> CatalogueReader::tableDefs(std::vector<std::string>*
         std::sort(pkColumns.begin(), pkColumns.end(), [](auto* a, auto* b) { return a->pk < b->pk; });
         // A single INTEGER key of a rowid table is the rowid itself: numbered by the engine.
         const bool rowidAlias =
-            !hasPkIndex && pkColumns.size() == 1 && upper(pkColumns[0]->declared) == "INTEGER";
+            !hasPkIndex && pkColumns.size() == 1 && TextUtil::upperAscii(pkColumns[0]->declared) == "INTEGER";
         const bool autoIncrement =
             rowidAlias || (pkColumns.size() == 1 && declaresAutoIncrement(tableSql(mDb, table)));
 
         std::vector<DaoFieldPtr> fields;
         for (const auto& c : columns) {
-            auto it = props.find({upper(table), upper(c.name)});
+            auto it = props.find({TextUtil::upperAscii(table), TextUtil::upperAscii(c.name)});
             const bool isAuto = autoIncrement && pkColumns.size() == 1 && pkColumns[0] == &c;
             fields.push_back(makeField(c, isAuto, it == props.end() ? nullptr : &it->second));
         }
@@ -238,7 +233,7 @@ std::vector<DaoTableDefPtr> CatalogueReader::tableDefs(std::vector<std::string>*
 
         std::vector<DaoPropertyPtr> tableProps;
         tableProps.push_back(std::make_shared<DaoProperty>("Name", Variant(table), dao::Text));
-        if (auto it = props.find({upper(table), std::string()}); it != props.end()) {
+        if (auto it = props.find({TextUtil::upperAscii(table), std::string()}); it != props.end()) {
             for (const auto& p : it->second)
                 tableProps.push_back(std::make_shared<DaoProperty>(p.name, p.value, p.type));
         }
@@ -253,7 +248,7 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
     std::vector<DaoRelationPtr> out;
     std::map<std::string, std::string> storedNames; // "foreign|table|columns" -> name
     for (const auto& r : MetadataStore(mDb).relationNames())
-        storedNames[upper(r.foreignTable + "|" + r.table + "|" + r.columns)] = r.name;
+        storedNames[TextUtil::upperAscii(r.foreignTable + "|" + r.table + "|" + r.columns)] = r.name;
     std::set<std::string> used;
     const auto allTables = tableNames(true);
     // REFERENCES clauses keep the spelling they were written with; callers compare exactly.
@@ -288,9 +283,9 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
             k.pairs.push_back(
                 {actualColumn(foreignColumns, st.text(Pragma::ForeignKeyFrom)),
                  st.isNull(Pragma::ForeignKeyTo) ? std::string() : st.text(Pragma::ForeignKeyTo)});
-            if (upper(st.text(Pragma::ForeignKeyOnUpdate)) == "CASCADE")
+            if (TextUtil::upperAscii(st.text(Pragma::ForeignKeyOnUpdate)) == "CASCADE")
                 k.attributes |= RelationUpdateCascade;
-            if (upper(st.text(Pragma::ForeignKeyOnDelete)) == "CASCADE")
+            if (TextUtil::upperAscii(st.text(Pragma::ForeignKeyOnDelete)) == "CASCADE")
                 k.attributes |= RelationDeleteCascade;
         }
         // SQLite lists keys last-declared first; the declaration order reads better.
@@ -312,17 +307,17 @@ std::vector<DaoRelationPtr> CatalogueReader::relations() const {
             for (const auto& p : k.pairs)
                 columns += (columns.empty() ? "" : ",") + p.from;
             std::string name;
-            if (auto s = storedNames.find(upper(foreignTable + "|" + k.table + "|" + columns));
+            if (auto s = storedNames.find(TextUtil::upperAscii(foreignTable + "|" + k.table + "|" + columns));
                 s != storedNames.end()) {
                 name = s->second;
             } else {
                 name = k.table + foreignTable;
                 std::string candidate = name;
-                for (int n = 1; used.count(upper(candidate)); ++n)
+                for (int n = 1; used.count(TextUtil::upperAscii(candidate)); ++n)
                     candidate = name + std::to_string(n);
                 name = candidate;
             }
-            used.insert(upper(name));
+            used.insert(TextUtil::upperAscii(name));
             std::vector<DaoFieldPtr> fields;
             long pos = 0;
             for (const auto& p : k.pairs) {
@@ -374,7 +369,7 @@ std::string CatalogueReader::viewBody(const std::string& sql) {
                    sql[i] != '.')
                 ++i;
         }
-        return upper(sql.substr(start, i - start));
+        return TextUtil::upperAscii(sql.substr(start, i - start));
     };
     for (std::string t = skipToken(); !t.empty(); t = skipToken()) {
         if (t == "AS") {

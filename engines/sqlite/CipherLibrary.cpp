@@ -76,7 +76,7 @@ SqliteConnection CipherLibrary::open(const std::string& path, const std::string&
     const SqliteApi* a = api();
     if (!a) {
         throw NumberedError(
-            engineerr::UnrecognisedFormat, source,
+            err::UnrecognisedFormat, source,
             fmt::format("Unrecognized database format '{}' (encrypted databases cannot be read on "
                         "this system).",
                         path));
@@ -104,7 +104,7 @@ void CipherLibrary::exportCopy(const std::string& from, const std::string& fromP
     const SqliteApi* a = api();
     if (!a) throw NumberedError(err::CannotCreateObject, source, "The encryption library cannot be loaded.");
     if (std::filesystem::exists(to))
-        throw NumberedError(58, source, fmt::format("File '{}' already exists.", to));
+        throw NumberedError(err::FileAlreadyExists, source, fmt::format("File '{}' already exists.", to));
     if (!std::filesystem::is_regular_file(from)) throw EngineErrors::fileNotFound(source, from);
     // ATTACH takes the connection's flags: without CREATE it could not make the copy.
     SqliteConnection cipher;

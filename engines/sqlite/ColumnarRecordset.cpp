@@ -4,6 +4,7 @@
 
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/RecordsetField.h"
+#include "platform/TextUtil.h"
 
 #include <cctype>
 #include <fmt/format.h>
@@ -17,14 +18,6 @@ constexpr std::int32_t ObjectClosed = 3704;
 constexpr std::int32_t NoCurrentRecord = 3021;
 const char* const Source = "ADODB.Recordset";
 
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 std::shared_ptr<ColumnarRecordset> ColumnarRecordset::closedSet() {
@@ -87,8 +80,7 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& stat
 }
 
 void ColumnarRecordset::requireOpen() const {
-    if (!mOpen)
-        throw NumberedError(ObjectClosed, Source, "Operation is not allowed when the object is closed.");
+    if (!mOpen) throw ErrorCatalogue::make(err::ObjectClosed, Source);
 }
 
 int ColumnarRecordset::state() const {
@@ -126,9 +118,7 @@ void ColumnarRecordset::moveFirst() {
 void ColumnarRecordset::moveNext() {
     requireOpen();
     if (mPosition >= mRows) {
-        throw NumberedError(NoCurrentRecord, Source,
-                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-                            "operation requires a current record.");
+        throw ErrorCatalogue::make(err::NoCurrentRecord, Source);
     }
     ++mPosition;
 }
@@ -153,7 +143,7 @@ std::shared_ptr<IAdoField> ColumnarRecordset::field(long index) const {
 std::shared_ptr<IAdoField> ColumnarRecordset::field(const std::string& name) const {
     requireOpen();
     for (std::size_t i = 0; i < mColumns.size(); ++i) {
-        if (sameName(mColumns[i].name(), name))
+        if (TextUtil::equalsIgnoreCase(mColumns[i].name(), name))
             return std::make_shared<RecordsetField>(shared_from_this(), static_cast<long>(i));
     }
     throw EngineErrors::itemNotFound(Source, name);
@@ -162,7 +152,7 @@ std::shared_ptr<IAdoField> ColumnarRecordset::field(const std::string& name) con
 Variant ColumnarRecordset::valueAt(long long row, long column) const {
     requireOpen();
     if (row < 0 || row >= mRows || column < 0 || column >= static_cast<long>(mColumns.size()))
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(row));
 }
 
@@ -171,16 +161,14 @@ void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t 
     requireOpen();
     if (column < 0 || column >= static_cast<long>(mColumns.size()) || firstRow < 0 ||
         static_cast<unsigned long long>(firstRow) + count > static_cast<unsigned long long>(mRows))
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     mColumns[static_cast<std::size_t>(column)].readCells(static_cast<std::size_t>(firstRow), count, out);
 }
 
 Variant ColumnarRecordset::currentValue(long column) const {
     requireOpen();
     if (mPosition >= mRows) {
-        throw NumberedError(NoCurrentRecord, Source,
-                            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-                            "operation requires a current record.");
+        throw ErrorCatalogue::make(err::NoCurrentRecord, Source);
     }
     return mColumns[static_cast<std::size_t>(column)].valueAt(static_cast<std::size_t>(mPosition));
 }

@@ -9,12 +9,8 @@
 
 namespace qv::engine {
 
-namespace {
-constexpr std::int32_t ObjectInvalid = 3420;
-}
-
 const SqliteHandlePtr& DaoDatabase::handle() const {
-    if (!mHandle) throw NumberedError(ObjectInvalid, "DAO.Database", "Object invalid or no longer set.");
+    if (!mHandle) throw ErrorCatalogue::make(err::ObjectInvalid, "DAO.Database");
     return mHandle;
 }
 

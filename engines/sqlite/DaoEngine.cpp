@@ -19,7 +19,7 @@ std::vector<DaoWorkspacePtr> DaoEngine::workspaces() {
 DaoWorkspacePtr DaoEngine::workspace(long index) {
     const auto list = workspaces();
     if (index < 0 || index >= static_cast<long>(list.size()))
-        throw NumberedError(3265, "DAO.DBEngine", "Item not found in this collection.");
+        throw NumberedError(err::ItemNotFound, "DAO.DBEngine", "Item not found in this collection.");
     return list[static_cast<std::size_t>(index)];
 }
 

@@ -2,22 +2,21 @@
 // password keeps its ';'.
 #include "engines/sqlite/DaoWorkspace.h"
 
-#include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/DaoDatabase.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/WorkgroupFile.h"
+#include "platform/ConnectionString.h"
 
 namespace qv::engine {
 
 namespace {
 const char* const Source = "DAO.Workspace";
-constexpr std::int32_t ObjectInvalid = 3420;
 } // namespace
 
 DaoDatabasePtr DaoWorkspace::openDatabase(const std::string& name, int, bool readOnly,
                                           const std::string& connect) {
-    if (mClosed) throw NumberedError(ObjectInvalid, Source, "Object invalid or no longer set.");
+    if (mClosed) throw ErrorCatalogue::make(err::ObjectInvalid, Source);
     if (!mLogon.systemDb.empty())
         WorkgroupFile::verify(mLogon.systemDb, mLogon.user, mLogon.password, Source);
     return openFile(name, readOnly, ConnectionString::parse(connect).password());

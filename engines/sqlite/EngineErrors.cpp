@@ -17,21 +17,21 @@ std::string after(std::string_view msg, std::string_view prefix) {
 } // namespace
 
 NumberedError EngineErrors::fileNotFound(const std::string& source, const std::string& path) {
-    return NumberedError(engineerr::FileNotFound, source, fmt::format("Could not find file '{}'.", path));
+    return NumberedError(err::DatabaseFileNotFound, source, fmt::format("Could not find file '{}'.", path));
 }
 
 NumberedError EngineErrors::unrecognisedFormat(const std::string& source, const std::string& path) {
-    return NumberedError(engineerr::UnrecognisedFormat, source,
+    return NumberedError(err::UnrecognisedFormat, source,
                          fmt::format("Unrecognized database format '{}'.", path));
 }
 
 NumberedError EngineErrors::damaged(const std::string& source, const std::string& path) {
-    return NumberedError(engineerr::UnrecognisedFormat, source,
+    return NumberedError(err::UnrecognisedFormat, source,
                          fmt::format("Unrecognized database format '{}': the file is damaged.", path));
 }
 
 NumberedError EngineErrors::passwordNotValid(const std::string& source) {
-    return NumberedError(err::DaoPasswordNotValid, source, "Not a valid password.");
+    return ErrorCatalogue::make(err::DaoPasswordNotValid, source);
 }
 
 NumberedError EngineErrors::accessNotReadable(const std::string& source, const std::string& path) {
@@ -41,19 +41,19 @@ NumberedError EngineErrors::accessNotReadable(const std::string& source, const s
 }
 
 NumberedError EngineErrors::accountNotValid(const std::string& source) {
-    return NumberedError(err::DaoAccountNotValid, source, "Not a valid account name or password.");
+    return ErrorCatalogue::make(err::DaoAccountNotValid, source);
 }
 
 NumberedError EngineErrors::itemNotFound(const std::string& source, const std::string& name) {
     return NumberedError(
-        engineerr::ItemNotFound, source,
+        err::ItemNotFound, source,
         fmt::format("Item '{}' cannot be found in the collection corresponding to the requested "
                     "name or ordinal.",
                     name));
 }
 
 NumberedError EngineErrors::nulInSql(const std::string& source) {
-    return NumberedError(engineerr::TooManyStatements, source,
+    return NumberedError(err::CharactersAfterEnd, source,
                          "The SQL statement contains a NUL character; nothing was run.");
 }
 
@@ -69,48 +69,44 @@ NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& 
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT: {
         if (extended == SQLITE_CONSTRAINT_NOTNULL) {
-            return NumberedError(engineerr::RequiredField, source,
+            return NumberedError(err::RequiredField, source,
                                  fmt::format("The field '{}' cannot contain a Null value.",
                                              after(msg, "constraint failed: ")));
         }
         if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY) {
             return NumberedError(
-                engineerr::DuplicateValues, source,
+                err::DuplicateValues, source,
                 fmt::format("The changes you requested to the table were not successful because "
                             "they would create duplicate values in the index, primary key, or "
                             "relationship. ('{}')",
                             after(msg, "constraint failed: ")));
         }
         if (extended == SQLITE_CONSTRAINT_FOREIGNKEY) {
-            return NumberedError(
-                engineerr::RelatedRecordRequired, source,
-                "You cannot add, change or delete a record because a related record is required "
-                "or exists in another table.");
+            return ErrorCatalogue::make(err::RelatedRecordRequired, source);
         }
         if (extended == SQLITE_CONSTRAINT_CHECK) {
-            return NumberedError(engineerr::ValidationRule, source,
+            return NumberedError(err::ValidationRule, source,
                                  fmt::format("One or more values are prohibited by the validation rule '{}'.",
                                              after(msg, "constraint failed: ")));
         }
-        return NumberedError(engineerr::ValidationRule, source, msg);
+        return NumberedError(err::ValidationRule, source, msg);
     }
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: {
         // Damage met in the middle of a read names the file, so the person knows which one.
         const char* file = db ? lib.db_filename(db.db, "main") : nullptr;
         if (file && *file) return damaged(source, file);
-        return NumberedError(engineerr::UnrecognisedFormat, source,
+        return NumberedError(err::UnrecognisedFormat, source,
                              fmt::format("Unrecognized database format ({}).", msg));
     }
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return NumberedError(engineerr::FileLocked, source,
+        return NumberedError(err::FileLocked, source,
                              fmt::format("Could not use the database; file already in use ({}).", msg));
     case SQLITE_READONLY:
-        return NumberedError(engineerr::ReadOnlyDatabase, source,
-                             "Cannot update. Database or object is read-only.");
+        return ErrorCatalogue::make(err::ReadOnlyDatabase, source);
     case SQLITE_CANTOPEN:
-        return NumberedError(engineerr::FileNotFound, source,
+        return NumberedError(err::DatabaseFileNotFound, source,
                              fmt::format("Could not open the file ({}).", msg));
     case SQLITE_ERROR: {
         auto table = after(msg, "no such table: ");
@@ -119,13 +115,12 @@ NumberedError EngineErrors::fromSqlite(SqliteRef db, int rc, const std::string& 
             if (auto dot = table.find('.'); dot != std::string::npos && table.compare(0, dot, "main") == 0)
                 table = table.substr(dot + 1);
             return NumberedError(
-                engineerr::UnknownObject, source,
+                err::UnknownObject, source,
                 fmt::format("The database engine cannot find the input table or query '{}'. Make "
                             "sure it exists and that its name is spelled correctly.",
                             table));
         }
-        return NumberedError(engineerr::ErrorsInCommand, source,
-                             fmt::format("Error in SQL statement: {}", msg));
+        return NumberedError(err::ErrorsInCommand, source, fmt::format("Error in SQL statement: {}", msg));
     }
     default:
         return NumberedError(err::AdoOpenRefused, source, msg);

@@ -11,21 +11,6 @@
 
 namespace qv::engine {
 
-namespace engineerr {
-constexpr std::int32_t FileNotFound = 3024;
-constexpr std::int32_t DuplicateValues = 3022;
-constexpr std::int32_t UnknownObject = 3078;
-constexpr std::int32_t TooManyStatements = 3142;
-constexpr std::int32_t RelatedRecordRequired = 3201;
-constexpr std::int32_t RequiredField = 3314;
-constexpr std::int32_t ValidationRule = 3317;
-constexpr std::int32_t UnrecognisedFormat = 3343;
-constexpr std::int32_t ItemNotFound = 3265;
-constexpr std::int32_t FileLocked = 3045;
-constexpr std::int32_t ReadOnlyDatabase = 3027;
-constexpr std::int32_t ErrorsInCommand = static_cast<std::int32_t>(0x80040E14u);
-} // namespace engineerr
-
 class EngineErrors {
   public:
     static NumberedError make(std::int32_t number, const std::string& source,

@@ -95,7 +95,9 @@ template <class T> class MappedBuffer {
         mData = static_cast<T*>(p);
         mBytes = bytes;
     }
-    [[noreturn]] static void outOfMemory() { throw NumberedError(7, "ADODB.Recordset", "Out of memory"); }
+    [[noreturn]] static void outOfMemory() {
+        throw ErrorCatalogue::make(err::OutOfMemory, "ADODB.Recordset");
+    }
     void release() {
         if (mMapped) {
             ::munmap(mData, mBytes);

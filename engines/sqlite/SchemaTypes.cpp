@@ -6,6 +6,7 @@
 #include "engines/sqlite/Statement.h"
 #include "engines/sqlite/TypeMapping.h"
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <cctype>
@@ -15,13 +16,6 @@ namespace qv::engine {
 
 namespace {
 const char* const Source = "DAO.Database";
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Names may reach us still bracketed or quoted: "[Order Details]", "\"o\"".
 std::string_view bare(std::string_view s) {
@@ -77,16 +71,16 @@ void SchemaTypes::refreshIfChanged(SqliteRef db) {
         // A view over a dropped table cannot be described; it must not stop every statement.
         try {
             Statement columns(db, Pragma::about("table_info", table), Source);
-            Columns& own = mTables[lower(table)];
+            Columns& own = mTables[TextUtil::lowerAscii(table)];
             while (columns.step()) {
-                const std::string column = lower(columns.text(Pragma::TableInfoName));
+                const std::string column = TextUtil::lowerAscii(columns.text(Pragma::TableInfoName));
                 const auto kind = kindOf(columns.text(Pragma::TableInfoType));
                 own[column] = kind;
                 auto [it, inserted] = mAnyTable.emplace(column, kind);
                 if (!inserted && it->second != kind) conflicting[column] = true;
             }
         } catch (const NumberedError&) {
-            mTables.erase(lower(table));
+            mTables.erase(TextUtil::lowerAscii(table));
         }
     }
     for (const auto& [column, _] : conflicting)
@@ -95,9 +89,9 @@ void SchemaTypes::refreshIfChanged(SqliteRef db) {
 }
 
 accesssql::ColumnType SchemaTypes::columnType(std::string_view qualifier, std::string_view column) const {
-    const std::string name = lower(bare(column));
+    const std::string name = TextUtil::lowerAscii(bare(column));
     if (!qualifier.empty()) {
-        auto table = mTables.find(lower(bare(qualifier)));
+        auto table = mTables.find(TextUtil::lowerAscii(bare(qualifier)));
         if (table != mTables.end()) {
             auto c = table->second.find(name);
             return c == table->second.end() ? accesssql::ColumnType::Unknown : c->second;

@@ -8,6 +8,7 @@
 #include "engines/accesssql/AccessSqlTranslator.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/NameQuote.h"
+#include "platform/TextUtil.h"
 
 #include <cctype>
 #include <strings.h>
@@ -23,14 +24,6 @@ DialectStatement fromTranslated(accesssql::TranslatedSql t) {
     for (auto& p : t.parameters)
         out.parameters.push_back({std::move(p.name), p.daoType, std::move(p.bindName)});
     return out;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
 }
 
 // True when s is one group "( ... )" whose first parenthesis closes at the very end.
@@ -107,7 +100,7 @@ std::size_t skipQuoted(std::string_view s, std::size_t i) {
 }
 
 bool startsDefinition(std::string_view sql) {
-    sql = trimmed(sql);
+    sql = TextUtil::trim(sql);
     std::size_t n = 0;
     while (n < sql.size() && isWordChar(sql[n]))
         ++n;
@@ -168,7 +161,7 @@ std::string SqlDialect::groupDefaults(std::string_view sql) {
             }
             ++end;
         }
-        const std::string_view expression = trimmed(sql.substr(start, end - start));
+        const std::string_view expression = TextUtil::trim(sql.substr(start, end - start));
         if (expression.empty() || sameWord(expression, "NULL") || wholeGroup(expression)) continue;
         out.append(sql.substr(i, start - i));
         out += "(";
@@ -201,9 +194,9 @@ void SqlDialect::prepareConnection(SqliteRef db) {
 }
 
 std::string SqlDialect::defaultForProduct(std::string_view sqliteDefault) {
-    std::string_view s = trimmed(sqliteDefault);
+    std::string_view s = TextUtil::trim(sqliteDefault);
     while (wholeGroup(s))
-        s = trimmed(s.substr(1, s.size() - 2));
+        s = TextUtil::trim(s.substr(1, s.size() - 2));
     std::string text;
     if (sqliteTextToProduct(s, text)) return text;
     if (s.size() == 12 && strncasecmp(s.data(), "CURRENT_DATE", 12) == 0) return "Date()";

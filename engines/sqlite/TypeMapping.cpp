@@ -3,6 +3,7 @@
 // affinity rules, so that no column is left without a type.
 #include "engines/sqlite/TypeMapping.h"
 
+#include "platform/TextUtil.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
@@ -18,13 +19,6 @@ namespace {
 
 constexpr long LongTextSize = 1073741823; // what the driver reports for memo and long binary
 
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 struct Parsed {
     std::string word; // the type name without the size, blanks collapsed
     long size = -1;
@@ -32,7 +26,7 @@ struct Parsed {
 
 Parsed parse(std::string_view declared) {
     Parsed p;
-    std::string u = upper(declared);
+    std::string u = TextUtil::upperAscii(declared);
     auto paren = u.find('(');
     std::string head = u.substr(0, paren);
     // collapse blanks: "UNSIGNED BIG INT" -> "UNSIGNED BIG INT", trimmed

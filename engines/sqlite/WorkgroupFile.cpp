@@ -16,7 +16,6 @@ namespace qv::engine {
 
 namespace {
 
-constexpr std::int32_t WorkgroupMissing = 3028;
 const char* const Source = "DAO.DBEngine";
 
 Binary hashOf(const std::string& password, const Binary& salt, int iterations) {
@@ -49,7 +48,7 @@ void WorkgroupFile::verify(const std::string& path, const std::string& user, con
     try {
         h = SqliteHandle::open(path, SqliteHandle::Options{true, {}, source});
     } catch (const NumberedError&) {
-        throw NumberedError(WorkgroupMissing, source, missing);
+        throw NumberedError(err::WorkgroupMissing, source, missing);
     }
     Binary salt, stored;
     long long iterations = 0;
@@ -62,10 +61,10 @@ void WorkgroupFile::verify(const std::string& path, const std::string& user, con
         iterations = st.integer(2);
     } catch (const NumberedError& e) {
         if (e.number() == err::DaoAccountNotValid) throw;
-        throw NumberedError(WorkgroupMissing, source, missing);
+        throw NumberedError(err::WorkgroupMissing, source, missing);
     }
     if (iterations < 1 || iterations > MaxIterations) {
-        throw NumberedError(WorkgroupMissing, source,
+        throw NumberedError(err::WorkgroupMissing, source,
                             fmt::format("The workgroup information file '{}' is not valid: the account '{}' "
                                         "asks for {} hashing rounds (1 to {} are allowed).",
                                         path, user, iterations, MaxIterations));

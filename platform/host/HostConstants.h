@@ -6,6 +6,11 @@
 namespace qv::xl {
 
 constexpr int ColorNone = -4142; // fill colour index "none"; also "automatic" font colour
+// Application.Cursor: the mouse pointer the host shows.
+constexpr int CursorDefault = -4143;
+constexpr int CursorNorthwestArrow = 1;
+constexpr int CursorWait = 2;
+constexpr int CursorIBeam = 3;
 constexpr int CalculationManual = -4135;
 constexpr int CalculationAutomatic = -4105;
 constexpr int DirectionDown = -4121;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Variant.h"
+#include "platform/host/HostConstants.h"
 #include "platform/host/IApplicationEvents.h"
 #include "platform/host/ICommandBars.h"
 #include "platform/host/IWorkbook.h"
@@ -54,6 +55,10 @@ class IApplication {
     virtual void setEnableEvents(bool) = 0;
     virtual bool displayAlerts() const = 0;
     virtual void setDisplayAlerts(bool) = 0;
+    // The mouse pointer (xl::CursorDefault, xl::CursorWait, ...). A host without a pointer of its
+    // own, such as a script runner, keeps the default and ignores the setting.
+    virtual int cursor() const { return xl::CursorDefault; }
+    virtual void setCursor(int) {}
     virtual int calculation() const = 0;
     virtual void setCalculation(int mode) = 0;
     virtual bool ready() const = 0; // ready for input (not in cell edit mode)

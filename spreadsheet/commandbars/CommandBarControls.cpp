@@ -16,7 +16,7 @@ long CommandBarControls::count() const {
 
 CommandBarControlPtr CommandBarControls::item(long index) const {
     if (index < 1 || index > count())
-        throw NumberedError(err::SubscriptOutOfRange, "CommandBarControls", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "CommandBarControls");
     return mControls[static_cast<std::size_t>(index - 1)];
 }
 

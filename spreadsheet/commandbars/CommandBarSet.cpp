@@ -54,8 +54,7 @@ long CommandBarSet::count() const {
 }
 
 CommandBarPtr CommandBarSet::item(long index) const {
-    if (index < 1 || index > count())
-        throw NumberedError(err::SubscriptOutOfRange, "CommandBars", "Subscript out of range");
+    if (index < 1 || index > count()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, "CommandBars");
     return mImpl->bars[static_cast<std::size_t>(index - 1)];
 }
 

@@ -19,7 +19,7 @@ long WorkbookExportView::sheetCount() const {
 
 ExportSheet WorkbookExportView::sheet(long index) const {
     if (index < 0 || index >= sheetCount())
-        throw NumberedError(err::SubscriptOutOfRange, "WorkbookExport", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[index];
     const SheetCells& cells = ws.data();
     ExportSheet out;
@@ -98,7 +98,7 @@ ExportSheet WorkbookExportView::sheet(long index) const {
 void WorkbookExportView::forEachCell(long sheetIndex,
                                      const std::function<void(long, long, const ExportCell&)>& visit) const {
     if (sheetIndex < 0 || sheetIndex >= sheetCount())
-        throw NumberedError(err::SubscriptOutOfRange, "WorkbookExport", "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[sheetIndex];
     const SheetCells& cells = ws.data();
     auto used = cells.usedExtent();

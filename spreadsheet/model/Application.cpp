@@ -59,12 +59,11 @@ Variant Application::international(int index) const {
     if (index == 3) return Variant(mOptions.locale == Locale::Dutch ? "," : "."); // decimal separator
     if (index == 4) return Variant(mOptions.locale == Locale::Dutch ? "." : ","); // thousands separator
     if (index == 5) return Variant(mOptions.locale == Locale::Dutch ? ";" : ","); // list separator
-    throw NumberedError(err::InvalidProcedureCall, Source, "Invalid procedure call or argument");
+    throw ErrorCatalogue::make(err::InvalidProcedureCall, Source);
 }
 
 WorkbookPtr Application::workbook(long index) const {
-    if (index < 1 || index > workbookCount())
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > workbookCount()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mBooks[index - 1];
 }
 
@@ -270,8 +269,7 @@ Variant Application::getSaveAsFilename(const std::string& initialName, const std
 bool Application::dialogEditColor(int paletteIndex, long initialOleColor) {
     auto book = std::dynamic_pointer_cast<Workbook>(activeWorkbook());
     if (!book) fail("EditColor needs an active workbook");
-    if (paletteIndex < 1 || paletteIndex > 56)
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (paletteIndex < 1 || paletteIndex > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     if (!mOptions.dialogs) return false;
     auto chosen = mOptions.dialogs->pickColor(initialOleColor);
     if (!chosen) return false;

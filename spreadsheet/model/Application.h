@@ -56,6 +56,8 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     void setStatusBar(const std::string& text) override { mStatusBar = text; }
     bool screenUpdating() const override { return mScreenUpdating; }
     void setScreenUpdating(bool on) override { mScreenUpdating = on; }
+    int cursor() const override { return mCursor; }
+    void setCursor(int c) override { mCursor = c; }
     bool enableEvents() const override { return mEnableEvents; }
     void setEnableEvents(bool on) override { mEnableEvents = on; }
     bool displayAlerts() const override { return mDisplayAlerts; }
@@ -123,6 +125,7 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     std::vector<std::shared_ptr<Workbook>> mBooks;
     std::weak_ptr<Workbook> mActive;
     std::string mStatusBar;
+    int mCursor = xl::CursorDefault;
     bool mScreenUpdating = true, mEnableEvents = true, mDisplayAlerts = true, mReady = true;
     int mCalculation = -4105;
     bool mMoveAfterReturn = true;

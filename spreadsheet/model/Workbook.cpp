@@ -203,14 +203,13 @@ bool Workbook::save() {
 }
 
 WorksheetPtr Workbook::worksheet(long index) const {
-    if (index < 1 || index > worksheetCount())
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > worksheetCount()) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mSheets[index - 1];
 }
 
 WorksheetPtr Workbook::worksheet(const std::string& name) const {
     auto s = findWorksheet(name);
-    if (!s) throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (!s) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return s;
 }
 
@@ -407,14 +406,12 @@ RangePtr Workbook::resolveReference(const std::string& reference,
 }
 
 long Workbook::paletteColor(int index) const {
-    if (index < 1 || index > 56)
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mPalette[index - 1];
 }
 
 void Workbook::setPaletteColor(int index, long oleColor) {
-    if (index < 1 || index > 56)
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+    if (index < 1 || index > 56) throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     if (oleColor < 0 || oleColor > 0xFFFFFF) fail("Unable to set the Colors property of the Workbook class");
     mPalette[index - 1] = oleColor;
     markChanged();

@@ -141,7 +141,7 @@ RangePtr Worksheet::autoFilterRange() const {
 
 FilterState Worksheet::filter(long index) const {
     if (!mFilter || index < 1 || index > mFilter->list().cols())
-        throw NumberedError(err::SubscriptOutOfRange, Source, "Subscript out of range");
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
     return mFilter->filters()[index - 1];
 }
 

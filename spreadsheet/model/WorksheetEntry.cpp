@@ -34,8 +34,7 @@ bool confirmEntry(const ValidationRule& rule, Application* app) {
 bool Worksheet::typeInto(long row, long column, const std::string& typed) {
     Workbook& b = book();
     if (row < 1 || row > MaxRow || column < 1 || column > MaxColumn)
-        throw NumberedError(err::ApplicationDefined, "Worksheet",
-                            "Application-defined or object-defined error");
+        throw ErrorCatalogue::make(err::ApplicationDefined, "Worksheet");
     const Rect cell{row, column, row, column};
     checkCellsEditable({cell});
     auto app = b.app();

@@ -79,7 +79,8 @@ class ScriptedToolkit : public IDialogToolkit {
         if (model.has("lblText")) lastText = model.control("lblText").caption;
         if (model.has("chkDontShowAgain")) lastCheckCaption = model.control("chkDontShowAgain").caption;
         script(model);
-        if (!model.closed()) throw NumberedError(5, "toolkit", "the script left the dialog open");
+        if (!model.closed())
+            throw NumberedError(err::InvalidProcedureCall, "toolkit", "the script left the dialog open");
         return model.result();
     }
 };
@@ -280,6 +281,8 @@ class FakeApplication : public IApplication {
     std::string mVersion = "12.0";
     std::map<std::string, std::string> keys;
     bool mScreenUpdating = true, mEvents = true, mAlerts = true;
+    std::string mStatusBar;
+    int mCursor = xl::CursorDefault;
 
     std::string name() const override { return "Microsoft Excel"; }
     std::string version() const override { return mVersion; }
@@ -294,8 +297,10 @@ class FakeApplication : public IApplication {
     RangePtr selection() const override { unsupported(); }
     RangePtr activeCell() const override { unsupported(); }
     RangePtr intersect(const RangePtr&, const RangePtr&) const override { unsupported(); }
-    std::string statusBar() const override { unsupported(); }
-    void setStatusBar(const std::string&) override { unsupported(); }
+    std::string statusBar() const override { return mStatusBar; }
+    void setStatusBar(const std::string& text) override { mStatusBar = text; }
+    int cursor() const override { return mCursor; }
+    void setCursor(int c) override { mCursor = c; }
     bool screenUpdating() const override { return mScreenUpdating; }
     void setScreenUpdating(bool b) override { mScreenUpdating = b; }
     bool enableEvents() const override { return mEvents; }

@@ -4,6 +4,7 @@
 #include "TestHost.h"
 
 #include "common/HostStateGuard.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"
@@ -99,8 +100,8 @@ class clsAuxFormatTest : public ::testing::Test {
 };
 
 TEST_F(clsAuxFormatTest, HeaderRowTakesTheTitleColours) {
-    settings.values["Setting color title back"] = 255;
-    settings.values["Setting color title front"] = 65535;
+    settings.values[setting::ColorTitleBack] = 255;
+    settings.values[setting::ColorTitleFront] = 65535;
     clsAux(ctx).ApplyHeaderFormat(*sheet->range("B2:D5"));
     EXPECT_TRUE(sheet->range("B2:D2")->fontBold().toBool());
     EXPECT_TRUE(sheet->range("B2:D2")->locked().toBool());
@@ -111,7 +112,7 @@ TEST_F(clsAuxFormatTest, HeaderRowTakesTheTitleColours) {
 }
 
 TEST_F(clsAuxFormatTest, FixedWidthUnlessAutoFitOrAccessProperties) {
-    settings.values["Setting fixed column width"] = 13;
+    settings.values[setting::FixedColumnWidth] = 13;
     clsAux(ctx).ApplyColumnLayout(*sheet->range("A1:C3"));
     for (const char* c : {"A1", "B1", "C1"})
         EXPECT_DOUBLE_EQ(sheet->range(c)->columnWidth(), 13.0) << c;
@@ -119,8 +120,8 @@ TEST_F(clsAuxFormatTest, FixedWidthUnlessAutoFitOrAccessProperties) {
 }
 
 TEST_F(clsAuxFormatTest, AccessColumnPropertiesOnlyOnTheFormSheet) {
-    settings.values["Setting apply column properties MS Access"] = "True";
-    settings.values["Setting fixed column width"] = 13;
+    settings.values[setting::ApplyColumnPropertiesAccess] = "True";
+    settings.values[setting::FixedColumnWidth] = 13;
     std::vector<ColumnProperties> fields = {{false, 1100}, {true, -1}, {false, -1}};
     double untouched = sheet->range("C1")->columnWidth();
 
@@ -141,7 +142,7 @@ TEST_F(clsAuxFormatTest, FreezeTopRowFollowsTheSetting) {
     clsAux(ctx).ApplyFreezeTopRow(*sheet);
     EXPECT_EQ(sheet->frozenRows(), 1);
     EXPECT_EQ(sheet->frozenColumns(), 0);
-    settings.values["Setting freeze top row"] = "False";
+    settings.values[setting::FreezeTopRow] = "False";
     clsAux(ctx).ApplyFreezeTopRow(*sheet);
     EXPECT_EQ(sheet->frozenRows(), 0);
 }
@@ -213,7 +214,7 @@ TEST_F(clsAuxFormatTest, GuardProtectsTheSheetAgainAfterAnError) {
         guard.protectOnExit(sheet, clsAux::SheetPassword());
         sheet->unprotect(clsAux::SheetPassword());
         guard.quiet();
-        throw NumberedError(1004, "s", "failed half-way");
+        throw NumberedError(err::ApplicationDefined, "s", "failed half-way");
     } catch (const NumberedError&) {
     }
     EXPECT_TRUE(sheet->protectContents());

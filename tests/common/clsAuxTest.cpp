@@ -3,6 +3,8 @@
 // text operations.
 #include "CommonFakes.h"
 
+#include "common/CommandBarTags.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"
@@ -109,7 +111,7 @@ TEST_F(clsAuxTest, DatabaseErrorTextsLoseTheDriverPrefixes) {
         aux().FormatDbError("x");
         ADD_FAILURE() << "revision 13 has no data source kind";
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 668);
+        EXPECT_EQ(e.number(), err::NotImplemented);
         EXPECT_EQ(e.description(), "No such version!");
     }
 }
@@ -130,7 +132,7 @@ TEST_F(clsAuxTest, LargeLoadAsksOnlyAboveTheLimit) {
     dialogs.answers = {xl::AnswerNo};
     EXPECT_TRUE(a.CancelLargeLoad(SizedRecordset(1001, 100)));
 
-    settings.values["Setting warning nr of cells"] = 10;
+    settings.values[setting::WarningNrOfCells] = 10;
     dialogs.answers = {xl::AnswerNo};
     EXPECT_TRUE(a.CancelLargeLoad(SizedRecordset(11, 1)));
 }
@@ -165,7 +167,7 @@ TEST_F(clsAuxTest, UnknownWorkbookActionIsRefusedBeforeAnyQuestion) {
         aux().ConfirmWorkbookAction("print", true, 2);
         ADD_FAILURE() << "an unknown action went ahead";
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 668);
+        EXPECT_EQ(e.number(), err::NotImplemented);
         EXPECT_EQ(e.description(), "The following action is not implemented: print");
     }
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -261,10 +263,10 @@ TEST_F(SingleEditionTest, MissingOptionsKeyCountsNothing) {
 
 TEST_F(clsAuxTest, HotKeysFollowTheRequestAndTheForm) {
     FakeCB bar;
-    auto refresh = bar.add(xl::ControlButton, "Refresh data");
-    auto addRow = bar.add(xl::ControlButton, "Row Add");
-    auto del = bar.add(xl::ControlButton, "Row Delete");
-    auto update = bar.add(xl::ControlButton, "Row Update");
+    auto refresh = bar.add(xl::ControlButton, tag::RefreshData);
+    auto addRow = bar.add(xl::ControlButton, tag::RowAdd);
+    auto del = bar.add(xl::ControlButton, tag::RowDelete);
+    auto update = bar.add(xl::ControlButton, tag::RowUpdate);
     clsAux a = aux();
 
     a.SetHotKeys(bar, true);
@@ -293,7 +295,7 @@ TEST_F(clsAuxTest, HotKeysFollowTheRequestAndTheForm) {
 
 TEST_F(clsAuxTest, ExecuteSqlControlIsFoundByItsTag) {
     FakeCB bar;
-    auto sql = bar.add(xl::ControlButton, "Excecute SQL");
+    auto sql = bar.add(xl::ControlButton, tag::ExecuteSql);
     sql->mEnabled = false;
     aux().SetExecuteSqlEnabled(bar, true);
     EXPECT_TRUE(sql->mEnabled);
@@ -302,16 +304,16 @@ TEST_F(clsAuxTest, ExecuteSqlControlIsFoundByItsTag) {
 
 TEST_F(clsAuxTest, CommandBarResetPutsEveryControlInItsStartState) {
     FakeCB bar;
-    auto open = bar.add(xl::ControlButton, "Open database");
-    auto tables = bar.add(xl::ControlPopup, "Tables");
+    auto open = bar.add(xl::ControlButton, tag::OpenDatabase);
+    auto tables = bar.add(xl::ControlPopup, tag::Tables);
     tables->mChildren->addControl(xl::ControlButton, "t1");
     tables->mChildren->addControl(xl::ControlButton, "t2");
     tables->mChildren->addControl(xl::ControlButton, "t3");
-    auto queries = bar.add(xl::ControlPopup, "Queries");
-    auto addRow = bar.add(xl::ControlButton, "Row Add");
-    auto sql = bar.add(xl::ControlButton, "Excecute SQL");
-    auto settingsButton = bar.add(xl::ControlButton, "Settings");
-    auto close = bar.add(xl::ControlButton, "Close application");
+    auto queries = bar.add(xl::ControlPopup, tag::Queries);
+    auto addRow = bar.add(xl::ControlButton, tag::RowAdd);
+    auto sql = bar.add(xl::ControlButton, tag::ExecuteSql);
+    auto settingsButton = bar.add(xl::ControlButton, tag::Settings);
+    auto close = bar.add(xl::ControlButton, tag::CloseApplication);
     open->mEnabled = settingsButton->mEnabled = false;
     formOpen = false;
 
@@ -378,14 +380,14 @@ TEST_F(clsAuxTest, RestoringMessagesAsksThenSwitchesAllOn) {
 
     dialogs.boxes.clear();
     dialogs.answers = {xl::AnswerYes};
-    settings.values["Show message updated records"] = "False";
+    settings.values[setting::ShowMessageUpdatedRecords] = "False";
     EXPECT_TRUE(aux().RestoreUserMessages());
     ASSERT_EQ(settings.writes.size(), 6u);
-    EXPECT_EQ(settings.writes.front().first, "Show message select db");
-    EXPECT_EQ(settings.writes.back().first, "Show message no primary key");
+    EXPECT_EQ(settings.writes.front().first, setting::ShowMessageSelectDb);
+    EXPECT_EQ(settings.writes.back().first, setting::ShowMessageNoPrimaryKey);
     for (auto& [name, value] : settings.writes)
         EXPECT_EQ(value, "True") << name;
-    EXPECT_TRUE(settings.IsMessageEnabled("Show message updated records"));
+    EXPECT_TRUE(settings.IsMessageEnabled(setting::ShowMessageUpdatedRecords));
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[0].text, "Are you sure?");
     EXPECT_EQ(dialogs.boxes[0].flags, 65572);

@@ -2,6 +2,7 @@
 // byte order of big-endian numbers, UTF-8 text and the exact failure texts.
 #include "common/clsRegistry.h"
 
+#include "common/SettingNames.h"
 #include "platform/IShell.h"
 #include "platform/NumberedError.h"
 #include "system/RegistryStore.h"
@@ -148,12 +149,12 @@ TEST_F(clsRegistryTest, ExpandableTextIsExpandedOnReadAndReportsItsType) {
 
 TEST_F(clsRegistryTest, DutchFolderNameSurvivesARoundTripAsUtf8) {
     const std::string folder = "C:\\Gebruikers\\Zoë\\Documenten";
-    auto w = at("SOFTWARE\\Quorvel12", "InitDir");
+    auto w = at("SOFTWARE\\Quorvel12", setting::InitDir);
     w.Value(Variant(folder));
-    auto stored = mStore->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", "InitDir");
+    auto stored = mStore->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", setting::InitDir);
     ASSERT_TRUE(stored);
     EXPECT_EQ(std::string(stored->data.begin(), stored->data.end()), folder); // UTF-8, no code page
-    EXPECT_EQ(at("SOFTWARE\\Quorvel12", "InitDir").Value(), Variant(folder));
+    EXPECT_EQ(at("SOFTWARE\\Quorvel12", setting::InitDir).Value(), Variant(folder));
 }
 
 TEST_F(clsRegistryTest, BigEndianRequestIsStoredAsDword) {

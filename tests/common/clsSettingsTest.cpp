@@ -70,9 +70,9 @@ TEST(clsSettingsLockedTest, SettingsKeyThatCannotBeCreatedRaises26001WithThePath
     LockedStore locked;
     clsSettings settings(locked, nullptr, [] { return 12; });
     for (auto write : std::vector<std::function<void()>>{
-             [&] { settings.SaveSetting(reg::REG_SZ, "InitDir", Variant("/data")); },
-             [&] { settings.GetSetting("Setting fixed column width"); }, // the default cannot be written back
-             [&] { settings.IsMessageEnabled("Show message select db"); }}) {
+             [&] { settings.SaveSetting(reg::REG_SZ, setting::InitDir, Variant("/data")); },
+             [&] { settings.GetSetting(setting::FixedColumnWidth); }, // the default cannot be written back
+             [&] { settings.IsMessageEnabled(setting::ShowMessageSelectDb); }}) {
         try {
             write();
             ADD_FAILURE() << "no error";
@@ -82,7 +82,7 @@ TEST(clsSettingsLockedTest, SettingsKeyThatCannotBeCreatedRaises26001WithThePath
         }
     }
     // Reading never raises.
-    EXPECT_TRUE(settings.ReadSetting("InitDir").isEmpty());
+    EXPECT_TRUE(settings.ReadSetting(setting::InitDir).isEmpty());
     EXPECT_EQ(settings.GetSetting("Not in the catalogue"), Variant(""));
 }
 
@@ -95,51 +95,51 @@ TEST_F(clsSettingsTest, KeyPathFollowsTheWorkbookRevisionEachTime) {
 }
 
 TEST_F(clsSettingsTest, FreshProfileGetsTheDefaultWrittenBackWithItsType) {
-    EXPECT_EQ(mSettings->GetSetting("Setting warning nr of cells"), Variant::longValue(100000));
-    auto v = stored("Setting warning nr of cells");
+    EXPECT_EQ(mSettings->GetSetting(setting::WarningNrOfCells), Variant::longValue(100000));
+    auto v = stored(setting::WarningNrOfCells);
     ASSERT_TRUE(v);
     EXPECT_EQ(v->type, reg::REG_DWORD);
     EXPECT_EQ(v->data, (std::vector<std::uint8_t>{0xA0, 0x86, 0x01, 0x00}));
-    EXPECT_EQ(mSettings->GetSetting("Setting warning nr of cells"), Variant::longValue(100000));
+    EXPECT_EQ(mSettings->GetSetting(setting::WarningNrOfCells), Variant::longValue(100000));
 
-    EXPECT_EQ(mSettings->GetSetting("Setting display filter"), Variant("True"));
-    auto sw = stored("Setting display filter");
+    EXPECT_EQ(mSettings->GetSetting(setting::DisplayFilter), Variant("True"));
+    auto sw = stored(setting::DisplayFilter);
     ASSERT_TRUE(sw);
     EXPECT_EQ(sw->type, reg::REG_SZ);
     EXPECT_EQ(text(*sw), "True");
 }
 
 TEST_F(clsSettingsTest, StoredValueWinsOverTheDefaultAndNumericTextReadsAsInteger) {
-    mSettings->SaveSetting(reg::REG_DWORD, "Setting fixed column width", Variant(35));
-    EXPECT_EQ(mSettings->GetSetting("Setting fixed column width"), Variant::longValue(35));
+    mSettings->SaveSetting(reg::REG_DWORD, setting::FixedColumnWidth, Variant(35));
+    EXPECT_EQ(mSettings->GetSetting(setting::FixedColumnWidth), Variant::longValue(35));
     // A number kept as text by an older writer still comes back as a number.
-    mSettings->SaveSetting(reg::REG_SZ, "Setting fixed column width", Variant("42"));
-    EXPECT_EQ(mSettings->GetSetting("Setting fixed column width"), Variant::longValue(42));
-    mSettings->SaveSetting(reg::REG_SZ, "Setting display zeros", Variant("False"));
-    EXPECT_EQ(mSettings->GetSetting("Setting display zeros"), Variant("False"));
+    mSettings->SaveSetting(reg::REG_SZ, setting::FixedColumnWidth, Variant("42"));
+    EXPECT_EQ(mSettings->GetSetting(setting::FixedColumnWidth), Variant::longValue(42));
+    mSettings->SaveSetting(reg::REG_SZ, setting::DisplayZeros, Variant("False"));
+    EXPECT_EQ(mSettings->GetSetting(setting::DisplayZeros), Variant("False"));
 }
 
 TEST_F(clsSettingsTest, StoredEmptyTextIsTreatedAsMissing) {
-    mSettings->SaveSetting(reg::REG_SZ, "Setting freeze top row", Variant(""));
-    EXPECT_EQ(mSettings->GetSetting("Setting freeze top row"), Variant("True"));
-    ASSERT_TRUE(stored("Setting freeze top row"));
-    EXPECT_EQ(text(*stored("Setting freeze top row")), "True");
+    mSettings->SaveSetting(reg::REG_SZ, setting::FreezeTopRow, Variant(""));
+    EXPECT_EQ(mSettings->GetSetting(setting::FreezeTopRow), Variant("True"));
+    ASSERT_TRUE(stored(setting::FreezeTopRow));
+    EXPECT_EQ(text(*stored(setting::FreezeTopRow)), "True");
 
-    mSettings->SaveSetting(reg::REG_SZ, "Setting color form back", Variant(""));
-    EXPECT_EQ(mSettings->GetSetting("Setting color form back"), Variant::longValue(16777215));
-    EXPECT_EQ(stored("Setting color form back")->type, reg::REG_DWORD);
+    mSettings->SaveSetting(reg::REG_SZ, setting::ColorFormBack, Variant(""));
+    EXPECT_EQ(mSettings->GetSetting(setting::ColorFormBack), Variant::longValue(16777215));
+    EXPECT_EQ(stored(setting::ColorFormBack)->type, reg::REG_DWORD);
 }
 
 TEST_F(clsSettingsTest, NamesWithoutADefaultGiveEmptyTextAndWriteNothing) {
     EXPECT_EQ(mSettings->GetSetting("No such setting"), Variant(""));
-    EXPECT_EQ(mSettings->GetSetting("InitDir"), Variant(""));
+    EXPECT_EQ(mSettings->GetSetting(setting::InitDir), Variant(""));
     EXPECT_FALSE(stored("No such setting"));
-    EXPECT_FALSE(stored("InitDir"));
-    EXPECT_TRUE(mSettings->ReadSetting("Version").isEmpty());
+    EXPECT_FALSE(stored(setting::InitDir));
+    EXPECT_TRUE(mSettings->ReadSetting(setting::Version).isEmpty());
 }
 
 TEST_F(clsSettingsTest, MessageSwitchesReadFalseAndComeBackWhenDeleted) {
-    const std::string sw = "Show message updated records";
+    const std::string sw = setting::ShowMessageUpdatedRecords;
     EXPECT_TRUE(mSettings->IsMessageEnabled(sw));
     ASSERT_TRUE(stored(sw));
     EXPECT_EQ(stored(sw)->type, reg::REG_SZ);
@@ -155,7 +155,7 @@ TEST_F(clsSettingsTest, MessageSwitchesReadFalseAndComeBackWhenDeleted) {
 }
 
 TEST_F(clsSettingsTest, DamagedSwitchIsRepairedInsteadOfFailingTheCommand) {
-    const std::string sw = "Show message no primary key";
+    const std::string sw = setting::ShowMessageNoPrimaryKey;
     mSettings->SaveSetting(reg::REG_SZ, sw, Variant("garbage"));
     EXPECT_TRUE(mSettings->IsMessageEnabled(sw));
     EXPECT_EQ(text(*stored(sw)), "True");
@@ -163,47 +163,47 @@ TEST_F(clsSettingsTest, DamagedSwitchIsRepairedInsteadOfFailingTheCommand) {
 
 TEST_F(clsSettingsTest, InitDirKeepsADutchFolderName) {
     const std::string folder = "C:\\Gebruikers\\Zoë\\Documenten";
-    mSettings->SaveSetting(reg::REG_SZ, "InitDir", Variant(folder));
-    EXPECT_EQ(mSettings->ReadSetting("InitDir"), Variant(folder));
-    EXPECT_EQ(mSettings->GetSetting("InitDir"), Variant(folder));
+    mSettings->SaveSetting(reg::REG_SZ, setting::InitDir, Variant(folder));
+    EXPECT_EQ(mSettings->ReadSetting(setting::InitDir), Variant(folder));
+    EXPECT_EQ(mSettings->GetSetting(setting::InitDir), Variant(folder));
 }
 
 TEST_F(clsSettingsTest, RestoreDefaultsRewritesTheFormSettingsAndLeavesTheRest) {
-    mSettings->SaveSetting(reg::REG_DWORD, "Setting color title back", Variant(1));
-    mSettings->SaveSetting(reg::REG_SZ, "Setting display headings", Variant("True"));
-    mSettings->SaveSetting(reg::REG_DWORD, "Setting fixed column width", Variant(99));
-    mSettings->SaveSetting(reg::REG_SZ, "Show message select db", Variant("False"));
-    mSettings->SaveSetting(reg::REG_SZ, "Version", Variant("1.0"));
+    mSettings->SaveSetting(reg::REG_DWORD, setting::ColorTitleBack, Variant(1));
+    mSettings->SaveSetting(reg::REG_SZ, setting::DisplayHeadings, Variant("True"));
+    mSettings->SaveSetting(reg::REG_DWORD, setting::FixedColumnWidth, Variant(99));
+    mSettings->SaveSetting(reg::REG_SZ, setting::ShowMessageSelectDb, Variant("False"));
+    mSettings->SaveSetting(reg::REG_SZ, setting::Version, Variant("1.0"));
     mSettings->RestoreDefaultSettings();
 
-    EXPECT_EQ(mSettings->ReadSetting("Setting color title back"), Variant::longValue(8404992));
-    EXPECT_EQ(mSettings->ReadSetting("Setting display headings"), Variant("False"));
-    EXPECT_EQ(mSettings->ReadSetting("Setting fixed column width"), Variant::longValue(20));
-    EXPECT_EQ(mSettings->ReadSetting("Show message select db"), Variant("False"));
-    EXPECT_EQ(mSettings->ReadSetting("Version"), Variant("1.0"));
+    EXPECT_EQ(mSettings->ReadSetting(setting::ColorTitleBack), Variant::longValue(8404992));
+    EXPECT_EQ(mSettings->ReadSetting(setting::DisplayHeadings), Variant("False"));
+    EXPECT_EQ(mSettings->ReadSetting(setting::FixedColumnWidth), Variant::longValue(20));
+    EXPECT_EQ(mSettings->ReadSetting(setting::ShowMessageSelectDb), Variant("False"));
+    EXPECT_EQ(mSettings->ReadSetting(setting::Version), Variant("1.0"));
     auto names = mStore->listValueNames(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12");
     ASSERT_TRUE(names);
     EXPECT_EQ(names->size(), 19u + 2u); // the 19 form settings, the switch and "Version"
 
     mSettings->RestoreMessageSwitches();
-    for (const char* sw :
-         {"Show message select db", "Show message select table", "Show message updated records",
-          "Show message deleted records", "Show message query executed", "Show message no primary key"})
+    for (const char* sw : {setting::ShowMessageSelectDb, setting::ShowMessageSelectTable,
+                           setting::ShowMessageUpdatedRecords, setting::ShowMessageDeletedRecords,
+                           setting::ShowMessageQueryExecuted, setting::ShowMessageNoPrimaryKey})
         EXPECT_EQ(mSettings->ReadSetting(sw), Variant("True")) << sw;
 }
 
 TEST_F(clsSettingsTest, CatalogueHoldsEveryNameOnceWithItsDefault) {
     const auto& cat = clsSettings::Catalogue();
     ASSERT_EQ(cat.size(), 29u);
-    EXPECT_STREQ(cat[0].name, "Setting color title back");
-    EXPECT_STREQ(cat[18].name, "Setting fixed column width");
+    EXPECT_STREQ(cat[0].name, setting::ColorTitleBack);
+    EXPECT_STREQ(cat[18].name, setting::FixedColumnWidth);
     std::set<std::string> seen;
     for (const auto& s : cat)
         EXPECT_TRUE(seen.insert(s.name).second) << s.name;
-    const auto* matrixBack = clsSettings::Find("Setting color matrix back");
+    const auto* matrixBack = clsSettings::Find(setting::ColorMatrixBack);
     ASSERT_NE(matrixBack, nullptr);
     EXPECT_EQ(matrixBack->defaultValue, Variant::longValue(10092543));
-    EXPECT_EQ(clsSettings::Find("Setting color matrix front read only")->defaultValue,
+    EXPECT_EQ(clsSettings::Find(setting::ColorMatrixFrontReadOnly)->defaultValue,
               Variant::longValue(8421504));
     EXPECT_EQ(clsSettings::Find("setting color matrix back"), nullptr);
 }

@@ -2,6 +2,7 @@
 // the switch at once, and the database hint turns itself off the first time it is shown.
 #include "CommonFakes.h"
 
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/frmMessage.h"
 #include "common/modGlobalization.h"
@@ -31,15 +32,16 @@ class frmMessageTest : public ::testing::Test {
 };
 
 TEST_F(frmMessageTest, SwitchedOffMessageShowsNothing) {
-    settings.values["Show message updated records"] = "False";
-    clsAux(ctx).ShowUserMessage("Show message updated records", "The changes are stored in the database.");
+    settings.values[setting::ShowMessageUpdatedRecords] = "False";
+    clsAux(ctx).ShowUserMessage(setting::ShowMessageUpdatedRecords,
+                                "The changes are stored in the database.");
     EXPECT_EQ(toolkit.shown, 0);
     EXPECT_TRUE(settings.writes.empty());
 }
 
 TEST_F(frmMessageTest, MessageIsShownWithItsTextTitleAndBox) {
     modGlobalization::SetCountryCode(31);
-    clsAux(ctx).ShowUserMessage("Show message deleted records", "Er is één record verwijderd.");
+    clsAux(ctx).ShowUserMessage(setting::ShowMessageDeletedRecords, "Er is één record verwijderd.");
     EXPECT_EQ(toolkit.shown, 1);
     EXPECT_EQ(toolkit.lastCaption, "Quorvel LT");
     EXPECT_EQ(toolkit.lastText, "Er is één record verwijderd.");
@@ -47,29 +49,29 @@ TEST_F(frmMessageTest, MessageIsShownWithItsTextTitleAndBox) {
     // A missing switch counts as on and is written so; pressing OK alone changes nothing else.
     ASSERT_EQ(settings.writes.size(), 1u);
     EXPECT_EQ(settings.writes[0],
-              (std::pair<std::string, std::string>{"Show message deleted records", "True"}));
+              (std::pair<std::string, std::string>{setting::ShowMessageDeletedRecords, "True"}));
 }
 
 TEST_F(frmMessageTest, TickingTheBoxSwitchesTheMessageOff) {
-    settings.values["Show message query executed"] = "True";
+    settings.values[setting::ShowMessageQueryExecuted] = "True";
     toolkit.script = [](DialogModel& m) {
         EXPECT_FALSE(m.control("chkDontShowAgain").value.toBool());
         m.click("chkDontShowAgain");
         m.click("cmdOK");
     };
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message query executed", "One record has been affected.");
-    EXPECT_EQ(settings.values["Show message query executed"].toString(), "False");
-    aux.ShowUserMessage("Show message query executed", "One record has been affected.");
+    aux.ShowUserMessage(setting::ShowMessageQueryExecuted, "One record has been affected.");
+    EXPECT_EQ(settings.values[setting::ShowMessageQueryExecuted].toString(), "False");
+    aux.ShowUserMessage(setting::ShowMessageQueryExecuted, "One record has been affected.");
     EXPECT_EQ(toolkit.shown, 1);
 }
 
 TEST_F(frmMessageTest, DatabaseHintSilencesItselfOnFirstShowing) {
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message select db", "hint");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 1);
-    EXPECT_EQ(settings.values["Show message select db"].toString(), "False");
-    aux.ShowUserMessage("Show message select db", "hint");
+    EXPECT_EQ(settings.values[setting::ShowMessageSelectDb].toString(), "False");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 1);
 }
 
@@ -80,9 +82,9 @@ TEST_F(frmMessageTest, ClearingTheBoxOnTheHintKeepsItOn) {
         m.click("cmdOK");
     };
     clsAux aux(ctx);
-    aux.ShowUserMessage("Show message select db", "hint");
-    EXPECT_EQ(settings.values["Show message select db"].toString(), "True");
-    aux.ShowUserMessage("Show message select db", "hint");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
+    EXPECT_EQ(settings.values[setting::ShowMessageSelectDb].toString(), "True");
+    aux.ShowUserMessage(setting::ShowMessageSelectDb, "hint");
     EXPECT_EQ(toolkit.shown, 2);
 }
 
@@ -90,11 +92,11 @@ TEST_F(frmMessageTest, DialogHasTheNamedControls) {
     frmMessage form(settings);
     for (const char* name : {"lblText", "Line1", "chkDontShowAgain", "cmdOK"})
         EXPECT_TRUE(form.Model().has(name)) << name;
-    form.SetSettingName("Show message select table");
+    form.SetSettingName(setting::ShowMessageSelectTable);
     form.SetText("pick a table");
     form.Show(toolkit);
     EXPECT_EQ(form.Model().control("lblText").caption, "pick a table");
-    EXPECT_EQ(form.SettingName(), "Show message select table");
+    EXPECT_EQ(form.SettingName(), setting::ShowMessageSelectTable);
 }
 
 } // namespace

@@ -17,10 +17,11 @@ using test::ScriptedDialogs;
 TEST(modErrorsTest, NumberedPassesNumberedErrorsAndWrapsEverythingElseAs670) {
     EXPECT_EQ(modErrors::Numbered("Quorvel", [] { return 42; }), 42);
     try {
-        modErrors::Numbered("Quorvel", []() -> int { throw NumberedError(666, "Form", "prepared"); });
+        modErrors::Numbered("Quorvel",
+                            []() -> int { throw NumberedError(err::PreparedMessage, "Form", "prepared"); });
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 666);
+        EXPECT_EQ(e.number(), err::PreparedMessage);
         EXPECT_EQ(e.source(), "Form");
         EXPECT_EQ(e.description(), "prepared");
     }
@@ -43,14 +44,15 @@ TEST(modErrorsTest, NumberedPassesNumberedErrorsAndWrapsEverythingElseAs670) {
 
 TEST(modErrorsTest, ErrorsAreShownByTheirNumber) {
     ScriptedDialogs d;
-    modErrors::ReportError(d, NumberedError(665, "s", "cancelled"));
+    modErrors::ReportError(d, NumberedError(err::Cancelled, "s", "cancelled"));
     EXPECT_TRUE(d.boxes.empty());
 
-    modErrors::ReportError(d, NumberedError(666, "s", "prepared"));
-    modErrors::ReportError(d, NumberedError(667, "s", "warning"));
-    modErrors::ReportError(d, NumberedError(670, "s", "driver text\r(Error Number: 3075)"));
-    modErrors::ReportError(d, NumberedError(668, "s", "Text ID 28 is not implemented!"));
-    modErrors::ReportError(d, NumberedError(5, "s", "Invalid procedure call or argument"));
+    modErrors::ReportError(d, NumberedError(err::PreparedMessage, "s", "prepared"));
+    modErrors::ReportError(d, NumberedError(err::PreparedWarning, "s", "warning"));
+    modErrors::ReportError(d, NumberedError(err::ForeignError, "s", "driver text\r(Error Number: 3075)"));
+    modErrors::ReportError(d, NumberedError(err::NotImplemented, "s", "Text ID 28 is not implemented!"));
+    modErrors::ReportError(
+        d, NumberedError(err::InvalidProcedureCall, "s", "Invalid procedure call or argument"));
     ASSERT_EQ(d.boxes.size(), 5u);
     EXPECT_EQ(d.boxes[0].text, "prepared");
     EXPECT_EQ(d.boxes[0].flags, 65600);
@@ -71,11 +73,11 @@ TEST(modErrorsTest, OperationsChooseTheirOwnWayForSomeNumbers) {
     o.secondInstanceOn5 = true;
     o.notImplementedAsCritical = true;
     o.formatForeign = [](const std::string& s) { return "clean: " + s; };
-    modErrors::ReportError(d, NumberedError(5, "s", "x"), o);
-    modErrors::ReportError(d, NumberedError(668, "s", "No such version!"), o);
-    modErrors::ReportError(d, NumberedError(670, "s", "raw"), o);
+    modErrors::ReportError(d, NumberedError(err::InvalidProcedureCall, "s", "x"), o);
+    modErrors::ReportError(d, NumberedError(err::NotImplemented, "s", "No such version!"), o);
+    modErrors::ReportError(d, NumberedError(err::ForeignError, "s", "raw"), o);
     o.foreignAsInformation = false;
-    modErrors::ReportError(d, NumberedError(670, "s", "raw"), o);
+    modErrors::ReportError(d, NumberedError(err::ForeignError, "s", "raw"), o);
     ASSERT_EQ(d.boxes.size(), 4u);
     EXPECT_EQ(d.boxes[0].text, modGlobalization::GetText(216));
     EXPECT_EQ(d.boxes[0].flags, 65584);
@@ -88,8 +90,9 @@ TEST(modErrorsTest, OperationsChooseTheirOwnWayForSomeNumbers) {
 TEST(modErrorsTest, UnexpectedReportCarriesItsSuffixAndLanguage) {
     ScriptedDialogs d;
     modGlobalization::SetCountryCode(31);
-    modErrors::ReportUnexpected(d, NumberedError(429, "s", "ActiveX component can't create object"),
-                                "\r\rClass: X");
+    modErrors::ReportUnexpected(
+        d, NumberedError(err::CannotCreateObject, "s", "ActiveX component can't create object"),
+        "\r\rClass: X");
     modGlobalization::SetCountryCode(0);
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].text,
@@ -104,7 +107,7 @@ TEST(HostStateGuardTest, SwitchesTheHostBackOnEveryWayOut) {
         app->setDisplayAlerts(false);
         EXPECT_FALSE(app->screenUpdating());
         EXPECT_FALSE(app->enableEvents());
-        throw NumberedError(13, "s", "Type mismatch");
+        throw NumberedError(err::TypeMismatch, "s", "Type mismatch");
     } catch (const NumberedError&) {
     }
     EXPECT_TRUE(app->screenUpdating());

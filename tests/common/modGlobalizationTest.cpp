@@ -80,7 +80,7 @@ TEST_F(modGlobalizationTest, UnassignedIdsRaiseNotImplemented) {
             mg::GetText(id);
             ADD_FAILURE() << "id " << id << " returned a text";
         } catch (const NumberedError& e) {
-            EXPECT_EQ(e.number(), 668);
+            EXPECT_EQ(e.number(), err::NotImplemented);
             EXPECT_EQ(e.description(), "Text ID " + std::to_string(id) + " is not implemented!");
         }
     }
@@ -132,7 +132,7 @@ TEST_F(modGlobalizationTest, ErrorTextsShowTheCurrentError) {
     EXPECT_EQ(mg::GetText(2, divZero), "Unexpected error:\rDivision by zero\r(Error number: 11)");
     EXPECT_EQ(mg::GetText(1, divZero), "Division by zero\r(Error Number: 11)");
     {
-        mg::CurrentErrorScope scope(NumberedError(3151, "dao", "ODBC--call failed."));
+        mg::CurrentErrorScope scope(NumberedError(err::DaoOdbcConnectFailed, "dao", "ODBC--call failed."));
         EXPECT_EQ(
             mg::GetText(182, "DSN=x"),
             "The following error occurred when opening the connection:\rODBC--call failed.\r(Error Number: "

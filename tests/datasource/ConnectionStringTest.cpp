@@ -1,6 +1,6 @@
 // The records connection string: driver by revision, credentials, and values that must not
 // be able to add or change keys.
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 #include "datasource/modConnectionString.h"
 
 #include <gtest/gtest.h>
@@ -79,21 +79,13 @@ TEST(ConnectionStringTest, BlanksOfEveryKindAtTheEndsSurviveTheEnginesParser) {
     // The engine trims tab, line feed and the other blanks around an unbraced value, as the
     // driver does; before, only spaces were braced and "\tpw" reached it as "pw".
     for (const std::string value : {"\tpw", "pw\n", "\r\npw\r\n", "\vpw\f", " pw ", "p w"}) {
-        const auto cs =
-            engine::ConnectionString::parse(BuildAccessConnectionString(12, value, value, value, value));
+        const auto cs = ConnectionString::parse(BuildAccessConnectionString(12, value, value, value, value));
         EXPECT_EQ(cs.database(), value);
         EXPECT_EQ(cs.user(), value);
         EXPECT_EQ(cs.password(), value);
         EXPECT_EQ(cs.systemDb(), value);
     }
-    EXPECT_EQ(OdbcValue("p w"), "p w");
-}
-
-TEST(ConnectionStringTest, HarmlessValuesAreNotBraced) {
-    EXPECT_EQ(OdbcValue("secret=42"), "secret=42");
-    EXPECT_EQ(OdbcValue(""), "");
-    EXPECT_EQ(OdbcValue("a;b"), "{a;b}");
-    EXPECT_EQ(OdbcValue("}"), "{}}}");
+    EXPECT_EQ(ConnectionString::quote("p w"), "p w");
 }
 
 } // namespace

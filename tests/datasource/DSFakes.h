@@ -83,7 +83,7 @@ struct FakeTableDef : IDaoTableDef {
     FakeField& col(const std::string& name) {
         for (auto& x : f)
             if (x->n == name) return *x;
-        throw NumberedError(3265, "FakeTableDef", name);
+        throw NumberedError(err::ItemNotFound, "FakeTableDef", name);
     }
     void primaryKey(std::vector<std::string> cols) {
         auto i = std::make_shared<FakeIndex>();
@@ -220,7 +220,9 @@ inline std::string passwordOf(const std::string& connect) {
 inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, bool,
                                                   const std::string& connect) {
     if (file.failWith) throw NumberedError(file.failWith, "DAO.Workspace", "engine failure");
-    if (name != file.path) throw NumberedError(3024, "DAO.Workspace", "Could not find file '" + name + "'.");
+    if (name != file.path)
+        throw NumberedError(err::DatabaseFileNotFound, "DAO.Workspace",
+                            "Could not find file '" + name + "'.");
     if (!file.workgroup.empty()) {
         auto it = file.workgroup.find(engine.user);
         if (engine.sysdb != file.workgroupFile || it == file.workgroup.end() || it->second != engine.password)
@@ -261,7 +263,7 @@ struct FakeRecordset : IAdoRecordset {
     std::shared_ptr<IAdoField> field(const std::string& n) const override {
         for (auto& x : f)
             if (x->n == n) return x;
-        throw NumberedError(3265, "ADODB.Fields", "Item cannot be found in the collection.");
+        throw NumberedError(err::ItemNotFound, "ADODB.Fields", "Item cannot be found in the collection.");
     }
     Variant valueAt(long long, long) const override { return {}; }
     FakeRecordset& add(const std::string& name, int type, long size = 255) {
@@ -347,11 +349,15 @@ struct ScriptedToolkit : IDialogToolkit {
         shown.push_back(m.name());
         focusAtShow.push_back(m.focus());
         userAtShow.push_back(m.has("txtUser") ? m.control("txtUser").value.toString() : std::string("-"));
-        if (answers.empty()) throw NumberedError(9, "ScriptedToolkit", "no answer scripted for " + m.name());
+        if (answers.empty())
+            throw NumberedError(err::SubscriptOutOfRange, "ScriptedToolkit",
+                                "no answer scripted for " + m.name());
         auto a = std::move(answers.front());
         answers.pop_front();
         a(m);
-        if (!m.closed()) throw NumberedError(9, "ScriptedToolkit", "the answer did not close " + m.name());
+        if (!m.closed())
+            throw NumberedError(err::SubscriptOutOfRange, "ScriptedToolkit",
+                                "the answer did not close " + m.name());
         return m.result();
     }
     void typeAndOk(std::string password, std::string user = {}) {

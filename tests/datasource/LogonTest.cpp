@@ -155,12 +155,12 @@ TEST(LogonTest, EngineFailuresSurfaceWithTheirNumbers) {
         EXPECT_EQ(e.source(), "IDS_ConnectDAO");
         EXPECT_EQ(e.description(), "The ODBC-connection failed.");
     }
-    w.file.failWith = 3343;
+    w.file.failWith = err::UnrecognisedFormat;
     try {
         ds->ConnectDAO();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 3343);
+        EXPECT_EQ(e.number(), err::UnrecognisedFormat);
         EXPECT_EQ(e.source(), "IDS_ConnectDAO");
         EXPECT_EQ(e.description(), "engine failure");
     }

@@ -182,7 +182,7 @@ TEST(TableMetadataTest, UnknownTableOrColumnReachesTheCaller) {
         ds->Table().Initialize();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 3265);
+        EXPECT_EQ(e.number(), err::ItemNotFound);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "HostFixture.h"
 
+#include "common/CommandBarTags.h"
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "host/clsApplication.h"
@@ -33,7 +35,7 @@ TEST_F(Interface12Test, InitialisedWithRevision12BuildsInvisibleMenuAndToolbarAn
     EXPECT_FALSE(popup->visible());
     ASSERT_TRUE(toolbar());
     EXPECT_FALSE(toolbar()->visible());
-    EXPECT_EQ(storedText("Version"), "1.0");
+    EXPECT_EQ(storedText(setting::Version), "1.0");
     // The menu sits before the host's own Help menu.
     auto top = mApp->commandBars()->find(WorksheetMenuBar)->controls();
     EXPECT_EQ(top->item(popup->index() + 1)->caption(), "&Help");
@@ -52,8 +54,8 @@ TEST_F(Interface12Test, MenuHasTheTaggedControlsInOrderAndNoViewsInTheAccessEdit
     // The toolbar copies the top level without the close button and the help popup.
     auto tb = toolbar()->controls();
     EXPECT_EQ(tb->count(), 9);
-    EXPECT_FALSE(toolbar()->findControl("Close application"));
-    EXPECT_TRUE(toolbar()->findControl("Excecute SQL"));
+    EXPECT_FALSE(toolbar()->findControl(tag::CloseApplication));
+    EXPECT_TRUE(toolbar()->findControl(tag::ExecuteSql));
 }
 
 TEST_F(Interface12Test, SecondStartKeepsTheToolbarAndASingleMenu) {
@@ -102,8 +104,8 @@ TEST_F(Interface12Test, EnabledAndVisibleComeFromTheMenuControls) {
     EXPECT_FALSE(mEntry->GetVisible("cmdInitRibbon"));
     EXPECT_FALSE(mEntry->GetVisible("cmdShowAllSheets"));
     // The controller switches a control: the ribbon follows.
-    goApplication->MenuBar().FindControlByTag("Row Add")->setVisible(true);
-    goApplication->MenuBar().FindControlByTag("Tables")->setEnabled(true);
+    goApplication->MenuBar().FindControlByTag(tag::RowAdd)->setVisible(true);
+    goApplication->MenuBar().FindControlByTag(tag::Tables)->setEnabled(true);
     EXPECT_TRUE(mEntry->GetVisible("cmdRowAdd"));
     EXPECT_TRUE(mEntry->GetEnabled("cboTables"));
     EXPECT_EQ(mEntry->GetImage("cmdOpenDB"), "ImportAccess");
@@ -185,11 +187,11 @@ TEST_F(Interface12Test, InitializeWithoutControllerDoesNothingAtAll) {
 
 TEST_F(Interface12Test, UninstallRemovesTheSurfacesAndRearmsTheFirstHint) {
     startAddin();
-    goApplication->Aux().SaveSetting(1, "Show message select db", Variant("False"));
+    goApplication->Aux().SaveSetting(1, setting::ShowMessageSelectDb, Variant("False"));
     mEntry->AddinUninstall();
     EXPECT_FALSE(menuPopup());
     EXPECT_FALSE(toolbar());
-    EXPECT_EQ(storedText("Show message select db"), "True");
+    EXPECT_EQ(storedText(setting::ShowMessageSelectDb), "True");
 }
 
 TEST_F(Interface12Test, ReleasingTheEntryObjectHidesTheBarsWithTheTitle) {
@@ -218,7 +220,8 @@ TEST_F(Interface12Test, AForeignExceptionInACommandReachesThePersonAsError670) {
     EXPECT_TRUE(mScript.errors().empty());
     ASSERT_EQ(mScript.records().size(), 1u);
     EXPECT_EQ(mScript.records()[0].text,
-              modGlobalization::GetText(1, NumberedError(51, "Quorvel", "basic_string::_M_create")));
+              modGlobalization::GetText(
+                  1, NumberedError(err::InternalError, "Quorvel", "basic_string::_M_create")));
 }
 
 } // namespace qv::test

@@ -1,5 +1,6 @@
 #include "HostFixture.h"
 
+#include "common/SettingNames.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "host/clsApplication.h"
@@ -22,7 +23,7 @@ TEST_F(clsApplicationTest, FirstHintOfTheRibbonEditionTurnsItselfOff) {
     for (const DialogControl& c : shown.controls)
         if (c.name == "lblText") sawText = c.caption == modGlobalization::GetText(12);
     EXPECT_TRUE(sawText);
-    EXPECT_EQ(storedText("Show message select db"), "False");
+    EXPECT_EQ(storedText(setting::ShowMessageSelectDb), "False");
     // Switched off: the next start shows nothing.
     mEntry->ShowFirstMessage();
     EXPECT_EQ(mScript.records().size(), 1u);
@@ -118,7 +119,7 @@ TEST_F(clsApplicationTest, DamagedSettingsFileIsReportedOnceInTheHostsLanguage) 
     ASSERT_EQ(mScript.records().size(), 1u);
     EXPECT_NE(mScript.records()[0].text.find(kept), std::string::npos);
     // Defaults are in place and the next start, on the store begun afresh, says nothing more.
-    EXPECT_EQ(storedText("Version"), "1.0");
+    EXPECT_EQ(storedText(setting::Version), "1.0");
     stopAddin();
     mRegistry = std::make_unique<RegistryStore>(file.string());
     startAddin({.dutch = true});

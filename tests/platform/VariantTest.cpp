@@ -21,7 +21,7 @@ TEST(VariantTest, NullRefusesConversionWithError94) {
         (void)Variant::null().toString();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 94);
+        EXPECT_EQ(e.number(), err::InvalidUseOfNull);
     }
 }
 
@@ -33,7 +33,7 @@ TEST(VariantTest, NumericTextConvertsAndOtherTextIsATypeMismatch) {
         (void)Variant("abc").toDouble();
         FAIL();
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 13);
+        EXPECT_EQ(e.number(), err::TypeMismatch);
     }
 }
 

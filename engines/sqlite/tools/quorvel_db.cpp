@@ -85,7 +85,8 @@ int run(const std::vector<std::string>& a) {
         std::filesystem::rename(copy, path, ec);
         if (ec) {
             std::filesystem::remove(copy, ec);
-            throw qv::NumberedError(75, "quorvel-db", "The database could not be replaced: " + ec.message());
+            throw qv::NumberedError(qv::err::PathFileAccess, "quorvel-db",
+                                    "The database could not be replaced: " + ec.message());
         }
         return 0;
     }

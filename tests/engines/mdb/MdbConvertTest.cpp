@@ -106,7 +106,8 @@ TEST(MdbConvertTest, NeverReplacesAnExistingFile) {
     writeAll(dir.file("taken.db"), "precious");
     auto catalogue = MdbCatalogue::open(fixture("testV2010.accdb"), {});
     std::string why;
-    EXPECT_EQ(errorNumber([&] { MdbConvert::toSqlite(*catalogue, dir.file("taken.db")); }, &why), 3027);
+    EXPECT_EQ(errorNumber([&] { MdbConvert::toSqlite(*catalogue, dir.file("taken.db")); }, &why),
+              err::ReadOnlyDatabase);
     EXPECT_NE(why.find("already exists"), std::string::npos) << why;
     EXPECT_EQ(readAll(dir.file("taken.db")), "precious");
 }
@@ -117,7 +118,8 @@ TEST(MdbConvertTest, AFailedCopyLeavesNothingBehind) {
     // Alone in a folder, the linked table's target cannot be found.
     writeAll(dir.file("linker.accdb"), readAll(fixture("linkerTestV2007.accdb")));
     auto catalogue = MdbCatalogue::open(dir.file("linker.accdb"), {});
-    EXPECT_EQ(errorNumber([&] { MdbConvert::toSqlite(*catalogue, dir.file("out.db")); }), 3024);
+    EXPECT_EQ(errorNumber([&] { MdbConvert::toSqlite(*catalogue, dir.file("out.db")); }),
+              err::DatabaseFileNotFound);
     std::size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
         (void)e;

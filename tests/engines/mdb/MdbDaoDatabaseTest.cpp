@@ -26,7 +26,7 @@ TEST(MdbDaoDatabaseTest, NorthwindThroughTheCatalogueModel) {
     ASSERT_TRUE(db->queryDef("current product list"));
     EXPECT_EQ(db->queryDef("Current Product List")->type(), dao::QuerySelect);
     db->close();
-    EXPECT_EQ(errorNumber([&] { db->tableDefs(); }), 3420);
+    EXPECT_EQ(errorNumber([&] { db->tableDefs(); }), err::ObjectInvalid);
 }
 
 TEST(MdbDaoDatabaseTest, UnreachableLinkIsListedAndExplainedWhenRead) {
@@ -38,11 +38,12 @@ TEST(MdbDaoDatabaseTest, UnreachableLinkIsListedAndExplainedWhenRead) {
     ASSERT_TRUE(linked);
     EXPECT_EQ(linked->attributes() & dao::AttachedTable, dao::AttachedTable);
     EXPECT_TRUE(linked->fields().empty());
-    EXPECT_EQ(errorNumber([&] { db->catalogue().tableDef("Table2"); }), 3024);
+    EXPECT_EQ(errorNumber([&] { db->catalogue().tableDef("Table2"); }), err::DatabaseFileNotFound);
 }
 
 TEST(MdbDaoDatabaseTest, PasswordIsCheckedOnOpen) {
     QV_REQUIRE_ACCESS_FIXTURE("V2003_with-password.mdb");
-    EXPECT_EQ(errorNumber([] { MdbDaoDatabase::open(fixture("V2003_with-password.mdb"), "wrong"); }), 3031);
+    EXPECT_EQ(errorNumber([] { MdbDaoDatabase::open(fixture("V2003_with-password.mdb"), "wrong"); }),
+              err::DaoPasswordNotValid);
     EXPECT_TRUE(MdbDaoDatabase::open(fixture("V2003_with-password.mdb"), "password")->tableDef("Table1"));
 }

@@ -50,11 +50,11 @@ TEST_F(AdoConnectionTest, RecordSetSurvivesClosingTheConnection) {
         ids.push_back(rs->field("orderid")->value().toInt64());
     EXPECT_EQ(ids, (std::vector<long long>{10, 11, 12}));
     EXPECT_EQ(rs->absolutePosition(), 0);
-    EXPECT_EQ(errorNumberOf([&] { rs->moveNext(); }), 3021);
-    EXPECT_EQ(errorNumberOf([&] { rs->field("Nope"); }), 3265);
+    EXPECT_EQ(errorNumberOf([&] { rs->moveNext(); }), err::NoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { rs->field("Nope"); }), err::ItemNotFound);
     rs->close();
     EXPECT_EQ(rs->state(), ado::StateClosed);
-    EXPECT_EQ(errorNumberOf([&] { rs->recordCount(); }), 3704);
+    EXPECT_EQ(errorNumberOf([&] { rs->recordCount(); }), err::ObjectClosed);
 }
 
 TEST_F(AdoConnectionTest, EmptyRecordSetIsBothAtStartAndEnd) {
@@ -111,7 +111,7 @@ TEST_F(AdoConnectionTest, ValuesComeBackWithTheirDeclaredTypes) {
     EXPECT_TRUE(rs->valueAt(2, 4).isNull());
     EXPECT_EQ(rs->valueAt(2, 9), Variant(""));
     EXPECT_EQ(rs->valueAt(2, 12), Variant(2.5));
-    EXPECT_EQ(errorNumberOf([&] { rs->valueAt(3, 0); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { rs->valueAt(3, 0); }), err::SubscriptOutOfRange);
 }
 
 TEST_F(AdoConnectionTest, ExpressionColumnsTakeTheTypeOfTheirValues) {
@@ -127,24 +127,26 @@ TEST_F(AdoConnectionTest, ConstraintFailuresNameTableAndField) {
     std::string description;
     EXPECT_EQ(
         errorNumberOf([&] { connection->execute("INSERT INTO Orders (OrderID) VALUES (20)"); }, &description),
-        3314);
+        err::RequiredField);
     EXPECT_EQ(description, "The field 'Orders.CustomerID' cannot contain a Null value.");
     EXPECT_EQ(
         errorNumberOf([&] { connection->execute("INSERT INTO Customers VALUES (4, 'Ada')"); }, &description),
-        3022);
+        err::DuplicateValues);
     EXPECT_NE(description.find("duplicate values in the index, primary key, or relationship"),
               std::string::npos);
     EXPECT_NE(description.find("Customers.Name"), std::string::npos);
     EXPECT_EQ(errorNumberOf(
                   [&] { connection->execute("INSERT INTO Orders (OrderID, CustomerID) VALUES (21, 77)"); }),
-              3201);
+              err::RelatedRecordRequired);
 }
 
 TEST_F(AdoConnectionTest, UnknownTableAndSecondStatementAreRefused) {
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT * FROM Nowhere"); }, &description), 3078);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT * FROM Nowhere"); }, &description),
+              err::UnknownObject);
     EXPECT_NE(description.find("'Nowhere'"), std::string::npos);
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("DELETE FROM Orders; DROP TABLE Customers"); }), 3142);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("DELETE FROM Orders; DROP TABLE Customers"); }),
+              err::CharactersAfterEnd);
     EXPECT_EQ(connection->execute("SELECT * FROM Orders")->recordCount(), 3); // nothing ran
     EXPECT_EQ(connection->execute("SELECT 1;  ")->recordCount(), 1);
 }
@@ -224,7 +226,7 @@ TEST_F(AdoCommandTest, MissingOrUnusableParametersAreImproperlyDefined) {
                       cmd.createParameter("X", ado::VarWChar, ado::ParamInput, 0, Variant("")));
               }),
               err::AdoParameterImproperlyDefined);
-    EXPECT_EQ(errorNumberOf([&] { cmd.parameter("Nope"); }), 3265);
+    EXPECT_EQ(errorNumberOf([&] { cmd.parameter("Nope"); }), err::ItemNotFound);
 }
 
 TEST_F(AdoCommandTest, UnknownSavedQueryAndPlainTextCommands) {
@@ -232,7 +234,7 @@ TEST_F(AdoCommandTest, UnknownSavedQueryAndPlainTextCommands) {
     cmd.setActiveConnection(connection);
     cmd.setCommandType(ado::CmdStoredProc);
     cmd.setCommandText("`No such query`");
-    EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), 3078);
+    EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), err::UnknownObject);
     cmd.setCommandType(ado::CmdText);
     cmd.setCommandText("SELECT Name FROM Customers WHERE CustomerID = 2");
     EXPECT_EQ(cmd.execute()->valueAt(0, 0), Variant("Bert"));

@@ -222,11 +222,12 @@ TEST_F(CatalogueTest, WritingThroughAReadOnlyDatabaseIsRefused) {
     auto db = openDao(path, true);
     EXPECT_FALSE(db->updatable());
     engine::MetadataStore store(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db());
-    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Shop", "Notes", "Caption", Variant("x")); }), 3027);
+    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Shop", "Notes", "Caption", Variant("x")); }),
+              err::ReadOnlyDatabase);
 }
 
 TEST_F(CatalogueTest, ClosedDatabaseRaisesInsteadOfCrashing) {
     auto db = openDao(path, true);
     db->close();
-    EXPECT_EQ(errorNumberOf([&] { db->tableDefs(); }), 3420);
+    EXPECT_EQ(errorNumberOf([&] { db->tableDefs(); }), err::ObjectInvalid);
 }

@@ -75,7 +75,7 @@ bool shellInstalled() {
 } // namespace
 
 TEST_F(CipherTest, RightPasswordReadsTablesIndexesViewsAndRows) {
-    auto db = openDao(locked, false, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
+    auto db = openDao(locked, false, ";pwd=" + ConnectionString::quote("p;w{d}"));
     EXPECT_TRUE(db->updatable());
     auto item = db->tableDef("Item");
     ASSERT_NE(item, nullptr);
@@ -115,10 +115,10 @@ TEST_F(CipherTest, GarbageInWholePagesIsStillNoDatabase) {
     // would only ever answer "not a valid password".
     const auto junk = dir.file("junk.db");
     writeAll(junk, std::string(4096, '\x5a'));
-    EXPECT_EQ(errorNumberOf([&] { openDao(junk, true, ";pwd=x"); }), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(junk, true, ";pwd=x"); }), err::UnrecognisedFormat);
     const auto text = dir.file("text.db");
     writeAll(text, std::string(4000, 'x'));
-    EXPECT_EQ(errorNumberOf([&] { openDao(text, true, ";pwd=x"); }), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(text, true, ";pwd=x"); }), err::UnrecognisedFormat);
 }
 
 TEST_F(CipherTest, EditsReachTheFileInPlaceAndSurviveReopening) {
@@ -141,7 +141,7 @@ TEST_F(CipherTest, EditsReachTheFileInPlaceAndSurviveReopening) {
         EXPECT_FALSE(agg->valueAt(0, 3).isNull());
     }
     {
-        auto db = openDao(locked, false, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
+        auto db = openDao(locked, false, ";pwd=" + ConnectionString::quote("p;w{d}"));
         engine::MetadataStore(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db())
             .setProperty("Item", "Name", "Caption", Variant("Part name"));
     }
@@ -159,16 +159,17 @@ TEST_F(CipherTest, EditsReachTheFileInPlaceAndSurviveReopening) {
     auto note = c->execute("SELECT Body, Made FROM Note");
     ASSERT_EQ(note->recordCount(), 1);
     EXPECT_FALSE(note->valueAt(0, 1).isNull()); // the default called Now() through the library
-    auto db = openDao(locked, true, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
+    auto db = openDao(locked, true, ";pwd=" + ConnectionString::quote("p;w{d}"));
     EXPECT_EQ(db->tableDef("Item")->field("Name")->property("Caption")->value(), Variant("Part name"));
 }
 
 TEST_F(CipherTest, ReadOnlyOpenRefusesChangesWith3027) {
-    auto db = openDao(locked, true, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
+    auto db = openDao(locked, true, ";pwd=" + ConnectionString::quote("p;w{d}"));
     EXPECT_FALSE(db->updatable());
     const std::string before = readAll(locked);
     engine::MetadataStore store(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db());
-    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Item", "Name", "Caption", Variant("x")); }), 3027);
+    EXPECT_EQ(errorNumberOf([&] { store.setProperty("Item", "Name", "Caption", Variant("x")); }),
+              err::ReadOnlyDatabase);
     EXPECT_EQ(readAll(locked), before);
 }
 
@@ -215,7 +216,7 @@ TEST_F(CipherTest, SchemaTextOfTheFileIsNeverRunAndTouchesNoOtherFile) {
                    "' WHERE name IN ('Log', 'ItemLog', 'Named');"
                    "PRAGMA writable_schema = OFF;");
 
-    auto db = openDao(locked, false, ";pwd=" + engine::ConnectionString::quote("p;w{d}"));
+    auto db = openDao(locked, false, ";pwd=" + ConnectionString::quote("p;w{d}"));
     EXPECT_NE(db->tableDef("Log"), nullptr);
     auto c = openLocked();
     // The planted statements are there, after each CREATE of the schema.
@@ -277,9 +278,10 @@ TEST_F(CipherTest, DamagedPageIsRefusedAtOpenNamingTheFileWhichIsLeftAlone) {
     damagePage(copy, copy.indexRoot);
     const std::string before = readAll(copy.path);
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, false, ";pwd=key"); }, &description), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, false, ";pwd=key"); }, &description),
+              err::UnrecognisedFormat);
     EXPECT_NE(description.find(copy.path), std::string::npos) << description;
-    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, true, ";pwd=key"); }), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, true, ";pwd=key"); }), err::UnrecognisedFormat);
     EXPECT_EQ(readAll(copy.path), before);
 }
 
@@ -295,6 +297,7 @@ TEST_F(CipherTest, LargeFileOpensWithoutTheWholeCheckAndItsDamageIsReportedByThe
     c->open(connectionStringFor(copy.path, "key"));
     EXPECT_EQ(c->execute("SELECT count(*) FROM Big")->valueAt(0, 0).toInt64(), 17);
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { c->execute("SELECT name FROM T ORDER BY name"); }, &description), 3343);
+    EXPECT_EQ(errorNumberOf([&] { c->execute("SELECT name FROM T ORDER BY name"); }, &description),
+              err::UnrecognisedFormat);
     EXPECT_NE(description.find("large.db"), std::string::npos) << description;
 }

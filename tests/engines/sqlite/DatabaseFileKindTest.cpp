@@ -83,10 +83,10 @@ TEST(DatabaseFileKindTest, OpeningAnswersByKindAndTouchesNothing) {
     damaged.replace(0, 16, std::string("SQLite format 3\0", 16));
     damaged[16] = 0x7f; // an impossible page size
     const std::vector<Case> cases = {
-        {"zeros.db", std::string(65536, '\0'), 3343},
+        {"zeros.db", std::string(65536, '\0'), err::UnrecognisedFormat},
         {"jet.mdb", jet, err::DaoFormatNotInstalled},
-        {"damaged.db", damaged, 3343},
-        {"short.db", "SQLite", 3343},
+        {"damaged.db", damaged, err::UnrecognisedFormat},
+        {"short.db", "SQLite", err::UnrecognisedFormat},
     };
     for (const auto& c : cases) {
         const std::string path = dir.file(c.name);

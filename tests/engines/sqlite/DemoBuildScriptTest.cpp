@@ -37,7 +37,8 @@ TEST(DemoBuildScriptTest, WritesTheThreeFilesTheReadmeDocuments) {
     const std::string secret = out + "/demo-secret.db";
     if (engine::CipherLibrary::available()) {
         engine::SqliteHandle::Options options;
-        EXPECT_EQ(errorNumberOf([&] { engine::SqliteHandle::open(secret, options); }), 3031);
+        EXPECT_EQ(errorNumberOf([&] { engine::SqliteHandle::open(secret, options); }),
+                  err::DaoPasswordNotValid);
         options.password = "Demo-Secret-2026";
         auto handle = engine::SqliteHandle::open(secret, options);
         EXPECT_TRUE(handle->encrypted());
@@ -49,5 +50,5 @@ TEST(DemoBuildScriptTest, WritesTheThreeFilesTheReadmeDocuments) {
     EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Reader", "reader-demo", "test"); }), 0);
     EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Admin", "admin-demo", "test"); }), 0);
     EXPECT_EQ(errorNumberOf([&] { engine::WorkgroupFile::verify(mdw, "Admin", "reader-demo", "test"); }),
-              3029);
+              err::DaoAccountNotValid);
 }

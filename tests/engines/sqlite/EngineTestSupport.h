@@ -4,8 +4,8 @@
 #pragma once
 
 #include "engines/sqlite/AdoConnection.h"
-#include "engines/sqlite/ConnectionString.h"
 #include "engines/sqlite/DaoEngine.h"
+#include "platform/ConnectionString.h"
 #include "platform/NumberedError.h"
 
 #include "tests/support/TestFiles.h"
@@ -37,8 +37,8 @@ inline void makeDatabase(const std::string& path, const std::string& sql) {
 }
 
 inline std::string connectionStringFor(const std::string& path, const std::string& password = {}) {
-    return "Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=" + engine::ConnectionString::quote(path) +
-           ";Uid=Admin;Pwd=" + engine::ConnectionString::quote(password) + ";";
+    return "Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=" + ConnectionString::quote(path) +
+           ";Uid=Admin;Pwd=" + ConnectionString::quote(password) + ";";
 }
 
 inline std::shared_ptr<engine::AdoConnection> openConnection(const std::string& path) {

@@ -51,20 +51,22 @@ class HostileTextTest : public ::testing::Test {
 } // namespace
 
 TEST_F(HostileTextTest, NulInAStatementIsRefusedAndNoRowIsDeleted) {
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("DELETE FROM T\0 WHERE id = 3"s); }), 3142);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("DELETE FROM T\0 WHERE id = 3"s); }),
+              err::CharactersAfterEnd);
     EXPECT_EQ(rows(), 3);
     // The same text saved as a query and run by name.
     engine::AdoCommand cmd;
     cmd.setActiveConnection(connection);
     cmd.setCommandType(ado::CmdStoredProc);
     cmd.setCommandText(NameQuote::backQuoted("Delete three"));
-    EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), 3142);
+    EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), err::CharactersAfterEnd);
     EXPECT_EQ(rows(), 3);
     // The engine's own statements refuse it too, rather than preparing the part before it.
     const engine::SqliteRef db = connection->handle()->db();
-    EXPECT_EQ(errorNumberOf([&] { engine::Statement(db, "DELETE FROM T\0 WHERE id = 3"s, "test"); }), 3142);
+    EXPECT_EQ(errorNumberOf([&] { engine::Statement(db, "DELETE FROM T\0 WHERE id = 3"s, "test"); }),
+              err::CharactersAfterEnd);
     EXPECT_EQ(errorNumberOf([&] { connection->handle()->exec("DELETE FROM T\0 WHERE id = 3"s, "test"); }),
-              3142);
+              err::CharactersAfterEnd);
     EXPECT_EQ(rows(), 3);
     // What follows the first statement is seen whole: a second statement after it is refused.
     engine::Statement st(db, "SELECT 1; DELETE FROM T", "test");
@@ -72,7 +74,7 @@ TEST_F(HostileTextTest, NulInAStatementIsRefusedAndNoRowIsDeleted) {
 }
 
 TEST_F(HostileTextTest, NulInADatabasePathDoesNotOpenAnotherFile) {
-    EXPECT_EQ(errorNumberOf([&] { openDao(path + "\0.other"s); }), 3024);
+    EXPECT_EQ(errorNumberOf([&] { openDao(path + "\0.other"s); }), err::DatabaseFileNotFound);
 }
 
 TEST_F(HostileTextTest, CraftedTableNameLoadsOnlyItsOwnRows) {

@@ -49,9 +49,9 @@ TEST_F(IntegrityCheckTest, DamagedIndexPageIsRefusedAtOpenAndTheFileIsLeftAlone)
     damagePage(rootPage("TName"));
     const std::string before = readAll(path);
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { openDao(path); }, &description), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(path); }, &description), err::UnrecognisedFormat);
     EXPECT_NE(description.find(path), std::string::npos) << description;
-    EXPECT_EQ(errorNumberOf([&] { openDao(path, true); }), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(path, true); }), err::UnrecognisedFormat);
     EXPECT_EQ(errorNumberOf([&] { openConnection(path); }, &description), err::AdoOpenRefused);
     EXPECT_NE(description.find(path), std::string::npos) << description;
     EXPECT_EQ(readAll(path), before);
@@ -63,7 +63,8 @@ TEST_F(IntegrityCheckTest, DamageMetWhileReadingNamesTheFile) {
     // Damaged behind the open connection's back, as another program or a failing disk would.
     damagePage(rootPage("T"));
     std::string description;
-    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT * FROM T"); }, &description), 3343);
+    EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT * FROM T"); }, &description),
+              err::UnrecognisedFormat);
     EXPECT_NE(description.find("t.db"), std::string::npos) << description;
 }
 
@@ -79,7 +80,7 @@ TEST_F(IntegrityCheckTest, LargeFileOpensQuicklyAndItsDamageIsReportedByTheRead)
     EXPECT_EQ(connection->execute("SELECT count(*) FROM Big")->valueAt(0, 0).toInt64(), 17);
     std::string description;
     EXPECT_EQ(errorNumberOf([&] { connection->execute("SELECT name FROM T ORDER BY name"); }, &description),
-              3343);
+              err::UnrecognisedFormat);
     EXPECT_NE(description.find("t.db"), std::string::npos) << description;
 }
 

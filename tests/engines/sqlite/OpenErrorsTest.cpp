@@ -43,16 +43,16 @@ class OpenErrorsTest : public ::testing::Test {
 } // namespace
 
 TEST_F(OpenErrorsTest, MissingFileIsNotFoundAndNotCreated) {
-    expectRefused(dir.file("absent.db"), 3024);
+    expectRefused(dir.file("absent.db"), err::DatabaseFileNotFound);
 }
 
 TEST_F(OpenErrorsTest, TextFileAndEmptyFileAreNoDatabases) {
     const auto text = dir.file("notes.mdb");
     writeAll(text, std::string(5000, 'x'));
-    expectRefused(text, 3343);
+    expectRefused(text, err::UnrecognisedFormat);
     const auto empty = dir.file("empty.accdb");
     writeAll(empty, "");
-    expectRefused(empty, 3343);
+    expectRefused(empty, err::UnrecognisedFormat);
 }
 
 TEST_F(OpenErrorsTest, TruncatedFileIsRefused) {
@@ -60,10 +60,10 @@ TEST_F(OpenErrorsTest, TruncatedFileIsRefused) {
     ASSERT_GT(bytes.size(), 8192u);
     const auto cut = dir.file("cut.db");
     writeAll(cut, bytes.substr(0, bytes.size() / 2));
-    expectRefused(cut, 3343);
+    expectRefused(cut, err::UnrecognisedFormat);
     const auto ragged = dir.file("ragged.db");
     writeAll(ragged, bytes.substr(0, bytes.size() - 100));
-    expectRefused(ragged, 3343);
+    expectRefused(ragged, err::UnrecognisedFormat);
 }
 
 TEST_F(OpenErrorsTest, DamagedSchemaPageIsRefused) {
@@ -72,13 +72,13 @@ TEST_F(OpenErrorsTest, DamagedSchemaPageIsRefused) {
         bytes[i] = static_cast<char>(0xA5);
     const auto damaged = dir.file("damaged.db");
     writeAll(damaged, bytes);
-    expectRefused(damaged, 3343);
+    expectRefused(damaged, err::UnrecognisedFormat);
 }
 
 TEST_F(OpenErrorsTest, ADirectoryIsNoDatabase) {
     const auto folder = dir.file("folder.db");
     std::filesystem::create_directory(folder);
-    EXPECT_EQ(errorNumberOf([&] { openDao(folder); }), 3343);
+    EXPECT_EQ(errorNumberOf([&] { openDao(folder); }), err::UnrecognisedFormat);
 }
 
 TEST_F(OpenErrorsTest, AConnectionStringWithoutDatabaseIsRefused) {
@@ -89,7 +89,7 @@ TEST_F(OpenErrorsTest, AConnectionStringWithoutDatabaseIsRefused) {
 
 TEST_F(OpenErrorsTest, OpeningTwiceIsRefusedButTheFirstStaysOpen) {
     auto c = openConnection(good);
-    EXPECT_EQ(errorNumberOf([&] { c->open(connectionStringFor(good)); }), 3705);
+    EXPECT_EQ(errorNumberOf([&] { c->open(connectionStringFor(good)); }), err::ObjectOpen);
     EXPECT_EQ(c->execute("SELECT count(*) FROM T")->valueAt(0, 0).toInt64(), 2000);
 }
 

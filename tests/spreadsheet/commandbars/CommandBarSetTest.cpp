@@ -56,8 +56,8 @@ TEST(CommandBarSetTest, TheHostsOwnBarsAndMenusExist) {
         EXPECT_EQ(menuBar->controls()->item(i)->type(), xl::ControlPopup);
     }
     EXPECT_FALSE(bars.find("Quorvel"));
-    EXPECT_EQ(errorNumber([&] { (void)bars.item(bars.count() + 1); }), 9);
-    EXPECT_EQ(errorNumber([&] { menuBar->remove(); }), 5);
+    EXPECT_EQ(errorNumber([&] { (void)bars.item(bars.count() + 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumber([&] { menuBar->remove(); }), err::InvalidProcedureCall);
     EXPECT_TRUE(bars.find(WorksheetMenuBar));
 }
 
@@ -101,8 +101,8 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
     const long before = bars.count();
     auto toolbar = bars.add("Quorvel");
     EXPECT_EQ(bars.count(), before + 1);
-    EXPECT_EQ(errorNumber([&] { bars.add("QUORVEL"); }), 5);
-    EXPECT_EQ(errorNumber([&] { bars.add(""); }), 5);
+    EXPECT_EQ(errorNumber([&] { bars.add("QUORVEL"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { bars.add(""); }), err::InvalidProcedureCall);
     toolbar->setVisible(false);
     EXPECT_FALSE(bars.find("quorvel")->visible());
     toolbar->remove();
@@ -114,13 +114,13 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
 TEST(CommandBarSetTest, ControlsTakeButtonsAndPopupsAtValidPositions) {
     CommandBarSet bars;
     auto controls = bars.add("Quorvel")->controls();
-    EXPECT_EQ(errorNumber([&] { controls->add(4); }), 5);
-    EXPECT_EQ(errorNumber([&] { controls->add(xl::ControlButton, 2); }), 5);
+    EXPECT_EQ(errorNumber([&] { controls->add(4); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { controls->add(xl::ControlButton, 2); }), err::InvalidProcedureCall);
     auto second = controls->add(xl::ControlButton);
     auto first = controls->add(xl::ControlButton, 1);
     EXPECT_EQ(first->index(), 1);
     EXPECT_EQ(second->index(), 2);
-    EXPECT_EQ(errorNumber([&] { (void)controls->item(0); }), 9);
+    EXPECT_EQ(errorNumber([&] { (void)controls->item(0); }), err::SubscriptOutOfRange);
 
     first->setCaption("&Save changes (F7)");
     EXPECT_EQ(first->tooltipText(), "Save changes (F7)");
@@ -155,8 +155,10 @@ TEST(CommandBarSetTest, ClickClearsTheActionControlWhenTheMacroFails) {
     CommandBarSet bars;
     buildMenu(bars);
     auto open = bars.findControl("Open database");
-    EXPECT_THROW(bars.click(open, [](const std::string&) { throw NumberedError(1004, "test", "boom"); }),
-                 NumberedError);
+    EXPECT_THROW(
+        bars.click(open,
+                   [](const std::string&) { throw NumberedError(err::ApplicationDefined, "test", "boom"); }),
+        NumberedError);
     EXPECT_FALSE(bars.actionControl());
 }
 

@@ -145,28 +145,32 @@ TEST(RibbonRuntimeTest, RefusesMalformedOrInvalidDefinitions) {
     std::string description;
     EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<customUI xmlns=\"" + ns + "\"><ribbon>"); },
                           &description),
-              1004);
+              err::ApplicationDefined);
     EXPECT_NE(description.find("offset"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse(""); }), 1004);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }), 1004);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse(""); }), err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }),
+              err::ApplicationDefined);
     auto inGroup = [&](const std::string& controls) {
         return "<customUI xmlns=\"" + ns + "\"><ribbon><tabs><tab id=\"t\"><group id=\"g\">" + controls +
                "</group></tab></tabs></ribbon></customUI>";
     };
     EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"x\"/><button id=\"x\"/>")); },
                           &description),
-              1004);
+              err::ApplicationDefined);
     EXPECT_NE(description.find("\"x\""), std::string::npos) << description;
     EXPECT_EQ(errorNumber(
                   [&] { RibbonDefinition::parse(inGroup("<button id=\"x\" label=\"a\" getLabel=\"m\"/>")); }),
-              1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }), 1004);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }), 1004);
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }),
+              err::ApplicationDefined);
     EXPECT_EQ(
         errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"b\"><item id=\"i\"/></button>")); }),
-        1004);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), 53);
+        err::ApplicationDefined);
+    EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingTheStack) {
@@ -182,9 +186,10 @@ TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingT
         return xml + "</group></tab></tabs></ribbon></customUI>";
     };
     std::string description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description),
+              err::ApplicationDefined);
     EXPECT_NE(description.find("nested"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), 1004);
+    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), err::ApplicationDefined);
     // Tab, group and 61 button groups put the button at the deepest level allowed.
     const RibbonDefinition def = RibbonDefinition::parse(nested(61));
     ASSERT_NE(def.find("deep"), nullptr);
@@ -290,8 +295,8 @@ TEST(RibbonRuntimeTest, SelectPassesItemIdAndIndexToOnAction) {
     EXPECT_EQ(shows[0].args[0], Variant("cboTables"));
     EXPECT_EQ(shows[0].args[2], Variant(2));
     EXPECT_EQ(runtime->state("cboTables").selectedIndex, 2);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cboTables", 4); }), 9);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cmdHelp", 0); }), 5);
+    EXPECT_EQ(errorNumber([&] { runtime->select("cboTables", 4); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumber([&] { runtime->select("cmdHelp", 0); }), err::InvalidProcedureCall);
     EXPECT_FALSE(runtime->select("cboStatic", 1)); // no onAction: nothing to run
 }
 
@@ -305,8 +310,8 @@ TEST(RibbonRuntimeTest, ClickPassesTheControlAndTheNewPressedState) {
     EXPECT_EQ(wb.app.callsOf("Ribbon.GetDatabase")[0].args,
               (std::vector<Variant>{Variant("cmdOpenDB"), Variant(true)}));
     EXPECT_FALSE(runtime->click("cmdInfo")); // no onAction
-    EXPECT_EQ(errorNumber([&] { runtime->click("nothing"); }), 5);
-    EXPECT_EQ(errorNumber([&] { runtime->click("cboTables"); }), 5);
+    EXPECT_EQ(errorNumber([&] { runtime->click("nothing"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([&] { runtime->click("cboTables"); }), err::InvalidProcedureCall);
 }
 
 TEST(RibbonRuntimeTest, DisabledOrHiddenControlsRunNothing) {
@@ -328,7 +333,7 @@ TEST(RibbonRuntimeTest, AFailingStateCallbackKeepsTheDefaultAndIsReported) {
     Workbook wb;
     auto runtime = RibbonRuntime::load(wb.app, ribbonXml(RibbonDefinition::Namespace2006));
     wb.app.define("Ribbon.GetEnabled", [](const std::vector<Variant>&) -> Variant {
-        throw NumberedError(91, "Interface12", "Object variable not set");
+        throw NumberedError(err::ObjectNotSet, "Interface12", "Object variable not set");
     });
     wb.app.define("Ribbon.GetLabel", [](const std::vector<Variant>&) { return Variant("not a flag"); });
     wb.app.define("Ribbon.GetVisible", [](const std::vector<Variant>&) { return Variant("maybe"); });
@@ -337,7 +342,7 @@ TEST(RibbonRuntimeTest, AFailingStateCallbackKeepsTheDefaultAndIsReported) {
     EXPECT_TRUE(findState(tabs, "cmdRowAdd")->visible); // the group's "maybe" is no answer
     const auto errors = runtime->takeCallbackErrors();
     ASSERT_GE(errors.size(), 2u);
-    EXPECT_EQ(errors[0].number(), 91);
+    EXPECT_EQ(errors[0].number(), err::ObjectNotSet);
     EXPECT_NE(errors[0].description().find("getEnabled"), std::string::npos);
     EXPECT_TRUE(runtime->takeCallbackErrors().empty());
 }
@@ -346,9 +351,9 @@ TEST(RibbonRuntimeTest, AFailingActionReachesTheCaller) {
     Workbook wb;
     auto runtime = RibbonRuntime::load(wb.app, ribbonXml(RibbonDefinition::Namespace2006));
     wb.app.define("Ribbon.ShowHelp", [](const std::vector<Variant>&) -> Variant {
-        throw NumberedError(53, "Help", "File not found");
+        throw NumberedError(err::FileNotFound, "Help", "File not found");
     });
-    EXPECT_EQ(errorNumber([&] { runtime->click("cmdHelp"); }), 53);
+    EXPECT_EQ(errorNumber([&] { runtime->click("cmdHelp"); }), err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, AMissingOnLoadMacroIsReportedAndTheRibbonStillShows) {
@@ -356,7 +361,7 @@ TEST(RibbonRuntimeTest, AMissingOnLoadMacroIsReportedAndTheRibbonStillShows) {
     auto runtime = RibbonRuntime::load(app, ribbonXml(RibbonDefinition::Namespace2006));
     const auto errors = runtime->takeCallbackErrors();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].number(), 1004);
+    EXPECT_EQ(errors[0].number(), err::ApplicationDefined);
     const auto tabs = runtime->snapshot();
     EXPECT_EQ(findState(tabs, "cmdOpenDB")->label, ""); // every callback failed: defaults
     EXPECT_EQ(findState(tabs, "cmdHelp")->label, "Quorvel Help");

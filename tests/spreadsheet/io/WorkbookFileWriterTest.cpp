@@ -51,15 +51,15 @@ TEST(WorkbookFileWriterTest, XlsIsRefusedAndNothingIsWritten) {
     for (auto [name, format] : {std::pair{"a.xls", 56}, {"b.xls", -4143}, {"c.xls", 0}, {"d.xlsx", 56}}) {
         std::int32_t number = 0;
         std::string message = errorOf(smallBook(), dir.file(name), format, number);
-        EXPECT_EQ(number, 1004) << name;
+        EXPECT_EQ(number, err::ApplicationDefined) << name;
         EXPECT_NE(message.find("Saving as .xls"), std::string::npos) << message;
         EXPECT_NE(message.find("save as .xlsx instead"), std::string::npos) << message;
     }
     std::int32_t number = 0;
     errorOf(smallBook(), dir.file("e.ods"), 60, number);
-    EXPECT_EQ(number, 1004);
+    EXPECT_EQ(number, err::ApplicationDefined);
     std::string message = errorOf(smallBook(), dir.file("f.pdf"), 0, number); // never a mislabelled file
-    EXPECT_EQ(number, 1004);
+    EXPECT_EQ(number, err::ApplicationDefined);
     EXPECT_NE(message.find("f.pdf"), std::string::npos);
     EXPECT_TRUE(dir.entries().empty());
     WorkbookFileWriter::write(smallBook(), dir.file("plain"), 0); // no extension: the default format
@@ -72,14 +72,14 @@ TEST(WorkbookFileWriterTest, UnwritablePathRaises1004NamingThePath) {
         std::string path = dir.file("missing/folder/book.out");
         std::int32_t number = 0;
         std::string message = errorOf(smallBook(), path, format, number);
-        EXPECT_EQ(number, 1004) << format;
+        EXPECT_EQ(number, err::ApplicationDefined) << format;
         EXPECT_NE(message.find(path), std::string::npos) << message;
     }
     // The destination is a folder: the finished temporary file cannot replace it and is removed.
     ::mkdir(dir.file("taken.xlsx").c_str(), 0755);
     std::int32_t number = 0;
     std::string message = errorOf(smallBook(), dir.file("taken.xlsx"), 0, number);
-    EXPECT_EQ(number, 1004);
+    EXPECT_EQ(number, err::ApplicationDefined);
     EXPECT_NE(message.find("taken.xlsx"), std::string::npos);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"taken.xlsx"});
 }
@@ -94,7 +94,7 @@ TEST(WorkbookFileWriterTest, FailedWriteKeepsTheOriginalFile) {
     broken.addSheet("same");
     std::int32_t number = 0;
     errorOf(broken, path, 0, number);
-    EXPECT_EQ(number, 1004);
+    EXPECT_EQ(number, err::ApplicationDefined);
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"book.xlsx"});
 }
@@ -108,7 +108,7 @@ TEST(WorkbookFileWriterTest, ReadOnlyFileIsNotReplaced) {
     other.addSheet("Data").set(1, 1, Variant("second"));
     std::int32_t number = 0;
     std::string message = errorOf(other, path, 0, number);
-    EXPECT_EQ(number, 1004);
+    EXPECT_EQ(number, err::ApplicationDefined);
     EXPECT_NE(message.find("read-only"), std::string::npos) << message;
     EXPECT_EQ(readFile(path), "x\r\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"locked.csv"});
@@ -159,7 +159,7 @@ TEST(WorkbookFileWriterTest, ErrorWhileStreamingLeavesNoPartialFile) {
             ExportCell c{Variant(1.0), 0, ""};
             for (long r = 1; r <= 5000; ++r)
                 visit(r, 1, c);
-            throw NumberedError(3151, "Engine", "connection lost");
+            throw NumberedError(err::DaoOdbcConnectFailed, "Engine", "connection lost");
         }
     };
     FailingBook b;
@@ -173,7 +173,7 @@ TEST(WorkbookFileWriterTest, ErrorWhileStreamingLeavesNoPartialFile) {
             WorkbookFileWriter::write(b, path, 0);
             ADD_FAILURE() << name;
         } catch (const NumberedError& e) {
-            EXPECT_EQ(e.number(), 3151); // the cause reaches the caller unchanged
+            EXPECT_EQ(e.number(), err::DaoOdbcConnectFailed); // the cause reaches the caller unchanged
         }
         EXPECT_EQ(readFile(path), before) << name;
     }

@@ -276,7 +276,7 @@ TEST(XlsxReaderTest, OpeningTwiceAnswersTheOpenWorkbookAndSameNameIsRefused) {
         f.app->openWorkbook(dir.file("other/one.xlsx"));
         FAIL() << "a second workbook named one.xlsx was opened";
     } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), 1004);
+        EXPECT_EQ(e.number(), err::ApplicationDefined);
         EXPECT_NE(e.description().find("one.xlsx"), std::string::npos);
     }
     EXPECT_EQ(f.app->workbookCount(), 1);

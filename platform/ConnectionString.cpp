@@ -1,29 +1,13 @@
 // A small scanner rather than a split on ';': only a scanner can tell a ';' inside braces from
 // a separator.
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
+#include "platform/TextUtil.h"
 
 #include "platform/NumberedError.h"
 
 #include <cctype>
 
-namespace qv::engine {
-
-namespace {
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-} // namespace
+namespace qv {
 
 ConnectionString ConnectionString::parse(std::string_view text) {
     ConnectionString cs;
@@ -38,7 +22,7 @@ ConnectionString ConnectionString::parse(std::string_view text) {
             i = semi + 1;
             continue;
         }
-        std::string key = lower(trim(text.substr(i, eq - i)));
+        std::string key = TextUtil::lowerAscii(TextUtil::trim(text.substr(i, eq - i)));
         std::size_t j = eq + 1;
         while (j < n && std::isspace(static_cast<unsigned char>(text[j])))
             ++j;
@@ -69,7 +53,7 @@ ConnectionString ConnectionString::parse(std::string_view text) {
         } else {
             auto next = text.find(';', j);
             std::size_t end = next == std::string_view::npos ? n : next;
-            value = std::string(trim(text.substr(j, end - j)));
+            value = std::string(TextUtil::trim(text.substr(j, end - j)));
             i = end == n ? n : end + 1;
         }
         if (!key.empty()) cs.mValues.emplace(std::move(key), std::move(value));
@@ -78,7 +62,8 @@ ConnectionString ConnectionString::parse(std::string_view text) {
 }
 
 std::string ConnectionString::quote(std::string_view value) {
-    bool needs = value.find_first_of(";{}") != std::string_view::npos || trim(value).size() != value.size();
+    bool needs =
+        value.find_first_of(";{}") != std::string_view::npos || TextUtil::trim(value).size() != value.size();
     if (!needs) return std::string(value);
     std::string out = "{";
     for (char c : value) {
@@ -90,12 +75,12 @@ std::string ConnectionString::quote(std::string_view value) {
 }
 
 std::string ConnectionString::value(std::string_view key) const {
-    auto it = mValues.find(lower(key));
+    auto it = mValues.find(TextUtil::lowerAscii(key));
     return it == mValues.end() ? std::string() : it->second;
 }
 
 bool ConnectionString::has(std::string_view key) const {
-    return mValues.count(lower(key)) != 0;
+    return mValues.count(TextUtil::lowerAscii(key)) != 0;
 }
 
-} // namespace qv::engine
+} // namespace qv

@@ -1,11 +1,11 @@
 // The connection string as the product builds it, and values that try to smuggle in keys.
-#include "engines/sqlite/ConnectionString.h"
+#include "platform/ConnectionString.h"
 
 #include "platform/NumberedError.h"
 
 #include <gtest/gtest.h>
 
-using qv::engine::ConnectionString;
+using qv::ConnectionString;
 
 TEST(ConnectionStringTest, ReadsTheProductsKeysWhateverTheirCase) {
     auto cs = ConnectionString::parse("Driver={Microsoft Access Driver (*.mdb, *.accdb)};Dbq=/data/shop.db;"
@@ -57,4 +57,11 @@ TEST(ConnectionStringTest, BlanksAroundKeysAndFragmentsWithoutValueAreIgnored) {
     auto cs = ConnectionString::parse(" ; Dbq = /x.db ;junk; Uid= Admin ");
     EXPECT_EQ(cs.database(), "/x.db");
     EXPECT_EQ(cs.user(), "Admin");
+}
+
+TEST(ConnectionStringTest, HarmlessValuesAreNotBraced) {
+    EXPECT_EQ(ConnectionString::quote("secret=42"), "secret=42");
+    EXPECT_EQ(ConnectionString::quote(""), "");
+    EXPECT_EQ(ConnectionString::quote("a;b"), "{a;b}");
+    EXPECT_EQ(ConnectionString::quote("}"), "{}}}");
 }

@@ -1,14 +1,16 @@
 // The ODBC-style connection string the product builds ("Driver={...};Dbq=...;Uid=...;Pwd=...;
-// SystemDB=...;"). Keys are case-insensitive; a value that contains ';' or braces is written in
-// braces with "}}" for a closing brace, so a password like "a;Pwd=x" stays one value instead of
-// smuggling in a second key.
+// SystemDB=...;"), read by the engines and written by the add-in: one quoting routine and one
+// parser, so what one side writes the other reads back unchanged. Keys are case-insensitive; a
+// value that contains ';' or braces, or starts or ends with a blank, is written in braces with
+// "}}" for a closing brace, so a password like "a;Pwd=x" stays one value instead of smuggling in
+// a second key.
 #pragma once
 
 #include <map>
 #include <string>
 #include <string_view>
 
-namespace qv::engine {
+namespace qv {
 
 class ConnectionString {
   public:
@@ -31,4 +33,4 @@ class ConnectionString {
     std::map<std::string, std::string> mValues; // key lower-cased
 };
 
-} // namespace qv::engine
+} // namespace qv
