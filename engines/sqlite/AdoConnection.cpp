@@ -109,14 +109,14 @@ void AdoConnection::rollbackTrans() {
 
 AdoRecordsetPtr AdoConnection::run(const DialectStatement& statement, const std::vector<Binding>& values,
                                    long long* recordsAffected, const std::string& source) {
-    auto rs = runOn(handle()->db(), statement, values, recordsAffected, source);
+    auto rs = runOn(handle()->db(), statement, values, recordsAffected, source, mProgress);
     if (statement.changesSchema()) handle()->schemaTypes().invalidate();
     return rs;
 }
 
 AdoRecordsetPtr AdoConnection::runOn(SqliteRef db, const DialectStatement& statement,
                                      const std::vector<Binding>& values, long long* recordsAffected,
-                                     const std::string& source) {
+                                     const std::string& source, IProgress* progress) {
     const SqliteApi& lib = db.lib();
     Statement st(db, statement.sql, source);
     if (!onlyBlanks(st.tail())) throw ErrorCatalogue::make(err::CharactersAfterEnd, source);
@@ -140,7 +140,7 @@ AdoRecordsetPtr AdoConnection::runOn(SqliteRef db, const DialectStatement& state
         }
     }
     if (lib.column_count(st.get()) > 0) {
-        auto rs = ColumnarRecordset::load(st, source, mProgress);
+        auto rs = ColumnarRecordset::load(st, source, progress);
         if (recordsAffected) *recordsAffected = -1;
         return rs;
     }

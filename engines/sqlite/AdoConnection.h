@@ -48,7 +48,7 @@ class AdoConnection : public IAdoConnection, public IObject {
     // Runs the statement on db with the values bound; what run() does once it has a connection.
     static AdoRecordsetPtr runOn(SqliteRef db, const DialectStatement& statement,
                                  const std::vector<Binding>& values, long long* recordsAffected,
-                                 const std::string& source);
+                                 const std::string& source, IProgress* progress = nullptr);
 
   private:
     int mCursorLocation = 2;
