@@ -14,8 +14,6 @@ namespace qv::engine {
 
 namespace {
 constexpr long long ProgressStride = 4096;
-constexpr std::int32_t ObjectClosed = 3704;
-constexpr std::int32_t NoCurrentRecord = 3021;
 const char* const Source = "ADODB.Recordset";
 
 } // namespace
