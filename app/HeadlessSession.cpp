@@ -3,8 +3,8 @@
 #include "app/AddinStartup.h"
 #include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
-#include "engines/mdb/MdbEngineClasses.h"
 #include "common/RibbonControlIds.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IAddinEntry.h"
 #include "platform/NumberedError.h"
@@ -316,13 +316,19 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
     if (form && !form->cells(1, 1)->value().isEmpty()) {
         fmt::print("The form shows [{}] in sheet \"{}\".\n", mOptions.table, form->name());
         if (mOptions.saveAs.empty()) return true;
+        // The file was named on the command line: it is written as a script that switches the
+        // host's alerts and events off would write it, so the add-in's before-save question
+        // (which guards a person's interface workbook) is not asked of the command line.
         app.setDisplayAlerts(false);
+        const bool events = app.enableEvents();
+        app.setEnableEvents(false);
         bool saved = false;
         try {
             saved = form->parent()->saveAs(mOptions.saveAs);
         } catch (const NumberedError& e) {
             fmt::print("  (error {}: {})\n", e.number(), lines(e.description()));
         }
+        app.setEnableEvents(events);
         app.setDisplayAlerts(true);
         fmt::print("{} {}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs);
         return saved;

@@ -34,6 +34,7 @@ class CommandTrap {
                 return true;
             } catch (const NumberedError& e) {
                 failure = e;
+                guard.failed();
             }
         }
         if (dialogs) modErrors::ReportError(*dialogs, *failure, Reporting());

@@ -1,6 +1,8 @@
 // Destructors must not throw: a host that fails while being switched back is left as it is.
 #include "common/HostStateGuard.h"
 
+#include <exception>
+
 namespace qv {
 
 namespace {
@@ -21,6 +23,7 @@ HostStateGuard::HostStateGuard(ApplicationPtr app, OnExit mode) : mApp(std::move
     }
     bestEffort([&] { mCursor = mApp->cursor(); });
     bestEffort([&] { mStatusBar = mApp->statusBar(); });
+    mExceptionsAtStart = std::uncaught_exceptions();
 }
 
 void HostStateGuard::protectOnExit(WorksheetPtr sheet, std::string password) {
@@ -45,7 +48,9 @@ HostStateGuard::~HostStateGuard() {
     bestEffort([&] { mApp->setEnableEvents(mEvents); });
     bestEffort([&] { mApp->setDisplayAlerts(mAlerts); });
     if (mCursor) bestEffort([&] { mApp->setCursor(*mCursor); });
-    if (mStatusBar)
+    // A command that ran to its end owns the status text it left ("Ready" after a load); one that
+    // failed half-way must not leave its progress text standing.
+    if (mStatusBar && (mFailed || std::uncaught_exceptions() > mExceptionsAtStart))
         bestEffort([&] {
             if (mApp->statusBar() != *mStatusBar) mApp->setStatusBar(*mStatusBar);
         });

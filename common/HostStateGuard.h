@@ -29,15 +29,20 @@ class HostStateGuard {
     void protectOnExit(WorksheetPtr sheet, std::string password);
     // Turns screen updating and events off now; the destructor puts them back.
     void quiet();
+    // The operation failed and its error was caught inside the guard's scope: the status text
+    // is put back as found too.
+    void failed() { mFailed = true; }
 
   private:
     ApplicationPtr mApp;
     OnExit mMode;
     bool mScreenUpdating = true, mEvents = true, mAlerts = true;
-    // The cursor and status text are always put back as found; a host that cannot tell them
-    // leaves them alone.
+    // The cursor is always put back as found, the status text when the operation fails; a host
+    // that cannot tell them leaves them alone.
     std::optional<int> mCursor;
     std::optional<std::string> mStatusBar;
+    int mExceptionsAtStart = 0;
+    bool mFailed = false;
     WorksheetPtr mSheet;
     std::string mPassword;
 };
