@@ -21,14 +21,15 @@ namespace qv::app {
 
 namespace {
 // The add-in library lies beside the program in the build tree or an installation.
-std::string findAddinLibrary(const std::string& executable) {
+// The add-in library is named after the edition's revision ("libQuorvel12.so").
+std::string findAddinLibrary(const std::string& executable, int revision) {
     namespace fs = std::filesystem;
+    const std::string name = fmt::format("libQuorvel{}.so", revision);
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (ec) self = fs::absolute(executable);
     const fs::path exe = self.parent_path();
-    for (const fs::path& p : {exe / "libquorvel-addin.so", exe / ".." / "host" / "libquorvel-addin.so",
-                              exe / ".." / "lib" / "quorvel" / "libquorvel-addin.so"})
+    for (const fs::path& p : {exe / name, exe / ".." / "host" / name, exe / ".." / "lib" / "quorvel" / name})
         if (fs::exists(p, ec)) return fs::canonical(p, ec).string();
     return {};
 }
@@ -95,7 +96,7 @@ std::string DesktopSession::startAddin() {
     try {
         object = mObjects->createObject(progId);
     } catch (const NumberedError&) {
-        const std::string lib = findAddinLibrary(mOptions.executablePath);
+        const std::string lib = findAddinLibrary(mOptions.executablePath, mOptions.revision);
         if (lib.empty()) return "The add-in library was not found beside the program.";
         try {
             mObjects->registerServer(lib);
