@@ -42,12 +42,14 @@ TEST(CommandTrapTest, EveryWayOutRestoresTheHost) {
         {"foreign exception", [] { throw std::out_of_range("vector::at"); }},
         {"unknown throw", [] { throw 42; }},
     };
-    for (const auto& [name, ending] : endings) {
+    for (const auto& entry : endings) {
+        const std::string name = entry.first;
+        const std::function<void()>& ending = entry.second;
         SCOPED_TRACE(name);
         auto app = std::make_shared<FakeApplication>();
         ScriptedDialogs dialogs;
         const bool ran = CommandTrap::Run(&dialogs, app, "Quorvel", [&] { busyCommand(*app, ending); });
-        EXPECT_EQ(ran, std::string(name) == "return");
+        EXPECT_EQ(ran, name == "return");
         // A command that ran to its end owns the status text it left; a failed one's progress
         // text does not stay.
         expectHostAsFound(*app, ran ? "Loading table Orders..." : "");
