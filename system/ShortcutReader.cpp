@@ -229,14 +229,20 @@ std::optional<ShortcutInfo> ShortcutReader::parseDesktopEntry(std::string_view t
 }
 
 std::optional<ShortcutInfo> ShortcutReader::parseShellLink(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.empty() || bytes.size() > MaxFileSize) return std::nullopt;
-    // liblnk reads through a memory range handle and never writes to it; the copy keeps the
-    // caller's bytes const all the same.
-    std::vector<std::uint8_t> data(bytes);
+    // A shell link starts with its 76-byte header; anything shorter is no link.
+    constexpr std::size_t HeaderSize = 76;
+    if (bytes.size() < HeaderSize || bytes.size() > MaxFileSize) return std::nullopt;
+    // liblnk reads through a memory range handle and never writes to it. The page library's
+    // range reads a whole request even where it runs past the range's end (seen on a cut link
+    // under AddressSanitizer), so the copy carries zeros beyond the range: such a read meets
+    // zeros, never memory of ours, and the link is refused as the zeros do not parse.
+    constexpr std::size_t Slack = 64 * 1024;
+    std::vector<std::uint8_t> data(bytes.size() + Slack, 0);
+    std::copy(bytes.begin(), bytes.end(), data.begin());
     BfioHandle range;
     libbfio_error_t* bfioError = nullptr;
     const bool ranged = libbfio_memory_range_initialize(&range.h, &bfioError) == 1 &&
-                        libbfio_memory_range_set(range.h, data.data(), data.size(), &bfioError) == 1;
+                        libbfio_memory_range_set(range.h, data.data(), bytes.size(), &bfioError) == 1;
     if (bfioError) libbfio_error_free(&bfioError);
     if (!ranged) return std::nullopt;
     LnkFile link;
