@@ -51,14 +51,18 @@ inline std::unique_ptr<app::DesktopSession> hostSession(bool menuEdition = false
 inline void answerNextModal(std::function<void(QWidget&)> answer, int ms = 3000) {
     auto waited = std::make_shared<int>(0);
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, waited, poll, ms] {
+    // The pending timer owns the poll; the poll knows itself only weakly, so it is freed once it
+    // answered or gave up.
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [answer, waited, self, ms] {
         if (QWidget* w = QApplication::activeModalWidget()) {
             answer(*w);
             return;
         }
-        if ((*waited += 10) < ms) QTimer::singleShot(10, *poll);
+        if ((*waited += 10) < ms)
+            if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(10, *poll);
+    QTimer::singleShot(10, [poll] { (*poll)(); });
 }
 
 } // namespace qv::test
