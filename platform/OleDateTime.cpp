@@ -105,7 +105,7 @@ std::optional<double> OleDateTime::parse(std::string_view text) {
             int m2 = 0;
             double fs = 0;
             if (std::sscanf(rest.c_str(), "%2d:%2d:%lf%n", &h, &mi, &fs, &m2) == 3 &&
-                static_cast<std::size_t>(m2) == rest.size()) {
+                static_cast<std::size_t>(m2) == rest.size() && fs >= 0 && fs < 60) {
                 se = static_cast<int>(fs);
             } else {
                 return std::nullopt;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
+#include <sys/mman.h>
+#include <unistd.h>
 // libbfio first: liblnk offers its memory-handle entry point only when it sees libbfio.
 #include <libbfio.h>
 #include <liblnk.h>
@@ -232,17 +234,27 @@ std::optional<ShortcutInfo> ShortcutReader::parseShellLink(const std::vector<std
     // A shell link starts with its 76-byte header; anything shorter is no link.
     constexpr std::size_t HeaderSize = 76;
     if (bytes.size() < HeaderSize || bytes.size() > MaxFileSize) return std::nullopt;
-    // liblnk reads through a memory range handle and never writes to it. The page library's
-    // range reads a whole request even where it runs past the range's end (seen on a cut link
-    // under AddressSanitizer), so the copy carries zeros beyond the range: such a read meets
-    // zeros, never memory of ours, and the link is refused as the zeros do not parse.
-    constexpr std::size_t Slack = 64 * 1024;
-    std::vector<std::uint8_t> data(bytes.size() + Slack, 0);
-    std::copy(bytes.begin(), bytes.end(), data.begin());
+    // liblnk reads the link through a file handle on an anonymous in-memory file. Its memory
+    // range handle copies a whole request even where a crafted offset runs past the range's end
+    // (found by fuzzing under AddressSanitizer); a file read stops at the end of the file.
+    struct MemFile {
+        int fd = -1;
+        ~MemFile() {
+            if (fd >= 0) ::close(fd);
+        }
+    } file;
+    file.fd = ::memfd_create("quorvel-shortcut", MFD_CLOEXEC);
+    if (file.fd < 0) return std::nullopt;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(file.fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return std::nullopt;
+        done += static_cast<std::size_t>(n);
+    }
+    const std::string name = "/proc/self/fd/" + std::to_string(file.fd);
     BfioHandle range;
     libbfio_error_t* bfioError = nullptr;
-    const bool ranged = libbfio_memory_range_initialize(&range.h, &bfioError) == 1 &&
-                        libbfio_memory_range_set(range.h, data.data(), bytes.size(), &bfioError) == 1;
+    const bool ranged = libbfio_file_initialize(&range.h, &bfioError) == 1 &&
+                        libbfio_file_set_name(range.h, name.c_str(), name.size(), &bfioError) == 1;
     if (bfioError) libbfio_error_free(&bfioError);
     if (!ranged) return std::nullopt;
     LnkFile link;
