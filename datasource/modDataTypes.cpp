@@ -51,6 +51,21 @@ std::int32_t GetDataTypeGroup(std::int32_t typeADO) {
     }
 }
 
+bool HoldsTypedText(std::int32_t typeADO) {
+    switch (typeADO) {
+    case ado::Char:
+    case ado::WChar:
+    case ado::VarChar:
+    case ado::LongVarChar:
+    case ado::VarWChar:
+    case ado::LongVarWChar:
+    case ado::GUID:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::int32_t MapToTypeADO(const Variant& typeDAO) {
     const auto code = codeOf(typeDAO);
     if (!code) return ado::VarWChar;

@@ -16,6 +16,10 @@ enum class DataTypeGroup : std::int32_t { Boolean = 0, Number = 1, DateTime = 2,
 
 std::int32_t GetDataTypeGroup(std::int32_t typeADO);
 
+// Whether a column of the type holds text a person types as it stands (character, memo and
+// GUID columns): "0171" in such a column is a code, not the number 171.
+bool HoldsTypedText(std::int32_t typeADO);
+
 // Catalogue field or parameter type to the records model's type; unknown codes read as text.
 std::int32_t MapToTypeADO(const Variant& typeDAO);
 

@@ -10,7 +10,9 @@
 #include "common/modGlobalization.h"
 #include "datasource/IDS.h"
 #include "datasource/ITable.h"
+#include "datasource/modDataTypes.h"
 #include "form/clsMatrix.h"
+#include "form/modSheetFill.h"
 #include "platform/IShell.h"
 #include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
@@ -88,7 +90,8 @@ Variant defaultFor(const clsField& field, IShell* shell) {
     if (d.find('(') != std::string::npos) return {};
     std::string text = stored.isString() ? stored.str() : stored.toString();
     text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
-    if (stored.isNumber()) return stored;
+    // A text column's default is text even where the catalogue stored it as a number.
+    if (stored.isNumber() && !HoldsTypedText(field.TypeADO())) return stored;
     return Variant(text);
 }
 
@@ -105,6 +108,10 @@ void clsMatrix::FormatNewFields() {
     for (const auto& field : mFieldArray) {
         CellOf(1, field->Index())->setFontBold(false);
         RangePtr cell = CellOf(mRecordCount, field->Index());
+        // The first row of an empty table has no row above to take the text format from.
+        if (HoldsTypedText(field->TypeADO()) &&
+            modSheetFill::AccessNumberFormat(field->Format(), field->TypeADO()).empty())
+            cell->setNumberFormat("@");
         const Variant value = defaultFor(*field, mForm.Context().shell);
         if (!value.isEmpty()) {
             // Text goes in as a constant: a default that starts with "=" must not become a formula.

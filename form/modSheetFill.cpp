@@ -6,6 +6,7 @@
 #include "common/AppConstants.h"
 #include "common/clsAux.h"
 #include "datasource/clsField.h"
+#include "datasource/modDataTypes.h"
 #include "form/clsMatrix.h"
 #include "platform/IProgress.h"
 #include "platform/NumberedError.h"
@@ -206,7 +207,10 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
             cells->setHorizontalAlignment(xl::AlignLeft);
         }
         if (onForm) {
-            const std::string format = AccessNumberFormat(field ? field->Format() : std::string(), type);
+            std::string format = AccessNumberFormat(field ? field->Format() : std::string(), type);
+            // A text column without a format of its own takes what is typed as text, so a code
+            // such as "0042" is written back with its zeros.
+            if (format.empty() && HoldsTypedText(type)) format = "@";
             if (startsWith(format, "style:"))
                 cells->setStyle(format.substr(6));
             else if (!format.empty())

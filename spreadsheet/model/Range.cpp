@@ -27,8 +27,11 @@ constexpr const char* Source = "Range";
 
 // What a value written through code becomes in a cell: text is read the way the host reads
 // typed input (so "12" is a number), with the invariant rules code runs under.
-Variant cellValueOf(const Variant& v) {
-    if (v.isString() && !v.str().empty()) return InputParser::parse(v.str(), Locale::English);
+// Text given by code is read as the host reads an entry, except in a cell of the Text format,
+// which keeps it as given ("0171" stays a code).
+Variant cellValueOf(const Worksheet& sheet, long row, long column, const Variant& v) {
+    if (v.isString() && !v.str().empty() && !sheet.isTextFormatted(row, column))
+        return InputParser::parse(v.str(), Locale::English);
     return v;
 }
 } // namespace
@@ -153,9 +156,9 @@ void Range::writeValue(const Variant& v, bool raise) {
                 for (long r = a.r1; r <= a.r2; ++r)
                     sheet.data().setFormula(r, c, v.str());
     } else {
-        Variant stored = cellValueOf(v);
+        // Each area is read as its first cell takes it, as one entry fills a selection.
         for (const auto& a : mAreas)
-            sheet.data().fill(a, stored);
+            sheet.data().fill(a, cellValueOf(sheet, a.r1, a.c1, v));
     }
     sheet.changed();
     if (raise) sheet.raiseChange(mAreas);
@@ -196,7 +199,7 @@ void Range::setValues(const VariantMatrix& m) {
                 cells.setFormula(r, c, v.str());
                 continue;
             }
-            cells.setValue(r, c, cellValueOf(v));
+            cells.setValue(r, c, cellValueOf(sheet, r, c, v));
         }
     }
     sheet.changed();

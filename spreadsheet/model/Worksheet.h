@@ -103,6 +103,11 @@ class Worksheet : public IWorksheet, public std::enable_shared_from_this<Workshe
     // Pastes a block of typed entries with its top-left at the active cell (no validation, as a
     // paste in the host; protection still applies).
     void pasteValues(const std::vector<std::vector<std::string>>& typed);
+    // What an entry typed into a cell becomes: under the Text format "@" the text as typed (a
+    // code "0171" keeps its zero, "=A1" is no formula), elsewhere what the parser reads.
+    Variant typedEntry(long row, long column, const std::string& typed) const;
+    // Whether the cell has the Text format "@": text given to it stays text.
+    bool isTextFormatted(long row, long column) const;
 
     // --- the model for ranges, the workbook and the export view
     RangePtr makeRange(std::vector<Rect> areas);

@@ -31,6 +31,15 @@ bool confirmEntry(const ValidationRule& rule, Application* app) {
 
 } // namespace
 
+bool Worksheet::isTextFormatted(long row, long column) const {
+    return style(mCells.effectiveStyle(row, column)).numberFormat == "@";
+}
+
+Variant Worksheet::typedEntry(long row, long column, const std::string& typed) const {
+    if (isTextFormatted(row, column)) return Variant(typed);
+    return InputParser::parse(typed, locale());
+}
+
 bool Worksheet::typeInto(long row, long column, const std::string& typed) {
     Workbook& b = book();
     if (row < 1 || row > MaxRow || column < 1 || column > MaxColumn)
@@ -38,8 +47,8 @@ bool Worksheet::typeInto(long row, long column, const std::string& typed) {
     const Rect cell{row, column, row, column};
     checkCellsEditable({cell});
     auto app = b.app();
-    const bool isFormula = !typed.empty() && typed[0] == '=';
-    Variant entry = isFormula ? Variant() : InputParser::parse(typed, locale());
+    const bool isFormula = !isTextFormatted(row, column) && !typed.empty() && typed[0] == '=';
+    Variant entry = isFormula ? Variant() : typedEntry(row, column, typed);
     if (!isFormula && !typed.empty()) {
         const ValidationRule* rule = mValidations.find(row, column);
         if (rule && rule->showError && !ValidationCheck::accepts(*rule, entry, shared_from_this())) {
@@ -82,8 +91,9 @@ bool Worksheet::fillSelection(const std::string& typed) {
     const std::vector<Rect> areas = mSelection;
     checkCellsEditable(areas);
     auto app = b.app();
-    Variant entry = InputParser::parse(typed, locale());
-    // The entry is checked against the rule of the active cell, as the host does for Ctrl+Enter.
+    // The entry is read and checked as the active cell would take it, as the host does for
+    // Ctrl+Enter.
+    Variant entry = typedEntry(mActiveCell.first, mActiveCell.second, typed);
     if (!typed.empty()) {
         const ValidationRule* rule = mValidations.find(mActiveCell.first, mActiveCell.second);
         if (rule && rule->showError && !ValidationCheck::accepts(*rule, entry, shared_from_this())) {
@@ -120,7 +130,7 @@ void Worksheet::pasteValues(const std::vector<std::vector<std::string>>& typed) 
         const auto& line = typed[r - target.r1];
         for (long c = target.c1; c <= target.c2; ++c) {
             std::size_t i = static_cast<std::size_t>(c - target.c1);
-            mCells.setValue(r, c, i < line.size() ? InputParser::parse(line[i], locale()) : Variant());
+            mCells.setValue(r, c, i < line.size() ? typedEntry(r, c, line[i]) : Variant());
         }
     }
     changed();

@@ -143,3 +143,48 @@ TEST(WorksheetEntryTest, ABlockRunningOffTheSheetIsRefusedWholeNotCutShort) {
     h.sheet->pasteValues({{"last"}});
     EXPECT_EQ(h.sheet->cells(1, sheet::MaxColumn)->value(), Variant(std::string("last")));
 }
+
+TEST(WorksheetEntryTest, TextFormattedCellsKeepWhatIsTypedOrPastedAsText) {
+    HostFixture h;
+    h.sheet->range("A1:B3")->setNumberFormat("@");
+    // Typed: leading zeros, a date-like entry, a formula-like entry all stay the text typed.
+    EXPECT_TRUE(h.sheet->typeInto(1, 1, "0171"));
+    EXPECT_EQ(h.sheet->cells(1, 1)->value(), Variant(std::string("0171")));
+    EXPECT_EQ(h.sheet->cells(1, 1)->text(), "0171");
+    EXPECT_TRUE(h.sheet->typeInto(2, 1, "1/2/2024"));
+    EXPECT_EQ(h.sheet->cells(2, 1)->value(), Variant(std::string("1/2/2024")));
+    EXPECT_TRUE(h.sheet->typeInto(3, 1, "=1+1"));
+    EXPECT_EQ(h.sheet->cells(3, 1)->value(), Variant(std::string("=1+1")));
+    // A cell outside the text block still reads its entry.
+    EXPECT_TRUE(h.sheet->typeInto(1, 3, "0171"));
+    EXPECT_EQ(h.sheet->cells(1, 3)->value(), Variant(171.0));
+
+    // Pasted: each cell by its own format.
+    h.sheet->cells(1, 2)->select();
+    h.sheet->pasteValues({{"0042", "0042"}, {"TRUE", "7"}});
+    EXPECT_EQ(h.sheet->cells(1, 2)->value(), Variant(std::string("0042")));
+    EXPECT_EQ(h.sheet->cells(1, 3)->value(), Variant(42.0));
+    EXPECT_EQ(h.sheet->cells(2, 2)->value(), Variant(std::string("TRUE")));
+    EXPECT_EQ(h.sheet->cells(2, 3)->value(), Variant(7.0));
+
+    // Ctrl+Enter reads the entry as the active cell takes it.
+    h.sheet->range("B3")->select();
+    EXPECT_TRUE(h.sheet->fillSelection("007"));
+    EXPECT_EQ(h.sheet->cells(3, 2)->value(), Variant(std::string("007")));
+
+    // A value set by code stays what code set: a number stays a number, and a text given to a
+    // text cell is not read as digits, while a cell of another format reads it.
+    h.sheet->cells(2, 1)->setValue(Variant(5.0));
+    EXPECT_EQ(h.sheet->cells(2, 1)->value(), Variant(5.0));
+    h.sheet->cells(3, 1)->setValue(Variant(std::string("0100")));
+    EXPECT_EQ(h.sheet->cells(3, 1)->value(), Variant(std::string("0100")));
+    h.sheet->cells(5, 1)->setValue(Variant(std::string("0100")));
+    EXPECT_EQ(h.sheet->cells(5, 1)->value(), Variant(100.0));
+    VariantMatrix block(1, 3);
+    for (std::size_t c = 0; c < 3; ++c)
+        block.at(0, c) = Variant(std::string("0200"));
+    h.sheet->cells(2, 2)->setValues(block); // B2 is a text cell, C2 and D2 are not
+    EXPECT_EQ(h.sheet->cells(2, 2)->value(), Variant(std::string("0200")));
+    EXPECT_EQ(h.sheet->cells(2, 3)->value(), Variant(200.0));
+    EXPECT_EQ(h.sheet->cells(2, 4)->value(), Variant(200.0));
+}
