@@ -225,7 +225,7 @@ bool MetadataStore::removeProperty(const std::string& table, const std::string& 
 void MetadataStore::saveQuery(const std::string& name, const std::string& sql, int type) {
     // A query the engine could not run is refused now, with the dialect's numbered error, rather
     // than stored and failing each time it is opened.
-    SqlDialect::translate(sql);
+    SqlDialect::check(sql);
     ensure("CREATE TABLE IF NOT EXISTS QvQueries (Name TEXT PRIMARY KEY NOT NULL, SQL TEXT NOT NULL, Type "
            "INTEGER)");
     Statement st(mDb, "INSERT OR REPLACE INTO QvQueries (Name, SQL, Type) VALUES (?, ?, ?)", Source);

@@ -38,6 +38,10 @@ class SqlDialect {
     static DialectStatement translate(std::string_view sql, const SqliteHandle& handle);
     // Translates knowing only the types of literals and functions.
     static DialectStatement translate(std::string_view sql);
+    // A statement to be stored as a saved query checked without running it: refused with the
+    // dialect's numbered error when the engine could not run it. A crosstab whose headings come
+    // from the data is checked with its heading query and its grouping, as it will run.
+    static void check(std::string_view sql);
     // Installs the dialect's functions on a freshly opened connection.
     static void prepareConnection(SqliteRef db);
 

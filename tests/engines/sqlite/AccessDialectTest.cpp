@@ -3,6 +3,7 @@
 // other tools), composite keys, DISTINCT lists, saved parameter queries, LIKE with '*', and '&'
 // with nulls. Also what the engine adds around the translator: the column types it passes
 // (and refreshes after DDL), defaults and view texts answered in the product's form.
+#include "platform/engine/DaoConstants.h"
 #include "tests/engines/sqlite/EngineTestSupport.h"
 
 #include "engines/sqlite/AdoCommand.h"
@@ -267,4 +268,57 @@ TEST_F(SavedQueryTest, ViewTextRunsAsTheProductSendsIt) {
     const std::string sql = view->sql();
     EXPECT_EQ(sql.find('"'), std::string::npos) << sql;
     EXPECT_EQ(rows(sql)->recordCount(), 2);
+}
+
+TEST_F(SavedQueryTest, CrosstabIsStoredAsWrittenAndRunsWithTheHeadingsOfTheData) {
+    const std::string crosstab = "TRANSFORM Sum([Quantity]) AS Total SELECT [OrderID] FROM [Order Details] "
+                                 "GROUP BY [OrderID] PIVOT [ProductID]";
+    {
+        auto db = openDao(path);
+        engine::MetadataStore store(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db());
+        store.saveQuery("Quantities", crosstab);
+        ASSERT_EQ(store.queries().size(), 1u);
+        EXPECT_EQ(store.queries()[0].sql, crosstab); // kept as written, translated when run
+    }
+    auto query = openDao(path)->queryDef("Quantities");
+    ASSERT_NE(query, nullptr);
+    EXPECT_EQ(query->type(), qv::dao::QueryCrosstab);
+
+    // One column per product found in the data, in their order.
+    auto rs = rows(crosstab);
+    ASSERT_EQ(rs->fieldCount(), 4);
+    EXPECT_EQ(rs->field(1)->name(), "1");
+    EXPECT_EQ(rs->field(3)->name(), "3");
+    ASSERT_EQ(rs->recordCount(), 2);
+    EXPECT_EQ(rs->valueAt(0, 1).toInt64(), 5); // order 1, product 1
+    EXPECT_EQ(rs->valueAt(0, 2).toInt64(), 2); // order 1, product 2
+    EXPECT_TRUE(rs->valueAt(0, 3).isNull());   // order 1 has no product 3
+    EXPECT_EQ(rs->valueAt(1, 3).toInt64(), 7);
+
+    // Data added later brings its heading with it: the headings are read on each run.
+    run("INSERT INTO [Order Details] VALUES (3, 4, 9, NULL, 0)");
+    EXPECT_EQ(rows(openDao(path)->queryDef("Quantities")->sql())->fieldCount(), 5);
+}
+
+TEST_F(SavedQueryTest, CrosstabsTheEngineCannotRunAreNotStored) {
+    auto db = openDao(path);
+    engine::MetadataStore store(std::dynamic_pointer_cast<engine::DaoDatabase>(db)->handle()->db());
+    // No PIVOT.
+    EXPECT_NE(errorNumberOf([&] {
+                  store.saveQuery("No pivot", "TRANSFORM Sum(Quantity) SELECT OrderID FROM [Order Details] "
+                                              "GROUP BY OrderID");
+              }),
+              0);
+    // A broken heading expression.
+    EXPECT_NE(errorNumberOf([&] {
+                  store.saveQuery("Broken", "TRANSFORM Sum(Quantity) SELECT OrderID FROM [Order Details] "
+                                            "GROUP BY OrderID PIVOT [ProductID");
+              }),
+              0);
+    EXPECT_TRUE(store.queries().empty());
+    // Headings that need a parameter's value cannot be listed before it is asked.
+    const std::string perDay = "PARAMETERS [Least] Short; TRANSFORM Sum(Quantity) SELECT OrderID FROM "
+                               "[Order Details] WHERE Quantity >= [Least] GROUP BY OrderID PIVOT Shipped";
+    store.saveQuery("Per day", perDay);
+    EXPECT_EQ(errorNumberOf([&] { rows(perDay); }), 3708);
 }
