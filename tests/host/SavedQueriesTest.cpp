@@ -146,6 +146,7 @@ TEST_F(SavedQueriesTest, EverySavedQueryOfTheDemoDatabaseRunsWithItsPromptsAndCo
          ""},
         {"Dutch Customers", {}, "Query Dutch Customers", "", "", ""},
         {"All Contacts", {}, "Query All Contacts", "", "", ""},
+        {"Orders by Year", {}, "Query Orders by Year", "", "", ""},
         {"Product List", {}, "Query Product List", "", "", ""},
         {"Retire Sold Out Products",
          {yes("will alter"), ok()},
@@ -235,6 +236,16 @@ TEST_F(SavedQueriesTest, EverySavedQueryOfTheDemoDatabaseRunsWithItsPromptsAndCo
     WorksheetPtr dutch = resultBook()->findWorksheet("Query Dutch Customers");
     ASSERT_TRUE(dutch);
     EXPECT_EQ(dutch->cells(2, 3)->value().toString().rfind("Contact: ", 0), 0u);
+    // The crosstab has a column per year of the orders, each counting that year's orders.
+    WorksheetPtr years = resultBook()->findWorksheet("Query Orders by Year");
+    ASSERT_TRUE(years);
+    EXPECT_EQ(years->cells(1, 1)->value().toString(), "CustomerID");
+    const std::string firstYear = readBack(path, "SELECT min(strftime('%Y', OrderDate)) FROM Orders");
+    EXPECT_EQ(years->cells(1, 2)->value().toString(), firstYear);
+    const std::string lastYear = readBack(path, "SELECT max(strftime('%Y', OrderDate)) FROM Orders");
+    const long yearColumns =
+        std::stol(readBack(path, "SELECT count(DISTINCT strftime('%Y', OrderDate)) FROM Orders"));
+    EXPECT_EQ(years->cells(1, 2 + yearColumns - 1)->value().toString(), lastYear);
     // A second run of a select counts its sheet up.
     mEntry->ExecuteQuery(indexOf("Order Totals"));
     EXPECT_TRUE(resultBook()->findWorksheet("Query Order Totals (1)"));
