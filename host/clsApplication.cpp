@@ -167,8 +167,10 @@ std::string clsApplication::DataSourceKindName(int kind) {
 
 RangePtr clsApplication::FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32_t row,
                                                 std::int16_t column) {
+    // Result sheets and lookup lists can be as long as a table: they report and stop at Cancel too.
     return modSheetFill::FillSheetFromRecordset(sheet, rs, row, column,
-                                                modSheetFill::FormFields{mForm->Sheet(), mForm->Matrix()});
+                                                modSheetFill::FormFields{mForm->Sheet(), mForm->Matrix()},
+                                                mServices.progress);
 }
 
 bool clsApplication::FormIsLoaded() const {

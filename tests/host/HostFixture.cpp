@@ -37,6 +37,7 @@ void HostFixture::startHost(const Options& o) {
     }
     mServices =
         PlatformServices{mRegistry.get(), mDialogs.get(), mToolkit.get(), mShell.get(), mObjects.get()};
+    mServices.progress = o.progress;
     mObjects->setServices(&mServices);
 
     sheet::ApplicationOptions ao;

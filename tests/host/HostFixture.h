@@ -28,6 +28,7 @@ struct HostOptions {
     bool registerEngines = true;
     std::string skipClass; // a ProgID left unregistered
     int sheetsInNewWorkbook = 1;
+    IProgress* progress = nullptr; // what the add-in reports long loads to
 };
 
 class HostFixture : public ::testing::Test {
