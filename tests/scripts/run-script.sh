@@ -4,6 +4,7 @@
 #   demo     tests/scripts/demo-road.qvs on the demo database (samples target)
 #   chinook  tests/scripts/chinook-road.qvs on Chinook from ../shared/fixtures
 #   queries  tests/scripts/demo-queries.qvs: every saved query of the demo database
+#   commands tests/scripts/demo-commands.qvs: one line of each command the README documents
 # usage: run-script.sh demo|chinook|queries SOURCE_DIR BUILD_DIR
 # Exit status 77 means a fixture is missing (the test is skipped).
 set -u
@@ -80,6 +81,25 @@ queries)
     expect "SELECT group_concat(Action) FROM AuditLog" "Maintenance run"
     expect "SELECT count(*) FROM Products WHERE UnitsInStock = 0 AND (Status <> 'Retired' OR NOT Discontinued)" 0
     expect "SELECT count(*) > 0 FROM Products WHERE Status = 'Retired'" 1
+    ;;
+commands)
+    need "$build/samples/demo.db"
+    db=$work/demo.db
+    cp "$build/samples/demo.db" "$db"
+    run demo-commands.qvs
+    # What each line printed, in the order of the script.
+    expected=$'> pick cboTables 8\n> select C2:C3\n= status "Ready"\n> enter C2 "Noord-Holland 2"\n> paste C3 (1 rows)'
+    expected+=$'\n= values C2:C3 of sheet "Regions Table"\n  Noord-Holland 2\n  Zuid-Holland 2'
+    expected+=$'\n= texts A2:B2 of sheet "Regions Table"\n  NL\t1'
+    expected+=$'\n= colors C2 of sheet "Regions Table"\n  65535' # the edited colour
+    expected+=$'\n= locks A1:A2 of sheet "Regions Table"\n  True\n  False\n> key F7'
+    expected+=$'\n  [dialog frmMessage] "Quorvel LT"\n    lblText="The changes are stored in the database." -> 1'
+    expected+=$'\n= message "The changes are stored in the database."\n= status "Ready"\n> pick cmdRowAdd\n> key F9'
+    expected+=$'\n= values A1 of sheet "Regions Table"\n  Country code'
+    got=$(sed -n '/^> pick cboTables 8$/,$p' <<<"$out" | grep -v '^Prompts\|^Steps')
+    [ "$got" = "$expected" ] || fail "the transcript differs:"$'\n'"$(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$got"))"
+    expect "SELECT group_concat(RegionName, '|') FROM Regions WHERE Country = 'NL' AND Code IN (1, 2)" \
+        "Noord-Holland 2|Zuid-Holland 2"
     ;;
 *)
     fail "unknown mode $mode"
