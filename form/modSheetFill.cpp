@@ -34,18 +34,9 @@ bool sameSheet(IWorksheet& a, const WorksheetPtr& b) {
     return a.name() == b->name() && ba && bb && ba->fullName() == bb->fullName();
 }
 
+// The character types are left-aligned; a GUID column is text, but keeps the host's alignment.
 bool isCharacterType(int type) {
-    switch (type) {
-    case ado::Char:
-    case ado::WChar:
-    case ado::VarChar:
-    case ado::LongVarChar:
-    case ado::VarWChar:
-    case ado::LongVarWChar:
-        return true;
-    default:
-        return false;
-    }
+    return HoldsTypedText(type) && type != ado::GUID;
 }
 
 bool startsWith(const std::string& s, const char* prefix) {

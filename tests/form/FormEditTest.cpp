@@ -36,28 +36,6 @@ INSERT INTO Pair VALUES ('x', 1, 'one'), ('x', 2, 'two'), ('y', 1, 'three');
 INSERT INTO Log VALUES ('2024-01-01 08:00:00', 'start');
 )SQL";
 
-// Rows of a query on the file, read with the plain library: columns joined by '|', NULL as "NULL".
-std::vector<std::string> Query(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::vector<std::string> rows;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return rows;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::string row;
-            for (int c = 0; c < sqlite3_column_count(st); ++c) {
-                if (c) row += '|';
-                const auto* t = sqlite3_column_text(st, c);
-                row += t ? reinterpret_cast<const char*>(t) : "NULL";
-            }
-            rows.push_back(row);
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
-}
-
 class FormEditTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -28,27 +28,6 @@ INSERT INTO Part VALUES (1, '0171', '007', '{6F9619FF-8B86-D011-B42D-00C04FC964F
                         (2, '0900', 'memo', NULL, 6, 1.25, '0001', '12.50');
 )SQL";
 
-std::vector<std::string> Query(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::vector<std::string> rows;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return rows;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::string row;
-            for (int c = 0; c < sqlite3_column_count(st); ++c) {
-                if (c) row += '|';
-                const auto* t = sqlite3_column_text(st, c);
-                row += t ? reinterpret_cast<const char*>(t) : "NULL";
-            }
-            rows.push_back(row);
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
-}
-
 class TextEntryTest : public ::testing::Test {
   protected:
     void SetUp() override {
