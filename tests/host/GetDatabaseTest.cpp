@@ -57,11 +57,8 @@ class GetDatabaseTest : public HostFixture {
   protected:
     void SetUp() override {
         HostFixture::SetUp();
-        const char* old = std::getenv("TMPDIR");
-        mOldTemp = old ? old : "";
+        useOwnTempFolder();
         mTemp = mDir / "temp";
-        std::filesystem::create_directories(mTemp);
-        ::setenv("TMPDIR", mTemp.c_str(), 1);
         mShop = mDir / "shop.sqlite";
         makeDatabase(mShop, "CREATE TABLE Klant(Id INTEGER PRIMARY KEY, Naam TEXT);"
                             "CREATE TABLE Order_(Id INTEGER PRIMARY KEY, KlantId INTEGER);"
@@ -69,13 +66,6 @@ class GetDatabaseTest : public HostFixture {
                             "CREATE VIEW Namen AS SELECT Naam FROM Klant;");
         mEmpty = mDir / "empty.db";
         makeDatabase(mEmpty, "CREATE VIEW Een AS SELECT 1 AS x;");
-    }
-    void TearDown() override {
-        HostFixture::TearDown();
-        if (mOldTemp.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", mOldTemp.c_str(), 1);
     }
     void start(const Options& o = {}) {
         startAddin(o);
@@ -89,7 +79,6 @@ class GetDatabaseTest : public HostFixture {
     }
     clsApplication& controller() { return *goApplication; }
     std::filesystem::path mTemp, mShop, mEmpty;
-    std::string mOldTemp;
 };
 
 TEST_F(GetDatabaseTest, OpenDialogBuildsTheInterfaceWorkbookWithBothSheetsAndPopups) {

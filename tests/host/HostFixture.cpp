@@ -3,6 +3,7 @@
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IRegistryStore.h"
 
+#include <cstdlib>
 #include <unistd.h>
 
 namespace qv::test {
@@ -24,7 +25,21 @@ void HostFixture::TearDown() {
     goApplication.reset();
     goAddinWorkbook.reset();
     mApp.reset();
+    if (mOldTemp) {
+        if (mOldTemp->empty())
+            ::unsetenv("TMPDIR");
+        else
+            ::setenv("TMPDIR", mOldTemp->c_str(), 1);
+    }
     std::filesystem::remove_all(mDir);
+}
+
+void HostFixture::useOwnTempFolder() {
+    const char* old = std::getenv("TMPDIR");
+    if (!mOldTemp) mOldTemp = old ? old : "";
+    const std::filesystem::path temp = mDir / "temp";
+    std::filesystem::create_directories(temp);
+    ::setenv("TMPDIR", temp.c_str(), 1);
 }
 
 void HostFixture::startHost(const Options& o) {

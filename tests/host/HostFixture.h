@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qv::test {
@@ -43,6 +44,9 @@ class HostFixture : public ::testing::Test {
     // Creates the entry object as the add-in workbook does and initialises it.
     void startAddin(const Options& options = {});
     void stopAddin();
+    // Points TMPDIR at a folder of this test (where the interface workbook is saved) until the
+    // test ends.
+    void useOwnTempFolder();
 
     CommandBarPtr toolbar() const;
     CommandBarControlPtr menuPopup() const;
@@ -60,6 +64,7 @@ class HostFixture : public ::testing::Test {
     WorkbookPtr mAddinBook;
     std::unique_ptr<Interface12> mEntry;
     int mRevision = 12;
+    std::optional<std::string> mOldTemp; // TMPDIR before useOwnTempFolder; "" when unset
 };
 
 } // namespace qv::test

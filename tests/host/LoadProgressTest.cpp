@@ -64,12 +64,7 @@ class LoadProgressTest : public HostFixture {
   protected:
     void SetUp() override {
         HostFixture::SetUp();
-        // The interface workbook is saved in the temporary folder: this test's own.
-        const char* old = std::getenv("TMPDIR");
-        mOldTemp = old ? old : "";
-        const fs::path temp = mDir / "temp";
-        fs::create_directories(temp);
-        ::setenv("TMPDIR", temp.c_str(), 1);
+        useOwnTempFolder();
         mPath = (mDir / "progress.db").string();
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(mPath.c_str(), &db), SQLITE_OK);
@@ -81,13 +76,6 @@ class LoadProgressTest : public HostFixture {
         mScript << ScriptStep::openFile(mPath) << ScriptStep::dialog("frmMessage").click("cmdOK");
         mEntry->GetDatabase();
         ASSERT_TRUE(mScript.errors().empty()) << textsOf();
-    }
-    void TearDown() override {
-        HostFixture::TearDown();
-        if (mOldTemp.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", mOldTemp.c_str(), 1);
     }
     int tableIndex(const std::string& name) {
         const auto names = mEntry->TableList();
@@ -120,7 +108,6 @@ class LoadProgressTest : public HostFixture {
     }
 
     std::string mPath;
-    std::string mOldTemp;
     WatchingProgress mProgress;
 };
 
