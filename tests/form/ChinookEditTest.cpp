@@ -6,6 +6,7 @@
 #include "datasource/ITable.h"
 #include "form/clsMatrix.h"
 #include "platform/host/HostConstants.h"
+#include "spreadsheet/model/Worksheet.h"
 
 #include <gtest/gtest.h>
 
@@ -91,11 +92,9 @@ TEST_P(ChinookEditTest, RetypeEditAddAndDeleteArriveInTheFile) {
     for (long f = 0; f < m.FieldCount(); ++f)
         record2.push_back(m.CellOf(2, f)->value());
 
-    // Digits typed into a cell become a number in the host, as a person's typing would; such
-    // texts are left as loaded.
+    // Texts of digits go back as texts: a text column is laid out in the Text format.
     for (long f = 0; f < m.FieldCount(); ++f) {
-        const Variant& v = record2[static_cast<std::size_t>(f)];
-        if (!m.Field(f).IsReadOnly() && !(v.isString() && v.isNumeric())) type(2, f, v);
+        if (!m.Field(f).IsReadOnly()) type(2, f, record2[static_cast<std::size_t>(f)]);
     }
     ASSERT_TRUE(form.HasEdits());
     form.WriteData();
@@ -112,6 +111,14 @@ TEST_P(ChinookEditTest, RetypeEditAddAndDeleteArriveInTheFile) {
         type(1, f, Variant("Zoë's ‘naam’"));
         form.WriteData();
         EXPECT_EQ(QuotedRow(path, table, {name}, where1), "'Zoë''s ‘naam’'");
+        // A code of digits with a leading zero, typed as a person types it, stays that text.
+        auto* sheet = dynamic_cast<sheet::Worksheet*>(w.formSheet.get());
+        ASSERT_NE(sheet, nullptr);
+        RangePtr cell = m.CellOf(1, f);
+        ASSERT_TRUE(sheet->typeInto(cell->row(), cell->column(), "0042"));
+        form.OnSheetChange(cell);
+        form.WriteData();
+        EXPECT_EQ(QuotedRow(path, table, {name}, where1), "'0042'");
         break;
     }
 
@@ -135,8 +142,6 @@ TEST_P(ChinookEditTest, RetypeEditAddAndDeleteArriveInTheFile) {
             v = Variant(static_cast<std::int64_t>(fresh));
             newWhere +=
                 (newWhere.empty() ? "" : " AND ") + ("[" + field.Name() + "] = " + std::to_string(fresh));
-        } else if (v.isString() && v.isNumeric()) {
-            continue; // the host would take typed digits for a number
         } else {
             others.push_back(field.Name());
         }
