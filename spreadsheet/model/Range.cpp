@@ -30,9 +30,9 @@ constexpr const char* Source = "Range";
 // Text given by code is read as the host reads an entry, except in a cell of the Text format,
 // which keeps it as given ("0171" stays a code).
 Variant cellValueOf(const Worksheet& sheet, long row, long column, const Variant& v) {
-    if (v.isString() && !v.str().empty() && !sheet.isTextFormatted(row, column))
-        return InputParser::parse(v.str(), Locale::English);
-    return v;
+    if (!v.isString() || v.str().empty()) return v;
+    if (!sheet.isTextFormatted(row, column)) return InputParser::parse(v.str(), Locale::English);
+    return v.str().front() == '\'' ? Variant(v.str().substr(1)) : v;
 }
 } // namespace
 

@@ -36,7 +36,8 @@ bool Worksheet::isTextFormatted(long row, long column) const {
 }
 
 Variant Worksheet::typedEntry(long row, long column, const std::string& typed) const {
-    if (isTextFormatted(row, column)) return Variant(typed);
+    // The apostrophe that forces text elsewhere is no part of the text here either.
+    if (isTextFormatted(row, column)) return Variant(typed.starts_with('\'') ? typed.substr(1) : typed);
     return InputParser::parse(typed, locale());
 }
 
