@@ -6,6 +6,7 @@
 #include "engines/accesssql/LevelEmitter.h"
 #include "engines/accesssql/SqlLexer.h"
 #include "engines/accesssql/SqlQuote.h"
+#include "engines/accesssql/TextColumnType.h"
 
 #include <array>
 #include <cstdlib>
@@ -227,6 +228,23 @@ void StatementTranslator::addGroup(std::vector<SqlItem>& items) {
     items.push_back(std::move(it));
 }
 
+// A column's type follows its name, which follows '(' or ',' of a table's column list, or
+// ADD [COLUMN] / ALTER COLUMN. A constraint's name follows CONSTRAINT, a keyword, so a constraint
+// or column called String or Memo stays a name.
+bool StatementTranslator::atColumnType(std::size_t at) const {
+    if (at < 2) return false;
+    const Token& name = mTokens[at - 1];
+    const bool isName = name.kind == TokenKind::Name ||
+                        (name.kind == TokenKind::Word && Keyword::lookup(name.raw) == Kw::None);
+    if (!isName) return false;
+    const Token& before = mTokens[at - 2];
+    if (before.kind == TokenKind::Word) {
+        const Kw kw = Keyword::lookup(before.raw);
+        return kw == Kw::Column || kw == Kw::Add;
+    }
+    return isOp(before, Op::LParen) || isOp(before, Op::Comma);
+}
+
 void StatementTranslator::addWord(std::vector<SqlItem>& items, const Token& t) {
     const bool call = mPos + 1 < mEnd && isOp(mTokens[mPos + 1], Op::LParen);
     Kw kw = Keyword::lookup(t.raw);
@@ -254,6 +272,16 @@ void StatementTranslator::addWord(std::vector<SqlItem>& items, const Token& t) {
         // Access's auto-number column type; as SQLite's INTEGER PRIMARY KEY it numbers rows itself.
         it.atom = call ? AtomKind::Function : AtomKind::Identifier;
         it.text = call ? "" : "INTEGER";
+    } else if (mKind == StatementKind::DataDefinition && atColumnType(mPos - 1) &&
+               !TextColumnType::replacementFor(t.raw).empty()) {
+        const std::string word(TextColumnType::replacementFor(t.raw));
+        if (call) {
+            it.atom = AtomKind::Function; // STRING(10): the length follows as written
+            it.value = word;
+        } else {
+            it.atom = AtomKind::Identifier;
+            it.text = word;
+        }
     } else if (call) {
         it.atom = AtomKind::Function; // text is filled in when the arguments follow
         it.value = t.raw;

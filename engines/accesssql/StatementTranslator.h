@@ -38,6 +38,7 @@ class StatementTranslator {
     void buildItems(std::vector<SqlItem>& items, bool top);
     void addGroup(std::vector<SqlItem>& items);
     void addWord(std::vector<SqlItem>& items, const Token& t);
+    bool atColumnType(std::size_t at) const;
     bool qualify(std::vector<SqlItem>& items);
     void bindParameters(std::vector<SqlItem>& items) const;
     void emit(std::vector<SqlItem>& items, bool top, Level& level);

@@ -72,17 +72,17 @@ ColumnType TypeMapping::fromDeclared(std::string_view declaredType) {
     if (w.empty()) return make(dao::Text, ado::VarWChar, LongTextSize, StorageKind::Text);
 
     if (isAny(w, {"TEXT", "VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "CHARACTER", "VARYING CHARACTER",
-                  "NATIVE CHARACTER", "STRING", "NTEXT", "CLOB"})) {
+                  "NATIVE CHARACTER", "STRING", "ALPHANUMERIC", "NTEXT", "CLOB"})) {
         if (p.size > 0) {
             ColumnType t = make(dao::Text, ado::VarWChar, p.size, StorageKind::Text);
             t.sized = true;
             return t;
         }
-        if (isAny(w, {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "CHARACTER", "STRING"}))
+        if (isAny(w, {"VARCHAR", "NVARCHAR", "CHAR", "NCHAR", "CHARACTER", "STRING", "ALPHANUMERIC"}))
             return make(dao::Text, ado::VarWChar, LongTextSize, StorageKind::Text);
         return make(dao::Memo, ado::LongVarWChar, LongTextSize, StorageKind::Text);
     }
-    if (isAny(w, {"MEMO", "LONGTEXT", "LONGCHAR", "MEDIUMTEXT", "HYPERLINK"}))
+    if (isAny(w, {"MEMO", "NOTE", "LONGTEXT", "LONGCHAR", "MEDIUMTEXT", "HYPERLINK", "HYPERLINK TEXT"}))
         return make(dao::Memo, ado::LongVarWChar, LongTextSize, StorageKind::Text);
     if (isAny(w, {"BYTE", "TINYINT", "UNSIGNED TINYINT"}))
         return make(dao::Byte, ado::UnsignedTinyInt, 1, StorageKind::Integer);

@@ -184,6 +184,39 @@ TEST_F(AccessDialectTest, DefinitionsTakeDefaultsInTheDialect) {
     EXPECT_EQ(log->field("Day")->defaultValue(), "Date()");
 }
 
+// SQLite gives MEMO, STRING, NOTE and HYPERLINK numeric affinity: stored as written, '0099' would
+// come back as the number 99. Columns the dialect creates keep typed digits as text and still
+// read as the Access types they were declared as.
+TEST_F(AccessDialectTest, TextKindColumnsKeepDigitsAsText) {
+    EXPECT_EQ(run("CREATE TABLE [Kinds] ([m] MEMO, [s] STRING(10), [h] HYPERLINK, [t] TEXT(5), [c] CHAR)"),
+              0);
+    EXPECT_EQ(run("ALTER TABLE [Kinds] ADD COLUMN [n] NOTE"), 0);
+    EXPECT_EQ(run("ALTER TABLE [Kinds] ADD [a] ALPHANUMERIC"), 0);
+    EXPECT_EQ(run("INSERT INTO [Kinds] VALUES ('0099', '0099', '0099', '0099', '0099', '0099', '0099')"), 1);
+    EXPECT_EQ(stored("SELECT typeof(m) || typeof(s) || typeof(h) || typeof(t) || typeof(c) || typeof(n) || "
+                     "typeof(a) FROM Kinds"),
+              "texttexttexttexttexttexttext");
+    EXPECT_EQ(stored("SELECT m || s || h || n || a FROM Kinds"), "00990099009900990099");
+    auto rs = rows("SELECT [m], [s], [h], [n], [a] FROM [Kinds]");
+    for (int f = 0; f < 5; ++f) {
+        EXPECT_TRUE(rs->valueAt(0, f).isString()) << f;
+        EXPECT_EQ(rs->valueAt(0, f).toString(), "0099") << f;
+    }
+    auto kinds = openDao(path)->tableDef("Kinds");
+    ASSERT_NE(kinds, nullptr);
+    EXPECT_EQ(kinds->field("m")->type(), dao::Memo);
+    EXPECT_EQ(kinds->field("s")->type(), dao::Text);
+    EXPECT_EQ(kinds->field("s")->size(), 10);
+    EXPECT_EQ(kinds->field("h")->type(), dao::Memo);
+    EXPECT_EQ(kinds->field("n")->type(), dao::Memo);
+    EXPECT_EQ(kinds->field("a")->type(), dao::Text);
+    EXPECT_EQ(kinds->field("t")->size(), 5);
+    // Names that happen to be type words stay names.
+    EXPECT_EQ(run("CREATE TABLE [Memo] ([Memo] MEMO, Note STRING, CONSTRAINT String UNIQUE (Note))"), 0);
+    EXPECT_EQ(run("INSERT INTO [Memo] ([Memo], [Note]) VALUES ('007', '08')"), 1);
+    EXPECT_EQ(stored("SELECT typeof(Memo) || Memo || typeof(Note) || Note FROM Memo"), "text007text08");
+}
+
 TEST_F(AccessDialectTest, RefusalsKeepTheirNumbers) {
     EXPECT_EQ(errorNumberOf([&] { run("SELECT * FROM [Products]; DELETE FROM [Products]"); }),
               err::CharactersAfterEnd);

@@ -1,10 +1,14 @@
 // Declared SQLite types to the catalogue's and the record sets' type codes.
 #include "engines/sqlite/TypeMapping.h"
 
+#include "engines/accesssql/TextColumnType.h"
+
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <string>
 
 using namespace qv;
 using qv::engine::TypeMapping;
@@ -81,4 +85,57 @@ TEST(TypeMappingTest, ParameterTypeNamesOfSavedQueries) {
     EXPECT_EQ(TypeMapping::daoTypeFromParameterName("Currency"), dao::Currency);
     EXPECT_EQ(TypeMapping::daoTypeFromParameterName("Guid"), dao::GUID);
     EXPECT_EQ(TypeMapping::daoTypeFromParameterName("Strange"), dao::Text);
+}
+
+namespace {
+
+// What SQLite keeps of '0099' in a column of the declared type.
+std::string storageOf(const std::string& declared) {
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    const std::string sql = "CREATE TABLE t (c " + declared + "); INSERT INTO t VALUES ('0099');";
+    std::string out = "<failed>";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT typeof(c) || ':' || c FROM t", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+// Access text words SQLite would give numeric affinity: what the product writes instead keeps
+// digits as text and reads back as the same Access type and size. Files written by others with
+// the Access words still read as before.
+TEST(TypeMappingTest, TextWordsAreWrittenWithTextAffinityAndReadBackTheSame) {
+    using accesssql::TextColumnType;
+    for (const char* word : {"MEMO", "Note", "STRING", "Alphanumeric", "HYPERLINK", "string(10)"}) {
+        std::string w = word;
+        std::string length;
+        if (auto paren = w.find('('); paren != std::string::npos) {
+            length = w.substr(paren);
+            w.erase(paren);
+        }
+        const std::string_view replacement = TextColumnType::replacementFor(w);
+        ASSERT_FALSE(replacement.empty()) << word;
+        const std::string written = std::string(replacement) + length;
+        EXPECT_EQ(storageOf(written), "text:0099") << written;
+        const auto before = TypeMapping::fromDeclared(word);
+        const auto after = TypeMapping::fromDeclared(written);
+        EXPECT_EQ(after.daoType, before.daoType) << written;
+        EXPECT_EQ(after.adoType, before.adoType) << written;
+        EXPECT_EQ(after.size, before.size) << written;
+        EXPECT_TRUE(before.storage == engine::StorageKind::Text) << word;
+    }
+    EXPECT_EQ(TypeMapping::fromDeclared("NOTE").daoType, dao::Memo);
+    EXPECT_EQ(TypeMapping::fromDeclared("ALPHANUMERIC(8)").size, 8);
+    EXPECT_EQ(TextColumnType::memo(), TextColumnType::replacementFor("memo"));
+    // Words that already keep text, and words of other kinds, are written as they are.
+    for (const char* word : {"TEXT", "LONGTEXT", "VARCHAR", "LONGCHAR", "INTEGER", "DATETIME", "YESNO"})
+        EXPECT_TRUE(TextColumnType::replacementFor(word).empty()) << word;
+    // The reason for all this: the Access words themselves turn typed digits into numbers.
+    EXPECT_EQ(storageOf("MEMO"), "integer:99");
 }
