@@ -4,6 +4,8 @@
 // glib.h first: mdbtools.h relies on it.
 #include <mdbtools.h>
 
+#include "engines/accesssql/TextColumnType.h"
+
 #include <fmt/format.h>
 
 namespace qv::engine {
@@ -47,7 +49,7 @@ MdbColumnType MdbColumnType::from(int code, int size, int precision, int scale, 
         t.declared = "LONGBINARY";
         break;
     case MDB_MEMO:
-        t.declared = "MEMO";
+        t.declared = accesssql::TextColumnType::memo();
         break;
     case MDB_REPID:
         t.declared = "GUID";
@@ -61,12 +63,12 @@ MdbColumnType MdbColumnType::from(int code, int size, int precision, int scale, 
     case MDB_COMPLEX:
         t.complex = true;
         t.supported = false;
-        t.declared = multiValue ? "MEMO" : "ATTACHMENT";
+        t.declared = multiValue ? std::string(accesssql::TextColumnType::memo()) : "ATTACHMENT";
         break;
     default:
         // Extended date/time and anything newer: the stored bytes are kept as text.
         t.supported = false;
-        t.declared = "MEMO";
+        t.declared = accesssql::TextColumnType::memo();
         break;
     }
     t.mapped = TypeMapping::fromDeclared(t.declared);

@@ -9,6 +9,8 @@
 #include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
+#include <sqlite3.h>
+
 using namespace qv;
 using namespace qv::engine;
 using namespace qv::mdbtest;
@@ -86,6 +88,36 @@ TEST(MdbConvertTest, NorthwindCopyKeepsDataKeysRelationsAndProperties) {
     EXPECT_EQ(affected, 1);
     auto next = c->execute("SELECT ProductID FROM Products WHERE ProductName = 'Quorvel Tea'");
     EXPECT_EQ(next->valueAt(0, 0).toInt64(), 78);
+}
+
+// A memo of the copy must not be a column SQLite turns typed digits into numbers in.
+TEST(MdbConvertTest, MemosOfTheCopyKeepDigitsAsText) {
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    TempDir dir;
+    auto catalogue = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    MdbConvert::toSqlite(*catalogue, dir.file("nwind.db"));
+    EXPECT_EQ(openCopy(dir.file("nwind.db"))->tableDef("Employees")->field("Notes")->type(), dao::Memo);
+    EXPECT_EQ(openCopy(dir.file("nwind.db"))->tableDef("Categories")->field("Description")->type(),
+              dao::Memo);
+    auto c = connect(dir.file("nwind.db"));
+    long long affected = 0;
+    c->execute("UPDATE Employees SET Notes = '0099' WHERE EmployeeID = 1", &affected);
+    ASSERT_EQ(affected, 1);
+    auto rs = c->execute("SELECT Notes FROM Employees WHERE EmployeeID = 1");
+    EXPECT_TRUE(rs->valueAt(0, 0).isString());
+    EXPECT_EQ(rs->valueAt(0, 0).toString(), "0099");
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(dir.file("nwind.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    std::string stored;
+    if (sqlite3_prepare_v2(db, "SELECT typeof(Notes) || ':' || Notes FROM Employees WHERE EmployeeID = 1", -1,
+                           &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        stored = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    EXPECT_EQ(stored, "text:0099");
 }
 
 TEST(MdbConvertTest, OldDatesAndTextSurviveTheCopy) {
