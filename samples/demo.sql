@@ -10,7 +10,7 @@ BEGIN;
 CREATE TABLE Categories (
     CategoryID INTEGER PRIMARY KEY AUTOINCREMENT,
     CategoryName TEXT(30) NOT NULL UNIQUE,
-    Description MEMO,
+    Description LONGTEXT,
     Icon BINARY(4)
 );
 
@@ -33,7 +33,7 @@ CREATE TABLE Customers (
     Active YESNO NOT NULL DEFAULT 1,
     CreditLimit CURRENCY DEFAULT 1000,
     Since DATE DEFAULT (Date()),
-    Notes MEMO,
+    Notes LONGTEXT,
     FOREIGN KEY (Country, RegionCode) REFERENCES Regions (Country, Code) ON UPDATE CASCADE
 );
 
@@ -78,7 +78,7 @@ CREATE TABLE Orders (
     Freight CURRENCY DEFAULT 0,
     ShipCountry TEXT(2) DEFAULT 'NL',
     Paid YESNO NOT NULL DEFAULT 0,
-    Remarks MEMO
+    Remarks LONGTEXT
 );
 
 -- Composite key; deleting an order takes its lines with it.

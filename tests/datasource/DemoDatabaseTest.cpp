@@ -11,10 +11,12 @@
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "engines/sqlite/SqliteHandle.h"
+#include "engines/sqlite/TypeMapping.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
+#include "platform/engine/DaoConstants.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -234,6 +236,43 @@ TEST_F(DemoDatabaseTest, EveryColumnTypeMapsAlike) {
     // yes/no, byte, integer, long, currency, single, double, date, binary, long binary, text, memo,
     // GUID, decimal
     EXPECT_EQ(daoTypes, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 20}));
+}
+
+// A text or memo column whose declared type SQLite reads with numeric affinity would store typed
+// digits such as '0099' as the number 99.
+TEST_F(DemoDatabaseTest, TextColumnsKeepDigitsAsText) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(mPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    auto rows = [&](const std::string& sql) {
+        std::vector<std::vector<std::string>> out;
+        sqlite3_stmt* st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql;
+        while (st && sqlite3_step(st) == SQLITE_ROW) {
+            out.emplace_back();
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const auto* text = sqlite3_column_text(st, i);
+                out.back().emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+            }
+        }
+        sqlite3_finalize(st);
+        return out;
+    };
+    int textColumns = 0;
+    for (const auto& table :
+         rows("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'")) {
+        for (const auto& column : rows("SELECT name, type FROM pragma_table_info('" + table[0] + "')")) {
+            const auto mapped = engine::TypeMapping::fromDeclared(column[1]);
+            // No declared type keeps values as given.
+            if (column[1].empty() || mapped.storage != engine::StorageKind::Text ||
+                mapped.daoType == dao::GUID)
+                continue;
+            ++textColumns;
+            EXPECT_EQ(rows("SELECT typeof(CAST('0099' AS " + column[1] + "))")[0][0], "text")
+                << table[0] << "." << column[0] << " " << column[1];
+        }
+    }
+    sqlite3_close(db);
+    EXPECT_GT(textColumns, 10);
 }
 
 TEST_F(DemoDatabaseTest, SavedQueriesRunAsTheProductRunsThem) {

@@ -47,6 +47,7 @@ demo)
     expect "SELECT RegionName FROM Regions WHERE Country = 'BE' AND Code = 7" "Vlaams-Brabant"
     expect "SELECT Phone || '|' || typeof(Phone) FROM Customers WHERE CustomerID = 'ALFR1'" "0201234567|text"
     expect "SELECT ContactName FROM Customers WHERE CustomerID = 'ANAT2'" "Zoë's ‘naam’"
+    expect "SELECT Description || '|' || typeof(Description) FROM Categories WHERE CategoryID = 1" "0099|text"
     expect "SELECT count(*) FROM [Order Details] WHERE OrderID = 1 AND ProductID = 12" 0
     expect "SELECT count(*) FROM [Order Details]" 199
     # Nothing else changed: the other customers are as the build left them.
