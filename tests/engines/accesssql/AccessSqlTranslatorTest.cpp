@@ -141,6 +141,20 @@ TEST(AccessSqlTranslatorTest, DataDefinitionPassesWithAutoNumberColumns) {
     EXPECT_EQ(t.kind, StatementKind::DataDefinition);
 }
 
+TEST(AccessSqlTranslatorTest, TextColumnTypesAreWrittenSoDigitsStayText) {
+    EXPECT_EQ(sql("CREATE TABLE t (m MEMO, s String(10), h Hyperlink NOT NULL, n note, t TEXT(5))"),
+              "CREATE TABLE t (m LONGTEXT, s VARCHAR(10), h HYPERLINK TEXT NOT NULL, n LONGTEXT, t TEXT(5))");
+    EXPECT_EQ(sql("ALTER TABLE t ADD COLUMN [Memo] MEMO"), "ALTER TABLE t ADD COLUMN \"Memo\" LONGTEXT");
+    EXPECT_EQ(sql("ALTER TABLE t ADD Note STRING"), "ALTER TABLE t ADD Note VARCHAR");
+    // Names spelled like type words are names: of a table, a column, a constraint, an index.
+    EXPECT_EQ(sql("CREATE TABLE Memo (String TEXT, CONSTRAINT Note UNIQUE (String))"),
+              "CREATE TABLE Memo (String TEXT, CONSTRAINT Note UNIQUE (String))");
+    EXPECT_EQ(sql("CREATE INDEX Memo ON t (Note, String DESC)"),
+              "CREATE INDEX Memo ON t (Note, String DESC)");
+    // Outside definitions the words are what they always were.
+    EXPECT_EQ(sql("SELECT Memo, Note FROM t WHERE String = 1"), "SELECT Memo, Note FROM t WHERE String = 1");
+}
+
 TEST(AccessSqlTranslatorTest, WhatCannotBeTranslatedIsRefusedWithANumber) {
     EXPECT_EQ(AccessSqlTranslator::translate("SELECT 1;;").sql, "SELECT 1");
 }
