@@ -14,6 +14,7 @@ namespace qv::sheet {
 
 namespace {
 constexpr std::size_t BlockSize = 1 << 20;
+constexpr std::uint32_t Unindexed = 0x80000000u;
 
 // The library's string hash reads eight bytes a step; a byte-at-a-time hash costs a multiply per
 // character, which shows on the long texts of a million-row copy.
@@ -35,7 +36,7 @@ std::size_t StringPool::bytesUsed() const {
 std::string_view StringPool::get(std::uint32_t id) const {
     const Entry& e = mEntries[id];
     if (e.length == 0) return {};
-    return {mBlocks[e.block].get() + e.offset, e.length};
+    return {mBlocks[e.block & ~Unindexed].get() + e.offset, e.length};
 }
 
 void StringPool::rehash(std::size_t slots) {
@@ -45,6 +46,7 @@ void StringPool::rehash(std::size_t slots) {
     fresh.assign(slots, 0);
     const std::size_t mask = slots - 1;
     for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
+        if (mEntries[id].block & Unindexed) continue;
         std::size_t i = mEntries[id].hash & mask;
         while (fresh[i] != 0)
             i = (i + 1) & mask;
@@ -65,6 +67,19 @@ std::uint32_t StringPool::intern(std::string_view text) {
         }
         i = (i + 1) & mask;
     }
+    const std::uint32_t id = addEntry(store(text, h));
+    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+    if (++mIndexed * 2 > mSlots.size()) rehash(mSlots.size() * 2);
+    return id;
+}
+
+std::uint32_t StringPool::append(std::string_view text) {
+    Entry e = store(text, 0);
+    e.block |= Unindexed;
+    return addEntry(e);
+}
+
+StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
     // Cells and their ids are 32 bits wide; past that the workbook is full, which a person
     // must hear about rather than find texts missing.
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
@@ -73,7 +88,7 @@ std::uint32_t StringPool::intern(std::string_view text) {
     if (mEntries.size() >= 0xFFFFFFF0u)
         throw NumberedError(err::ApplicationDefined, "Workbook",
                             "The workbook holds too many different texts.");
-    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), h};
+    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), hash};
     if (text.size() > BlockSize) {
         // A block of its own; the block being filled stays current.
         mBlocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
@@ -94,14 +109,16 @@ std::uint32_t StringPool::intern(std::string_view text) {
         std::memcpy(mBlocks[mCurrent].get() + mBlockUsed, text.data(), text.size());
         mBlockUsed += text.size();
     }
+    return e;
+}
+
+std::uint32_t StringPool::addEntry(const Entry& e) {
     const auto id = static_cast<std::uint32_t>(mEntries.size());
     if (mEntries.size() == mEntries.capacity()) {
         mEntries.reserve(mEntries.capacity() * 2);
         adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
     }
     mEntries.push_back(e);
-    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
-    if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
     return id;
 }
 

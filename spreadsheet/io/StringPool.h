@@ -1,7 +1,8 @@
 // The shared strings of a workbook. Cells hold a 32-bit id; the characters live once in large
 // blocks, so a million text cells cost their characters plus about thirty bytes each instead
-// of a heap string per cell. Equal texts share one id. A text longer than a block (a memo field
-// of a database, say) gets a block of its own, so no length of text is refused.
+// of a heap string per cell. Equal interned texts share one id; a bulk copy of distinct texts
+// appends instead (ColumnTexts). A text longer than a block (a memo field of a database, say)
+// gets a block of its own, so no length of text is refused.
 #pragma once
 
 #include <cstdint>
@@ -15,24 +16,30 @@ class StringPool {
   public:
     StringPool();
     std::uint32_t intern(std::string_view text);
+    // Stores the text under a new id without looking for an equal one (nor letting intern find it
+    // later); for copies of many texts that are mostly distinct.
+    std::uint32_t append(std::string_view text);
     std::string_view get(std::uint32_t id) const;
     std::size_t size() const { return mEntries.size(); }
     std::size_t bytesUsed() const;
 
   private:
     struct Entry {
-        std::uint32_t block;
+        std::uint32_t block; // high bit: appended, not in the slots
         std::uint32_t offset;
         std::uint32_t length;
         std::uint32_t hash;
     };
     void rehash(std::size_t slots);
+    Entry store(std::string_view text, std::uint32_t hash);
+    std::uint32_t addEntry(const Entry& e);
     std::vector<std::unique_ptr<char[]>> mBlocks;
     std::size_t mCurrent = 0;   // the block being filled; meaningful while mBlockUsed > 0
     std::size_t mBlockUsed = 0; // bytes used of the current block; 0 when there is none
     std::size_t mBlockBytes = 0;
     std::vector<Entry> mEntries;
     std::vector<std::uint64_t> mSlots; // open addressing: hash << 32 | (id + 1), 0 = free
+    std::size_t mIndexed = 0;          // entries that have a slot
 };
 
 } // namespace qv::sheet

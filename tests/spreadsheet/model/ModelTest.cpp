@@ -1,5 +1,6 @@
 #include "tests/spreadsheet/support/SheetTestSupport.h"
 
+#include "spreadsheet/io/ColumnTexts.h"
 #include "spreadsheet/io/StringPool.h"
 
 using namespace qv;
@@ -49,6 +50,80 @@ TEST(StringPoolTest, ACellKeepsATextOfSeveralMegabytes) {
     EXPECT_EQ(h.sheet->cells(3, 1)->copyFromRecordset(rs), 2);
     EXPECT_EQ(h.sheet->cells(3, 1)->value().str(), memo);
     EXPECT_EQ(h.sheet->cells(4, 1)->value().str(), "short");
+}
+
+TEST(StringPoolTest, AppendedTextsReadBackAndLeaveTheSharedTextsAlone) {
+    sheet::StringPool pool;
+    const std::uint32_t shared = pool.intern("shared");
+    const std::string big((1u << 20) + 5, 'b');
+    std::vector<std::pair<std::uint32_t, std::string>> appended;
+    // Many more appended texts than slots: the index must not take them in when it grows.
+    for (int i = 0; i < 50000; ++i) {
+        std::string text = i % 1000 == 7 ? big : "ключ-" + std::to_string(i % 300) + "-é";
+        appended.emplace_back(pool.append(text), text);
+        if (i % 10 == 0)
+            ASSERT_EQ(pool.intern("shared " + std::to_string(i)), pool.intern("shared " + std::to_string(i)));
+    }
+    for (const auto& [id, text] : appended)
+        ASSERT_EQ(pool.get(id), text);
+    EXPECT_EQ(pool.intern("shared"), shared);
+    // An appended text is never found by intern: interning it stores one shared copy.
+    const std::uint32_t again = pool.intern("ключ-5-é");
+    EXPECT_NE(again, appended[5].first);
+    EXPECT_EQ(pool.intern("ключ-5-é"), again);
+    EXPECT_EQ(pool.get(pool.append("")), "");
+}
+
+TEST(StringPoolTest, ACopiedColumnSharesFewValuesAndAppendsDistinctOnes) {
+    sheet::StringPool pool;
+    const std::size_t start = pool.size();
+    sheet::ColumnTexts departments(pool);
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ(pool.get(departments.store("dept " + std::to_string(i % 40))),
+                  "dept " + std::to_string(i % 40));
+    EXPECT_FALSE(departments.appending());
+    EXPECT_EQ(pool.size() - start, 40u);
+
+    sheet::ColumnTexts guids(pool);
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < 5000; ++i)
+        ids.push_back(guids.store("guid-" + std::to_string(i)));
+    EXPECT_TRUE(guids.appending());
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(pool.get(ids[i]), "guid-" + std::to_string(i));
+    // What the column appended is no shared text: a later cell of an equal text gets its own.
+    EXPECT_EQ(pool.intern("dept 3"), departments.store("dept 3"));
+    EXPECT_EQ(pool.size() - start, 40u + 5000u);
+}
+
+TEST(SheetFormatPrecedenceTest, ARectangleChangesOneAttributeOverOwnRowColumnAndPlainFormats) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.rows(5, 6)->setFontBold(true);
+    s.columns(3, 3)->setNumberFormat("0.00");
+    s.cells(10, 3)->setFillColor(0x0000FF);
+    s.range("D3:D4")->setFontColor(0x00AA00);
+    s.range("E8:E9")->setNumberFormat("@");
+    s.range("B2:E20")->setFillColor(0x00FF00);
+    s.range("B2:E20")->setLocked(false);
+    for (long r = 1; r <= 21; ++r)
+        for (long c = 1; c <= 6; ++c) {
+            auto cell = s.cells(r, c);
+            const bool inside = r >= 2 && r <= 20 && c >= 2 && c <= 5;
+            SCOPED_TRACE(cell->address(false, false));
+            if (inside) {
+                EXPECT_EQ(cell->fillColor(), Variant(0x00FF00));
+                EXPECT_EQ(cell->locked(), Variant(false));
+            } else {
+                EXPECT_EQ(cell->locked(), Variant(true));
+                EXPECT_NE(cell->fillColor(), Variant(0x00FF00));
+            }
+            EXPECT_EQ(cell->fontBold(), Variant(r == 5 || r == 6));
+            const std::string format = c == 3 ? "0.00" : c == 5 && (r == 8 || r == 9) ? "@" : "General";
+            EXPECT_EQ(cell->numberFormat(), format);
+            EXPECT_EQ(cell->fontColor(),
+                      c == 4 && (r == 3 || r == 4) ? Variant(0x00AA00) : s.cells(1, 1)->fontColor());
+        }
 }
 
 TEST(SheetFormatPrecedenceTest, SheetWideFormatsReachEmptyCellsButNotOwnFills) {

@@ -202,3 +202,39 @@ TEST(RangeCopyFromRecordsetTest, SinglesKeepTheirDecimalAndNarrowBackToTheSameSi
     EXPECT_EQ(h.sheet->cells(1, 1)->value().toDouble(), 0.05);
     EXPECT_EQ(h.sheet->cells(2, 1)->value().toDouble(), -1.1);
 }
+
+// Distinct texts are stored without a look-up and a column of few values shares its texts; both
+// read back whole, beside nulls, dates, a text longer than a block and non-ASCII text.
+TEST(RangeCopyFromRecordsetTest, DistinctAndRepeatedTextColumnsReadBackWhole) {
+    const long rows = 5000;
+    std::vector<TestRecordset::Column> cols{
+        {"Code", ado::VarWChar, {}}, {"Region", ado::VarWChar, {}}, {"When", ado::Date, {}}};
+    const std::string memo((1u << 20) + 3, 'm');
+    for (long r = 0; r < rows; ++r) {
+        cols[0].values.push_back(r == 2000     ? Variant(memo)
+                                 : r % 61 == 0 ? Variant::null()
+                                               : Variant("Ærø-" + std::to_string(r) + "-日本"));
+        cols[1].values.push_back(Variant("region " + std::to_string(r % 4)));
+        cols[2].values.push_back(Variant(OleDate{45000.5 + r}));
+    }
+    HostFixture h;
+    TypedRecordset rs(cols);
+    const std::size_t before = h.book->strings().size();
+    ASSERT_EQ(h.sheet->cells(2, 1)->copyFromRecordset(rs), rows);
+    const auto& d = h.sheet->data();
+    for (long r = 0; r < rows; ++r) {
+        const Variant& code = cols[0].values[static_cast<std::size_t>(r)];
+        if (code.isNull())
+            ASSERT_TRUE(d.value(r + 2, 1).isEmpty()) << r;
+        else
+            ASSERT_EQ(d.value(r + 2, 1), code) << r;
+        ASSERT_EQ(d.value(r + 2, 2), Variant("region " + std::to_string(r % 4))) << r;
+        ASSERT_EQ(d.value(r + 2, 3), Variant(OleDate{45000.5 + r})) << r;
+    }
+    // One entry per distinct code, four for the regions.
+    const std::size_t codes = static_cast<std::size_t>(rows - (rows + 60) / 61);
+    EXPECT_EQ(h.book->strings().size() - before, codes + 4);
+    // A cell typed later with a copied text is that text, whatever its storage.
+    h.sheet->cells(2, 5)->setValue(Variant("region 1"));
+    EXPECT_EQ(h.sheet->cells(2, 5)->value(), h.sheet->cells(3, 2)->value());
+}

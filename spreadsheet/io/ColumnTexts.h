@@ -1,0 +1,37 @@
+// The texts of one column copied in bulk into a workbook's StringPool. The first texts are
+// interned; when most of them were new the column is taken for distinct values (keys, GUIDs,
+// memos) and the rest are appended without a look-up, since a hash table over a million texts
+// that never repeat costs more than the texts. A column of few distinct values stays shared.
+#pragma once
+
+#include "spreadsheet/io/StringPool.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qv::sheet {
+
+class ColumnTexts {
+  public:
+    // Texts interned before the column decides; more than half of them new means distinct.
+    static constexpr std::size_t Sample = 1024;
+
+    explicit ColumnTexts(StringPool& pool) : mPool(pool), mSizeBefore(pool.size()) {}
+
+    std::uint32_t store(std::string_view text) {
+        if (mAppending) return mPool.append(text);
+        const std::uint32_t id = mPool.intern(text);
+        if (++mSeen == Sample) mAppending = (mPool.size() - mSizeBefore) * 2 > Sample;
+        return id;
+    }
+    bool appending() const { return mAppending; }
+
+  private:
+    StringPool& mPool;
+    std::size_t mSizeBefore;
+    std::size_t mSeen = 0;
+    bool mAppending = false;
+};
+
+} // namespace qv::sheet
