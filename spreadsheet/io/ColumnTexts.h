@@ -17,12 +17,18 @@ class ColumnTexts {
     // Texts interned before the column decides; more than half of them new means distinct.
     static constexpr std::size_t Sample = 1024;
 
-    explicit ColumnTexts(StringPool& pool) : mPool(pool), mSizeBefore(pool.size()) {}
+    // `expected`: how many texts the column may bring at most, room the pool takes at once when
+    // the column turns out distinct.
+    explicit ColumnTexts(StringPool& pool, std::size_t expected = 0)
+        : mPool(pool), mSizeBefore(pool.size()), mExpected(expected) {}
 
     std::uint32_t store(std::string_view text) {
         if (mAppending) return mPool.append(text);
         const std::uint32_t id = mPool.intern(text);
-        if (++mSeen == Sample) mAppending = (mPool.size() - mSizeBefore) * 2 > Sample;
+        if (++mSeen == Sample && (mPool.size() - mSizeBefore) * 2 > Sample) {
+            mAppending = true;
+            if (mExpected > mSeen) mPool.reserve(mExpected - mSeen);
+        }
         return id;
     }
     bool appending() const { return mAppending; }
@@ -30,6 +36,7 @@ class ColumnTexts {
   private:
     StringPool& mPool;
     std::size_t mSizeBefore;
+    std::size_t mExpected;
     std::size_t mSeen = 0;
     bool mAppending = false;
 };

@@ -73,6 +73,12 @@ std::uint32_t StringPool::intern(std::string_view text) {
     return id;
 }
 
+void StringPool::reserve(std::size_t more) {
+    if (mEntries.size() + more <= mEntries.capacity()) return;
+    mEntries.reserve(mEntries.size() + more);
+    adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
+}
+
 std::uint32_t StringPool::append(std::string_view text) {
     Entry e = store(text, 0);
     e.block |= Unindexed;

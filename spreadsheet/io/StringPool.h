@@ -19,6 +19,8 @@ class StringPool {
     // Stores the text under a new id without looking for an equal one (nor letting intern find it
     // later); for copies of many texts that are mostly distinct.
     std::uint32_t append(std::string_view text);
+    // Room for `more` texts beyond those stored, so a bulk copy grows the table once.
+    void reserve(std::size_t more);
     std::string_view get(std::uint32_t id) const;
     std::size_t size() const { return mEntries.size(); }
     std::size_t bytesUsed() const;

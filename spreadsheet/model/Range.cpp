@@ -244,7 +244,7 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     for (long f = 0; f < fields; ++f) {
         ColumnStore& col = cells.column(c1 + f);
         col.ensure(target.r2);
-        ColumnTexts texts(sheet.book().strings());
+        ColumnTexts texts(sheet.book().strings(), static_cast<std::size_t>(n));
         CellKind kind;
         std::uint64_t payload;
         if (columnar) {

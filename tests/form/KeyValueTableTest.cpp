@@ -2,21 +2,14 @@
 
 #include "platform/NumberedError.h"
 
+#include "tests/support/RaisedError.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace qv;
+using qv::test::errorNumber;
 
 namespace {
-int errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 KeyValueCollection keys(std::initializer_list<std::pair<std::string, Variant>> items) {
     KeyValueCollection c;

@@ -61,8 +61,10 @@ TEST(StringPoolTest, AppendedTextsReadBackAndLeaveTheSharedTextsAlone) {
     for (int i = 0; i < 50000; ++i) {
         std::string text = i % 1000 == 7 ? big : "ключ-" + std::to_string(i % 300) + "-é";
         appended.emplace_back(pool.append(text), text);
-        if (i % 10 == 0)
-            ASSERT_EQ(pool.intern("shared " + std::to_string(i)), pool.intern("shared " + std::to_string(i)));
+        if (i % 10 == 0) {
+            const std::uint32_t id = pool.intern("shared " + std::to_string(i));
+            ASSERT_EQ(pool.intern("shared " + std::to_string(i)), id);
+        }
     }
     for (const auto& [id, text] : appended)
         ASSERT_EQ(pool.get(id), text);

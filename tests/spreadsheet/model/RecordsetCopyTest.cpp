@@ -211,11 +211,14 @@ TEST(RangeCopyFromRecordsetTest, DistinctAndRepeatedTextColumnsReadBackWhole) {
         {"Code", ado::VarWChar, {}}, {"Region", ado::VarWChar, {}}, {"When", ado::Date, {}}};
     const std::string memo((1u << 20) + 3, 'm');
     for (long r = 0; r < rows; ++r) {
-        cols[0].values.push_back(r == 2000     ? Variant(memo)
-                                 : r % 61 == 0 ? Variant::null()
-                                               : Variant("Ærø-" + std::to_string(r) + "-日本"));
-        cols[1].values.push_back(Variant("region " + std::to_string(r % 4)));
-        cols[2].values.push_back(Variant(OleDate{45000.5 + r}));
+        if (r == 2000)
+            cols[0].values.emplace_back(memo);
+        else if (r % 61 == 0)
+            cols[0].values.push_back(Variant::null());
+        else
+            cols[0].values.emplace_back("Ærø-" + std::to_string(r) + "-日本");
+        cols[1].values.emplace_back("region " + std::to_string(r % 4));
+        cols[2].values.emplace_back(OleDate{45000.5 + static_cast<double>(r)});
     }
     HostFixture h;
     TypedRecordset rs(cols);
