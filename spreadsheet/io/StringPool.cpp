@@ -5,6 +5,7 @@
 #include "platform/NumberedError.h"
 #include "spreadsheet/model/HugePages.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -14,6 +15,9 @@ namespace qv::sheet {
 
 namespace {
 constexpr std::size_t BlockSize = 1 << 20;
+// Shared blocks double up to this size: a million-row copy then fills a few blocks large enough
+// for huge pages instead of a hundred blocks faulted in 4 KiB at a time.
+constexpr std::size_t LargestBlock = 16 << 20;
 constexpr std::uint32_t Unindexed = 0x80000000u;
 
 // The library's string hash reads eight bytes a step; a byte-at-a-time hash costs a multiply per
@@ -102,11 +106,13 @@ StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
         e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
         std::memcpy(mBlocks.back().get(), text.data(), text.size());
     } else if (!text.empty()) {
-        if (mBlockUsed == 0 || mBlockUsed + text.size() > BlockSize) {
+        if (mBlockUsed == 0 || mBlockUsed + text.size() > mCurrentSize) {
             // Not zeroed: every byte is written before it is read, and zeroing a block per
             // megabyte of text was a pass over memory of its own.
-            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
-            mBlockBytes += BlockSize;
+            mCurrentSize = mCurrentSize == 0 ? BlockSize : std::min(LargestBlock, mCurrentSize * 2);
+            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(mCurrentSize));
+            adviseHugePages(mBlocks.back().get(), mCurrentSize);
+            mBlockBytes += mCurrentSize;
             mCurrent = mBlocks.size() - 1;
             mBlockUsed = 0;
         }

@@ -36,8 +36,9 @@ class StringPool {
     Entry store(std::string_view text, std::uint32_t hash);
     std::uint32_t addEntry(const Entry& e);
     std::vector<std::unique_ptr<char[]>> mBlocks;
-    std::size_t mCurrent = 0;   // the block being filled; meaningful while mBlockUsed > 0
-    std::size_t mBlockUsed = 0; // bytes used of the current block; 0 when there is none
+    std::size_t mCurrent = 0;     // the block being filled; meaningful while mBlockUsed > 0
+    std::size_t mBlockUsed = 0;   // bytes used of the current block; 0 when there is none
+    std::size_t mCurrentSize = 0; // size of the current block
     std::size_t mBlockBytes = 0;
     std::vector<Entry> mEntries;
     std::vector<std::uint64_t> mSlots; // open addressing: hash << 32 | (id + 1), 0 = free
