@@ -11,7 +11,10 @@ const char* const Source = "clsForm";
 
 void KeyValueTable::reset(std::vector<std::string> keyNames, std::size_t records) {
     mNames = std::move(keyNames);
-    mColumns.assign(mNames.size(), std::vector<Variant>(records));
+    mColumns.clear();
+    mColumns.resize(mNames.size());
+    for (auto& column : mColumns)
+        column.resize(records);
     mHasKeys.assign(records, 0);
 }
 

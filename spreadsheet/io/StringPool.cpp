@@ -79,7 +79,9 @@ std::uint32_t StringPool::intern(std::string_view text) {
 
 void StringPool::reserve(std::size_t more) {
     if (mEntries.size() + more <= mEntries.capacity()) return;
-    mEntries.reserve(mEntries.size() + more);
+    // A copy in chunks asks again for every chunk: growing by half at least keeps that from
+    // moving the whole table each time.
+    mEntries.reserve(std::max(mEntries.size() + more, mEntries.capacity() + mEntries.capacity() / 2));
     adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
 }
 

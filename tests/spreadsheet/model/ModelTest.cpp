@@ -3,6 +3,8 @@
 #include "spreadsheet/io/ColumnTexts.h"
 #include "spreadsheet/io/StringPool.h"
 
+#include <set>
+
 using namespace qv;
 using namespace qv::test;
 
@@ -96,6 +98,20 @@ TEST(StringPoolTest, ACopiedColumnSharesFewValuesAndAppendsDistinctOnes) {
     // What the column appended is no shared text: a later cell of an equal text gets its own.
     EXPECT_EQ(pool.intern("dept 3"), departments.store("dept 3"));
     EXPECT_EQ(pool.size() - start, 40u + 5000u);
+}
+
+TEST(StringPoolTest, RoomTakenChunkByChunkGrowsTheTableGeometrically) {
+    sheet::StringPool pool;
+    std::set<std::size_t> sizes;
+    for (int chunk = 0; chunk < 200; ++chunk) {
+        pool.reserve(1000);
+        for (int i = 0; i < 1000; ++i)
+            pool.append("t");
+        sizes.insert(pool.bytesUsed());
+    }
+    EXPECT_EQ(pool.size(), 200001u);
+    // Each distinct size is one move of the table; a move per chunk would copy it 200 times.
+    EXPECT_LE(sizes.size(), 20u);
 }
 
 TEST(SheetFormatPrecedenceTest, ARectangleChangesOneAttributeOverOwnRowColumnAndPlainFormats) {
