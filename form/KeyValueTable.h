@@ -40,8 +40,20 @@ class KeyValueTable {
     const std::vector<std::string>& keyNames() const { return mNames; }
 
   private:
+    // Whole-number keys of one width (the usual counter) stay plain integers; the first value of
+    // another kind turns the column into values.
+    struct Column {
+        VarType integerType = VarType::Empty; // the width of `integers`; Empty before any value
+        bool asValues = false;
+        std::vector<std::int64_t> integers;
+        std::vector<Variant> values;
+    };
+    Variant valueOf(const Column& column, std::size_t index) const;
+    void store(Column& column, std::size_t index, Variant value);
+    void resizeColumn(Column& column, std::size_t records);
+
     std::vector<std::string> mNames;
-    std::vector<std::vector<Variant>> mColumns; // one per key, size() values each
+    std::vector<Column> mColumns; // one per key, size() values each
     std::vector<std::uint8_t> mHasKeys;
 };
 

@@ -75,3 +75,35 @@ TEST(KeyValueTableTest, ATableLoadedWithoutKeysTakesTheNamesOfItsFirstWrittenRow
     EXPECT_TRUE(t.empty());
     EXPECT_TRUE(t.keyNames().empty());
 }
+
+TEST(KeyValueTableTest, WholeNumberKeysKeepTheirWidthAndAMixedColumnKeepsEveryValue) {
+    KeyValueTable t;
+    t.reset({"Id"}, 5);
+    t.setValue(0, 0, Variant::longValue(2147483647));
+    t.setValue(1, 0, Variant::longValue(-5));
+    EXPECT_EQ(t[0].Item(1).type(), VarType::Long);
+    EXPECT_EQ(t[0].Item(1).toInt64(), 2147483647);
+    // Another width, then a text: what was stored before stays as it was loaded.
+    t.setValue(2, 0, Variant(std::int64_t{1} << 40));
+    t.setValue(3, 0, Variant("A-7"));
+    EXPECT_EQ(t[1].Item(1).type(), VarType::Long);
+    EXPECT_EQ(t[1].Item(1).toInt64(), -5);
+    EXPECT_EQ(t[2].Item(1).type(), VarType::LongLong);
+    EXPECT_EQ(t[2].Item(1).toInt64(), std::int64_t{1} << 40);
+    EXPECT_EQ(t[3].Item(1), Variant("A-7"));
+    EXPECT_FALSE(t.hasKeys(4));
+
+    KeyValueTable small;
+    small.reset({"Code", "Step"}, 2);
+    small.setValue(0, 0, Variant::byteValue(200));
+    small.setValue(0, 1, Variant::integer(-3));
+    small.set(1, small[0]);
+    EXPECT_EQ(small[1].Item("Code").type(), VarType::Byte);
+    EXPECT_EQ(small[1].Item("Code").toInt64(), 200);
+    EXPECT_EQ(small[1].Item("Step").type(), VarType::Integer);
+    EXPECT_EQ(small[1].Item("Step").toInt64(), -3);
+    // A double key is a double, never a whole number.
+    small.setValue(1, 0, Variant(2.5));
+    EXPECT_EQ(small[1].Item("Code"), Variant(2.5));
+    EXPECT_EQ(small[0].Item("Code").type(), VarType::Byte);
+}
