@@ -43,6 +43,39 @@ std::string_view StringPool::get(std::uint32_t id) const {
     return {mBlocks[e.block & ~Unindexed].get() + e.offset, e.length};
 }
 
+char* StringPool::newBlock(std::size_t bytes) {
+    // Not zeroed: every byte is written before it is read.
+    std::shared_ptr<char> block(new char[bytes], std::default_delete<char[]>());
+    char* data = block.get();
+    mBlocks.push_back(std::move(block));
+    mSharedSizes.push_back(0);
+    mBlockBytes += bytes;
+    return data;
+}
+
+std::uint32_t StringPool::shareBlock(std::shared_ptr<const char> bytes, std::size_t size) {
+    if (!bytes || size == 0 || size > std::numeric_limits<std::uint32_t>::max() ||
+        mBlocks.size() >= Unindexed - 1)
+        return NoBlock;
+    mBlocks.push_back(std::move(bytes));
+    mSharedSizes.push_back(size);
+    mBlockBytes += size;
+    return static_cast<std::uint32_t>(mBlocks.size() - 1);
+}
+
+std::uint32_t StringPool::appendShared(std::uint32_t block, std::string_view text) {
+    if (block >= mBlocks.size() || mSharedSizes[block] == 0 || text.empty()) return append(text);
+    const auto base = reinterpret_cast<std::uintptr_t>(mBlocks[block].get());
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    if (at < base || at - base > mSharedSizes[block] || text.size() > mSharedSizes[block] - (at - base))
+        return append(text);
+    if (mEntries.size() >= 0xFFFFFFF0u)
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The workbook holds too many different texts.");
+    return addEntry(Entry{block | Unindexed, static_cast<std::uint32_t>(at - base),
+                          static_cast<std::uint32_t>(text.size()), 0});
+}
+
 void StringPool::rehash(std::size_t slots) {
     std::vector<std::uint64_t> fresh;
     fresh.reserve(slots);
@@ -103,24 +136,21 @@ StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
     Entry e{0, 0, static_cast<std::uint32_t>(text.size()), hash};
     if (text.size() > BlockSize) {
         // A block of its own; the block being filled stays current.
-        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-        mBlockBytes += text.size();
+        char* data = newBlock(text.size());
         e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
-        std::memcpy(mBlocks.back().get(), text.data(), text.size());
+        std::memcpy(data, text.data(), text.size());
     } else if (!text.empty()) {
         if (mBlockUsed == 0 || mBlockUsed + text.size() > mCurrentSize) {
-            // Not zeroed: every byte is written before it is read, and zeroing a block per
-            // megabyte of text was a pass over memory of its own.
+            // Not zeroed: zeroing a block per megabyte of text was a pass over memory of its own.
             mCurrentSize = mCurrentSize == 0 ? BlockSize : std::min(LargestBlock, mCurrentSize * 2);
-            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(mCurrentSize));
-            adviseHugePages(mBlocks.back().get(), mCurrentSize);
-            mBlockBytes += mCurrentSize;
+            mCurrentData = newBlock(mCurrentSize);
+            adviseHugePages(mCurrentData, mCurrentSize);
             mCurrent = mBlocks.size() - 1;
             mBlockUsed = 0;
         }
         e.block = static_cast<std::uint32_t>(mCurrent);
         e.offset = static_cast<std::uint32_t>(mBlockUsed);
-        std::memcpy(mBlocks[mCurrent].get() + mBlockUsed, text.data(), text.size());
+        std::memcpy(mCurrentData + mBlockUsed, text.data(), text.size());
         mBlockUsed += text.size();
     }
     return e;

@@ -21,6 +21,12 @@ class StringPool {
     std::uint32_t append(std::string_view text);
     // Room for `more` texts beyond those stored, so a bulk copy grows the table once.
     void reserve(std::size_t more);
+    // Keeps bytes held elsewhere as a block, so that texts lying in them are stored without a
+    // copy (appendShared); answers the block, or NoBlock when the bytes cannot be addressed.
+    static constexpr std::uint32_t NoBlock = 0xFFFFFFFFu;
+    std::uint32_t shareBlock(std::shared_ptr<const char> bytes, std::size_t size);
+    // Like append; a text that does not lie inside the block is copied.
+    std::uint32_t appendShared(std::uint32_t block, std::string_view text);
     std::string_view get(std::uint32_t id) const;
     std::size_t size() const { return mEntries.size(); }
     std::size_t bytesUsed() const;
@@ -35,14 +41,18 @@ class StringPool {
     void rehash(std::size_t slots);
     Entry store(std::string_view text, std::uint32_t hash);
     std::uint32_t addEntry(const Entry& e);
-    std::vector<std::unique_ptr<char[]>> mBlocks;
+    char* newBlock(std::size_t bytes);
+    // Blocks of our own and bytes kept for others (a record set's texts), which are never written.
+    std::vector<std::shared_ptr<const char>> mBlocks;
     std::size_t mCurrent = 0;     // the block being filled; meaningful while mBlockUsed > 0
+    char* mCurrentData = nullptr; // its bytes
     std::size_t mBlockUsed = 0;   // bytes used of the current block; 0 when there is none
     std::size_t mCurrentSize = 0; // size of the current block
     std::size_t mBlockBytes = 0;
     std::vector<Entry> mEntries;
-    std::vector<std::uint64_t> mSlots; // open addressing: hash << 32 | (id + 1), 0 = free
-    std::size_t mIndexed = 0;          // entries that have a slot
+    std::vector<std::uint64_t> mSlots;     // open addressing: hash << 32 | (id + 1), 0 = free
+    std::size_t mIndexed = 0;              // entries that have a slot
+    std::vector<std::size_t> mSharedSizes; // by block; 0 for a block of our own
 };
 
 } // namespace qv::sheet

@@ -244,7 +244,8 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     for (long f = 0; f < fields; ++f) {
         ColumnStore& col = cells.column(c1 + f);
         col.ensure(target.r2);
-        ColumnTexts texts(sheet.book().strings(), static_cast<std::size_t>(n));
+        ColumnTexts texts(sheet.book().strings(), static_cast<std::size_t>(n),
+                          columnar ? columnar->sharedText(f) : ColumnTextStorage{});
         CellKind kind;
         std::uint64_t payload;
         if (columnar) {

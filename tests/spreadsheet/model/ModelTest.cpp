@@ -3,6 +3,8 @@
 #include "spreadsheet/io/ColumnTexts.h"
 #include "spreadsheet/io/StringPool.h"
 
+#include <algorithm>
+#include <memory>
 #include <set>
 
 using namespace qv;
@@ -112,6 +114,42 @@ TEST(StringPoolTest, RoomTakenChunkByChunkGrowsTheTableGeometrically) {
     EXPECT_EQ(pool.size(), 200001u);
     // Each distinct size is one move of the table; a move per chunk would copy it 200 times.
     EXPECT_LE(sizes.size(), 20u);
+}
+
+TEST(StringPoolTest, SharedBytesAreKeptNotCopiedAndTextsOutsideThemAreCopied) {
+    sheet::StringPool pool;
+    const std::uint32_t own = pool.intern("own text"); // the pool's first block, its own
+    // Only the first 14 bytes are shared; the rest is someone else's.
+    const std::string source = "alphabetagammaZZZZ";
+    const std::size_t shared = 14;
+    std::shared_ptr<const char> bytes(new char[source.size()], std::default_delete<char[]>());
+    std::copy(source.begin(), source.end(), const_cast<char*>(bytes.get()));
+    EXPECT_EQ(pool.shareBlock(nullptr, 5), sheet::StringPool::NoBlock);
+    EXPECT_EQ(pool.shareBlock(bytes, 0), sheet::StringPool::NoBlock);
+    const std::uint32_t block = pool.shareBlock(bytes, shared);
+    ASSERT_NE(block, sheet::StringPool::NoBlock);
+    const std::string_view all(bytes.get(), shared);
+    const std::uint32_t beta = pool.appendShared(block, all.substr(5, 4));
+    const std::uint32_t gamma = pool.appendShared(block, all.substr(9));
+    const std::string outside = "delta";
+    const std::uint32_t delta = pool.appendShared(block, outside);
+    // Running past the end of the shared bytes is no text of theirs either.
+    const std::uint32_t past = pool.appendShared(block, std::string_view(bytes.get() + 11, 4));
+    const char* const kept = bytes.get();
+    bytes.reset(); // the pool holds them now
+    EXPECT_EQ(pool.get(beta), "beta");
+    EXPECT_EQ(pool.get(beta).data(), kept + 5);
+    EXPECT_EQ(pool.get(gamma), "gamma");
+    EXPECT_EQ(pool.get(delta), "delta");
+    EXPECT_NE(pool.get(delta).data(), outside.data());
+    EXPECT_EQ(pool.get(past), "mmaZ");
+    EXPECT_NE(pool.get(past).data(), kept + 11);
+    // A block of the pool's own is never shared: a text lying in it is copied.
+    EXPECT_NE(block, 0u);
+    const std::uint32_t copy = pool.appendShared(0, pool.get(own));
+    EXPECT_EQ(pool.get(copy), "own text");
+    EXPECT_NE(pool.get(copy).data(), pool.get(own).data());
+    EXPECT_EQ(pool.get(pool.appendShared(12345, "y")), "y");
 }
 
 TEST(SheetFormatPrecedenceTest, ARectangleChangesOneAttributeOverOwnRowColumnAndPlainFormats) {
