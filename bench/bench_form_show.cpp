@@ -3,6 +3,7 @@
 // record set, the sheet fill, the formats, the column validation with its lookup list, the
 // colours and the key values; and building one lookup list of 100,000 distinct values.
 // Counters report CPU time per cell and the peak resident memory the case adds, per cell.
+#include "bench/BenchData.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/clsSettings.h"
@@ -33,32 +34,7 @@
 namespace {
 
 using namespace qv;
-
-long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-std::string ordersPath() {
-    if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
-    const std::string p = "/tmp/qv_bench_orders_1m.db";
-    if (!std::filesystem::exists(p)) {
-        std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd =
-            "python3 '" + script + "' '" + p + ".tmp' 1000000 && mv '" + p + ".tmp' '" + p + "'";
-        if (std::system(cmd.c_str()) != 0) return {};
-    }
-    return p;
-}
+using bench::ordersPath;
 
 // A table of 100,000 distinct codes and a table that refers to it.
 std::string codesPath() {
@@ -194,8 +170,8 @@ void BM_FormShowOrders(benchmark::State& state) {
         state.PauseTiming();
         auto world = std::make_unique<FormWorld>(path);
         const int index = world->indexOf("Orders");
-        const long rssBefore = statusKb("VmRSS");
-        resetPeak();
+        bench::PeakProbe peak;
+        peak.start();
         state.ResumeTiming();
         try {
             world->form->Show("", index);
@@ -204,16 +180,13 @@ void BM_FormShowOrders(benchmark::State& state) {
             return;
         }
         state.PauseTiming();
-        peakBytes = std::max(peakBytes, static_cast<double>(statusKb("VmHWM") - rssBefore) * 1024.0);
+        peakBytes = std::max(peakBytes, peak.addedBytes());
         const clsMatrix& m = *world->form->Matrix();
         cells = static_cast<double>(m.RecordCount()) * static_cast<double>(m.FieldCount());
         world.reset(); // closing the form is not part of showing it
         state.ResumeTiming();
     }
-    state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
-        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["peak_bytes_per_cell"] = cells > 0 ? peakBytes / cells : 0;
+    bench::reportPerCell(state, cells, peakBytes);
 }
 BENCHMARK(BM_FormShowOrders)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -4,6 +4,7 @@
 // command run by the engine, the rows written, rounded, aligned and formatted on a new sheet.
 // The timed region is that one call; the counters report CPU time per cell and the peak resident
 // memory the run adds (VmHWM over the resident size before it) per cell.
+#include "bench/BenchData.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "host/Globals.h"
 #include "host/Interface12.h"
@@ -28,34 +29,8 @@ namespace {
 
 using namespace qv;
 
-long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-std::string databasePath() {
-    if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
-    const std::string p = "/tmp/qv_bench_orders_1m.db";
-    if (!std::filesystem::exists(p)) {
-        std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd =
-            "python3 '" + script + "' '" + p + ".tmp' 1000000 && mv '" + p + ".tmp' '" + p + "'";
-        if (std::system(cmd.c_str()) != 0) return {};
-    }
-    return p;
-}
-
 void BM_QueryResultSheet(benchmark::State& state) {
-    const std::string path = databasePath();
+    const std::string path = bench::ordersPath();
     if (path.empty() || !std::filesystem::exists(path)) {
         state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
         return;
@@ -90,12 +65,12 @@ void BM_QueryResultSheet(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         script << ScriptStep::input("", "SELECT * FROM Orders") << ScriptStep::messageBox("", xl::AnswerYes);
-        const long rssBefore = statusKb("VmRSS");
-        resetPeak();
+        bench::PeakProbe peak;
+        peak.start();
         state.ResumeTiming();
         entry->ExecuteSQL();
         state.PauseTiming();
-        peakBytes = std::max(peakBytes, static_cast<double>(statusKb("VmHWM") - rssBefore) * 1024.0);
+        peakBytes = std::max(peakBytes, peak.addedBytes());
         WorksheetPtr sheet = addin->findWorksheet("SQL statement");
         if (!sheet || !script.errors().empty()) {
             state.SkipWithError("the result sheet was not written");
@@ -111,10 +86,7 @@ void BM_QueryResultSheet(benchmark::State& state) {
     goApplication.reset();
     goAddinWorkbook.reset();
     std::filesystem::remove_all(dir);
-    state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
-        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    if (cells > 0) state.counters["peak_bytes_per_cell"] = peakBytes / cells;
+    bench::reportPerCell(state, cells, peakBytes);
 }
 BENCHMARK(BM_QueryResultSheet)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -3,6 +3,7 @@
 // the same column types; then bulk formatting of whole million-row columns. Counters report the
 // time per cell and the peak resident memory the fill adds (VmHWM over the resident size before
 // it, the record set not counted) per cell.
+#include "bench/BenchData.h"
 #include "engines/sqlite/AdoConnection.h"
 #include "platform/ConnectionString.h"
 #include "platform/engine/AdoConstants.h"
@@ -28,37 +29,10 @@
 namespace {
 
 using namespace qv;
+using bench::statusKb;
 
 constexpr long Rows = 1000000;
 constexpr long Fields = 10;
-
-long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-// Lets VmHWM start again from the present resident size.
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-// The generated Orders table: QV_BENCH_DB when set, else made once in /tmp.
-std::string databasePath() {
-    if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
-    const std::string p = "/tmp/qv_bench_orders_1m.db";
-    if (!std::filesystem::exists(p)) {
-        std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) +
-                                " && mv '" + p + ".tmp' '" + p + "'";
-        if (std::system(cmd.c_str()) != 0) return {};
-    }
-    return p;
-}
 
 // A columnar record set held compactly: numbers in typed arrays, texts in one buffer per column.
 class OrdersRecordset : public IAdoRecordset {
@@ -209,7 +183,7 @@ void formatOrders(sheet::Worksheet& s) {
 
 // The real case: the Orders table as the engine loads it (not timed), copied and formatted.
 void BM_SheetFillFromTable(benchmark::State& state) {
-    const std::string path = databasePath();
+    const std::string path = bench::ordersPath(Rows);
     if (path.empty() || !std::filesystem::exists(path)) {
         state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
         return;
@@ -225,8 +199,8 @@ void BM_SheetFillFromTable(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         rs->moveFirst();
-        const long rssBefore = statusKb("VmRSS");
-        resetPeak();
+        bench::PeakProbe peak;
+        peak.start();
         state.ResumeTiming();
         auto app = sheet::Application::create();
         auto book = std::dynamic_pointer_cast<sheet::Workbook>(app->addWorkbook());
@@ -236,21 +210,18 @@ void BM_SheetFillFromTable(benchmark::State& state) {
         formatOrders(*ws);
         benchmark::DoNotOptimize(n);
         state.PauseTiming();
-        peakBytes = std::max(peakBytes, static_cast<double>(statusKb("VmHWM") - rssBefore) * 1024.0);
+        peakBytes = std::max(peakBytes, peak.addedBytes());
         ws.reset(), book.reset(), app.reset(); // freeing the sheet is not part of filling it
         state.ResumeTiming();
     }
-    state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
-        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["peak_bytes_per_cell"] = peakBytes / cells;
+    bench::reportPerCell(state, cells, peakBytes);
 }
 BENCHMARK(BM_SheetFillFromTable)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_SheetFillFromRecordset(benchmark::State& state) {
     auto& source = orders();
     const long rssBefore = statusKb("VmRSS");
-    resetPeak();
+    bench::resetPeak();
     double seconds = 0, cpuSeconds = 0;
     for (auto _ : state) {
         OrdersRecordset& rs = source;

@@ -316,8 +316,11 @@ void clsForm::LoadData(bool newObject, const std::string& sql) {
     const auto n = static_cast<std::size_t>(std::max<std::int32_t>(0, mMatrix->RecordCount()));
     mRowStates.assign(std::max<std::size_t>(n, 1), std::string());
     if (n == 0) mRowStates.assign(1, std::string());
-    mKeyValues.assign(n, KeyValueCollection());
     const auto& keys = DataSource().Table().PrimaryKeys();
+    std::vector<std::string> keyNames;
+    for (std::size_t k = 1; k <= keys.Count(); ++k)
+        keyNames.push_back(keys.Item(k));
+    mKeyValues.reset(std::move(keyNames), n);
     if (!keys.empty() && n > 0) {
         // Key values are read by position, typed as loaded: a key is compared and quoted by
         // its column's type, never by how the cell happens to display it.
@@ -329,11 +332,9 @@ void clsForm::LoadData(bool newObject, const std::string& sql) {
             if (column < 0) throw NumberedError(3265, "clsForm", "Item not found in this collection: " + key);
             columns.push_back(column);
         }
-        for (std::size_t r = 0; r < n; ++r) {
-            KeyValueCollection& values = mKeyValues[r];
-            for (std::size_t k = 0; k < columns.size(); ++k)
-                values.Add(keys.Item(k + 1), rs->valueAt(static_cast<long long>(r), columns[k]));
-        }
+        for (std::size_t k = 0; k < columns.size(); ++k)
+            for (std::size_t r = 0; r < n; ++r)
+                mKeyValues.setValue(r, k, rs->valueAt(static_cast<long long>(r), columns[k]));
     }
     DataSource().CloseRecordSet(rs);
 }

@@ -13,6 +13,7 @@
 #include "datasource/KeyedCollection.h"
 #include "datasource/clsFilter.h"
 #include "form/FormContext.h"
+#include "form/KeyValueTable.h"
 #include "form/clsMatrix.h"
 #include "platform/NumberedError.h"
 #include "platform/Variant.h"
@@ -28,9 +29,6 @@ namespace qv {
 class ITable;
 class IDS;
 class clsAux;
-
-// The primary-key values of one record as loaded, keyed by key column name, in key order.
-using KeyValueCollection = KeyedCollection<Variant>;
 
 // The colours of the form as the settings give them, read at once (OLE colour numbers).
 struct FormColours {
@@ -70,7 +68,7 @@ class clsForm {
     // A new row's state; RowStates grows by one element.
     void AppendRowState(const std::string& state = {});
     // The key values of each loaded record, same index as RowStates.
-    const std::vector<KeyValueCollection>& KeyValues() const { return mKeyValues; }
+    const KeyValueTable& KeyValues() const { return mKeyValues; }
     // A new row once written: its key values as inserted, so it is addressed like a loaded record.
     void SetKeyValues(long record, KeyValueCollection values);
     long EditedColour() const { return mEditedColour; }
@@ -145,7 +143,7 @@ class clsForm {
     std::unique_ptr<clsMatrix> mMatrix;
     std::string mName;
     std::vector<std::string> mRowStates = std::vector<std::string>(1);
-    std::vector<KeyValueCollection> mKeyValues;
+    KeyValueTable mKeyValues;
     long mEditedColour = 0;
     std::vector<clsFilter> mFilters;
 };

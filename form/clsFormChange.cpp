@@ -80,8 +80,7 @@ void clsForm::OnSheetChange(const RangePtr& target) {
 
     for (long record : newRows) {
         // A row already written keeps its mark: it holds the person's values, not defaults.
-        if (static_cast<std::size_t>(record) <= mKeyValues.size() && !mKeyValues[record - 1].empty())
-            continue;
+        if (record >= 1 && mKeyValues.hasKeys(static_cast<std::size_t>(record - 1))) continue;
         const std::vector<Variant>& written = mMatrix->NewRowDefaults(record);
         bool filled = false;
         std::vector<RangePtr> editable;

@@ -49,8 +49,7 @@ void clsForm::DeleteRows() {
         if (locked.isNull() || locked.toBool()) continue;
         if (cell->rowHidden()) continue;
         const long record = row - 1;
-        const bool written =
-            static_cast<std::size_t>(record) <= mKeyValues.size() && !mKeyValues[record - 1].empty();
+        const bool written = record >= 1 && mKeyValues.hasKeys(static_cast<std::size_t>(record - 1));
         if (record > mMatrix->LoadedCount() && !written) prepared(74);
         if (record > mMatrix->RecordCount()) continue;
         records.push_back(record);

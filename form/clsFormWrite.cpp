@@ -65,7 +65,7 @@ void clsForm::SetKeyValues(long record, KeyValueCollection values) {
     if (record < 1) throw NumberedError(err::SubscriptOutOfRange, "clsForm", "Subscript out of range");
     if (static_cast<std::size_t>(record) > mKeyValues.size())
         mKeyValues.resize(static_cast<std::size_t>(record));
-    mKeyValues[static_cast<std::size_t>(record - 1)] = std::move(values);
+    mKeyValues.set(static_cast<std::size_t>(record - 1), values);
 }
 
 void clsForm::WriteData() {
@@ -99,8 +99,8 @@ void clsForm::WriteData() {
     for (long i = 0; i < lastState && !failure; ++i) {
         if (mRowStates[static_cast<std::size_t>(i)] != "1") continue;
         const long record = i + 1;
-        const bool existing = record <= matrix.LoadedCount() ||
-                              (static_cast<std::size_t>(i) < mKeyValues.size() && !mKeyValues[i].empty());
+        const bool existing =
+            record <= matrix.LoadedCount() || mKeyValues.hasKeys(static_cast<std::size_t>(i));
         RangePtr row = matrix.CellOf(record, 0)->resize(1, fieldCount);
         const VariantMatrix values = row->values();
         clsRowSql::FieldValues edited;

@@ -43,17 +43,29 @@ bool startsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
-double roundHalfEven(double v, int decimals) {
-    if (!std::isfinite(v)) return v;
-    const double scale = std::pow(10.0, decimals);
-    // Past 2^52 a double has no fraction left to round.
-    if (std::fabs(v * scale) >= 4503599627370496.0) return v;
-    const int mode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(v * scale) / scale;
-    std::fesetround(mode);
-    return r;
-}
+// Rounds half to even under the nearest-rounding mode, which it holds for its own lifetime: a
+// column of a million values sets the mode once, not twice per value.
+class HalfEvenRounding {
+  public:
+    explicit HalfEvenRounding(int decimals) : mScale(std::pow(10.0, decimals)), mMode(std::fegetround()) {
+        if (mMode != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+    }
+    ~HalfEvenRounding() {
+        if (mMode != FE_TONEAREST) std::fesetround(mMode);
+    }
+    HalfEvenRounding(const HalfEvenRounding&) = delete;
+    HalfEvenRounding& operator=(const HalfEvenRounding&) = delete;
+    double operator()(double v) const {
+        if (!std::isfinite(v)) return v;
+        // Past 2^52 a double has no fraction left to round.
+        if (std::fabs(v * mScale) >= 4503599627370496.0) return v;
+        return std::nearbyint(v * mScale) / mScale;
+    }
+
+  private:
+    double mScale;
+    int mMode;
+};
 
 [[noreturn]] void cancelled() {
     throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
@@ -94,11 +106,12 @@ std::vector<std::string> GetFieldNames(const IAdoRecordset& rs) {
 namespace {
 VariantMatrix roundValues(const VariantMatrix& values, int decimals) {
     VariantMatrix out(values.rows(), 1);
+    const HalfEvenRounding round(decimals);
     for (std::size_t r = 0; r < values.rows(); ++r) {
         const Variant& v = values.at(r, 0);
         if (v.isEmpty() || (v.isString() && v.str().empty())) continue;
         if (v.isNumber() && !v.isBool())
-            out.at(r, 0) = Variant(roundHalfEven(v.toDouble(), decimals));
+            out.at(r, 0) = Variant(round(v.toDouble()));
         else
             out.at(r, 0) = v;
     }

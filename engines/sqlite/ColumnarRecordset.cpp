@@ -163,6 +163,13 @@ void ColumnarRecordset::readColumn(long column, long long firstRow, std::size_t 
     mColumns[static_cast<std::size_t>(column)].readCells(static_cast<std::size_t>(firstRow), count, out);
 }
 
+ColumnTextStorage ColumnarRecordset::sharedText(long column) const {
+    requireOpen();
+    if (column < 0 || column >= static_cast<long>(mColumns.size()))
+        throw ErrorCatalogue::make(err::SubscriptOutOfRange, Source);
+    return mColumns[static_cast<std::size_t>(column)].sharedText();
+}
+
 Variant ColumnarRecordset::currentValue(long column) const {
     requireOpen();
     if (mPosition >= mRows) {

@@ -38,6 +38,7 @@ class ColumnarRecordset : public IAdoRecordset,
     std::shared_ptr<IAdoField> field(const std::string& name) const override;
     Variant valueAt(long long row, long column) const override;
     void readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const override;
+    ColumnTextStorage sharedText(long column) const override;
 
     // For the field objects: the value of a column at the cursor.
     Variant currentValue(long column) const;

@@ -128,7 +128,7 @@ void RecordsetColumn::shrink() {
     mFlags.shrink();
     mReals.shrink();
     mEnds.shrink();
-    mArena.shrink();
+    mArena->shrink();
     mNulls.shrink();
 }
 
@@ -155,7 +155,7 @@ void RecordsetColumn::appendNull() {
         break;
     case StorageKind::Text:
     case StorageKind::Blob:
-        mEnds.push_back(mArena.size());
+        mEnds.push_back(mArena->size());
         break;
     }
     markRow(true);
@@ -169,8 +169,8 @@ void RecordsetColumn::appendOdd(Variant v) {
 }
 
 inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
-    mArena.append(p, n);
-    mEnds.push_back(mArena.size());
+    mArena->append(p, n);
+    mEnds.push_back(mArena->size());
     markRow(false);
 }
 
@@ -320,7 +320,7 @@ Variant RecordsetColumn::valueAt(std::size_t row) const {
         return Variant(textAt(row));
     case StorageKind::Blob: {
         const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
-        auto p = reinterpret_cast<const std::uint8_t*>(mArena.data());
+        auto p = reinterpret_cast<const std::uint8_t*>(mArena->data());
         return Variant(Binary(p + begin, p + mEnds[row]));
     }
     }
@@ -374,7 +374,7 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
             const std::size_t row = first + i;
             if (out[i].kind != ColumnCellKind::Text) continue;
             const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
-            out[i].text = std::string_view(mArena.data() + begin, mEnds[row] - begin);
+            out[i].text = std::string_view(mArena->data() + begin, mEnds[row] - begin);
         }
         break;
     case StorageKind::Blob:
@@ -391,12 +391,17 @@ void RecordsetColumn::readCells(std::size_t first, std::size_t count, ColumnCell
 std::string_view RecordsetColumn::textAt(std::size_t row) const {
     if (mType.storage != StorageKind::Text || isNull(row)) return {};
     const std::uint64_t begin = row == 0 ? 0 : mEnds[row - 1];
-    return std::string_view(mArena.data() + begin, mEnds[row] - begin);
+    return std::string_view(mArena->data() + begin, mEnds[row] - begin);
+}
+
+ColumnTextStorage RecordsetColumn::sharedText() const {
+    if (mType.storage != StorageKind::Text || mArena->empty()) return {};
+    return {std::shared_ptr<const char>(mArena, mArena->data()), mArena->size()};
 }
 
 std::size_t RecordsetColumn::bytesUsed() const {
     return mInts.capacityBytes() + mNarrow.capacityBytes() + mFlags.capacityBytes() + mReals.capacityBytes() +
-           mEnds.capacityBytes() + mArena.capacityBytes() + mNulls.capacityBytes();
+           mEnds.capacityBytes() + mArena->capacityBytes() + mNulls.capacityBytes();
 }
 
 } // namespace qv::engine

@@ -11,6 +11,7 @@
 #include "platform/engine/IColumnarRecordset.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,6 +42,8 @@ class RecordsetColumn {
     void readCells(std::size_t first, std::size_t count, ColumnCell* out) const;
     // Text of a text column without copying; empty for null and for other storage kinds.
     std::string_view textAt(std::size_t row) const;
+    // The bytes of a text column's cells, for keeping them beyond the record set.
+    ColumnTextStorage sharedText() const;
     std::size_t bytesUsed() const;
 
   private:
@@ -63,7 +66,8 @@ class RecordsetColumn {
     MappedBuffer<std::uint8_t> mFlags;  // Boolean
     MappedBuffer<double> mReals;        // Real, Date (automation date)
     MappedBuffer<std::uint64_t> mEnds;  // Text, Blob: end offset of each cell in mArena
-    MappedBuffer<char> mArena;
+    // Shared so that a sheet copied from the record set can keep the texts instead of copying them.
+    std::shared_ptr<MappedBuffer<char>> mArena = std::make_shared<MappedBuffer<char>>();
     std::unordered_map<std::size_t, Variant> mOdd;
 };
 

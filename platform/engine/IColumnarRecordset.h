@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 namespace qv {
@@ -26,9 +27,22 @@ struct ColumnCell {
     std::string_view text;
 };
 
+// The bytes the text views of one column point into, shared: a copy may keep them alive and
+// refer to its texts where they lie instead of copying each one.
+struct ColumnTextStorage {
+    std::shared_ptr<const char> bytes;
+    std::size_t size = 0;
+};
+
 class IColumnarRecordset {
   public:
     virtual ~IColumnarRecordset() = default;
+    // The storage of `column`'s text views (0-based); empty when the record set has none to share.
+    // The bytes never change once the record set has loaded.
+    virtual ColumnTextStorage sharedText(long column) const {
+        (void)column;
+        return {};
+    }
     // Fills out[0, count) with the cells of `column` (0-based) from row `firstRow` (0-based);
     // the range must lie inside the record set (raises the record set's own errors otherwise).
     virtual void readColumn(long column, long long firstRow, std::size_t count, ColumnCell* out) const = 0;

@@ -5,6 +5,7 @@
 #include "platform/NumberedError.h"
 #include "spreadsheet/model/HugePages.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -14,6 +15,10 @@ namespace qv::sheet {
 
 namespace {
 constexpr std::size_t BlockSize = 1 << 20;
+// Shared blocks double up to this size: a million-row copy then fills a few blocks large enough
+// for huge pages instead of a hundred blocks faulted in 4 KiB at a time.
+constexpr std::size_t LargestBlock = 16 << 20;
+constexpr std::uint32_t Unindexed = 0x80000000u;
 
 // The library's string hash reads eight bytes a step; a byte-at-a-time hash costs a multiply per
 // character, which shows on the long texts of a million-row copy.
@@ -35,7 +40,40 @@ std::size_t StringPool::bytesUsed() const {
 std::string_view StringPool::get(std::uint32_t id) const {
     const Entry& e = mEntries[id];
     if (e.length == 0) return {};
-    return {mBlocks[e.block].get() + e.offset, e.length};
+    return {mBlocks[e.block & ~Unindexed].get() + e.offset, e.length};
+}
+
+char* StringPool::newBlock(std::size_t bytes) {
+    // Not zeroed: every byte is written before it is read.
+    std::shared_ptr<char> block(new char[bytes], std::default_delete<char[]>());
+    char* data = block.get();
+    mBlocks.push_back(std::move(block));
+    mSharedSizes.push_back(0);
+    mBlockBytes += bytes;
+    return data;
+}
+
+std::uint32_t StringPool::shareBlock(std::shared_ptr<const char> bytes, std::size_t size) {
+    if (!bytes || size == 0 || size > std::numeric_limits<std::uint32_t>::max() ||
+        mBlocks.size() >= Unindexed - 1)
+        return NoBlock;
+    mBlocks.push_back(std::move(bytes));
+    mSharedSizes.push_back(size);
+    mBlockBytes += size;
+    return static_cast<std::uint32_t>(mBlocks.size() - 1);
+}
+
+std::uint32_t StringPool::appendShared(std::uint32_t block, std::string_view text) {
+    if (block >= mBlocks.size() || mSharedSizes[block] == 0 || text.empty()) return append(text);
+    const auto base = reinterpret_cast<std::uintptr_t>(mBlocks[block].get());
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    if (at < base || at - base > mSharedSizes[block] || text.size() > mSharedSizes[block] - (at - base))
+        return append(text);
+    if (mEntries.size() >= 0xFFFFFFF0u)
+        throw NumberedError(err::ApplicationDefined, "Workbook",
+                            "The workbook holds too many different texts.");
+    return addEntry(Entry{block | Unindexed, static_cast<std::uint32_t>(at - base),
+                          static_cast<std::uint32_t>(text.size()), 0});
 }
 
 void StringPool::rehash(std::size_t slots) {
@@ -45,6 +83,7 @@ void StringPool::rehash(std::size_t slots) {
     fresh.assign(slots, 0);
     const std::size_t mask = slots - 1;
     for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
+        if (mEntries[id].block & Unindexed) continue;
         std::size_t i = mEntries[id].hash & mask;
         while (fresh[i] != 0)
             i = (i + 1) & mask;
@@ -65,6 +104,27 @@ std::uint32_t StringPool::intern(std::string_view text) {
         }
         i = (i + 1) & mask;
     }
+    const std::uint32_t id = addEntry(store(text, h));
+    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+    if (++mIndexed * 2 > mSlots.size()) rehash(mSlots.size() * 2);
+    return id;
+}
+
+void StringPool::reserve(std::size_t more) {
+    if (mEntries.size() + more <= mEntries.capacity()) return;
+    // A copy in chunks asks again for every chunk: growing by half at least keeps that from
+    // moving the whole table each time.
+    mEntries.reserve(std::max(mEntries.size() + more, mEntries.capacity() + mEntries.capacity() / 2));
+    adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
+}
+
+std::uint32_t StringPool::append(std::string_view text) {
+    Entry e = store(text, 0);
+    e.block |= Unindexed;
+    return addEntry(e);
+}
+
+StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
     // Cells and their ids are 32 bits wide; past that the workbook is full, which a person
     // must hear about rather than find texts missing.
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
@@ -73,35 +133,36 @@ std::uint32_t StringPool::intern(std::string_view text) {
     if (mEntries.size() >= 0xFFFFFFF0u)
         throw NumberedError(err::ApplicationDefined, "Workbook",
                             "The workbook holds too many different texts.");
-    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), h};
+    Entry e{0, 0, static_cast<std::uint32_t>(text.size()), hash};
     if (text.size() > BlockSize) {
         // A block of its own; the block being filled stays current.
-        mBlocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-        mBlockBytes += text.size();
+        char* data = newBlock(text.size());
         e.block = static_cast<std::uint32_t>(mBlocks.size() - 1);
-        std::memcpy(mBlocks.back().get(), text.data(), text.size());
+        std::memcpy(data, text.data(), text.size());
     } else if (!text.empty()) {
-        if (mBlockUsed == 0 || mBlockUsed + text.size() > BlockSize) {
-            // Not zeroed: every byte is written before it is read, and zeroing a block per
-            // megabyte of text was a pass over memory of its own.
-            mBlocks.push_back(std::make_unique_for_overwrite<char[]>(BlockSize));
-            mBlockBytes += BlockSize;
+        if (mBlockUsed == 0 || mBlockUsed + text.size() > mCurrentSize) {
+            // Not zeroed: zeroing a block per megabyte of text was a pass over memory of its own.
+            mCurrentSize = mCurrentSize == 0 ? BlockSize : std::min(LargestBlock, mCurrentSize * 2);
+            mCurrentData = newBlock(mCurrentSize);
+            adviseHugePages(mCurrentData, mCurrentSize);
             mCurrent = mBlocks.size() - 1;
             mBlockUsed = 0;
         }
         e.block = static_cast<std::uint32_t>(mCurrent);
         e.offset = static_cast<std::uint32_t>(mBlockUsed);
-        std::memcpy(mBlocks[mCurrent].get() + mBlockUsed, text.data(), text.size());
+        std::memcpy(mCurrentData + mBlockUsed, text.data(), text.size());
         mBlockUsed += text.size();
     }
+    return e;
+}
+
+std::uint32_t StringPool::addEntry(const Entry& e) {
     const auto id = static_cast<std::uint32_t>(mEntries.size());
     if (mEntries.size() == mEntries.capacity()) {
         mEntries.reserve(mEntries.capacity() * 2);
         adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
     }
     mEntries.push_back(e);
-    mSlots[i] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
-    if (mEntries.size() * 2 > mSlots.size()) rehash(mSlots.size() * 2);
     return id;
 }
 

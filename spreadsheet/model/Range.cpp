@@ -247,6 +247,8 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     for (long f = 0; f < fields; ++f) {
         ColumnStore& col = cells.column(c1 + f);
         col.ensure(target.r2);
+        ColumnTexts texts(sheet.book().strings(), static_cast<std::size_t>(n),
+                          columnar ? columnar->sharedText(f) : ColumnTextStorage{});
         CellKind kind;
         std::uint64_t payload;
         if (columnar) {
@@ -257,9 +259,9 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
                 const long row0 = r1 + static_cast<long>(i0);
                 for (std::size_t j = 0; j < m; ++j) {
                     const ColumnCell& cell = run[j];
-                    if (!cells.encode(cell, kind, payload)) {
+                    if (!cells.encode(cell, kind, payload, texts)) {
                         Variant v = rs.valueAt(start + i0 + static_cast<long long>(j), f);
-                        if (!cells.encode(v, kind, payload)) kind = CellKind::Empty, payload = 0;
+                        if (!cells.encode(v, kind, payload, &texts)) kind = CellKind::Empty, payload = 0;
                     }
                     col.set(row0 + static_cast<long>(j), kind, payload);
                 }
@@ -268,7 +270,7 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
         }
         for (long long i = 0; i < n; ++i) {
             Variant v = rs.valueAt(start + i, f);
-            if (!cells.encode(v, kind, payload)) kind = CellKind::Empty, payload = 0;
+            if (!cells.encode(v, kind, payload, &texts)) kind = CellKind::Empty, payload = 0;
             col.set(r1 + static_cast<long>(i), kind, payload);
         }
     }

@@ -13,7 +13,7 @@ ColumnStore& SheetCells::column(long col) {
     return mColumns[col - 1];
 }
 
-bool SheetCells::encode(const Variant& v, CellKind& kind, std::uint64_t& payload) {
+bool SheetCells::encode(const Variant& v, CellKind& kind, std::uint64_t& payload, ColumnTexts* texts) {
     switch (v.type()) {
     case VarType::Empty:
     case VarType::Null:
@@ -35,7 +35,7 @@ bool SheetCells::encode(const Variant& v, CellKind& kind, std::uint64_t& payload
             payload = 0;
         } else {
             kind = CellKind::Text;
-            payload = mStrings.intern(v.str());
+            payload = texts ? texts->store(v.str()) : mStrings.intern(v.str());
         }
         return true;
     case VarType::Error:
@@ -182,15 +182,31 @@ void SheetCells::modifyStyle(const Rect& r, StyleRemap& f) {
     for (long c = r.c1; c <= r.c2; ++c) {
         ColumnStore& col = column(c);
         col.ensure(r.r2);
-        auto& styles = col.styles();
+        std::uint32_t* styles = col.styles().data();
         const std::uint32_t columnBase = col.defaultStyle != InheritStyle ? col.defaultStyle : mSheetStyle;
-        for (long row = r.r1; row <= r.r2; ++row) {
-            std::uint32_t& s = styles[row - 1];
-            if (s == InheritStyle) {
-                std::uint32_t rs = rowStyle(row);
-                s = f(rs != InheritStyle ? rs : columnBase);
+        // A formatted column is long runs of one id: each run is mapped once and then rewritten
+        // in a tight loop, since a lookup per cell is most of the cost over a million rows.
+        long row = r.r1;
+        while (row <= r.r2) {
+            const std::uint32_t own = styles[row - 1];
+            const std::uint32_t rs = own == InheritStyle ? rowStyle(row) : InheritStyle;
+            const std::uint32_t to = f(own != InheritStyle ? own : rs != InheritStyle ? rs : columnBase);
+            styles[row - 1] = to;
+            ++row;
+            if (own != InheritStyle) {
+                while (row <= r.r2 && styles[row - 1] == own)
+                    styles[row - 1] = to, ++row;
+            } else if (rs != InheritStyle) {
+                while (row <= r.r2 && styles[row - 1] == InheritStyle && rowStyle(row) == rs)
+                    styles[row - 1] = to, ++row;
             } else {
-                s = f(s);
+                // Rows past the last row format inherit nothing from a row.
+                const long plain = std::max(row, std::min(r.r2 + 1, rowStyleCount() + 1));
+                while (row < plain && styles[row - 1] == InheritStyle && rowStyle(row) == InheritStyle)
+                    styles[row - 1] = to, ++row;
+                if (row == plain)
+                    while (row <= r.r2 && styles[row - 1] == InheritStyle)
+                        styles[row - 1] = to, ++row;
             }
         }
     }

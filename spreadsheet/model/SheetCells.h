@@ -5,6 +5,7 @@
 
 #include "platform/Variant.h"
 #include "platform/engine/IColumnarRecordset.h"
+#include "spreadsheet/io/ColumnTexts.h"
 #include "spreadsheet/io/StringPool.h"
 #include "spreadsheet/model/CellAddress.h"
 #include "spreadsheet/model/ColumnStore.h"
@@ -33,11 +34,12 @@ class SheetCells {
         return col <= static_cast<long>(mColumns.size()) ? &mColumns[col - 1] : nullptr;
     }
     long columnCount() const { return static_cast<long>(mColumns.size()); }
-    // Encodes a value for a column slot; answers false for values a cell cannot hold.
-    bool encode(const Variant& v, CellKind& kind, std::uint64_t& payload);
+    // Encodes a value for a column slot; answers false for values a cell cannot hold. A bulk copy
+    // passes the texts of the column it fills; otherwise texts are interned.
+    bool encode(const Variant& v, CellKind& kind, std::uint64_t& payload, ColumnTexts* texts = nullptr);
     // The same for a typed record-set cell, the same slot the cell's Variant would give; false for
     // ColumnCellKind::Other, which the caller encodes from its Variant.
-    bool encode(const ColumnCell& cell, CellKind& kind, std::uint64_t& payload) {
+    bool encode(const ColumnCell& cell, CellKind& kind, std::uint64_t& payload, ColumnTexts& texts) {
         switch (cell.kind) {
         case ColumnCellKind::Null:
             kind = CellKind::Empty, payload = 0;
@@ -55,7 +57,7 @@ class SheetCells {
             if (cell.text.empty())
                 kind = CellKind::Empty, payload = 0;
             else
-                kind = CellKind::Text, payload = mStrings.intern(cell.text);
+                kind = CellKind::Text, payload = texts.store(cell.text);
             return true;
         case ColumnCellKind::Other:
             break;

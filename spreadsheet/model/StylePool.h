@@ -30,8 +30,10 @@ class StyleRemap {
   public:
     StyleRemap(StylePool& pool, std::function<void(CellStyle&)> change)
         : mPool(pool), mChange(std::move(change)) {}
-    std::uint32_t operator()(std::uint32_t id) {
-        if (id == mLastFrom) return mLastTo;
+    std::uint32_t operator()(std::uint32_t id) { return id == mLastFrom ? mLastTo : lookup(id); }
+
+  private:
+    std::uint32_t lookup(std::uint32_t id) {
         auto it = mMap.find(id);
         std::uint32_t to;
         if (it != mMap.end()) {
@@ -47,7 +49,6 @@ class StyleRemap {
         return to;
     }
 
-  private:
     StylePool& mPool;
     std::function<void(CellStyle&)> mChange;
     std::unordered_map<std::uint32_t, std::uint32_t> mMap;

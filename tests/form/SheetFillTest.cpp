@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
+
 namespace qv::test {
 namespace {
 
@@ -289,6 +291,22 @@ TEST(FormSheetFillTest, CaptionsAndFormatsOnTheFormSheetOnly) {
     EXPECT_EQ(result->range("D2")->numberFormat(), "General");
     EXPECT_DOUBLE_EQ(result->range("F2")->value().toDouble(), 3.33333);
     EXPECT_EQ(result->range("G2")->horizontalAlignment(), xl::AlignLeft);
+}
+
+TEST_F(SheetFillTest, RoundingHoldsTheNearestModeOnlyWhileItRounds) {
+    rs.rows = {{Variant(1), Variant("a"), Variant(2.5)},
+               {Variant(2), Variant("b"), Variant(3.5)},
+               {Variant(3), Variant("c"), Variant(-2.5)}};
+    fill();
+    const int before = std::fegetround();
+    ASSERT_EQ(std::fesetround(FE_UPWARD), 0);
+    VariantMatrix r = modSheetFill::RoundColumnValues(*target->range("C2:C4"), 0);
+    const int during = std::fegetround();
+    std::fesetround(before);
+    EXPECT_EQ(during, FE_UPWARD);
+    EXPECT_DOUBLE_EQ(r.at(0, 0).toDouble(), 2.0);
+    EXPECT_DOUBLE_EQ(r.at(1, 0).toDouble(), 4.0);
+    EXPECT_DOUBLE_EQ(r.at(2, 0).toDouble(), -2.0);
 }
 
 } // namespace

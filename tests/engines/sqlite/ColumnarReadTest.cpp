@@ -116,6 +116,28 @@ TEST_F(ColumnarReadTest, ARunFromTheMiddleReadsThoseRowsAndBadRangesAreRefused) 
     EXPECT_EQ(errorNumberOf([&] { rs->readColumn(0, 0, 1, cells.data()); }), err::ObjectClosed);
 }
 
+TEST_F(ColumnarReadTest, ATextColumnSharesTheBytesItsViewsPointIntoBeyondTheRecordSet) {
+    std::vector<ColumnCell> cells(4);
+    rs->readColumn(9, 0, cells.size(), cells.data());
+    ColumnTextStorage names = rs->sharedText(9);
+    ASSERT_TRUE(names.bytes);
+    for (const ColumnCell& cell : cells) {
+        if (cell.kind != ColumnCellKind::Text || cell.text.empty()) continue;
+        EXPECT_GE(cell.text.data(), names.bytes.get());
+        EXPECT_LE(cell.text.data() + cell.text.size(), names.bytes.get() + names.size);
+    }
+    // Only text columns share; a number column, a blob column and bad columns do not.
+    EXPECT_FALSE(rs->sharedText(0).bytes);
+    EXPECT_FALSE(rs->sharedText(10).bytes);
+    EXPECT_EQ(errorNumberOf([&] { rs->sharedText(11); }), err::SubscriptOutOfRange);
+    // The bytes outlive the record set that loaded them.
+    const std::string_view last = cells[3].text;
+    rs->close();
+    rs.reset();
+    EXPECT_EQ(last, "last");
+    EXPECT_EQ(std::string_view(names.bytes.get(), names.size).find("Zoë"), 0u);
+}
+
 // Stored date texts read back as the dates they name, around the leap days the 100- and
 // 400-year rules decide, whether a cell goes through valueAt or the typed reader.
 TEST(StoredDateTest, LeapDaysOfTheFourHundredYearRuleReadBackAsDates) {

@@ -4,23 +4,17 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
+#include "tests/support/RaisedError.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 using namespace qv;
 using qv::sheet::CommandBarSet;
+using qv::test::errorNumber;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The add-in's menu: a popup before "&Help" with a button, a "Tables" popup and a nested item.
 CommandBarControlPtr buildMenu(CommandBarSet& bars) {

@@ -1,6 +1,11 @@
 #include "tests/spreadsheet/support/SheetTestSupport.h"
 
+#include "spreadsheet/io/ColumnTexts.h"
 #include "spreadsheet/io/StringPool.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
 
 using namespace qv;
 using namespace qv::test;
@@ -49,6 +54,132 @@ TEST(StringPoolTest, ACellKeepsATextOfSeveralMegabytes) {
     EXPECT_EQ(h.sheet->cells(3, 1)->copyFromRecordset(rs), 2);
     EXPECT_EQ(h.sheet->cells(3, 1)->value().str(), memo);
     EXPECT_EQ(h.sheet->cells(4, 1)->value().str(), "short");
+}
+
+TEST(StringPoolTest, AppendedTextsReadBackAndLeaveTheSharedTextsAlone) {
+    sheet::StringPool pool;
+    const std::uint32_t shared = pool.intern("shared");
+    const std::string big((1u << 20) + 5, 'b');
+    std::vector<std::pair<std::uint32_t, std::string>> appended;
+    // Many more appended texts than slots: the index must not take them in when it grows.
+    for (int i = 0; i < 50000; ++i) {
+        std::string text = i % 1000 == 7 ? big : "ключ-" + std::to_string(i % 300) + "-é";
+        appended.emplace_back(pool.append(text), text);
+        if (i % 10 == 0) {
+            const std::uint32_t id = pool.intern("shared " + std::to_string(i));
+            ASSERT_EQ(pool.intern("shared " + std::to_string(i)), id);
+        }
+    }
+    for (const auto& [id, text] : appended)
+        ASSERT_EQ(pool.get(id), text);
+    EXPECT_EQ(pool.intern("shared"), shared);
+    // An appended text is never found by intern: interning it stores one shared copy.
+    const std::uint32_t again = pool.intern("ключ-5-é");
+    EXPECT_NE(again, appended[5].first);
+    EXPECT_EQ(pool.intern("ключ-5-é"), again);
+    EXPECT_EQ(pool.get(pool.append("")), "");
+}
+
+TEST(StringPoolTest, ACopiedColumnSharesFewValuesAndAppendsDistinctOnes) {
+    sheet::StringPool pool;
+    const std::size_t start = pool.size();
+    sheet::ColumnTexts departments(pool);
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ(pool.get(departments.store("dept " + std::to_string(i % 40))),
+                  "dept " + std::to_string(i % 40));
+    EXPECT_FALSE(departments.appending());
+    EXPECT_EQ(pool.size() - start, 40u);
+
+    sheet::ColumnTexts guids(pool);
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < 5000; ++i)
+        ids.push_back(guids.store("guid-" + std::to_string(i)));
+    EXPECT_TRUE(guids.appending());
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(pool.get(ids[i]), "guid-" + std::to_string(i));
+    // What the column appended is no shared text: a later cell of an equal text gets its own.
+    EXPECT_EQ(pool.intern("dept 3"), departments.store("dept 3"));
+    EXPECT_EQ(pool.size() - start, 40u + 5000u);
+}
+
+TEST(StringPoolTest, RoomTakenChunkByChunkGrowsTheTableGeometrically) {
+    sheet::StringPool pool;
+    std::set<std::size_t> sizes;
+    for (int chunk = 0; chunk < 200; ++chunk) {
+        pool.reserve(1000);
+        for (int i = 0; i < 1000; ++i)
+            pool.append("t");
+        sizes.insert(pool.bytesUsed());
+    }
+    EXPECT_EQ(pool.size(), 200001u);
+    // Each distinct size is one move of the table; a move per chunk would copy it 200 times.
+    EXPECT_LE(sizes.size(), 20u);
+}
+
+TEST(StringPoolTest, SharedBytesAreKeptNotCopiedAndTextsOutsideThemAreCopied) {
+    sheet::StringPool pool;
+    const std::uint32_t own = pool.intern("own text"); // the pool's first block, its own
+    // Only the first 14 bytes are shared; the rest is someone else's.
+    const std::string source = "alphabetagammaZZZZ";
+    const std::size_t shared = 14;
+    std::shared_ptr<const char> bytes(new char[source.size()], std::default_delete<char[]>());
+    std::copy(source.begin(), source.end(), const_cast<char*>(bytes.get()));
+    EXPECT_EQ(pool.shareBlock(nullptr, 5), sheet::StringPool::NoBlock);
+    EXPECT_EQ(pool.shareBlock(bytes, 0), sheet::StringPool::NoBlock);
+    const std::uint32_t block = pool.shareBlock(bytes, shared);
+    ASSERT_NE(block, sheet::StringPool::NoBlock);
+    const std::string_view all(bytes.get(), shared);
+    const std::uint32_t beta = pool.appendShared(block, all.substr(5, 4));
+    const std::uint32_t gamma = pool.appendShared(block, all.substr(9));
+    const std::string outside = "delta";
+    const std::uint32_t delta = pool.appendShared(block, outside);
+    // Running past the end of the shared bytes is no text of theirs either.
+    const std::uint32_t past = pool.appendShared(block, std::string_view(bytes.get() + 11, 4));
+    const char* const kept = bytes.get();
+    bytes.reset(); // the pool holds them now
+    EXPECT_EQ(pool.get(beta), "beta");
+    EXPECT_EQ(pool.get(beta).data(), kept + 5);
+    EXPECT_EQ(pool.get(gamma), "gamma");
+    EXPECT_EQ(pool.get(delta), "delta");
+    EXPECT_NE(pool.get(delta).data(), outside.data());
+    EXPECT_EQ(pool.get(past), "mmaZ");
+    EXPECT_NE(pool.get(past).data(), kept + 11);
+    // A block of the pool's own is never shared: a text lying in it is copied.
+    EXPECT_NE(block, 0u);
+    const std::uint32_t copy = pool.appendShared(0, pool.get(own));
+    EXPECT_EQ(pool.get(copy), "own text");
+    EXPECT_NE(pool.get(copy).data(), pool.get(own).data());
+    EXPECT_EQ(pool.get(pool.appendShared(12345, "y")), "y");
+}
+
+TEST(SheetFormatPrecedenceTest, ARectangleChangesOneAttributeOverOwnRowColumnAndPlainFormats) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.rows(5, 6)->setFontBold(true);
+    s.columns(3, 3)->setNumberFormat("0.00");
+    s.cells(10, 3)->setFillColor(0x0000FF);
+    s.range("D3:D4")->setFontColor(0x00AA00);
+    s.range("E8:E9")->setNumberFormat("@");
+    s.range("B2:E20")->setFillColor(0x00FF00);
+    s.range("B2:E20")->setLocked(false);
+    for (long r = 1; r <= 21; ++r)
+        for (long c = 1; c <= 6; ++c) {
+            auto cell = s.cells(r, c);
+            const bool inside = r >= 2 && r <= 20 && c >= 2 && c <= 5;
+            SCOPED_TRACE(cell->address(false, false));
+            if (inside) {
+                EXPECT_EQ(cell->fillColor(), Variant(0x00FF00));
+                EXPECT_EQ(cell->locked(), Variant(false));
+            } else {
+                EXPECT_EQ(cell->locked(), Variant(true));
+                EXPECT_NE(cell->fillColor(), Variant(0x00FF00));
+            }
+            EXPECT_EQ(cell->fontBold(), Variant(r == 5 || r == 6));
+            const std::string format = c == 3 ? "0.00" : c == 5 && (r == 8 || r == 9) ? "@" : "General";
+            EXPECT_EQ(cell->numberFormat(), format);
+            EXPECT_EQ(cell->fontColor(),
+                      c == 4 && (r == 3 || r == 4) ? Variant(0x00AA00) : s.cells(1, 1)->fontColor());
+        }
 }
 
 TEST(SheetFormatPrecedenceTest, SheetWideFormatsReachEmptyCellsButNotOwnFills) {

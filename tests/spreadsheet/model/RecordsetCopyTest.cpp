@@ -1,8 +1,11 @@
 #include "tests/spreadsheet/support/SheetTestSupport.h"
 
 #include "platform/engine/IColumnarRecordset.h"
+#include "spreadsheet/io/ColumnTexts.h"
 
+#include <algorithm>
 #include <deque>
+#include <memory>
 
 using namespace qv;
 using namespace qv::test;
@@ -201,4 +204,106 @@ TEST(RangeCopyFromRecordsetTest, SinglesKeepTheirDecimalAndNarrowBackToTheSameSi
     }
     EXPECT_EQ(h.sheet->cells(1, 1)->value().toDouble(), 0.05);
     EXPECT_EQ(h.sheet->cells(2, 1)->value().toDouble(), -1.1);
+}
+
+// Distinct texts are stored without a look-up and a column of few values shares its texts; both
+// read back whole, beside nulls, dates, a text longer than a block and non-ASCII text.
+TEST(RangeCopyFromRecordsetTest, DistinctAndRepeatedTextColumnsReadBackWhole) {
+    const long rows = 5000;
+    std::vector<TestRecordset::Column> cols{
+        {"Code", ado::VarWChar, {}}, {"Region", ado::VarWChar, {}}, {"When", ado::Date, {}}};
+    const std::string memo((1u << 20) + 3, 'm');
+    for (long r = 0; r < rows; ++r) {
+        if (r == 2000)
+            cols[0].values.emplace_back(memo);
+        else if (r % 61 == 0)
+            cols[0].values.push_back(Variant::null());
+        else
+            cols[0].values.emplace_back("Ærø-" + std::to_string(r) + "-日本");
+        cols[1].values.emplace_back("region " + std::to_string(r % 4));
+        cols[2].values.emplace_back(OleDate{45000.5 + static_cast<double>(r)});
+    }
+    HostFixture h;
+    TypedRecordset rs(cols);
+    const std::size_t before = h.book->strings().size();
+    ASSERT_EQ(h.sheet->cells(2, 1)->copyFromRecordset(rs), rows);
+    const auto& d = h.sheet->data();
+    for (long r = 0; r < rows; ++r) {
+        const Variant& code = cols[0].values[static_cast<std::size_t>(r)];
+        if (code.isNull())
+            ASSERT_TRUE(d.value(r + 2, 1).isEmpty()) << r;
+        else
+            ASSERT_EQ(d.value(r + 2, 1), code) << r;
+        ASSERT_EQ(d.value(r + 2, 2), Variant("region " + std::to_string(r % 4))) << r;
+        ASSERT_EQ(d.value(r + 2, 3), Variant(OleDate{45000.5 + r})) << r;
+    }
+    // One entry per distinct code, four for the regions.
+    const std::size_t codes = static_cast<std::size_t>(rows - (rows + 60) / 61);
+    EXPECT_EQ(h.book->strings().size() - before, codes + 4);
+    // A cell typed later with a copied text is that text, whatever its storage.
+    h.sheet->cells(2, 5)->setValue(Variant("region 1"));
+    EXPECT_EQ(h.sheet->cells(2, 5)->value(), h.sheet->cells(3, 2)->value());
+}
+
+namespace {
+// One text column whose texts lie in one shared buffer, as an engine's client-side cursor keeps
+// them.
+class ArenaRecordset : public TestRecordset, public IColumnarRecordset {
+  public:
+    explicit ArenaRecordset(const std::vector<std::string>& texts)
+        : TestRecordset({{"Code", ado::VarWChar, {}}}) {
+        std::string all;
+        for (const auto& t : texts)
+            all += t, mEnds.push_back(all.size());
+        std::shared_ptr<char> bytes(new char[all.size()], std::default_delete<char[]>());
+        std::copy(all.begin(), all.end(), bytes.get());
+        mBytes = std::move(bytes);
+        mSize = all.size();
+        mRows = static_cast<long long>(texts.size());
+    }
+    long long recordCount() const override { return mRows; }
+    Variant valueAt(long long row, long) const override { return Variant(view(row)); }
+    void readColumn(long, long long firstRow, std::size_t count, ColumnCell* out) const override {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = ColumnCell{ColumnCellKind::Text, 0, view(firstRow + static_cast<long long>(i))};
+    }
+    ColumnTextStorage sharedText(long) const override { return {mBytes, mSize}; }
+    const char* data() const { return mBytes.get(); }
+
+  private:
+    std::string_view view(long long row) const {
+        const std::size_t begin = row == 0 ? 0 : mEnds[static_cast<std::size_t>(row - 1)];
+        return {mBytes.get() + begin, mEnds[static_cast<std::size_t>(row)] - begin};
+    }
+    std::shared_ptr<const char> mBytes;
+    std::size_t mSize = 0;
+    std::vector<std::size_t> mEnds;
+    long long mRows = 0;
+};
+} // namespace
+
+// A distinct text column whose record set shares its bytes is kept where it lies: the cells read
+// the record set's bytes, which outlive the record set, and nothing was copied.
+TEST(RangeCopyFromRecordsetTest, DistinctTextsOfASharingRecordSetAreKeptWhereTheyLie) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; ++i)
+        texts.push_back("ключ " + std::to_string(i * 7919) + (i % 3 == 0 ? " ✓" : ""));
+    HostFixture h;
+    auto rs = std::make_unique<ArenaRecordset>(texts);
+    const char* const bytes = rs->data();
+    std::size_t size = 0;
+    for (const auto& t : texts)
+        size += t.size();
+    ASSERT_EQ(h.sheet->cells(2, 1)->copyFromRecordset(*rs), 3000);
+    rs.reset();
+    const auto* column = h.sheet->data().findColumn(1);
+    ASSERT_NE(column, nullptr);
+    int kept = 0;
+    for (long r = 0; r < 3000; ++r) {
+        ASSERT_EQ(h.sheet->cells(r + 2, 1)->value(), Variant(texts[static_cast<std::size_t>(r)])) << r;
+        const auto text = h.book->strings().get(static_cast<std::uint32_t>(column->payload(r + 2)));
+        kept += text.data() >= bytes && text.data() + text.size() <= bytes + size;
+    }
+    // The first texts decide the column is distinct; every text after them stays in place.
+    EXPECT_EQ(kept, 3000 - static_cast<int>(sheet::ColumnTexts::Sample));
 }
