@@ -156,15 +156,16 @@ TEST(MdbConvertTest, EveryKindOfQueryRunsOnTheCopyAsDefined) {
     EXPECT_EQ(report.queriesNotCopied[1].rfind("PassthroughQuery: ", 0), 0u) << report.queriesNotCopied[1];
 
     auto c = connect(dir.file("q.db"));
-    for (const char* row : {"('foo', '1a', '1b')", "('buzz', '2a', '2b')", "('k2', '3a', '3b')",
-                            "('blah', '4a', '4b')", "('zzz', '5a', '5b')", "('t1m', 'buzz', 'x')"})
-        c->execute(std::string("INSERT INTO Table1 VALUES ") + row);
-    for (const char* row : {"('foo', 'foo', 'c3foo')", "('buzz', 'buzz', 'c3buzz')", "('k2', 'k2', 'c3k2')",
-                            "('bazz', 'x', 'c3x')"})
-        c->execute(std::string("INSERT INTO Table2 VALUES ") + row);
-    for (const char* row : {"('foo', '3x', 't3foo')", "('buzz', '3y', 't3buzz')", "('k2', '3z', 't3k2')",
-                            "('t3m', 'q', 'buzz')"})
-        c->execute(std::string("INSERT INTO Table3 VALUES ") + row);
+    auto insert = [&](const std::string& table, const std::vector<std::string>& rows) {
+        for (const auto& row : rows)
+            c->execute("INSERT INTO " + table + " VALUES " + row);
+    };
+    insert("Table1", {"('foo', '1a', '1b')", "('buzz', '2a', '2b')", "('k2', '3a', '3b')",
+                      "('blah', '4a', '4b')", "('zzz', '5a', '5b')", "('t1m', 'buzz', 'x')"});
+    insert("Table2", {"('foo', 'foo', 'c3foo')", "('buzz', 'buzz', 'c3buzz')", "('k2', 'k2', 'c3k2')",
+                      "('bazz', 'x', 'c3x')"});
+    insert("Table3", {"('foo', '3x', 't3foo')", "('buzz', '3y', 't3buzz')", "('k2', '3z', 't3k2')",
+                      "('t3m', 'q', 'buzz')"});
     auto run = [&](const char* name, long long* affected = nullptr) {
         AdoCommand command;
         command.setActiveConnection(c);

@@ -33,13 +33,6 @@ std::vector<std::string> parameterNames(const DaoQueryDefPtr& q) {
     return out;
 }
 
-std::map<std::string, DaoQueryDefPtr> byName(const MdbCatalogue& c) {
-    std::map<std::string, DaoQueryDefPtr> out;
-    for (const auto& q : c.queryDefs())
-        out[q->name()] = q;
-    return out;
-}
-
 // Columns a, b, c of T and d of U; the tables themselves.
 bool knownHere(const std::string& name) {
     static const std::vector<std::string> known{"t", "u", "a", "b", "c", "d"};
