@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fmt/format.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -80,12 +81,12 @@ namespace {
 
 // Jet keeps the database password at 0x42 of the (unmasked) header: 20 code-page bytes in Jet 3;
 // 40 bytes of UTF-16 in Jet 4, each 4 bytes XORed with the whole days of the creation date.
-std::string passwordInHeader(const unsigned char* page, int version) {
+std::optional<std::string> passwordInHeader(const unsigned char* page, int version) {
     if (version == 0) {
         std::size_t n = 0;
         while (n < 20 && page[0x42 + n] != 0)
             ++n;
-        if (n == 0) return {};
+        if (n == 0) return std::string();
         gchar* text = g_convert(reinterpret_cast<const char*>(page + 0x42), static_cast<gssize>(n), "UTF-8",
                                 "CP1252", nullptr, nullptr, nullptr);
         std::string out = text ? text : "";
@@ -94,6 +95,9 @@ std::string passwordInHeader(const unsigned char* page, int version) {
     }
     double created = 0;
     std::memcpy(&created, page + 0x72, sizeof created);
+    // Access writes a date of the last centuries here; anything that is no whole number of days
+    // a 32-bit mask can hold is a damaged header, from which no password can be unmasked.
+    if (!(created > -2147483648.0 && created < 2147483648.0)) return std::nullopt;
     const auto days = static_cast<std::int32_t>(created);
     unsigned char mask[4];
     std::memcpy(mask, &days, sizeof mask);
@@ -106,7 +110,7 @@ std::string passwordInHeader(const unsigned char* page, int version) {
         if (units[i] == 0) break;
         ++count;
     }
-    if (count == 0) return {};
+    if (count == 0) return std::string();
     gchar* text = g_utf16_to_utf8(units, count, nullptr, nullptr, nullptr);
     std::string out = text ? text : "";
     g_free(text);
@@ -149,7 +153,9 @@ std::unique_ptr<MdbFile> MdbFile::open(const std::string& path, const Options& o
                         "read encrypted ACCDB files; remove the password in Access first.",
                         path, file->mHeader.formatName()));
     }
-    file->mStoredPassword = passwordInHeader(mdb->pg_buf, file->mHeader.version);
+    const auto stored = passwordInHeader(mdb->pg_buf, file->mHeader.version);
+    if (!stored) file->damaged("its header's creation date is damaged.");
+    file->mStoredPassword = *stored;
     if (!file->mStoredPassword.empty() && options.password != file->mStoredPassword)
         throw EngineErrors::passwordNotValid(options.source);
 
