@@ -335,8 +335,9 @@ void MdbFile::checkLongValues(S_MdbTableDef* table) const {
         for (unsigned c = 0; c < table->num_cols; ++c) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
             if (fields[c].is_null || (col->col_type != MDB_MEMO && col->col_type != MDB_OLE)) continue;
-            if (fields[c].start < 0 ||
-                static_cast<std::size_t>(fields[c].start) + MDB_MEMO_OVERHEAD > mHeader.pageSize)
+            if (fields[c].start < 0 || fields[c].siz < MDB_MEMO_OVERHEAD ||
+                static_cast<std::size_t>(fields[c].start) + static_cast<std::size_t>(fields[c].siz) >
+                    mHeader.pageSize)
                 damaged(fmt::format("a row of {} is damaged.", table->name));
             const std::string value =
                 readLongValue(mdb->pg_buf + fields[c].start, fields[c].siz, table->name);
