@@ -4,6 +4,7 @@
 #include "tests/engines/mdb/MdbTestSupport.h"
 
 #include "engines/mdb/MdbConvert.h"
+#include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/AdoCommand.h"
 #include "engines/sqlite/AdoConnection.h"
 #include "engines/sqlite/DaoEngine.h"
@@ -256,4 +257,34 @@ TEST(MdbConvertTest, UndeclaredPromptsStayParametersInTheCopy) {
     auto rs = command.execute();
     ASSERT_EQ(rs->recordCount(), 1);
     EXPECT_EQ(rs->field("text1")->value().toString(), "111");
+}
+
+// Every index Access keeps for a table, other than the primary key and the ones it makes for
+// relations (those are the copy's keys), is in the copy on the same columns, unique or not.
+TEST(MdbConvertTest, SecondaryIndexesKeepTheirColumnsAndUniqueness) {
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    TempDir dir;
+    auto catalogue = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    MdbConvert::toSqlite(*catalogue, dir.file("n.db"));
+    auto db = openCopy(dir.file("n.db"));
+    int compared = 0;
+    for (const auto& info : catalogue->tables()) {
+        if (info.attributes & (dao::SystemObject | dao::HiddenObject)) continue;
+        MdbTable table(catalogue->file(), info.name);
+        auto copy = db->tableDef(info.name);
+        ASSERT_TRUE(copy) << info.name;
+        for (const auto& x : table.indexes()) {
+            if (x.primary || x.foreign || x.columns.empty()) continue;
+            bool found = false;
+            for (const auto& mine : copy->indexes()) {
+                std::vector<std::string> columns;
+                for (const auto& f : mine->fields())
+                    columns.push_back(f->name());
+                if (columns == x.columns && mine->unique() == x.unique) found = true;
+            }
+            EXPECT_TRUE(found) << info.name << "." << x.name;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 10);
 }
