@@ -167,13 +167,16 @@ TEST(MdbConvertTest, EveryKindOfQueryRunsOnTheCopyAsDefined) {
                       "('bazz', 'x', 'c3x')"});
     insert("Table3", {"('foo', '3x', 't3foo')", "('buzz', '3y', 't3buzz')", "('k2', '3z', 't3k2')",
                       "('t3m', 'q', 'buzz')"});
+    auto command = [&](const char* name) {
+        auto cmd = std::make_unique<AdoCommand>();
+        cmd->setActiveConnection(c);
+        cmd->setCommandType(ado::CmdStoredProc);
+        cmd->setCommandText(std::string("[") + name + "]");
+        return cmd;
+    };
     auto run = [&](const char* name, long long* affected = nullptr) {
-        AdoCommand command;
-        command.setActiveConnection(c);
-        command.setCommandType(ado::CmdStoredProc);
-        command.setCommandText(std::string("[") + name + "]");
         try {
-            return command.execute(affected);
+            return command(name)->execute(affected);
         } catch (const NumberedError& e) {
             ADD_FAILURE() << name << ": " << e.description();
             throw;
@@ -220,17 +223,15 @@ TEST(MdbConvertTest, EveryKindOfQueryRunsOnTheCopyAsDefined) {
         std::string why;
         const auto number = errorNumber(
             [&] {
-                AdoCommand command;
-                command.setActiveConnection(c);
-                command.setCommandType(ado::CmdStoredProc);
-                command.setCommandText(std::string("[") + broken + "]");
-                command.appendParameter(
-                    command.createParameter("User Name", ado::VarWChar, ado::ParamInput, 10, Variant("me")));
-                command.execute();
+                auto cmd = command(broken);
+                if (std::string(broken) == "UpdateQuery")
+                    cmd->appendParameter(
+                        cmd->createParameter("User Name", ado::VarWChar, ado::ParamInput, 10, Variant("me")));
+                cmd->execute();
             },
             &why);
         EXPECT_NE(number, 0) << broken;
-        EXPECT_FALSE(why.empty()) << broken;
+        EXPECT_NE(why.find("no such column"), std::string::npos) << broken << ": " << why;
     }
     EXPECT_EQ(count(*c, "Table1"), 1);
 }
