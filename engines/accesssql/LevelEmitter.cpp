@@ -133,7 +133,8 @@ void LevelEmitter::verbatim(std::size_t begin, std::size_t end) {
 std::size_t LevelEmitter::clauseWord(std::size_t k) {
     const SqlItem& it = mItems[k];
     if (it.kind == ItemKind::Comma) {
-        append(",", it.spaceBefore);
+        // DELETE a, b FROM T: the fields Access lists there are no part of what SQLite deletes.
+        if (mClause != Clause::Delete) append(",", it.spaceBefore);
         return k + 1;
     }
     switch (it.kw) {

@@ -75,8 +75,12 @@ std::unique_ptr<MdbCatalogue> MdbCatalogue::open(const std::string& path, const 
             err::UnrecognisedFormat, options.source,
             fmt::format("Unrecognized database format '{}': its catalogue is damaged.", path));
     try {
+        c->mFile->checkDefinition(objects);
         c->mFile->checkPagesPresent(objects);
-        if (!mdb_read_columns(objects)) c->mFile->checkPagesPresent(objects);
+        if (!mdb_read_columns(objects))
+            throw EngineErrors::make(
+                err::UnrecognisedFormat, options.source,
+                fmt::format("Unrecognized database format '{}': its catalogue's columns are damaged.", path));
         c->mFile->checkLongValues(objects);
     } catch (...) {
         mdb_free_tabledef(objects);
@@ -214,17 +218,92 @@ void MdbCatalogue::readQueryRows() {
     }
 }
 
+bool MdbCatalogue::mentions(const std::string& sql, const std::string& name) {
+    if (name.empty() || name.size() > sql.size()) return false;
+    auto lower = [](std::string t) {
+        for (auto& c : t)
+            c = static_cast<char>(g_ascii_tolower(c));
+        return t;
+    };
+    const std::string text = lower(sql);
+    std::string doubled;
+    for (char c : lower(name))
+        doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return text.find(lower(name)) != std::string::npos || text.find(doubled) != std::string::npos;
+}
+
+const std::vector<std::string>* MdbCatalogue::columnNames(const MdbObjectInfo& table) const {
+    auto found = mColumnNames.find(table.name);
+    if (found == mColumnNames.end()) {
+        std::optional<std::vector<std::string>> names;
+        try {
+            std::vector<std::string> list;
+            for (const auto& f : tableDef(table.name)->fields())
+                list.push_back(TextUtil::lowerAscii(f->name()));
+            names = std::move(list);
+        } catch (const NumberedError&) {
+            // An absent link target or a damaged definition: nothing is known of its columns.
+        }
+        found = mColumnNames.emplace(table.name, std::move(names)).first;
+    }
+    return found->second ? &*found->second : nullptr;
+}
+
+bool MdbCatalogue::knownNames(const std::string& sql, std::vector<std::string>& out, int depth) const {
+    if (depth > 16) return false;
+    for (const auto& t : mTables) {
+        if ((t.attributes & dao::SystemObject) || !mentions(sql, t.name)) continue;
+        const auto* columns = columnNames(t);
+        if (!columns) return false;
+        out.insert(out.end(), columns->begin(), columns->end());
+    }
+    for (const auto& q : mQueries) {
+        if (!mentions(sql, q.name)) continue;
+        auto rows = mQueryRows.find(q.id);
+        if (rows == mQueryRows.end()) continue;
+        try {
+            const auto inner = MdbQueryDecoder::decode(q.name, rows->second, mFile->source(), q.flags);
+            if (inner.sql == sql) continue;
+            for (const auto& a : MdbQueryDecoder::aliases(inner.sql))
+                out.push_back(TextUtil::lowerAscii(a));
+            if (!knownNames(inner.sql, out, depth + 1)) return false;
+        } catch (const NumberedError&) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<DaoQueryDefPtr> MdbCatalogue::queryDefs() const {
     std::vector<DaoQueryDefPtr> out;
+    std::vector<std::string> objects;
+    for (const auto& t : mTables)
+        objects.push_back(TextUtil::lowerAscii(t.name));
+    for (const auto& q : mQueries)
+        objects.push_back(TextUtil::lowerAscii(q.name));
     for (const auto& q : mQueries) {
         if (q.name.rfind("~", 0) == 0) continue;
         auto rows = mQueryRows.find(q.id);
-        const auto decoded = MdbQueryDecoder::decode(
+        auto decoded = MdbQueryDecoder::decode(
             q.name, rows == mQueryRows.end() ? std::vector<MdbQueryRow>{} : rows->second, mFile->source(),
             q.flags);
+        // Data definition and pass-through texts are not Access SQL over these tables.
+        std::vector<std::string> known = objects;
+        if (decoded.type != dao::QueryDDL && decoded.type != dao::QuerySQLPassThrough &&
+            knownNames(decoded.sql, known, 0)) {
+            MdbQueryDecoder::declarePrompts(decoded, decoded.sql, [&](const std::string& name) {
+                return std::find(known.begin(), known.end(), TextUtil::lowerAscii(name)) != known.end();
+            });
+        }
         std::vector<DaoParameterPtr> parameters;
-        for (const auto& p : decoded.parameters)
-            parameters.push_back(std::make_shared<DaoParameter>(p.name, p.type, dao::ParamInput));
+        for (const auto& p : decoded.parameters) {
+            // Access keeps some declared names in their brackets ("[insert text please:]"); a
+            // command binds a value by the name the statement declares, which has none.
+            std::string name = p.name;
+            if (name.size() > 2 && name.front() == '[' && name.find(']') == name.size() - 1)
+                name = name.substr(1, name.size() - 2);
+            parameters.push_back(std::make_shared<DaoParameter>(name, p.type, dao::ParamInput));
+        }
         out.push_back(
             std::make_shared<DaoQueryDef>(q.name, decoded.type, decoded.sql, std::move(parameters)));
     }

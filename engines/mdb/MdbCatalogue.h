@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ class MdbCatalogue {
     // queries ("~sq_...") are left out. Raises 3343 naming a query whose rows do not make one.
     std::vector<DaoQueryDefPtr> queryDefs() const;
     DaoQueryDefPtr queryDef(const std::string& name) const; // null when absent
+    // Whether the text names the object: its name occurs in it, also in SQLite's dialect where a
+    // '"' inside a name is doubled. A name inside a longer word counts too, which costs a
+    // caller a needless copy or lookup, never a missed one.
+    static bool mentions(const std::string& sql, const std::string& name);
     // The file a linked table lives in: its stored path, or a file of that name beside this
     // one. Raises 3024 naming the table and the target when neither is there.
     std::string linkTarget(const MdbObjectInfo& table) const;
@@ -63,12 +68,19 @@ class MdbCatalogue {
     void readObjects();
     void readRelations();
     void readQueryRows();
+    // The names a query's bracketed name may stand for (lower case): every table and query, the
+    // columns of the tables the text mentions, and the columns and aliases of the queries it
+    // mentions. False when a table it mentions cannot be read (a link whose target is absent).
+    bool knownNames(const std::string& sql, std::vector<std::string>& out, int depth) const;
+    const std::vector<std::string>* columnNames(const MdbObjectInfo& table) const;
 
     std::unique_ptr<MdbFile> mFile;
     std::vector<MdbObjectInfo> mTables;
     std::vector<MdbObjectInfo> mQueries;
     std::vector<MdbRelationInfo> mRelations;
     std::map<long, std::vector<MdbQueryRow>> mQueryRows; // by query id, in Order
+    // Column names by table, read once when a query first needs them; empty when unreadable.
+    mutable std::map<std::string, std::optional<std::vector<std::string>>> mColumnNames;
 };
 
 } // namespace qv::engine

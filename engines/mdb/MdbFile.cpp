@@ -4,15 +4,18 @@
 // lookups on them come out empty rather than looping, and it records that the end was passed.
 #include "engines/mdb/MdbFile.h"
 
+#include "engines/mdb/MdbPropertyBlock.h"
 #include "engines/sqlite/EngineErrors.h"
 
 #include <glib.h>
 // glib.h first: mdbtools.h uses glib types without including it in every configuration.
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fmt/format.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -78,12 +81,12 @@ namespace {
 
 // Jet keeps the database password at 0x42 of the (unmasked) header: 20 code-page bytes in Jet 3;
 // 40 bytes of UTF-16 in Jet 4, each 4 bytes XORed with the whole days of the creation date.
-std::string passwordInHeader(const unsigned char* page, int version) {
+std::optional<std::string> passwordInHeader(const unsigned char* page, int version) {
     if (version == 0) {
         std::size_t n = 0;
         while (n < 20 && page[0x42 + n] != 0)
             ++n;
-        if (n == 0) return {};
+        if (n == 0) return std::string();
         gchar* text = g_convert(reinterpret_cast<const char*>(page + 0x42), static_cast<gssize>(n), "UTF-8",
                                 "CP1252", nullptr, nullptr, nullptr);
         std::string out = text ? text : "";
@@ -92,6 +95,9 @@ std::string passwordInHeader(const unsigned char* page, int version) {
     }
     double created = 0;
     std::memcpy(&created, page + 0x72, sizeof created);
+    // Access writes a date of the last centuries here; anything that is no whole number of days
+    // a 32-bit mask can hold is a damaged header, from which no password can be unmasked.
+    if (!(created > -2147483648.0 && created < 2147483648.0)) return std::nullopt;
     const auto days = static_cast<std::int32_t>(created);
     unsigned char mask[4];
     std::memcpy(mask, &days, sizeof mask);
@@ -104,7 +110,7 @@ std::string passwordInHeader(const unsigned char* page, int version) {
         if (units[i] == 0) break;
         ++count;
     }
-    if (count == 0) return {};
+    if (count == 0) return std::string();
     gchar* text = g_utf16_to_utf8(units, count, nullptr, nullptr, nullptr);
     std::string out = text ? text : "";
     g_free(text);
@@ -147,7 +153,9 @@ std::unique_ptr<MdbFile> MdbFile::open(const std::string& path, const Options& o
                         "read encrypted ACCDB files; remove the password in Access first.",
                         path, file->mHeader.formatName()));
     }
-    file->mStoredPassword = passwordInHeader(mdb->pg_buf, file->mHeader.version);
+    const auto stored = passwordInHeader(mdb->pg_buf, file->mHeader.version);
+    if (!stored) file->damaged("its header's creation date is damaged.");
+    file->mStoredPassword = *stored;
     if (!file->mStoredPassword.empty() && options.password != file->mStoredPassword)
         throw EngineErrors::passwordNotValid(options.source);
 
@@ -190,7 +198,11 @@ void MdbFile::checkIntact() const {
 std::uint64_t MdbFile::highestOwnedPage(const S_MdbTableDef* table) const {
     const auto* map = table->usage_map;
     const std::size_t n = table->map_sz;
-    if (!map || n < 5) return 0;
+    // libmdb reads the map's type byte without looking at its size, and on a type it does not
+    // know it scans page after page for the table's data, which past the end never stops.
+    if (!map || n == 0 || map[0] > 1)
+        damaged(fmt::format("table '{}' has no page map it can be read by.", table->name));
+    if (n < 5) return 0;
     std::uint64_t highest = 0;
     auto scanBits = [&](const unsigned char* bits, std::size_t bytes, std::uint64_t first) {
         for (std::size_t i = bytes; i-- > 0;) {
@@ -204,7 +216,6 @@ std::uint64_t MdbFile::highestOwnedPage(const S_MdbTableDef* table) const {
         const auto first = static_cast<std::uint32_t>(mdb_get_int32(const_cast<unsigned char*>(map), 1));
         return scanBits(map + 5, n - 5, first);
     }
-    if (map[0] != 1) damaged(fmt::format("table '{}' has an unknown page map.", table->name));
     // A reference map lists map pages; each covers (page size - 4) * 8 pages from its slot.
     const std::size_t pageSize = mHeader.pageSize;
     const std::uint64_t perMapPage = (pageSize - 4) * 8;
@@ -230,16 +241,84 @@ std::uint64_t MdbFile::highestOwnedPage(const S_MdbTableDef* table) const {
     return highest;
 }
 
-void MdbFile::checkLongValue(const unsigned char* p, int size, const std::string& where) const {
+namespace {
+
+// Access writes at most 255 columns and 32 indexes (and one foreign-key index per relation);
+// anything far beyond is damage, and libmdb allocates and walks pages by these counts.
+constexpr unsigned MaxColumns = 1024;
+constexpr unsigned MaxIndexes = 1024;
+// Row offsets carry flags (deleted, overflow) above their 13 bits.
+constexpr std::size_t OffsetMask = 0x1fff;
+
+std::uint32_t u16At(const unsigned char* p) {
+    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8);
+}
+
+std::uint32_t u32At(const unsigned char* p) {
+    return u16At(p) | (u16At(p + 2) << 16);
+}
+
+} // namespace
+
+void MdbFile::checkDefinition(const S_MdbTableDef* table) const {
+    if (table->num_cols > MaxColumns || table->num_idxs > MaxIndexes || table->num_real_idxs > MaxIndexes)
+        damaged(fmt::format("the definition of table '{}' claims {} columns and {} indexes.", table->name,
+                            table->num_cols, std::max(table->num_idxs, table->num_real_idxs)));
+}
+
+std::vector<unsigned char> MdbFile::readPage(std::uint64_t page, const std::string& where) const {
+    if (page >= mHeader.pageCount)
+        damaged(fmt::format("{} lies on page {}, past the end of the file.", where, page));
+    if (page == mCachedPage) return mCachedBytes;
+    std::vector<unsigned char> bytes(mHeader.pageSize);
+    const ssize_t got = ::pread(fileno(mStream->file), bytes.data(), bytes.size(),
+                                static_cast<off_t>(page * mHeader.pageSize));
+    if (got != static_cast<ssize_t>(bytes.size())) damaged(fmt::format("page {} cannot be read.", page));
+    mCachedPage = page;
+    mCachedBytes = bytes;
+    return bytes;
+}
+
+std::string MdbFile::rowBytes(std::uint32_t pageRow, const std::string& where) const {
+    const auto page = readPage(pageRow >> 8, where);
+    const unsigned row = pageRow & 0xff;
+    // As libmdb finds a row: its offset in the table after the row count, its end at the
+    // previous row's start (the page end for row 0); flag bits above the offset are masked.
+    const std::size_t counts = mHeader.version == 0 ? 0x08 : 0x0c;
+    const std::size_t size = page.size();
+    const std::size_t start = u16At(&page[counts + 2 + row * 2]) & OffsetMask;
+    const std::size_t end = row == 0 ? size : u16At(&page[counts + row * 2]) & OffsetMask;
+    if (start >= size || start > end || end > size)
+        damaged(fmt::format("{} names row {} of page {}, which that page does not have.", where, row,
+                            pageRow >> 8));
+    return std::string(reinterpret_cast<const char*>(page.data() + start), end - start);
+}
+
+std::string MdbFile::readLongValue(const unsigned char* p, int size, const std::string& where) const {
     if (size < MDB_MEMO_OVERHEAD) damaged(fmt::format("a long value of {} is cut short.", where));
-    std::uint32_t length = 0;
-    std::uint32_t pointer = 0;
-    std::memcpy(&length, p, 4);
-    std::memcpy(&pointer, p + 4, 4);
-    if (length & 0x80000000u) return; // kept inline in the row
-    if ((pointer >> 8) >= mHeader.pageCount)
-        damaged(fmt::format("a long value of {} lies on page {}, past the end of the file.", where,
-                            pointer >> 8));
+    const std::uint32_t length = u32At(p);
+    const std::uint32_t pointer = u32At(p + 4);
+    const std::string what = "a long value of " + where;
+    if (length & 0x80000000u) // kept inline in the row
+        return std::string(reinterpret_cast<const char*>(p + MDB_MEMO_OVERHEAD),
+                           static_cast<std::size_t>(size - MDB_MEMO_OVERHEAD));
+    if (length & 0x40000000u) return rowBytes(pointer, what); // one row on one page
+    if (length & 0xf0000000u) return {};                      // libmdb leaves other kinds empty
+    // A chain of rows, each starting with the page and row of the next; 0 ends it. libmdb reads
+    // the first link whatever it holds.
+    std::string out;
+    std::vector<std::uint32_t> seen;
+    std::uint32_t at = pointer;
+    do {
+        if (std::find(seen.begin(), seen.end(), at) != seen.end())
+            damaged(fmt::format("the pages of {} run in a circle.", what));
+        seen.push_back(at);
+        const std::string row = rowBytes(at, what);
+        if (row.size() < 4) break;
+        out.append(row, 4);
+        at = u32At(reinterpret_cast<const unsigned char*>(row.data()));
+    } while (at != 0);
+    return out;
 }
 
 void MdbFile::checkLongValues(S_MdbTableDef* table) const {
@@ -251,15 +330,22 @@ void MdbFile::checkLongValues(S_MdbTableDef* table) const {
         int start = 0;
         std::size_t length = 0;
         if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &length) != 0) continue;
-        start &= 0x1fff;
+        start &= OffsetMask;
         if (mdb_crack_row(table, start, length, fields.data()) < 0) continue;
         for (unsigned c = 0; c < table->num_cols; ++c) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
             if (fields[c].is_null || (col->col_type != MDB_MEMO && col->col_type != MDB_OLE)) continue;
-            if (fields[c].start < 0 ||
-                static_cast<std::size_t>(fields[c].start) + MDB_MEMO_OVERHEAD > mHeader.pageSize)
+            if (fields[c].start < 0 || fields[c].siz < MDB_MEMO_OVERHEAD ||
+                static_cast<std::size_t>(fields[c].start) + static_cast<std::size_t>(fields[c].siz) >
+                    mHeader.pageSize)
                 damaged(fmt::format("a row of {} is damaged.", table->name));
-            checkLongValue(mdb->pg_buf + fields[c].start, fields[c].siz, table->name);
+            const std::string value =
+                readLongValue(mdb->pg_buf + fields[c].start, fields[c].siz, table->name);
+            // libmdb parses the catalogue's property blocks as it reads the catalogue.
+            if (col->col_type == MDB_OLE && std::string_view(col->name) == "LvProp" && !value.empty()) {
+                if (auto why = MdbPropertyBlock::fault(value, mHeader.pageSize); !why.empty())
+                    damaged(fmt::format("the properties of an object are damaged: {}.", why));
+            }
         }
     }
     checkIntact();

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qv::engine {
 
@@ -43,11 +44,19 @@ class MdbFile {
     void checkIntact() const;
     // Raises 3343 when the table owns a page past the end of the file (the file was cut).
     void checkPagesPresent(const S_MdbTableDef* table) const;
-    // Raises 3343 when a memo or long binary value (its 12-byte header at p, size bytes in the
-    // row) starts on a page past the end of the file. libmdb would parse whatever it finds.
-    void checkLongValue(const unsigned char* p, int size, const std::string& where) const;
-    // Checks every long value in the rows of the table (the catalogue's property maps, before
-    // libmdb parses them).
+    // Raises 3343 when the definition's counts are beyond what Access writes: libmdb allocates
+    // and walks pages by them before anything else is checked.
+    void checkDefinition(const S_MdbTableDef* table) const;
+    // The bytes of a memo or long binary value (its 12-byte header at p, size bytes in the row),
+    // read along its chain of pages as libmdb will read it. Raises 3343 when the chain leaves the
+    // file, names a row a page does not have, or comes back to a page it has passed: libmdb
+    // would parse whatever it finds there, or follow the circle for ever.
+    std::string readLongValue(const unsigned char* p, int size, const std::string& where) const;
+    void checkLongValue(const unsigned char* p, int size, const std::string& where) const {
+        (void)readLongValue(p, size, where);
+    }
+    // Checks every long value in the rows of the catalogue table, and every property block in
+    // it, before libmdb parses them.
     void checkLongValues(S_MdbTableDef* table) const;
 
     struct Stream; // the page source libmdb reads through
@@ -56,6 +65,10 @@ class MdbFile {
     MdbFile() = default;
     [[noreturn]] void damaged(const std::string& why) const;
     std::uint64_t highestOwnedPage(const S_MdbTableDef* table) const;
+    // A whole page of the file as it is on disk, past libmdb's buffers; 3343 past the end.
+    std::vector<unsigned char> readPage(std::uint64_t page, const std::string& where) const;
+    // The bytes of row (pageRow & 0xff) of page (pageRow >> 8), found as libmdb finds rows.
+    std::string rowBytes(std::uint32_t pageRow, const std::string& where) const;
 
     MdbHandle* mMdb = nullptr;
     std::unique_ptr<Stream> mStream;
@@ -63,6 +76,9 @@ class MdbFile {
     std::string mPath;
     std::string mSource;
     std::string mStoredPassword;
+    // The last page readLongValue read: a table's long values mostly share their pages.
+    mutable std::uint64_t mCachedPage = ~std::uint64_t{0};
+    mutable std::vector<unsigned char> mCachedBytes;
 };
 
 } // namespace qv::engine

@@ -127,7 +127,8 @@ std::string fromClause(const std::string& name, const std::vector<MdbQueryRow>& 
 
 // As Access shows it: a name that is not a plain identifier in brackets, each part of a
 // Forms!Form!Control reference bracketed on its own; an already bracketed name as it is.
-std::string parameterName(const std::string& name) {
+std::string parameterName(const std::string& name, bool prompt = false) {
+    if (prompt) return "[" + name + "]";
     if (name.empty() || name[0] == '[') return name;
     std::string out;
     std::size_t start = 0;
@@ -280,13 +281,132 @@ void MdbQueryDecoder::declareFormReferences(MdbDecodedQuery& q, std::string& sql
         }
         i = e;
     }
+    declareMore(q, sql, std::move(added));
+}
+
+namespace {
+
+bool isWordChar(char c) {
+    return g_ascii_isalnum(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Walks the text outside its strings and dates, calling onName(name, start, end) for each
+// bracketed name ([start, end) its brackets included) and onWord for each bare word.
+void walkNames(const std::string& sql, std::size_t from,
+               const std::function<void(const std::string&, std::size_t, std::size_t)>& onName,
+               const std::function<void(std::size_t, std::size_t)>& onWord) {
+    for (std::size_t i = from; i < sql.size();) {
+        const char c = sql[i];
+        if (c == '"' || c == '\'') {
+            const auto e = sql.find(c, i + 1);
+            i = e == std::string::npos ? sql.size() : e + 1;
+        } else if (c == '#') {
+            // A date literal is short and on one line; a lone '#' is left behind.
+            const auto e = sql.find('#', i + 1);
+            const bool date = e != std::string::npos && e - i < 40 && sql.find('\n', i) > e;
+            i = date ? e + 1 : i + 1;
+        } else if (c == '[') {
+            const auto e = sql.find(']', i + 1);
+            if (e == std::string::npos) return;
+            onName(sql.substr(i + 1, e - i - 1), i, e + 1);
+            i = e + 1;
+        } else if (isWordChar(c)) {
+            std::size_t e = i;
+            while (e < sql.size() && isWordChar(sql[e]))
+                ++e;
+            onWord(i, e);
+            i = e;
+        } else {
+            ++i;
+        }
+    }
+}
+
+// The word that ends just before `at`, blanks between skipped.
+std::string wordBefore(const std::string& sql, std::size_t at) {
+    std::size_t e = at;
+    while (e > 0 && g_ascii_isspace(sql[e - 1]))
+        --e;
+    std::size_t b = e;
+    while (b > 0 && isWordChar(sql[b - 1]))
+        --b;
+    return sql.substr(b, e - b);
+}
+
+char charBefore(const std::string& sql, std::size_t at) {
+    while (at > 0 && g_ascii_isspace(sql[at - 1]))
+        --at;
+    return at > 0 ? sql[at - 1] : '\0';
+}
+
+char charAfter(const std::string& sql, std::size_t at) {
+    while (at < sql.size() && g_ascii_isspace(sql[at]))
+        ++at;
+    return at < sql.size() ? sql[at] : '\0';
+}
+
+bool containsNoCase(const std::vector<std::string>& names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+        return g_ascii_strcasecmp(n.c_str(), name.c_str()) == 0;
+    });
+}
+
+} // namespace
+
+std::vector<std::string> MdbQueryDecoder::aliases(const std::string& sql) {
+    std::vector<std::string> out;
+    auto after = [&](std::size_t start) {
+        return g_ascii_strcasecmp(wordBefore(sql, start).c_str(), "AS") == 0;
+    };
+    walkNames(
+        sql, 0,
+        [&](const std::string& name, std::size_t start, std::size_t) {
+            if (after(start)) out.push_back(name);
+        },
+        [&](std::size_t start, std::size_t end) {
+            if (after(start)) out.push_back(sql.substr(start, end - start));
+        });
+    return out;
+}
+
+// Access compiles a query against its tables and asks for every name it cannot resolve. Here
+// only bracketed names are taken for prompts: a bare word may be a function or a keyword.
+void MdbQueryDecoder::declarePrompts(MdbDecodedQuery& q, std::string& sql,
+                                     const std::function<bool(const std::string&)>& isKnown) {
+    std::vector<std::string> known;
+    for (const auto& p : q.parameters)
+        known.push_back(plainPath(p.name));
+    const auto named = aliases(sql);
+    known.insert(known.end(), named.begin(), named.end());
+    const std::size_t body = q.parameters.empty() ? 0 : sql.find(";\n") + 2;
+    std::vector<MdbQueryParameter> added;
+    walkNames(
+        sql, body,
+        [&](const std::string& name, std::size_t start, std::size_t end) {
+            // A part of a path (T.[c], [T].c, Forms![F]), an alias, a function: no prompt.
+            const char before = charBefore(sql, start);
+            const char next = end < sql.size() ? sql[end] : '\0';
+            if (name.empty() || before == '.' || before == '!' || next == '.' || next == '!' ||
+                charAfter(sql, end) == '(' || g_ascii_strcasecmp(wordBefore(sql, start).c_str(), "AS") == 0)
+                return;
+            if (containsNoCase(known, name) || isKnown(name)) return;
+            known.push_back(name);
+            added.push_back({name, 10, true});
+        },
+        [](std::size_t, std::size_t) {});
+    declareMore(q, sql, std::move(added));
+}
+
+void MdbQueryDecoder::declareMore(MdbDecodedQuery& q, std::string& sql,
+                                  std::vector<MdbQueryParameter> added) {
     if (added.empty()) return;
-    std::string rest = body ? sql.substr(body) : sql;
+    const std::size_t body = q.parameters.empty() ? 0 : sql.find(";\n") + 2;
+    std::string rest = sql.substr(body);
     for (auto& p : added)
         q.parameters.push_back(std::move(p));
     std::vector<std::string> declared;
     for (const auto& p : q.parameters)
-        declared.push_back(parameterName(p.name) + " " + parameterTypeName(p.type));
+        declared.push_back(parameterName(p.name, p.prompt) + " " + parameterTypeName(p.type));
     sql = "PARAMETERS " + joinList(declared) + ";\n" + rest;
 }
 

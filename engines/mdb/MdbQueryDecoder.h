@@ -4,6 +4,7 @@
 // number, and the rows of one query are ordered by their binary Order key.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct MdbQueryRow {
 struct MdbQueryParameter {
     std::string name;
     int type = 10; // catalogue type code
+    // A prompt ("Enter a date:") is one bracketed name whatever it holds; other names may be
+    // paths ("Forms!Orders!OrderID") declared part by part.
+    bool prompt = false;
 };
 
 struct MdbDecodedQuery {
@@ -41,10 +45,21 @@ class MdbQueryDecoder {
     // Adds the form and report references ("Forms!Orders!OrderID") the query does not declare
     // to its parameters and its PARAMETERS clause, as text.
     static void declareFormReferences(MdbDecodedQuery& q, std::string& sql);
+    // Adds every bracketed name the query neither declares nor knows (isKnown: a table, query,
+    // column or alias of the database, given without brackets) as a Text parameter, as Access
+    // asks for "[Enter a date:]" when it finds no column of that name.
+    static void declarePrompts(MdbDecodedQuery& q, std::string& sql,
+                               const std::function<bool(const std::string&)>& isKnown);
+    // The names the text gives with AS (output columns and table aliases), without brackets.
+    static std::vector<std::string> aliases(const std::string& sql);
     // [Name] when the name is not a plain identifier.
     static std::string bracketed(const std::string& name);
     // The PARAMETERS clause's name for a catalogue type code ("Text", "DateTime", "Long", ...).
     static std::string parameterTypeName(int daoType);
+
+  private:
+    // Appends the parameters and writes the PARAMETERS clause anew with all of them.
+    static void declareMore(MdbDecodedQuery& q, std::string& sql, std::vector<MdbQueryParameter> added);
 };
 
 } // namespace qv::engine

@@ -22,21 +22,6 @@ namespace {
 
 constexpr std::size_t MaxCrosstabColumns = 254;
 
-// Also in SQLite's dialect, where a '"' inside a name is doubled.
-bool mentions(const std::string& sql, const std::string& name) {
-    if (name.empty() || name.size() > sql.size()) return false;
-    auto lower = [](std::string t) {
-        for (auto& c : t)
-            c = static_cast<char>(g_ascii_tolower(c));
-        return t;
-    };
-    const std::string text = lower(sql);
-    std::string doubled;
-    for (char c : lower(name))
-        doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return text.find(lower(name)) != std::string::npos || text.find(doubled) != std::string::npos;
-}
-
 std::string quotedName(const std::string& name) {
     std::string out = "\"";
     for (char c : name)
@@ -63,13 +48,14 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
         throw EngineErrors::make(err::ErrorsInCommand, source,
                                  "Saved queries refer to each other in a circle.");
     for (const auto& t : catalogue.tables()) {
-        if ((t.attributes & dao::SystemObject) || !mentions(sql, t.name)) continue;
+        if ((t.attributes & dao::SystemObject) || !MdbCatalogue::mentions(sql, t.name)) continue;
         if (std::find(done.begin(), done.end(), t.name) != done.end()) continue;
         done.push_back(t.name);
         MdbImport::copyTable(catalogue, t.name, db.ref());
     }
     for (const auto& q : catalogue.queryDefs()) {
-        if (!mentions(sql, q->name()) || std::find(done.begin(), done.end(), q->name()) != done.end())
+        if (!MdbCatalogue::mentions(sql, q->name()) ||
+            std::find(done.begin(), done.end(), q->name()) != done.end())
             continue;
         if (q->type() != dao::QuerySelect && q->type() != dao::QuerySetOperation) continue;
         done.push_back(q->name());

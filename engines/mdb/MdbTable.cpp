@@ -65,6 +65,7 @@ MdbTable::MdbTable(const MdbFile& file, const std::string& name) : mFile(file), 
                                              "'{}' lies outside the file.",
                                              file.path(), name));
     mTable = mdb_read_table(entry);
+    if (mTable) file.checkDefinition(mTable);
     if (!mTable || !mdb_read_columns(mTable)) {
         file.checkIntact();
         throw EngineErrors::make(err::UnrecognisedFormat, file.source(),

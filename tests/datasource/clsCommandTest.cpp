@@ -3,7 +3,7 @@
 // saved query's text and parameters reach the engine, where the rows go and what a change
 // reports. Changes are checked by reading the file with SQLite itself.
 #include "datasource/clsCommand.h"
-#include "SqliteEngineFactory.h"
+#include "AllEnginesFactory.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
@@ -208,7 +208,7 @@ class CommandTest : public ::testing::Test {
     ScriptedDialogs mDialogs{mScript};
     ScriptedToolkit mToolkit{mScript};
     MemorySettings mSettings;
-    test::SqliteEngineFactory mFactory;
+    test::AllEnginesFactory mFactory; // SQLite files and Access files alike
     std::shared_ptr<sheet::Application> mApp;
     WorkbookPtr mBook;
     std::unique_ptr<clsAux> mAux;
@@ -383,6 +383,29 @@ TEST_F(CommandTest, ParametersArePromptedInOrderAndBound) {
     EXPECT_EQ(s->cells(3, 1)->value().toString(), "Lamp");
     EXPECT_EQ(s->cells(4, 1)->value().toString(), "Chair");
     EXPECT_TRUE(s->cells(5, 1)->value().isEmpty());
+}
+
+// An Access query that asks for a name it never declares: Access prompts for it as text, and
+// so do we, and the answer picks the rows.
+TEST_F(CommandTest, AnUndeclaredNameInAnAccessQueryIsPromptedAsText) {
+    const fs::path fixture = "../shared/fixtures/access/parameters.accdb";
+    if (!fs::exists(fixture)) GTEST_SKIP() << "Access fixture " << fixture << " is absent";
+    const fs::path copy = mDir / "parameters.accdb";
+    fs::copy_file(fixture, copy);
+    mDS->DisconnectDAO();
+    mDS->SetDatabasePath(copy.string());
+    ASSERT_TRUE(mDS->ConnectDAO());
+    mDS->DetermineDbObjects(true);
+    mDS->DetermineDbObjects(false);
+    mScript << ScriptStep::input("Input parameter: Enter the country: Example: 'USA'\rEnter a value.", "3x");
+    runSaved("Z qq");
+    EXPECT_TRUE(mScript.finished()) << prompts();
+    EXPECT_TRUE(mScript.errors().empty()) << prompts();
+    WorksheetPtr s = mBook->findWorksheet("Query Z qq");
+    ASSERT_TRUE(s) << prompts();
+    EXPECT_EQ(s->cells(1, 2)->value().toString(), "text1");
+    EXPECT_EQ(s->cells(2, 2)->value().toString(), "3x");
+    EXPECT_TRUE(s->cells(3, 2)->value().isEmpty());
 }
 
 TEST_F(CommandTest, CancelOnANumericPromptEndsSilently) {

@@ -4,9 +4,12 @@
 #include "tests/engines/mdb/MdbTestSupport.h"
 
 #include "engines/mdb/MdbConvert.h"
+#include "engines/mdb/MdbTable.h"
+#include "engines/sqlite/AdoCommand.h"
 #include "engines/sqlite/AdoConnection.h"
 #include "engines/sqlite/DaoEngine.h"
 #include "platform/OleDateTime.h"
+#include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
 
 #include <sqlite3.h>
@@ -170,4 +173,151 @@ TEST(MdbConvertTest, LinkedTablesAreCopiedFromTheirTarget) {
     EXPECT_TRUE(db->tableDef("Table2"));
     // The unenforced relation is no foreign key in the copy.
     EXPECT_TRUE(db->relations().empty());
+}
+
+// The query fixture holds one query of every kind over three empty tables. On the copy, with
+// rows of our own, each runs and does what its definition says, or is refused by name.
+TEST(MdbConvertTest, EveryKindOfQueryRunsOnTheCopyAsDefined) {
+    QV_REQUIRE_ACCESS_FIXTURE("queryTestV2010.accdb");
+    TempDir dir;
+    auto catalogue = MdbCatalogue::open(fixture("queryTestV2010.accdb"), {});
+    const auto report = MdbConvert::toSqlite(*catalogue, dir.file("q.db"));
+    // A pass-through query is for its server; a crosstab without an IN list has no fixed columns.
+    EXPECT_EQ(report.queries, 7);
+    ASSERT_EQ(report.queriesNotCopied.size(), 2u);
+    EXPECT_EQ(report.queriesNotCopied[0].rfind("CrosstabQuery: ", 0), 0u) << report.queriesNotCopied[0];
+    EXPECT_EQ(report.queriesNotCopied[1].rfind("PassthroughQuery: ", 0), 0u) << report.queriesNotCopied[1];
+
+    auto c = connect(dir.file("q.db"));
+    auto insert = [&](const std::string& table, const std::vector<std::string>& rows) {
+        for (const auto& row : rows)
+            c->execute("INSERT INTO " + table + " VALUES " + row);
+    };
+    insert("Table1", {"('foo', '1a', '1b')", "('buzz', '2a', '2b')", "('k2', '3a', '3b')",
+                      "('blah', '4a', '4b')", "('zzz', '5a', '5b')", "('t1m', 'buzz', 'x')"});
+    insert("Table2", {"('foo', 'foo', 'c3foo')", "('buzz', 'buzz', 'c3buzz')", "('k2', 'k2', 'c3k2')",
+                      "('bazz', 'x', 'c3x')"});
+    insert("Table3", {"('foo', '3x', 't3foo')", "('buzz', '3y', 't3buzz')", "('k2', '3z', 't3k2')",
+                      "('t3m', 'q', 'buzz')"});
+    auto command = [&](const char* name) {
+        auto cmd = std::make_unique<AdoCommand>();
+        cmd->setActiveConnection(c);
+        cmd->setCommandType(ado::CmdStoredProc);
+        cmd->setCommandText(std::string("[") + name + "]");
+        return cmd;
+    };
+    auto run = [&](const char* name, long long* affected = nullptr) {
+        try {
+            return command(name)->execute(affected);
+        } catch (const NumberedError& e) {
+            ADD_FAILURE() << name << ": " << e.description();
+            throw;
+        }
+    };
+
+    // Rows of Table1 whose Table3 partner has a Table2 row keyed twice by it, "foo" or "buzz"/"bazz"
+    // in col2, ordered by Table2.col1; duplicates removed.
+    auto select = run("SelectQuery");
+    ASSERT_EQ(select->recordCount(), 2);
+    ASSERT_EQ(select->fieldCount(), 6);
+    EXPECT_EQ(select->valueAt(0, 0).toString(), "buzz");
+    EXPECT_EQ(select->valueAt(0, 5).toString(), "t3buzz");
+    EXPECT_EQ(select->valueAt(1, 0).toString(), "foo");
+    EXPECT_EQ(select->valueAt(1, 1).toString(), "1a");
+
+    // The groups of the right join with "buzz" as the highest Table2.col1: one, made into Table4.
+    run("MakeTableQuery");
+    auto made = c->execute("SELECT * FROM Table4");
+    ASSERT_EQ(made->recordCount(), 1);
+    EXPECT_EQ(made->valueAt(0, 0).toString(), "buzz");
+    EXPECT_EQ(made->valueAt(0, 2).toString(), "q");
+
+    // Every Table3 row with every Table1-Table2 pair on col1 (foo, buzz, k2): 4 x 3 rows.
+    long long affected = 0;
+    run("AppendQuery", &affected);
+    EXPECT_EQ(affected, 12);
+    EXPECT_EQ(count(*c, "Table3"), 16);
+
+    // Everything after "blah" in col1 goes.
+    run("DeleteQuery", &affected);
+    EXPECT_EQ(affected, 5);
+    auto left = c->execute("SELECT col1 FROM Table1");
+    ASSERT_EQ(left->recordCount(), 1);
+    EXPECT_EQ(left->valueAt(0, 0).toString(), "blah");
+
+    run("DataDefinitionQuery");
+    EXPECT_EQ(count(*c, "Table5"), 0);
+
+    // The update names Table2 and the union's first parts name tables they never join: what
+    // Access would ask for as parameters is refused here with the engine's message, not run
+    // half.
+    for (const char* broken : {"UpdateQuery", "UnionQuery"}) {
+        std::string why;
+        const auto number = errorNumber(
+            [&] {
+                auto cmd = command(broken);
+                if (std::string(broken) == "UpdateQuery")
+                    cmd->appendParameter(
+                        cmd->createParameter("User Name", ado::VarWChar, ado::ParamInput, 10, Variant("me")));
+                cmd->execute();
+            },
+            &why);
+        EXPECT_NE(number, 0) << broken;
+        EXPECT_NE(why.find("no such column"), std::string::npos) << broken << ": " << why;
+    }
+    EXPECT_EQ(count(*c, "Table1"), 1);
+}
+
+// A query that asks for a value it never declares is kept in the copy as a parameter query, so
+// it is prompted for there as well instead of failing on an unknown column.
+TEST(MdbConvertTest, UndeclaredPromptsStayParametersInTheCopy) {
+    QV_REQUIRE_ACCESS_FIXTURE("parameters.accdb");
+    TempDir dir;
+    auto catalogue = MdbCatalogue::open(fixture("parameters.accdb"), {});
+    MdbConvert::toSqlite(*catalogue, dir.file("p.db"));
+    auto db = openCopy(dir.file("p.db"));
+    auto query = db->queryDef("Z qq");
+    ASSERT_TRUE(query);
+    ASSERT_EQ(query->parameters().size(), 1u);
+    EXPECT_EQ(query->parameters()[0]->name(), "Enter the country: Example: 'USA'");
+    auto c = connect(dir.file("p.db"));
+    AdoCommand command;
+    command.setActiveConnection(c);
+    command.setCommandType(ado::CmdStoredProc);
+    command.setCommandText("[Z qq]");
+    command.appendParameter(command.createParameter("Enter the country: Example: 'USA'", ado::VarWChar,
+                                                    ado::ParamInput, 10, Variant("111")));
+    auto rs = command.execute();
+    ASSERT_EQ(rs->recordCount(), 1);
+    EXPECT_EQ(rs->field("text1")->value().toString(), "111");
+}
+
+// Every index Access keeps for a table, other than the primary key and the ones it makes for
+// relations (those are the copy's keys), is in the copy on the same columns, unique or not.
+TEST(MdbConvertTest, SecondaryIndexesKeepTheirColumnsAndUniqueness) {
+    QV_REQUIRE_ACCESS_FIXTURE("nwind.mdb");
+    TempDir dir;
+    auto catalogue = MdbCatalogue::open(fixture("nwind.mdb"), {});
+    MdbConvert::toSqlite(*catalogue, dir.file("n.db"));
+    auto db = openCopy(dir.file("n.db"));
+    int compared = 0;
+    for (const auto& info : catalogue->tables()) {
+        if (info.attributes & (dao::SystemObject | dao::HiddenObject)) continue;
+        MdbTable table(catalogue->file(), info.name);
+        auto copy = db->tableDef(info.name);
+        ASSERT_TRUE(copy) << info.name;
+        for (const auto& x : table.indexes()) {
+            if (x.primary || x.foreign || x.columns.empty()) continue;
+            bool found = false;
+            for (const auto& mine : copy->indexes()) {
+                std::vector<std::string> columns;
+                for (const auto& f : mine->fields())
+                    columns.push_back(f->name());
+                if (columns == x.columns && mine->unique() == x.unique) found = true;
+            }
+            EXPECT_TRUE(found) << info.name << "." << x.name;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 10);
 }

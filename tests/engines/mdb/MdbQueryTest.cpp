@@ -27,13 +27,6 @@ std::string unixLines(std::string s) {
     return out;
 }
 
-std::map<std::string, DaoQueryDefPtr> byName(const MdbCatalogue& c) {
-    std::map<std::string, DaoQueryDefPtr> out;
-    for (const auto& q : c.queryDefs())
-        out[q->name()] = q;
-    return out;
-}
-
 MdbQueryRow row(int attribute, std::string name1 = {}, std::string name2 = {}, std::string expression = {},
                 long flag = 0) {
     return {attribute, std::move(name1), std::move(name2), std::move(expression), flag};

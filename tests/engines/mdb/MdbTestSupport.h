@@ -3,6 +3,7 @@
 // it was.
 #pragma once
 
+#include "engines/mdb/MdbCatalogue.h"
 #include "platform/NumberedError.h"
 
 #include "tests/support/TestFiles.h"
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -39,6 +41,14 @@ inline std::string sha256(const std::string& path) {
                                              bytes.size());
     std::string out = hex;
     g_free(hex);
+    return out;
+}
+
+// The file's saved queries by name.
+inline std::map<std::string, DaoQueryDefPtr> byName(const engine::MdbCatalogue& c) {
+    std::map<std::string, DaoQueryDefPtr> out;
+    for (const auto& q : c.queryDefs())
+        out[q->name()] = q;
     return out;
 }
 
