@@ -12,6 +12,7 @@
 // the resident size before it) and, for ours, save_peak_bytes_per_cell (what the save adds
 // beyond the filled sheet). A table larger than a sheet is refused by the host; the case then
 // ends with the host's message instead of figures. QV_BENCH_KEEP=DIR keeps the written files.
+#include "bench/BenchMemory.h"
 #include "datasource/DSContext.h"
 #include "datasource/clsDSAccess.h"
 #include "form/modSheetFill.h"
@@ -32,7 +33,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -44,26 +44,16 @@
 namespace {
 
 using namespace qv;
+using bench::resetPeak;
+using bench::statusKb;
 namespace fs = std::filesystem;
 
-long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-// Lets VmHWM start again from the present resident size.
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-std::string databasePath() {
+// The Orders database of QV_BENCH_DB; "" (and the case ends with the reason) when there is none.
+std::string databasePath(benchmark::State& state) {
     const char* env = std::getenv("QV_BENCH_DB");
-    return env && *env ? env : std::string();
+    if (env && *env && fs::exists(env)) return env;
+    state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
+    return {};
 }
 
 std::string outputPath(const std::string& name) {
@@ -98,11 +88,8 @@ struct World {
 };
 
 void BM_QuorvelTableToXlsx(benchmark::State& state) {
-    const std::string db = databasePath();
-    if (db.empty() || !fs::exists(db)) {
-        state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
-        return;
-    }
+    const std::string db = databasePath(state);
+    if (db.empty()) return;
     const std::string out = outputPath("quorvel.xlsx");
     double cells = 0, peak = 0, savePeak = 0;
     for (auto _ : state) {
@@ -151,11 +138,8 @@ BENCHMARK(BM_QuorvelTableToXlsx)
 // The save alone at several deflate levels, over one filled sheet: the size each level gives
 // and what it costs, for choosing the level the host saves with.
 void BM_QuorvelSaveAtLevel(benchmark::State& state) {
-    const std::string db = databasePath();
-    if (db.empty() || !fs::exists(db)) {
-        state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
-        return;
-    }
+    const std::string db = databasePath(state);
+    if (db.empty()) return;
     World world(db);
     std::shared_ptr<sheet::Workbook> book;
     std::shared_ptr<sheet::Application> app;
@@ -212,11 +196,8 @@ double rounded(double v) {
 }
 
 void BM_LibxlsxwriterTableToXlsx(benchmark::State& state) {
-    const std::string db = databasePath();
-    if (db.empty() || !fs::exists(db)) {
-        state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
-        return;
-    }
+    const std::string db = databasePath(state);
+    if (db.empty()) return;
     const std::string out = outputPath("libxlsxwriter.xlsx");
     double cells = 0, peak = 0;
     for (auto _ : state) {
