@@ -50,8 +50,9 @@ void ParallelDeflater::Bytes::reserve(std::size_t n, bool keep) {
     capacity = n;
 }
 
-ParallelDeflater::ParallelDeflater(int level, Sink sink, unsigned workers, std::size_t blockSize)
-    : mLevel(level), mSink(std::move(sink)),
+ParallelDeflater::ParallelDeflater(int level, Sink sink, unsigned workers, std::size_t blockSize,
+                                   Search search)
+    : mLevel(level), mSearch(search), mSink(std::move(sink)),
       mWorkerCount(workers ? workers : std::max(1u, std::thread::hardware_concurrency())),
       mBlockSize(std::max<std::size_t>(blockSize, std::size_t{1} << 16)),
       mFilling(std::make_unique<Block>()) {
@@ -121,7 +122,7 @@ void ParallelDeflater::submit(bool last) {
     Block* raw = mFilling.get();
     if (last && mWorkers.empty()) {
         // A part that fits one block never starts a thread.
-        compress(b, mLevel);
+        compress(b, mLevel, mSearch);
         b.done = true;
         mInFlight.push_back(std::move(mFilling));
     } else {
@@ -186,7 +187,7 @@ void ParallelDeflater::workerLoop() {
             mQueue.pop_front();
         }
         try {
-            compress(*b, mLevel);
+            compress(*b, mLevel, mSearch);
         } catch (...) {
             b->error = std::current_exception();
         }
@@ -198,12 +199,16 @@ void ParallelDeflater::workerLoop() {
     }
 }
 
-void ParallelDeflater::compress(Block& b, int level) {
+void ParallelDeflater::compress(Block& b, int level, const Search& search) {
     b.crc = crcOf(0, b.input.data.get(), b.input.size);
     DeflateStream z;
     int rc = deflateInit2(&z.s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
     if (rc != Z_OK) zlibFailed("init", rc);
     z.open = true;
+    if (search.maxChain > 0) {
+        rc = deflateTune(&z.s, search.goodLength, search.maxLazy, search.niceLength, search.maxChain);
+        if (rc != Z_OK) zlibFailed("tune", rc);
+    }
     if (b.dictionary.size) {
         rc = deflateSetDictionary(&z.s, reinterpret_cast<const Bytef*>(b.dictionary.data.get()),
                                   static_cast<uInt>(b.dictionary.size));

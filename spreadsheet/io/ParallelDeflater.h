@@ -21,14 +21,21 @@
 
 namespace qv::sheet {
 
+// zlib's match search in place of the level's own (deflateTune); all 0 keeps the level's.
+struct DeflateSearch {
+    int goodLength = 0, maxLazy = 0, niceLength = 0, maxChain = 0;
+};
+
 class ParallelDeflater {
   public:
     using Sink = std::function<void(const char* data, std::size_t size)>;
     static constexpr std::size_t DefaultBlock = std::size_t{1} << 19;
+    using Search = DeflateSearch;
 
     // `workers` 0: one per core. Blocks below 64 KiB are raised to it, since the dictionary of
     // 32 KiB would otherwise be most of each block's work.
-    ParallelDeflater(int level, Sink sink, unsigned workers = 0, std::size_t blockSize = DefaultBlock);
+    ParallelDeflater(int level, Sink sink, unsigned workers = 0, std::size_t blockSize = DefaultBlock,
+                     Search search = {});
     // Abandons a stream that was not finished; the workers stop without calling the sink.
     ~ParallelDeflater();
     ParallelDeflater(const ParallelDeflater&) = delete;
@@ -64,9 +71,10 @@ class ParallelDeflater {
     void drainOldest();
     void drainFinished();
     void workerLoop();
-    static void compress(Block& b, int level);
+    static void compress(Block& b, int level, const Search& search);
 
     int mLevel;
+    Search mSearch;
     Sink mSink;
     unsigned mWorkerCount;
     std::size_t mBlockSize;

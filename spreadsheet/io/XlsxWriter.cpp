@@ -320,7 +320,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         definedNames.insert(n.name);
 
     file.closeDescriptor();
-    ZipPackage zip(file.tempPath(), file.path(), mLevel);
+    ZipPackage zip(file.tempPath(), file.path(), mLevel,
+                   mLevel == DefaultLevel ? DefaultSearch : ParallelDeflater::Search{});
     PackageWriter pw(zip);
     const std::string officeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 

@@ -19,9 +19,10 @@ void ZipPackage::ZipClose::operator()(void* zip) const noexcept {
     zipClose(static_cast<zipFile>(zip), nullptr);
 }
 
-ZipPackage::ZipPackage(const std::string& archivePath, std::string displayPath, int level)
+ZipPackage::ZipPackage(const std::string& archivePath, std::string displayPath, int level,
+                       ParallelDeflater::Search search)
     : mZip(zipOpen64(archivePath.c_str(), APPEND_STATUS_CREATE)), mDisplayPath(std::move(displayPath)),
-      mLevel(level) {
+      mLevel(level), mSearch(search) {
     if (!mZip) fail("the archive cannot be created");
 }
 
@@ -49,8 +50,9 @@ void ZipPackage::beginPart(const std::string& name, bool large, bool parallel) {
         fail("cannot add " + name + " to the package");
     mDeflater.reset();
     if (parallel)
-        mDeflater =
-            std::make_unique<ParallelDeflater>(mLevel, [this](const char* d, std::size_t n) { raw(d, n); });
+        mDeflater = std::make_unique<ParallelDeflater>(
+            mLevel, [this](const char* d, std::size_t n) { raw(d, n); }, 0, ParallelDeflater::DefaultBlock,
+            mSearch);
     mInPart = true;
     mLarge = large;
     mPartBytes = 0;

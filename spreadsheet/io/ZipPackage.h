@@ -14,7 +14,9 @@ namespace qv::sheet {
 class ZipPackage {
   public:
     // Creates the archive at `archivePath`; errors name `displayPath` (what the user chose).
-    ZipPackage(const std::string& archivePath, std::string displayPath, int level);
+    // `search` applies to the parallel parts only.
+    ZipPackage(const std::string& archivePath, std::string displayPath, int level,
+               ParallelDeflater::Search search = {});
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
@@ -38,6 +40,7 @@ class ZipPackage {
     std::unique_ptr<void, ZipClose> mZip;
     std::string mDisplayPath;
     int mLevel;
+    ParallelDeflater::Search mSearch;
     bool mInPart = false;
     bool mLarge = false;
     unsigned long long mPartBytes = 0;

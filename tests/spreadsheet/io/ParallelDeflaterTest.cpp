@@ -55,10 +55,11 @@ struct Packed {
     std::uint64_t in = 0, out = 0;
 };
 
-Packed pack(const std::string& input, int level, unsigned workers, std::size_t block, std::size_t piece) {
+Packed pack(const std::string& input, int level, unsigned workers, std::size_t block, std::size_t piece,
+            DeflateSearch search = {}) {
     Packed p;
     ParallelDeflater d(
-        level, [&p](const char* data, std::size_t n) { p.bytes.append(data, n); }, workers, block);
+        level, [&p](const char* data, std::size_t n) { p.bytes.append(data, n); }, workers, block, search);
     for (std::size_t at = 0; at < input.size(); at += piece)
         d.write(input.data() + at, std::min(piece, input.size() - at));
     d.finish();
@@ -105,6 +106,17 @@ TEST(ParallelDeflaterTest, EveryLevelAndAnyWayOfFeedingGivesTheSameContent) {
             EXPECT_EQ(p.crc, crcOf(input));
         }
     }
+}
+
+TEST(ParallelDeflaterTest, AShorterMatchSearchStillMakesTheSameContent) {
+    const std::string input = sheetText(800000, 7);
+    Packed tuned = pack(input, 5, 2, 1 << 16, 1 << 20, ParallelDeflater::Search{8, 16, 24, 16});
+    Packed plain = pack(input, 5, 2, 1 << 16, 1 << 20);
+    bool complete = false;
+    EXPECT_EQ(inflateRaw(tuned.bytes, complete), input);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(tuned.crc, crcOf(input));
+    EXPECT_NE(tuned.bytes, plain.bytes) << "the search was not applied";
 }
 
 TEST(ParallelDeflaterTest, OutputDoesNotDependOnTheNumberOfWorkers) {
