@@ -94,6 +94,14 @@ Variant Variant::decimal(double d) {
     return Variant(Storage(d), VarType::Decimal);
 }
 
+void Variant::assignText(std::string_view s) {
+    if (auto* text = std::get_if<std::string>(&mV))
+        text->assign(s.data(), s.size());
+    else
+        mV.emplace<std::string>(s);
+    mType = VarType::String;
+}
+
 bool Variant::isNumber() const {
     switch (mType) {
     case VarType::Integer:

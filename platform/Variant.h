@@ -110,6 +110,10 @@ class Variant {
     OleDate toDate() const;
     Currency toCurrency() const;
 
+    // Makes this value the text `s`, reusing the text buffer it already holds, so that a loop
+    // that hands out many texts through one Variant allocates only for a longer text than before.
+    void assignText(std::string_view s);
+
     // Direct access; callers check type() first.
     const std::string& str() const { return std::get<std::string>(mV); }
     const Binary& bytes() const { return std::get<Binary>(mV); }

@@ -103,7 +103,9 @@ void WorkbookExportView::forEachCell(long sheetIndex,
     const SheetCells& cells = ws.data();
     auto used = cells.usedExtent();
     if (!used) return;
-    ExportCell cell;
+    // One cell per column, reused row after row: a column's texts then share one buffer, and
+    // a sheet of any length costs no allocation per cell.
+    std::vector<ExportCell> row(static_cast<std::size_t>(used->c2 - used->c1 + 1));
     for (long r = used->r1; r <= used->r2; ++r) {
         const bool rowFormatted = cells.rowStyle(r) != InheritStyle;
         for (long c = used->c1; c <= used->c2; ++c) {
@@ -112,7 +114,11 @@ void WorkbookExportView::forEachCell(long sheetIndex,
             const std::string* formula = cells.formula(r, c);
             const bool ownStyle = col && col->style(r) != InheritStyle;
             if (!filled && !formula && !ownStyle && !rowFormatted) continue;
-            cell.value = filled ? cells.value(r, c) : Variant();
+            ExportCell& cell = row[static_cast<std::size_t>(c - used->c1)];
+            if (filled)
+                cells.valueInto(r, c, cell.value);
+            else
+                cell.value = Variant();
             cell.style = cells.effectiveStyle(r, c);
             if (formula)
                 cell.formula = formula->size() > 1 && (*formula)[0] == '=' ? formula->substr(1) : *formula;

@@ -21,7 +21,7 @@ std::unique_ptr<FormatWriter> writerFor(int format, const std::string& path) {
     case xl::FileFormatXlsx:
         return std::make_unique<XlsxWriter>();
     case xl::FileFormatXlam:
-        return std::make_unique<XlsxWriter>(1, true);
+        return std::make_unique<XlsxWriter>(XlsxWriter::DefaultLevel, true);
     case xl::FileFormatCsv:
         return std::make_unique<DelimitedTextWriter>(',');
     case xl::FileFormatText:

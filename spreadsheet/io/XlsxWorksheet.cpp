@@ -10,7 +10,10 @@
 #include "spreadsheet/model/Utf8Text.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fmt/format.h>
 #include <regex>
 
@@ -84,9 +87,11 @@ class SheetDataWriter {
             if (v.isNumber() && !std::isfinite(v.toDouble())) type = "e";
             break;
         }
+        // The reference is the one part of every cell that differs; its letters and digits
+        // are made once per column and once per row.
         mOut << "<c r=\"";
-        mOut.columnName(column);
-        mOut.integer(row);
+        mOut << columnLetters(column);
+        mOut << std::string_view(mRowText, mRowTextLength);
         mOut << '"';
         if (xf) {
             mOut << " s=\"";
@@ -190,6 +195,20 @@ class SheetDataWriter {
                         "whole. Nothing was saved.",
                         cell, units, XlsxWorksheet::MaxCellText));
     }
+    std::string_view columnLetters(long column) {
+        if (column < 1 || column > 16384) return {};
+        if (static_cast<std::size_t>(column) >= mLetters.size()) {
+            std::size_t from = mLetters.size();
+            mLetters.resize(static_cast<std::size_t>(column) + 1);
+            for (std::size_t c = std::max<std::size_t>(from, 1); c < mLetters.size(); ++c) {
+                std::string l = CellAddress::columnLetters(static_cast<long>(c));
+                std::memcpy(mLetters[c].data(), l.data(), l.size());
+                mLetters[c][3] = static_cast<char>(l.size());
+            }
+        }
+        const auto& l = mLetters[static_cast<std::size_t>(column)];
+        return std::string_view(l.data(), static_cast<std::size_t>(l[3]));
+    }
     void emptyHiddenRow(long r) {
         mOut << "<row r=\"";
         mOut.integer(r);
@@ -201,8 +220,10 @@ class SheetDataWriter {
             emptyHiddenRow(mHidden[mNextHidden++]);
         bool hidden = mNextHidden < mHidden.size() && mHidden[mNextHidden] == row;
         if (hidden) ++mNextHidden;
+        mRowTextLength =
+            static_cast<std::size_t>(std::to_chars(mRowText, mRowText + sizeof mRowText, row).ptr - mRowText);
         mOut << "<row r=\"";
-        mOut.integer(row);
+        mOut << std::string_view(mRowText, mRowTextLength);
         mOut << (hidden ? "\" hidden=\"1\">" : "\">");
         mRow = row;
     }
@@ -213,6 +234,9 @@ class SheetDataWriter {
     std::vector<long> mHidden;
     std::size_t mNextHidden = 0;
     long mRow = 0;
+    char mRowText[24] = {};
+    std::size_t mRowTextLength = 0;
+    std::vector<std::array<char, 4>> mLetters; // up to three letters, then their count
 };
 
 void writeSheetView(OutputBuffer& out, const ExportSheet& sheet) {

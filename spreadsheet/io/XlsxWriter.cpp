@@ -92,8 +92,8 @@ class PackageWriter {
   public:
     PackageWriter(ZipPackage& zip)
         : mZip(zip), mOut([&zip](const char* d, std::size_t n) { zip.write(d, n); }, 1 << 17) {}
-    OutputBuffer& begin(const std::string& name, bool large = false) {
-        mZip.beginPart(name, large);
+    OutputBuffer& begin(const std::string& name, bool large = false, bool parallel = false) {
+        mZip.beginPart(name, large, parallel);
         return mOut;
     }
     void end() {
@@ -320,7 +320,8 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         definedNames.insert(n.name);
 
     file.closeDescriptor();
-    ZipPackage zip(file.tempPath(), file.path(), mLevel);
+    ZipPackage zip(file.tempPath(), file.path(), mLevel,
+                   mLevel == DefaultLevel ? DefaultSearch : ParallelDeflater::Search{});
     PackageWriter pw(zip);
     const std::string officeRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
@@ -401,7 +402,7 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
         // Beyond a few million cells a sheet part may pass 4 GB and needs zip64 headers; smaller
         // parts keep the plain headers every reader understands (ZipPackage refuses to wrap).
         bool large = static_cast<double>(s.lastRow) * static_cast<double>(std::max(s.lastColumn, 1L)) > 4e6;
-        OutputBuffer& out = pw.begin(fmt::format("xl/worksheets/sheet{}.xml", i + 1), large);
+        OutputBuffer& out = pw.begin(fmt::format("xl/worksheets/sheet{}.xml", i + 1), large, true);
         XlsxWorksheet::write(out, book, static_cast<long>(i), s, styles, definedNames,
                              comments ? "rId2" : "");
         pw.end();

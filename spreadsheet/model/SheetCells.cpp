@@ -74,6 +74,14 @@ Variant SheetCells::value(long row, long col) const {
     return {};
 }
 
+void SheetCells::valueInto(long row, long col, Variant& out) const {
+    const ColumnStore* c = findColumn(col);
+    if (c && c->kind(row) == CellKind::Text)
+        out.assignText(mStrings.get(static_cast<std::uint32_t>(c->payload(row))));
+    else
+        out = value(row, col);
+}
+
 bool SheetCells::isEmpty(long row, long col) const {
     const ColumnStore* c = findColumn(col);
     return !c || c->kind(row) == CellKind::Empty;

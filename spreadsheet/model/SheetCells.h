@@ -24,6 +24,9 @@ class SheetCells {
     explicit SheetCells(StringPool& strings) : mStrings(strings) {}
 
     Variant value(long row, long col) const;
+    // The same value into `out`, whose text buffer is reused: what a writer visiting every cell
+    // calls, so that a text cell costs no allocation.
+    void valueInto(long row, long col, Variant& out) const;
     bool isEmpty(long row, long col) const;
     void setValue(long row, long col, const Variant& v);
     // Every cell of the rectangle gets the same value.

@@ -43,6 +43,39 @@ TEST(WorkbookExportViewTest, StreamsCellsRowByRowWithTheirStylesAndRules) {
     EXPECT_EQ(view.names()[0].refersToA1, "Sheet1!$B$2:$B$5");
 }
 
+// Each column's cell is reused from row to row; what a row hands out must be that row's value
+// alone: no tail of a longer text before it, no type or formula left over from the row above.
+TEST(WorkbookExportViewTest, ReusedCellsNeverCarryAValueOverFromTheRowAbove) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.cells(1, 1)->setValue(Variant("a text long enough to live outside the string itself"));
+    s.cells(2, 1)->setValue(Variant("short"));
+    s.cells(3, 1)->setValue(Variant(7.5));
+    s.cells(4, 1)->setValue(Variant("Zoë after a number"));
+    s.cells(1, 2)->setFormula("=1+1");
+    s.cells(2, 2)->setValue(Variant(true));
+    s.cells(4, 2)->setValue(Variant(OleDate{45000.5}));
+
+    sheet::WorkbookExportView view(*h.book);
+    std::vector<std::string> seen;
+    view.forEachCell(0, [&](long r, long c, const sheet::ExportCell& cell) {
+        const char* type = cell.value.isString() ? "s"
+                           : cell.value.isDate() ? "d"
+                           : cell.value.isBool() ? "b"
+                                                 : "n";
+        seen.push_back(std::to_string(r) + "," + std::to_string(c) + ":" + type + "=" +
+                       (cell.value.isEmpty() ? "" : cell.value.toString()) + "|" + cell.formula);
+    });
+    std::vector<std::string> expected = {"1,1:s=a text long enough to live outside the string itself|",
+                                         "1,2:n=|1+1",
+                                         "2,1:s=short|",
+                                         "2,2:b=True|",
+                                         "3,1:n=7.5|",
+                                         "4,1:s=Zoë after a number|",
+                                         "4,2:d=" + Variant(OleDate{45000.5}).toString() + "|"};
+    EXPECT_EQ(seen, expected);
+}
+
 TEST(WorkbookExportViewTest, PasswordHashIsTheHostsLegacyVerifier) {
     // Known verifier of the host's sheet protection for "password".
     EXPECT_EQ(sheet::PasswordHash::legacy("password"), "83AF");

@@ -6,6 +6,7 @@
 #include "tests/spreadsheet/support/TestWorkbook.h"
 
 #include "spreadsheet/io/WorkbookFileWriter.h"
+#include "tests/support/OfficeConvert.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -18,24 +19,15 @@ using namespace qv::sheet::test;
 
 namespace {
 
-std::string office() {
-    for (const char* name : {"soffice", "libreoffice"})
-        if (std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0) return name;
-    return {};
-}
-
 bool convert(const std::string& program, const TempDir& dir, const std::string& filter,
              const std::string& file) {
-    std::string cmd = "cd '" + dir.path() + "' && timeout 60 " + program + " -env:UserInstallation=file://" +
-                      dir.path() + "/profile --headless --norestore --convert-to '" + filter +
-                      "' --outdir '" + dir.path() + "' '" + file + "' >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
+    return ::qv::test::officeConvert(program, dir, filter, file);
 }
 
 } // namespace
 
 TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
-    std::string program = office();
+    std::string program = ::qv::test::officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     TempDir dir;
@@ -66,48 +58,8 @@ TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
     EXPECT_NE(fods.find("fo:background-color=\"#ff0000\""), std::string::npos); // red header fill, not blue
 }
 
-namespace {
-
-// Fields of a csv text as LibreOffice writes it: quoted fields may hold separators, doubled
-// quotes and line breaks; lines end with LF or CR LF.
-std::vector<std::vector<std::string>> parseCsv(const std::string& csv) {
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false, wasQuoted = false;
-    for (std::size_t i = 0; i < csv.size(); ++i) {
-        char c = csv[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < csv.size() && csv[i + 1] == '"')
-                field += '"', ++i;
-            else if (c == '"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            quoted = wasQuoted = true;
-        } else if (c == ',') {
-            rows.back().push_back(field);
-            field.clear();
-            wasQuoted = false;
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') ++i;
-            rows.back().push_back(field);
-            field.clear();
-            wasQuoted = false;
-            rows.emplace_back();
-        } else {
-            field += c;
-        }
-    }
-    if (!field.empty() || wasQuoted || !rows.back().empty()) rows.back().push_back(field);
-    if (rows.back().empty()) rows.pop_back();
-    return rows;
-}
-
-} // namespace
-
 TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) {
-    std::string program = office();
+    std::string program = ::qv::test::officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     const std::string fffd = "\xEF\xBF\xBD";
@@ -145,7 +97,7 @@ TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) 
     TempDir dir;
     WorkbookFileWriter::write(b, dir.file("odd.xlsx"), 51);
     ASSERT_TRUE(convert(program, dir, "csv:Text - txt - csv (StarCalc):44,34,76,1", dir.file("odd.xlsx")));
-    std::vector<std::vector<std::string>> csv = parseCsv(readFile(dir.file("odd.csv")));
+    std::vector<std::vector<std::string>> csv = ::qv::test::parseOfficeCsv(readFile(dir.file("odd.csv")));
     ASSERT_EQ(csv.size(), rows.size() + 4) << "LibreOffice dropped rows";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(csv[i].size(), 2u) << "row " << i + 1;

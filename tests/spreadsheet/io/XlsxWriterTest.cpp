@@ -99,6 +99,26 @@ TEST(XlsxWriterTest, CellsKeepTheirTypes) {
     EXPECT_GE(numFmtOf(cell("D4")), 164); // its own dd-mm-yyyy format wins
 }
 
+TEST(XlsxWriterTest, CellReferencesFollowEveryRowAndColumn) {
+    TestWorkbook book;
+    TestSheet& s = book.addSheet("Refs");
+    s.set(1, 1, Variant(1.0));
+    s.set(1, 26, Variant(2.0));
+    s.set(1, 27, Variant(3.0));
+    s.set(9, 702, Variant(4.0));
+    s.set(9, 703, Variant(5.0));
+    s.set(10, 2, Variant(6.0));
+    s.set(1048576, 16384, Variant(7.0));
+    TempDir dir;
+    Package p = writeSample(dir, book);
+    std::vector<std::string> refs;
+    for (pugi::xpath_node n : p.xml[Sheet1].select_nodes("//c"))
+        refs.push_back(std::string(n.node().parent().attribute("r").value()) + ":" +
+                       n.node().attribute("r").value());
+    EXPECT_EQ(refs, (std::vector<std::string>{"1:A1", "1:Z1", "1:AA1", "9:ZZ9", "9:AAA9", "10:B10",
+                                              "1048576:XFD1048576"}));
+}
+
 TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     TestWorkbook b;
     TestSheet& s = b.addSheet("Odd");
