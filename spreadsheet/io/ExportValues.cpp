@@ -89,6 +89,41 @@ std::string ExportValues::displayText(const Variant& value, const std::string& n
     }
 }
 
+void ExportValues::displayText(const Variant& value, const std::string& numberFormat, std::string& out) {
+    switch (value.type()) {
+    case VarType::String:
+        out.assign(value.str());
+        return;
+    case VarType::Empty:
+    case VarType::Null:
+    case VarType::Binary:
+        out.clear();
+        return;
+    case VarType::Boolean:
+        out.assign(value.toBool() ? "TRUE" : "FALSE");
+        return;
+    case VarType::Error:
+        out.assign(value.isMissing() ? "" : errorName(value.error().code));
+        return;
+    case VarType::Date:
+    case VarType::Single:
+        break;
+    default:
+        // A whole number under General shows all its digits up to eleven of them; past that,
+        // and for fractions, the formatter decides between fixed and scientific.
+        if (value.isNumber() && (numberFormat.empty() || numberFormat == "General")) {
+            const double d = value.toDouble();
+            if (std::trunc(d) == d && std::fabs(d) < 1e11) {
+                char buf[24];
+                out.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<long long>(d)).ptr);
+                return;
+            }
+        }
+        break;
+    }
+    out = displayText(value, numberFormat);
+}
+
 std::string ExportValues::dateText(double oleDate) {
     return OleDateTime::toIsoText(oleDate);
 }

@@ -7,6 +7,8 @@
 #include "spreadsheet/model/Workbook.h"
 #include "spreadsheet/model/Worksheet.h"
 
+#include <algorithm>
+
 namespace qv::sheet {
 
 std::vector<CellStyle> WorkbookExportView::styles() const {
@@ -97,6 +99,12 @@ ExportSheet WorkbookExportView::sheet(long index) const {
 
 void WorkbookExportView::forEachCell(long sheetIndex,
                                      const std::function<void(long, long, const ExportCell&)>& visit) const {
+    forEachCellInRows(sheetIndex, 1, MaxRow, visit);
+}
+
+void WorkbookExportView::forEachCellInRows(
+    long sheetIndex, long firstRow, long lastRow,
+    const std::function<void(long, long, const ExportCell&)>& visit) const {
     if (sheetIndex < 0 || sheetIndex >= sheetCount())
         throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[sheetIndex];
@@ -104,7 +112,7 @@ void WorkbookExportView::forEachCell(long sheetIndex,
     auto used = cells.usedExtent();
     if (!used) return;
     ExportCell cell;
-    for (long r = used->r1; r <= used->r2; ++r) {
+    for (long r = std::max(used->r1, firstRow); r <= std::min(used->r2, lastRow); ++r) {
         const bool rowFormatted = cells.rowStyle(r) != InheritStyle;
         for (long c = used->c1; c <= used->c2; ++c) {
             const ColumnStore* col = cells.findColumn(c);
