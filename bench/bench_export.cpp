@@ -25,6 +25,7 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,12 @@ void resetPeak() {
 std::string databasePath() {
     if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
     return std::string(QV_SOURCE_DIR) + "/build/bench-data/orders_1000000.db";
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 std::uintmax_t fileSize(const std::filesystem::path& p) {
@@ -176,26 +183,28 @@ void saveCase(benchmark::State& state, int format, const char* extension) {
     ExportWorld* w = world(state);
     if (!w) return;
     const auto path = w->dir() / (std::string("Orders.") + extension);
-    double peak = 0;
+    double peak = 0, cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         const long before = statusKb("VmRSS");
         resetPeak();
         state.ResumeTiming();
+        const double cpu0 = processCpuSeconds();
         try {
             w->book()->saveAs(path.string(), format);
         } catch (const NumberedError& e) {
             state.SkipWithError((e.source() + ": " + e.description()).c_str());
             return;
         }
+        cpu += processCpuSeconds() - cpu0;
         state.PauseTiming();
         peak = std::max(peak, static_cast<double>(statusKb("VmHWM") - before) * 1024.0);
         state.ResumeTiming();
     }
     const double cells = w->cells();
     state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
-        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
+    state.counters["cpu_ns_per_cell"] = cpu * 1e9 / (cells * static_cast<double>(state.iterations()));
     state.counters["peak_bytes_per_cell"] = peak / cells;
     state.counters["peak_MiB"] = peak / 1048576.0;
     state.counters["file_MiB"] = static_cast<double>(fileSize(path)) / 1048576.0;
@@ -229,7 +238,7 @@ void BM_ExportEndToEnd(benchmark::State& state) {
         state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
         return;
     }
-    double peak = 0, cells = 0;
+    double peak = 0, cells = 0, cpu = 0;
     std::uintmax_t bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -237,6 +246,7 @@ void BM_ExportEndToEnd(benchmark::State& state) {
         const long before = statusKb("VmRSS");
         resetPeak();
         state.ResumeTiming();
+        const double cpu0 = processCpuSeconds();
         try {
             if (std::string failure = w->load(db); !failure.empty()) {
                 state.SkipWithError(failure.c_str());
@@ -247,6 +257,7 @@ void BM_ExportEndToEnd(benchmark::State& state) {
             state.SkipWithError((e.source() + ": " + e.description()).c_str());
             return;
         }
+        cpu += processCpuSeconds() - cpu0;
         state.PauseTiming();
         peak = std::max(peak, static_cast<double>(statusKb("VmHWM") - before) * 1024.0);
         cells = w->cells();
@@ -255,8 +266,7 @@ void BM_ExportEndToEnd(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["cells"] = cells;
-    state.counters["cpu_ns_per_cell"] = benchmark::Counter(
-        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
     state.counters["peak_bytes_per_cell"] = cells > 0 ? peak / cells : 0;
     state.counters["peak_MiB"] = peak / 1048576.0;
     state.counters["file_MiB"] = static_cast<double>(bytes) / 1048576.0;
