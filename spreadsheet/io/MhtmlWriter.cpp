@@ -7,6 +7,8 @@
 #include "spreadsheet/io/ExportSheets.h"
 #include "spreadsheet/io/HtmlWriter.h"
 
+#include <algorithm>
+
 namespace qv::sheet {
 
 namespace {
@@ -19,8 +21,27 @@ class QpEncoder {
   public:
     explicit QpEncoder(std::string& out) : mOut(out) {}
     void feed(const char* data, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i)
-            byte(static_cast<unsigned char>(data[i]));
+        for (std::size_t i = 0; i < n;) {
+            if (!plain(static_cast<unsigned char>(data[i]))) {
+                byte(static_cast<unsigned char>(data[i++]));
+                continue;
+            }
+            // A run of characters that stand for themselves goes out in line-sized pieces.
+            flushBlank(false);
+            std::size_t end = i + 1;
+            while (end < n && plain(static_cast<unsigned char>(data[end])))
+                ++end;
+            while (i < end) {
+                if (mLine == 75) {
+                    mOut += "=\r\n";
+                    mLine = 0;
+                }
+                const std::size_t take = std::min(end - i, 75 - mLine);
+                mOut.append(data + i, take);
+                mLine += take;
+                i += take;
+            }
+        }
     }
     void finish() { flushBlank(false); }
 
@@ -42,6 +63,9 @@ class QpEncoder {
         else
             emit(std::string_view(&b, 1));
     }
+    static bool plain(unsigned char c) { return c >= 33 && c <= 126 && c != '='; }
+    // Every other byte: line breaks, blanks (held back until it is known whether a line break
+    // follows) and the bytes written as =XX.
     void byte(unsigned char c) {
         if (c == '\r') return; // line breaks are written as CR LF below
         if (c == '\n') {
@@ -53,11 +77,6 @@ class QpEncoder {
         flushBlank(false);
         if (c == ' ' || c == '\t') {
             mBlank = static_cast<char>(c);
-            return;
-        }
-        if (c >= 33 && c <= 126 && c != '=') {
-            char ch = static_cast<char>(c);
-            emit(std::string_view(&ch, 1));
             return;
         }
         static const char* hex = "0123456789ABCDEF";
