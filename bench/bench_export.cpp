@@ -8,6 +8,7 @@
 // Every case reports CPU time of the whole process (the writers use a second thread), wall time,
 // the peak resident memory the case adds (VmHWM over the resident size before it) and the file's
 // size. BM_ExportEndToEnd adds the load and the fill in front of the .csv save.
+#include "bench/BenchProcess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "host/Globals.h"
 #include "host/Interface12.h"
@@ -25,10 +26,8 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <spawn.h>
 #include <string>
@@ -42,29 +41,9 @@ namespace {
 
 using namespace qv;
 
-long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
 std::string databasePath() {
     if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
     return std::string(QV_SOURCE_DIR) + "/build/bench-data/orders_1000000.db";
-}
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 std::uintmax_t fileSize(const std::filesystem::path& p) {
@@ -89,6 +68,39 @@ double tableCells(const std::string& db) {
     }
     sqlite3_close(h);
     return cells;
+}
+
+// Runs `step` (which answers "" or why it did not happen) as the timed region; false, with the
+// case skipped and the reason shown, when it failed.
+template <class Step> bool timed(benchmark::State& state, bench::ProcessMeasure& measure, Step step) {
+    state.PauseTiming();
+    measure.before();
+    state.ResumeTiming();
+    measure.startCpu();
+    std::string failure;
+    try {
+        failure = step();
+    } catch (const NumberedError& e) {
+        failure = e.source() + ": " + e.description();
+    }
+    measure.stopCpu();
+    state.PauseTiming();
+    measure.after();
+    state.ResumeTiming();
+    if (failure.empty()) return true;
+    state.SkipWithError(failure.c_str());
+    return false;
+}
+
+// The counters every export case reports, per iteration.
+void report(benchmark::State& state, double cells, const bench::ProcessMeasure& m, std::uintmax_t bytes) {
+    const double n = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["cells"] = cells;
+    state.counters["cpu_s"] = m.cpuSeconds / n;
+    state.counters["cpu_ns_per_cell"] = cells > 0 ? m.cpuSeconds * 1e9 / (cells * n) : 0;
+    state.counters["peak_bytes_per_cell"] = cells > 0 ? m.peakBytes / cells : 0;
+    state.counters["peak_MiB"] = m.peakBytes / 1048576.0;
+    state.counters["file_MiB"] = static_cast<double>(bytes) / 1048576.0;
 }
 
 // The add-in over the Orders database, as the host starts it; the result sheet of the select
@@ -183,31 +195,15 @@ void saveCase(benchmark::State& state, int format, const char* extension) {
     ExportWorld* w = world(state);
     if (!w) return;
     const auto path = w->dir() / (std::string("Orders.") + extension);
-    double peak = 0, cpu = 0;
+    bench::ProcessMeasure measure;
     for (auto _ : state) {
-        state.PauseTiming();
-        const long before = statusKb("VmRSS");
-        resetPeak();
-        state.ResumeTiming();
-        const double cpu0 = processCpuSeconds();
-        try {
-            w->book()->saveAs(path.string(), format);
-        } catch (const NumberedError& e) {
-            state.SkipWithError((e.source() + ": " + e.description()).c_str());
+        if (!timed(state, measure, [&] {
+                w->book()->saveAs(path.string(), format);
+                return std::string();
+            }))
             return;
-        }
-        cpu += processCpuSeconds() - cpu0;
-        state.PauseTiming();
-        peak = std::max(peak, static_cast<double>(statusKb("VmHWM") - before) * 1024.0);
-        state.ResumeTiming();
     }
-    const double cells = w->cells();
-    state.counters["cells"] = cells;
-    state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
-    state.counters["cpu_ns_per_cell"] = cpu * 1e9 / (cells * static_cast<double>(state.iterations()));
-    state.counters["peak_bytes_per_cell"] = peak / cells;
-    state.counters["peak_MiB"] = peak / 1048576.0;
-    state.counters["file_MiB"] = static_cast<double>(fileSize(path)) / 1048576.0;
+    report(state, w->cells(), measure, fileSize(path));
     // QV_BENCH_KEEP names a folder that keeps the saved files, to compare them between builds.
     if (const char* keep = std::getenv("QV_BENCH_KEEP"); keep && *keep)
         std::filesystem::copy_file(path, std::filesystem::path(keep) / path.filename(),
@@ -238,38 +234,26 @@ void BM_ExportEndToEnd(benchmark::State& state) {
         state.SkipWithError("no benchmark database (set QV_BENCH_DB or run scripts/bench)");
         return;
     }
-    double peak = 0, cells = 0, cpu = 0;
+    bench::ProcessMeasure measure;
+    double cells = 0;
     std::uintmax_t bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto w = std::make_unique<ExportWorld>();
-        const long before = statusKb("VmRSS");
-        resetPeak();
         state.ResumeTiming();
-        const double cpu0 = processCpuSeconds();
-        try {
-            if (std::string failure = w->load(db); !failure.empty()) {
-                state.SkipWithError(failure.c_str());
-                return;
-            }
-            w->book()->saveAs((w->dir() / "Orders.csv").string(), xl::FileFormatCsv);
-        } catch (const NumberedError& e) {
-            state.SkipWithError((e.source() + ": " + e.description()).c_str());
+        if (!timed(state, measure, [&] {
+                std::string failure = w->load(db);
+                if (failure.empty()) w->book()->saveAs((w->dir() / "Orders.csv").string(), xl::FileFormatCsv);
+                return failure;
+            }))
             return;
-        }
-        cpu += processCpuSeconds() - cpu0;
         state.PauseTiming();
-        peak = std::max(peak, static_cast<double>(statusKb("VmHWM") - before) * 1024.0);
         cells = w->cells();
         bytes = fileSize(w->dir() / "Orders.csv");
         w.reset(); // closing is not part of the export
         state.ResumeTiming();
     }
-    state.counters["cells"] = cells;
-    state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
-    state.counters["peak_bytes_per_cell"] = cells > 0 ? peak / cells : 0;
-    state.counters["peak_MiB"] = peak / 1048576.0;
-    state.counters["file_MiB"] = static_cast<double>(bytes) / 1048576.0;
+    report(state, cells, measure, bytes);
 }
 
 // The reference: the sqlite3 shell writing the same table as CSV to a file. Its CPU time comes
