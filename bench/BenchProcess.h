@@ -10,16 +10,6 @@
 
 namespace qv::bench {
 
-// A value of /proc/self/status in KiB ("VmRSS", "VmHWM").
-inline long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
 inline double processCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -44,6 +34,15 @@ class ProcessMeasure {
     double peakBytes = 0;
 
   private:
+    // A value of /proc/self/status in KiB ("VmRSS", "VmHWM").
+    static long statusKb(const char* key) {
+        std::ifstream in("/proc/self/status");
+        std::string line;
+        const std::string prefix = std::string(key) + ":";
+        while (std::getline(in, line))
+            if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
+        return 0;
+    }
     long mRss = 0;
     double mCpu0 = 0;
 };
