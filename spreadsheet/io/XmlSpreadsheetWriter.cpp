@@ -84,17 +84,17 @@ void styleXml(OutputBuffer& out, const std::string& id, const CellStyle& s, cons
     out << "<Protection ss:Protected=\"" << (s.locked ? "1" : "0") << "\"/></Style>";
 }
 
-std::string dateText(double ole) {
+void dateText(double ole, std::string& out) {
     DateTimeParts p = OleDateTime::toParts(ole);
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.000", p.year, p.month, p.day, p.hour, p.minute,
-                       p.second);
+    fmt::format_to(std::back_inserter(out), "{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.000", p.year, p.month, p.day,
+                   p.hour, p.minute, p.second);
 }
 
 // A time without a date (OLE day 0): the format writes it on its own day 0, the day before
 // 1 January 1900. It has no dates before 1900, so those are written as text.
-std::string timeText(double ole) {
+void timeText(double ole, std::string& out) {
     DateTimeParts p = OleDateTime::toParts(ole);
-    return fmt::format("1899-12-31T{:02}:{:02}:{:02}.000", p.hour, p.minute, p.second);
+    fmt::format_to(std::back_inserter(out), "1899-12-31T{:02}:{:02}:{:02}.000", p.hour, p.minute, p.second);
 }
 
 const char* validationType(int t) {
@@ -294,9 +294,9 @@ void sheetRows(OutputBuffer& out, const IWorkbookExport& book, const SheetRows& 
         else if (v.isError() && !v.isMissing())
             type = "Error", text.assign(ExportValues::errorName(v.error().code));
         else if (v.isDate() && v.toDate().value >= 2)
-            type = "DateTime", text = dateText(v.toDate().value);
+            type = "DateTime", dateText(v.toDate().value, text);
         else if (v.isDate() && v.toDate().value >= 0 && v.toDate().value < 1)
-            type = "DateTime", text = timeText(v.toDate().value);
+            type = "DateTime", timeText(v.toDate().value, text);
         else if (v.isDate())
             type = "String", text = ExportValues::dateText(v.toDate().value);
         else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
