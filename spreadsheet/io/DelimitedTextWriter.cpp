@@ -59,8 +59,10 @@ void DelimitedTextWriter::write(const IWorkbookExport& book, AtomicFile& file) c
             endRowsUpTo(r);
             for (; column < c; ++column)
                 out += separator;
-            ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style), text);
-            appendField(out, text, separator);
+            appendField(
+                out,
+                ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style), text),
+                separator);
         });
         endRowsUpTo(last + 1);
     };

@@ -165,22 +165,22 @@ std::string ExportValues::displayText(const Variant& value, const std::string& n
     }
 }
 
-void ExportValues::displayText(const Variant& value, const std::string& numberFormat, std::string& out) {
+std::string_view ExportValues::displayText(const Variant& value, const std::string& numberFormat,
+                                           std::string& out) {
     switch (value.type()) {
     case VarType::String:
-        out.assign(value.str());
-        return;
+        return value.str();
     case VarType::Empty:
     case VarType::Null:
     case VarType::Binary:
         out.clear();
-        return;
+        return out;
     case VarType::Boolean:
         out.assign(value.toBool() ? "TRUE" : "FALSE");
-        return;
+        return out;
     case VarType::Error:
         out.assign(value.isMissing() ? "" : errorName(value.error().code));
-        return;
+        return out;
     case VarType::Date: {
         // A date under General shows as "m/d/yyyy", with " h:mm" when it has a time: the
         // formatter's rounding to the second, then the parts, without parsing the format.
@@ -194,27 +194,28 @@ void ExportValues::displayText(const Variant& value, const std::string& numberFo
                 const long long seconds = total % 86400;
                 fmt::format_to(std::back_inserter(out), " {}:{:02}", seconds / 3600, seconds / 60 % 60);
             }
-            return;
+            return out;
         }
         break;
     }
     case VarType::Single:
         break;
     default:
-        // A whole number under General shows all its digits up to eleven of them; past that,
-        // and for fractions, the formatter decides between fixed and scientific.
+        // Under General a whole number shows all its digits up to eleven of them, and most
+        // fractions the digits that fit in eleven characters; the formatter takes the rest.
         if (value.isNumber() && (numberFormat.empty() || numberFormat == "General")) {
             const double d = value.toDouble();
             if (std::trunc(d) == d && std::fabs(d) < 1e11) {
                 char buf[24];
                 out.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<long long>(d)).ptr);
-                return;
+                return out;
             }
-            if (std::isfinite(d) && generalFraction(d, out)) return;
+            if (std::isfinite(d) && generalFraction(d, out)) return out;
         }
         break;
     }
     out = displayText(value, numberFormat);
+    return out;
 }
 
 std::string ExportValues::dateText(double oleDate) {

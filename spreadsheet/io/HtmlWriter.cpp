@@ -147,13 +147,14 @@ void tableRows(OutputBuffer& out, const IWorkbookExport& book, const SheetPlan& 
         else if (cell.value.isBool() || cell.value.isError())
             out << " b";
         out << "\">";
-        ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style), text);
+        const std::string_view shown =
+            ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style), text);
         std::size_t start = 0;
-        for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-            out.xmlText(std::string_view(text).substr(start, nl - start));
+        for (std::size_t nl; (nl = shown.find('\n', start)) != std::string_view::npos; start = nl + 1) {
+            out.xmlText(shown.substr(start, nl - start));
             out << "<br>";
         }
-        out.xmlText(std::string_view(text).substr(start));
+        out.xmlText(shown.substr(start));
         out << "</td>";
     });
     close();

@@ -287,8 +287,9 @@ void sheetRows(OutputBuffer& out, const IWorkbookExport& book, const SheetRows& 
         out << '>';
         const char* type = nullptr;
         text.clear();
+        std::string_view own; // a text cell's own characters, not copied
         if (v.isString())
-            type = "String", text.assign(v.str());
+            type = "String", own = v.str();
         else if (v.isBool())
             type = "Boolean", text.assign(v.toBool() ? "1" : "0");
         else if (v.isError() && !v.isMissing())
@@ -307,7 +308,7 @@ void sheetRows(OutputBuffer& out, const IWorkbookExport& book, const SheetRows& 
             type = "Error", text.assign("#NUM!");
         if (type) {
             out << "<Data ss:Type=\"" << type << "\">";
-            out.xmlText(text);
+            out.xmlText(v.isString() ? own : std::string_view(text));
             out << "</Data>";
         }
         if (nextComment != endComment && nextComment->first == std::make_pair(r, c)) {
