@@ -7,7 +7,9 @@
 //
 // Every case reports CPU time of the whole process (the writers use a second thread), wall time,
 // the peak resident memory the case adds (VmHWM over the resident size before it) and the file's
-// size. BM_ExportEndToEnd adds the load and the fill in front of the .csv save.
+// size. BM_ExportEndToEnd adds the load and the fill in front of the .csv save. A table larger
+// than the sheet holds under its header row is refused by the add-in with its own message before
+// anything is written; the cases report that message as their error.
 #include "bench/BenchProcess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "host/Globals.h"
