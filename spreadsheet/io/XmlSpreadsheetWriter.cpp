@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fmt/compile.h>
 #include <fmt/format.h>
 #include <functional>
 #include <iterator>
@@ -301,9 +302,10 @@ void sheetRows(OutputBuffer& out, const IWorkbookExport& book, const SheetRows& 
         else if (v.isDate())
             type = "String", text = ExportValues::dateText(v.toDate().value);
         else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
-            type = "Number", fmt::format_to(std::back_inserter(text), "{}", static_cast<float>(v.toDouble()));
+            type = "Number",
+            fmt::format_to(std::back_inserter(text), FMT_COMPILE("{}"), static_cast<float>(v.toDouble()));
         else if (v.isNumber() && std::isfinite(v.toDouble()))
-            type = "Number", fmt::format_to(std::back_inserter(text), "{}", v.toDouble());
+            type = "Number", fmt::format_to(std::back_inserter(text), FMT_COMPILE("{}"), v.toDouble());
         else if (v.isNumber())
             type = "Error", text.assign("#NUM!");
         if (type) {
