@@ -1,58 +1,73 @@
 // See DelimitedTextWriter.h. Rows are padded to the used width so that every line has the
-// same number of fields; rows without cells become lines of separators.
+// same number of fields; rows without cells become lines of separators. Each block of rows is
+// complete lines, so blocks formatted apart join into the same file as one pass would write.
 #include "spreadsheet/io/DelimitedTextWriter.h"
 
-#include "spreadsheet/io/ExportSheets.h"
+#include "spreadsheet/io/BlockPipeline.h"
 #include "spreadsheet/io/ExportValues.h"
-#include "spreadsheet/io/OutputBuffer.h"
+
+#include <algorithm>
 
 namespace qv::sheet {
 
 std::string DelimitedTextWriter::field(const std::string& text, char separator) {
-    if (text.find_first_of(std::string{separator, '"', '\n', '\r'}) == std::string::npos) return text;
-    std::string q = "\"";
-    for (char c : text) {
-        if (c == '"') q += '"';
-        q += c;
+    std::string out;
+    appendField(out, text, separator);
+    return out;
+}
+
+void DelimitedTextWriter::appendField(std::string& out, std::string_view text, char separator) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] != separator && text[i] != '"' && text[i] != '\n' && text[i] != '\r')
+        ++i;
+    if (i == text.size()) {
+        out.append(text);
+        return;
     }
-    return q + '"';
+    out += '"';
+    for (std::size_t start = 0;;) {
+        const std::size_t quote = text.find('"', start);
+        if (quote == std::string_view::npos) {
+            out.append(text.substr(start));
+            break;
+        }
+        out.append(text.substr(start, quote + 1 - start));
+        out += '"';
+        start = quote + 1;
+    }
+    out += '"';
 }
 
 void DelimitedTextWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
-    long index = ExportSheets::activeSheet(book);
-    ExportSheet sheet = book.sheet(index);
-    std::vector<CellStyle> styles = book.styles();
-    OutputBuffer out([&file](const char* d, std::size_t n) { file.write(d, n); });
-    long width = sheet.lastColumn;
-    long row = 0, column = 0; // the last written position
-    auto endRow = [&]() {
-        for (; column < width; ++column)
-            out.put(mSeparator);
-        out << "\r\n";
-    };
-    book.forEachCell(index, [&](long r, long c, const ExportCell& cell) {
-        if (r != row) {
-            if (row > 0) endRow();
-            for (long empty = row + 1; empty < r; ++empty) {
-                column = 1;
-                endRow();
+    const long index = ExportSheets::activeSheet(book);
+    const ExportSheet sheet = book.sheet(index);
+    const std::vector<CellStyle> styles = book.styles();
+    const long width = sheet.lastColumn, rows = sheet.lastRow;
+    const char separator = mSeparator;
+    auto format = [&](std::size_t block, std::string& out) {
+        const long first = static_cast<long>(block) * mRowsPerBlock + 1;
+        const long last = std::min(rows, first + mRowsPerBlock - 1);
+        long row = first, column = 1; // the column of the last field written, 1 at a line's start
+        auto endRowsUpTo = [&](long r) {
+            for (; row < r; ++row, column = 1) {
+                if (column <= width) out.append(static_cast<std::size_t>(width - column), separator);
+                out += "\r\n";
             }
-            row = r;
-            column = 1;
-        }
-        for (; column < c; ++column)
-            out.put(mSeparator);
-        std::string text =
-            ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style));
-        out << field(text, mSeparator);
-        if (c > width) width = c;
-    });
-    if (row > 0) endRow();
-    for (long empty = row + 1; empty <= sheet.lastRow; ++empty) {
-        column = 1;
-        endRow();
-    }
-    out.flush();
+        };
+        std::string text;
+        book.forEachCellInRows(index, first, last, [&](long r, long c, const ExportCell& cell) {
+            endRowsUpTo(r);
+            for (; column < c; ++column)
+                out += separator;
+            appendField(
+                out,
+                ExportValues::displayText(cell.value, ExportSheets::numberFormat(styles, cell.style), text),
+                separator);
+        });
+        endRowsUpTo(last + 1);
+    };
+    const std::size_t blocks = static_cast<std::size_t>((rows + mRowsPerBlock - 1) / mRowsPerBlock);
+    BlockPipeline::run(blocks, format, [&file](std::string_view b) { file.write(b.data(), b.size()); });
 }
 
 } // namespace qv::sheet

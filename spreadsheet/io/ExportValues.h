@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qv::sheet {
 
@@ -25,6 +26,12 @@ class ExportValues {
     // the host cannot show (before 30 December 1899) is written as dateText() rather than
     // the "########" the grid shows, so that the saved text still holds the date.
     static std::string displayText(const Variant& value, const std::string& numberFormat);
+    // The same text without building a string per cell, the writers' path: a text cell answers
+    // its own characters; anything else is written into `out` (replaced, its capacity kept),
+    // which is answered. Truth values, errors, whole numbers, most fractions and dates under
+    // General allocate nothing.
+    static std::string_view displayText(const Variant& value, const std::string& numberFormat,
+                                        std::string& out);
     // A date as readable text for files that cannot hold it as a date: ISO order
     // ("1850-03-15", "1850-03-15 08:30:00"), which reads the same in every language.
     static std::string dateText(double oleDate);

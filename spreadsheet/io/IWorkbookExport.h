@@ -83,6 +83,16 @@ class IWorkbookExport {
     virtual void
     forEachCell(long sheetIndex,
                 const std::function<void(long row, long column, const ExportCell&)>& visit) const = 0;
+    // The same for rows first..last only. Writers that format blocks of rows on two threads call
+    // it from both at once, so an implementation may only read here. This default walks the
+    // whole sheet; the workbook's own view goes to the rows straight away.
+    virtual void
+    forEachCellInRows(long sheetIndex, long firstRow, long lastRow,
+                      const std::function<void(long row, long column, const ExportCell&)>& visit) const {
+        forEachCell(sheetIndex, [&](long r, long c, const ExportCell& cell) {
+            if (r >= firstRow && r <= lastRow) visit(r, c, cell);
+        });
+    }
     virtual std::vector<ExportName> names() const = 0;
     virtual bool structureProtected() const = 0;
     virtual std::string structurePasswordHash() const = 0;

@@ -4,6 +4,7 @@
 
 #include "spreadsheet/model/Utf8Text.h"
 
+#include <array>
 #include <cctype>
 
 namespace qv::sheet {
@@ -89,10 +90,25 @@ std::string_view nonAscii(std::string_view s, std::size_t& i, bool ooxmlEscapes,
 }
 } // namespace
 
+namespace {
+// Bytes character data carries as they are, whatever the escaping: printable ASCII but for
+// the markup characters and the underscore (which may start a literal _xHHHH_), tab and LF.
+constexpr auto PlainText = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[c] = c != '&' && c != '<' && c != '>' && c != '_';
+    plain['\t'] = plain['\n'] = true;
+    return plain;
+}();
+} // namespace
+
 void OutputBuffer::xmlText(std::string_view s, bool ooxmlEscapes) {
     std::size_t start = 0;
     char buf[8];
     for (std::size_t i = 0; i < s.size();) {
+        while (i < s.size() && PlainText[static_cast<unsigned char>(s[i])])
+            ++i;
+        if (i == s.size()) break;
         const std::size_t at = i;
         unsigned char c = static_cast<unsigned char>(s[i]);
         std::string_view rep;

@@ -7,6 +7,8 @@
 #include "spreadsheet/model/Workbook.h"
 #include "spreadsheet/model/Worksheet.h"
 
+#include <algorithm>
+
 namespace qv::sheet {
 
 std::vector<CellStyle> WorkbookExportView::styles() const {
@@ -97,6 +99,12 @@ ExportSheet WorkbookExportView::sheet(long index) const {
 
 void WorkbookExportView::forEachCell(long sheetIndex,
                                      const std::function<void(long, long, const ExportCell&)>& visit) const {
+    forEachCellInRows(sheetIndex, 1, MaxRow, visit);
+}
+
+void WorkbookExportView::forEachCellInRows(
+    long sheetIndex, long firstRow, long lastRow,
+    const std::function<void(long, long, const ExportCell&)>& visit) const {
     if (sheetIndex < 0 || sheetIndex >= sheetCount())
         throw ErrorCatalogue::make(err::SubscriptOutOfRange, "WorkbookExport");
     const Worksheet& ws = *mBook.sheets()[sheetIndex];
@@ -106,7 +114,7 @@ void WorkbookExportView::forEachCell(long sheetIndex,
     // One cell per column, reused row after row: a column's texts then share one buffer, and
     // a sheet of any length costs no allocation per cell.
     std::vector<ExportCell> row(static_cast<std::size_t>(used->c2 - used->c1 + 1));
-    for (long r = used->r1; r <= used->r2; ++r) {
+    for (long r = std::max(used->r1, firstRow); r <= std::min(used->r2, lastRow); ++r) {
         const bool rowFormatted = cells.rowStyle(r) != InheritStyle;
         for (long c = used->c1; c <= used->c2; ++c) {
             const ColumnStore* col = cells.findColumn(c);

@@ -17,6 +17,9 @@ class WorkbookExportView : public IWorkbookExport {
     void
     forEachCell(long sheetIndex,
                 const std::function<void(long row, long column, const ExportCell&)>& visit) const override;
+    void forEachCellInRows(
+        long sheetIndex, long firstRow, long lastRow,
+        const std::function<void(long row, long column, const ExportCell&)>& visit) const override;
     std::vector<ExportName> names() const override;
     bool structureProtected() const override;
     std::string structurePasswordHash() const override;

@@ -3,13 +3,18 @@
 #include "spreadsheet/io/XmlSpreadsheetWriter.h"
 
 #include "platform/OleDateTime.h"
+#include "spreadsheet/io/BlockPipeline.h"
 #include "spreadsheet/io/ExportSheets.h"
 #include "spreadsheet/io/ExportValues.h"
 #include "spreadsheet/io/OutputBuffer.h"
 #include "spreadsheet/io/XlsxWorksheet.h"
 
+#include <algorithm>
 #include <cmath>
+#include <fmt/compile.h>
 #include <fmt/format.h>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <set>
@@ -80,17 +85,17 @@ void styleXml(OutputBuffer& out, const std::string& id, const CellStyle& s, cons
     out << "<Protection ss:Protected=\"" << (s.locked ? "1" : "0") << "\"/></Style>";
 }
 
-std::string dateText(double ole) {
+void dateText(double ole, std::string& out) {
     DateTimeParts p = OleDateTime::toParts(ole);
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.000", p.year, p.month, p.day, p.hour, p.minute,
-                       p.second);
+    fmt::format_to(std::back_inserter(out), "{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.000", p.year, p.month, p.day,
+                   p.hour, p.minute, p.second);
 }
 
 // A time without a date (OLE day 0): the format writes it on its own day 0, the day before
 // 1 January 1900. It has no dates before 1900, so those are written as text.
-std::string timeText(double ole) {
+void timeText(double ole, std::string& out) {
     DateTimeParts p = OleDateTime::toParts(ole);
-    return fmt::format("1899-12-31T{:02}:{:02}:{:02}.000", p.hour, p.minute, p.second);
+    fmt::format_to(std::back_inserter(out), "1899-12-31T{:02}:{:02}:{:02}.000", p.hour, p.minute, p.second);
 }
 
 const char* validationType(int t) {
@@ -195,6 +200,129 @@ void options(OutputBuffer& out, const ExportSheet& s, const std::set<std::string
     }
 }
 
+// What the rows of one sheet need, worked out once before its blocks are formatted; the
+// blocks only read it.
+struct SheetRows {
+    long index = 0;
+    std::set<long> hidden;
+    std::map<std::pair<long, long>, ExportComment> comments;
+};
+
+// The rows first..last of a sheet: their cells, their comments (a comment on a cell without a
+// value gets a cell of its own) and the hidden rows without cells among them. Every row opened
+// here is closed here, so blocks of rows written apart join into what one pass writes. The
+// last block runs to LONG_MAX, for the hidden rows and comments below the last cell.
+void sheetRows(OutputBuffer& out, const IWorkbookExport& book, const SheetRows& sheet,
+               const std::vector<CellStyle>& styles, long first, long last) {
+    constexpr long End = std::numeric_limits<long>::max();
+    long row = first - 1, nextColumn = 1;
+    bool rowOpen = false;
+    // Moves to row `r`, closing the open row and writing the hidden rows before `r`; opens `r`
+    // unless it is where the block ends.
+    auto ensureRow = [&](long r, bool open = true) {
+        if (rowOpen && r == row) return;
+        if (rowOpen) out << "</Row>";
+        for (auto it = sheet.hidden.upper_bound(row); it != sheet.hidden.end() && *it < r; ++it) {
+            out << "\n<Row ss:Index=\"";
+            out.integer(*it);
+            out << "\" ss:Hidden=\"1\"/>";
+        }
+        row = r;
+        nextColumn = 1;
+        rowOpen = open;
+        if (!open) return;
+        out << "\n<Row ss:Index=\"";
+        out.integer(r);
+        out << '"' << (sheet.hidden.count(r) ? " ss:Hidden=\"1\"" : "") << '>';
+    };
+    auto openCell = [&](long c) {
+        out << "<Cell";
+        if (c != nextColumn) {
+            out << " ss:Index=\"";
+            out.integer(c);
+            out << '"';
+        }
+        nextColumn = c + 1;
+    };
+    auto comment = [&](const ExportComment& c) {
+        out << "<Comment ss:Author=\"";
+        out.xmlAttr(c.author);
+        out << "\"><ss:Data>";
+        out.xmlText(c.text);
+        out << "</ss:Data></Comment>";
+    };
+    auto nextComment = sheet.comments.lower_bound({first, 0});
+    const auto endComment = last == End ? sheet.comments.end() : sheet.comments.lower_bound({last + 1, 0});
+    // Comments on cells without a value, in row order.
+    auto commentsBefore = [&](long r, long c) {
+        for (; nextComment != endComment && nextComment->first < std::make_pair(r, c); ++nextComment) {
+            ensureRow(nextComment->first.first);
+            openCell(nextComment->first.second);
+            out << '>';
+            comment(nextComment->second);
+            out << "</Cell>";
+        }
+    };
+    std::string text;
+    book.forEachCellInRows(sheet.index, first, last, [&](long r, long c, const ExportCell& cell) {
+        commentsBefore(r, c);
+        ensureRow(r);
+        openCell(c);
+        std::uint32_t st = cell.style < styles.size() ? cell.style : 0;
+        const Variant& v = cell.value;
+        bool dateTwin = v.isDate() && styles[st].numberFormat == "General";
+        if (dateTwin) {
+            out << " ss:StyleID=\"d";
+            out.integer(st);
+            out << '"';
+        } else if (st) {
+            out << " ss:StyleID=\"s";
+            out.integer(st);
+            out << '"';
+        }
+        if (!cell.formula.empty()) {
+            out << " ss:Formula=\"=";
+            out.xmlAttr(XmlSpreadsheetWriter::toR1C1(cell.formula, r, c));
+            out << '"';
+        }
+        out << '>';
+        const char* type = nullptr;
+        text.clear();
+        std::string_view own; // a text cell's own characters, not copied
+        if (v.isString())
+            type = "String", own = v.str();
+        else if (v.isBool())
+            type = "Boolean", text.assign(v.toBool() ? "1" : "0");
+        else if (v.isError() && !v.isMissing())
+            type = "Error", text.assign(ExportValues::errorName(v.error().code));
+        else if (v.isDate() && v.toDate().value >= 2)
+            type = "DateTime", dateText(v.toDate().value, text);
+        else if (v.isDate() && v.toDate().value >= 0 && v.toDate().value < 1)
+            type = "DateTime", timeText(v.toDate().value, text);
+        else if (v.isDate())
+            type = "String", text = ExportValues::dateText(v.toDate().value);
+        else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
+            type = "Number",
+            fmt::format_to(std::back_inserter(text), FMT_COMPILE("{}"), static_cast<float>(v.toDouble()));
+        else if (v.isNumber() && std::isfinite(v.toDouble()))
+            type = "Number", fmt::format_to(std::back_inserter(text), FMT_COMPILE("{}"), v.toDouble());
+        else if (v.isNumber())
+            type = "Error", text.assign("#NUM!");
+        if (type) {
+            out << "<Data ss:Type=\"" << type << "\">";
+            out.xmlText(v.isString() ? own : std::string_view(text));
+            out << "</Data>";
+        }
+        if (nextComment != endComment && nextComment->first == std::make_pair(r, c)) {
+            comment(nextComment->second);
+            ++nextComment;
+        }
+        out << "</Cell>";
+    });
+    commentsBefore(last == End ? End : last + 1, 0);
+    ensureRow(last == End ? End : last + 1, false);
+}
+
 } // namespace
 
 std::string XmlSpreadsheetWriter::toR1C1(const std::string& a1, long row, long column) {
@@ -296,132 +424,74 @@ void XmlSpreadsheetWriter::write(const IWorkbookExport& book, AtomicFile& file) 
         }
         out << "</Names>\n";
     }
-    for (long si = 0; si < book.sheetCount(); ++si) {
-        ExportSheet s = book.sheet(si);
-        out << "<Worksheet ss:Name=\"";
-        out.xmlAttr(s.name);
-        out << '"' << (s.protection.on ? " ss:Protected=\"1\"" : "") << ">\n";
-        if (!s.autoFilterRef.empty()) {
-            out << "<Names><NamedRange ss:Name=\"_FilterDatabase\" ss:RefersTo=\"=";
-            out.xmlAttr(XlsxWorksheet::quotedSheetName(s.name) + "!" + toR1C1(s.autoFilterRef, 0, 0));
-            out << "\" ss:Hidden=\"1\"/></Names>";
-        }
-        out << "<Table>";
-        for (const ExportColumn& c : s.columns) {
-            out << "<Column ss:Index=\"";
-            out.integer(c.index);
-            out << '"';
-            if (c.width >= 0) {
-                out << " ss:AutoFitWidth=\"0\" ss:Width=\"";
-                out.number(std::round((c.width * 7 + 5) * 0.75 * 4) / 4); // pixels to points
-                out << '"';
-            }
-            if (c.hidden) out << " ss:Hidden=\"1\"";
-            if (c.style > 0 && c.style < styles.size())
-                out << " ss:StyleID=\"s" << std::to_string(c.style) << '"';
-            out << "/>";
-        }
-        std::set<long> hidden(s.hiddenRows.begin(), s.hiddenRows.end());
-        std::map<std::pair<long, long>, const ExportComment*> comments;
-        for (const ExportComment& c : s.comments)
-            comments[{c.row, c.column}] = &c;
-        long row = 0, nextColumn = 1;
-        auto ensureRow = [&](long r) {
-            if (r == row) return;
-            if (row) out << "</Row>";
-            for (auto it = hidden.upper_bound(row); it != hidden.end() && *it < r; ++it)
-                out << "\n<Row ss:Index=\"" << std::to_string(*it) << "\" ss:Hidden=\"1\"/>";
-            row = r;
-            nextColumn = 1;
-            if (r == std::numeric_limits<long>::max()) return;
-            out << "\n<Row ss:Index=\"";
-            out.integer(r);
-            out << '"' << (hidden.count(r) ? " ss:Hidden=\"1\"" : "") << '>';
-        };
-        auto openCell = [&](long c) {
-            out << "<Cell";
-            if (c != nextColumn) {
-                out << " ss:Index=\"";
-                out.integer(c);
-                out << '"';
-            }
-            nextColumn = c + 1;
-        };
-        auto comment = [&](const ExportComment& c) {
-            out << "<Comment ss:Author=\"";
-            out.xmlAttr(c.author);
-            out << "\"><ss:Data>";
-            out.xmlText(c.text);
-            out << "</ss:Data></Comment>";
-        };
-        // Comments on cells without a value get cells of their own, in row order.
-        auto commentsBefore = [&](long r, long c) {
-            while (!comments.empty() && comments.begin()->first < std::make_pair(r, c)) {
-                auto it = comments.begin();
-                ensureRow(it->first.first);
-                openCell(it->first.second);
-                out << '>';
-                comment(*it->second);
-                out << "</Cell>";
-                comments.erase(it);
-            }
-        };
-        book.forEachCell(si, [&](long r, long c, const ExportCell& cell) {
-            commentsBefore(r, c);
-            ensureRow(r);
-            openCell(c);
-            std::uint32_t st = cell.style < styles.size() ? cell.style : 0;
-            const Variant& v = cell.value;
-            bool dateTwin = v.isDate() && styles[st].numberFormat == "General";
-            if (dateTwin)
-                out << " ss:StyleID=\"d" << std::to_string(st) << '"';
-            else if (st)
-                out << " ss:StyleID=\"s" << std::to_string(st) << '"';
-            if (!cell.formula.empty()) {
-                out << " ss:Formula=\"=";
-                out.xmlAttr(toR1C1(cell.formula, r, c));
-                out << '"';
-            }
-            out << '>';
-            const char* type = nullptr;
-            std::string text;
-            if (v.isString())
-                type = "String", text = v.str();
-            else if (v.isBool())
-                type = "Boolean", text = v.toBool() ? "1" : "0";
-            else if (v.isError() && !v.isMissing())
-                type = "Error", text = ExportValues::errorName(v.error().code);
-            else if (v.isDate() && v.toDate().value >= 2)
-                type = "DateTime", text = dateText(v.toDate().value);
-            else if (v.isDate() && v.toDate().value >= 0 && v.toDate().value < 1)
-                type = "DateTime", text = timeText(v.toDate().value);
-            else if (v.isDate())
-                type = "String", text = ExportValues::dateText(v.toDate().value);
-            else if (v.type() == VarType::Single && std::isfinite(v.toDouble()))
-                type = "Number", text = fmt::format("{}", static_cast<float>(v.toDouble()));
-            else if (v.isNumber() && std::isfinite(v.toDouble()))
-                type = "Number", text = fmt::format("{}", v.toDouble());
-            else if (v.isNumber())
-                type = "Error", text = "#NUM!";
-            if (type) {
-                out << "<Data ss:Type=\"" << type << "\">";
-                out.xmlText(text);
-                out << "</Data>";
-            }
-            if (auto it = comments.find({r, c}); it != comments.end()) {
-                comment(*it->second);
-                comments.erase(it);
-            }
-            out << "</Cell>";
-        });
-        commentsBefore(std::numeric_limits<long>::max(), 0);
-        ensureRow(std::numeric_limits<long>::max()); // closes the last row, then the hidden rows after it
-        out << "\n</Table>\n";
-        options(out, s, definedNames);
-        out << "\n</Worksheet>\n";
-    }
-    out << "</Workbook>\n";
     out.flush();
+    // Each sheet: its head, its rows in blocks, then what follows the table.
+    struct Piece {
+        std::string text;
+        const SheetRows* sheet = nullptr;
+        long first = 0, last = 0;
+    };
+    std::vector<Piece> pieces(1);
+    std::vector<SheetRows> sheets(static_cast<std::size_t>(book.sheetCount()));
+    auto appendTo = [](std::string& target, const std::function<void(OutputBuffer&)>& fill) {
+        OutputBuffer o([&target](const char* d, std::size_t n) { target.append(d, n); });
+        fill(o);
+        o.flush();
+    };
+    for (long si = 0; si < book.sheetCount(); ++si) {
+        const ExportSheet s = book.sheet(si);
+        SheetRows& rows = sheets[static_cast<std::size_t>(si)];
+        rows.index = si;
+        rows.hidden.insert(s.hiddenRows.begin(), s.hiddenRows.end());
+        for (const ExportComment& c : s.comments)
+            rows.comments[{c.row, c.column}] = c;
+        appendTo(pieces.back().text, [&](OutputBuffer& part) {
+            part << "<Worksheet ss:Name=\"";
+            part.xmlAttr(s.name);
+            part << '"' << (s.protection.on ? " ss:Protected=\"1\"" : "") << ">\n";
+            if (!s.autoFilterRef.empty()) {
+                part << "<Names><NamedRange ss:Name=\"_FilterDatabase\" ss:RefersTo=\"=";
+                part.xmlAttr(XlsxWorksheet::quotedSheetName(s.name) + "!" + toR1C1(s.autoFilterRef, 0, 0));
+                part << "\" ss:Hidden=\"1\"/></Names>";
+            }
+            part << "<Table>";
+            for (const ExportColumn& c : s.columns) {
+                part << "<Column ss:Index=\"";
+                part.integer(c.index);
+                part << '"';
+                if (c.width >= 0) {
+                    part << " ss:AutoFitWidth=\"0\" ss:Width=\"";
+                    part.number(std::round((c.width * 7 + 5) * 0.75 * 4) / 4); // pixels to points
+                    part << '"';
+                }
+                if (c.hidden) part << " ss:Hidden=\"1\"";
+                if (c.style > 0 && c.style < styles.size())
+                    part << " ss:StyleID=\"s" << std::to_string(c.style) << '"';
+                part << "/>";
+            }
+        });
+        for (long first = 1; first <= s.lastRow; first += mRowsPerBlock)
+            pieces.push_back({{}, &rows, first, std::min(s.lastRow, first + mRowsPerBlock - 1)});
+        pieces.push_back({{}, &rows, s.lastRow + 1, std::numeric_limits<long>::max()});
+        pieces.emplace_back();
+        appendTo(pieces.back().text, [&](OutputBuffer& part) {
+            part << "\n</Table>\n";
+            options(part, s, definedNames);
+            part << "\n</Worksheet>\n";
+        });
+    }
+    pieces.back().text += "</Workbook>\n";
+    auto format = [&](std::size_t i, std::string& block) {
+        const Piece& piece = pieces[i];
+        if (!piece.sheet) {
+            block = piece.text;
+            return;
+        }
+        appendTo(block,
+                 [&](OutputBuffer& o) { sheetRows(o, book, *piece.sheet, styles, piece.first, piece.last); });
+    };
+    BlockPipeline::run(pieces.size(), format,
+                       [&file](std::string_view b) { file.write(b.data(), b.size()); });
 }
 
 } // namespace qv::sheet

@@ -4,6 +4,7 @@
 // references of the model are translated on the way out.
 #pragma once
 
+#include "spreadsheet/io/ExportSheets.h"
 #include "spreadsheet/io/FormatWriter.h"
 
 #include <string>
@@ -12,11 +13,17 @@ namespace qv::sheet {
 
 class XmlSpreadsheetWriter : public FormatWriter {
   public:
+    // Each sheet's rows are formatted in blocks of `rowsPerBlock` on both cores.
+    explicit XmlSpreadsheetWriter(long rowsPerBlock = ExportSheets::RowsPerBlock)
+        : mRowsPerBlock(rowsPerBlock < 1 ? 1 : rowsPerBlock) {}
     void write(const IWorkbookExport& book, AtomicFile& file) const override;
     // A1 references in a formula or range list to R1C1, relative parts relative to (row, column);
     // with row 0 every reference is taken as absolute (ranges, names). Text in double quotes
     // and function names stay as they are.
     static std::string toR1C1(const std::string& a1, long row, long column);
+
+  private:
+    long mRowsPerBlock;
 };
 
 } // namespace qv::sheet

@@ -96,3 +96,35 @@ TEST(WorksheetStructureTest, ARowInsertedBelowTheDataTakesTheFormatAbove) {
     EXPECT_TRUE(s.cells(4, 2)->validation()->exists());
     EXPECT_TRUE(s.cells(4, 1)->value().isEmpty());
 }
+
+TEST(WorkbookExportViewTest, RowsOfABlockAreThoseOfTheWholeSheet) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    s.cells(3, 2)->setValue(Variant("first"));
+    s.cells(4, 1)->setValue(Variant(4.0));
+    s.cells(6, 3)->setFormula("=A4*2");
+    s.cells(7, 2)->setFontBold(true);
+    s.cells(9, 1)->setValue(Variant(true));
+    sheet::WorkbookExportView view(*h.book);
+    auto visit = [&](long first, long last) {
+        std::vector<std::string> seen;
+        view.forEachCellInRows(0, first, last, [&](long r, long c, const sheet::ExportCell& cell) {
+            seen.push_back(std::to_string(r) + "," + std::to_string(c) + "=" + cell.value.toString() + "|" +
+                           cell.formula);
+        });
+        return seen;
+    };
+    const std::vector<std::string> whole = visit(1, 1048576);
+    ASSERT_EQ(whole.size(), 5u);
+    // Blocks of every size, before, across and after the used rows, join into the whole.
+    for (long size : {1L, 2L, 3L, 4L, 20L}) {
+        std::vector<std::string> joined;
+        for (long first = 1; first <= 12; first += size) {
+            auto part = visit(first, first + size - 1);
+            joined.insert(joined.end(), part.begin(), part.end());
+        }
+        EXPECT_EQ(joined, whole) << "blocks of " << size;
+    }
+    EXPECT_TRUE(visit(10, 20).empty());
+    EXPECT_EQ(visit(6, 6), std::vector<std::string>{whole[2]});
+}
