@@ -2,6 +2,8 @@
 // and per-cell counters they report, so that every case measures the same way.
 #pragma once
 
+#include "BenchMemory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,22 +13,6 @@
 #include <string>
 
 namespace qv::bench {
-
-// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"); 0 when absent.
-inline long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(in, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
-// Lets VmHWM start again from the present resident size.
-inline void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 // The generated Orders table of `rows` rows: QV_BENCH_DB when set (scripts/bench sets it), else
 // made once in /tmp by ../shared/bench/gen_db.py; empty when it cannot be made.

@@ -3,10 +3,10 @@
 // reset just before it.
 #pragma once
 
+#include "BenchMemory.h"
+
 #include <algorithm>
 #include <ctime>
-#include <fstream>
-#include <string>
 
 namespace qv::bench {
 
@@ -22,8 +22,7 @@ class ProcessMeasure {
     // Call outside the timed region, just before it.
     void before() {
         mRss = statusKb("VmRSS");
-        std::ofstream clear("/proc/self/clear_refs");
-        clear << "5"; // VmHWM starts again from the present resident size
+        resetPeak();
     }
     void startCpu() { mCpu0 = processCpuSeconds(); }
     void stopCpu() { cpuSeconds += processCpuSeconds() - mCpu0; }
@@ -34,15 +33,6 @@ class ProcessMeasure {
     double peakBytes = 0;
 
   private:
-    // A value of /proc/self/status in KiB ("VmRSS", "VmHWM").
-    static long statusKb(const char* key) {
-        std::ifstream in("/proc/self/status");
-        std::string line;
-        const std::string prefix = std::string(key) + ":";
-        while (std::getline(in, line))
-            if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-        return 0;
-    }
     long mRss = 0;
     double mCpu0 = 0;
 };

@@ -7,6 +7,8 @@
 #include "engines/sqlite/ColumnarRecordset.h"
 #include "platform/ConnectionString.h"
 
+#include "BenchData.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
@@ -19,38 +21,13 @@ namespace {
 constexpr long long Rows = 1000000;
 constexpr int Columns = 10;
 
-// The generated table: QV_BENCH_DB when set (scripts/bench sets it), else made once in /tmp.
 const std::string& databasePath() {
-    static const std::string path = [] {
-        if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return std::string(env);
-        const std::string p = "/tmp/qv_bench_orders_1m.db";
-        if (!std::filesystem::exists(p)) {
-            std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-            if (!std::filesystem::exists(script)) script = "/work/shared/bench/gen_db.py";
-            const std::string cmd = "python3 '" + script + "' '" + p + ".tmp' " + std::to_string(Rows) +
-                                    " && mv '" + p + ".tmp' '" + p + "'";
-            if (std::system(cmd.c_str()) != 0) return std::string();
-        }
-        return p;
-    }();
+    static const std::string path = qv::bench::ordersPath(Rows);
     return path;
 }
 
-long long statusKb(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::string k = std::string(key) + ":";
-    while (std::getline(in, line)) {
-        if (line.compare(0, k.size(), k) == 0) return std::atoll(line.c_str() + k.size());
-    }
-    return 0;
-}
-
-// Lets VmHWM start again from the present resident size.
-void resetPeak() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
+using qv::bench::resetPeak;
+using qv::bench::statusKb;
 
 void BM_FloorScan(benchmark::State& state) {
     if (databasePath().empty()) {
