@@ -2,7 +2,7 @@
 // trimming and comparing without regard to case. They work on ASCII letters only, on purpose:
 // object names, connection-string keys, type words and SQL keywords compare the way the
 // engines compare them, and a byte of a UTF-8 sequence is never changed or split. (Case
-// folding of whole Unicode text for Access SQL's comparisons lives with its UTF-8 codec.)
+// folding of whole Unicode text for Access SQL's comparisons lives with its text functions.)
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 #include "system/RegistryStore.h"
 
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 
 #include <sqlite3.h>
 
@@ -46,49 +47,25 @@ locale_t foldingLocale() {
     return loc;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string fold(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     locale_t loc = foldingLocale();
     for (std::size_t i = 0; i < s.size();) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool valid = len > 0 && i + len <= s.size();
-        for (int k = 1; valid && k < len; ++k) {
-            auto cb = static_cast<unsigned char>(s[i + k]);
-            if ((cb & 0xC0) != 0x80) valid = false;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (!valid) {
+        const Utf8::Decoded d = Utf8::decode(s, i);
+        if (!d.ok()) {
+            // Byte by byte as it is: an overlong form must not fold into the letter it spells.
             out += s[i];
             ++i;
             continue;
         }
+        char32_t c = d.cp;
         if (c < 0x80)
             c = (c >= 'A' && c <= 'Z') ? c + 32 : c;
         else if (loc)
             c = static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
-        appendUtf8(out, c);
-        i += len;
+        Utf8::append(out, c);
+        i += d.length;
     }
     return out;
 }

@@ -3,6 +3,8 @@
 // comma groups thousands between placeholders but scales by 1000 after the last one.
 #include "spreadsheet/formats/NumberFormatterCode.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -11,6 +13,10 @@
 namespace qv::sheet {
 
 namespace {
+// Past the character that follows s[pos] ("_x" and "*x" name one character of any length).
+std::size_t skipCharacterAfter(const std::string& s, std::size_t pos) {
+    return pos + 1 < s.size() ? pos + 1 + Utf8::decode(s, pos + 1).length : s.size();
+}
 
 char lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -140,9 +146,7 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
         } else if (c == '\\') {
             if (pos + 1 < s.size()) {
                 // Keep multi-byte characters whole.
-                std::size_t n = 1;
-                while (pos + 1 + n < s.size() && (static_cast<unsigned char>(s[pos + 1 + n]) & 0xC0) == 0x80)
-                    ++n;
+                const std::size_t n = Utf8::decode(s, pos + 1).length;
                 addLiteral(t, std::string_view(s).substr(pos + 1, n));
                 pos += 1 + n;
             } else {
@@ -150,14 +154,10 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
             }
         } else if (c == '_') {
             addLiteral(t, " ");
-            pos += 2;
-            while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80)
-                ++pos;
+            pos = skipCharacterAfter(s, pos);
         } else if (c == '*') {
             // Fill to the column width: a plain text rendering has no width to fill.
-            pos += 2;
-            while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80)
-                ++pos;
+            pos = skipCharacterAfter(s, pos);
         } else if (c == '[') {
             const auto close = s.find(']', pos);
             const auto end = close == std::string::npos ? s.size() : close;
@@ -235,9 +235,7 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
             t.push_back({k, {}, 0});
             pos += n;
         } else {
-            std::size_t n = 1;
-            while (pos + n < s.size() && (static_cast<unsigned char>(s[pos + n]) & 0xC0) == 0x80)
-                ++n;
+            const std::size_t n = Utf8::decode(s, pos).length;
             addLiteral(t, std::string_view(s).substr(pos, n));
             pos += n;
         }

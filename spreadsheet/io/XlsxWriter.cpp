@@ -3,6 +3,7 @@
 #include "spreadsheet/io/XlsxWriter.h"
 
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 #include "spreadsheet/io/OutputBuffer.h"
 #include "spreadsheet/io/XlsxComments.h"
 #include "spreadsheet/io/XlsxStyles.h"
@@ -27,11 +28,6 @@ constexpr const char* RelNs = "http://schemas.openxmlformats.org/officeDocument/
     throw NumberedError(err::ApplicationDefined, "Workbook", what);
 }
 
-std::size_t utf8Length(const std::string& s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 std::string lowerAscii(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -49,7 +45,7 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
     std::set<std::string> seen;
     bool visible = false;
     for (const ExportSheet& s : sheets) {
-        if (s.name.empty() || utf8Length(s.name) > 31 ||
+        if (s.name.empty() || Utf8::utf16Length(s.name) > 31 ||
             s.name.find_first_of("[]:*?/\\") != std::string::npos || s.name.front() == '\'' ||
             s.name.back() == '\'')
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");

@@ -105,6 +105,21 @@ TEST_F(RegistryStoreTest, PathsIgnoreCaseAndStraySeparatorsButKeepSlashesInNames
     EXPECT_FALSE(mStore->createKey(0x12345678u, "Software"));
 }
 
+TEST_F(RegistryStoreTest, IllFormedNamesAreNeverFoldedIntoTheLettersTheyDisguise) {
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\a"));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "Software\\a", "n", text(reg::REG_SZ, "plain")));
+    // C1 81 is an overlong 'A': a different, ill-formed name, not another spelling of "a".
+    EXPECT_FALSE(mStore->keyExists(HKEY_CURRENT_USER, "Software\\\xC1\x81"));
+    EXPECT_FALSE(mStore->queryValue(HKEY_CURRENT_USER, "Software\\a", "\xC1\x8E")); // overlong 'N'
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\\xC1\x81"));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "Software\\a", "\xC3", text(reg::REG_SZ, "stray")));
+    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "software"),
+              (std::vector<std::string>{"a", "\xC1\x81"}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "Software\\a", "n")->data,
+              (std::vector<std::uint8_t>{'p', 'l', 'a', 'i', 'n'}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "SOFTWARE\\A", "\xC3")->data.size(), 5u);
+}
+
 TEST_F(RegistryStoreTest, EnumerationFollowsCreationOrderAndOverwritesKeepTheirPlace) {
     ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "K"));
     for (const char* n : {"zeta", "alpha", "mid"})
