@@ -1,7 +1,6 @@
 // The data source over the embedded engine, reading a real database file: the catalogue, keys
 // and relations as the form will see them, and rows with their record types.
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
@@ -9,6 +8,7 @@
 #include "engines/sqlite/WorkgroupFile.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NumberedError.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 const char* kFixture = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
 
-using MapFactory = test::SqliteEngineFactory;
+using MapFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
 
 class ChinookTest : public ::testing::Test {
   protected:

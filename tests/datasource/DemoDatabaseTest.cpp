@@ -3,27 +3,23 @@
 // tables and queries are offered, keys and relations (one over two columns), the field
 // properties (captions, formats, widths, hidden and append-only columns, defaults), and every
 // saved query run the way the product runs it.
+#include "tests/support/DemoDatabase.h"
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
-#include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
-#include "engines/sqlite/SqliteHandle.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 namespace qv {
@@ -31,54 +27,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kDemoSql = "samples/demo.sql";
-const char* kDemoMetadata = "samples/demo-metadata.txt";
-
-using DemoFactory = test::SqliteEngineFactory;
-
-std::vector<std::string> splitBars(const std::string& line) {
-    std::vector<std::string> out;
-    std::string part;
-    std::istringstream in(line);
-    while (std::getline(in, part, '|'))
-        out.push_back(part);
-    return out;
-}
-
-// The metadata lines, applied with the engine's own writers (those quorvel-db uses).
-void applyMetadata(const std::string& dbPath, std::istream& lines) {
-    auto handle = engine::SqliteHandle::open(dbPath, engine::SqliteHandle::Options{});
-    engine::MetadataStore store(handle->db());
-    handle->exec("BEGIN", "test"); // one write to disk instead of one per line
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto a = splitBars(line);
-        ASSERT_GE(a.size(), 3u) << line;
-        if (a[0] == "set-property") {
-            ASSERT_GE(a.size(), 5u) << line;
-            const std::string type = a.size() > 5 ? a[5] : "text";
-            Variant v(a[4]);
-            if (type == "long") v = Variant::longValue(Variant(a[4]).toInt32());
-            if (type == "bool") v = Variant(Variant(a[4]).toBool());
-            store.setProperty(a[1], a[2], a[3], v);
-        } else if (a[0] == "save-query") {
-            store.saveQuery(a[1], a[2]);
-        } else if (a[0] == "name-relation") {
-            ASSERT_EQ(a.size(), 5u) << line;
-            store.setRelationName({a[1], a[2], a[3], a[4]});
-        } else {
-            FAIL() << "unknown command in " << kDemoMetadata << ": " << line;
-        }
-    }
-    handle->exec("COMMIT", "test");
-}
+using DemoFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
 
 class DemoDatabaseTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fs::exists(kDemoSql) || !fs::exists(kDemoMetadata))
-            GTEST_SKIP() << kDemoSql << " or " << kDemoMetadata
+        if (!test::demoSamplesPresent())
+            GTEST_SKIP() << test::DemoSql << " or " << test::DemoMetadata
                          << " is absent (run from the repository root)";
         modGlobalization::SetCountryCode(1);
         mDir = fs::temp_directory_path() /
@@ -87,20 +42,7 @@ class DemoDatabaseTest : public ::testing::Test {
         fs::remove_all(mDir);
         fs::create_directories(mDir);
         mPath = (mDir / "demo.db").string();
-        std::ifstream sqlFile(kDemoSql);
-        std::stringstream sql;
-        sql << sqlFile.rdbuf();
-        // The schema and rows with the plain SQLite library, as the sqlite3 shell builds them.
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(mPath.c_str(), &db), SQLITE_OK);
-        char* msg = nullptr;
-        const int rc = sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, &msg);
-        const std::string error = msg ? msg : "";
-        sqlite3_free(msg);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << error;
-        std::ifstream metadata(kDemoMetadata);
-        applyMetadata(mPath, metadata);
+        test::buildDemoDatabase(mPath);
         if (HasFatalFailure()) return;
 
         DSContext c;
