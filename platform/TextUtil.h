@@ -17,6 +17,7 @@ class TextUtil {
     static constexpr std::string_view WhiteSpace = " \t\n\v\f\r";
 
     static std::string lowerAscii(std::string_view s);
+    static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
     static std::string upperAscii(std::string_view s);
     // s without the given blanks at either end.
     static std::string_view trim(std::string_view s, std::string_view blanks = WhiteSpace);

@@ -3,6 +3,7 @@
 // that borrow the formula: translating a formula to another cell needs a formula parser.
 #include "spreadsheet/io/XlsxSheetReader.h"
 
+#include "platform/TextUtil.h"
 #include "platform/Utf8.h"
 #include "spreadsheet/io/OoxmlXml.h"
 #include "spreadsheet/io/XlsxStylesReader.h"

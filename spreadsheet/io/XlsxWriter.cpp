@@ -3,6 +3,7 @@
 #include "spreadsheet/io/XlsxWriter.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/Utf8.h"
 #include "spreadsheet/io/OutputBuffer.h"
 #include "spreadsheet/io/XlsxComments.h"
@@ -28,12 +29,6 @@ constexpr const char* RelNs = "http://schemas.openxmlformats.org/officeDocument/
     throw NumberedError(err::ApplicationDefined, "Workbook", what);
 }
 
-std::string lowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 bool isPasswordHash(const std::string& h) {
     return h.empty() || (h.size() == 4 && std::all_of(h.begin(), h.end(), [](char c) {
                              return std::isxdigit(static_cast<unsigned char>(c));
@@ -49,7 +44,7 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
             s.name.find_first_of("[]:*?/\\") != std::string::npos || s.name.front() == '\'' ||
             s.name.back() == '\'')
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");
-        if (!seen.insert(lowerAscii(s.name)).second)
+        if (!seen.insert(TextUtil::lowerAscii(s.name)).second)
             refuse("The workbook has two sheets named '" + s.name + "'.");
         visible = visible || s.visibility == -1;
         if (!isPasswordHash(s.protection.passwordHash))
@@ -254,7 +249,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
                     sheet = sheet.substr(1, sheet.size() - 2);
                 name = name.substr(bang + 1);
                 for (std::size_t i = 0; i < sheets.size(); ++i)
-                    if (lowerAscii(sheets[i].name) == lowerAscii(sheet)) local = static_cast<long>(i);
+                    if (TextUtil::lowerAscii(sheets[i].name) == TextUtil::lowerAscii(sheet))
+                        local = static_cast<long>(i);
                 if (local < 0)
                     refuse("The name '" + n.name + "' belongs to a sheet the workbook does not have.");
             }
@@ -351,7 +347,7 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     Properties props = classifyProperties(book);
     for (const auto& [name, value] : book.customProperties()) {
         bool taken = std::any_of(props.custom.begin(), props.custom.end(), [&, &key = name](const auto& p) {
-            return lowerAscii(p.first) == lowerAscii(key);
+            return TextUtil::lowerAscii(p.first) == TextUtil::lowerAscii(key);
         });
         if (!taken) props.custom.emplace_back(name, value);
     }
