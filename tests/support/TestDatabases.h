@@ -5,9 +5,10 @@
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/Variant.h"
+#include "sqlite/SqliteConnection.h"
+#include "sqlite/SqliteStatement.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -27,31 +28,21 @@ inline bool demoSamplesPresent() {
 
 // A new file at path with what sql makes; a failure fails the test.
 inline void createDatabase(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    const int opened = sqlite3_open(path.c_str(), &db);
-    char* msg = nullptr;
-    const int rc = opened == SQLITE_OK ? sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg) : opened;
-    const std::string error = msg ? msg : db ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << path << ": " << error;
+    SqliteConnection db;
+    ASSERT_EQ(db.open(SqliteApi::plain(), path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK)
+        << path << ": " << db.lastOpenError();
+    ASSERT_EQ(db.execStatus(sql), SQLITE_OK) << path << ": " << db.lib().errmsg(db.get());
 }
 
 // The first column of the first row sql answers, as text: "<none>" for no row or NULL,
 // "<error>" when the statement fails.
 inline std::string readBack(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out = "<error>";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-        out = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0)
-                  ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
-                  : "<none>";
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
+    SqliteConnection db;
+    if (db.open(SqliteApi::plain(), path, SQLITE_OPEN_READONLY) != SQLITE_OK) return "<error>";
+    SqliteStatement q(db.ref(), sql);
+    if (!q.ok()) return "<error>";
+    if (q.step() != SQLITE_ROW || q.lib().column_type(q.get(), 0) == SQLITE_NULL) return "<none>";
+    return q.text(0);
 }
 
 // The metadata lines of samples/ (saved queries, field properties, relation names), written with
