@@ -64,7 +64,8 @@ std::string SqliteStatement::text(int column) const {
 
 std::vector<std::uint8_t> SqliteStatement::blob(int column) const {
     const auto* p = static_cast<const std::uint8_t*>(lib().column_blob(mSt, column));
-    return p ? std::vector<std::uint8_t>(p, p + lib().column_bytes(mSt, column)) : std::vector<std::uint8_t>();
+    return p ? std::vector<std::uint8_t>(p, p + lib().column_bytes(mSt, column))
+             : std::vector<std::uint8_t>();
 }
 
 } // namespace qv
