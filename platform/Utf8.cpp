@@ -129,7 +129,7 @@ std::string Utf8::wellFormed(std::string_view s) {
         if (d.status == Status::Surrogate && d.cp <= 0xDBFF && i < s.size()) {
             const Decoded low = decode(s, i);
             if (low.status == Status::Surrogate && low.cp >= 0xDC00) {
-                append(out, 0x10000 + ((d.cp - 0xD800) << 10) + (low.cp - 0xDC00));
+                append(out, fromSurrogates(d.cp, low.cp));
                 i += low.length;
                 continue;
             }

@@ -47,6 +47,10 @@ class Utf8 {
     static std::size_t encode(char32_t cp, char* out);
     static void append(std::string& out, char32_t cp);
     static bool isSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+    // The character a high (D800..DBFF) and a low (DC00..DFFF) surrogate stand for together.
+    static char32_t fromSurrogates(char32_t high, char32_t low) {
+        return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+    }
 
     // Byte offset of the first piece that is not a well-formed character; s.size() when none.
     static std::size_t firstInvalid(std::string_view s);

@@ -73,7 +73,7 @@ std::string OoxmlXml::unescape(const std::string& s) {
         if (Utf8::isSurrogate(cp)) {
             char32_t low = 0;
             if (cp <= 0xDBFF && i + 1 < s.size() && escapeAt(i + 1, low) && low >= 0xDC00 && low <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                cp = Utf8::fromSurrogates(cp, low);
                 i += 7;
             } else {
                 cp = Utf8::Replacement;

@@ -85,7 +85,7 @@ std::string_view nonAscii(std::string_view s, std::size_t& i, bool ooxmlEscapes,
     char32_t low = cp <= 0xDBFF && i < s.size() ? Utf8::next(s, after) : Utf8::Invalid;
     if (low < 0xDC00 || low > 0xDFFF) return ReplacementUtf8;
     i = after;
-    return std::string_view(buf, Utf8::encode(0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00), buf));
+    return std::string_view(buf, Utf8::encode(Utf8::fromSurrogates(cp, low), buf));
 }
 } // namespace
 
