@@ -3,8 +3,8 @@
 // tables and queries are offered, keys and relations (one over two columns), the field
 // properties (captions, formats, widths, hidden and append-only columns, defaults), and every
 // saved query run the way the product runs it.
-#include "tests/support/DemoDatabase.h"
 #include "DSFakes.h"
+#include "FileDataSourceTest.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
@@ -13,7 +13,7 @@
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
-#include "tests/support/EngineClassFactory.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 
@@ -27,36 +27,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using DemoFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
-
-class DemoDatabaseTest : public ::testing::Test {
+class DemoDatabaseTest : public test::FileDataSourceTest {
   protected:
     void SetUp() override {
         if (!test::demoSamplesPresent())
             GTEST_SKIP() << test::DemoSql << " or " << test::DemoMetadata
                          << " is absent (run from the repository root)";
-        modGlobalization::SetCountryCode(1);
-        mDir = fs::temp_directory_path() /
-               fs::path("qv_ds_demo_" + std::to_string(::getpid()) + "_" +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(mDir);
-        fs::create_directories(mDir);
-        mPath = (mDir / "demo.db").string();
+        mPath = mDir.file("demo.db");
         test::buildDemoDatabase(mPath);
         if (HasFatalFailure()) return;
-
-        DSContext c;
-        c.RevisionNumber = 12;
-        c.Objects = &mFactory;
-        c.CurrentTableName = [this] { return mTable; };
-        mDS = std::make_unique<clsDSAccess>(std::move(c));
-        mDS->SetDatabasePath(mPath);
-        ASSERT_TRUE(mDS->ConnectDAO());
-    }
-    void TearDown() override {
-        mDS.reset();
-        std::error_code ec;
-        if (!mDir.empty()) fs::remove_all(mDir, ec);
+        connect();
     }
     // Every field of the table as the form initialises it, by name.
     std::map<std::string, std::unique_ptr<clsField>> fieldsOf(const std::string& table) {
@@ -71,12 +51,6 @@ class DemoDatabaseTest : public ::testing::Test {
         mDS->CloseRecordSet(rs);
         return f;
     }
-
-    DemoFactory mFactory;
-    fs::path mDir;
-    std::string mPath;
-    std::string mTable;
-    std::unique_ptr<clsDSAccess> mDS;
 };
 
 TEST_F(DemoDatabaseTest, ApplicationTablesAndQueriesAreNotOffered) {

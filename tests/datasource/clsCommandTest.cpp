@@ -18,8 +18,8 @@
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"
-#include "tests/support/DemoDatabase.h"
 #include "tests/support/EngineClassFactory.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 

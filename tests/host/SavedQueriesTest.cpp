@@ -6,7 +6,7 @@
 
 #include "common/modGlobalization.h"
 #include "platform/host/HostConstants.h"
-#include "tests/support/DemoDatabase.h"
+#include "tests/support/TestDatabases.h"
 
 #include <fstream>
 #include <sstream>

@@ -5,7 +5,9 @@
 
 #include "platform/NumberedError.h"
 
+#include "tests/support/ErrorNumber.h"
 #include "tests/support/TestFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <glib.h>
@@ -13,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace qv::mdbtest {
 
@@ -44,13 +47,7 @@ inline std::string sha256(const std::string& path) {
 
 // The number of the NumberedError that f raises; 0 when it raises none.
 template <typename F> std::int32_t errorNumber(F&& f, std::string* description = nullptr) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        if (description) *description = e.description();
-        return e.number();
-    }
-    return 0;
+    return test::errorNumberOf(std::forward<F>(f), description);
 }
 
 } // namespace qv::mdbtest

@@ -18,12 +18,6 @@ using namespace qv::sheet::test;
 
 namespace {
 
-std::string office() {
-    for (const char* name : {"soffice", "libreoffice"})
-        if (std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0) return name;
-    return {};
-}
-
 bool convert(const std::string& program, const TempDir& dir, const std::string& filter,
              const std::string& file) {
     std::string cmd = "cd '" + dir.path() + "' && timeout 60 " + program + " -env:UserInstallation=file://" +
@@ -35,7 +29,7 @@ bool convert(const std::string& program, const TempDir& dir, const std::string& 
 } // namespace
 
 TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
-    std::string program = office();
+    std::string program = officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     TempDir dir;
@@ -107,7 +101,7 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& csv) {
 } // namespace
 
 TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) {
-    std::string program = office();
+    std::string program = officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     const std::string fffd = "\xEF\xBF\xBD";

@@ -5,12 +5,21 @@
 #include "spreadsheet/io/IWorkbookExport.h"
 
 #include "tests/support/TestFiles.h"
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace qv::sheet::test {
+
+// The command of another spreadsheet program that reads our files back ("soffice" or
+// "libreoffice"); "" when none is installed.
+inline std::string officeProgram() {
+    for (const char* name : {"soffice", "libreoffice"})
+        if (std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0) return name;
+    return {};
+}
 
 struct TestSheet {
     ExportSheet info;
