@@ -24,21 +24,6 @@ long colour(const Variant& v) {
     return static_cast<long>(v.toInt64());
 }
 
-// A sheet name as it appears before "!" in a reference: quoted when it holds anything but
-// letters, digits and underscores, with inner quotes doubled.
-std::string sheetReference(const std::string& name) {
-    bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '_' || c >= 0x80;
-    });
-    if (plain) return name;
-    std::string quoted = "'";
-    for (char c : name) {
-        if (c == '\'') quoted += '\'';
-        quoted += c;
-    }
-    return quoted + "'";
-}
-
 } // namespace
 
 bool clsAux::onFormSheet(const IRange& range) const {
@@ -137,8 +122,8 @@ long clsAux::WriteListToSheet(IWorksheet& sheet, IAdoRecordset& rs, const std::s
     auto book = sheet.parent();
     if (!book) throw NumberedError(err::ObjectNotSet, "clsAux", "Object variable not set: workbook");
     std::string col = std::to_string(column);
-    book->addName(listName, "=" + sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) + "C" + col +
-                                ":R" + std::to_string(row + written) + "C" + col);
+    book->addName(listName, "=" + NameQuote::sheetReference(sheet.name()) + "!R" + std::to_string(row + 1) +
+                                "C" + col + ":R" + std::to_string(row + written) + "C" + col);
     return written;
 }
 

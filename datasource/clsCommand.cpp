@@ -8,6 +8,7 @@
 #include "common/modGlobalization.h"
 #include "datasource/IDS.h"
 #include "platform/IDialogs.h"
+#include "platform/Utf8.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/host/HostConstants.h"
 
@@ -57,26 +58,9 @@ std::string trimBlanks(const std::string& s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-// Length of a UTF-8 sequence's lead byte; a stray byte counts alone.
-std::size_t sequenceLength(unsigned char c) {
-    if (c >= 0xF0 && c <= 0xF4) return 4;
-    if (c >= 0xE0) return c <= 0xEF ? 3 : 1;
-    if (c >= 0xC2) return 2;
-    return 1;
-}
-
 // At most `units` UTF-16 units of the text, never half a character.
 std::string cutUnits(const std::string& s, long units) {
-    long used = 0;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const std::size_t n = std::min(sequenceLength(static_cast<unsigned char>(s[i])), s.size() - i);
-        const long w = n == 4 ? 2 : 1;
-        if (used + w > units) break;
-        used += w;
-        i += n;
-    }
-    return s.substr(0, i);
+    return std::string(Utf8::prefixUnits(s, units > 0 ? static_cast<std::size_t>(units) : 0));
 }
 
 // The host refuses these in a sheet name, and an apostrophe at either end.

@@ -7,6 +7,7 @@
 #include "datasource/modDSMessages.h"
 #include "datasource/modDataTypes.h"
 #include "platform/IObjectFactory.h"
+#include "platform/Utf8.h"
 #include "platform/engine/AdoConstants.h"
 
 #include <algorithm>
@@ -148,10 +149,6 @@ constexpr int InputNumber = 1;
 constexpr int InputText = 2;
 constexpr int InputLogical = 4;
 
-long characterCount(const std::string& s) {
-    return static_cast<long>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 std::string lowerAscii(std::string s) {
     for (auto& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -199,9 +196,9 @@ void clsDS::AddParameter(IAdoCommand& command, const clsParameter& parameter) {
             throw NumberedError(err::Cancelled, "AddParameter", "");
         }
         // An empty answer is an empty value; the engine refuses a text parameter of size 0.
-        command.appendParameter(command.createParameter(parameter.Name(), parameter.Type(), direction,
-                                                        std::max(1L, characterCount(answer)),
-                                                        Variant::longValue(0)));
+        command.appendParameter(command.createParameter(
+            parameter.Name(), parameter.Type(), direction,
+            std::max(1L, static_cast<long>(Utf8::codePoints(answer))), Variant::longValue(0)));
         command.parameter(parameter.Name())->setValue(Variant(answer));
     } catch (const NumberedError& e) {
         if (e.number() == err::Cancelled) throw;

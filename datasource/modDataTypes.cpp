@@ -1,6 +1,7 @@
 // Tables of the type mappings; see the header for why they live together.
 #include "datasource/modDataTypes.h"
 
+#include "platform/DaoTypeMap.h"
 #include "platform/NumberedError.h"
 #include "platform/OleDateTime.h"
 #include "platform/engine/AdoConstants.h"
@@ -68,39 +69,7 @@ bool HoldsTypedText(std::int32_t typeADO) {
 
 std::int32_t MapToTypeADO(const Variant& typeDAO) {
     const auto code = codeOf(typeDAO);
-    if (!code) return ado::VarWChar;
-    switch (*code) {
-    case dao::Boolean:
-        return ado::Boolean;
-    case dao::Byte:
-        return ado::UnsignedTinyInt;
-    case dao::Integer:
-        return ado::SmallInt;
-    case dao::Long:
-        return ado::Integer;
-    case dao::Currency:
-        return ado::Currency;
-    case dao::Single:
-        return ado::Single;
-    case dao::Double:
-        return ado::Double;
-    case dao::Date:
-        return ado::Date;
-    case dao::Binary:
-        return ado::VarBinary;
-    case dao::Text:
-        return ado::VarWChar;
-    case dao::LongBinary:
-        return ado::LongVarBinary;
-    case dao::Memo:
-        return ado::LongVarWChar;
-    case dao::GUID:
-        return ado::GUID;
-    case dao::Decimal:
-        return ado::Numeric;
-    default:
-        return ado::VarWChar;
-    }
+    return code ? DaoTypeMap::adoType(static_cast<int>(*code), false) : ado::VarWChar;
 }
 
 std::int32_t GetParameterDirectionTypeADO(const Variant& direction) {

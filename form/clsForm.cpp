@@ -16,6 +16,7 @@
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 #include "platform/host/HostConstants.h"
 #include "platform/host/IWorkbook.h"
 
@@ -40,31 +41,6 @@ bool isTrue(const Variant& v) {
         return s == "true";
     }
     return v.isNumber() && v.toDouble() != 0;
-}
-
-// UTF-16 units of a UTF-8 text, as the host counts a sheet name's length.
-std::size_t utf16Units(const std::string& s) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        auto c = static_cast<unsigned char>(s[i]);
-        if ((c & 0xC0) == 0x80) continue;
-        n += c >= 0xF0 ? 2 : 1;
-    }
-    return n;
-}
-
-// The longest prefix of s, on a character boundary, of at most units UTF-16 units.
-std::string cutToUnits(const std::string& s, std::size_t units) {
-    std::size_t n = 0, i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        std::size_t w = c >= 0xF0 ? 2 : 1;
-        if (n + w > units) break;
-        n += w;
-        i += len;
-    }
-    return s.substr(0, std::min(i, s.size()));
 }
 
 } // namespace
@@ -204,11 +180,12 @@ std::string clsForm::SheetNameFor(const std::string& object) const {
     };
     for (int n = 1; n < 1000; ++n) {
         const std::string tail = n == 1 ? suffix : suffix + " (" + std::to_string(n) + ")";
-        const std::size_t room = SheetNameLimit > utf16Units(tail) ? SheetNameLimit - utf16Units(tail) : 0;
-        std::string candidate = cutToUnits(clean, room) + tail;
+        const std::size_t room =
+            SheetNameLimit > Utf8::utf16Length(tail) ? SheetNameLimit - Utf8::utf16Length(tail) : 0;
+        std::string candidate = std::string(Utf8::prefixUnits(clean, room)) + tail;
         if (!taken(candidate)) return candidate;
     }
-    return cutToUnits(clean, SheetNameLimit);
+    return std::string(Utf8::prefixUnits(clean, SheetNameLimit));
 }
 
 void clsForm::Show(const std::string& name, int index) {

@@ -21,20 +21,6 @@ namespace {
 
 constexpr long ListColumn = 2;
 
-// A sheet name as it stands before "!" in a reference.
-std::string sheetReference(const std::string& name) {
-    bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '_' || c >= 0x80;
-    });
-    if (plain) return name;
-    std::string quoted = "'";
-    for (char c : name) {
-        if (c == '\'') quoted += '\'';
-        quoted += c;
-    }
-    return quoted + "'";
-}
-
 void labelFormat(IRange& cell) {
     for (xl::BorderEdge edge :
          {xl::BorderEdge::Left, xl::BorderEdge::Top, xl::BorderEdge::Bottom, xl::BorderEdge::Right})
@@ -87,7 +73,7 @@ void clsFormNames::InitListsSheet() {
     block->cell(1, 1)->setFontBold(true);
     mForm.Aux().ApplyMatrixBorders(*block);
     mLastRow = 4;
-    if (book) book->addName(BooleanList, "=" + sheetReference(lists->name()) + "!R3C2:R4C2");
+    if (book) book->addName(BooleanList, "=" + NameQuote::sheetReference(lists->name()) + "!R3C2:R4C2");
 }
 
 std::string clsFormNames::BuildLookupList(const clsRelation& relation) {

@@ -6,6 +6,7 @@
 #include "datasource/clsField.h"
 #include "platform/NameQuote.h"
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -248,11 +249,6 @@ bool isGuidText(const std::string& s) {
     return true;
 }
 
-std::size_t codePoints(const std::string& s) {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::string quotedText(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 2);
@@ -303,7 +299,7 @@ std::string clsRowSql::CellToSql(IDS& ds, const clsField& field, const Variant& 
     const std::string text = value.toString();
     if (text.find('\0') != std::string::npos) refuse(field, MsgEnterValue);
     // A declared size is the column's limit; cutting would lose what the person typed.
-    if (field.Size() > 0 && codePoints(text) > static_cast<std::size_t>(field.Size())) {
+    if (field.Size() > 0 && Utf8::codePoints(text) > static_cast<std::size_t>(field.Size())) {
         throw NumberedError(err::PreparedMessage, Source,
                             fmt::format("{}: {} ({})", modGlobalization::GetText(MsgTextTooLong),
                                         headerText(field), field.Size()));

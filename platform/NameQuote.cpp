@@ -2,6 +2,9 @@
 // readable and round-trips through any reader that knows the rule.
 #include "platform/NameQuote.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace qv {
 
 namespace {
@@ -64,6 +67,19 @@ std::optional<std::string> NameQuote::unquoted(std::string_view text) {
         name.push_back(text[i]);
     }
     return name;
+}
+
+std::string NameQuote::sheetReference(std::string_view name) {
+    const bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '_' || c >= 0x80;
+    });
+    if (plain) return std::string(name);
+    std::string quoted = "'";
+    for (char c : name) {
+        if (c == '\'') quoted += '\'';
+        quoted += c;
+    }
+    return quoted + "'";
 }
 
 } // namespace qv

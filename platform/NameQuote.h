@@ -23,6 +23,10 @@ class NameQuote {
     // The name a "[...]" or "`...`" text stands for, surrounding blanks ignored; nullopt when
     // the text is not exactly one such name (a lone closing delimiter inside, or none at the end).
     static std::optional<std::string> unquoted(std::string_view quotedName);
+    // A sheet name as it stands before "!" in a reference of the host's formulas and names:
+    // as it is when it holds only letters, digits, underscores and non-ASCII characters, else
+    // between single quotes with every quote doubled ("O'Brien" is written "'O''Brien'").
+    static std::string sheetReference(std::string_view sheetName);
 };
 
 } // namespace qv

@@ -2,7 +2,7 @@
 // trimming and comparing without regard to case. They work on ASCII letters only, on purpose:
 // object names, connection-string keys, type words and SQL keywords compare the way the
 // engines compare them, and a byte of a UTF-8 sequence is never changed or split. (Case
-// folding of whole Unicode text for Access SQL's comparisons lives with its UTF-8 codec.)
+// folding of whole Unicode text for Access SQL's comparisons lives with its text functions.)
 #pragma once
 
 #include <string>
@@ -17,6 +17,7 @@ class TextUtil {
     static constexpr std::string_view WhiteSpace = " \t\n\v\f\r";
 
     static std::string lowerAscii(std::string_view s);
+    static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
     static std::string upperAscii(std::string_view s);
     // s without the given blanks at either end.
     static std::string_view trim(std::string_view s, std::string_view blanks = WhiteSpace);

@@ -5,8 +5,8 @@
 #include "system/RegistryStore.h"
 
 #include "platform/NumberedError.h"
-
-#include <sqlite3.h>
+#include "platform/Utf8.h"
+#include "sqlite/SqliteStatement.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -46,49 +46,25 @@ locale_t foldingLocale() {
     return loc;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string fold(const std::string& s) {
     std::string out;
     out.reserve(s.size());
     locale_t loc = foldingLocale();
     for (std::size_t i = 0; i < s.size();) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool valid = len > 0 && i + len <= s.size();
-        for (int k = 1; valid && k < len; ++k) {
-            auto cb = static_cast<unsigned char>(s[i + k]);
-            if ((cb & 0xC0) != 0x80) valid = false;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (!valid) {
+        const Utf8::Decoded d = Utf8::decode(s, i);
+        if (!d.ok()) {
+            // Byte by byte as it is: an overlong form must not fold into the letter it spells.
             out += s[i];
             ++i;
             continue;
         }
+        char32_t c = d.cp;
         if (c < 0x80)
             c = (c >= 'A' && c <= 'Z') ? c + 32 : c;
         else if (loc)
             c = static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
-        appendUtf8(out, c);
-        i += len;
+        Utf8::append(out, c);
+        i += d.length;
     }
     return out;
 }
@@ -110,60 +86,17 @@ std::vector<std::string> splitPath(const std::string& path) {
     return parts;
 }
 
-// One prepared statement, finalised on every way out.
-class Statement {
-  public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr) != SQLITE_OK) mStmt = nullptr;
-    }
-    ~Statement() { sqlite3_finalize(mStmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool ok() const { return mStmt != nullptr; }
-    Statement& bind(int i, std::int64_t v) {
-        sqlite3_bind_int64(mStmt, i, v);
-        return *this;
-    }
-    Statement& bind(int i, const std::string& v) {
-        sqlite3_bind_text(mStmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& bindBlob(int i, const std::vector<std::uint8_t>& v) {
-        // A zero-length blob, not NULL, so that an empty value is still a value.
-        sqlite3_bind_blob(mStmt, i, v.empty() ? "" : static_cast<const void*>(v.data()),
-                          static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() { return mStmt ? sqlite3_step(mStmt) : SQLITE_ERROR; }
-    bool run() { return step() == SQLITE_DONE; }
-    std::int64_t int64(int col) const { return sqlite3_column_int64(mStmt, col); }
-    std::string text(int col) const {
-        auto p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(mStmt, col))) : std::string();
-    }
-    std::vector<std::uint8_t> blob(int col) const {
-        auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(mStmt, col));
-        return p ? std::vector<std::uint8_t>(p, p + sqlite3_column_bytes(mStmt, col))
-                 : std::vector<std::uint8_t>();
-    }
-
-  private:
-    sqlite3_stmt* mStmt = nullptr;
-};
-
 } // namespace
 
 // A transaction that rolls back unless committed. Writers take the write lock up front
 // (IMMEDIATE) so that two processes never both read, then both try to upgrade and deadlock.
 class RegistryStore::Transaction {
   public:
-    Transaction(sqlite3* db, bool write) : mDb(db) {
-        mOpen = sqlite3_exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    Transaction(const SqliteConnection& db, bool write) : mDb(db) {
+        mOpen = db.execStatus(write ? "BEGIN IMMEDIATE" : "BEGIN") == SQLITE_OK;
     }
     ~Transaction() {
-        if (mOpen) sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (mOpen) mDb.execStatus("ROLLBACK");
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -171,13 +104,13 @@ class RegistryStore::Transaction {
     bool commit() {
         if (!mOpen) return false;
         mOpen = false;
-        if (sqlite3_exec(mDb, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-        sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (mDb.execStatus("COMMIT") == SQLITE_OK) return true;
+        mDb.execStatus("ROLLBACK");
         return false;
     }
 
   private:
-    sqlite3* mDb;
+    const SqliteConnection& mDb;
     bool mOpen = false;
 };
 
@@ -195,10 +128,6 @@ std::string RegistryStore::defaultPath() {
 }
 
 RegistryStore::RegistryStore() : RegistryStore(defaultPath()) {}
-
-void RegistryStore::Close::operator()(sqlite3* db) const {
-    sqlite3_close_v2(db);
-}
 
 namespace {
 [[noreturn]] void cannotOpen(const std::string& path, const std::string& why) {
@@ -220,42 +149,41 @@ bool damageCode(int rc) {
 }
 } // namespace
 
-RegistryStore::Handle RegistryStore::openFile(const std::string& path) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    Handle db(raw);
-    if (rc != SQLITE_OK) cannotOpen(path, db ? sqlite3_errmsg(db.get()) : "out of memory");
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+SqliteConnection RegistryStore::openFile(const std::string& path) {
+    SqliteConnection db;
+    if (db.open(SqliteApi::plain(), path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                BusyTimeoutMs) != SQLITE_OK)
+        cannotOpen(path, db.lastOpenError());
     return db;
 }
 
-RegistryStore::Health RegistryStore::inspect(const std::string& path, Handle& db, std::string& why) {
+RegistryStore::Health RegistryStore::inspect(const std::string& path, SqliteConnection& db,
+                                             std::string& why) {
     db = openFile(path);
     // Until the file is known to be a healthy store, closing must not fold its log into it.
-    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    db.lib().db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // quick_check reads every page, so a file whose header survived but whose pages did not
     // is found now rather than by the first setting that happens to touch a bad page.
     {
-        Statement check(db.get(), "PRAGMA quick_check");
+        SqliteStatement check(db.ref(), "PRAGMA quick_check");
         const int rc = check.step();
-        if (damageCode(rc) || damageCode(sqlite3_extended_errcode(db.get()))) {
-            why = sqlite3_errmsg(db.get());
+        if (damageCode(rc) || damageCode(db.lib().extended_errcode(db.get()))) {
+            why = db.lib().errmsg(db.get());
             return Health::Damaged;
         }
-        if (rc != SQLITE_ROW) cannotOpen(path, sqlite3_errmsg(db.get()));
+        if (rc != SQLITE_ROW) cannotOpen(path, db.lib().errmsg(db.get()));
         if (check.text(0) != "ok") {
             why = check.text(0);
             return Health::Damaged;
         }
     }
-    Statement appId(db.get(), "PRAGMA application_id");
+    SqliteStatement appId(db.ref(), "PRAGMA application_id");
     const std::int64_t id = appId.step() == SQLITE_ROW ? appId.int64(0) : 0;
     if (id != 0 && id != ApplicationId) {
         why = "the file is another program's database";
         return Health::Foreign;
     }
-    Statement tables(db.get(), "SELECT name FROM sqlite_master WHERE type IN ('table', 'view')");
+    SqliteStatement tables(db.ref(), "SELECT name FROM sqlite_master WHERE type IN ('table', 'view')");
     bool any = false;
     int rc;
     while ((rc = tables.step()) == SQLITE_ROW) {
@@ -266,10 +194,10 @@ RegistryStore::Health RegistryStore::inspect(const std::string& path, Handle& db
         }
     }
     if (damageCode(rc)) {
-        why = sqlite3_errmsg(db.get());
+        why = db.lib().errmsg(db.get());
         return Health::Damaged;
     }
-    if (rc != SQLITE_DONE) cannotOpen(path, sqlite3_errmsg(db.get()));
+    if (rc != SQLITE_DONE) cannotOpen(path, db.lib().errmsg(db.get()));
     return any || id == ApplicationId ? Health::Store : Health::Empty;
 }
 
@@ -300,12 +228,12 @@ RegistryStore::RegistryStore(const std::string& path) : mPath(path) {
     Health health = inspect(path, mDb, why);
     if (health == Health::Foreign) cannotOpen(path, why);
     if (health == Health::Damaged) {
-        mDb.reset();
+        mDb.close();
         mKeptAs = keepAside(path);
         health = inspect(path, mDb, why);
         if (health != Health::Empty) cannotOpen(path, "a new store cannot be started: " + why);
     }
-    sqlite3_db_config(mDb.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    mDb.lib().db_config(mDb.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     createSchema();
 }
 
@@ -313,13 +241,13 @@ void RegistryStore::createSchema() {
     // Switching to WAL needs a moment of exclusive access; a second process opening at the same
     // time sees BUSY past the timeout only in pathological cases, and then simply stays in the
     // mode the file already has.
-    sqlite3_exec(mDb.get(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    auto fail = [this] { cannotOpen(mPath, sqlite3_errmsg(mDb.get())); };
-    Transaction t(mDb.get(), true);
+    mDb.execStatus("PRAGMA journal_mode=WAL");
+    auto fail = [this] { cannotOpen(mPath, mDb.lib().errmsg(mDb.get())); };
+    Transaction t(mDb, true);
     if (!t.open()) fail();
-    if (sqlite3_exec(mDb.get(), Schema, nullptr, nullptr, nullptr) != SQLITE_OK) fail();
+    if (mDb.execStatus(Schema) != SQLITE_OK) fail();
     const std::string mark = "PRAGMA application_id=" + std::to_string(ApplicationId);
-    if (sqlite3_exec(mDb.get(), mark.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) fail();
+    if (mDb.execStatus(mark) != SQLITE_OK) fail();
     if (!t.commit()) fail();
 }
 
@@ -329,7 +257,7 @@ std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root,
                                                    const std::vector<std::string>& parts) {
     std::int64_t id = 0;
     for (const auto& part : parts) {
-        Statement q(mDb.get(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        SqliteStatement q(mDb.ref(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
         q.bind(1, root).bind(2, id).bind(3, fold(part));
         if (q.step() != SQLITE_ROW) return std::nullopt;
         id = q.int64(0);
@@ -339,18 +267,18 @@ std::optional<std::int64_t> RegistryStore::findKey(std::uint32_t root,
 
 bool RegistryStore::keyExists(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb.get(), false);
+    Transaction t(mDb, false);
     return t.open() && findKey(root, splitPath(path)).has_value();
 }
 
 bool RegistryStore::createKey(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb.get(), true);
+    Transaction t(mDb, true);
     if (!t.open()) return false;
     std::int64_t id = 0;
     for (const auto& part : splitPath(path)) {
         const std::string folded = fold(part);
-        Statement q(mDb.get(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
+        SqliteStatement q(mDb.ref(), "SELECT id FROM reg_key WHERE root=? AND parent=? AND folded=?");
         q.bind(1, root).bind(2, id).bind(3, folded);
         int rc = q.step();
         if (rc == SQLITE_ROW) {
@@ -358,9 +286,9 @@ bool RegistryStore::createKey(std::uint32_t root, const std::string& path) {
             continue;
         }
         if (rc != SQLITE_DONE) return false;
-        Statement ins(mDb.get(), "INSERT INTO reg_key(root, parent, name, folded) VALUES(?,?,?,?)");
+        SqliteStatement ins(mDb.ref(), "INSERT INTO reg_key(root, parent, name, folded) VALUES(?,?,?,?)");
         if (!ins.bind(1, root).bind(2, id).bind(3, part).bind(4, folded).run()) return false;
-        id = sqlite3_last_insert_rowid(mDb.get());
+        id = mDb.lib().last_insert_rowid(mDb.get());
     }
     return t.commit();
 }
@@ -369,39 +297,39 @@ bool RegistryStore::deleteKey(std::uint32_t root, const std::string& path) {
     if (!validRoot(root)) return false;
     auto parts = splitPath(path);
     if (parts.empty()) return false; // a root cannot be deleted
-    Transaction t(mDb.get(), true);
+    Transaction t(mDb, true);
     if (!t.open()) return false;
     auto id = findKey(root, parts);
     if (!id) return false;
-    Statement children(mDb.get(), "SELECT 1 FROM reg_key WHERE root=? AND parent=? LIMIT 1");
+    SqliteStatement children(mDb.ref(), "SELECT 1 FROM reg_key WHERE root=? AND parent=? LIMIT 1");
     children.bind(1, root).bind(2, *id);
     if (children.step() != SQLITE_DONE) return false; // sub-keys exist (or the query failed)
-    Statement delValues(mDb.get(), "DELETE FROM reg_value WHERE root=? AND key=?");
-    Statement delKey(mDb.get(), "DELETE FROM reg_key WHERE id=?");
+    SqliteStatement delValues(mDb.ref(), "DELETE FROM reg_value WHERE root=? AND key=?");
+    SqliteStatement delKey(mDb.ref(), "DELETE FROM reg_key WHERE id=?");
     if (!delValues.bind(1, root).bind(2, *id).run() || !delKey.bind(1, *id).run()) return false;
     return t.commit();
 }
 
 bool RegistryStore::deleteValue(std::uint32_t root, const std::string& path, const std::string& name) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb.get(), true);
+    Transaction t(mDb, true);
     if (!t.open()) return false;
     auto id = findKey(root, splitPath(path));
     if (!id) return false;
-    Statement del(mDb.get(), "DELETE FROM reg_value WHERE root=? AND key=? AND folded=?");
+    SqliteStatement del(mDb.ref(), "DELETE FROM reg_value WHERE root=? AND key=? AND folded=?");
     if (!del.bind(1, root).bind(2, *id).bind(3, fold(name)).run()) return false;
-    if (sqlite3_changes(mDb.get()) == 0) return false; // no such value
+    if (mDb.lib().changes(mDb.get()) == 0) return false; // no such value
     return t.commit();
 }
 
 std::optional<RegistryValue> RegistryStore::queryValue(std::uint32_t root, const std::string& path,
                                                        const std::string& name) {
     if (!validRoot(root)) return std::nullopt;
-    Transaction t(mDb.get(), false);
+    Transaction t(mDb, false);
     if (!t.open()) return std::nullopt;
     auto id = findKey(root, splitPath(path));
     if (!id) return std::nullopt;
-    Statement q(mDb.get(), "SELECT type, data FROM reg_value WHERE root=? AND key=? AND folded=?");
+    SqliteStatement q(mDb.ref(), "SELECT type, data FROM reg_value WHERE root=? AND key=? AND folded=?");
     q.bind(1, root).bind(2, *id).bind(3, fold(name));
     if (q.step() != SQLITE_ROW) return std::nullopt;
     RegistryValue v;
@@ -413,14 +341,14 @@ std::optional<RegistryValue> RegistryStore::queryValue(std::uint32_t root, const
 bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const std::string& name,
                              const RegistryValue& value) {
     if (!validRoot(root)) return false;
-    Transaction t(mDb.get(), true);
+    Transaction t(mDb, true);
     if (!t.open()) return false;
     auto id = findKey(root, splitPath(path));
     if (!id) return false;
     // An update in place keeps the value's id, and with it its place in the enumeration.
-    Statement up(mDb.get(),
-                 "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
-                 "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
+    SqliteStatement up(mDb.ref(),
+                       "INSERT INTO reg_value(root, key, name, folded, type, data) VALUES(?,?,?,?,?,?) "
+                       "ON CONFLICT(root, key, folded) DO UPDATE SET type=excluded.type, data=excluded.data");
     up.bind(1, root)
         .bind(2, *id)
         .bind(3, name)
@@ -434,11 +362,11 @@ bool RegistryStore::setValue(std::uint32_t root, const std::string& path, const 
 std::optional<std::vector<std::string>> RegistryStore::listNames(std::uint32_t root, const std::string& path,
                                                                  const char* query) {
     if (!validRoot(root)) return std::nullopt;
-    Transaction t(mDb.get(), false);
+    Transaction t(mDb, false);
     if (!t.open()) return std::nullopt;
     auto id = findKey(root, splitPath(path));
     if (!id) return std::nullopt;
-    Statement q(mDb.get(), query);
+    SqliteStatement q(mDb.ref(), query);
     q.bind(1, root).bind(2, *id);
     std::vector<std::string> names;
     int rc;

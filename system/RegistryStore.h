@@ -18,11 +18,10 @@
 #pragma once
 
 #include "platform/IRegistryStore.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <memory>
 #include <string>
-
-struct sqlite3;
 
 namespace qv {
 
@@ -65,21 +64,17 @@ class RegistryStore : public IRegistryStore {
     // The id of the key at path, 0 for the root itself; nothing when a part is missing.
     std::optional<std::int64_t> findKey(std::uint32_t root, const std::vector<std::string>& parts);
 
-    struct Close {
-        void operator()(sqlite3* db) const;
-    };
-    using Handle = std::unique_ptr<sqlite3, Close>;
     enum class Health { Store, Empty, Damaged, Foreign };
     // Opens the file as it is and says what it holds; the reason fills why for the last two.
-    static Health inspect(const std::string& path, Handle& db, std::string& why);
-    static Handle openFile(const std::string& path);
+    static Health inspect(const std::string& path, SqliteConnection& db, std::string& why);
+    static SqliteConnection openFile(const std::string& path);
     // Renames the damaged file (and its write-ahead log) aside; answers the new name.
     static std::string keepAside(const std::string& path);
     void createSchema();
 
     std::string mPath;
     std::string mKeptAs;
-    Handle mDb;
+    SqliteConnection mDb;
 };
 
 } // namespace qv

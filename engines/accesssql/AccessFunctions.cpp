@@ -34,7 +34,7 @@ void fnFormat(sqlite3_context* ctx, int argc, sqlite3_value** a) {
 
 } // namespace
 
-void AccessFunctions::registerAll(engine::SqliteRef db) {
+void AccessFunctions::registerAll(SqliteRef db) {
     if (!db)
         throw NumberedError(err::ObjectNotSet, "Access SQL",
                             "No database connection to register functions on.");

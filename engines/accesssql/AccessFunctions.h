@@ -7,7 +7,7 @@
 // or an automation date number) and go out as that canonical text. Boolean results are 1 and 0.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::accesssql {
 
@@ -15,9 +15,9 @@ class AccessFunctions {
   public:
     // Registers every function on a connection of the library that opened it; throws
     // qv::NumberedError when the library refuses one.
-    static void registerAll(engine::SqliteRef db);
+    static void registerAll(SqliteRef db);
     // The same on a connection of the linked SQLite.
-    static void registerAll(sqlite3* db) { registerAll(engine::SqliteRef::plain(db)); }
+    static void registerAll(sqlite3* db) { registerAll(SqliteRef::plain(db)); }
 };
 
 } // namespace qv::accesssql

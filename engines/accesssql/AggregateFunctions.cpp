@@ -78,7 +78,7 @@ constexpr SqlValue::Aggregate kVarP{momentsStep, momentsFinal<false, false>};
 
 } // namespace
 
-void AggregateFunctions::registerOn(engine::SqliteRef db) {
+void AggregateFunctions::registerOn(SqliteRef db) {
     SqlValue::defineAggregate(db, "First", kFirst);
     SqlValue::defineAggregate(db, "Last", kLast);
     SqlValue::defineAggregate(db, "StDev", kStDev);

@@ -3,13 +3,13 @@
 // (population). Nulls are skipped by the statistics, as Sum and Avg skip them.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class AggregateFunctions {
   public:
-    static void registerOn(engine::SqliteRef db);
+    static void registerOn(SqliteRef db);
 };
 
 } // namespace qv::accesssql

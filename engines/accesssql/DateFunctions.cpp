@@ -401,7 +401,7 @@ void fnDateMinus(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 } // namespace
 
-void DateFunctions::registerOn(engine::SqliteRef db) {
+void DateFunctions::registerOn(SqliteRef db) {
     // Only the argument-less Date() and Time() are taken over; SQLite's date('now', ...) stays.
     SqlValue::define(db, "Now", 0, fnNow, false);
     SqlValue::define(db, "Date", 0, fnDate, false);

@@ -3,13 +3,13 @@
 // translator emits for `date + n` and `date - x` (qv_dateplus, qv_dateminus).
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class DateFunctions {
   public:
-    static void registerOn(engine::SqliteRef db);
+    static void registerOn(SqliteRef db);
 };
 
 } // namespace qv::accesssql

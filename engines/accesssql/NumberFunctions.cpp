@@ -165,7 +165,7 @@ void fnPow(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 } // namespace
 
-void NumberFunctions::registerOn(engine::SqliteRef db) {
+void NumberFunctions::registerOn(SqliteRef db) {
     SqlValue::define(db, "CLng", 1, fnCLng);
     SqlValue::define(db, "CInt", 1, fnCInt);
     SqlValue::define(db, "CByte", 1, fnCByte);

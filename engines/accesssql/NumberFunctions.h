@@ -4,13 +4,13 @@
 // refuse values outside their range, as the engine does.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class NumberFunctions {
   public:
-    static void registerOn(engine::SqliteRef db);
+    static void registerOn(SqliteRef db);
 };
 
 } // namespace qv::accesssql

@@ -201,11 +201,7 @@ std::vector<Token> SqlLexer::tokenize(std::string_view sql) {
                 }
                 break;
             default:
-                t.op = Op::Other;
-                // Keep a multi-byte character whole.
-                if (c >= 0x80)
-                    while (j < n && (static_cast<unsigned char>(sql[j]) & 0xC0) == 0x80)
-                        ++j;
+                t.op = Op::Other; // bytes from 0x80 up start words, so this is one ASCII byte
                 break;
             }
         }

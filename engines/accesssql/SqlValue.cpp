@@ -11,39 +11,39 @@ namespace qv::accesssql {
 
 namespace {
 
-using Library = engine::SqliteApi::Library;
+using Library = SqliteApi::Library;
 
 // The library whose callback runs now; restored on the way out, so a callback that ends in
 // another library's call (none does today) could not leave the wrong one behind.
-thread_local const engine::SqliteApi* tCurrent = nullptr;
+thread_local const SqliteApi* tCurrent = nullptr;
 
 class CurrentApi {
   public:
-    explicit CurrentApi(const engine::SqliteApi& api) : mPrevious(tCurrent) { tCurrent = &api; }
+    explicit CurrentApi(const SqliteApi& api) : mPrevious(tCurrent) { tCurrent = &api; }
     ~CurrentApi() { tCurrent = mPrevious; }
     CurrentApi(const CurrentApi&) = delete;
     CurrentApi& operator=(const CurrentApi&) = delete;
 
   private:
-    const engine::SqliteApi* mPrevious;
+    const SqliteApi* mPrevious;
 };
 
 // One entry per library: the callback knows its library from which entry the library called,
 // and only then reads its own user data through that library.
 template <Library L> void scalarEntry(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    const SqliteApi& api = SqliteApi::of(L);
     CurrentApi scope(api);
     (*static_cast<SqlValue::Function*>(api.user_data(ctx)))(ctx, argc, argv);
 }
 
 template <Library L> void stepEntry(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    const SqliteApi& api = SqliteApi::of(L);
     CurrentApi scope(api);
     static_cast<const SqlValue::Aggregate*>(api.user_data(ctx))->step(ctx, argc, argv);
 }
 
 template <Library L> void finalEntry(sqlite3_context* ctx) {
-    const engine::SqliteApi& api = engine::SqliteApi::of(L);
+    const SqliteApi& api = SqliteApi::of(L);
     CurrentApi scope(api);
     static_cast<const SqlValue::Aggregate*>(api.user_data(ctx))->final(ctx);
 }
@@ -64,7 +64,7 @@ void forget(void* kept) {
     delete static_cast<SqlValue::Function*>(kept);
 }
 
-[[noreturn]] void refused(engine::SqliteRef db, const char* name) {
+[[noreturn]] void refused(SqliteRef db, const char* name) {
     throw NumberedError(err::ForeignError, "Access SQL",
                         fmt::format("SQLite refused the function {}: {}", name,
                                     db.db ? db.lib().errmsg(db.db) : "no connection"));
@@ -72,8 +72,8 @@ void forget(void* kept) {
 
 } // namespace
 
-const engine::SqliteApi& SqlValue::api() {
-    return tCurrent ? *tCurrent : engine::SqliteApi::plain();
+const SqliteApi& SqlValue::api() {
+    return tCurrent ? *tCurrent : SqliteApi::plain();
 }
 
 std::string_view SqlValue::textView(sqlite3_value* v) {
@@ -155,7 +155,7 @@ void SqlValue::typeMismatch(sqlite3_context* ctx, std::string_view functionName)
     error(ctx, functionName, "Data type mismatch");
 }
 
-void SqlValue::define(engine::SqliteRef db, const char* name, int nArg, Function fn, bool deterministic) {
+void SqlValue::define(SqliteRef db, const char* name, int nArg, Function fn, bool deterministic) {
     const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
     // The library runs the destructor also when it refuses the function, so the copy never leaks.
     auto* kept = new Function(fn);
@@ -164,7 +164,7 @@ void SqlValue::define(engine::SqliteRef db, const char* name, int nArg, Function
     if (rc != SQLITE_OK) refused(db, name);
 }
 
-void SqlValue::defineAggregate(engine::SqliteRef db, const char* name, const Aggregate& aggregate) {
+void SqlValue::defineAggregate(SqliteRef db, const char* name, const Aggregate& aggregate) {
     const auto library = db.lib().library;
     if (db.lib().create_function_v2(db.db, name, 1, SQLITE_UTF8, const_cast<Aggregate*>(&aggregate), nullptr,
                                     stepCall(library), finalCall(library), nullptr) != SQLITE_OK)

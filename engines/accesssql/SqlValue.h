@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engines/accesssql/AccessDate.h"
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include <optional>
 #include <sqlite3.h>
@@ -17,7 +17,7 @@ class SqlValue {
   public:
     // The library whose callback is running: arguments, results and aggregate state belong to
     // the library of the connection that called, never to whichever one is linked.
-    static const engine::SqliteApi& api();
+    static const SqliteApi& api();
 
     static bool isNull(sqlite3_value* v) { return api().value_type(v) == SQLITE_NULL; }
     static std::string_view textView(sqlite3_value* v);
@@ -43,10 +43,9 @@ class SqlValue {
     };
     // Registers a scalar function (nArg -1: any number of arguments); throws NumberedError when
     // SQLite refuses it. Functions that read the clock are registered as non-deterministic.
-    static void define(engine::SqliteRef db, const char* name, int nArg, Function fn,
-                       bool deterministic = true);
+    static void define(SqliteRef db, const char* name, int nArg, Function fn, bool deterministic = true);
     // Registers an aggregate of one argument; the definition must outlive the connection.
-    static void defineAggregate(engine::SqliteRef db, const char* name, const Aggregate& aggregate);
+    static void defineAggregate(SqliteRef db, const char* name, const Aggregate& aggregate);
 };
 
 } // namespace qv::accesssql

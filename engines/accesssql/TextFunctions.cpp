@@ -293,7 +293,7 @@ void fnLike(sqlite3_context* ctx, int, sqlite3_value** a) {
 
 } // namespace
 
-void TextFunctions::registerOn(engine::SqliteRef db) {
+void TextFunctions::registerOn(SqliteRef db) {
     SqlValue::define(db, "Len", 1, fnLen);
     SqlValue::define(db, "Left", 2, fnLeft);
     SqlValue::define(db, "Right", 2, fnRight);

@@ -4,13 +4,13 @@
 // count characters; comparisons ignore case, as queries compare text.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::accesssql {
 
 class TextFunctions {
   public:
-    static void registerOn(engine::SqliteRef db);
+    static void registerOn(SqliteRef db);
 };
 
 } // namespace qv::accesssql

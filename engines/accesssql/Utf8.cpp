@@ -1,58 +1,21 @@
-// Minimal UTF-8 decoding and case mapping for the text functions and LIKE.
+// Character stepping and case mapping for the text functions and LIKE, over the platform codec.
 #include "engines/accesssql/Utf8.h"
+
+#include "platform/Utf8.h"
 
 namespace qv::accesssql {
 
 char32_t Utf8::next(std::string_view s, std::size_t& i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    int extra = 0;
-    char32_t cp = c;
-    if (c < 0x80 || c < 0xC0 || c >= 0xF8) { // ASCII, or a stray byte that decodes as itself
-        ++i;
-        return c;
+    const qv::Utf8::Decoded d = qv::Utf8::decode(s, i);
+    if (!d.ok()) { // each byte of an ill-formed piece is a character of its own, decoded as itself
+        return static_cast<unsigned char>(s[i++]);
     }
-    if (c >= 0xF0) {
-        extra = 3;
-        cp = c & 0x07;
-    } else if (c >= 0xE0) {
-        extra = 2;
-        cp = c & 0x0F;
-    } else {
-        extra = 1;
-        cp = c & 0x1F;
-    }
-    if (i + static_cast<std::size_t>(extra) >= s.size()) {
-        ++i;
-        return c;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((cc & 0xC0) != 0x80) {
-            ++i;
-            return c;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    return cp;
+    i += d.length;
+    return d.cp;
 }
 
 void Utf8::append(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    qv::Utf8::append(out, cp);
 }
 
 std::size_t Utf8::length(std::string_view s) {

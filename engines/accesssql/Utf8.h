@@ -12,7 +12,9 @@ namespace qv::accesssql {
 
 class Utf8 {
   public:
-    // Decodes the code point at text[i] and advances i; a malformed byte decodes as itself.
+    // Decodes the character at text[i] and advances i. Each byte of an ill-formed piece (stray
+    // byte, overlong form, encoded surrogate, past U+10FFFF, truncated) is one character that
+    // decodes as its own value, as Access counts a byte it cannot read.
     static char32_t next(std::string_view text, std::size_t& i);
     static void append(std::string& out, char32_t cp);
     static std::size_t length(std::string_view text);

@@ -6,9 +6,9 @@
 #include "engines/mdb/MdbTable.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/MetadataStore.h"
-#include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/Statement.h"
 #include "platform/engine/DaoConstants.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -72,7 +72,7 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
         if (const int rc = db.open(SqliteApi::plain(), partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
             rc != SQLITE_OK)
             throw EngineErrors::fromSqlite(SqliteRef{&SqliteApi::plain(), nullptr}, rc, source);
-        db.exec("BEGIN", source);
+        Statement::execute(db.ref(), "BEGIN", source);
         for (const auto& info : catalogue.tables()) {
             if (info.attributes & (dao::SystemObject | dao::HiddenObject)) continue;
             MdbImport::copyTable(catalogue, info.name, db.ref(), true);
@@ -90,9 +90,10 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
                 std::string columns;
                 for (const auto& c : x.columns)
                     columns += (columns.empty() ? "" : ", ") + quoted(c);
-                db.exec(fmt::format("CREATE {}INDEX {} ON {} ({})", x.unique ? "UNIQUE " : "",
-                                    quoted(info.name + "_" + x.name), quoted(info.name), columns),
-                        source);
+                Statement::execute(db.ref(),
+                                   fmt::format("CREATE {}INDEX {} ON {} ({})", x.unique ? "UNIQUE " : "",
+                                               quoted(info.name + "_" + x.name), quoted(info.name), columns),
+                                   source);
             }
         }
         MetadataStore store(db.ref());
@@ -121,7 +122,7 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
                 report.queriesNotCopied.push_back(q->name() + ": " + e.description());
             }
         }
-        db.exec("COMMIT", source);
+        Statement::execute(db.ref(), "COMMIT", source);
         db.close();
         // Never over a file that appeared meanwhile.
         if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)

@@ -19,13 +19,6 @@ std::string quoted(const std::string& name) {
     return accesssql::SqlQuote::identifier(name);
 }
 
-void exec(SqliteRef db, const std::string& sql, const std::string& source) {
-    char* msg = nullptr;
-    const int rc = db.lib().exec(db.db, sql.c_str(), nullptr, nullptr, &msg);
-    db.lib().free(msg);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
-}
-
 int bind(const SqliteApi& lib, sqlite3_stmt* st, int i, const Variant& v, StorageKind storage) {
     if (v.isNull()) return lib.bind_null(st, i);
     switch (v.type()) {
@@ -121,11 +114,11 @@ void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name
         stored = info->foreignName;
     }
     MdbTable table(owner->file(), stored);
-    exec(db, "SAVEPOINT mdb_copy", source);
+    Statement::execute(db, "SAVEPOINT mdb_copy", source);
     try {
         // Relations are the linking file's: a linked table takes them from there.
         std::string create = createStatement(catalogue, table, info->name, withRelations);
-        exec(db, create, source);
+        Statement::execute(db, create, source);
         std::string insert = "INSERT INTO " + quoted(info->name) + " VALUES (";
         for (std::size_t i = 0; i < table.columns().size(); ++i)
             insert += i ? ", ?" : "?";
@@ -143,7 +136,7 @@ void MdbImport::copyTable(const MdbCatalogue& catalogue, const std::string& name
             lib.reset(st.get());
             return true;
         });
-        exec(db, "RELEASE mdb_copy", source);
+        Statement::execute(db, "RELEASE mdb_copy", source);
     } catch (...) {
         db.lib().exec(db.db, "ROLLBACK TO mdb_copy; RELEASE mdb_copy", nullptr, nullptr, nullptr);
         throw;

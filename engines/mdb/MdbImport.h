@@ -5,7 +5,7 @@
 
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/mdb/MdbTable.h"
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include <string>
 

@@ -5,10 +5,10 @@
 #include "engines/mdb/MdbImport.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
-#include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/Statement.h"
 #include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <algorithm>
 #include <fmt/format.h>
@@ -65,7 +65,7 @@ void provide(const MdbCatalogue& catalogue, const std::string& sql, const Sqlite
         std::string body = translated.sql;
         while (!body.empty() && (body.back() == ';' || g_ascii_isspace(body.back())))
             body.pop_back();
-        db.exec("CREATE TEMP VIEW " + quotedName(q->name()) + " AS " + body, source);
+        Statement::execute(db.ref(), "CREATE TEMP VIEW " + quotedName(q->name()) + " AS " + body, source);
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/sqlite/ColumnarRecordset.h"
-#include "engines/sqlite/SqliteConnection.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <memory>
 #include <string>

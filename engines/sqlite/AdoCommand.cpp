@@ -6,6 +6,7 @@
 #include "engines/sqlite/AdoParameter.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
+#include "platform/DaoTypeMap.h"
 #include "platform/NameQuote.h"
 #include "platform/OleDateTime.h"
 #include "platform/engine/AdoConstants.h"
@@ -39,41 +40,6 @@ bool variableLength(int adoType) {
         return true;
     default:
         return false;
-    }
-}
-
-int adoTypeOfDao(int daoType) {
-    switch (daoType) {
-    case dao::Boolean:
-        return ado::Boolean;
-    case dao::Byte:
-        return ado::UnsignedTinyInt;
-    case dao::Integer:
-        return ado::SmallInt;
-    case dao::Long:
-        return ado::Integer;
-    case dao::Currency:
-        return ado::Currency;
-    case dao::Single:
-        return ado::Single;
-    case dao::Double:
-        return ado::Double;
-    case dao::Date:
-        return ado::Date;
-    case dao::Binary:
-        return ado::VarBinary;
-    case dao::LongBinary:
-        return ado::LongVarBinary;
-    case dao::Memo:
-        return ado::LongVarWChar;
-    case dao::GUID:
-        return ado::GUID;
-    case dao::Decimal:
-        return ado::Numeric;
-    case dao::BigInt:
-        return ado::BigInt;
-    default:
-        return ado::VarWChar;
     }
 }
 
@@ -195,7 +161,7 @@ AdoRecordsetPtr AdoCommand::execute(long long* recordsAffected, int) {
             }
             if (!given) throw improper(fmt::format("No value given for the parameter '{}'.", declared.name));
             values.push_back(
-                {declared.bindName, convertForType(given->value(), adoTypeOfDao(declared.daoType))});
+                {declared.bindName, convertForType(given->value(), DaoTypeMap::adoType(declared.daoType))});
         }
         return connection->run(statement, values, recordsAffected, Source);
     }

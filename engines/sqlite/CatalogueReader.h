@@ -3,8 +3,8 @@
 // relations from foreign keys, and saved queries (views, and queries kept with the metadata).
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/engine/IDaoDatabase.h"
+#include "sqlite/SqliteRef.h"
 
 namespace qv::engine {
 

@@ -5,7 +5,7 @@
 // decrypted whole, and nothing taken from the file is ever run as SQL of ours.
 #pragma once
 
-#include "engines/sqlite/SqliteConnection.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <string>
 

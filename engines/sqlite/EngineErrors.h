@@ -3,8 +3,8 @@
 // failures name "Table.Field" so that the write-back can point at the offending column.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/NumberedError.h"
+#include "sqlite/SqliteRef.h"
 
 #include <cstdint>
 #include <string>

@@ -144,12 +144,7 @@ bool MetadataStore::hasTable(const char* name) const {
 }
 
 void MetadataStore::ensure(const char* createSql) const {
-    char* msg = nullptr;
-    int rc = mDb.lib().exec(mDb.db, createSql, nullptr, nullptr, &msg);
-    mDb.lib().free(msg);
-    if (rc != SQLITE_OK) {
-        throw EngineErrors::fromSqlite(mDb, rc, Source);
-    }
+    Statement::execute(mDb, createSql, Source);
 }
 
 std::vector<StoredProperty> MetadataStore::properties(std::vector<std::string>* skipped) const {

@@ -4,7 +4,7 @@
 // first stored, and listed as system objects. Reading never creates them.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include "platform/Variant.h"
 

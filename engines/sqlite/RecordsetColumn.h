@@ -6,9 +6,9 @@
 
 #include "engines/sqlite/MappedBuffer.h"
 #include "engines/sqlite/TypeMapping.h"
-#include "engines/sqliteapi/SqliteApi.h"
 #include "platform/Variant.h"
 #include "platform/engine/IColumnarRecordset.h"
+#include "sqlite/SqliteApi.h"
 
 #include <cstdint>
 #include <memory>

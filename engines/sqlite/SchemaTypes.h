@@ -5,7 +5,7 @@
 // schema version moves (after any DDL, from this connection or another).
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include "engines/accesssql/TranslatedSql.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engines/accesssql/TranslatedSql.h"
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include <string>
 #include <string_view>

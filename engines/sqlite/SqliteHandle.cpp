@@ -6,6 +6,7 @@
 #include "engines/sqlite/DatabaseFileKind.h"
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
+#include "engines/sqlite/Statement.h"
 
 #include <array>
 #include <cstdint>
@@ -145,7 +146,7 @@ std::shared_ptr<SqliteHandle> SqliteHandle::open(const std::string& path, const 
 
 void SqliteHandle::exec(const std::string& sql, const std::string& source) const {
     if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
-    mDb.exec(sql, source);
+    Statement::execute(mDb.ref(), sql, source);
 }
 
 } // namespace qv::engine

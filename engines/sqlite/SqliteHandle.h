@@ -10,7 +10,7 @@
 #pragma once
 
 #include "engines/sqlite/SchemaTypes.h"
-#include "engines/sqlite/SqliteConnection.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <cstdint>
 #include <memory>

@@ -9,22 +9,29 @@
 
 namespace qv::engine {
 
-Statement::Statement(SqliteRef db, const std::string& sql, const std::string& source)
-    : mDb(db), mSource(source) {
-    // SQLite stops at a NUL as at the end of the text; what follows would vanish unseen.
+namespace {
+// SQLite stops at a NUL as at the end of the text; what follows would vanish unseen.
+const std::string& withoutNul(const std::string& sql, const std::string& source) {
     if (sql.find('\0') != std::string::npos) throw EngineErrors::nulInSql(source);
-    const char* tail = nullptr;
-    int rc = lib().prepare_v2(db.db, sql.c_str(), static_cast<int>(sql.size()), &mSt, &tail);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
-    if (tail) mTail = sql.substr(static_cast<std::size_t>(tail - sql.c_str()));
+    return sql;
+}
+} // namespace
+
+Statement::Statement(SqliteRef db, const std::string& sql, const std::string& source)
+    : mSt(db, withoutNul(sql, source)), mSource(source) {
+    if (mSt.status() != SQLITE_OK) throw EngineErrors::fromSqlite(db, mSt.status(), source);
+    mTail = sql.substr(mSt.tailOffset());
 }
 
-Statement::~Statement() {
-    lib().finalize(mSt);
+void Statement::execute(SqliteRef db, const std::string& sql, const std::string& source) {
+    char* msg = nullptr;
+    const int rc = db.lib().exec(db.db, sql.c_str(), nullptr, nullptr, &msg);
+    db.lib().free(msg);
+    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(db, rc, source);
 }
 
 Statement& Statement::bind(int index, const std::string& text) {
-    lib().bind_text(mSt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    mSt.bind(index, text);
     return *this;
 }
 
@@ -33,22 +40,22 @@ Statement& Statement::bind(int index, const Variant& v) {
     case VarType::Empty:
     case VarType::Null:
     case VarType::Error:
-        lib().bind_null(mSt, index);
+        lib().bind_null(get(), index);
         break;
     case VarType::Boolean:
-        lib().bind_int(mSt, index, v.toBool() ? 1 : 0);
+        mSt.bind(index, std::int64_t{v.toBool() ? 1 : 0});
         break;
     case VarType::Integer:
     case VarType::Long:
     case VarType::LongLong:
     case VarType::Byte:
-        lib().bind_int64(mSt, index, v.toInt64());
+        mSt.bind(index, std::int64_t{v.toInt64()});
         break;
     case VarType::Single:
     case VarType::Double:
     case VarType::Decimal:
     case VarType::Currency:
-        lib().bind_double(mSt, index, v.toDouble());
+        lib().bind_double(get(), index, v.toDouble());
         break;
     case VarType::Date: {
         // Text of a year below 100, past 9999, or of NaN would be stored as a date nobody can read.
@@ -63,12 +70,7 @@ Statement& Statement::bind(int index, const Variant& v) {
         bind(index, v.str());
         break;
     case VarType::Binary: {
-        // An empty vector may have no buffer, and a null pointer binds NULL: an empty value
-        // would come back as a missing one.
-        static const unsigned char none = 0;
-        const Binary& b = v.bytes();
-        lib().bind_blob(mSt, index, b.empty() ? &none : b.data(), static_cast<int>(b.size()),
-                        SQLITE_TRANSIENT);
+        mSt.bindBlob(index, v.bytes().data(), v.bytes().size());
         break;
     }
     }
@@ -76,36 +78,35 @@ Statement& Statement::bind(int index, const Variant& v) {
 }
 
 bool Statement::step() {
-    int rc = lib().step(mSt);
+    const int rc = mSt.step();
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw EngineErrors::fromSqlite(mDb, rc, mSource);
+    throw EngineErrors::fromSqlite(connection(), rc, mSource);
 }
 
 std::string Statement::text(int column) const {
-    const auto* p = reinterpret_cast<const char*>(lib().column_text(mSt, column));
-    return p ? std::string(p, static_cast<std::size_t>(lib().column_bytes(mSt, column))) : std::string();
+    return mSt.text(column);
 }
 
 long long Statement::integer(int column) const {
-    return lib().column_int64(mSt, column);
+    return mSt.int64(column);
 }
 
 bool Statement::isNull(int column) const {
-    return lib().column_type(mSt, column) == SQLITE_NULL;
+    return lib().column_type(get(), column) == SQLITE_NULL;
 }
 
 Variant Statement::value(int column) const {
-    switch (lib().column_type(mSt, column)) {
+    switch (lib().column_type(get(), column)) {
     case SQLITE_NULL:
         return Variant::null();
     case SQLITE_INTEGER:
-        return Variant(static_cast<std::int64_t>(lib().column_int64(mSt, column)));
+        return Variant(static_cast<std::int64_t>(lib().column_int64(get(), column)));
     case SQLITE_FLOAT:
-        return Variant(lib().column_double(mSt, column));
+        return Variant(lib().column_double(get(), column));
     case SQLITE_BLOB: {
-        auto p = static_cast<const std::uint8_t*>(lib().column_blob(mSt, column));
-        return Variant(Binary(p, p + lib().column_bytes(mSt, column)));
+        auto p = static_cast<const std::uint8_t*>(lib().column_blob(get(), column));
+        return Variant(Binary(p, p + lib().column_bytes(get(), column)));
     }
     default:
         return Variant(text(column));

@@ -2,8 +2,8 @@
 // catalogue readers share; failures come out as the engine's numbered errors.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
 #include "platform/Variant.h"
+#include "sqlite/SqliteStatement.h"
 
 #include <string>
 
@@ -13,13 +13,15 @@ class Statement {
   public:
     // Prepared by the library of the connection; the statement never outlives its connection.
     Statement(SqliteRef db, const std::string& sql, const std::string& source);
-    ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    sqlite3_stmt* get() const { return mSt; }
-    const SqliteApi& lib() const { return *mDb.api; }
-    SqliteRef connection() const { return mDb; }
+    // Runs statements that return no rows; raises the engine's numbered error on failure.
+    static void execute(SqliteRef db, const std::string& sql, const std::string& source);
+
+    sqlite3_stmt* get() const { return mSt.get(); }
+    const SqliteApi& lib() const { return mSt.lib(); }
+    SqliteRef connection() const { return mSt.connection(); }
     // What followed the first statement in the text (for refusing a second statement).
     const std::string& tail() const { return mTail; }
     Statement& bind(int index, const std::string& text);
@@ -32,8 +34,7 @@ class Statement {
     Variant value(int column) const;
 
   private:
-    SqliteRef mDb;
-    sqlite3_stmt* mSt = nullptr;
+    SqliteStatement mSt;
     std::string mSource;
     std::string mTail;
 };

@@ -2,9 +2,9 @@
 #include "engines/sqlite/WorkgroupFile.h"
 
 #include "engines/sqlite/EngineErrors.h"
-#include "engines/sqlite/SqliteConnection.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/Statement.h"
+#include "sqlite/SqliteConnection.h"
 
 #include <filesystem>
 #include <fmt/format.h>
@@ -32,9 +32,11 @@ SqliteConnection openWritable(const std::string& path) {
     if (const int rc = d.open(SqliteApi::plain(), path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         rc != SQLITE_OK)
         throw EngineErrors::fromSqlite(SqliteRef{&SqliteApi::plain(), nullptr}, rc, Source);
-    d.exec("CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB NOT NULL, "
-           "Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
-           Source);
+    Statement::execute(
+        d.ref(),
+        "CREATE TABLE IF NOT EXISTS QvAccounts (Name TEXT PRIMARY KEY COLLATE NOCASE, Salt BLOB NOT NULL, "
+        "Hash BLOB NOT NULL, Iterations INTEGER NOT NULL)",
+        Source);
     return d;
 }
 

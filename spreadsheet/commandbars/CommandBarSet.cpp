@@ -3,25 +3,14 @@
 #include "spreadsheet/commandbars/CommandBarSet.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/commandbars/CommandBar.h"
 #include "spreadsheet/commandbars/CommandBarControl.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace qv::sheet {
-
-namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
 
 struct CommandBarSet::Impl {
     std::vector<std::shared_ptr<CommandBar>> bars;
@@ -60,7 +49,7 @@ CommandBarPtr CommandBarSet::item(long index) const {
 
 CommandBarPtr CommandBarSet::find(const std::string& name) const {
     for (const auto& b : mImpl->bars)
-        if (sameName(b->name(), name)) return b;
+        if (TextUtil::equalsIgnoreCase(b->name(), name)) return b;
     return nullptr;
 }
 

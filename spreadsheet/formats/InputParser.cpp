@@ -5,6 +5,7 @@
 #include "spreadsheet/formats/InputParser.h"
 
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 #include "spreadsheet/formats/NumberFormatterLocale.h"
 
 #include <cctype>
@@ -18,9 +19,6 @@ namespace {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
@@ -28,13 +26,6 @@ std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
         s.remove_suffix(1);
     return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
 }
 
 std::optional<int> toInt(std::string_view digits) {
@@ -57,8 +48,8 @@ std::optional<int> fullYear(std::string_view digits) {
 
 std::optional<int> monthByName(std::string_view word, const NumberFormatterLocale& loc) {
     for (int m = 0; m < 12; ++m)
-        if (equalsNoCase(word, loc.monthNames[static_cast<std::size_t>(m)]) ||
-            equalsNoCase(word, loc.monthAbbreviations[static_cast<std::size_t>(m)]))
+        if (TextUtil::equalsIgnoreCase(word, loc.monthNames[static_cast<std::size_t>(m)]) ||
+            TextUtil::equalsIgnoreCase(word, loc.monthAbbreviations[static_cast<std::size_t>(m)]))
             return m + 1;
     return std::nullopt;
 }
@@ -68,13 +59,14 @@ std::optional<double> parseTime(std::string_view s) {
     s = trim(s);
     int shift = -1; // -1 none, 0 am, 12 pm
     auto endsWith = [&](std::string_view suffix) {
-        return s.size() > suffix.size() && equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
+        return s.size() > suffix.size() &&
+               TextUtil::equalsIgnoreCase(s.substr(s.size() - suffix.size()), suffix);
     };
     if (endsWith("am") || endsWith("pm")) {
-        shift = lower(s[s.size() - 2]) == 'p' ? 12 : 0;
+        shift = TextUtil::lowerAscii(s[s.size() - 2]) == 'p' ? 12 : 0;
         s = trim(s.substr(0, s.size() - 2));
     } else if (endsWith("a") || endsWith("p")) {
-        shift = lower(s.back()) == 'p' ? 12 : 0;
+        shift = TextUtil::lowerAscii(s.back()) == 'p' ? 12 : 0;
         s = trim(s.substr(0, s.size() - 1));
     }
     std::vector<std::string_view> parts;
@@ -252,8 +244,8 @@ Variant InputParser::parse(const std::string& typed, Locale locale) {
     const std::string_view s = trim(typed);
     if (s.empty()) return Variant(typed);
     const auto& loc = NumberFormatterLocale::of(locale);
-    if (equalsNoCase(s, loc.trueText)) return Variant(true);
-    if (equalsNoCase(s, loc.falseText)) return Variant(false);
+    if (TextUtil::equalsIgnoreCase(s, loc.trueText)) return Variant(true);
+    if (TextUtil::equalsIgnoreCase(s, loc.falseText)) return Variant(false);
     if (auto n = parseNumber(s, locale)) return Variant(*n);
     if (auto d = parseDateTime(s, locale)) return Variant(OleDate{*d});
     return Variant(typed);

@@ -5,6 +5,7 @@
 #include "spreadsheet/formats/NumberFormatter.h"
 
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 #include "spreadsheet/formats/NumberFormatterCode.h"
 #include "spreadsheet/formats/NumberFormatterDecimal.h"
 #include "spreadsheet/formats/NumberFormatterLocale.h"
@@ -60,11 +61,7 @@ Code parsed(const std::string& format) {
 
 bool isGeneralText(const std::string& f) {
     if (f.empty()) return true;
-    if (f.size() != 7) return false;
-    static constexpr char word[] = "general";
-    for (std::size_t i = 0; i < 7; ++i)
-        if (std::tolower(static_cast<unsigned char>(f[i])) != word[i]) return false;
-    return true;
+    return TextUtil::equalsIgnoreCase(f, "general");
 }
 
 std::size_t significantCount(const std::string& digits) {

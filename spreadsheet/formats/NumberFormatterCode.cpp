@@ -3,6 +3,9 @@
 // comma groups thousands between placeholders but scales by 1000 after the last one.
 #include "spreadsheet/formats/NumberFormatterCode.h"
 
+#include "platform/TextUtil.h"
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -11,16 +14,14 @@
 namespace qv::sheet {
 
 namespace {
-
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// Past the character that follows s[pos] ("_x" and "*x" name one character of any length).
+std::size_t skipCharacterAfter(const std::string& s, std::size_t pos) {
+    return pos + 1 < s.size() ? pos + 1 + Utf8::decode(s, pos + 1).length : s.size();
 }
 
 bool startsWithNoCase(const std::string& s, std::size_t pos, std::string_view word) {
-    if (s.size() - pos < word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (lower(s[pos + i]) != lower(word[i])) return false;
-    return true;
+    return s.size() - pos >= word.size() &&
+           TextUtil::equalsIgnoreCase(std::string_view(s).substr(pos, word.size()), word);
 }
 
 bool isDateKind(FormatTokenKind k) {
@@ -36,9 +37,7 @@ void addLiteral(std::vector<FormatToken>& tokens, std::string_view text) {
 
 bool isColorName(const std::string& inner) {
     static const char* names[] = {"black", "blue", "cyan", "green", "magenta", "red", "white", "yellow"};
-    std::string l;
-    for (char c : inner)
-        l.push_back(lower(c));
+    const std::string l = TextUtil::lowerAscii(inner);
     if (std::find_if(std::begin(names), std::end(names), [&](const char* n) { return l == n; }) !=
         std::end(names))
         return true;
@@ -105,8 +104,9 @@ void parseBracket(const std::string& inner, FormatSection& section) {
         section.condition = c;
         return;
     }
-    const char first = lower(inner[0]);
-    const bool same = std::all_of(inner.begin(), inner.end(), [&](char c) { return lower(c) == first; });
+    const char first = TextUtil::lowerAscii(inner[0]);
+    const bool same =
+        std::all_of(inner.begin(), inner.end(), [&](char c) { return TextUtil::lowerAscii(c) == first; });
     if (same && (first == 'h' || first == 'm' || first == 's')) {
         const auto kind = first == 'h'   ? FormatTokenKind::ElapsedHours
                           : first == 'm' ? FormatTokenKind::ElapsedMinutes
@@ -118,7 +118,7 @@ void parseBracket(const std::string& inner, FormatSection& section) {
 
 std::size_t runLength(const std::string& s, std::size_t pos) {
     std::size_t n = 1;
-    while (pos + n < s.size() && lower(s[pos + n]) == lower(s[pos]))
+    while (pos + n < s.size() && TextUtil::lowerAscii(s[pos + n]) == TextUtil::lowerAscii(s[pos]))
         ++n;
     return n;
 }
@@ -127,7 +127,7 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
     auto& t = section.tokens;
     while (pos < s.size()) {
         const char c = s[pos];
-        const char lc = lower(c);
+        const char lc = TextUtil::lowerAscii(c);
         if (c == ';') {
             ++pos;
             return;
@@ -140,9 +140,7 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
         } else if (c == '\\') {
             if (pos + 1 < s.size()) {
                 // Keep multi-byte characters whole.
-                std::size_t n = 1;
-                while (pos + 1 + n < s.size() && (static_cast<unsigned char>(s[pos + 1 + n]) & 0xC0) == 0x80)
-                    ++n;
+                const std::size_t n = Utf8::decode(s, pos + 1).length;
                 addLiteral(t, std::string_view(s).substr(pos + 1, n));
                 pos += 1 + n;
             } else {
@@ -150,14 +148,10 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
             }
         } else if (c == '_') {
             addLiteral(t, " ");
-            pos += 2;
-            while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80)
-                ++pos;
+            pos = skipCharacterAfter(s, pos);
         } else if (c == '*') {
             // Fill to the column width: a plain text rendering has no width to fill.
-            pos += 2;
-            while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80)
-                ++pos;
+            pos = skipCharacterAfter(s, pos);
         } else if (c == '[') {
             const auto close = s.find(']', pos);
             const auto end = close == std::string::npos ? s.size() : close;
@@ -235,9 +229,7 @@ void tokenize(const std::string& s, std::size_t& pos, FormatSection& section) {
             t.push_back({k, {}, 0});
             pos += n;
         } else {
-            std::size_t n = 1;
-            while (pos + n < s.size() && (static_cast<unsigned char>(s[pos + n]) & 0xC0) == 0x80)
-                ++n;
+            const std::size_t n = Utf8::decode(s, pos).length;
             addLiteral(t, std::string_view(s).substr(pos, n));
             pos += n;
         }

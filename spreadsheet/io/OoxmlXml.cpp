@@ -1,7 +1,7 @@
 // See OoxmlXml.h.
 #include "spreadsheet/io/OoxmlXml.h"
 
-#include "spreadsheet/model/Utf8Text.h"
+#include "platform/Utf8.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -70,16 +70,16 @@ std::string OoxmlXml::unescape(const std::string& s) {
         i += 6;
         // The escapes count UTF-16 units: a character past U+FFFF is a pair of them, and a
         // half of a pair alone is no character (it would make the cell's text ill-formed).
-        if (Utf8Text::isSurrogate(cp)) {
+        if (Utf8::isSurrogate(cp)) {
             char32_t low = 0;
             if (cp <= 0xDBFF && i + 1 < s.size() && escapeAt(i + 1, low) && low >= 0xDC00 && low <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                cp = Utf8::fromSurrogates(cp, low);
                 i += 7;
             } else {
-                cp = Utf8Text::Replacement;
+                cp = Utf8::Replacement;
             }
         }
-        Utf8Text::append(out, cp);
+        Utf8::append(out, cp);
     }
     return out;
 }

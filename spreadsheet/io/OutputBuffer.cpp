@@ -2,7 +2,7 @@
 // go, because almost all cell text needs no escaping at all.
 #include "spreadsheet/io/OutputBuffer.h"
 
-#include "spreadsheet/model/Utf8Text.h"
+#include "platform/Utf8.h"
 
 #include <array>
 #include <cctype>
@@ -78,15 +78,15 @@ std::string_view unrepresentable(char32_t cp, bool ooxmlEscapes, char (&buf)[8])
 // not characters at all and become U+FFFD; a surrogate pair becomes its character; U+FFFE
 // and U+FFFF are characters XML forbids.
 std::string_view nonAscii(std::string_view s, std::size_t& i, bool ooxmlEscapes, char (&buf)[8]) {
-    char32_t cp = Utf8Text::next(s, i);
+    char32_t cp = Utf8::next(s, i);
     if (cp == 0xFFFE || cp == 0xFFFF) return unrepresentable(cp, ooxmlEscapes, buf);
-    if (cp == Utf8Text::Invalid) return ReplacementUtf8;
-    if (!Utf8Text::isSurrogate(cp)) return {};
+    if (cp == Utf8::Invalid) return ReplacementUtf8;
+    if (!Utf8::isSurrogate(cp)) return {};
     std::size_t after = i;
-    char32_t low = cp <= 0xDBFF && i < s.size() ? Utf8Text::next(s, after) : Utf8Text::Invalid;
+    char32_t low = cp <= 0xDBFF && i < s.size() ? Utf8::next(s, after) : Utf8::Invalid;
     if (low < 0xDC00 || low > 0xDFFF) return ReplacementUtf8;
     i = after;
-    return std::string_view(buf, Utf8Text::encode(0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00), buf));
+    return std::string_view(buf, Utf8::encode(Utf8::fromSurrogates(cp, low), buf));
 }
 } // namespace
 

@@ -3,6 +3,8 @@
 // that borrow the formula: translating a formula to another cell needs a formula parser.
 #include "spreadsheet/io/XlsxSheetReader.h"
 
+#include "platform/TextUtil.h"
+#include "platform/Utf8.h"
 #include "spreadsheet/io/OoxmlXml.h"
 #include "spreadsheet/io/XlsxStylesReader.h"
 #include "spreadsheet/io/ZipPackageReader.h"
@@ -36,13 +38,6 @@ bool cellRef(const char* ref, long& row, long& col) {
     bool ok = false;
     row = parseLong(ref + i, ok);
     return ok && row >= 1 && row <= MaxRow && col >= 1 && col <= MaxColumn;
-}
-
-std::size_t utf8Length(const std::string& s) {
-    std::size_t n = 0;
-    for (char c : s)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
 }
 
 int indexOf(const char* const* names, int count, const std::string& value, int absent) {
@@ -199,7 +194,7 @@ class SheetLoader {
             else
                 value = d;
         }
-        if (value.isString() && utf8Length(value.str()) > 32767)
+        if (value.isString() && Utf8::codePoints(value.str()) > 32767)
             bad("cell " + CellAddress::columnLetters(col) + std::to_string(row) +
                 " holds a text longer than the 32767 characters a cell can hold");
         if (value.isEmpty() && style == 0 && formula.empty()) return;

@@ -3,11 +3,11 @@
 #include "spreadsheet/io/XlsxWorksheet.h"
 
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 #include "spreadsheet/io/ExportValues.h"
 #include "spreadsheet/io/OutputBuffer.h"
 #include "spreadsheet/io/XlsxStyles.h"
 #include "spreadsheet/model/CellAddress.h"
-#include "spreadsheet/model/Utf8Text.h"
 
 #include <algorithm>
 #include <array>
@@ -184,7 +184,7 @@ class SheetDataWriter {
     // the file on disk as they were, and says which cell to shorten.
     void checkLength(long row, long column, const std::string& text) const {
         if (text.size() <= XlsxWorksheet::MaxCellText) return; // never more units than bytes
-        std::size_t units = Utf8Text::utf16Length(text);
+        std::size_t units = Utf8::utf16Length(text);
         if (units <= XlsxWorksheet::MaxCellText) return;
         std::string cell = XlsxWorksheet::quotedSheetName(mSheetName) + "!" +
                            CellAddress::columnLetters(column) + std::to_string(row);

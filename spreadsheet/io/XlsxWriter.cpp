@@ -3,6 +3,8 @@
 #include "spreadsheet/io/XlsxWriter.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
+#include "platform/Utf8.h"
 #include "spreadsheet/io/OutputBuffer.h"
 #include "spreadsheet/io/XlsxComments.h"
 #include "spreadsheet/io/XlsxStyles.h"
@@ -27,17 +29,6 @@ constexpr const char* RelNs = "http://schemas.openxmlformats.org/officeDocument/
     throw NumberedError(err::ApplicationDefined, "Workbook", what);
 }
 
-std::size_t utf8Length(const std::string& s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 bool isPasswordHash(const std::string& h) {
     return h.empty() || (h.size() == 4 && std::all_of(h.begin(), h.end(), [](char c) {
                              return std::isxdigit(static_cast<unsigned char>(c));
@@ -49,11 +40,11 @@ void checkSheets(const std::vector<ExportSheet>& sheets) {
     std::set<std::string> seen;
     bool visible = false;
     for (const ExportSheet& s : sheets) {
-        if (s.name.empty() || utf8Length(s.name) > 31 ||
+        if (s.name.empty() || Utf8::utf16Length(s.name) > 31 ||
             s.name.find_first_of("[]:*?/\\") != std::string::npos || s.name.front() == '\'' ||
             s.name.back() == '\'')
             refuse("The sheet name '" + s.name + "' is not valid in a workbook file.");
-        if (!seen.insert(lowerAscii(s.name)).second)
+        if (!seen.insert(TextUtil::lowerAscii(s.name)).second)
             refuse("The workbook has two sheets named '" + s.name + "'.");
         visible = visible || s.visibility == -1;
         if (!isPasswordHash(s.protection.passwordHash))
@@ -258,7 +249,8 @@ void writeWorkbook(PackageWriter& pw, const IWorkbookExport& book, const std::ve
                     sheet = sheet.substr(1, sheet.size() - 2);
                 name = name.substr(bang + 1);
                 for (std::size_t i = 0; i < sheets.size(); ++i)
-                    if (lowerAscii(sheets[i].name) == lowerAscii(sheet)) local = static_cast<long>(i);
+                    if (TextUtil::lowerAscii(sheets[i].name) == TextUtil::lowerAscii(sheet))
+                        local = static_cast<long>(i);
                 if (local < 0)
                     refuse("The name '" + n.name + "' belongs to a sheet the workbook does not have.");
             }
@@ -356,7 +348,7 @@ void XlsxWriter::write(const IWorkbookExport& book, AtomicFile& file) const {
     Properties props = classifyProperties(book);
     for (const auto& [name, value] : book.customProperties()) {
         bool taken = std::any_of(props.custom.begin(), props.custom.end(), [&, &key = name](const auto& p) {
-            return lowerAscii(p.first) == lowerAscii(key);
+            return TextUtil::lowerAscii(p.first) == TextUtil::lowerAscii(key);
         });
         if (!taken) props.custom.emplace_back(name, value);
     }

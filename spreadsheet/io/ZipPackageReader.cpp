@@ -3,10 +3,10 @@
 #include "spreadsheet/io/ZipPackageReader.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 
 #include <algorithm>
 #include <pugixml.hpp>
-#include <strings.h>
 #include <unzip.h>
 
 namespace qv::sheet {
@@ -53,7 +53,7 @@ void ZipPackageReader::fail(const std::string& what) const {
 
 long ZipPackageReader::indexOf(const std::string& part) const {
     for (std::size_t i = 0; i < mParts.size(); ++i)
-        if (strcasecmp(mParts[i].c_str(), part.c_str()) == 0) return static_cast<long>(i);
+        if (TextUtil::equalsIgnoreCase(mParts[i], part)) return static_cast<long>(i);
     return -1;
 }
 

@@ -4,6 +4,7 @@
 #include "spreadsheet/model/WorkbookLock.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/commandbars/CommandBarSet.h"
 #include "spreadsheet/formats/InputParser.h"
@@ -13,9 +14,7 @@
 #include "spreadsheet/model/Worksheet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
-#include <strings.h>
 
 namespace qv::sheet {
 
@@ -24,20 +23,10 @@ constexpr const char* Source = "Application";
 [[noreturn]] void fail(const std::string& text) {
     throw NumberedError(err::ApplicationDefined, Source, text);
 }
-std::string upper(std::string s) {
-    for (auto& ch : s)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return s;
-}
-std::string lower(std::string s) {
-    for (auto& ch : s)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-}
 // "Book1.xlsm!ThisWorkbook.Refresh" and "'Book 1.xlsm'!ThisWorkbook.Refresh" name the same macro.
 std::string macroKey(const std::string& name) {
     auto bang = name.rfind('!');
-    return lower(bang == std::string::npos ? name : name.substr(bang + 1));
+    return TextUtil::lowerAscii(bang == std::string::npos ? name : name.substr(bang + 1));
 }
 } // namespace
 
@@ -69,7 +58,7 @@ WorkbookPtr Application::workbook(long index) const {
 
 WorkbookPtr Application::findWorkbook(const std::string& name) const {
     for (const auto& b : mBooks)
-        if (strcasecmp(b->name().c_str(), name.c_str()) == 0) return b;
+        if (TextUtil::equalsIgnoreCase(b->name(), name)) return b;
     return nullptr;
 }
 
@@ -98,15 +87,13 @@ WorkbookPtr Application::openWorkbook(const std::string& path) {
         fail("'" + path +
              "' could not be found. Check the spelling of the file name, and verify that the file location "
              "is correct.");
-    std::string ext = std::filesystem::path(full).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = TextUtil::lowerAscii(std::filesystem::path(full).extension().string());
     if (ext != ".xlsx" && ext != ".xlsm" && ext != ".xlam")
         fail("'" + path + "' cannot be opened: only workbook files (.xlsx, .xlsm, .xlam) can be opened.");
     // Two open workbooks may not share a name: references between books name the book only.
     std::string name = std::filesystem::path(full).filename().string();
     for (const auto& b : mBooks)
-        if (strcasecmp(b->name().c_str(), name.c_str()) == 0)
+        if (TextUtil::equalsIgnoreCase(b->name(), name))
             fail("A document with the name '" + name +
                  "' is already open. You cannot open two documents with the same name.");
     // The reader builds the workbook apart; only a completely read workbook joins the list.
@@ -175,20 +162,20 @@ bool Application::ribbonAvailable() const {
 
 void Application::onKey(const std::string& key, const std::string& procedure) {
     if (key.empty()) fail("Method 'OnKey' of object '_Application' failed");
-    mKeys[upper(key)] = procedure;
+    mKeys[TextUtil::upperAscii(key)] = procedure;
 }
 
 void Application::resetKey(const std::string& key) {
-    mKeys.erase(upper(key));
+    mKeys.erase(TextUtil::upperAscii(key));
 }
 
 std::string Application::keyBinding(const std::string& key) const {
-    auto it = mKeys.find(upper(key));
+    auto it = mKeys.find(TextUtil::upperAscii(key));
     return it == mKeys.end() ? std::string() : it->second;
 }
 
 bool Application::pressKey(const std::string& key) {
-    auto it = mKeys.find(upper(key));
+    auto it = mKeys.find(TextUtil::upperAscii(key));
     if (it == mKeys.end()) return false;
     if (!it->second.empty()) run(it->second);
     return true;

@@ -4,21 +4,14 @@
 #include "spreadsheet/model/AutoFilterState.h"
 
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace qv::sheet {
 
 namespace {
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (auto& ch : out)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return out;
-}
 
 bool wildMatch(std::string_view pat, std::string_view text) {
     std::size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
@@ -75,9 +68,10 @@ bool matchOne(std::string_view criterion, const Variant& value, const std::strin
     if (op == "=" || op == "<>") {
         bool equal;
         if (cellIsNumber && critNumber && criterion.find_first_of("*?") == std::string_view::npos)
-            equal = value.toDouble() == *critNumber || lower(text) == lower(criterion);
+            equal = value.toDouble() == *critNumber ||
+                    TextUtil::lowerAscii(text) == TextUtil::lowerAscii(criterion);
         else
-            equal = wildMatch(lower(criterion), lower(text));
+            equal = wildMatch(TextUtil::lowerAscii(criterion), TextUtil::lowerAscii(text));
         return op == "=" ? equal : !equal;
     }
     if (blank) return false;
@@ -88,7 +82,7 @@ bool matchOne(std::string_view criterion, const Variant& value, const std::strin
     } else if (cellIsNumber != static_cast<bool>(critNumber)) {
         return false; // numbers and texts are never ordered against each other
     } else {
-        std::string a = lower(text), b = lower(criterion);
+        std::string a = TextUtil::lowerAscii(text), b = TextUtil::lowerAscii(criterion);
         cmp = a < b ? -1 : a > b ? 1 : 0;
     }
     if (op == ">") return cmp > 0;
@@ -113,7 +107,7 @@ bool AutoFilterState::matches(const FilterState& f, const Variant& value, const 
             auto nl = list.find('\n');
             std::string_view item = list.substr(0, nl);
             if (!item.empty() && item.front() == '=') item.remove_prefix(1);
-            if (lower(item) == lower(text)) return true;
+            if (TextUtil::lowerAscii(item) == TextUtil::lowerAscii(text)) return true;
             if (nl == std::string_view::npos) return false;
             list.remove_prefix(nl + 1);
         }

@@ -1,19 +1,14 @@
 // Names are kept as areas so structure changes move them; "#REF!" marks a reference whose cells are gone.
 #include "spreadsheet/model/NameTable.h"
 
+#include "platform/TextUtil.h"
+
 #include "spreadsheet/validation/ValidationSet.h"
 
 #include <algorithm>
 #include <cctype>
-#include <strings.h>
 
 namespace qv::sheet {
-
-namespace {
-bool sameText(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-} // namespace
 
 bool NameTable::validName(const std::string& name) {
     if (name.empty() || name.size() > 255) return false;
@@ -28,7 +23,7 @@ bool NameTable::validName(const std::string& name) {
 
 void NameTable::set(DefinedName name) {
     for (auto& n : mNames)
-        if (sameText(n.name, name.name)) {
+        if (TextUtil::equalsIgnoreCase(n.name, name.name)) {
             n = std::move(name);
             return;
         }
@@ -37,29 +32,29 @@ void NameTable::set(DefinedName name) {
 
 bool NameTable::remove(const std::string& name) {
     auto before = mNames.size();
-    std::erase_if(mNames, [&](const DefinedName& n) { return sameText(n.name, name); });
+    std::erase_if(mNames, [&](const DefinedName& n) { return TextUtil::equalsIgnoreCase(n.name, name); });
     return mNames.size() != before;
 }
 
 const DefinedName* NameTable::find(const std::string& name) const {
     for (const auto& n : mNames)
-        if (sameText(n.name, name)) return &n;
+        if (TextUtil::equalsIgnoreCase(n.name, name)) return &n;
     return nullptr;
 }
 
 void NameTable::renameSheet(const std::string& from, const std::string& to) {
     for (auto& n : mNames)
-        if (sameText(n.sheet, from)) n.sheet = to;
+        if (TextUtil::equalsIgnoreCase(n.sheet, from)) n.sheet = to;
 }
 
 void NameTable::sheetDeleted(const std::string& sheet) {
     for (auto& n : mNames)
-        if (sameText(n.sheet, sheet)) n.areas.clear();
+        if (TextUtil::equalsIgnoreCase(n.sheet, sheet)) n.areas.clear();
 }
 
 void NameTable::insertLines(const std::string& sheet, bool rows, long at, long count) {
     for (auto& n : mNames) {
-        if (!sameText(n.sheet, sheet)) continue;
+        if (!TextUtil::equalsIgnoreCase(n.sheet, sheet)) continue;
         for (auto& r : n.areas)
             shiftRectInsert(r, rows, at, count, false);
     }
@@ -67,7 +62,7 @@ void NameTable::insertLines(const std::string& sheet, bool rows, long at, long c
 
 void NameTable::deleteLines(const std::string& sheet, bool rows, long first, long count) {
     for (auto& n : mNames) {
-        if (!sameText(n.sheet, sheet) || n.areas.empty()) continue;
+        if (!TextUtil::equalsIgnoreCase(n.sheet, sheet) || n.areas.empty()) continue;
         std::vector<Rect> kept;
         bool lost = false;
         for (auto r : n.areas) {

@@ -7,6 +7,7 @@
 #include "spreadsheet/validation/Validation.h"
 
 #include "platform/NumberedError.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,12 +21,6 @@ constexpr const char* Source = "Range";
 }
 constexpr long White = 0xFFFFFF;
 
-std::size_t displayLength(std::string_view s) {
-    std::size_t n = 0;
-    for (unsigned char ch : s)
-        if ((ch & 0xC0) != 0x80) ++n;
-    return n;
-}
 } // namespace
 
 void Range::forEachStyle(const std::function<bool(const CellStyle&)>& visit) const {
@@ -292,8 +287,8 @@ void Range::autoFitColumns() {
                 // Text shows as it is stored; only numbers, dates and booleans need formatting.
                 double w = kind == CellKind::Text
                                ? static_cast<double>(
-                                     displayLength(texts.get(static_cast<std::uint32_t>(col->payload(r)))))
-                               : static_cast<double>(displayLength(sheet.displayText(r, c)));
+                                     Utf8::codePoints(texts.get(static_cast<std::uint32_t>(col->payload(r)))))
+                               : static_cast<double>(Utf8::codePoints(sheet.displayText(r, c)));
                 if (sheet.style(cells.effectiveStyle(r, c)).bold) w *= 1.1;
                 widest = std::max(widest, w);
             }

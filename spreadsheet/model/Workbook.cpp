@@ -4,6 +4,7 @@
 #include "spreadsheet/model/Workbook.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/io/WorkbookExportView.h"
 #include "spreadsheet/io/WorkbookFileWriter.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <strings.h>
 
 namespace qv::sheet {
 
@@ -22,9 +22,6 @@ namespace {
 constexpr const char* Source = "Workbook";
 [[noreturn]] void fail(const std::string& text) {
     throw NumberedError(err::ApplicationDefined, Source, text);
-}
-bool sameText(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 constexpr long rgb(int r, int g, int b) {
@@ -79,7 +76,7 @@ const char* const BuiltinNames[] = {"Title",
 
 std::string canonicalBuiltin(const std::string& name) {
     for (const char* n : BuiltinNames)
-        if (sameText(n, name)) return n;
+        if (TextUtil::equalsIgnoreCase(n, name)) return n;
     throw NumberedError(err::InvalidProcedureCall, Source,
                         "Invalid procedure call or argument: no document property '" + name + "'");
 }
@@ -124,20 +121,14 @@ void Workbook::setBuiltinProperty(const std::string& name, const Variant& value)
 }
 
 Variant Workbook::customProperty(const std::string& name) const {
-    std::string key = name;
-    for (auto& ch : key)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    auto it = mCustom.find(key);
+    auto it = mCustom.find(TextUtil::lowerAscii(name));
     return it == mCustom.end() ? Variant() : it->second.second;
 }
 
 void Workbook::setCustomProperty(const std::string& name, const Variant& value) {
     if (name.empty() || name.size() > 255)
         throw NumberedError(err::InvalidProcedureCall, Source, "Invalid property name");
-    std::string key = name;
-    for (auto& ch : key)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    mCustom[key] = {name, value};
+    mCustom[TextUtil::lowerAscii(name)] = {name, value};
     markChanged();
 }
 
@@ -219,7 +210,7 @@ WorksheetPtr Workbook::findWorksheet(const std::string& name) const {
 
 std::shared_ptr<Worksheet> Workbook::sheetModel(const std::string& name) const {
     for (const auto& s : mSheets)
-        if (sameText(s->name(), name)) return s;
+        if (TextUtil::equalsIgnoreCase(s->name(), name)) return s;
     return nullptr;
 }
 
@@ -304,7 +295,7 @@ void Workbook::unprotectStructure(const std::string& password) {
     if (!mStructureProtected) return;
     bool right = mStructureHash.empty()
                      ? password == mStructurePassword
-                     : strcasecmp(PasswordHash::legacy(password).c_str(), mStructureHash.c_str()) == 0;
+                     : TextUtil::equalsIgnoreCase(PasswordHash::legacy(password), mStructureHash);
     if (!right) fail("The password you supplied is not correct.");
     mStructureProtected = false;
     mStructurePassword.clear();
@@ -340,7 +331,7 @@ std::string Workbook::customUI() const {
 
 bool Workbook::isBuiltinPropertyName(const std::string& name) {
     for (const char* n : BuiltinNames)
-        if (sameText(n, name)) return true;
+        if (TextUtil::equalsIgnoreCase(n, name)) return true;
     return false;
 }
 

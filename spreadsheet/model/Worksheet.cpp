@@ -3,6 +3,7 @@
 #include "spreadsheet/model/Worksheet.h"
 
 #include "platform/NumberedError.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/HostText.h"
@@ -11,7 +12,6 @@
 #include "spreadsheet/model/Workbook.h"
 
 #include <algorithm>
-#include <strings.h>
 
 namespace qv::sheet {
 
@@ -43,12 +43,12 @@ void Worksheet::setName(const std::string& name) {
     const auto length = HostText::length(name);
     bool valid = length && *length >= 1 && *length <= MaxNameLength && name.front() != '\'' &&
                  name.back() != '\'' && name.find_first_of(forbidden) == std::string::npos &&
-                 strcasecmp(name.c_str(), "History") != 0;
+                 !TextUtil::equalsIgnoreCase(name, "History");
     if (!valid) fail("You typed an invalid name for a sheet or chart.");
     Workbook& b = book();
     b.checkStructureUnprotected();
     for (const auto& s : b.sheets())
-        if (s.get() != this && strcasecmp(s->name().c_str(), name.c_str()) == 0)
+        if (s.get() != this && TextUtil::equalsIgnoreCase(s->name(), name))
             fail("That name is already taken. Try a different one.");
     b.nameTable().renameSheet(mName, name);
     mName = name;
@@ -108,7 +108,7 @@ void Worksheet::setEnableSelection(int rule) {
 
 bool SheetProtection::accepts(const std::string& candidate) const {
     if (passwordHash.empty()) return candidate == password;
-    return strcasecmp(PasswordHash::legacy(candidate).c_str(), passwordHash.c_str()) == 0;
+    return TextUtil::equalsIgnoreCase(PasswordHash::legacy(candidate), passwordHash);
 }
 
 void Worksheet::protect(const std::string& password, bool allowFormattingColumns, bool allowFiltering) {

@@ -4,6 +4,7 @@
 #include "spreadsheet/validation/ValidationCheck.h"
 
 #include "platform/OleDateTime.h"
+#include "platform/TextUtil.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/formats/InputParser.h"
 #include "spreadsheet/model/HostText.h"
@@ -13,7 +14,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <strings.h>
 
 namespace qv::sheet {
 
@@ -54,8 +54,7 @@ bool sameEntry(const Variant& a, const Variant& b) {
     const bool an = a.isNumber() || a.isDate(), bn = b.isNumber() || b.isDate();
     if (an && bn) return a.toDouble() == b.toDouble();
     if (a.isBool() && b.isBool()) return a.toBool() == b.toBool();
-    std::string x = textOf(a), y = textOf(b);
-    return strcasecmp(x.c_str(), y.c_str()) == 0;
+    return TextUtil::equalsIgnoreCase(textOf(a), textOf(b));
 }
 
 bool compare(int op, double v, double b1, double b2) {
@@ -94,8 +93,8 @@ std::optional<Variant> ValidationCheck::evaluate(const std::string& formula,
     if (f.find(':') != std::string::npos && f.find('!') == std::string::npos &&
         f.find('$') == std::string::npos)
         if (auto t = OleDateTime::parse(f)) return Variant(OleDate{*t});
-    if (strcasecmp(f.c_str(), "TRUE") == 0) return Variant(true);
-    if (strcasecmp(f.c_str(), "FALSE") == 0) return Variant(false);
+    if (TextUtil::equalsIgnoreCase(f, "TRUE")) return Variant(true);
+    if (TextUtil::equalsIgnoreCase(f, "FALSE")) return Variant(false);
     if (auto range = sheet->book().resolveReference(f, sheet)) return range->value();
     return std::nullopt;
 }

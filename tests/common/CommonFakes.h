@@ -98,50 +98,6 @@ class FakeObjectFactory : public IObjectFactory {
     bool isRegistered(const std::string& progId) const override { return !failing.count(progId); }
 };
 
-// One level of keys with ordered values; enough for reading the host's option key.
-class FakeRegistry : public IRegistryStore {
-  public:
-    std::map<std::string, std::vector<std::pair<std::string, RegistryValue>>> keys;
-
-    void setText(const std::string& key, const std::string& name, const std::string& text) {
-        keys[key].emplace_back(
-            name, RegistryValue{reg::REG_SZ, std::vector<std::uint8_t>(text.begin(), text.end())});
-    }
-    bool keyExists(std::uint32_t, const std::string& path) override { return keys.count(path) > 0; }
-    bool createKey(std::uint32_t, const std::string& path) override {
-        keys[path];
-        return true;
-    }
-    bool deleteKey(std::uint32_t, const std::string& path) override { return keys.erase(path) > 0; }
-    bool deleteValue(std::uint32_t, const std::string&, const std::string&) override { return false; }
-    std::optional<RegistryValue> queryValue(std::uint32_t, const std::string& path,
-                                            const std::string& name) override {
-        auto k = keys.find(path);
-        if (k == keys.end()) return std::nullopt;
-        for (auto& [n, v] : k->second)
-            if (n == name) return v;
-        return std::nullopt;
-    }
-    bool setValue(std::uint32_t, const std::string& path, const std::string& name,
-                  const RegistryValue& v) override {
-        auto k = keys.find(path);
-        if (k == keys.end()) return false;
-        k->second.emplace_back(name, v);
-        return true;
-    }
-    std::optional<std::vector<std::string>> listValueNames(std::uint32_t, const std::string& path) override {
-        auto k = keys.find(path);
-        if (k == keys.end()) return std::nullopt;
-        std::vector<std::string> names;
-        for (auto& [n, v] : k->second)
-            names.push_back(n);
-        return names;
-    }
-    std::optional<std::vector<std::string>> listSubKeys(std::uint32_t, const std::string&) override {
-        return std::nullopt;
-    }
-};
-
 class FakeControls;
 
 class FakeControl : public ICommandBarControl {

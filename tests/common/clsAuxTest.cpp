@@ -8,6 +8,7 @@
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "platform/engine/IAdoRecordset.h"
+#include "tests/support/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@ namespace {
 using test::FakeApplication;
 using test::FakeCB;
 using test::FakeObjectFactory;
-using test::FakeRegistry;
 using test::FakeSettings;
 using test::FakeWorkbook;
 using test::ScriptedDialogs;
@@ -53,7 +53,7 @@ class clsAuxTest : public ::testing::Test {
         ctx.settings = &settings;
         ctx.dialogs = &dialogs;
         ctx.objects = &objects;
-        ctx.registry = &registry;
+        ctx.registry = registry.get();
         ctx.openWebPage = [this](const std::string& a) { pagesOpened.push_back(a); };
         ctx.formIsOpen = [this] { return formOpen; };
         ctx.formAllowsChanges = [this] { return formWritable; };
@@ -67,7 +67,7 @@ class clsAuxTest : public ::testing::Test {
     FakeSettings settings;
     ScriptedDialogs dialogs;
     FakeObjectFactory objects;
-    FakeRegistry registry;
+    test::TempRegistry registry;
     std::vector<std::string> pagesOpened;
     bool formOpen = true, formWritable = true;
     AuxContext ctx;
@@ -230,19 +230,25 @@ TEST_F(clsAuxTest, OtherStartUpFailuresAreUnexpectedErrors) {
 class SingleEditionTest : public clsAuxTest {
   protected:
     const std::string key = "Software\\Microsoft\\Office\\12.0\\Excel\\Options";
+    void setText(const std::string& name, const std::string& text) {
+        ASSERT_TRUE(registry->createKey(reg::HKEY_CURRENT_USER, key));
+        ASSERT_TRUE(registry->setValue(
+            reg::HKEY_CURRENT_USER, key, name,
+            RegistryValue{reg::REG_SZ, std::vector<std::uint8_t>(text.begin(), text.end())}));
+    }
 };
 
 TEST_F(SingleEditionTest, OneEditionInTheStartUpList) {
-    registry.setText(key, "OPEN", "\"C:\\Addins\\Other.xlam\"");
-    registry.setText(key, "OPEN1", "\"/home/u/addins/Quorvel.xlam\"");
+    setText("OPEN", "\"C:\\Addins\\Other.xlam\"");
+    setText("OPEN1", "\"/home/u/addins/Quorvel.xlam\"");
     EXPECT_TRUE(aux().CheckSingleEdition());
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(SingleEditionTest, OnlyTheEditionInOpen1Starts) {
-    registry.setText(key, "Options", "\"Quorvel\""); // not an OPEN value: not counted
-    registry.setText(key, "OPEN", "\"/home/u/old/Quorvel 11.xla\"");
-    registry.setText(key, "OPEN1", "\"/HOME/U/ADDINS/Quorvel.XLAM\"");
+    setText("Options", "\"Quorvel\""); // not an OPEN value: not counted
+    setText("OPEN", "\"/home/u/old/Quorvel 11.xla\"");
+    setText("OPEN1", "\"/HOME/U/ADDINS/Quorvel.XLAM\"");
     EXPECT_TRUE(aux().CheckSingleEdition()); // this edition is the one in OPEN1 (case and quotes ignored)
 
     workbook->mFullName = "/home/u/old/Quorvel 11.xla";
@@ -254,8 +260,8 @@ TEST_F(SingleEditionTest, OnlyTheEditionInOpen1Starts) {
 
 TEST_F(SingleEditionTest, MissingOptionsKeyCountsNothing) {
     app->mVersion = "16.0";
-    registry.setText(key, "OPEN", "Quorvel");
-    registry.setText(key, "OPEN2", "Quorvel");
+    setText("OPEN", "Quorvel");
+    setText("OPEN2", "Quorvel");
     EXPECT_TRUE(aux().CheckSingleEdition()); // the 16.0 key does not exist
     app->mVersion = "12.0";
     EXPECT_FALSE(aux().CheckSingleEdition());

@@ -5,7 +5,7 @@
 #include "common/SettingNames.h"
 #include "platform/IShell.h"
 #include "platform/NumberedError.h"
-#include "system/RegistryStore.h"
+#include "tests/support/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -39,18 +39,6 @@ class FakeShell : public IShell {
 
 class clsRegistryTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        mPath = std::filesystem::temp_directory_path() /
-                ("qv-clsregistry-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        std::filesystem::remove(mPath);
-        mStore = std::make_unique<RegistryStore>(mPath.string());
-    }
-    void TearDown() override {
-        mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(mPath.string() + suffix);
-    }
     clsRegistry at(const std::string& path, const std::string& name, std::uint32_t type = reg::REG_SZ) {
         clsRegistry r(*mStore, &mShell);
         r.RootKey(reg::HKEY_CURRENT_USER);
@@ -64,8 +52,7 @@ class clsRegistryTest : public ::testing::Test {
         return v ? v->type : reg::REG_NONE;
     }
 
-    std::filesystem::path mPath;
-    std::unique_ptr<RegistryStore> mStore;
+    test::TempRegistry mStore;
     FakeShell mShell;
 };
 

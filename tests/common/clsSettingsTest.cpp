@@ -3,7 +3,7 @@
 #include "common/clsSettings.h"
 
 #include "platform/NumberedError.h"
-#include "system/RegistryStore.h"
+#include "tests/support/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +19,7 @@ namespace {
 class clsSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        mPath = std::filesystem::temp_directory_path() /
-                ("qv-settings-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        std::filesystem::remove(mPath);
-        mStore = std::make_unique<RegistryStore>(mPath.string());
         mSettings = std::make_unique<clsSettings>(*mStore, nullptr, [this] { return mRevision; });
-    }
-    void TearDown() override {
-        mSettings.reset();
-        mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(mPath.string() + suffix);
     }
     std::optional<RegistryValue> stored(const std::string& name) {
         return mStore->queryValue(reg::HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name);
@@ -38,8 +27,7 @@ class clsSettingsTest : public ::testing::Test {
     static std::string text(const RegistryValue& v) { return std::string(v.data.begin(), v.data.end()); }
 
     int mRevision = 12;
-    std::filesystem::path mPath;
-    std::unique_ptr<RegistryStore> mStore;
+    test::TempRegistry mStore;
     std::unique_ptr<clsSettings> mSettings;
 };
 

@@ -2,16 +2,17 @@
 // classes: every fixture opens (or fails with its clear message), every table browses with its
 // keys, captions and relations, a database password goes through the password dialog, and a
 // statement that would change the file is refused in the person's language. Nothing is changed.
-#include "AllEnginesFactory.h"
 #include "DSFakes.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/mdb/MdbConvert.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ class AccessFileTest : public ::testing::Test {
         return NumberedError(0, "", "no error");
     }
 
-    test::AllEnginesFactory mFactory;
+    test::EngineClassFactory<registerEngineClasses> mFactory;
     test::ScriptedToolkit mToolkit;
     test::RecordingDialogs mDialogs;
     std::unique_ptr<clsDSAccess> mDS;

@@ -1,13 +1,13 @@
 // A database whose stored field properties are partly unusable still opens; the person is told
 // once which property of which field was left out, and the form sees the rest.
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NumberedError.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using EngineFactory = test::SqliteEngineFactory;
+using EngineFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
 
 TEST(CatalogueWarningsTest, BadPropertyIsToldOnceAndTheTableStillShows) {
     modGlobalization::SetCountryCode(1);

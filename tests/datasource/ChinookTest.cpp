@@ -1,7 +1,7 @@
 // The data source over the embedded engine, reading a real database file: the catalogue, keys
 // and relations as the form will see them, and rows with their record types.
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
+#include "FileDataSourceTest.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
@@ -23,38 +23,14 @@ namespace fs = std::filesystem;
 
 const char* kFixture = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
 
-using MapFactory = test::SqliteEngineFactory;
-
-class ChinookTest : public ::testing::Test {
+class ChinookTest : public test::FileDataSourceTest {
   protected:
     void SetUp() override {
         if (!fs::exists(kFixture)) GTEST_SKIP() << "fixture " << kFixture << " is absent";
-        modGlobalization::SetCountryCode(1);
-        mDir = fs::temp_directory_path() /
-               fs::path("qv_ds_chinook_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(mDir);
-        mPath = (mDir / "Chinook.sqlite").string();
+        mPath = mDir.file("Chinook.sqlite");
         fs::copy_file(kFixture, mPath, fs::copy_options::overwrite_existing);
-        DSContext c;
-        c.RevisionNumber = 12;
-        c.Objects = &mFactory;
-        c.CurrentTableName = [this] { return mTable; };
-        mDS = std::make_unique<clsDSAccess>(std::move(c));
-        mDS->SetDatabasePath(mPath);
-        ASSERT_TRUE(mDS->ConnectDAO());
+        connect();
     }
-    void TearDown() override {
-        mDS.reset();
-        std::error_code ec;
-        if (!mDir.empty()) fs::remove_all(mDir, ec);
-    }
-
-    MapFactory mFactory;
-    fs::path mDir;
-    std::string mPath;
-    std::string mTable;
-    std::unique_ptr<clsDSAccess> mDS;
 };
 
 TEST_F(ChinookTest, TablesAreTheUserTables) {
@@ -158,7 +134,7 @@ TEST_F(ChinookTest, CommandRunsOnTheOpenConnection) {
 }
 
 TEST_F(ChinookTest, WorkgroupLogonEndToEnd) {
-    const std::string mdw = (mDir / "system.mdw").string();
+    const std::string mdw = mDir.file("system.mdw");
     const std::string secret = "ge;heim}=Pwd";
     engine::WorkgroupFile::setAccount(mdw, "jan", secret);
     test::ScriptedToolkit toolkit;

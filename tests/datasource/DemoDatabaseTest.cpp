@@ -4,11 +4,10 @@
 // properties (captions, formats, widths, hidden and append-only columns, defaults), and every
 // saved query run the way the product runs it.
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
+#include "FileDataSourceTest.h"
 #include "common/modGlobalization.h"
 #include "datasource/ITable.h"
 #include "datasource/clsDSAccess.h"
-#include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/TypeMapping.h"
@@ -17,15 +16,13 @@
 #include "platform/NumberedError.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/engine/DaoConstants.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 namespace qv {
@@ -33,90 +30,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kDemoSql = "samples/demo.sql";
-const char* kDemoMetadata = "samples/demo-metadata.txt";
-
-using DemoFactory = test::SqliteEngineFactory;
-
-std::vector<std::string> splitBars(const std::string& line) {
-    std::vector<std::string> out;
-    std::string part;
-    std::istringstream in(line);
-    while (std::getline(in, part, '|'))
-        out.push_back(part);
-    return out;
-}
-
-// The metadata lines, applied with the engine's own writers (those quorvel-db uses).
-void applyMetadata(const std::string& dbPath, std::istream& lines) {
-    auto handle = engine::SqliteHandle::open(dbPath, engine::SqliteHandle::Options{});
-    engine::MetadataStore store(handle->db());
-    handle->exec("BEGIN", "test"); // one write to disk instead of one per line
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto a = splitBars(line);
-        ASSERT_GE(a.size(), 3u) << line;
-        if (a[0] == "set-property") {
-            ASSERT_GE(a.size(), 5u) << line;
-            const std::string type = a.size() > 5 ? a[5] : "text";
-            Variant v(a[4]);
-            if (type == "long") v = Variant::longValue(Variant(a[4]).toInt32());
-            if (type == "bool") v = Variant(Variant(a[4]).toBool());
-            store.setProperty(a[1], a[2], a[3], v);
-        } else if (a[0] == "save-query") {
-            store.saveQuery(a[1], a[2]);
-        } else if (a[0] == "name-relation") {
-            ASSERT_EQ(a.size(), 5u) << line;
-            store.setRelationName({a[1], a[2], a[3], a[4]});
-        } else {
-            FAIL() << "unknown command in " << kDemoMetadata << ": " << line;
-        }
-    }
-    handle->exec("COMMIT", "test");
-}
-
-class DemoDatabaseTest : public ::testing::Test {
+class DemoDatabaseTest : public test::FileDataSourceTest {
   protected:
     void SetUp() override {
-        if (!fs::exists(kDemoSql) || !fs::exists(kDemoMetadata))
-            GTEST_SKIP() << kDemoSql << " or " << kDemoMetadata
+        if (!test::demoSamplesPresent())
+            GTEST_SKIP() << test::DemoSql << " or " << test::DemoMetadata
                          << " is absent (run from the repository root)";
-        modGlobalization::SetCountryCode(1);
-        mDir = fs::temp_directory_path() /
-               fs::path("qv_ds_demo_" + std::to_string(::getpid()) + "_" +
-                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(mDir);
-        fs::create_directories(mDir);
-        mPath = (mDir / "demo.db").string();
-        std::ifstream sqlFile(kDemoSql);
-        std::stringstream sql;
-        sql << sqlFile.rdbuf();
-        // The schema and rows with the plain SQLite library, as the sqlite3 shell builds them.
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(mPath.c_str(), &db), SQLITE_OK);
-        char* msg = nullptr;
-        const int rc = sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, &msg);
-        const std::string error = msg ? msg : "";
-        sqlite3_free(msg);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << error;
-        std::ifstream metadata(kDemoMetadata);
-        applyMetadata(mPath, metadata);
+        mPath = mDir.file("demo.db");
+        test::buildDemoDatabase(mPath);
         if (HasFatalFailure()) return;
-
-        DSContext c;
-        c.RevisionNumber = 12;
-        c.Objects = &mFactory;
-        c.CurrentTableName = [this] { return mTable; };
-        mDS = std::make_unique<clsDSAccess>(std::move(c));
-        mDS->SetDatabasePath(mPath);
-        ASSERT_TRUE(mDS->ConnectDAO());
-    }
-    void TearDown() override {
-        mDS.reset();
-        std::error_code ec;
-        if (!mDir.empty()) fs::remove_all(mDir, ec);
+        connect();
     }
     // Every field of the table as the form initialises it, by name.
     std::map<std::string, std::unique_ptr<clsField>> fieldsOf(const std::string& table) {
@@ -131,12 +54,6 @@ class DemoDatabaseTest : public ::testing::Test {
         mDS->CloseRecordSet(rs);
         return f;
     }
-
-    DemoFactory mFactory;
-    fs::path mDir;
-    std::string mPath;
-    std::string mTable;
-    std::unique_ptr<clsDSAccess> mDS;
 };
 
 TEST_F(DemoDatabaseTest, ApplicationTablesAndQueriesAreNotOffered) {

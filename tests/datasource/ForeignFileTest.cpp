@@ -1,14 +1,14 @@
 // Files the embedded engine cannot open, met through the data source as a person meets them:
 // no password dialog for a file that has no password, an Access file named as such by an engine
 // that does not read it, anything else the engine's "unrecognized format". Nothing is changed.
-#include "AllEnginesFactory.h"
 #include "DSFakes.h"
-#include "SqliteEngineFactory.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "platform/IObjectFactory.h"
 #include "platform/NumberedError.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 const fs::path kAccessFixtures = "../shared/fixtures/access";
 
-using EngineFactory = test::SqliteEngineFactory;
+using EngineFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
 
 std::string contents(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -98,7 +98,7 @@ TEST_F(ForeignFileTest, WithTheAccessEngineAnAccessFileOpensWithoutAskingInDutch
     const fs::path copy = mDir / "nwind.mdb";
     fs::copy_file(kAccessFixtures / "nwind.mdb", copy);
     const std::string before = contents(copy);
-    test::AllEnginesFactory engines;
+    test::EngineClassFactory<registerEngineClasses> engines;
     DSContext c;
     c.RevisionNumber = 12;
     c.Objects = &engines;

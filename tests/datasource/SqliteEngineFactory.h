@@ -1,33 +1,12 @@
-// The class factory a data source test needs: the SQLite engine's classes by ProgID, nothing
-// else, so a data source under test opens real files without the system's registry.
+// The class factory with the SQLite engine's classes and nothing else, by the name the
+// benchmarks of the write-back know it.
 #pragma once
 
 #include "engines/sqlite/SqliteEngineClasses.h"
-#include "platform/IObjectFactory.h"
-#include "platform/NumberedError.h"
-
-#include <functional>
-#include <map>
-#include <string>
+#include "tests/support/EngineClassFactory.h"
 
 namespace qv::test {
 
-class SqliteEngineFactory : public IObjectFactory {
-  public:
-    SqliteEngineFactory() {
-        registerSqliteEngineClasses(
-            [this](std::string progId, std::function<ObjectPtr()> f) { mClasses[progId] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end())
-            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-  private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using SqliteEngineFactory = EngineClassFactory<registerSqliteEngineClasses>;
 
 } // namespace qv::test

@@ -3,13 +3,14 @@
 // saved query's text and parameters reach the engine, where the rows go and what a change
 // reports. Changes are checked by reading the file with SQLite itself.
 #include "datasource/clsCommand.h"
-#include "AllEnginesFactory.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
 #include "datasource/modQueryText.h"
 #include "engines/sqlite/MetadataStore.h"
+#include "engines/sqlite/SqliteEngineClasses.h"
 #include "engines/sqlite/SqliteHandle.h"
 #include "platform/engine/AdoConstants.h"
 #include "platform/host/HostConstants.h"
@@ -18,9 +19,10 @@
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"
+#include "tests/support/EngineClassFactory.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <map>
@@ -58,20 +60,7 @@ class MemorySettings : public ISettings {
 };
 
 // One value of the file, read with SQLite itself.
-std::string readBack(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out = "<error>";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-        out = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0)
-                  ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
-                  : "<none>";
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
+using test::readBack;
 
 class CommandTest : public ::testing::Test {
   protected:
@@ -82,19 +71,14 @@ class CommandTest : public ::testing::Test {
         fs::remove_all(mDir);
         fs::create_directories(mDir);
         mPath = (mDir / "shop.db").string();
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(mPath.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(
-            sqlite3_exec(db,
-                         "CREATE TABLE Items(Id INTEGER PRIMARY KEY, Name TEXT, Price REAL, Active BOOLEAN);"
-                         "INSERT INTO Items(Name, Price, Active) VALUES"
-                         " ('Pen', 1.5, 1), ('O''Brien mug', 7.25, 1), ('Lamp', 30, 0),"
-                         " ('Desk', 250, 1), ('Chair', 99.999999, 0);"
-                         "CREATE TABLE Scratch(Id INTEGER PRIMARY KEY, Note TEXT);"
-                         "INSERT INTO Scratch(Note) VALUES ('a'), ('b');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-        sqlite3_close(db);
+        test::createDatabase(
+            mPath, "CREATE TABLE Items(Id INTEGER PRIMARY KEY, Name TEXT, Price REAL, Active BOOLEAN);"
+                   "INSERT INTO Items(Name, Price, Active) VALUES"
+                   " ('Pen', 1.5, 1), ('O''Brien mug', 7.25, 1), ('Lamp', 30, 0),"
+                   " ('Desk', 250, 1), ('Chair', 99.999999, 0);"
+                   "CREATE TABLE Scratch(Id INTEGER PRIMARY KEY, Note TEXT);"
+                   "INSERT INTO Scratch(Note) VALUES ('a'), ('b');");
+        ASSERT_FALSE(HasFatalFailure());
         saveQuery("Mugs", "SELECT Name, Price FROM Items WHERE Name = \"O'Brien mug\"");
         saveQuery("Cheap Items", "SELECT Name, Price FROM Items WHERE Price < 50 ORDER BY Id");
         saveQuery("Raise Cheap Prices",
@@ -208,7 +192,7 @@ class CommandTest : public ::testing::Test {
     ScriptedDialogs mDialogs{mScript};
     ScriptedToolkit mToolkit{mScript};
     MemorySettings mSettings;
-    test::AllEnginesFactory mFactory; // SQLite files and Access files alike
+    test::EngineClassFactory<registerEngineClasses> mFactory; // SQLite files and Access files alike
     std::shared_ptr<sheet::Application> mApp;
     WorkbookPtr mBook;
     std::unique_ptr<clsAux> mAux;

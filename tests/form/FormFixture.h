@@ -7,12 +7,13 @@
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
+#include "engines/sqlite/SqliteEngineClasses.h"
 #include "form/clsForm.h"
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
 #include "spreadsheet/model/Application.h"
 #include "tests/common/CommonFakes.h"
-#include "tests/datasource/SqliteEngineFactory.h"
+#include "tests/support/EngineClassFactory.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ class FormWorld {
     FakeSettings settings;
     ScriptedDialogs dialogs;
     ScriptedToolkit toolkit;
-    SqliteEngineFactory factory;
+    EngineClassFactory<registerSqliteEngineClasses> factory;
     std::unique_ptr<clsAux> aux;
     std::shared_ptr<clsDSAccess> ds;
     IProgress* progress = nullptr;

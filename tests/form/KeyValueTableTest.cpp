@@ -2,12 +2,12 @@
 
 #include "platform/NumberedError.h"
 
-#include "tests/support/RaisedError.h"
+#include "tests/support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
 using namespace qv;
-using qv::test::errorNumber;
+using qv::test::errorNumberOf;
 
 namespace {
 
@@ -35,8 +35,8 @@ TEST(KeyValueTableTest, LoadedRecordsAnswerTheirKeysTypedAndInKeyOrder) {
     EXPECT_TRUE(t.hasKeys(1));
     EXPECT_FALSE(t.hasKeys(2));
     EXPECT_FALSE(t.hasKeys(3)); // past the end is no record, not a fault
-    EXPECT_EQ(errorNumber([&] { t[3]; }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumber([&] { t.setValue(0, 2, Variant(1)); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { t[3]; }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { t.setValue(0, 2, Variant(1)); }), err::SubscriptOutOfRange);
 }
 
 TEST(KeyValueTableTest, AWrittenRowGetsItsKeysAndOtherKeysAreRefusedWithoutChange) {
@@ -48,8 +48,8 @@ TEST(KeyValueTableTest, AWrittenRowGetsItsKeysAndOtherKeysAreRefusedWithoutChang
     EXPECT_FALSE(t.hasKeys(3));
     t.set(3, keys({{"ID", Variant(9.0)}}));
     EXPECT_EQ(t[3].Item("Id"), Variant(9.0));
-    EXPECT_EQ(errorNumber([&] { t.set(2, keys({{"Other", Variant(1)}})); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([&] {
+    EXPECT_EQ(errorNumberOf([&] { t.set(2, keys({{"Other", Variant(1)}})); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] {
                   t.set(2, keys({{"Id", Variant(1)}, {"More", Variant(2)}}));
               }),
               err::InvalidProcedureCall);
@@ -60,7 +60,7 @@ TEST(KeyValueTableTest, AWrittenRowGetsItsKeysAndOtherKeysAreRefusedWithoutChang
     EXPECT_TRUE(t[0].empty());
     t.resize(1);
     EXPECT_EQ(t.size(), 1u);
-    EXPECT_EQ(errorNumber([&] { t[1]; }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { t[1]; }), err::SubscriptOutOfRange);
 }
 
 TEST(KeyValueTableTest, ATableLoadedWithoutKeysTakesTheNamesOfItsFirstWrittenRow) {

@@ -5,8 +5,8 @@
 #include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
-#include "system/RegistryStore.h"
 #include "system/ScriptedDialogs.h"
+#include "tests/support/TempRegistry.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -22,14 +22,12 @@ namespace qv::test {
 TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
     const std::string lib = QV_ADDIN_LIBRARY;
     ASSERT_TRUE(std::filesystem::exists(lib)) << lib;
-    const auto dir = std::filesystem::temp_directory_path() / ("qv-addin-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     {
-        RegistryStore registry((dir / "registry.db").string());
+        TempRegistry registry;
         DialogScript script;
         ScriptedDialogs dialogs(script);
-        PlatformServices services{&registry, &dialogs, nullptr, nullptr, nullptr};
-        ObjectFactory factory(registry);
+        PlatformServices services{registry.get(), &dialogs, nullptr, nullptr, nullptr};
+        ObjectFactory factory(*registry);
         EXPECT_FALSE(factory.isRegistered("Quorvel.Interface12"));
         // Without services the library creates nothing: the add-in cannot run without a registry.
         factory.registerServer(lib);
@@ -43,7 +41,6 @@ TEST(AddinLibraryTest, EntryObjectIsCreatedByProgIdFromTheSharedLibrary) {
         EXPECT_EQ(entry->GetLabel("cmdHelp"), "&Help");
         EXPECT_FALSE(entry->DataSourceExists());
     }
-    std::filesystem::remove_all(dir);
 }
 
 // A registry store that cannot be written at all.
@@ -57,19 +54,17 @@ class UnwritableRegistry : public RegistryStore {
 TEST(AddinLibraryTest, RegistrationIntoAStoreThatFailsAnswersFalse) {
     const std::string lib = QV_ADDIN_LIBRARY;
     ASSERT_TRUE(std::filesystem::exists(lib)) << lib;
-    const auto dir = std::filesystem::temp_directory_path() / ("qv-addin-reg-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    TempDir dir;
     {
         std::unique_ptr<void, int (*)(void*)> handle(::dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL), ::dlclose);
         ASSERT_TRUE(handle) << ::dlerror();
         auto registerServer =
             reinterpret_cast<addin::RegisterServerFn>(::dlsym(handle.get(), addin::RegisterServerSymbol));
         ASSERT_TRUE(registerServer);
-        UnwritableRegistry registry((dir / "registry.db").string());
+        UnwritableRegistry registry(dir.file("registry.db"));
         EXPECT_FALSE(registerServer(&registry));
         EXPECT_FALSE(registerServer(nullptr));
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace qv::test

@@ -15,11 +15,11 @@
 #include "spreadsheet/model/Workbook.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
-#include "system/RegistryStore.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"
 #include "system/Shell.h"
 #include "system/WorkbookCodeLoader.h"
+#include "tests/support/TempRegistry.h"
 
 #include <filesystem>
 #include <fstream>
@@ -164,7 +164,6 @@ class AddinWorkbookTest : public ::testing::Test {
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(mDir);
         fs::create_directories(mDir);
-        mRegistry = std::make_unique<RegistryStore>((mDir / "registry.db").string());
         mDialogs = std::make_unique<ScriptedDialogs>(mScript);
         mObjects = std::make_unique<ObjectFactory>(*mRegistry);
         mServices = PlatformServices{mRegistry.get(), mDialogs.get(), nullptr, &mShell, mObjects.get()};
@@ -200,7 +199,7 @@ class AddinWorkbookTest : public ::testing::Test {
 
     fs::path mDir;
     DialogScript mScript;
-    std::unique_ptr<RegistryStore> mRegistry;
+    TempRegistry mRegistry;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     Shell mShell;
     std::unique_ptr<ObjectFactory> mObjects;

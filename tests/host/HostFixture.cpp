@@ -14,7 +14,6 @@ void HostFixture::SetUp() {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(mDir);
     std::filesystem::create_directories(mDir);
-    mRegistry = std::make_unique<RegistryStore>((mDir / "registry.db").string());
     mDialogs = std::make_unique<ScriptedDialogs>(mScript);
     mToolkit = std::make_unique<ScriptedToolkit>(mScript);
     mShell = std::make_unique<Shell>();

@@ -9,10 +9,10 @@
 #include "spreadsheet/model/Application.h"
 #include "system/DialogScript.h"
 #include "system/ObjectFactory.h"
-#include "system/RegistryStore.h"
 #include "system/ScriptedDialogs.h"
 #include "system/ScriptedToolkit.h"
 #include "system/Shell.h"
+#include "tests/support/TempRegistry.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -56,7 +56,7 @@ class HostFixture : public ::testing::Test {
     DialogScript mScript;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     std::unique_ptr<ScriptedToolkit> mToolkit;
-    std::unique_ptr<RegistryStore> mRegistry;
+    TempRegistry mRegistry;
     std::unique_ptr<Shell> mShell;
     std::unique_ptr<ObjectFactory> mObjects;
     PlatformServices mServices;

@@ -2,26 +2,19 @@
 // password through its own dialog, reports every failure itself in the host's language, and
 // hands out a table's rows.
 #include "HostFixture.h"
+#include "tests/support/TestDatabases.h"
 
 #include "common/modGlobalization.h"
 #include "engines/sqlite/CipherLibrary.h"
 #include "platform/host/HostConstants.h"
 
-#include <sqlite3.h>
-
 namespace qv::test {
 
 namespace {
 void makeDatabase(const std::filesystem::path& file) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE Klant(Id INTEGER PRIMARY KEY, Naam TEXT);"
-                           "INSERT INTO Klant(Naam) VALUES('Zoë'),('Jan'),('Piet');"
-                           "CREATE VIEW Namen AS SELECT Naam FROM Klant;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    createDatabase(file.string(), "CREATE TABLE Klant(Id INTEGER PRIMARY KEY, Naam TEXT);"
+                                  "INSERT INTO Klant(Naam) VALUES('Zoë'),('Jan'),('Piet');"
+                                  "CREATE VIEW Namen AS SELECT Naam FROM Klant;");
 }
 
 std::string textsOf(const DialogScript& script) {

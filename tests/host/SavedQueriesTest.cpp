@@ -5,12 +5,10 @@
 #include "HostFixture.h"
 
 #include "common/modGlobalization.h"
-#include "engines/sqlite/MetadataStore.h"
-#include "engines/sqlite/SqliteHandle.h"
 #include "platform/host/HostConstants.h"
+#include "tests/support/TestDatabases.h"
 
 #include <fstream>
-#include <sqlite3.h>
 #include <sstream>
 
 namespace qv::test {
@@ -19,59 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kDemoSql = "samples/demo.sql";
-const char* kDemoMetadata = "samples/demo-metadata.txt";
 const char* kChinook = "../shared/fixtures/sqlite/Chinook_Sqlite.sqlite";
-
-std::vector<std::string> splitBars(const std::string& line) {
-    std::vector<std::string> out;
-    std::string part;
-    std::istringstream in(line);
-    while (std::getline(in, part, '|'))
-        out.push_back(part);
-    return out;
-}
-
-// The demo database as samples/build-demo makes it: the schema and rows with SQLite, then the
-// saved queries and properties with the engine's own writers.
-void buildDemo(const std::string& path) {
-    std::ifstream sqlFile(kDemoSql);
-    std::stringstream sql;
-    sql << sqlFile.rdbuf();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, &msg);
-    const std::string error = msg ? msg : "";
-    sqlite3_free(msg);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << error;
-    auto handle = engine::SqliteHandle::open(path, engine::SqliteHandle::Options{});
-    engine::MetadataStore store(handle->db());
-    std::ifstream lines(kDemoMetadata);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto a = splitBars(line);
-        if (a[0] == "save-query") store.saveQuery(a[1], a[2]);
-        if (a[0] == "set-property" && a.size() >= 5) store.setProperty(a[1], a[2], a[3], Variant(a[4]));
-    }
-}
-
-std::string readBack(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out = "<error>";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-        out = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0)
-                  ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
-                  : "<none>";
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
 
 // One saved query and how its run goes: the steps that answer it, the sheet it writes (if
 // any), the count it reports (if any), and what the file says afterwards.
@@ -111,10 +57,9 @@ class SavedQueriesTest : public HostFixture {
 };
 
 TEST_F(SavedQueriesTest, EverySavedQueryOfTheDemoDatabaseRunsWithItsPromptsAndConfirmations) {
-    if (!fs::exists(kDemoSql) || !fs::exists(kDemoMetadata))
-        GTEST_SKIP() << kDemoSql << " is absent (run from the repository root)";
+    if (!demoSamplesPresent()) GTEST_SKIP() << DemoSql << " is absent (run from the repository root)";
     const std::string path = (mDir / "demo.db").string();
-    buildDemo(path);
+    buildDemoDatabase(path);
     if (HasFatalFailure()) return;
     startAddin();
     ASSERT_TRUE(mEntry->OpenDatabaseFile(path)) << textsOf();

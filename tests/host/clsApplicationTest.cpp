@@ -106,10 +106,9 @@ TEST_F(clsApplicationTest, HelpPageBesideTheAddinLibraryOpensWithoutAMessage) {
 
 // Before, a damaged settings file ended every start with an uncaught error.
 TEST_F(clsApplicationTest, DamagedSettingsFileIsReportedOnceInTheHostsLanguage) {
-    const auto file = mDir / "registry.db";
-    mRegistry.reset();
-    std::ofstream(file) << "no database at all, but long enough to be taken for a damaged header";
-    mRegistry = std::make_unique<RegistryStore>(file.string());
+    mRegistry.close();
+    std::ofstream(mRegistry.path()) << "no database at all, but long enough to be taken for a damaged header";
+    mRegistry.reopen();
     const std::string kept = mRegistry->damagedFileKeptAs();
     ASSERT_FALSE(kept.empty());
     mScript << ScriptStep::messageBox("beschadigd", xl::AnswerOk);
@@ -121,7 +120,7 @@ TEST_F(clsApplicationTest, DamagedSettingsFileIsReportedOnceInTheHostsLanguage) 
     // Defaults are in place and the next start, on the store begun afresh, says nothing more.
     EXPECT_EQ(storedText(setting::Version), "1.0");
     stopAddin();
-    mRegistry = std::make_unique<RegistryStore>(file.string());
+    mRegistry.reopen();
     startAddin({.dutch = true});
     EXPECT_EQ(mScript.records().size(), 1u);
 }

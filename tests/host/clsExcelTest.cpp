@@ -2,6 +2,7 @@
 // the interface workbook is only ever saved as a copy and its closing ends the work with the
 // database, and the person's own options come back once afterwards.
 #include "HostFixture.h"
+#include "tests/support/TestDatabases.h"
 
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
@@ -10,24 +11,16 @@
 #include "host/clsExcel.h"
 #include "platform/host/HostConstants.h"
 
-#include <sqlite3.h>
-
 #include <fstream>
 
 namespace qv::test {
 
 namespace {
 void makeDatabase(const std::filesystem::path& file) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE Klant(Id INTEGER PRIMARY KEY, Naam TEXT);"
-                           "INSERT INTO Klant(Naam) VALUES('Zoë'),('Jan'),('Piet');"
-                           "CREATE TABLE Log(At TEXT, Wat TEXT);"
-                           "INSERT INTO Log VALUES('2024-01-01', 'start');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    createDatabase(file.string(), "CREATE TABLE Klant(Id INTEGER PRIMARY KEY, Naam TEXT);"
+                                  "INSERT INTO Klant(Naam) VALUES('Zoë'),('Jan'),('Piet');"
+                                  "CREATE TABLE Log(At TEXT, Wat TEXT);"
+                                  "INSERT INTO Log VALUES('2024-01-01', 'start');");
 }
 } // namespace
 

@@ -50,3 +50,13 @@ TEST(NameQuoteTest, DottedPathsQuoteEachPart) {
     EXPECT_EQ(NameQuote::bracketedPath("s].x.T"), "[s]]].[x].[T]");
     EXPECT_EQ(NameQuote::bracketedPath(""), "[]");
 }
+
+TEST(NameQuoteTest, SheetReferencesAreQuotedUnlessPlainWithQuotesDoubled) {
+    EXPECT_EQ(NameQuote::sheetReference("Lists"), "Lists");
+    EXPECT_EQ(NameQuote::sheetReference("Zo\xC3\xAB_2"), "Zo\xC3\xAB_2");
+    EXPECT_EQ(NameQuote::sheetReference("Order Details"), "'Order Details'");
+    EXPECT_EQ(NameQuote::sheetReference("O'Brien"), "'O''Brien'");
+    EXPECT_EQ(NameQuote::sheetReference("'"), "''''");
+    EXPECT_EQ(NameQuote::sheetReference("a!b"), "'a!b'"); // a "!" never ends the sheet part early
+    EXPECT_EQ(NameQuote::sheetReference(""), "''");
+}

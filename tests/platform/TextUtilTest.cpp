@@ -13,6 +13,11 @@ TEST(TextUtilTest, CaseFoldingTouchesAsciiLettersOnly) {
     // Every byte of a multi-byte sequence is kept: the text stays valid UTF-8.
     const std::string zoe = "Zo\xC3\xAB";
     EXPECT_EQ(TextUtil::lowerAscii(zoe), "zo\xC3\xAB");
+    // One character at a time, as the parsers of typed input and number formats fold.
+    EXPECT_EQ(TextUtil::lowerAscii('Q'), 'q');
+    EXPECT_EQ(TextUtil::lowerAscii('@'), '@');
+    EXPECT_EQ(TextUtil::lowerAscii('['), '[');
+    EXPECT_EQ(TextUtil::lowerAscii('\xC3'), '\xC3');
 }
 
 TEST(TextUtilTest, ComparisonIgnoresAsciiCaseButNotAccents) {
@@ -21,6 +26,8 @@ TEST(TextUtilTest, ComparisonIgnoresAsciiCaseButNotAccents) {
     EXPECT_FALSE(TextUtil::equalsIgnoreCase("Orders", "Order"));
     EXPECT_FALSE(TextUtil::equalsIgnoreCase("é", "É"));
     EXPECT_FALSE(TextUtil::equalsIgnoreCase("a@", "a`")); // neighbours of the letters stay apart
+    // The whole text counts, a NUL inside it too (a C string comparison would stop there).
+    EXPECT_FALSE(TextUtil::equalsIgnoreCase(std::string_view("a\0b", 3), std::string_view("A\0c", 3)));
 }
 
 TEST(TextUtilTest, TrimTakesTheChosenBlanksFromBothEnds) {

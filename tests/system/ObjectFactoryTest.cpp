@@ -4,7 +4,7 @@
 
 #include "platform/AddinAbi.h"
 #include "platform/NumberedError.h"
-#include "system/RegistryStore.h"
+#include "tests/support/TempRegistry.h"
 #include "tests/system/addin/TestGreeter.h"
 
 #include <gtest/gtest.h>
@@ -23,19 +23,6 @@ class Counter : public IObject {
 
 class ObjectFactoryTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        mPath = std::filesystem::temp_directory_path() /
-                ("qv-factory-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(mPath.string() + suffix);
-        mStore = std::make_unique<RegistryStore>(mPath.string());
-    }
-    void TearDown() override {
-        mStore.reset();
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(mPath.string() + suffix);
-    }
     std::string errorOf(ObjectFactory& f, const std::string& progId) {
         try {
             f.createObject(progId);
@@ -47,8 +34,7 @@ class ObjectFactoryTest : public ::testing::Test {
         return {};
     }
 
-    std::filesystem::path mPath;
-    std::unique_ptr<RegistryStore> mStore;
+    test::TempRegistry mStore;
 };
 
 } // namespace

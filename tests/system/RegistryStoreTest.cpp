@@ -4,6 +4,9 @@
 
 #include "platform/NumberedError.h"
 
+#include "tests/support/EnvGuard.h"
+#include "tests/support/TempRegistry.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -21,41 +24,12 @@ namespace {
 
 class RegistryStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        mPath = std::filesystem::temp_directory_path() /
-                ("qv-store-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        removeFiles();
-        mStore = std::make_unique<RegistryStore>(mPath.string());
-    }
-    void TearDown() override {
-        mStore.reset();
-        removeFiles();
-    }
-    void removeFiles() {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(mPath.string() + suffix);
-    }
     static RegistryValue text(std::uint32_t type, const std::string& s) {
         return {type, std::vector<std::uint8_t>(s.begin(), s.end())};
     }
 
-    std::filesystem::path mPath;
-    std::unique_ptr<RegistryStore> mStore;
-};
-
-// Sets or clears an environment variable for one test and puts it back afterwards.
-class EnvGuard {
-  public:
-    EnvGuard(const char* name, const char* value) : mName(name) {
-        if (const char* old = std::getenv(name)) mOld = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~EnvGuard() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
-
-  private:
-    const char* mName;
-    std::optional<std::string> mOld;
+    test::TempRegistry mStore;
+    const std::string& mPath = mStore.path();
 };
 
 } // namespace
@@ -75,7 +49,7 @@ TEST_F(RegistryStoreTest, EveryValueTypeComesBackWithItsTypeAndBytes) {
     for (const auto& [name, v] : values)
         ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name, v));
     // Through a second instance, so that nothing comes from memory.
-    RegistryStore other(mPath.string());
+    RegistryStore other(mPath);
     for (const auto& [name, v] : values) {
         auto got = other.queryValue(HKEY_CURRENT_USER, "SOFTWARE\\Quorvel12", name);
         ASSERT_TRUE(got) << name;
@@ -103,6 +77,21 @@ TEST_F(RegistryStoreTest, PathsIgnoreCaseAndStraySeparatorsButKeepSlashesInNames
     // Roots are separate trees.
     EXPECT_FALSE(mStore->keyExists(reg::HKEY_LOCAL_MACHINE, "Software\\Zoë"));
     EXPECT_FALSE(mStore->createKey(0x12345678u, "Software"));
+}
+
+TEST_F(RegistryStoreTest, IllFormedNamesAreNeverFoldedIntoTheLettersTheyDisguise) {
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\a"));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "Software\\a", "n", text(reg::REG_SZ, "plain")));
+    // C1 81 is an overlong 'A': a different, ill-formed name, not another spelling of "a".
+    EXPECT_FALSE(mStore->keyExists(HKEY_CURRENT_USER, "Software\\\xC1\x81"));
+    EXPECT_FALSE(mStore->queryValue(HKEY_CURRENT_USER, "Software\\a", "\xC1\x8E")); // overlong 'N'
+    ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Software\\\xC1\x81"));
+    ASSERT_TRUE(mStore->setValue(HKEY_CURRENT_USER, "Software\\a", "\xC3", text(reg::REG_SZ, "stray")));
+    EXPECT_EQ(*mStore->listSubKeys(HKEY_CURRENT_USER, "software"),
+              (std::vector<std::string>{"a", "\xC1\x81"}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "Software\\a", "n")->data,
+              (std::vector<std::uint8_t>{'p', 'l', 'a', 'i', 'n'}));
+    EXPECT_EQ(mStore->queryValue(HKEY_CURRENT_USER, "SOFTWARE\\A", "\xC3")->data.size(), 5u);
 }
 
 TEST_F(RegistryStoreTest, EnumerationFollowsCreationOrderAndOverwritesKeepTheirPlace) {
@@ -147,7 +136,7 @@ TEST_F(RegistryStoreTest, KeysMustExistForValuesAndGoOnlyWhenTheyHaveNoSubKeys) 
 TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
     constexpr int PerProcess = 150;
     ASSERT_TRUE(mStore->createKey(HKEY_CURRENT_USER, "Shared"));
-    mStore.reset(); // no connection crosses the fork
+    mStore.close(); // no connection crosses the fork
     std::vector<pid_t> children;
     for (int child = 0; child < 2; ++child) {
         pid_t pid = ::fork();
@@ -155,7 +144,7 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
         if (pid == 0) {
             int failures = 0;
             try {
-                RegistryStore store(mPath.string());
+                RegistryStore store(mPath);
                 for (int i = 0; i < PerProcess; ++i) {
                     const std::string own = "P" + std::to_string(child) + "\\K" + std::to_string(i % 7);
                     failures += !store.createKey(HKEY_CURRENT_USER, own);
@@ -177,7 +166,7 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer saw a failure";
     }
-    RegistryStore store(mPath.string());
+    RegistryStore store(mPath);
     auto names = store.listValueNames(HKEY_CURRENT_USER, "Shared");
     ASSERT_TRUE(names);
     EXPECT_EQ(names->size(), 2u * PerProcess + 1u);
@@ -196,19 +185,19 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNothing) {
 
 TEST(RegistryStorePathTest, EnvironmentChoosesTheFile) {
     {
-        EnvGuard over("QUORVEL_REGISTRY", "/tmp/elsewhere.db");
-        EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
+        test::EnvGuard over("QUORVEL_REGISTRY", "/tmp/elsewhere.db");
+        test::EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
         EXPECT_EQ(RegistryStore::defaultPath(), "/tmp/elsewhere.db");
     }
     {
-        EnvGuard over("QUORVEL_REGISTRY", nullptr);
-        EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
+        test::EnvGuard over("QUORVEL_REGISTRY", nullptr);
+        test::EnvGuard xdg("XDG_CONFIG_HOME", "/home/x/cfg");
         EXPECT_EQ(RegistryStore::defaultPath(), "/home/x/cfg/quorvel/registry.db");
     }
     {
-        EnvGuard over("QUORVEL_REGISTRY", "");
-        EnvGuard xdg("XDG_CONFIG_HOME", nullptr);
-        EnvGuard home("HOME", "/home/zoë");
+        test::EnvGuard over("QUORVEL_REGISTRY", "");
+        test::EnvGuard xdg("XDG_CONFIG_HOME", nullptr);
+        test::EnvGuard home("HOME", "/home/zoë");
         EXPECT_EQ(RegistryStore::defaultPath(), "/home/zoë/.config/quorvel/registry.db");
     }
 }
@@ -218,7 +207,7 @@ TEST(RegistryStorePathTest, DefaultConstructorOpensTheOverriddenFileAndCreatesIt
     std::filesystem::remove_all(dir);
     auto file = dir / "sub" / "reg.db";
     {
-        EnvGuard over("QUORVEL_REGISTRY", file.c_str());
+        test::EnvGuard over("QUORVEL_REGISTRY", file.c_str());
         RegistryStore store;
         EXPECT_EQ(store.path(), file.string());
         EXPECT_TRUE(store.createKey(HKEY_CURRENT_USER, "X"));

@@ -3,6 +3,8 @@
 #include "system/Shell.h"
 #include "system/ShortcutReader.h"
 
+#include "tests/support/EnvGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,19 +20,6 @@
 using namespace qv;
 
 namespace {
-
-class EnvGuard {
-  public:
-    EnvGuard(const char* name, const char* value) : mName(name) {
-        if (const char* old = std::getenv(name)) mOld = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~EnvGuard() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
-
-  private:
-    const char* mName;
-    std::optional<std::string> mOld;
-};
 
 // Writes a shell link the way the published format lays it out.
 class LinkBuilder {
@@ -297,8 +286,8 @@ TEST(ShellTest, GuidsAreUpperCaseVersionFourAndDistinct) {
 }
 
 TEST(ShellTest, ExpandsKnownNamesAndLeavesTheRest) {
-    EnvGuard a("QV_TEST_DIR", "/srv/Zoë");
-    EnvGuard b("QV_TEST_NOT_SET", nullptr);
+    test::EnvGuard a("QV_TEST_DIR", "/srv/Zoë");
+    test::EnvGuard b("QV_TEST_NOT_SET", nullptr);
     Shell shell;
     EXPECT_EQ(shell.expandEnvironment("%QV_TEST_DIR%\\x"), "/srv/Zoë\\x");
     EXPECT_EQ(shell.expandEnvironment("%qv_test_dir%"), "/srv/Zoë");
@@ -311,8 +300,8 @@ TEST(ShellTest, ExpandsKnownNamesAndLeavesTheRest) {
 TEST(ShellTest, FoldersComeFromTheEnvironment) {
     auto cfg = std::filesystem::temp_directory_path() / ("qv-cfg-" + std::to_string(::getpid()));
     std::filesystem::create_directories(cfg);
-    EnvGuard home("HOME", "/home/zoë");
-    EnvGuard xdg("XDG_CONFIG_HOME", cfg.c_str());
+    test::EnvGuard home("HOME", "/home/zoë");
+    test::EnvGuard xdg("XDG_CONFIG_HOME", cfg.c_str());
     Shell shell;
     EXPECT_EQ(shell.documentsFolder(), "/home/zoë/Documents");
     std::ofstream(cfg / "user-dirs.dirs")
@@ -320,11 +309,11 @@ TEST(ShellTest, FoldersComeFromTheEnvironment) {
     EXPECT_EQ(shell.documentsFolder(), "/home/zoë/Documenten");
     std::filesystem::remove_all(cfg);
     {
-        EnvGuard tmp("TMPDIR", "/var/tmp//");
+        test::EnvGuard tmp("TMPDIR", "/var/tmp//");
         EXPECT_EQ(shell.tempFolder(), "/var/tmp/");
     }
     {
-        EnvGuard tmp("TMPDIR", nullptr);
+        test::EnvGuard tmp("TMPDIR", nullptr);
         EXPECT_EQ(shell.tempFolder(), "/tmp/");
     }
     EXPECT_EQ(Shell(ShellOptions{.libraryFolder = "/opt/quorvel/"}).libraryFolder(), "/opt/quorvel");
@@ -336,7 +325,7 @@ TEST(ShellTest, ProgramSearchFollowsPath) {
     EXPECT_TRUE(shell.programAvailable("sh"));
     EXPECT_TRUE(shell.programAvailable("/bin/sh"));
     EXPECT_FALSE(shell.programAvailable("qv-no-such-program"));
-    EnvGuard path("PATH", "/nonexistent");
+    test::EnvGuard path("PATH", "/nonexistent");
     EXPECT_FALSE(shell.programAvailable("sh"));
 }
 

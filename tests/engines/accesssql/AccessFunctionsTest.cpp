@@ -231,6 +231,18 @@ TEST(AccessFunctionsTest, TextFunctionsCountCharacters) {
     EXPECT_EQ(db.value("Left('abc', -1)").rfind("error:", 0), 0u);
 }
 
+// A byte that is not part of a well-formed character counts as one character and reads as its own
+// value; an overlong form is such bytes too, never the ASCII character it would spell.
+TEST(AccessFunctionsTest, IllFormedTextCountsEachBadByteAsACharacter) {
+    Db db;
+    EXPECT_EQ(db.value("Len('a\x80z') & ',' & Len('x\xE2\x82') & ',' & Len('\xF0\x9F\x98\x80')"), "3,3,1");
+    EXPECT_EQ(db.value("Asc('\xC0\x80') & ',' & Len('a\xC0\xA7z') & ',' & Asc(Mid('a\xC0\xA7z', 3, 1))"),
+              "192,4,167");
+    EXPECT_EQ(db.value("Len('\xED\xA0\x80') & ',' & Len('\xF4\x90\x80\x80') & ',' & Len('\xF8\x88')"),
+              "3,4,2");
+    EXPECT_EQ(db.value("Mid('\xC3(\xC3\xA9', 2, 2)"), "(\xC3\xA9");
+}
+
 TEST(AccessFunctionsTest, ConversionsRoundHalfToEven) {
     Db db;
     EXPECT_EQ(db.value("Round(2.5) & ',' & Round(3.5) & ',' & Round(0.125, 2) & ',' & Round(2.675, 2) & ',' "

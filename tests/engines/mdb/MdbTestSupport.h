@@ -6,7 +6,9 @@
 #include "engines/mdb/MdbCatalogue.h"
 #include "platform/NumberedError.h"
 
+#include "tests/support/ErrorNumber.h"
 #include "tests/support/TestFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <glib.h>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace qv::mdbtest {
 
@@ -54,13 +57,7 @@ inline std::map<std::string, DaoQueryDefPtr> byName(const engine::MdbCatalogue& 
 
 // The number of the NumberedError that f raises; 0 when it raises none.
 template <typename F> std::int32_t errorNumber(F&& f, std::string* description = nullptr) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        if (description) *description = e.description();
-        return e.number();
-    }
-    return 0;
+    return test::errorNumberOf(std::forward<F>(f), description);
 }
 
 } // namespace qv::mdbtest

@@ -40,7 +40,7 @@ class CipherTest : public ::testing::Test {
     }
     // Runs SQL on an encrypted file with the encryption library directly, as another program would.
     void cipherExec(const std::string& path, const std::string& key, const std::string& sql) {
-        engine::SqliteConnection c;
+        SqliteConnection c;
         ASSERT_EQ(c.open(*CipherLibrary::api(), path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
         ASSERT_EQ(c.lib().key(c.get(), key.data(), static_cast<int>(key.size())), SQLITE_OK);
         char* msg = nullptr;
@@ -250,7 +250,7 @@ DamageableCopy encryptedWithIndex(TempDir& dir, const std::string& name, const s
                             extra);
     DamageableCopy copy{dir.file(name + ".db")};
     CipherLibrary::exportCopy(plain, "", copy.path, "key");
-    engine::SqliteConnection c;
+    SqliteConnection c;
     EXPECT_EQ(c.open(*CipherLibrary::api(), copy.path, SQLITE_OPEN_READONLY), SQLITE_OK);
     EXPECT_EQ(c.lib().key(c.get(), "key", 3), SQLITE_OK);
     engine::Statement root(c.ref(), "SELECT rootpage FROM sqlite_master WHERE name = 'TName'", "test");

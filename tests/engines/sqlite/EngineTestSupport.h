@@ -8,7 +8,9 @@
 #include "platform/ConnectionString.h"
 #include "platform/NumberedError.h"
 
+#include "tests/support/ErrorNumber.h"
 #include "tests/support/TestFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -54,15 +56,6 @@ inline DaoDatabasePtr openDao(const std::string& path, bool readOnly = false,
     return engine.workspace(0)->openDatabase(path, 0, readOnly, connect);
 }
 
-// The number of the NumberedError that f raises; 0 when it raises none.
-template <class F> std::int32_t errorNumberOf(F&& f, std::string* description = nullptr) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        if (description) *description = e.description();
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 } // namespace qv::enginetest

@@ -62,7 +62,7 @@ TEST_F(HostileTextTest, NulInAStatementIsRefusedAndNoRowIsDeleted) {
     EXPECT_EQ(errorNumberOf([&] { cmd.execute(); }), err::CharactersAfterEnd);
     EXPECT_EQ(rows(), 3);
     // The engine's own statements refuse it too, rather than preparing the part before it.
-    const engine::SqliteRef db = connection->handle()->db();
+    const SqliteRef db = connection->handle()->db();
     EXPECT_EQ(errorNumberOf([&] { engine::Statement(db, "DELETE FROM T\0 WHERE id = 3"s, "test"); }),
               err::CharactersAfterEnd);
     EXPECT_EQ(errorNumberOf([&] { connection->handle()->exec("DELETE FROM T\0 WHERE id = 3"s, "test"); }),
@@ -108,7 +108,7 @@ TEST_F(HostileTextTest, SavedQueryWithACraftedNameRunsByItsName) {
 
 TEST_F(HostileTextTest, DatesOutsideTheCalendarAreRefusedNotStored) {
     const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 2958466.0, -657435.0, 1e18};
-    const engine::SqliteRef db = connection->handle()->db();
+    const SqliteRef db = connection->handle()->db();
     for (double value : bad) {
         engine::Statement st(db, "UPDATE T SET d = ? WHERE id = 1", "test");
         EXPECT_EQ(errorNumberOf([&] { st.bind(1, Variant(OleDate{value})); }), err::Overflow) << value;

@@ -4,7 +4,7 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 
-#include "tests/support/RaisedError.h"
+#include "tests/support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 using namespace qv;
 using qv::sheet::CommandBarSet;
-using qv::test::errorNumber;
+using qv::test::errorNumberOf;
 
 namespace {
 
@@ -50,8 +50,8 @@ TEST(CommandBarSetTest, TheHostsOwnBarsAndMenusExist) {
         EXPECT_EQ(menuBar->controls()->item(i)->type(), xl::ControlPopup);
     }
     EXPECT_FALSE(bars.find("Quorvel"));
-    EXPECT_EQ(errorNumber([&] { (void)bars.item(bars.count() + 1); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumber([&] { menuBar->remove(); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { (void)bars.item(bars.count() + 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { menuBar->remove(); }), err::InvalidProcedureCall);
     EXPECT_TRUE(bars.find(WorksheetMenuBar));
 }
 
@@ -95,8 +95,8 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
     const long before = bars.count();
     auto toolbar = bars.add("Quorvel");
     EXPECT_EQ(bars.count(), before + 1);
-    EXPECT_EQ(errorNumber([&] { bars.add("QUORVEL"); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([&] { bars.add(""); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { bars.add("QUORVEL"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { bars.add(""); }), err::InvalidProcedureCall);
     toolbar->setVisible(false);
     EXPECT_FALSE(bars.find("quorvel")->visible());
     toolbar->remove();
@@ -108,13 +108,13 @@ TEST(CommandBarSetTest, AddedBarsHaveUniqueNamesAndCanBeRemoved) {
 TEST(CommandBarSetTest, ControlsTakeButtonsAndPopupsAtValidPositions) {
     CommandBarSet bars;
     auto controls = bars.add("Quorvel")->controls();
-    EXPECT_EQ(errorNumber([&] { controls->add(4); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([&] { controls->add(xl::ControlButton, 2); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { controls->add(4); }), err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { controls->add(xl::ControlButton, 2); }), err::InvalidProcedureCall);
     auto second = controls->add(xl::ControlButton);
     auto first = controls->add(xl::ControlButton, 1);
     EXPECT_EQ(first->index(), 1);
     EXPECT_EQ(second->index(), 2);
-    EXPECT_EQ(errorNumber([&] { (void)controls->item(0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { (void)controls->item(0); }), err::SubscriptOutOfRange);
 
     first->setCaption("&Save changes (F7)");
     EXPECT_EQ(first->tooltipText(), "Save changes (F7)");

@@ -2,6 +2,7 @@
 // the workbook's macros, asked again after invalidation, and refused when malformed.
 #include "spreadsheet/commandbars/RibbonRuntime.h"
 #include "tests/spreadsheet/commandbars/RibbonFakeApplication.h"
+#include "tests/support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -47,16 +48,6 @@ std::string ribbonXml(const std::string& ns) {
     </tabs>
   </ribbon>
 </customUI>)";
-}
-
-int errorNumber(const std::function<void()>& f, std::string* description = nullptr) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        if (description) *description = e.description();
-        return e.number();
-    }
-    return 0;
 }
 
 // The workbook's side: labels and states that tests can change between invalidations.
@@ -143,34 +134,36 @@ TEST(RibbonRuntimeTest, ReadsAPrefixedNamespaceAndHostControls) {
 TEST(RibbonRuntimeTest, RefusesMalformedOrInvalidDefinitions) {
     const std::string ns = RibbonDefinition::Namespace2006;
     std::string description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<customUI xmlns=\"" + ns + "\"><ribbon>"); },
-                          &description),
+    EXPECT_EQ(qv::test::errorNumberOf(
+                  [&] { RibbonDefinition::parse("<customUI xmlns=\"" + ns + "\"><ribbon>"); }, &description),
               err::ApplicationDefined);
     EXPECT_NE(description.find("offset"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse(""); }), err::ApplicationDefined);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }),
+    EXPECT_EQ(qv::test::errorNumberOf([] { RibbonDefinition::parse(""); }), err::ApplicationDefined);
+    EXPECT_EQ(qv::test::errorNumberOf([] { RibbonDefinition::parse("<customUI xmlns=\"urn:other\"/>"); }),
               err::ApplicationDefined);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }),
+    EXPECT_EQ(qv::test::errorNumberOf([&] { RibbonDefinition::parse("<ribbon xmlns=\"" + ns + "\"/>"); }),
               err::ApplicationDefined);
     auto inGroup = [&](const std::string& controls) {
         return "<customUI xmlns=\"" + ns + "\"><ribbon><tabs><tab id=\"t\"><group id=\"g\">" + controls +
                "</group></tab></tabs></ribbon></customUI>";
     };
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"x\"/><button id=\"x\"/>")); },
-                          &description),
-              err::ApplicationDefined);
+    EXPECT_EQ(
+        qv::test::errorNumberOf(
+            [&] { RibbonDefinition::parse(inGroup("<button id=\"x\"/><button id=\"x\"/>")); }, &description),
+        err::ApplicationDefined);
     EXPECT_NE(description.find("\"x\""), std::string::npos) << description;
-    EXPECT_EQ(errorNumber(
+    EXPECT_EQ(qv::test::errorNumberOf(
                   [&] { RibbonDefinition::parse(inGroup("<button id=\"x\" label=\"a\" getLabel=\"m\"/>")); }),
               err::ApplicationDefined);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }),
+    EXPECT_EQ(qv::test::errorNumberOf([&] { RibbonDefinition::parse(inGroup("<blink id=\"x\"/>")); }),
               err::ApplicationDefined);
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }),
+    EXPECT_EQ(qv::test::errorNumberOf([&] { RibbonDefinition::parse(inGroup("<button label=\"no id\"/>")); }),
               err::ApplicationDefined);
-    EXPECT_EQ(
-        errorNumber([&] { RibbonDefinition::parse(inGroup("<button id=\"b\"><item id=\"i\"/></button>")); }),
-        err::ApplicationDefined);
-    EXPECT_EQ(errorNumber([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }), err::FileNotFound);
+    EXPECT_EQ(qv::test::errorNumberOf(
+                  [&] { RibbonDefinition::parse(inGroup("<button id=\"b\"><item id=\"i\"/></button>")); }),
+              err::ApplicationDefined);
+    EXPECT_EQ(qv::test::errorNumberOf([] { RibbonDefinition::parseFile("no/such/ribbon.xml"); }),
+              err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingTheStack) {
@@ -186,10 +179,10 @@ TEST(RibbonRuntimeTest, ControlsNestedBeyondTheBoundAreRefusedWithoutExhaustingT
         return xml + "</group></tab></tabs></ribbon></customUI>";
     };
     std::string description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(20000)); }, &description),
+    EXPECT_EQ(qv::test::errorNumberOf([&] { RibbonDefinition::parse(nested(20000)); }, &description),
               err::ApplicationDefined);
     EXPECT_NE(description.find("nested"), std::string::npos) << description;
-    EXPECT_EQ(errorNumber([&] { RibbonDefinition::parse(nested(62)); }), err::ApplicationDefined);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { RibbonDefinition::parse(nested(62)); }), err::ApplicationDefined);
     // Tab, group and 61 button groups put the button at the deepest level allowed.
     const RibbonDefinition def = RibbonDefinition::parse(nested(61));
     ASSERT_NE(def.find("deep"), nullptr);
@@ -295,8 +288,8 @@ TEST(RibbonRuntimeTest, SelectPassesItemIdAndIndexToOnAction) {
     EXPECT_EQ(shows[0].args[0], Variant("cboTables"));
     EXPECT_EQ(shows[0].args[2], Variant(2));
     EXPECT_EQ(runtime->state("cboTables").selectedIndex, 2);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cboTables", 4); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumber([&] { runtime->select("cmdHelp", 0); }), err::InvalidProcedureCall);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { runtime->select("cboTables", 4); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { runtime->select("cmdHelp", 0); }), err::InvalidProcedureCall);
     EXPECT_FALSE(runtime->select("cboStatic", 1)); // no onAction: nothing to run
 }
 
@@ -310,8 +303,8 @@ TEST(RibbonRuntimeTest, ClickPassesTheControlAndTheNewPressedState) {
     EXPECT_EQ(wb.app.callsOf("Ribbon.GetDatabase")[0].args,
               (std::vector<Variant>{Variant("cmdOpenDB"), Variant(true)}));
     EXPECT_FALSE(runtime->click("cmdInfo")); // no onAction
-    EXPECT_EQ(errorNumber([&] { runtime->click("nothing"); }), err::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([&] { runtime->click("cboTables"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { runtime->click("nothing"); }), err::InvalidProcedureCall);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { runtime->click("cboTables"); }), err::InvalidProcedureCall);
 }
 
 TEST(RibbonRuntimeTest, DisabledOrHiddenControlsRunNothing) {
@@ -353,7 +346,7 @@ TEST(RibbonRuntimeTest, AFailingActionReachesTheCaller) {
     wb.app.define("Ribbon.ShowHelp", [](const std::vector<Variant>&) -> Variant {
         throw NumberedError(err::FileNotFound, "Help", "File not found");
     });
-    EXPECT_EQ(errorNumber([&] { runtime->click("cmdHelp"); }), err::FileNotFound);
+    EXPECT_EQ(qv::test::errorNumberOf([&] { runtime->click("cmdHelp"); }), err::FileNotFound);
 }
 
 TEST(RibbonRuntimeTest, AMissingOnLoadMacroIsReportedAndTheRibbonStillShows) {

@@ -5,6 +5,7 @@
 #include "tests/spreadsheet/io/HandMadePackage.h"
 #include "tests/spreadsheet/support/SheetTestSupport.h"
 #include "tests/spreadsheet/support/TestWorkbook.h"
+#include "tests/support/OfficeConvert.h"
 
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/io/WorkbookFileWriter.h"
@@ -18,12 +19,6 @@ using namespace qv::sheet;
 using namespace qv::sheet::test;
 
 namespace {
-
-std::string office() {
-    for (const char* name : {"soffice", "libreoffice"})
-        if (std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0) return name;
-    return {};
-}
 
 const std::string Ribbon2010 =
     "<customUI xmlns=\"http://schemas.microsoft.com/office/2009/07/customui\" onLoad=\"Ribbon.ribbonLoaded\">"
@@ -218,7 +213,7 @@ TEST(XlsxReaderTest, SaveAsKeepsTheRibbonOfAnAddinPackage) {
 }
 
 TEST(XlsxReaderTest, WorkbookSavedByAnotherProgramOpens) {
-    std::string program = office();
+    std::string program = ::qv::test::officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
     TempDir dir;

@@ -1,8 +1,7 @@
-// Text that is not fit for XML: the decoder that finds where a character ends, and the
-// escaping that keeps every written part well formed, whatever a cell held.
+// Text that is not fit for XML: the escaping that keeps every written part well formed,
+// whatever a cell held.
 #include "spreadsheet/io/OoxmlXml.h"
 #include "spreadsheet/io/OutputBuffer.h"
-#include "spreadsheet/model/Utf8Text.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -38,53 +37,7 @@ std::string parsed(const std::string& escaped) {
     return doc.child("t").text().get();
 }
 
-std::vector<char32_t> decode(std::string_view s) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size();)
-        out.push_back(Utf8Text::next(s, i));
-    return out;
-}
-
 } // namespace
-
-TEST(Utf8TextTest, DecodesWellFormedCharactersOfEveryLength) {
-    EXPECT_EQ(decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
-              (std::vector<char32_t>{'a', 0xE9, 0x20AC, 0x1F600}));
-    EXPECT_EQ(decode("\xF4\x8F\xBF\xBF"), (std::vector<char32_t>{0x10FFFF}));
-    EXPECT_EQ(decode(std::string_view("\0", 1)), (std::vector<char32_t>{0}));
-}
-
-TEST(Utf8TextTest, IllFormedBytesAreInvalidAndNeverSwallowTheNextCharacter) {
-    constexpr char32_t X = Utf8Text::Invalid;
-    EXPECT_EQ(decode("\x80z"), (std::vector<char32_t>{X, 'z'}));                // stray continuation
-    EXPECT_EQ(decode("\xC0\xBC"), (std::vector<char32_t>{X, X}));               // overlong '<'
-    EXPECT_EQ(decode("\xE0\x80\xBC"), (std::vector<char32_t>{X, X, X}));        // overlong '<' in three
-    EXPECT_EQ(decode("\xC3<"), (std::vector<char32_t>{X, '<'}));                // truncated before a '<'
-    EXPECT_EQ(decode("\xE2\x82"), (std::vector<char32_t>{X}));                  // truncated at the end
-    EXPECT_EQ(decode("\xF4\x90\x80\x80"), (std::vector<char32_t>{X, X, X, X})); // past U+10FFFF
-    EXPECT_EQ(decode("\xF8\x88\x80\x80\x80"), std::vector<char32_t>(5, X));
-    EXPECT_EQ(decode("\xFF\xFE"), (std::vector<char32_t>{X, X}));
-    // Encoded surrogates are answered as such, for the caller to pair or refuse.
-    EXPECT_EQ(decode("\xED\xA0\xBD\xED\xB8\x80"), (std::vector<char32_t>{0xD83D, 0xDE00}));
-}
-
-TEST(Utf8TextTest, LengthCountsUtf16UnitsAsTheFileFormatsDo) {
-    EXPECT_EQ(Utf8Text::utf16Length(""), 0u);
-    EXPECT_EQ(Utf8Text::utf16Length("abc"), 3u);
-    EXPECT_EQ(Utf8Text::utf16Length("\xC3\xA9\xE2\x82\xAC"), 2u);
-    EXPECT_EQ(Utf8Text::utf16Length("\xF0\x9F\x98\x80"), 2u); // a pair
-    EXPECT_EQ(Utf8Text::utf16Length("\xC3(\xE2\x82"), 3u);    // each ill-formed piece is one replacement
-}
-
-TEST(Utf8TextTest, WellFormedJoinsPairsAndReplacesTheRest) {
-    EXPECT_EQ(Utf8Text::wellFormed("plain \xC3\xA9"), "plain \xC3\xA9");
-    EXPECT_EQ(Utf8Text::wellFormed("\xED\xA0\xBD\xED\xB8\x80"), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8Text::wellFormed("a\xED\xA0\xBD"
-                                   "b"),
-              "a" + Fffd + "b");                                              // a high half alone
-    EXPECT_EQ(Utf8Text::wellFormed("\xED\xB8\x80\xED\xA0\xBD"), Fffd + Fffd); // halves in the wrong order
-    EXPECT_EQ(Utf8Text::wellFormed("\xC0\xBC"), Fffd + Fffd);
-}
 
 TEST(OutputBufferTest, EveryCharacterXmlForbidsBecomesAnEscapeInPackagesAndAReplacementElsewhere) {
     struct Case {

@@ -5,6 +5,7 @@
 #include "spreadsheet/io/IWorkbookExport.h"
 
 #include "tests/support/TestFiles.h"
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>

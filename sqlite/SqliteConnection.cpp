@@ -1,10 +1,8 @@
 // close_v2 rather than close: a statement still alive elsewhere defers the close instead of
 // failing it, so the handle is never left open by mistake.
-#include "engines/sqlite/SqliteConnection.h"
+#include "sqlite/SqliteConnection.h"
 
-#include "engines/sqlite/EngineErrors.h"
-
-namespace qv::engine {
+namespace qv {
 
 SqliteConnection& SqliteConnection::operator=(SqliteConnection&& other) noexcept {
     if (this != &other) {
@@ -15,7 +13,7 @@ SqliteConnection& SqliteConnection::operator=(SqliteConnection&& other) noexcept
     return *this;
 }
 
-int SqliteConnection::open(const SqliteApi& api, const std::string& path, int flags) {
+int SqliteConnection::open(const SqliteApi& api, const std::string& path, int flags, int busyTimeoutMs) {
     close();
     mRef.api = &api;
     sqlite3* db = nullptr;
@@ -27,9 +25,8 @@ int SqliteConnection::open(const SqliteApi& api, const std::string& path, int fl
     }
     mRef.db = db;
     api.extended_result_codes(db, 1);
-    // Another program writing the same file makes us wait a little rather than fail at once,
-    // from the very first read (the probe of the schema) on.
-    api.busy_timeout(db, BusyTimeoutMs);
+    // From the very first read (the probe of the schema) on.
+    api.busy_timeout(db, busyTimeoutMs);
     return rc;
 }
 
@@ -40,14 +37,9 @@ int SqliteConnection::execStatus(const std::string& sql) const {
     return rc;
 }
 
-void SqliteConnection::exec(const std::string& sql, const std::string& source) const {
-    const int rc = execStatus(sql);
-    if (rc != SQLITE_OK) throw EngineErrors::fromSqlite(mRef, rc, source);
-}
-
 void SqliteConnection::close() {
     if (mRef.db) lib().close_v2(mRef.db);
     mRef.db = nullptr;
 }
 
-} // namespace qv::engine
+} // namespace qv

@@ -1,10 +1,10 @@
 // The plain table is filled at compile time from the linked library; the other slot stays empty
 // until the encryption library is loaded, so a lookup never yields a half-filled table.
-#include "engines/sqliteapi/SqliteApi.h"
+#include "sqlite/SqliteApi.h"
 
 #include <array>
 
-namespace qv::engine {
+namespace qv {
 
 namespace {
 
@@ -38,4 +38,4 @@ const SqliteApi& SqliteApi::of(Library library) {
     return api ? *api : plain();
 }
 
-} // namespace qv::engine
+} // namespace qv

@@ -1,13 +1,14 @@
 // Owns one sqlite3 handle of either library and closes it through that library on every way out.
-// Every connection the engine opens (databases, workgroup files, copies made for a password
-// change) is held by one of these, so no failure path can leak a handle or close it twice.
+// Every connection opened in the tree (the engines' databases, workgroup files and copies, the
+// registry store) is held by one of these, so no failure path can leak a handle or close it
+// twice. It reports result codes; what a failure is called is the owner's business.
 #pragma once
 
-#include "engines/sqliteapi/SqliteRef.h"
+#include "sqlite/SqliteRef.h"
 
 #include <string>
 
-namespace qv::engine {
+namespace qv {
 
 class SqliteConnection {
   public:
@@ -21,8 +22,9 @@ class SqliteConnection {
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
     // Opens path with the given library; answers the library's result code. On failure nothing
-    // stays open, and the message is in lastOpenError().
-    int open(const SqliteApi& api, const std::string& path, int flags);
+    // stays open, and the message is in lastOpenError(). Another program writing the same file
+    // makes every statement wait up to busyTimeoutMs rather than fail at once.
+    int open(const SqliteApi& api, const std::string& path, int flags, int busyTimeoutMs = BusyTimeoutMs);
     const std::string& lastOpenError() const { return mOpenError; }
 
     SqliteRef ref() const { return mRef; }
@@ -32,8 +34,6 @@ class SqliteConnection {
 
     // Runs statements without rows; answers the result code and drops the message.
     int execStatus(const std::string& sql) const;
-    // The same, raising the engine's numbered error on failure.
-    void exec(const std::string& sql, const std::string& source) const;
     void close();
 
   private:
@@ -41,4 +41,4 @@ class SqliteConnection {
     std::string mOpenError;
 };
 
-} // namespace qv::engine
+} // namespace qv

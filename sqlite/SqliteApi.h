@@ -2,12 +2,12 @@
 // plain SQLite the engine links, and the encryption library loaded on demand, which exports the
 // same names. A connection, its statements, its values and the functions registered on it must
 // all be served by the library that opened it (their structures differ between the two builds),
-// so every call the engines make on a connection goes through the table kept with it.
+// so every call made on a connection goes through the table kept with it.
 #pragma once
 
 #include <sqlite3.h>
 
-namespace qv::engine {
+namespace qv {
 
 // Every entry point both libraries must answer; the member is the name after "sqlite3_".
 #define QV_SQLITE_API_ENTRIES(X)                                                                             \
@@ -25,6 +25,8 @@ namespace qv::engine {
     X(db_filename)                                                                                           \
     X(libversion_number)                                                                                     \
     X(changes)                                                                                               \
+    X(last_insert_rowid)                                                                                     \
+    X(db_config)                                                                                             \
     X(get_autocommit)                                                                                        \
     X(total_changes)                                                                                         \
     X(db_handle)                                                                                             \
@@ -93,4 +95,4 @@ struct SqliteApi {
     static const SqliteApi& of(Library library);
 };
 
-} // namespace qv::engine
+} // namespace qv

@@ -1,10 +1,10 @@
-// A connection as the engines pass it around: the handle together with the library that opened
+// A connection as it is passed around: the handle together with the library that opened
 // it. It owns nothing (SqliteConnection owns); it only keeps the two from being separated.
 #pragma once
 
-#include "engines/sqliteapi/SqliteApi.h"
+#include "sqlite/SqliteApi.h"
 
-namespace qv::engine {
+namespace qv {
 
 struct SqliteRef {
     const SqliteApi* api = nullptr;
@@ -16,4 +16,4 @@ struct SqliteRef {
     explicit operator bool() const { return db != nullptr; }
 };
 
-} // namespace qv::engine
+} // namespace qv
