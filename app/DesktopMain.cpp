@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     const QString tableName = parser.value(table);
     if (!options.database.empty() && session.addin()) {
         QTimer::singleShot(0, &window, [&window, &session, &options, tableName] {
-            window.run([&] { session.addin()->OpenDatabaseFile(options.database); });
+            window.openDatabase(options.database);
             if (session.ribbon()) session.ribbon()->ui()->invalidate();
             window.sync();
             if (window.ribbon()) window.ribbon()->refresh();

@@ -6,6 +6,8 @@
 #include "app/RibbonBar.h"
 #include "app/SheetTableModel.h"
 #include "app/SheetView.h"
+#include "app/SqliteCopy.h"
+#include "platform/IAddinEntry.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/CellAddress.h"
@@ -29,6 +31,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <cctype>
+#include <filesystem>
 #include <fmt/format.h>
 
 namespace qv::app {
@@ -128,6 +132,8 @@ void MainWindow::buildFileMenu() {
     file->addAction(QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
                     [this] { saveWorkbookAs(); })
         ->setObjectName(QStringLiteral("fileSaveAs"));
+    file->addAction(QStringLiteral("Save a Copy as S&QLite..."), this, [this] { saveCopyAsSqlite(); })
+        ->setObjectName(QStringLiteral("fileSaveCopyAsSqlite"));
     file->addSeparator();
     file->addAction(QStringLiteral("Add-&Ins..."), this, [this] { showAddins(); })
         ->setObjectName(QStringLiteral("fileAddins"));
@@ -305,6 +311,58 @@ void MainWindow::closeWorkbook() {
             }
         }
         book->close(false);
+    });
+}
+
+void MainWindow::openDatabase(const std::string& path) {
+    mSession.dialogs().setLastOpened(path);
+    run([this, path] {
+        if (IAddinEntry* addin = mSession.addin()) addin->OpenDatabaseFile(path);
+    });
+}
+
+namespace {
+bool isAccessFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".mdb" || ext == ".accdb";
+}
+} // namespace
+
+void MainWindow::saveCopyAsSqlite() {
+    run([this] {
+        QtDialogs& dialogs = mSession.dialogs();
+        std::string source = dialogs.lastOpened();
+        if (!isAccessFile(source)) {
+            auto picked = dialogs.openFile("Open an Access database", {},
+                                           {{"Access databases", "*.mdb;*.accdb"}, {"All files", "*"}});
+            if (!picked) return;
+            source = *picked;
+        }
+        const std::string initial = std::filesystem::path(source).replace_extension(".sqlite").string();
+        auto target =
+            dialogs.saveAsFile("Save a copy as SQLite", initial, {{"SQLite databases", "*.sqlite;*.db"}});
+        if (!target) return;
+        // The copy is written beside the chosen name and renamed when complete, so a failure
+        // leaves nothing half-written under the person's name.
+        const engine::MdbConvertReport r = SqliteCopy::copy(source, std::string(), *target);
+        std::string text = fmt::format("{} was saved as {}: {} tables, {} rows, {} relations, {} queries.",
+                                       std::filesystem::path(source).filename().string(), *target, r.tables,
+                                       r.rows, r.relations, r.queries);
+        if (!r.queriesNotCopied.empty()) {
+            text += "\r\rQueries not copied:";
+            for (const std::string& q : r.queriesNotCopied)
+                text += "\r" + q;
+        }
+        text += "\r\rOpen the copy now?";
+        const int answer =
+            dialogs.messageBox(text, xl::MsgYesNo | xl::MsgQuestion, mSession.application().name());
+        if (answer != xl::AnswerYes) return;
+        if (IAddinEntry* addin = mSession.addin()) {
+            dialogs.setLastOpened(*target);
+            addin->OpenDatabaseFile(*target);
+        }
     });
 }
 

@@ -112,7 +112,8 @@ std::optional<std::string> QtDialogs::openFile(const std::string& title, const s
     const QString chosen =
         QFileDialog::getOpenFileName(mParent, q(title), q(initialFolder), nameFilters(filters));
     if (chosen.isEmpty()) return std::nullopt;
-    return u(chosen);
+    mLastOpened = u(chosen);
+    return mLastOpened;
 }
 
 std::optional<std::string> QtDialogs::saveAsFile(const std::string& title, const std::string& initialName,

@@ -26,6 +26,11 @@ class QtDialogs : public IDialogs {
                                           const std::vector<FileFilter>& filters) override;
     std::optional<long> pickColor(long initialOleColor) override;
 
+    // The file the open picker answered last (the database the add-in opened through it), or
+    // the one named by setLastOpened; "" before either.
+    const std::string& lastOpened() const { return mLastOpened; }
+    void setLastOpened(std::string path) { mLastOpened = std::move(path); }
+
     // "Databases (*.db *.sqlite);;All files (*)": the product writes patterns as "*.a;*.b".
     static QString nameFilters(const std::vector<FileFilter>& filters);
     // The add-in breaks lines with a bare carriage return, which Qt's labels would not show.
@@ -33,6 +38,7 @@ class QtDialogs : public IDialogs {
 
   private:
     QWidget* mParent;
+    std::string mLastOpened;
 };
 
 } // namespace qv::app

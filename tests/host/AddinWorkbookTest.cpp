@@ -457,6 +457,21 @@ TEST_F(AddinWorkbookTest, HostStartsTheAddinThroughThePackageAndItsCodeLibrary) 
     EXPECT_EQ(mEntry.use_count(), 1);
 }
 
+// The handle table is per shared object: the module library must find the host's ribbon through
+// the host, or every invalidation is lost and the ribbon keeps the states of the start-up.
+TEST_F(AddinWorkbookTest, TheCodeLibraryInvalidatesTheHostsRibbon) {
+    fs::copy_file(QV_WORKBOOK_CODE, WorkbookCodeLoader::codePathFor((mDir / "Quorvel12.xlam").string()));
+    registerEntry();
+    app::AddinSession session =
+        app::AddinStartup::start(*mApp, (mDir / "Quorvel12.xlam").string(), mServices);
+    ASSERT_TRUE(session.code);
+    ASSERT_TRUE(session.ribbon);
+    session.ribbon->snapshot();
+    const auto before = session.ribbon->revision();
+    mApp->run("Ribbon.GetDatabase", {Variant(std::string("cmdOpenDB"))});
+    EXPECT_GT(session.ribbon->revision(), before);
+}
+
 TEST_F(AddinWorkbookTest, PackageWithoutCodeOpensWithoutStartingAnything) {
     registerEntry();
     app::AddinSession session =

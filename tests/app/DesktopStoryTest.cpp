@@ -1,0 +1,274 @@
+// The whole story in the window, with the add-in started from its package as the program starts
+// it: a database opened through the ribbon's open command and its picker, a table picked from
+// the Tables list and shown as a form in the grid, edits, new and deleted rows written with the
+// host keys, a reload, a saved query answered at its prompt, and a colour changed in the
+// settings dialog. What reached the database is read back with SQLite itself.
+#include "QtTestSupport.h"
+#include "tests/support/TestFiles.h"
+
+#include "app/MainWindow.h"
+#include "app/RibbonBar.h"
+#include "app/SheetTableModel.h"
+#include "app/SheetView.h"
+#include "platform/IAddinEntry.h"
+#include "spreadsheet/model/Application.h"
+#include "spreadsheet/model/Worksheet.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+#include <iostream>
+#include <sqlite3.h>
+
+using namespace qv;
+
+namespace {
+namespace fs = std::filesystem;
+
+// One answer of SQLite, as text; "" for NULL or no row.
+std::string queryOne(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            if (const unsigned char* t = sqlite3_column_text(st, 0)) out = reinterpret_cast<const char*>(t);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+QString labelsOf(QWidget& w) {
+    QString all;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        all += l->text() + "\n";
+    return all;
+}
+
+class DesktopStoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(QV_ADDIN_PACKAGE))
+            GTEST_SKIP() << QV_ADDIN_PACKAGE << " is absent (build addin_package)";
+        test::qtApp();
+        test::freshRegistry();
+        app::DesktopOptions o;
+        o.package = QV_ADDIN_PACKAGE;
+        session = std::make_unique<app::DesktopSession>(o);
+        // The first start greets the person; whatever shows meanwhile is closed as a person would.
+        auto starting = std::make_shared<bool>(true);
+        dismissModals(starting);
+        const std::string why = session->start();
+        *starting = false;
+        ASSERT_EQ(why, "");
+        ASSERT_NE(session->addin(), nullptr) << "the package's code did not create the add-in";
+        window = std::make_unique<app::MainWindow>(*session);
+        window->show();
+        QTest::qWait(1);
+    }
+    void TearDown() override {
+        stop();
+        window.reset();
+        session.reset();
+    }
+    // Closes every modal window with Escape while `active` holds.
+    static void dismissModals(std::shared_ptr<bool> active) {
+        auto poll = std::make_shared<std::function<void()>>();
+        std::weak_ptr<std::function<void()>> self = poll;
+        *poll = [active, self] {
+            if (!*active) return;
+            if (QWidget* w = QApplication::activeModalWidget()) QTest::keyClick(w, Qt::Key_Escape);
+            if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
+        };
+        QTimer::singleShot(10, [poll] { (*poll)(); });
+    }
+    // A person at the window: every modal window that shows is recorded by its title and text
+    // and answered: pickers and input boxes with the next of `typed`, message boxes with Yes or
+    // OK, the add-in's message dialog with OK. Polls until stop() or the test's end.
+    void person(std::vector<std::string> typed) {
+        auto queue = std::make_shared<std::vector<std::string>>(std::move(typed));
+        auto poll = std::make_shared<std::function<void()>>();
+        std::weak_ptr<std::function<void()>> self = poll;
+        auto* seen = &prompts;
+        auto stopped = mStopped = std::make_shared<bool>(false);
+        *poll = [queue, self, seen, stopped] {
+            if (*stopped) return;
+            if (QWidget* w = QApplication::activeModalWidget(); w && w->isVisible()) {
+                seen->push_back(w->windowTitle() + ": " + labelsOf(*w));
+                const std::string next = queue->empty() ? std::string() : queue->front();
+                if (auto* picker = qobject_cast<QFileDialog*>(w)) {
+                    if (!queue->empty()) queue->erase(queue->begin());
+                    picker->selectFile(QString::fromStdString(next));
+                    static_cast<QDialog*>(picker)->accept();
+                } else if (auto* input = qobject_cast<QInputDialog*>(w)) {
+                    if (!queue->empty()) queue->erase(queue->begin());
+                    input->setTextValue(QString::fromStdString(next));
+                    input->accept();
+                } else if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                    QAbstractButton* yes = box->button(QMessageBox::Yes);
+                    (yes ? yes : box->button(QMessageBox::Ok))->click();
+                } else if (auto* ok = w->findChild<QAbstractButton*>("cmdOK")) {
+                    ok->click();
+                } else {
+                    QTest::keyClick(w, Qt::Key_Escape);
+                }
+            }
+            if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
+        };
+        QTimer::singleShot(10, [poll] { (*poll)(); });
+    }
+    void stop() {
+        if (mStopped) *mStopped = true;
+    }
+    bool prompted(const QString& containing) const {
+        for (const QString& p : prompts)
+            if (p.contains(containing)) return true;
+        return false;
+    }
+    std::string promptList() const {
+        std::string all;
+        for (const QString& p : prompts)
+            all += p.toStdString() + "\n---\n";
+        return all;
+    }
+    QComboBox* list(const char* id) {
+        window->ribbon()->refresh();
+        return window->ribbon()->findChild<QComboBox*>(QString::fromLatin1(id) + ".list");
+    }
+    // "Open database..." in the ribbon, the file chosen in the picker that it opens.
+    void openThroughRibbon(const std::string& file) {
+        person({file});
+        auto* open = qobject_cast<QToolButton*>(window->ribbon()->controlWidget("cmdOpenDB"));
+        ASSERT_NE(open, nullptr);
+        ASSERT_TRUE(open->isEnabled()) << window->ribbon()->toolTip().toStdString();
+        open->click();
+        QTest::qWait(1);
+        stop();
+    }
+    std::shared_ptr<sheet::Worksheet> activeSheet() {
+        return std::dynamic_pointer_cast<sheet::Worksheet>(session->application().activeSheet());
+    }
+
+    std::vector<QString> prompts;
+    std::shared_ptr<bool> mStopped;
+    test::TempDir dir;
+    std::unique_ptr<app::DesktopSession> session;
+    std::unique_ptr<app::MainWindow> window;
+};
+
+std::string demoCopy(const test::TempDir& dir) {
+    if (!fs::exists(QV_DEMO_DATABASE)) return {};
+    const std::string copy = dir.file("demo.db");
+    fs::copy_file(QV_DEMO_DATABASE, copy);
+    return copy;
+}
+} // namespace
+
+TEST_F(DesktopStoryTest, OpeningThroughTheRibbonEnablesTheTablesAndPickingOneShowsTheForm) {
+    const std::string db = demoCopy(dir);
+    if (db.empty()) GTEST_SKIP() << QV_DEMO_DATABASE << " is absent (build the samples target)";
+    QComboBox* tables = list("cboTables");
+    ASSERT_NE(tables, nullptr);
+    EXPECT_FALSE(tables->isEnabled()) << "no database yet";
+    openThroughRibbon(db);
+    ASSERT_TRUE(session->addin()->DataSourceExists());
+    tables = list("cboTables");
+    ASSERT_NE(tables, nullptr);
+    EXPECT_TRUE(tables->isEnabled());
+    ASSERT_GE(tables->findText("Customers"), 0);
+    ASSERT_TRUE(window->pickRibbonEntry("cboTables", "Customers"));
+    QTest::qWait(1);
+    auto sheet = activeSheet();
+    ASSERT_TRUE(sheet);
+    const QAbstractItemModel* grid = window->grid()->model();
+    EXPECT_EQ(grid->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "A");
+    EXPECT_EQ(grid->data(grid->index(0, 0)).toString().toStdString(), sheet->range("A1")->text());
+    EXPECT_FALSE(sheet->range("A1")->text().empty());
+    const std::string count = queryOne(db, "SELECT count(*) FROM Customers");
+    EXPECT_FALSE(sheet->cells(std::stol(count) + 1, 1)->text().empty());
+    EXPECT_TRUE(sheet->cells(std::stol(count) + 2, 1)->text().empty());
+}
+
+namespace {
+// The row of the form whose first column shows `key`; 0 when none.
+long formRow(sheet::Worksheet& sheet, const std::string& column1, long last = 1000) {
+    for (long r = 2; r <= last; ++r)
+        if (sheet.cells(r, 1)->text() == column1) return r;
+    return 0;
+}
+} // namespace
+
+TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
+    const std::string db = demoCopy(dir);
+    if (db.empty()) GTEST_SKIP() << QV_DEMO_DATABASE << " is absent (build the samples target)";
+    openThroughRibbon(db);
+    ASSERT_TRUE(window->pickRibbonEntry("cboTables", "Categories"));
+    QTest::qWait(1);
+    auto sheet = activeSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->range("B1")->text(), "CategoryName");
+    const long beverages = formRow(*sheet, "1");
+    ASSERT_GT(beverages, 0);
+    app::SheetView* grid = window->grid();
+
+    // A cell typed into, as a person types: the first key opens the editor.
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(static_cast<int>(beverages - 1), 2));
+    QTest::keyClick(grid, Qt::Key_D);
+    QLineEdit* editor = grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "rinks of every kind");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(10);
+    EXPECT_EQ(sheet->cells(beverages, 3)->text(), "Drinks of every kind");
+
+    // F6: a new row, its name typed through the formula bar.
+    person({});
+    QTest::keyClick(grid, Qt::Key_F6);
+    const auto [newRow, newCol] = sheet->activeCellPosition();
+    ASSERT_GT(newRow, beverages);
+    grid->setCurrentIndex(grid->model()->index(static_cast<int>(newRow - 1), 1));
+    window->formulaBar()->setText("Tea");
+    QTest::keyClick(window->formulaBar(), Qt::Key_Return);
+    EXPECT_EQ(sheet->cells(newRow, 2)->text(), "Tea");
+
+    // F7 writes both.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F7);
+    QTest::qWait(1);
+    EXPECT_EQ(queryOne(db, "SELECT Description FROM Categories WHERE CategoryID = 1"), "Drinks of every kind")
+        << promptList();
+    const std::string teaId = queryOne(db, "SELECT CategoryID FROM Categories WHERE CategoryName = 'Tea'");
+    ASSERT_FALSE(teaId.empty()) << promptList();
+
+    // F9 reloads; F8 deletes the new row once it is confirmed.
+    QTest::keyClick(grid, Qt::Key_F9);
+    QTest::qWait(1);
+    sheet = activeSheet();
+    const long teaRow = formRow(*sheet, teaId);
+    ASSERT_GT(teaRow, 0);
+    grid->setCurrentIndex(grid->model()->index(static_cast<int>(teaRow - 1), 1));
+    QTest::keyClick(grid, Qt::Key_F8);
+    QTest::qWait(1);
+    QTest::keyClick(grid, Qt::Key_F7);
+    QTest::qWait(1);
+    EXPECT_EQ(queryOne(db, "SELECT count(*) FROM Categories WHERE CategoryName = 'Tea'"), "0")
+        << promptList();
+    QTest::keyClick(grid, Qt::Key_F9);
+    QTest::qWait(1);
+    sheet = activeSheet();
+    EXPECT_EQ(formRow(*sheet, teaId), 0);
+    EXPECT_EQ(sheet->cells(formRow(*sheet, "1"), 3)->text(), "Drinks of every kind");
+    stop();
+    std::cerr << promptList();
+}
