@@ -15,6 +15,7 @@
 #include "spreadsheet/model/Worksheet.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -25,6 +26,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <map>
 #include <iostream>
 #include <sqlite3.h>
 
@@ -74,6 +76,8 @@ class DesktopStoryTest : public ::testing::Test {
         ASSERT_NE(session->addin(), nullptr) << "the package's code did not create the add-in";
         window = std::make_unique<app::MainWindow>(*session);
         window->show();
+        // The host keys are the window's shortcuts, which only the active window receives.
+        QApplication::setActiveWindow(window.get());
         QTest::qWait(1);
     }
     void TearDown() override {
@@ -95,18 +99,28 @@ class DesktopStoryTest : public ::testing::Test {
     // A person at the window: every modal window that shows is recorded by its title and text
     // and answered: pickers and input boxes with the next of `typed`, message boxes with Yes or
     // OK, the add-in's message dialog with OK. Polls until stop() or the test's end.
-    void person(std::vector<std::string> typed) {
+    using Handler = std::function<void(QWidget&)>;
+    void person(std::vector<std::string> typed, std::map<QString, Handler> handlers = {}) {
         auto queue = std::make_shared<std::vector<std::string>>(std::move(typed));
         auto poll = std::make_shared<std::function<void()>>();
         std::weak_ptr<std::function<void()>> self = poll;
         auto* seen = &prompts;
         auto stopped = mStopped = std::make_shared<bool>(false);
-        *poll = [queue, self, seen, stopped] {
+        *poll = [queue, self, seen, stopped, handlers] {
             if (*stopped) return;
+            // The next look is due before this answer, which may open a window of its own.
+            if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
             if (QWidget* w = QApplication::activeModalWidget(); w && w->isVisible()) {
                 seen->push_back(w->windowTitle() + ": " + labelsOf(*w));
                 const std::string next = queue->empty() ? std::string() : queue->front();
-                if (auto* picker = qobject_cast<QFileDialog*>(w)) {
+                auto own = handlers.find(w->objectName());
+                if (own != handlers.end()) {
+                    own->second(*w);
+                } else if (auto* colours = qobject_cast<QColorDialog*>(w)) {
+                    if (!queue->empty()) queue->erase(queue->begin());
+                    colours->setCurrentColor(QColor(QString::fromStdString(next)));
+                    colours->accept();
+                } else if (auto* picker = qobject_cast<QFileDialog*>(w)) {
                     if (!queue->empty()) queue->erase(queue->begin());
                     picker->selectFile(QString::fromStdString(next));
                     static_cast<QDialog*>(picker)->accept();
@@ -123,7 +137,6 @@ class DesktopStoryTest : public ::testing::Test {
                     QTest::keyClick(w, Qt::Key_Escape);
                 }
             }
-            if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
         };
         QTimer::singleShot(10, [poll] { (*poll)(); });
     }
@@ -154,6 +167,14 @@ class DesktopStoryTest : public ::testing::Test {
         open->click();
         QTest::qWait(1);
         stop();
+    }
+    // A host key pressed in the grid; the window is made active first, as the dialogs before
+    // may have left another one active.
+    void hostKey(Qt::Key key) {
+        QApplication::setActiveWindow(window.get());
+        window->grid()->setFocus();
+        QTest::keyClick(window->grid(), key);
+        QTest::qWait(1);
     }
     std::shared_ptr<sheet::Worksheet> activeSheet() {
         return std::dynamic_pointer_cast<sheet::Worksheet>(session->application().activeSheet());
@@ -216,7 +237,7 @@ TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
     QTest::qWait(1);
     auto sheet = activeSheet();
     ASSERT_TRUE(sheet);
-    ASSERT_EQ(sheet->range("B1")->text(), "CategoryName");
+    ASSERT_EQ(sheet->range("B1")->text(), "Category name"); // the caption the database gives
     const long beverages = formRow(*sheet, "1");
     ASSERT_GT(beverages, 0);
     app::SheetView* grid = window->grid();
@@ -230,11 +251,11 @@ TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
     QTest::keyClicks(editor, "rinks of every kind");
     QTest::keyClick(editor, Qt::Key_Return);
     QTest::qWait(10);
-    EXPECT_EQ(sheet->cells(beverages, 3)->text(), "Drinks of every kind");
+    EXPECT_EQ(sheet->cells(beverages, 3)->text(), "drinks of every kind");
 
     // F6: a new row, its name typed through the formula bar.
     person({});
-    QTest::keyClick(grid, Qt::Key_F6);
+    hostKey(Qt::Key_F6);
     const auto [newRow, newCol] = sheet->activeCellPosition();
     ASSERT_GT(newRow, beverages);
     grid->setCurrentIndex(grid->model()->index(static_cast<int>(newRow - 1), 1));
@@ -243,32 +264,73 @@ TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
     EXPECT_EQ(sheet->cells(newRow, 2)->text(), "Tea");
 
     // F7 writes both.
-    grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_F7);
-    QTest::qWait(1);
-    EXPECT_EQ(queryOne(db, "SELECT Description FROM Categories WHERE CategoryID = 1"), "Drinks of every kind")
+    hostKey(Qt::Key_F7);
+    EXPECT_EQ(queryOne(db, "SELECT Description FROM Categories WHERE CategoryID = 1"), "drinks of every kind")
         << promptList();
     const std::string teaId = queryOne(db, "SELECT CategoryID FROM Categories WHERE CategoryName = 'Tea'");
     ASSERT_FALSE(teaId.empty()) << promptList();
 
     // F9 reloads; F8 deletes the new row once it is confirmed.
-    QTest::keyClick(grid, Qt::Key_F9);
-    QTest::qWait(1);
+    hostKey(Qt::Key_F9);
     sheet = activeSheet();
     const long teaRow = formRow(*sheet, teaId);
     ASSERT_GT(teaRow, 0);
     grid->setCurrentIndex(grid->model()->index(static_cast<int>(teaRow - 1), 1));
-    QTest::keyClick(grid, Qt::Key_F8);
-    QTest::qWait(1);
-    QTest::keyClick(grid, Qt::Key_F7);
-    QTest::qWait(1);
+    hostKey(Qt::Key_F8);
+    hostKey(Qt::Key_F7);
     EXPECT_EQ(queryOne(db, "SELECT count(*) FROM Categories WHERE CategoryName = 'Tea'"), "0")
         << promptList();
-    QTest::keyClick(grid, Qt::Key_F9);
-    QTest::qWait(1);
+    hostKey(Qt::Key_F9);
     sheet = activeSheet();
     EXPECT_EQ(formRow(*sheet, teaId), 0);
-    EXPECT_EQ(sheet->cells(formRow(*sheet, "1"), 3)->text(), "Drinks of every kind");
+    EXPECT_EQ(sheet->cells(formRow(*sheet, "1"), 3)->text(), "drinks of every kind");
+    EXPECT_TRUE(prompted("Are you sure you want to delete this record?")) << promptList();
     stop();
-    std::cerr << promptList();
+
+    // A saved query with parameters, picked in the Queries list; its prompts answered.
+    person({"10", "20"});
+    ASSERT_TRUE(window->pickRibbonEntry("cboQueries", "Products in Price Range")) << promptList();
+    QTest::qWait(1);
+    stop();
+    EXPECT_TRUE(prompted("Lowest Price")) << promptList();
+    EXPECT_TRUE(prompted("Highest Price")) << promptList();
+    auto result = activeSheet();
+    ASSERT_TRUE(result);
+    const std::string inRange =
+        queryOne(db, "SELECT count(*) FROM Products WHERE UnitPrice BETWEEN 10 AND 20");
+    ASSERT_NE(inRange, "0");
+    const long last = std::stol(inRange) + 1;
+    EXPECT_FALSE(result->cells(last, 1)->text().empty()) << result->name();
+    EXPECT_TRUE(result->cells(last + 1, 1)->text().empty()) << result->name();
+    for (long r = 2; r <= last; ++r) {
+        const double price = result->cells(r, 2)->value().toDouble();
+        EXPECT_TRUE(price >= 10 && price <= 20) << "row " << r << ": " << price;
+    }
+
+    // The settings dialog: the editable cells' fill changed through the colour picker, then OK;
+    // the open form is recoloured at once.
+    window->pickRibbonEntry("cboTables", "Categories");
+    QTest::qWait(1);
+    sheet = activeSheet();
+    const long row = formRow(*sheet, "1");
+    ASSERT_GT(row, 0);
+    const QColor chosen(0x12, 0x9A, 0x56);
+    const long ole = 0x569A12;
+    ASSERT_NE(sheet->cells(row, 3)->fillColor().toInt64(), ole);
+    person({chosen.name().toStdString()}, {{"frmSettings", [](QWidget& w) {
+                                                auto* change = w.findChild<QAbstractButton*>("cmdChangeColor(2)");
+                                                ASSERT_NE(change, nullptr);
+                                                change->click(); // the colour picker answers inside
+                                                w.findChild<QAbstractButton*>("cmdOK")->click();
+                                            }}});
+    auto* settings = qobject_cast<QToolButton*>(window->ribbon()->controlWidget("cmdSettings"));
+    ASSERT_NE(settings, nullptr);
+    settings->click();
+    QTest::qWait(1);
+    stop();
+    sheet = activeSheet();
+    EXPECT_EQ(sheet->cells(row, 3)->fillColor().toInt64(), ole) << promptList();
+    const QAbstractItemModel* model = window->grid()->model();
+    EXPECT_EQ(model->data(model->index(static_cast<int>(row - 1), 2), Qt::BackgroundRole).value<QBrush>().color(),
+              chosen);
 }
