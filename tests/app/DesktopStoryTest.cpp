@@ -18,6 +18,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,8 +27,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
-#include <map>
 #include <iostream>
+#include <map>
 #include <sqlite3.h>
 
 using namespace qv;
@@ -121,9 +122,14 @@ class DesktopStoryTest : public ::testing::Test {
                     colours->setCurrentColor(QColor(QString::fromStdString(next)));
                     colours->accept();
                 } else if (auto* picker = qobject_cast<QFileDialog*>(w)) {
-                    if (!queue->empty()) queue->erase(queue->begin());
-                    picker->selectFile(QString::fromStdString(next));
-                    static_cast<QDialog*>(picker)->accept();
+                    // The picker resolves a typed name against a folder it may still be
+                    // reading; it is answered once it names the file asked for.
+                    const QString file = QFileInfo(QString::fromStdString(next)).absoluteFilePath();
+                    picker->selectFile(file);
+                    if (picker->selectedFiles().value(0) == file) {
+                        if (!queue->empty()) queue->erase(queue->begin());
+                        static_cast<QDialog*>(picker)->done(QDialog::Accepted);
+                    }
                 } else if (auto* input = qobject_cast<QInputDialog*>(w)) {
                     if (!queue->empty()) queue->erase(queue->begin());
                     input->setTextValue(QString::fromStdString(next));
@@ -318,7 +324,8 @@ TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
     const long ole = 0x569A12;
     ASSERT_NE(sheet->cells(row, 3)->fillColor().toInt64(), ole);
     person({chosen.name().toStdString()}, {{"frmSettings", [](QWidget& w) {
-                                                auto* change = w.findChild<QAbstractButton*>("cmdChangeColor(2)");
+                                                auto* change =
+                                                    w.findChild<QAbstractButton*>("cmdChangeColor(2)");
                                                 ASSERT_NE(change, nullptr);
                                                 change->click(); // the colour picker answers inside
                                                 w.findChild<QAbstractButton*>("cmdOK")->click();
@@ -331,6 +338,94 @@ TEST_F(DesktopStoryTest, EditAddDeleteWriteReloadQueryAndRecolourInTheWindow) {
     sheet = activeSheet();
     EXPECT_EQ(sheet->cells(row, 3)->fillColor().toInt64(), ole) << promptList();
     const QAbstractItemModel* model = window->grid()->model();
-    EXPECT_EQ(model->data(model->index(static_cast<int>(row - 1), 2), Qt::BackgroundRole).value<QBrush>().color(),
-              chosen);
+    EXPECT_EQ(
+        model->data(model->index(static_cast<int>(row - 1), 2), Qt::BackgroundRole).value<QBrush>().color(),
+        chosen);
+}
+
+TEST_F(DesktopStoryTest, TheSettingsDialogKeepsABadThresholdInItsBox) {
+    bool stayed = false, asked = false;
+    QString refusal;
+    person({}, {{"frmSettings", [&](QWidget& w) {
+                     QApplication::setActiveWindow(&w);
+                     auto* box = w.findChild<QLineEdit*>("txtCellsWarning");
+                     ASSERT_NE(box, nullptr);
+                     box->setFocus();
+                     box->selectAll();
+                     QTest::keyClicks(box, "9999");
+                     const size_t before = prompts.size();
+                     QTest::mouseClick(w.findChild<QAbstractButton*>("cmdOK"), Qt::LeftButton);
+                     asked = prompts.size() > before;
+                     if (asked) refusal = prompts.back();
+                     stayed = w.isVisible() && w.focusWidget() == box;
+                     box->selectAll();
+                     QTest::keyClicks(box, "20000");
+                     QTest::mouseClick(w.findChild<QAbstractButton*>("cmdOK"), Qt::LeftButton);
+                 }}});
+    auto* settings = qobject_cast<QToolButton*>(window->ribbon()->controlWidget("cmdSettings"));
+    ASSERT_NE(settings, nullptr);
+    settings->click();
+    QTest::qWait(1);
+    stop();
+    EXPECT_TRUE(asked) << promptList();
+    EXPECT_TRUE(refusal.contains("10,000") || refusal.contains("10000")) << refusal.toStdString();
+    EXPECT_TRUE(stayed);
+    // The good value was written: the dialog shows it when opened again.
+    QString shown;
+    person({}, {{"frmSettings", [&](QWidget& w) {
+                     shown = w.findChild<QLineEdit*>("txtCellsWarning")->text();
+                     w.findChild<QAbstractButton*>("cmdCancel")->click();
+                 }}});
+    settings = qobject_cast<QToolButton*>(window->ribbon()->controlWidget("cmdSettings"));
+    settings->click();
+    QTest::qWait(1);
+    stop();
+    EXPECT_EQ(shown, "20000");
+}
+
+TEST_F(DesktopStoryTest, AnAccessFileBrowsesAndIsSavedAsAnSqliteCopyThatOpens) {
+    const std::string mdb = "../shared/fixtures/access/nwind.mdb";
+    if (!fs::exists(mdb)) GTEST_SKIP() << mdb << " is absent";
+    const std::string access = dir.file("nwind.mdb");
+    fs::copy_file(mdb, access);
+    openThroughRibbon(access);
+    ASSERT_TRUE(session->addin()->DataSourceExists()) << promptList();
+    ASSERT_TRUE(window->pickRibbonEntry("cboTables", "Shippers")) << promptList();
+    QTest::qWait(1);
+    auto sheet = activeSheet();
+    ASSERT_TRUE(sheet);
+    long rows = 0;
+    while (!sheet->cells(rows + 2, 1)->text().empty())
+        ++rows;
+    EXPECT_GT(rows, 0);
+
+    const std::string copy = dir.file("nwind.sqlite");
+    person({copy});
+    window->saveCopyAsSqlite();
+    QTest::qWait(1);
+    stop();
+    EXPECT_TRUE(prompted("Open the copy now?")) << promptList();
+    EXPECT_EQ(queryOne(copy, "SELECT count(*) FROM Shippers"), std::to_string(rows));
+    // The copy is what the add-in has open now, and it is editable.
+    ASSERT_TRUE(session->addin()->DataSourceExists());
+    ASSERT_TRUE(window->pickRibbonEntry("cboTables", "Shippers")) << promptList();
+    QTest::qWait(1);
+    sheet = activeSheet();
+    sheet->cells(2, 2)->select();
+    const QModelIndex cell = window->grid()->model()->index(1, 1);
+    EXPECT_TRUE(window->grid()->model()->flags(cell) & Qt::ItemIsEditable);
+}
+
+TEST_F(DesktopStoryTest, SavingACopyOverAnExistingFileIsRefusedAndKeepsIt) {
+    const std::string mdb = "../shared/fixtures/access/nwind.mdb";
+    if (!fs::exists(mdb)) GTEST_SKIP() << mdb << " is absent";
+    const std::string taken = dir.file("taken.sqlite");
+    test::writeAll(taken, "the person's own file");
+    person({fs::absolute(mdb).string(), taken});
+    window->saveCopyAsSqlite();
+    QTest::qWait(1);
+    stop();
+    EXPECT_EQ(test::readAll(taken), "the person's own file");
+    EXPECT_FALSE(prompted("Open the copy now?")) << promptList();
+    EXPECT_TRUE(prompted("3027") || prompted("already exists")) << promptList();
 }
