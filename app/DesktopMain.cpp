@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
     }
     qv::app::MainWindow window(session);
     window.show();
+    // What the add-in's start-up queued (its first-start message) runs over the window.
+    QTimer::singleShot(0, &window, [&window] { window.run([] {}); });
     if (!why.empty()) {
         // The host runs without the add-in; the person is told why.
         QTimer::singleShot(0, &window,

@@ -54,7 +54,8 @@ std::string DesktopSession::startAddin() {
         return fmt::format("The add-in package {} was not found beside the program.",
                            AddinStartup::packageName(mOptions.revision));
     try {
-        mAddin = AddinStartup::start(*mApp, package, mServices);
+        // The start-up's timers (the first-start message) run once the window shows.
+        mAddin = AddinStartup::start(*mApp, package, mServices, false);
     } catch (const NumberedError& e) {
         return fmt::format("Cannot start the add-in package {}: {}", package, e.description());
     }

@@ -69,10 +69,6 @@ class IApplication {
     virtual int moveAfterReturnDirection() const = 0;
     virtual void setMoveAfterReturnDirection(int direction) = 0;
     virtual bool ribbonAvailable() const = 0; // a ribbon host (version 12 and later)
-    // The ribbon behind the handle its onLoad callback received; null when it is gone. Code in
-    // another shared object (the workbook's modules) holds a handle table of its own, empty, so
-    // it asks the host, whose object answers from the table the ribbon was entered in.
-    virtual RibbonUIPtr ribbonUI(const Variant& handle) const { return RibbonUIHandles::find(handle); }
 
     // --- key bindings: "{F6}".."{F9}" to a macro name; an empty name makes the key do nothing;
     // without a procedure at all the host's own meaning of the key is restored.
@@ -103,6 +99,12 @@ class IApplication {
     // --- events
     virtual void addEventListener(IApplicationEvents* listener) = 0;
     virtual void removeEventListener(IApplicationEvents* listener) = 0;
+
+    // --- ribbon (last, so that libraries built before it keep their slots)
+    // The ribbon behind the handle its onLoad callback received; null when it is gone. Code in
+    // another shared object (the workbook's modules) holds a handle table of its own, empty, so
+    // it asks the host, whose object answers from the table the ribbon was entered in.
+    virtual RibbonUIPtr ribbonUI(const Variant& handle) const { return RibbonUIHandles::find(handle); }
 };
 
 using ApplicationPtr = std::shared_ptr<IApplication>;

@@ -68,17 +68,18 @@ class DesktopStoryTest : public ::testing::Test {
         app::DesktopOptions o;
         o.package = QV_ADDIN_PACKAGE;
         session = std::make_unique<app::DesktopSession>(o);
-        // The first start greets the person; whatever shows meanwhile is closed as a person would.
-        auto starting = std::make_shared<bool>(true);
-        dismissModals(starting);
         const std::string why = session->start();
-        *starting = false;
         ASSERT_EQ(why, "");
         ASSERT_NE(session->addin(), nullptr) << "the package's code did not create the add-in";
         window = std::make_unique<app::MainWindow>(*session);
         window->show();
         // The host keys are the window's shortcuts, which only the active window receives.
         QApplication::setActiveWindow(window.get());
+        // The first start greets the person once the window shows; it is closed as a person would.
+        auto starting = std::make_shared<bool>(true);
+        dismissModals(starting);
+        window->run([] {});
+        *starting = false;
         QTest::qWait(1);
     }
     void TearDown() override {
@@ -87,12 +88,17 @@ class DesktopStoryTest : public ::testing::Test {
         session.reset();
     }
     // Closes every modal window with Escape while `active` holds.
-    static void dismissModals(std::shared_ptr<bool> active) {
+    void dismissModals(std::shared_ptr<bool> active) {
         auto poll = std::make_shared<std::function<void()>>();
         std::weak_ptr<std::function<void()>> self = poll;
-        *poll = [active, self] {
+        auto* seen = &greetings;
+        QWidget* main = window.get();
+        *poll = [active, self, seen, main] {
             if (!*active) return;
-            if (QWidget* w = QApplication::activeModalWidget()) QTest::keyClick(w, Qt::Key_Escape);
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                seen->push_back({labelsOf(*w), main && main->isVisible()});
+                QTest::keyClick(w, Qt::Key_Escape);
+            }
             if (auto again = self.lock()) QTimer::singleShot(10, [again] { (*again)(); });
         };
         QTimer::singleShot(10, [poll] { (*poll)(); });
@@ -187,6 +193,8 @@ class DesktopStoryTest : public ::testing::Test {
     }
 
     std::vector<QString> prompts;
+    // What the start showed, and whether the window was up by then.
+    std::vector<std::pair<QString, bool>> greetings;
     std::shared_ptr<bool> mStopped;
     test::TempDir dir;
     std::unique_ptr<app::DesktopSession> session;
@@ -200,6 +208,12 @@ std::string demoCopy(const test::TempDir& dir) {
     return copy;
 }
 } // namespace
+
+TEST_F(DesktopStoryTest, TheFirstStartGreetsOverTheWindow) {
+    ASSERT_EQ(greetings.size(), 1u);
+    EXPECT_TRUE(greetings[0].first.contains("Open a database")) << greetings[0].first.toStdString();
+    EXPECT_TRUE(greetings[0].second);
+}
 
 TEST_F(DesktopStoryTest, OpeningThroughTheRibbonEnablesTheTablesAndPickingOneShowsTheForm) {
     const std::string db = demoCopy(dir);
