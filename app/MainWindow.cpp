@@ -9,6 +9,7 @@
 #include "app/SqliteCopy.h"
 #include "platform/IAddinEntry.h"
 #include "platform/host/HostConstants.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/CellAddress.h"
 #include "spreadsheet/model/Workbook.h"
@@ -315,10 +316,18 @@ void MainWindow::closeWorkbook() {
 }
 
 void MainWindow::openDatabase(const std::string& path) {
-    mSession.dialogs().setLastOpened(path);
-    run([this, path] {
-        if (IAddinEntry* addin = mSession.addin()) addin->OpenDatabaseFile(path);
-    });
+    run([this, path] { openThroughAddin(path); });
+}
+
+// As "Open database" with the file chosen in its picker, so the add-in builds its form
+// workbook and fills its lists exactly as for a person.
+void MainWindow::openThroughAddin(const std::string& path) {
+    IAddinEntry* addin = mSession.addin();
+    if (!addin) return;
+    mSession.dialogs().answerNextOpen(path);
+    addin->GetDatabase();
+    mSession.dialogs().answerNextOpen(std::string());
+    if (mSession.ribbon()) mSession.ribbon()->ui()->invalidate();
 }
 
 namespace {
@@ -359,10 +368,7 @@ void MainWindow::saveCopyAsSqlite() {
         const int answer =
             dialogs.messageBox(text, xl::MsgYesNo | xl::MsgQuestion, mSession.application().name());
         if (answer != xl::AnswerYes) return;
-        if (IAddinEntry* addin = mSession.addin()) {
-            dialogs.setLastOpened(*target);
-            addin->OpenDatabaseFile(*target);
-        }
+        openThroughAddin(*target);
     });
 }
 

@@ -68,6 +68,7 @@ class MainWindow : public QMainWindow {
 
   private:
     void buildFileMenu();
+    void openThroughAddin(const std::string& path);
     void buildFormulaBar();
     void syncTabs();
     void syncFormulaBar();

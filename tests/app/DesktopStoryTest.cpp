@@ -215,6 +215,21 @@ TEST_F(DesktopStoryTest, TheFirstStartGreetsOverTheWindow) {
     EXPECT_TRUE(greetings[0].second);
 }
 
+TEST_F(DesktopStoryTest, ADatabaseNamedOnTheCommandLineOpensAsIfPicked) {
+    const std::string db = demoCopy(dir);
+    if (db.empty()) GTEST_SKIP() << QV_DEMO_DATABASE << " is absent (build the samples target)";
+    person({});
+    window->openDatabase(db);
+    stop();
+    EXPECT_TRUE(prompted("Select a table")) << promptList();
+    QComboBox* tables = list("cboTables");
+    ASSERT_NE(tables, nullptr);
+    EXPECT_TRUE(tables->isEnabled());
+    EXPECT_GE(tables->findText("Customers"), 0);
+    // The picker was answered once; the next one shows again.
+    EXPECT_EQ(session->dialogs().lastOpened(), db);
+}
+
 TEST_F(DesktopStoryTest, OpeningThroughTheRibbonEnablesTheTablesAndPickingOneShowsTheForm) {
     const std::string db = demoCopy(dir);
     if (db.empty()) GTEST_SKIP() << QV_DEMO_DATABASE << " is absent (build the samples target)";
@@ -420,8 +435,12 @@ TEST_F(DesktopStoryTest, AnAccessFileBrowsesAndIsSavedAsAnSqliteCopyThatOpens) {
     stop();
     EXPECT_TRUE(prompted("Open the copy now?")) << promptList();
     EXPECT_EQ(queryOne(copy, "SELECT count(*) FROM Shippers"), std::to_string(rows));
-    // The copy is what the add-in has open now, and it is editable.
+    // The copy is what the add-in has open now, its tables offered, and it is editable.
     ASSERT_TRUE(session->addin()->DataSourceExists());
+    QComboBox* tables = list("cboTables");
+    ASSERT_NE(tables, nullptr);
+    EXPECT_TRUE(tables->isEnabled());
+    EXPECT_GE(tables->findText("Shippers"), 0);
     ASSERT_TRUE(window->pickRibbonEntry("cboTables", "Shippers")) << promptList();
     QTest::qWait(1);
     sheet = activeSheet();
