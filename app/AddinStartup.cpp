@@ -38,7 +38,7 @@ void AddinSession::close() {
 }
 
 AddinSession AddinStartup::start(sheet::Application& app, const std::string& packagePath,
-                                 const PlatformServices& services) {
+                                 const PlatformServices& services, bool runTimers) {
     AddinSession s;
     s.package = app.openWorkbook(packagePath);
     s.code = WorkbookCodeLoader::attach(s.package, services);
@@ -52,7 +52,7 @@ AddinSession AddinStartup::start(sheet::Application& app, const std::string& pac
     if (s.code) app.run("ThisWorkbook.Workbook_Open");
     // A start-up that ended with the add-in closing its own workbook (the library refused to
     // run) leaves a timer whose macro is gone; it is dropped, the others still run.
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; runTimers && round < 100; ++round) {
         try {
             app.runPendingTimers();
             break;

@@ -49,8 +49,10 @@ class AddinStartup {
     // Opens the package and starts the add-in. Error 1004 when the package cannot be opened or
     // its code cannot be loaded; everything after that (a missing library, a failing start-up)
     // is the workbook's own to report, through the dialogs, and the session still comes back.
+    // A host with a window passes runTimers false and runs them once its window shows, so that
+    // the first-start message appears over the window rather than before it.
     static AddinSession start(sheet::Application& app, const std::string& packagePath,
-                              const PlatformServices& services);
+                              const PlatformServices& services, bool runTimers = true);
 };
 
 } // namespace qv::app

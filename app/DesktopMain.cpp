@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fmt/format.h>
+#include <functional>
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -69,40 +70,49 @@ int main(int argc, char** argv) {
     }
     qv::app::MainWindow window(session);
     window.show();
+    // What the add-in's start-up queued (its first-start message) runs over the window.
+    QTimer::singleShot(0, &window, [&window] { window.run([] {}); });
     if (!why.empty()) {
         // The host runs without the add-in; the person is told why.
         QTimer::singleShot(0, &window,
                            [&] { session.dialogs().messageBox(why, 48, session.application().name()); });
     }
+    // The picture is taken once the window has done what the command line asked; long work lets
+    // the event loop run, so a fixed delay could catch a load halfway.
+    std::function<void()> shoot = [] {};
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        shoot = [&window, &qapp, file] {
+            QTimer::singleShot(200, &window, [&window, &qapp, file] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    // A prompt left open would make the picture a lie about what the window shows.
+                    std::fprintf(stderr, "quorvel: a dialog is open: %s\n",
+                                 modal->windowTitle().toUtf8().constData());
+                    for (QLabel* l : modal->findChildren<QLabel*>())
+                        std::fprintf(stderr, "  %s\n", l->text().toUtf8().constData());
+                }
+                const bool ok = window.grab().save(file, "PNG");
+                std::fprintf(ok ? stdout : stderr, ok ? "quorvel: wrote %s\n" : "quorvel: cannot write %s\n",
+                             file.toUtf8().constData());
+                qapp.exit(ok ? 0 : 1);
+            });
+        };
+    }
     // The database opens as "Open database" opens a chosen file; a table named on the command
     // line is then picked in the ribbon's list, as a person would pick it.
     const QString tableName = parser.value(table);
     if (!options.database.empty() && session.addin()) {
-        QTimer::singleShot(0, &window, [&window, &session, &options, tableName] {
-            window.run([&] { session.addin()->OpenDatabaseFile(options.database); });
-            if (session.ribbon()) session.ribbon()->ui()->invalidate();
+        QTimer::singleShot(0, &window, [&window, &options, tableName, shoot] {
+            window.openDatabase(options.database);
             window.sync();
             if (window.ribbon()) window.ribbon()->refresh();
             if (!tableName.isEmpty() && !window.pickRibbonEntry(QStringLiteral("cboTables"), tableName))
                 std::fprintf(stderr, "quorvel: the table list has no entry %s\n",
                              tableName.toUtf8().constData());
+            shoot();
         });
-    }
-    if (parser.isSet(screenshot)) {
-        const QString file = parser.value(screenshot);
-        QTimer::singleShot(200, &window, [&window, &qapp, file] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                // A prompt left open would make the picture a lie about what the window shows.
-                std::fprintf(stderr, "quorvel: a dialog is open: %s\n",
-                             modal->windowTitle().toUtf8().constData());
-                for (QLabel* l : modal->findChildren<QLabel*>())
-                    std::fprintf(stderr, "  %s\n", l->text().toUtf8().constData());
-            }
-            const bool ok = window.grab().save(file, "PNG");
-            std::fprintf(ok ? stdout : stderr, ok ? "quorvel: wrote %s\n" : "quorvel: cannot write %s\n",
-                         file.toUtf8().constData());
-            qapp.exit(ok ? 0 : 1);
-        });
+    } else {
+        QTimer::singleShot(0, &window, shoot);
     }
     if (parser.isSet(quitAfter)) {
         QTimer::singleShot(0, &window, [&] {

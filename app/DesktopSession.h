@@ -1,9 +1,11 @@
 // The world the desktop application runs: the registry store, shell, class factory with the
-// database engines, the spreadsheet application with Qt's dialogs, the add-in workbook and the
-// add-in created by ProgID, and the live ribbon from the add-in workbook's customUI part. Kept
-// apart from the window so that tests and the benchmark build the same world.
+// database engines, the spreadsheet application with Qt's dialogs, and the add-in started from
+// its package as any host starts it (AddinStartup): the package's code creates the entry object
+// by ProgID and answers the ribbon loaded from the package's customUI part. Kept apart from the
+// window so that tests and the benchmark build the same world.
 #pragma once
 
+#include "app/AddinStartup.h"
 #include "app/QtDialogToolkit.h"
 #include "app/QtDialogs.h"
 #include "app/QtProgress.h"
@@ -14,7 +16,6 @@
 
 namespace qv {
 class IAddinEntry;
-class IObject;
 class ObjectFactory;
 class RegistryStore;
 class Shell;
@@ -33,6 +34,8 @@ struct DesktopOptions {
     std::string database; // opened through the add-in once the window shows
     std::string executablePath;
     bool withAddin = true;
+    // The add-in package to start; empty: the one found beside the program.
+    std::string package;
 };
 
 class DesktopSession {
@@ -41,18 +44,21 @@ class DesktopSession {
     ~DesktopSession();
 
     // Builds the services and the application; then starts the add-in. Answers a reason when
-    // the add-in could not be started (the host still runs without it); "" when it runs.
+    // the package could not be started (the host still runs without it); "" otherwise. A
+    // package whose code could not create the add-in has told the person itself.
     std::string start();
 
     sheet::Application& application() const { return *mApp; }
     std::shared_ptr<sheet::Application> applicationPtr() const { return mApp; }
-    IAddinEntry* addin() const { return mEntry.get(); }
-    sheet::RibbonRuntime* ribbon() const { return mRibbon.get(); }
+    IAddinEntry* addin() const { return mAddin.entry().get(); }
+    // The add-in workbook; null without the add-in.
+    WorkbookPtr addinWorkbook() const { return mAddin.package; }
+    sheet::RibbonRuntime* ribbon() const { return mAddin.ribbon ? mAddin.ribbon.get() : mRibbon.get(); }
     QtDialogs& dialogs() { return mDialogs; }
     QtDialogToolkit& toolkit() { return mToolkit; }
     QtProgress& progress() { return mProgress; }
     const DesktopOptions& options() const { return mOptions; }
-    // Loads a ribbon definition into the host, as the add-in workbook's part would be loaded.
+    // Loads a ribbon definition into the host, for a host started without the add-in.
     void loadRibbon(const std::string& customUI);
 
   private:
@@ -66,8 +72,7 @@ class DesktopSession {
     std::unique_ptr<ObjectFactory> mObjects;
     PlatformServices mServices;
     std::shared_ptr<sheet::Application> mApp;
-    std::shared_ptr<IAddinEntry> mEntry;
-    std::shared_ptr<IObject> mEntryObject;
+    AddinSession mAddin;
     std::unique_ptr<sheet::RibbonRuntime> mRibbon;
 };
 

@@ -6,7 +6,10 @@
 #include "app/RibbonBar.h"
 #include "app/SheetTableModel.h"
 #include "app/SheetView.h"
+#include "app/SqliteCopy.h"
+#include "platform/IAddinEntry.h"
 #include "platform/host/HostConstants.h"
+#include "spreadsheet/commandbars/RibbonRuntime.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/CellAddress.h"
 #include "spreadsheet/model/Workbook.h"
@@ -29,6 +32,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <cctype>
+#include <filesystem>
 #include <fmt/format.h>
 
 namespace qv::app {
@@ -128,6 +133,8 @@ void MainWindow::buildFileMenu() {
     file->addAction(QStringLiteral("Save &As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
                     [this] { saveWorkbookAs(); })
         ->setObjectName(QStringLiteral("fileSaveAs"));
+    file->addAction(QStringLiteral("Save a Copy as S&QLite..."), this, [this] { saveCopyAsSqlite(); })
+        ->setObjectName(QStringLiteral("fileSaveCopyAsSqlite"));
     file->addSeparator();
     file->addAction(QStringLiteral("Add-&Ins..."), this, [this] { showAddins(); })
         ->setObjectName(QStringLiteral("fileAddins"));
@@ -305,6 +312,63 @@ void MainWindow::closeWorkbook() {
             }
         }
         book->close(false);
+    });
+}
+
+void MainWindow::openDatabase(const std::string& path) {
+    run([this, path] { openThroughAddin(path); });
+}
+
+// As "Open database" with the file chosen in its picker, so the add-in builds its form
+// workbook and fills its lists exactly as for a person.
+void MainWindow::openThroughAddin(const std::string& path) {
+    IAddinEntry* addin = mSession.addin();
+    if (!addin) return;
+    mSession.dialogs().answerNextOpen(path);
+    addin->GetDatabase();
+    mSession.dialogs().answerNextOpen(std::string());
+    if (mSession.ribbon()) mSession.ribbon()->ui()->invalidate();
+}
+
+namespace {
+bool isAccessFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".mdb" || ext == ".accdb";
+}
+} // namespace
+
+void MainWindow::saveCopyAsSqlite() {
+    run([this] {
+        QtDialogs& dialogs = mSession.dialogs();
+        std::string source = dialogs.lastOpened();
+        if (!isAccessFile(source)) {
+            auto picked = dialogs.openFile("Open an Access database", {},
+                                           {{"Access databases", "*.mdb;*.accdb"}, {"All files", "*"}});
+            if (!picked) return;
+            source = *picked;
+        }
+        const std::string initial = std::filesystem::path(source).replace_extension(".sqlite").string();
+        auto target =
+            dialogs.saveAsFile("Save a copy as SQLite", initial, {{"SQLite databases", "*.sqlite;*.db"}});
+        if (!target) return;
+        // The copy is written beside the chosen name and renamed when complete, so a failure
+        // leaves nothing half-written under the person's name.
+        const engine::MdbConvertReport r = SqliteCopy::copy(source, std::string(), *target);
+        std::string text = fmt::format("{} was saved as {}: {} tables, {} rows, {} relations, {} queries.",
+                                       std::filesystem::path(source).filename().string(), *target, r.tables,
+                                       r.rows, r.relations, r.queries);
+        if (!r.queriesNotCopied.empty()) {
+            text += "\r\rQueries not copied:";
+            for (const std::string& q : r.queriesNotCopied)
+                text += "\r" + q;
+        }
+        text += "\r\rOpen the copy now?";
+        const int answer =
+            dialogs.messageBox(text, xl::MsgYesNo | xl::MsgQuestion, mSession.application().name());
+        if (answer != xl::AnswerYes) return;
+        openThroughAddin(*target);
     });
 }
 

@@ -56,6 +56,11 @@ class MainWindow : public QMainWindow {
     void closeWorkbook();
     void saveWorkbookAs();
     void showAddins();
+    // Opens a database through the add-in, as a file chosen in its picker would be opened.
+    void openDatabase(const std::string& path);
+    // An Access database (the one opened last, else one the person picks) written as a new
+    // SQLite file the person names; the copy is then offered for opening.
+    void saveCopyAsSqlite();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +68,7 @@ class MainWindow : public QMainWindow {
 
   private:
     void buildFileMenu();
+    void openThroughAddin(const std::string& path);
     void buildFormulaBar();
     void syncTabs();
     void syncFormulaBar();

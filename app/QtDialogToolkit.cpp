@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -78,6 +79,13 @@ class ModelDialog : public QDialog {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             for (const DialogControl& c : mModel.controls())
                 if (c.isDefault && c.kind == ControlKind::CommandButton && c.enabled && c.visible) {
+                    // Enter presses the default button, which takes the focus first.
+                    if (QWidget* from = focusWidget(); from && controlOf(from) != c.name) {
+                        if (!mayLeave(controlOf(from))) {
+                            from->setFocus(Qt::OtherFocusReason);
+                            return;
+                        }
+                    }
                     guarded([&] { mModel.click(c.name); });
                     return;
                 }
@@ -85,9 +93,31 @@ class ModelDialog : public QDialog {
         QDialog::keyPressEvent(event);
     }
     // The add-in's key filters (numeric text boxes) see each typed character before the box.
+    // A click on another control and Tab move the focus, so the control that had it is asked
+    // whether it may be left; when not, the focus goes back and the click or key does not happen.
+    // Qt moves the focus before the press reaches any filter, so the press asks on behalf of the
+    // control its focus change left.
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut &&
+            static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+            auto* left = qobject_cast<QWidget*>(watched);
+            if (!controlOf(left).empty()) mLeftByMouse = left;
+        }
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            if (QPointer<QWidget> left = mLeftByMouse) {
+                mLeftByMouse = nullptr;
+                const std::string leaving = controlOf(left);
+                if (leaving != controlOf(qobject_cast<QWidget*>(watched)) && !mayLeave(leaving)) {
+                    if (left) left->setFocus(Qt::OtherFocusReason);
+                    return true;
+                }
+            }
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                !mayLeave(controlOf(qobject_cast<QWidget*>(watched))))
+                return true;
             const std::string name = u(watched->objectName());
             const QString text = key->text();
             if (!text.isEmpty() && text.at(0).isPrint() && mModel.has(name)) {
@@ -107,6 +137,22 @@ class ModelDialog : public QDialog {
     }
 
   private:
+    // The model's control that `w` is or lies in; "" for none.
+    std::string controlOf(QWidget* w) const {
+        for (; w && w != this; w = w->parentWidget()) {
+            auto it = mNames.find(w);
+            if (it != mNames.end()) return it->second;
+        }
+        return {};
+    }
+    // Asks the model whether the focus may leave `control`; a refusal has shown its message.
+    bool mayLeave(const std::string& control) {
+        if (control.empty()) return true;
+        bool allowed = true;
+        guarded([&] { allowed = mModel.leave(control); });
+        return allowed;
+    }
+
     QWidget* containerFor(const DialogControl& c) {
         if (!c.parent.empty()) {
             auto tab = mTabs.find(c.parent);
@@ -153,7 +199,6 @@ class ModelDialog : public QDialog {
             case ControlKind::TextBox: {
                 auto* e = new QLineEdit(this);
                 if (c.passwordChar) e->setEchoMode(QLineEdit::Password);
-                e->installEventFilter(this);
                 connect(e, &QLineEdit::textEdited, this, [this, name](const QString& t) {
                     guarded([&] { mModel.setValue(name, Variant(u(t))); });
                 });
@@ -223,7 +268,16 @@ class ModelDialog : public QDialog {
             }
             w->setObjectName(q(name));
             mWidgets[name] = w;
+            mNames[w] = name;
+            // A swatch has no text: the size the model gives it (points) is what shows its colour.
+            if (c.kind == ControlKind::Label && c.caption.empty() && c.width > 0 && c.height > 0)
+                w->setMinimumSize(c.width * 4 / 3, c.height * 4 / 3);
             place(w, c);
+        }
+        for (auto& [name, widget] : mWidgets) {
+            widget->installEventFilter(this);
+            for (QWidget* inner : widget->findChildren<QWidget*>())
+                inner->installEventFilter(this);
         }
         for (auto& [name, tabs] : mTabs)
             for (int i = 0; i < tabs->count(); ++i)
@@ -331,6 +385,8 @@ class ModelDialog : public QDialog {
     QWidget* mBody = nullptr;
     QHBoxLayout* mButtons = nullptr;
     std::map<std::string, QWidget*> mWidgets;
+    std::map<const QWidget*, std::string> mNames;
+    QPointer<QWidget> mLeftByMouse; // the control a mouse press took the focus from
     std::map<std::string, QTabWidget*> mTabs;
     bool mSyncing = false, mActivated = false, mFocused = false;
 };

@@ -4,9 +4,11 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
 namespace qv::app {
 
@@ -109,10 +111,15 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
 
 std::optional<std::string> QtDialogs::openFile(const std::string& title, const std::string& initialFolder,
                                                const std::vector<FileFilter>& filters) {
+    if (!mNextOpen.empty()) {
+        mLastOpened = std::exchange(mNextOpen, std::string());
+        return mLastOpened;
+    }
     const QString chosen =
         QFileDialog::getOpenFileName(mParent, q(title), q(initialFolder), nameFilters(filters));
     if (chosen.isEmpty()) return std::nullopt;
-    return u(chosen);
+    mLastOpened = u(chosen);
+    return mLastOpened;
 }
 
 std::optional<std::string> QtDialogs::saveAsFile(const std::string& title, const std::string& initialName,

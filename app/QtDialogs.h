@@ -26,6 +26,13 @@ class QtDialogs : public IDialogs {
                                           const std::vector<FileFilter>& filters) override;
     std::optional<long> pickColor(long initialOleColor) override;
 
+    // The file the open picker answered last (the database the add-in opened through it); ""
+    // before the first.
+    const std::string& lastOpened() const { return mLastOpened; }
+    // The next open picker answers `path` without showing: a file named on the command line or
+    // a copy just written is opened through the add-in's own "Open database" road.
+    void answerNextOpen(std::string path) { mNextOpen = std::move(path); }
+
     // "Databases (*.db *.sqlite);;All files (*)": the product writes patterns as "*.a;*.b".
     static QString nameFilters(const std::vector<FileFilter>& filters);
     // The add-in breaks lines with a bare carriage return, which Qt's labels would not show.
@@ -33,6 +40,8 @@ class QtDialogs : public IDialogs {
 
   private:
     QWidget* mParent;
+    std::string mLastOpened;
+    std::string mNextOpen;
 };
 
 } // namespace qv::app

@@ -58,6 +58,9 @@ SheetView::SheetView(QWidget* parent) : QTableView(parent), mModel(new SheetTabl
     mFrozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mFrozen->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     mFrozen->setSelectionModel(selectionModel());
+    // The shared current cell would otherwise scroll the strip to itself, and the strip would show
+    // the record in hand where the captions belong.
+    mFrozen->setAutoScroll(false);
     mFrozen->setStyleSheet(QStringLiteral("QTableView { border: none; border-bottom: 2px solid #808080; }"));
     mFrozen->hide();
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, mFrozen->horizontalScrollBar(),

@@ -1,6 +1,8 @@
-// "Save a copy as SQLite" for the runner: the whole Access database (data, keys, relations,
-// properties, queries) into a new SQLite file that the SQLite engine opens for editing.
+// "Save a copy as SQLite" for the runner and the window: the whole Access database (data, keys,
+// relations, properties, queries) into a new SQLite file that the SQLite engine opens for editing.
 #pragma once
+
+#include "engines/mdb/MdbConvert.h"
 
 #include <string>
 
@@ -8,8 +10,11 @@ namespace qv::app {
 
 class SqliteCopy {
   public:
-    // Prints what was copied and every saved query that could not be, to stdout; raises the
-    // engine's numbered errors (3024, 3343, 3031 for a wrong password, 3027 when target exists).
+    // Raises the engine's numbered errors (3024, 3343, 3031 for a wrong password, 3027 when the
+    // target exists); what was copied, and every saved query that could not be, is answered.
+    static engine::MdbConvertReport copy(const std::string& accessFile, const std::string& password,
+                                         const std::string& target);
+    // As copy(), printing the report to stdout.
     static void save(const std::string& accessFile, const std::string& password, const std::string& target);
 };
 

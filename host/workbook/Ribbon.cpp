@@ -62,7 +62,8 @@ template <class F> Variant Ribbon::state(F&& body) {
 }
 
 void Ribbon::ribbonLoaded(const Variant& ribbon) {
-    g.goRibbon = RibbonUIHandles::find(ribbon);
+    auto app = g.application.lock();
+    g.goRibbon = app ? app->ribbonUI(ribbon) : RibbonUIHandles::find(ribbon);
 }
 
 void Ribbon::GetDatabase() {

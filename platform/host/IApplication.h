@@ -6,6 +6,7 @@
 #include "platform/host/HostConstants.h"
 #include "platform/host/IApplicationEvents.h"
 #include "platform/host/ICommandBars.h"
+#include "platform/host/IRibbonUI.h"
 #include "platform/host/IWorkbook.h"
 
 #include <functional>
@@ -98,6 +99,12 @@ class IApplication {
     // --- events
     virtual void addEventListener(IApplicationEvents* listener) = 0;
     virtual void removeEventListener(IApplicationEvents* listener) = 0;
+
+    // --- ribbon (last, so that libraries built before it keep their slots)
+    // The ribbon behind the handle its onLoad callback received; null when it is gone. Code in
+    // another shared object (the workbook's modules) holds a handle table of its own, empty, so
+    // it asks the host, whose object answers from the table the ribbon was entered in.
+    virtual RibbonUIPtr ribbonUI(const Variant& handle) const { return RibbonUIHandles::find(handle); }
 };
 
 using ApplicationPtr = std::shared_ptr<IApplication>;

@@ -141,3 +141,98 @@ TEST(QtDialogToolkitTest, AFailingHandlerIsShownAndTheDialogStaysUsable) {
     EXPECT_EQ(toolkit.showModal(m), dialog::Accepted);
     EXPECT_TRUE(reported.contains("Not a valid password.")) << reported.toStdString();
 }
+
+namespace {
+// A number box that refuses to be left while its value is outside 10..99, as the settings
+// dialog's threshold box does; every question is counted.
+DialogModel numberModel(int& asked) {
+    DialogModel m("frmNumber", "Number");
+    m.add({.name = "txtNumber", .kind = ControlKind::TextBox, .value = Variant(std::string("5"))});
+    m.add({.name = "chkOther", .kind = ControlKind::CheckBox, .caption = "Other"});
+    m.add({.name = "cmdOK", .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true});
+    m.add({.name = "cmdCancel", .kind = ControlKind::CommandButton, .caption = "Cancel", .isCancel = true});
+    m.onClick("cmdOK", [](DialogModel& d) { d.close(dialog::Accepted); });
+    m.onClick("cmdCancel", [](DialogModel& d) { d.close(dialog::Cancelled); });
+    m.onExit("txtNumber", [&asked](DialogModel& d) {
+        ++asked;
+        const std::string v = d.control("txtNumber").value.toString();
+        const int n = v.empty() || v.size() > 3 ? 0 : std::stoi(v);
+        return n >= 10 && n <= 99;
+    });
+    m.setFocus("txtNumber");
+    return m;
+}
+} // namespace
+
+TEST(QtDialogToolkitTest, ABoxThatRefusesToBeLeftKeepsTheFocusAndStopsTheClick) {
+    qv::test::qtApp();
+    app::QtDialogToolkit toolkit;
+    int asked = 0;
+    DialogModel m = numberModel(asked);
+    bool stayedAfterClick = false, stayedAfterTab = false, stayedAfterEnter = false, otherTicked = true;
+    toolkit.setShownHook([&](QDialog& d) {
+        // Focus changes are told only to the active window, as a person's clicks land in it.
+        QApplication::setActiveWindow(&d);
+        auto* box = d.findChild<QLineEdit*>("txtNumber");
+        box->setFocus();
+        QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        stayedAfterClick = d.isVisible() && d.focusWidget() == box;
+        QTest::mouseClick(d.findChild<QCheckBox*>("chkOther"), Qt::LeftButton);
+        otherTicked = d.findChild<QCheckBox*>("chkOther")->isChecked();
+        QTest::keyClick(box, Qt::Key_Tab);
+        stayedAfterTab = d.focusWidget() == box;
+        QTest::keyClick(box, Qt::Key_Return);
+        stayedAfterEnter = d.isVisible();
+        box->selectAll();
+        QTest::keyClicks(box, "42");
+        QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    });
+    EXPECT_EQ(toolkit.showModal(m), dialog::Accepted);
+    EXPECT_TRUE(stayedAfterClick);
+    EXPECT_FALSE(otherTicked);
+    EXPECT_TRUE(stayedAfterTab);
+    EXPECT_TRUE(stayedAfterEnter);
+    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(m.control("txtNumber").value.toString(), "42");
+}
+
+TEST(QtDialogToolkitTest, EscapeCancelsWithoutAskingTheBoxThatHasTheFocus) {
+    qv::test::qtApp();
+    app::QtDialogToolkit toolkit;
+    int asked = 0;
+    DialogModel m = numberModel(asked);
+    toolkit.setShownHook([&](QDialog& d) {
+        d.activateWindow();
+        d.findChild<QLineEdit*>("txtNumber")->setFocus();
+        QTest::keyClick(d.findChild<QLineEdit*>("txtNumber"), Qt::Key_Escape);
+    });
+    EXPECT_EQ(toolkit.showModal(m), dialog::Cancelled);
+    EXPECT_EQ(asked, 0);
+}
+
+TEST(QtDialogToolkitTest, ASwatchShowsItsBackgroundColour) {
+    qv::test::qtApp();
+    app::QtDialogToolkit toolkit;
+    DialogModel m("frmColours", "Colours");
+    // OLE colours are 0xBBGGRR.
+    m.add({.name = "lblColor(0)",
+           .kind = ControlKind::Label,
+           .backColor = 0x3366CC,
+           .width = 60,
+           .height = 18});
+    m.add({.name = "cmdOK", .kind = ControlKind::CommandButton, .caption = "OK", .isDefault = true});
+    m.onClick("cmdOK", [](DialogModel& d) { d.close(dialog::Accepted); });
+    QColor seen;
+    QSize size;
+    toolkit.setShownHook([&](QDialog& d) {
+        auto* swatch = d.findChild<QLabel*>("lblColor(0)");
+        size = swatch->size();
+        const QImage image = swatch->grab().toImage();
+        seen = image.pixelColor(image.width() / 2, image.height() / 2);
+        d.findChild<QPushButton*>("cmdOK")->click();
+    });
+    toolkit.showModal(m);
+    EXPECT_GE(size.width(), 60);
+    EXPECT_GE(size.height(), 18);
+    EXPECT_EQ(seen, QColor(0xCC, 0x66, 0x33));
+}

@@ -28,9 +28,8 @@ inline QApplication& qtApp() {
     return *app;
 }
 
-// A session without the add-in library: the host, Qt's dialogs and a registry in a temporary file.
-inline std::unique_ptr<app::DesktopSession> hostSession(bool menuEdition = false) {
-    qtApp();
+// Points the registry store at a fresh temporary file, so no test sees another's settings.
+inline void freshRegistry() {
     static int counter = 0;
     const std::string registry =
         (std::filesystem::temp_directory_path() /
@@ -38,6 +37,12 @@ inline std::unique_ptr<app::DesktopSession> hostSession(bool menuEdition = false
             .string();
     std::filesystem::remove(registry);
     setenv("QUORVEL_REGISTRY", registry.c_str(), 1);
+}
+
+// A session without the add-in library: the host, Qt's dialogs and a registry in a temporary file.
+inline std::unique_ptr<app::DesktopSession> hostSession(bool menuEdition = false) {
+    qtApp();
+    freshRegistry();
     app::DesktopOptions o;
     o.withAddin = false;
     o.menuEdition = menuEdition;

@@ -94,6 +94,11 @@ TEST(SheetViewTest, TheWholeSheetIsVirtualAndTakesItsLayoutFromTheModel) {
     g.view.scrollTo(g.view.sheetModel()->index(500000, 0));
     EXPECT_EQ(g.view.frozenView()->rowAt(1), 0);
     EXPECT_GT(g.view.rowAt(g.view.viewport()->height() / 2), 400000);
+    // The strip shares the current cell with the grid; moving it down must not scroll the strip.
+    g.view.show();
+    g.view.setCurrentIndex(g.view.sheetModel()->index(3, 1));
+    g.view.setCurrentIndex(g.view.sheetModel()->index(700000, 1));
+    EXPECT_EQ(g.view.frozenView()->rowAt(1), 0);
 
     g.sheet->range("A5")->setRowHidden(false);
     g.sheet->freezePanes(0, 0);

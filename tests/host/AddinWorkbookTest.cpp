@@ -181,6 +181,12 @@ class AddinWorkbookTest : public ::testing::Test {
     void registerEntry() {
         mObjects->registerClass("Quorvel.Interface12", [this] { return mEntry; });
     }
+    // The package with the module library beside it, started as a host starts it.
+    app::AddinSession startWithCode() {
+        fs::copy_file(QV_WORKBOOK_CODE, WorkbookCodeLoader::codePathFor((mDir / "Quorvel12.xlam").string()));
+        registerEntry();
+        return app::AddinStartup::start(*mApp, (mDir / "Quorvel12.xlam").string(), mServices);
+    }
     // Opens the package copy, attaches the modules in-process, loads the ribbon and runs
     // Workbook_Open and the timer, as a host does.
     void open() {
@@ -439,11 +445,8 @@ TEST_F(AddinWorkbookTest, RemovingTheAddinTellsTheLibrary) {
 // --- the host's road through the package and the module library
 
 TEST_F(AddinWorkbookTest, HostStartsTheAddinThroughThePackageAndItsCodeLibrary) {
-    fs::copy_file(QV_WORKBOOK_CODE, WorkbookCodeLoader::codePathFor((mDir / "Quorvel12.xlam").string()));
-    registerEntry();
     {
-        app::AddinSession session =
-            app::AddinStartup::start(*mApp, (mDir / "Quorvel12.xlam").string(), mServices);
+        app::AddinSession session = startWithCode();
         ASSERT_TRUE(session.code);
         EXPECT_EQ(session.entry().get(), mEntry.get());
         ASSERT_TRUE(session.ribbon);
@@ -454,6 +457,18 @@ TEST_F(AddinWorkbookTest, HostStartsTheAddinThroughThePackageAndItsCodeLibrary) 
     EXPECT_EQ(mApp->findWorkbook("Quorvel12.xlam"), nullptr);
     EXPECT_FALSE(mApp->hasMacro("Ribbon.GetLabel"));
     EXPECT_EQ(mEntry.use_count(), 1);
+}
+
+// The handle table is per shared object: the module library must find the host's ribbon through
+// the host, or every invalidation is lost and the ribbon keeps the states of the start-up.
+TEST_F(AddinWorkbookTest, TheCodeLibraryInvalidatesTheHostsRibbon) {
+    app::AddinSession session = startWithCode();
+    ASSERT_TRUE(session.code);
+    ASSERT_TRUE(session.ribbon);
+    session.ribbon->snapshot();
+    const auto before = session.ribbon->revision();
+    mApp->run("Ribbon.GetDatabase", {Variant(std::string("cmdOpenDB"))});
+    EXPECT_GT(session.ribbon->revision(), before);
 }
 
 TEST_F(AddinWorkbookTest, PackageWithoutCodeOpensWithoutStartingAnything) {
