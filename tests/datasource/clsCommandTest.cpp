@@ -3,12 +3,12 @@
 // saved query's text and parameters reach the engine, where the rows go and what a change
 // reports. Changes are checked by reading the file with SQLite itself.
 #include "datasource/clsCommand.h"
-#include "engines/mdb/MdbEngineClasses.h"
 #include "common/ISettings.h"
 #include "common/clsAux.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
 #include "datasource/modQueryText.h"
+#include "engines/mdb/MdbEngineClasses.h"
 #include "engines/sqlite/MetadataStore.h"
 #include "engines/sqlite/SqliteEngineClasses.h"
 #include "engines/sqlite/SqliteHandle.h"
