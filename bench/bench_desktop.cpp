@@ -9,6 +9,7 @@
 #include "app/QtProgress.h"
 #include "app/RibbonBar.h"
 #include "app/SheetView.h"
+#include "bench/BenchData.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/Worksheet.h"
 
@@ -188,19 +189,6 @@ void BM_StartToUsableWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToUsableWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// The generated Orders table (see scripts/bench): QV_BENCH_DB, else one generated in /tmp.
-std::string ordersPath() {
-    if (const char* env = std::getenv("QV_BENCH_DB"); env && *env) return env;
-    const std::string p = "/tmp/qv_bench_orders_1m.db";
-    if (!std::filesystem::exists(p)) {
-        const std::string script = std::string(QV_SOURCE_DIR) + "/../shared/bench/gen_db.py";
-        const std::string cmd =
-            "python3 '" + script + "' '" + p + ".tmp' 1000000 && mv '" + p + ".tmp' '" + p + "'";
-        if (std::system(cmd.c_str()) != 0) return {};
-    }
-    return p;
-}
-
 using Clock = std::chrono::steady_clock;
 
 double msBetween(Clock::time_point a, Clock::time_point b) {
@@ -243,7 +231,7 @@ class OrdersWindow {
         answerer->start(10);
         window->run([] {});
         QApplication::processEvents();
-        const std::string db = ordersPath();
+        const std::string db = qv::bench::ordersPath();
         if (db.empty()) {
             mWhy = "the Orders database could not be generated";
             return;
