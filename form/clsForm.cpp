@@ -27,6 +27,9 @@ namespace qv {
 namespace {
 
 constexpr std::size_t SheetNameLimit = 31;
+// Key rows read between two looks at the cancel flag: a look costs a clock read, a stretch of
+// this many rows a few milliseconds.
+constexpr std::size_t KeyRowsPerCheck = 65536;
 
 [[noreturn]] void objectNotSet(const std::string& what) {
     throw NumberedError(err::ObjectNotSet, "clsForm", "Object variable not set: " + what);
@@ -309,11 +312,19 @@ void clsForm::LoadData(bool newObject, const std::string& sql) {
             if (column < 0) throw NumberedError(3265, "clsForm", "Item not found in this collection: " + key);
             columns.push_back(column);
         }
-        for (std::size_t k = 0; k < columns.size(); ++k)
-            for (std::size_t r = 0; r < n; ++r)
+        for (std::size_t r = 0; r < n; ++r) {
+            if (r % KeyRowsPerCheck == 0) CheckCancelled();
+            for (std::size_t k = 0; k < columns.size(); ++k)
                 mKeyValues.setValue(r, k, rs->valueAt(static_cast<long long>(r), columns[k]));
+        }
     }
     DataSource().CloseRecordSet(rs);
+}
+
+void clsForm::CheckCancelled() const {
+    IProgress* progress = mCtx.progress ? mCtx.progress() : nullptr;
+    if (progress && progress->Cancelled())
+        throw NumberedError(ProgressCancelled, std::string(APP_TITLE), "Cancelled by the user");
 }
 
 void clsForm::ApplyFormLayout() {
@@ -325,13 +336,18 @@ void clsForm::ApplyFormLayout() {
 
 void clsForm::FormatMatrix(bool newObject, const std::string& selection) {
     RangePtr matrix = mMatrix->DataRange();
+    CheckCancelled();
     if (DataSource().Table().HasPrimaryKey()) {
         FormatRows(*matrix, false);
+        CheckCancelled();
         ApplyFormLayout();
+        CheckCancelled();
         mSheet->setEnableSelection(xl::SelectionUnlockedCells);
         if (mMatrix->RecordCount() > 0)
-            for (const auto& f : mMatrix->Fields())
+            for (const auto& f : mMatrix->Fields()) {
                 mMatrix->FinalizeColumnData(false, *f);
+                CheckCancelled();
+            }
         if (newObject || selection.empty()) {
             RangePtr first;
             if (mMatrix->RecordCount() > 0)

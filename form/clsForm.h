@@ -132,6 +132,9 @@ class clsForm {
     // The form's sheet name for the object: forbidden characters replaced, cut to fit.
     std::string SheetNameFor(const std::string& object) const;
     void EndShowReleased();
+    // Between the long steps after the record copy: the person watching may have cancelled,
+    // and the window repaints only while the load asks.
+    void CheckCancelled() const;
     // The write-back's report of the failure that stopped it at record (field -1: the row).
     void ReportWriteFailure(const NumberedError& e, long record, long field, const std::string& sql);
     // The database's error text with "Table.Field" turned into the field's caption; selects it.

@@ -24,7 +24,7 @@ namespace {
 
 // Rows copied between two looks at the cancel flag: small enough that Cancel answers within a
 // fraction of a second, large enough that the columnar copy keeps its pace.
-constexpr long ChunkRows = 65536;
+constexpr long ChunkRows = 32768;
 
 bool sameSheet(IWorksheet& a, const WorksheetPtr& b) {
     if (!b) return false;
@@ -120,8 +120,9 @@ VariantMatrix roundValues(const VariantMatrix& values, int decimals) {
 // Rounds a floating column to five decimals in blocks, writing back only the blocks that change:
 // most stored values already have fewer decimals, and a whole column of Variants would cost
 // more memory than the column itself.
-void roundColumn(IRange& column, long rows) {
+void roundColumn(IRange& column, long rows, IProgress* progress) {
     for (long first = 0; first < rows; first += ChunkRows) {
+        if (progress && progress->Cancelled()) cancelled();
         const long count = std::min<long>(ChunkRows, rows - first);
         RangePtr block = column.cell(1, 1)->offset(first, 0)->resize(count, 1);
         VariantMatrix before = block->values();
@@ -197,6 +198,9 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
     RangePtr data = n > 0 ? sheet.rangeOf(row + 1, column, row + static_cast<long>(n), column + fields - 1)
                           : sheet.rangeOf(row, column, row, column + fields - 1);
     for (long i = 0; i < fields; ++i) {
+        // Formatting a column of a million rows takes tens of milliseconds; the window repaints
+        // and a Cancel is seen between columns.
+        if (progress && n > 0 && progress->Cancelled()) cancelled();
         const std::string& name = names[static_cast<std::size_t>(i)];
         const clsField* field =
             onForm && form.matrix && form.matrix->HasField(name) ? &form.matrix->Field(name) : nullptr;
@@ -206,7 +210,7 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
         RangePtr cells = data->columnAt(i + 1);
         const int type = rs.field(i)->type();
         if (type == ado::Single || type == ado::Double) {
-            roundColumn(*cells, static_cast<long>(n));
+            roundColumn(*cells, static_cast<long>(n), progress);
         } else if (isCharacterType(type)) {
             cells->setHorizontalAlignment(xl::AlignLeft);
         }

@@ -8,6 +8,7 @@
 namespace qv::sheet {
 
 void ColumnStore::reserve(long rows) {
+    if (rows <= 0 || static_cast<std::size_t>(rows) <= mKinds.capacity()) return;
     mKinds.reserve(rows);
     mPayload.reserve(rows);
     mStyles.reserve(rows);

@@ -308,6 +308,59 @@ TEST_F(FormShowTest, CancelDuringTheFillReleasesAndLeavesTheDatabaseUntouched) {
     EXPECT_EQ(f.Cell(150001, 2), Variant("v150000"));
 }
 
+// Asks to stop at the k-th look at the cancel flag after the records are all copied (0: never),
+// counting the looks: the steps after the copy (rounding, formats, key values, colours, locks,
+// validation) must each look, or a window waits for them without repainting or answering Cancel.
+class CancelAfterCopyProgress : public IProgress {
+  public:
+    int cancelAtLook = 0;
+    mutable int looksAfterCopy = 0;
+    bool copied = false;
+    void Report(double fraction, const std::string&) override { copied = fraction >= 1.0; }
+    bool Cancelled() const override {
+        if (!copied) return false;
+        ++looksAfterCopy;
+        return cancelAtLook > 0 && looksAfterCopy >= cancelAtLook;
+    }
+};
+
+TEST_F(FormShowTest, TheStepsAfterTheCopyLookForCancelAndACancelThereReleasesTheForm) {
+    RunSql(path, "CREATE TABLE Big (Id INTEGER PRIMARY KEY, V TEXT, Amount REAL); WITH RECURSIVE n(i) AS "
+                 "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 140000) INSERT INTO Big SELECT i, 'v' "
+                 "|| i, i / 3.0 FROM n;");
+    FormWorld& f = world();
+    f.settings.values["Setting warning nr of cells"] = Variant(100000000);
+    CancelAfterCopyProgress patient;
+    f.progress = &patient;
+    f.ShowTable("Big");
+    ASSERT_EQ(f.form->Matrix()->RecordCount(), 140000);
+    // One look per column, per block of key values and per formatting step, not one for all.
+    const int looks = patient.looksAfterCopy;
+    EXPECT_GE(looks, 8);
+    for (int k = 2; k <= looks; ++k) {
+        SCOPED_TRACE("cancelled at look " + std::to_string(k));
+        CancelAfterCopyProgress progress;
+        progress.cancelAtLook = k;
+        f.progress = &progress;
+        try {
+            f.ShowTable("Big");
+            ADD_FAILURE() << "no cancel";
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), err::Cancelled);
+        }
+        EXPECT_FALSE(f.form->HasMatrix());
+        EXPECT_EQ(f.form->KeyValues().size(), 0u);
+        EXPECT_FALSE(f.form->AllowsChanges());
+        EXPECT_TRUE(f.formSheet->protectContents());
+    }
+    // Shown again without a cancel, it is whole.
+    CancelAfterCopyProgress again;
+    f.progress = &again;
+    f.ShowTable("Big");
+    EXPECT_EQ(f.form->Matrix()->RecordCount(), 140000);
+    EXPECT_EQ(f.Cell(140001, 2), Variant("v140000"));
+}
+
 TEST_F(FormShowTest, AFailedLoadReleasesTheFormAndReportsTheError) {
     FormWorld& f = world();
     f.ShowTable("Category");
