@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <ctime>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qv::bench {
 
@@ -36,5 +40,28 @@ class ProcessMeasure {
     long mRss = 0;
     double mCpu0 = 0;
 };
+
+// One run of a reference program as a child process, measured by the child's own accounting.
+struct ChildRun {
+    bool started = false;   // false: the program is not installed
+    bool succeeded = false; // exited with status 0
+    double cpuSeconds = 0;  // user + system of the child
+    double peakKb = 0;      // the child's maximum resident size
+};
+
+inline ChildRun runChild(const char* program, char* const argv[], const posix_spawn_file_actions_t* actions) {
+    ChildRun run;
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, program, actions, nullptr, argv, environ) != 0) return run;
+    run.started = true;
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.peakKb = static_cast<double>(usage.ru_maxrss);
+    run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
 
 } // namespace qv::bench

@@ -276,18 +276,14 @@ void BM_Sqlite3Csv(benchmark::State& state) {
     char* argv[] = {program.data(), csv.data(), file.data(), sql.data(), nullptr};
     double childSeconds = 0, childPeakKb = 0;
     for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "sqlite3", &actions, nullptr, argv, environ) != 0) {
+        const auto run = bench::runChild("sqlite3", argv, &actions);
+        if (!run.started) {
             state.SkipWithError("sqlite3 is not installed (Debian package sqlite3)");
             break;
         }
-        int status = 0;
-        struct rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        childSeconds += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-        childPeakKb = std::max(childPeakKb, static_cast<double>(usage.ru_maxrss));
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        childSeconds += run.cpuSeconds;
+        childPeakKb = std::max(childPeakKb, run.peakKb);
+        if (!run.succeeded) {
             state.SkipWithError("sqlite3 -csv failed");
             break;
         }

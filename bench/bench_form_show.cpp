@@ -19,6 +19,7 @@
 #include "platform/NumberedError.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/model/Application.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -89,23 +90,7 @@ class YesDialogs : public IDialogs {
     std::optional<long> pickColor(long) override { return std::nullopt; }
 };
 
-class EngineFactory : public IObjectFactory {
-  public:
-    EngineFactory() {
-        registerSqliteEngineClasses(
-            [this](std::string id, std::function<ObjectPtr()> f) { mClasses[id] = f; });
-    }
-    ObjectPtr createObject(const std::string& progId) override {
-        auto it = mClasses.find(progId);
-        if (it == mClasses.end())
-            throw NumberedError(err::CannotCreateObject, progId, "ActiveX component can't create object");
-        return it->second();
-    }
-    bool isRegistered(const std::string& progId) const override { return mClasses.count(progId) > 0; }
-
-  private:
-    std::map<std::string, std::function<ObjectPtr()>> mClasses;
-};
+using EngineFactory = test::EngineClassFactory<registerSqliteEngineClasses>;
 
 // The form wired as the controller wires it, over one database file.
 struct FormWorld {

@@ -6,6 +6,8 @@
 #include "engines/mdb/MdbCatalogue.h"
 #include "engines/mdb/MdbRecordsets.h"
 
+#include "bench/BenchProcess.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
@@ -54,17 +56,13 @@ void BM_MdbExport(benchmark::State& state) {
     char* argv[] = {program.data(), file.data(), table.data(), nullptr};
     double childSeconds = 0;
     for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "mdb-export", &actions, nullptr, argv, environ) != 0) {
+        const auto run = qv::bench::runChild("mdb-export", argv, &actions);
+        if (!run.started) {
             state.SkipWithError("mdb-export is not installed (Debian package mdbtools)");
             break;
         }
-        int status = 0;
-        struct rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        childSeconds += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        childSeconds += run.cpuSeconds;
+        if (!run.succeeded) {
             state.SkipWithError("mdb-export failed");
             break;
         }

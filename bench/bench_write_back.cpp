@@ -10,12 +10,13 @@
 #include "common/clsSettings.h"
 #include "common/modGlobalization.h"
 #include "datasource/clsDSAccess.h"
+#include "engines/sqlite/SqliteEngineClasses.h"
 #include "form/clsForm.h"
 #include "form/clsMatrix.h"
 #include "form/modSheetFill.h"
 #include "spreadsheet/model/Application.h"
 #include "tests/common/CommonFakes.h"
-#include "tests/datasource/SqliteEngineFactory.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -131,7 +132,7 @@ struct World {
     test::FakeSettings settings;
     test::ScriptedDialogs dialogs;
     test::ScriptedToolkit toolkit;
-    test::SqliteEngineFactory factory;
+    test::EngineClassFactory<registerSqliteEngineClasses> factory;
     std::unique_ptr<clsAux> aux;
     std::shared_ptr<clsDSAccess> ds;
     std::unique_ptr<clsForm> form;

@@ -15,6 +15,7 @@
 #include "bench/BenchMemory.h"
 #include "datasource/DSContext.h"
 #include "datasource/clsDSAccess.h"
+#include "engines/sqlite/SqliteEngineClasses.h"
 #include "form/modSheetFill.h"
 #include "platform/NumberedError.h"
 #include "spreadsheet/io/AtomicFile.h"
@@ -24,7 +25,7 @@
 #include "spreadsheet/model/Workbook.h"
 #include "system/DialogScript.h"
 #include "system/ScriptedDialogs.h"
-#include "tests/datasource/SqliteEngineFactory.h"
+#include "tests/support/EngineClassFactory.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -72,7 +73,7 @@ void finishFile(benchmark::State& state, const std::string& path) {
 
 // The add-in's data source and the host, wired as the controller wires them.
 struct World {
-    test::SqliteEngineFactory factory;
+    test::EngineClassFactory<registerSqliteEngineClasses> factory;
     DialogScript script;
     ScriptedDialogs dialogs{script};
     std::shared_ptr<clsDSAccess> ds;
