@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <filesystem>
 #include <utility>
 
 namespace qv::app {
@@ -25,6 +26,22 @@ QColor fromOle(long ole) {
 }
 long toOle(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+} // namespace
+
+namespace {
+// The folder a picker opens in: the nearest folder of `folder` that exists. Handed a path that
+// does not exist, the picker would take its last part for a file name and show it typed in.
+QString existingFolder(const std::string& folder) {
+    if (folder.empty()) return {};
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::absolute(folder, ec);
+    while (!ec && !dir.empty() && !std::filesystem::is_directory(dir, ec)) {
+        if (dir == dir.parent_path()) return {};
+        dir = dir.parent_path();
+        ec.clear();
+    }
+    return ec || dir.empty() ? QString() : QString::fromStdString(dir.string()) + "/";
 }
 } // namespace
 
@@ -116,7 +133,7 @@ std::optional<std::string> QtDialogs::openFile(const std::string& title, const s
         return mLastOpened;
     }
     const QString chosen =
-        QFileDialog::getOpenFileName(mParent, q(title), q(initialFolder), nameFilters(filters));
+        QFileDialog::getOpenFileName(mParent, q(title), existingFolder(initialFolder), nameFilters(filters));
     if (chosen.isEmpty()) return std::nullopt;
     mLastOpened = u(chosen);
     return mLastOpened;

@@ -4,8 +4,10 @@
 
 #include "app/QtDialogs.h"
 #include "platform/host/HostConstants.h"
+#include "tests/support/TestFiles.h"
 
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -98,4 +100,23 @@ TEST(QtDialogsTest, ColourPickerSpeaksOleColours) {
     EXPECT_EQ(shown, QColor(255, 0, 0));
     answerNextModal([](QWidget& w) { dynamic_cast<QDialog&>(w).reject(); });
     EXPECT_EQ(dialogs.pickColor(0), std::nullopt);
+}
+
+// A remembered folder that no longer exists opens the picker in its nearest existing parent,
+// with no name typed in: the picker would otherwise offer the missing folder's name as the file
+// to open, and Open would answer a path that is not there.
+TEST(QtDialogsTest, AMissingStartFolderOpensTheNearestFolderWithNoNameTypedIn) {
+    qv::test::qtApp();
+    QtDialogs dialogs;
+    qv::test::TempDir dir;
+    QString shownFolder, typedName;
+    answerNextModal([&](QWidget& w) {
+        auto& picker = dynamic_cast<QFileDialog&>(w);
+        shownFolder = picker.directory().absolutePath();
+        if (auto* name = picker.findChild<QLineEdit*>("fileNameEdit")) typedName = name->text();
+        picker.reject();
+    });
+    EXPECT_EQ(dialogs.openFile("Open", dir.file("gone/deeper"), {{"All files", "*.*"}}), std::nullopt);
+    EXPECT_EQ(shownFolder, QString::fromStdString(dir.path()));
+    EXPECT_EQ(typedName, QString());
 }
