@@ -54,7 +54,7 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& stat
                     anyInferred = true;
                     continue;
                 }
-                if (cols[c].rows() == 0) cols[c].setType(TypeMapping::fromStorageClass(t));
+                cols[c].setType(TypeMapping::fromStorageClass(t));
                 inferred[static_cast<std::size_t>(c)] = false;
             }
         }

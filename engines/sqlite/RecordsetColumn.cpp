@@ -72,6 +72,14 @@ bool parseDouble(const char* p, std::size_t n, double& out) {
 } // namespace
 
 void RecordsetColumn::setType(const ColumnType& type) {
+    // Rows appended before the type settled are nulls; they are laid out again in the new storage.
+    const std::size_t nullRows = mRows;
+    if (nullRows > 0) {
+        *this = RecordsetColumn(std::move(mName), type);
+        for (std::size_t i = 0; i < nullRows; ++i)
+            appendNull();
+        return;
+    }
     mType = type;
     mWide = type.adoType == ado::BigInt;
 }

@@ -27,7 +27,8 @@ class RecordsetColumn {
 
     const std::string& name() const { return mName; }
     const ColumnType& type() const { return mType; }
-    // Settles the type of an expression column from its first value (before any row is appended).
+    // Settles the type of an expression column from its first value; the rows before it must be
+    // nulls.
     void setType(const ColumnType& type);
 
     // Appends the value of column c of the statement's current row.

@@ -123,6 +123,21 @@ TEST_F(AdoConnectionTest, ExpressionColumnsTakeTheTypeOfTheirValues) {
     EXPECT_TRUE(rs->field("Absent")->value().isNull());
 }
 
+// A crosstab's heading column is empty in its first rows wherever that heading has no data
+// there; its numbers were read as text ("312.0") because the type was settled only by a first row.
+TEST_F(AdoConnectionTest, ExpressionColumnLeadingNullsTakeTheTypeOfTheFirstValue) {
+    auto rs =
+        connection->execute("SELECT OrderID, CASE WHEN OrderID > 10 THEN Qty * 1.5 END AS Scaled, "
+                            "CASE WHEN OrderID = 12 THEN 'late' END AS Tag FROM Orders ORDER BY OrderID");
+    EXPECT_EQ(rs->field("Scaled")->type(), ado::Double);
+    EXPECT_TRUE(rs->valueAt(0, 1).isNull());
+    EXPECT_EQ(rs->valueAt(1, 1), Variant(-3.0));
+    EXPECT_TRUE(rs->valueAt(2, 1).isNull());
+    EXPECT_EQ(rs->field("Tag")->type(), ado::VarWChar);
+    EXPECT_TRUE(rs->valueAt(1, 2).isNull());
+    EXPECT_EQ(rs->valueAt(2, 2), Variant("late"));
+}
+
 TEST_F(AdoConnectionTest, ConstraintFailuresNameTableAndField) {
     std::string description;
     EXPECT_EQ(
