@@ -5,9 +5,11 @@
 #include "engines/accesssql/Crosstab.h"
 
 #include "engines/accesssql/AccessSqlErrors.h"
+#include "engines/accesssql/AccessSqlTranslator.h"
 #include "engines/accesssql/Keyword.h"
 #include "engines/accesssql/SqlLexer.h"
 #include "platform/NameQuote.h"
+#include "platform/OleDateTime.h"
 
 #include <array>
 #include <fmt/format.h>
@@ -149,6 +151,36 @@ Crosstab::Heading Crosstab::textHeading(const std::string& text) {
 
 Crosstab::Heading Crosstab::numberHeading(const std::string& digits) {
     return {digits, digits};
+}
+
+Crosstab::Heading Crosstab::headingOf(const Variant& value) {
+    if (value.isNull() || value.isEmpty()) return nullHeading();
+    if (value.type() == VarType::String) return textHeading(value.toString());
+    if (value.type() == VarType::Date) {
+        const std::string iso = OleDateTime::toIsoText(value.toDouble());
+        return {"#" + iso + "#", iso};
+    }
+    return numberHeading(value.toString());
+}
+
+std::vector<Crosstab::Heading> Crosstab::listHeadings(const std::string& source,
+                                                      const HeadingRows& readRows) const {
+    const TranslatedSql headings = AccessSqlTranslator::translate(headingsSql());
+    if (!headings.parameters.empty())
+        throw NumberedError(
+            3708, source,
+            fmt::format("The crosstab query needs a value for '{}' to list its column headings; give its "
+                        "headings an IN list to run it with parameters.",
+                        headings.parameters[0].name));
+    std::vector<Heading> list;
+    readRows(headings.sql, [&](const Variant& value) {
+        if (list.size() == MaxColumns)
+            throw NumberedError(
+                err::NotSupported, source,
+                fmt::format("The crosstab query has more than {} column headings.", MaxColumns));
+        list.push_back(headingOf(value));
+    });
+    return list;
 }
 
 std::string Crosstab::headingsSql() const {

@@ -6,6 +6,9 @@
 // step of its own rather than part of translating a statement.
 #pragma once
 
+#include "platform/Variant.h"
+
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +38,18 @@ class Crosstab {
     static Heading textHeading(const std::string& text);
     static Heading numberHeading(const std::string& digits);
     static Heading nullHeading() { return {"Null", "<>"}; }
+    // The heading for any value read back from headingsSql(): dates as #...# literals.
+    static Heading headingOf(const Variant& value);
+
+    // A crosstab gets as many columns as its heading has values; past this it is refused rather
+    // than built as a statement SQLite would refuse less clearly.
+    static constexpr std::size_t MaxColumns = 254;
+    // Calls back with each value of the first column of the SQLite SELECT it is given, in order.
+    using HeadingRows =
+        std::function<void(const std::string& sqliteSql, const std::function<void(const Variant&)>&)>;
+    // The headings the data holds: headingsSql() translated and run through readRows. Raises 3708
+    // (under source) when listing them needs a parameter value, and 3251 past MaxColumns.
+    std::vector<Heading> listHeadings(const std::string& source, const HeadingRows& readRows) const;
 
   private:
     std::string mPrefix;     // "PARAMETERS ...;" or ""

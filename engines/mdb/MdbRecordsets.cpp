@@ -6,7 +6,6 @@
 #include "engines/sqlite/EngineErrors.h"
 #include "engines/sqlite/SqlDialect.h"
 #include "engines/sqlite/Statement.h"
-#include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 #include "sqlite/SqliteConnection.h"
 
@@ -19,8 +18,6 @@
 namespace qv::engine {
 
 namespace {
-
-constexpr std::size_t MaxCrosstabColumns = 254;
 
 std::string quotedName(const std::string& name) {
     std::string out = "\"";
@@ -109,34 +106,13 @@ std::string MdbRecordsets::expandCrosstab(const MdbCatalogue& catalogue, const s
     const auto crosstab = accesssql::Crosstab::parse(sql);
     if (!crosstab || crosstab->hasFixedHeadings()) return sql;
     const std::string& source = catalogue.file().source();
-    const auto headings = SqlDialect::translate(crosstab->headingsSql());
-    if (!headings.parameters.empty())
-        throw EngineErrors::make(
-            3708, source,
-            fmt::format("The crosstab query needs a value for '{}' to list its column headings; give its "
-                        "headings an IN list to run it with parameters.",
-                        headings.parameters[0].name));
-    const SqliteConnection db = copyFor(catalogue, sql);
-    Statement statement(db.ref(), headings.sql, source);
-    std::vector<accesssql::Crosstab::Heading> list;
-    while (statement.step()) {
-        const Variant v = statement.value(0);
-        if (list.size() == MaxCrosstabColumns)
-            throw EngineErrors::make(
-                err::NotSupported, source,
-                fmt::format("The crosstab query has more than {} column headings.", MaxCrosstabColumns));
-        if (v.isNull())
-            list.push_back(accesssql::Crosstab::nullHeading());
-        else if (v.type() == VarType::String)
-            list.push_back(accesssql::Crosstab::textHeading(v.toString()));
-        else if (v.type() == VarType::Date)
-            list.push_back(
-                {"#" + OleDateTime::toIsoText(v.toDouble()) + "#", OleDateTime::toIsoText(v.toDouble())});
-        else
-            list.push_back(accesssql::Crosstab::numberHeading(v.toString()));
-    }
     // No rows, no headings: the row columns alone, as Access shows an empty crosstab.
-    return crosstab->expand(list);
+    return crosstab->expand(crosstab->listHeadings(source, [&](const std::string& headings, const auto& add) {
+        const SqliteConnection db = copyFor(catalogue, sql);
+        Statement statement(db.ref(), headings, source);
+        while (statement.step())
+            add(statement.value(0));
+    }));
 }
 
 std::shared_ptr<ColumnarRecordset> MdbRecordsets::query(const MdbCatalogue& catalogue,

@@ -11,7 +11,6 @@
 #include "engines/sqlite/SqliteHandle.h"
 #include "engines/sqlite/Statement.h"
 #include "platform/NameQuote.h"
-#include "platform/OleDateTime.h"
 #include "platform/TextUtil.h"
 
 #include <cctype>
@@ -32,10 +31,6 @@ DialectStatement fromTranslated(accesssql::TranslatedSql t) {
     return out;
 }
 
-// A crosstab gets as many columns as its heading has values; past this it is refused rather than
-// built as a statement SQLite would refuse less clearly.
-constexpr std::size_t MaxCrosstabColumns = 254;
-
 // Whether the text can hold a crosstab at all, so that every other statement skips its parse.
 bool mentionsTransform(std::string_view sql) {
     static constexpr std::string_view Word = "TRANSFORM";
@@ -49,39 +44,17 @@ std::optional<accesssql::Crosstab> crosstabOf(std::string_view sql) {
     return accesssql::Crosstab::parse(sql);
 }
 
-accesssql::Crosstab::Heading headingOf(const Variant& v) {
-    if (v.isNull() || v.isEmpty()) return accesssql::Crosstab::nullHeading();
-    if (v.type() == VarType::String) return accesssql::Crosstab::textHeading(v.toString());
-    if (v.type() == VarType::Date) {
-        const std::string iso = OleDateTime::toIsoText(v.toDouble());
-        return {"#" + iso + "#", iso};
-    }
-    return accesssql::Crosstab::numberHeading(v.toString());
-}
-
 // A crosstab whose headings come from the data, its headings read from the open database: the
 // grouped SELECT with one column per heading value. Nothing for any other statement.
 std::optional<std::string> expandCrosstab(std::string_view sql, const SqliteHandle& handle) {
     const auto crosstab = crosstabOf(sql);
     if (!crosstab || crosstab->hasFixedHeadings()) return std::nullopt;
     const std::string source = "Crosstab";
-    const auto headings = SqlDialect::translate(crosstab->headingsSql());
-    if (!headings.parameters.empty())
-        throw EngineErrors::make(
-            3708, source,
-            fmt::format("The crosstab query needs a value for '{}' to list its column headings; give its "
-                        "headings an IN list to run it with parameters.",
-                        headings.parameters[0].name));
-    Statement statement(handle.db(), headings.sql, source);
-    std::vector<accesssql::Crosstab::Heading> list;
-    while (statement.step()) {
-        if (list.size() == MaxCrosstabColumns)
-            throw EngineErrors::make(
-                err::NotSupported, source,
-                fmt::format("The crosstab query has more than {} column headings.", MaxCrosstabColumns));
-        list.push_back(headingOf(statement.value(0)));
-    }
-    return crosstab->expand(list);
+    return crosstab->expand(crosstab->listHeadings(source, [&](const std::string& headings, const auto& add) {
+        Statement statement(handle.db(), headings, source);
+        while (statement.step())
+            add(statement.value(0));
+    }));
 }
 
 // True when s is one group "( ... )" whose first parenthesis closes at the very end.

@@ -95,6 +95,51 @@ TEST_F(CrosstabTest, NumberHeadingsQuotesAndAggregatesInsideExpressions) {
     EXPECT_EQ(Crosstab::textHeading("O'Neil").literal, "'O''Neil'");
 }
 
+TEST_F(CrosstabTest, ListedHeadingsNameDatesNullsAndStopPastTheColumnLimit) {
+    const auto c =
+        Crosstab::parse("TRANSFORM Sum(Qty) SELECT Product FROM Sales GROUP BY Product PIVOT Region");
+    ASSERT_TRUE(c);
+    std::string ran;
+    const auto list = c->listHeadings("test", [&](const std::string& sql, const auto& add) {
+        ran = sql;
+        add(qv::Variant::null());
+        add(qv::Variant("East"));
+        add(qv::Variant(qv::OleDate{35065.5})); // 1996-01-01 12:00
+        add(qv::Variant(1995.0));
+    });
+    EXPECT_EQ(ran, AccessSqlTranslator::translate(c->headingsSql()).sql);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].name, "<>");
+    EXPECT_EQ(list[1].literal, "'East'");
+    EXPECT_EQ(list[2].literal, "#1996-01-01 12:00:00#");
+    EXPECT_EQ(list[3].literal, "1995");
+
+    int number = 0;
+    try {
+        c->listHeadings("test", [](const std::string&, const auto& add) {
+            for (int i = 0; i <= static_cast<int>(Crosstab::MaxColumns); ++i)
+                add(qv::Variant(static_cast<std::int64_t>(i)));
+        });
+    } catch (const qv::NumberedError& e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, 3251);
+
+    const auto prompted =
+        Crosstab::parse("PARAMETERS [Least] Long; TRANSFORM Sum(Qty) SELECT Product FROM Sales "
+                        "WHERE Qty > [Least] GROUP BY Product PIVOT Region");
+    ASSERT_TRUE(prompted);
+    bool asked = false;
+    number = 0;
+    try {
+        prompted->listHeadings("test", [&](const std::string&, const auto&) { asked = true; });
+    } catch (const qv::NumberedError& e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, 3708);
+    EXPECT_FALSE(asked);
+}
+
 TEST_F(CrosstabTest, NotACrosstabOrMalformed) {
     EXPECT_FALSE(Crosstab::parse("SELECT * FROM Sales"));
     for (const char* bad :
