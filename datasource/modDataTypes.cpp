@@ -52,7 +52,7 @@ std::int32_t GetDataTypeGroup(std::int32_t typeADO) {
     }
 }
 
-bool HoldsTypedText(std::int32_t typeADO) {
+bool IsCharacterType(std::int32_t typeADO) {
     switch (typeADO) {
     case ado::Char:
     case ado::WChar:
@@ -60,11 +60,14 @@ bool HoldsTypedText(std::int32_t typeADO) {
     case ado::LongVarChar:
     case ado::VarWChar:
     case ado::LongVarWChar:
-    case ado::GUID:
         return true;
     default:
         return false;
     }
+}
+
+bool HoldsTypedText(std::int32_t typeADO) {
+    return IsCharacterType(typeADO) || typeADO == ado::GUID;
 }
 
 std::int32_t MapToTypeADO(const Variant& typeDAO) {

@@ -16,6 +16,9 @@ enum class DataTypeGroup : std::int32_t { Boolean = 0, Number = 1, DateTime = 2,
 
 std::int32_t GetDataTypeGroup(std::int32_t typeADO);
 
+// Whether the type is one of the character types (fixed, variable and long, narrow and wide).
+bool IsCharacterType(std::int32_t typeADO);
+
 // Whether a column of the type holds text a person types as it stands (character, memo and
 // GUID columns): "0171" in such a column is a code, not the number 171.
 bool HoldsTypedText(std::int32_t typeADO);

@@ -8,6 +8,7 @@
 #include "datasource/IDS.h"
 #include "datasource/ITable.h"
 #include "datasource/clsRelation.h"
+#include "datasource/modDataTypes.h"
 #include "form/clsForm.h"
 #include "form/modSheetFill.h"
 #include "platform/IProgress.h"
@@ -223,12 +224,8 @@ void clsMatrix::FinalizeColumnData(bool insert, const clsField& field) {
                         "38");
         text = GetText(113);
         break;
-    case ado::Char:
-    case ado::WChar:
-    case ado::VarChar:
-    case ado::LongVarChar:
-    case ado::VarWChar:
-    case ado::LongVarWChar:
+    default:
+        if (!IsCharacterType(type)) return;
         // A text without a declared length has no limit to warn about.
         if (field.Size() <= 0 || field.Size() >= UnlimitedTextSize) return;
         validation->add(ValidationType::TextLength, ValidationAlert::Warning, ValidationOperator::LessEqual,
@@ -236,8 +233,6 @@ void clsMatrix::FinalizeColumnData(bool insert, const clsField& field) {
         title = GetText(115);
         text = GetText(116, Variant(static_cast<std::int32_t>(field.Size())));
         break;
-    default:
-        return;
     }
     finish();
 }

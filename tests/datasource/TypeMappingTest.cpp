@@ -26,6 +26,18 @@ TEST(TypeMappingTest, GroupsTellBooleanNumberDateAndOtherApart) {
         EXPECT_EQ(GetDataTypeGroup(code), 3) << code;
 }
 
+// A GUID is typed as it stands like text, but its length rule is its own, not a text's.
+TEST(TypeMappingTest, TypedTextIsTheCharacterTypesAndTheGuid) {
+    for (int code : {129, 130, 200, 201, 202, 203}) {
+        EXPECT_TRUE(IsCharacterType(code)) << code;
+        EXPECT_TRUE(HoldsTypedText(code)) << code;
+    }
+    EXPECT_FALSE(IsCharacterType(72));
+    EXPECT_TRUE(HoldsTypedText(72));
+    for (int code : {3, 5, 7, 11, 128, 204, 205})
+        EXPECT_FALSE(HoldsTypedText(code)) << code;
+}
+
 TEST(TypeMappingTest, CatalogueTypesMapToRecordTypes) {
     const std::pair<int, int> table[] = {{1, 11},   {2, 17},   {3, 2},   {4, 3},   {5, 6},
                                          {6, 4},    {7, 5},    {8, 7},   {9, 204}, {10, 202},
