@@ -8,16 +8,8 @@
 #             reads comes from the add-in in Dutch.
 # usage: HeadlessRunnerExamples.sh readme|failures SOURCE_DIR BUILD_DIR
 # Exit status 77 means a fixture is missing (the test is skipped).
-set -u
-mode=$1 src=$2 build=$3
-runner=$build/app/quorvel-headless
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# Never the person's own settings.
-export QUORVEL_REGISTRY=$work/registry.db
-cd "$src" || exit 1
-fail() { echo "FAILED: $*"; exit 1; }
-need() { [ -e "$1" ] || { echo "SKIP: $1 is missing"; exit 77; }; }
+mode=$1
+source "$(dirname "${BASH_SOURCE[0]}")/../support/runner-setup.sh" "$2" "$3"
 
 run_readme() {
     need ../shared/fixtures/sqlite/Chinook_Sqlite.sqlite

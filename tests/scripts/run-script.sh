@@ -7,16 +7,9 @@
 #   commands tests/scripts/demo-commands.qvs: one line of each command the README documents
 # usage: run-script.sh demo|chinook|queries SOURCE_DIR BUILD_DIR
 # Exit status 77 means a fixture is missing (the test is skipped).
-set -u
-mode=$1 src=$2 build=$3
-runner=$build/app/quorvel-headless
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export QUORVEL_REGISTRY=$work/registry.db
+mode=$1
+source "$(dirname "${BASH_SOURCE[0]}")/../support/runner-setup.sh" "$2" "$3"
 export TMPDIR=$work
-cd "$src" || exit 1
-fail() { echo "FAILED: $*"; exit 1; }
-need() { [ -e "$1" ] || { echo "SKIP: $1 is missing"; exit 77; }; }
 command -v sqlite3 >/dev/null || { echo "SKIP: the sqlite3 shell is missing (Debian package sqlite3)"; exit 77; }
 
 # The one value of a query on the copy.
