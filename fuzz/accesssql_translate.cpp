@@ -21,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     qv::accesssql::TranslateOptions options;
     options.isYesNoColumn = [](std::string_view, std::string_view column) { return column.size() % 3 == 0; };
+    options.columnType = [](std::string_view, std::string_view column) {
+        return column.size() % 4 == 1 ? qv::accesssql::ColumnType::Date : qv::accesssql::ColumnType::Unknown;
+    };
     try {
         (void)qv::accesssql::AccessSqlTranslator::translate(sql, options);
     } catch (const qv::NumberedError&) {

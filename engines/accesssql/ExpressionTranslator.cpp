@@ -221,12 +221,29 @@ Expr ExpressionTranslator::compare(Expr l, Op op, const SqlItem& opItem, Expr r)
         // `Flag = -1` / `Flag = 1` only when the schema says Flag is a yes/no column.
         if (r.isNumber && isYesNo(l)) return truthTest(l, (r.number != 0) == eq);
         if (l.isNumber && isYesNo(r)) return truthTest(r, (l.number != 0) == eq);
+        if (r.date && l.column && l.type == TypeHint::Date) return dateSpellings(l, *r.date, eq);
+        if (l.date && r.column && r.type == TypeHint::Date) return dateSpellings(r, *l.date, eq);
     }
     const Prec prec = (op == Op::Eq || op == Op::Ne) ? Prec::Eq : Prec::Rel;
     std::string opText = " ";
     opText.append(op == Op::Ne ? std::string_view("<>") : std::string_view(opItem.text));
     opText.push_back(' ');
     return binary(l, opText, r, prec, Prec::Bit, Prec::Bit, TypeHint::Bool);
+}
+
+// Dates are stored as text, and a file written by another program may spell a moment
+// "2011-03-04" or "2011-03-04T09:15:00" where this engine writes "2011-03-04 09:15:00"; the engine
+// reads all of them as the same date, so a date column equals a date literal in any of them.
+// An IN list keeps the comparison exact and lets an index on the column still serve it.
+Expr ExpressionTranslator::dateSpellings(const Expr& column, const SqlItem& date, bool eq) {
+    const std::string text = date.text.substr(1, date.text.size() - 2); // 'YYYY-MM-DD HH:MM:SS'
+    std::string list = date.text;
+    if (text.size() == 19) {
+        list += ", '" + text.substr(0, 10) + "T" + text.substr(11) + "'";
+        if (text.compare(11, 8, "00:00:00") == 0) list += ", '" + text.substr(0, 10) + "'";
+    }
+    return make(wrap(column, Prec::Bit) + (eq ? " IN (" : " NOT IN (") + list + ")", Prec::Eq,
+                TypeHint::Bool);
 }
 
 Expr ExpressionTranslator::like(Expr l, bool negated, bool ansi, Expr r) {
@@ -406,6 +423,9 @@ bool ExpressionTranslator::parsePrimary(Expr& out) {
         break;
     case AtomKind::Bool:
         out.boolLiteral = it.number != 0 ? 1 : 0;
+        break;
+    case AtomKind::Date:
+        out.date = &it;
         break;
     case AtomKind::Identifier:
         out.column = &it;

@@ -29,6 +29,7 @@ struct Expr {
     double number = 0;
     int boolLiteral = -1;            // 1 True/Yes/On, 0 False/No/Off
     const SqlItem* string = nullptr; // a string literal
+    const SqlItem* date = nullptr;   // a #date# literal
 };
 
 class ExpressionTranslator {
@@ -60,6 +61,7 @@ class ExpressionTranslator {
     bool parsePrimary(Expr& out);
 
     Expr compare(Expr l, Op op, const SqlItem& opItem, Expr r);
+    Expr dateSpellings(const Expr& column, const SqlItem& date, bool eq);
     Expr like(Expr l, bool negated, bool ansi, Expr r);
 
     bool isYesNo(const Expr& e) const;

@@ -118,6 +118,23 @@ TEST_F(AccessDialectTest, DeleteByCompositeKeyRemovesOneRow) {
     EXPECT_EQ(run("DELETE * FROM [Order Details] WHERE [OrderID] = 9"), 0);
 }
 
+// Other programs spell a stored date "2011-03-04" or "2011-03-05T09:15:00"; the form finds a
+// record by its date key as the engine read it, so every such spelling of the moment matches.
+TEST_F(AccessDialectTest, DateKeyMatchesEverySpellingOfTheMoment) {
+    run("CREATE TABLE Readings (Taken DATETIME PRIMARY KEY, Value TEXT)");
+    const char* raw = "INSERT INTO Readings VALUES ('2011-03-04', 'day'), ('2011-03-05T09:15:00', 'iso'), "
+                      "('2011-03-06 09:15:00', 'plain'), ('2011-03-06 09:15:01', 'next second')";
+    connection->execute(raw, nullptr);
+    EXPECT_EQ(run("UPDATE Readings SET [Value] = 'a' WHERE [Taken] = #03/04/2011 00:00:00#"), 1);
+    EXPECT_EQ(run("UPDATE Readings SET [Value] = 'b' WHERE [Taken] = #03/05/2011 09:15:00#"), 1);
+    EXPECT_EQ(run("UPDATE Readings SET [Value] = 'c' WHERE [Taken] = #03/06/2011 09:15:00#"), 1);
+    EXPECT_EQ(stored("SELECT group_concat(Value, '|') FROM (SELECT Value FROM Readings ORDER BY Taken)"),
+              "a|b|c|next second");
+    EXPECT_EQ(run("DELETE FROM Readings WHERE Taken <> #03/05/2011 09:15:00# AND Value <> 'next second'"), 2);
+    EXPECT_EQ(column("SELECT Value FROM Readings WHERE Taken = #2011-03-05 09:15#"),
+              (std::vector<std::string>{"b"}));
+}
+
 TEST_F(AccessDialectTest, DistinctListIsSortedAndUnique) {
     EXPECT_EQ(column("SELECT DISTINCT [Name] FROM [Products] ORDER BY [Name]"),
               (std::vector<std::string>{"Aniseed Syrup", "Chai", "Chang"}));
