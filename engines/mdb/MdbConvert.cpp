@@ -10,6 +10,7 @@
 #include "platform/engine/DaoConstants.h"
 #include "sqlite/SqliteConnection.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fmt/format.h>
@@ -85,8 +86,16 @@ MdbConvertReport MdbConvert::toSqlite(const MdbCatalogue& catalogue, const std::
         for (const auto& info : catalogue.tables()) {
             if (info.attributes & (dao::SystemObject | dao::HiddenObject | dao::AttachedTable)) continue;
             MdbTable table(catalogue.file(), info.name);
+            // Access indexes a complex column by its hidden value ids; the copy holds a stand-in
+            // text there, which no index can tell apart.
+            auto complex = [&](const std::string& column) {
+                for (const auto& c : table.columns())
+                    if (c.name == column) return c.type.complex;
+                return false;
+            };
             for (const auto& x : table.indexes()) {
                 if (x.primary || x.foreign || x.columns.empty()) continue;
+                if (std::any_of(x.columns.begin(), x.columns.end(), complex)) continue;
                 std::string columns;
                 for (const auto& c : x.columns)
                     columns += (columns.empty() ? "" : ", ") + quoted(c);
