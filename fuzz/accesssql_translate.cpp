@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     qv::accesssql::TranslateOptions options;
     options.isYesNoColumn = [](std::string_view, std::string_view column) { return column.size() % 3 == 0; };
+    options.isTable = [](std::string_view name) { return name.find('.') != std::string_view::npos; };
     options.columnType = [](std::string_view, std::string_view column) {
         return column.size() % 4 == 1 ? qv::accesssql::ColumnType::Date : qv::accesssql::ColumnType::Unknown;
     };

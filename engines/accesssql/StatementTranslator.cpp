@@ -304,6 +304,16 @@ bool StatementTranslator::qualify(std::vector<SqlItem>& items) {
     if (part.kind != TokenKind::Word && part.kind != TokenKind::Name && !star) return false;
     SqlItem& it = items.back();
     const std::string name = part.kind == TokenKind::Name ? SqlLexer::nameValue(part) : std::string(part.raw);
+    if (!star && it.qualifier.empty() && sep.raw == "." && mOptions.isTable && !mOptions.isTable(it.path) &&
+        mOptions.isTable(it.path + "." + name)) {
+        it.path += "." + name;
+        it.value = it.path;
+        it.text = SqlQuote::identifier(it.path);
+        it.bracketed = true;
+        it.last = static_cast<std::uint32_t>(mPos + 1);
+        mPos += 2;
+        return true;
+    }
     it.qualifier = it.path;
     it.text.push_back('.');
     it.text.append(part.kind == TokenKind::Name ? SqlQuote::identifier(name) : std::string(name));

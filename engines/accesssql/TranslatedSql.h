@@ -48,6 +48,10 @@ enum class ColumnType { Unknown, YesNo, Date, Text, Number };
 struct TranslateOptions {
     std::function<bool(std::string_view qualifier, std::string_view column)> isYesNoColumn;
     std::function<ColumnType(std::string_view qualifier, std::string_view column)> columnType;
+    // Whether a table or view of the name exists. SQLite allows a dot inside a table's name, and
+    // the product names tables as [owner].[table] at every dot: a pair whose first part names no
+    // table while the joined name does is read as that one table.
+    std::function<bool(std::string_view name)> isTable;
 };
 
 } // namespace qv::accesssql

@@ -101,4 +101,8 @@ accesssql::ColumnType SchemaTypes::columnType(std::string_view qualifier, std::s
     return c == mAnyTable.end() ? accesssql::ColumnType::Unknown : c->second;
 }
 
+bool SchemaTypes::hasTable(std::string_view name) const {
+    return mTables.count(TextUtil::lowerAscii(name)) > 0;
+}
+
 } // namespace qv::engine

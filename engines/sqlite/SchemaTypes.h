@@ -25,6 +25,8 @@ class SchemaTypes {
     // qualifier: a table name, an alias or empty. A known table answers its own column; anything
     // else answers the type the column has in every table that holds it, Unknown when they differ.
     accesssql::ColumnType columnType(std::string_view qualifier, std::string_view column) const;
+    // Whether a table or view of the name (any case) exists.
+    bool hasTable(std::string_view name) const;
 
   private:
     using Columns = std::map<std::string, accesssql::ColumnType>; // keys lower-cased

@@ -213,6 +213,7 @@ DialectStatement SqlDialect::translate(std::string_view sql, const SqliteHandle&
     options.isYesNoColumn = [&types](std::string_view qualifier, std::string_view column) {
         return types.columnType(qualifier, column) == accesssql::ColumnType::YesNo;
     };
+    options.isTable = [&types](std::string_view name) { return types.hasTable(name); };
     if (const auto expanded = expandCrosstab(sql, handle))
         return fromTranslated(accesssql::AccessSqlTranslator::translate(*expanded, options));
     return fromTranslated(accesssql::AccessSqlTranslator::translate(groupDefaults(sql), options));

@@ -135,6 +135,19 @@ TEST_F(AccessDialectTest, DateKeyMatchesEverySpellingOfTheMoment) {
               (std::vector<std::string>{"b"}));
 }
 
+// The form names its table as [owner].[table] at every dot of the name; a SQLite file may have
+// a table whose own name holds the dot, and nothing else answers to that pair.
+TEST_F(AccessDialectTest, DottedPairNamingNoTableIsTheTableWithTheDot) {
+    run("CREATE TABLE [my.tab] (k TEXT PRIMARY KEY, v TEXT)");
+    EXPECT_EQ(run("INSERT INTO [my].[tab] ([k], [v]) VALUES ('a', 'one')"), 1);
+    EXPECT_EQ(run("Update [my].[tab] SET [v] = 'two' WHERE [k] = 'a'"), 1);
+    EXPECT_EQ(column("SELECT DISTINCT [v] FROM [my].[tab] ORDER BY [v]"), (std::vector<std::string>{"two"}));
+    EXPECT_EQ(run("DELETE FROM [my].[tab] WHERE [k] = 'a'"), 1);
+    // A table and its column keep their meaning.
+    EXPECT_EQ(column("SELECT [People].[Last] FROM [People] WHERE [People].[ID] = 2"),
+              (std::vector<std::string>{"Curie"}));
+}
+
 TEST_F(AccessDialectTest, DistinctListIsSortedAndUnique) {
     EXPECT_EQ(column("SELECT DISTINCT [Name] FROM [Products] ORDER BY [Name]"),
               (std::vector<std::string>{"Aniseed Syrup", "Chai", "Chang"}));
