@@ -37,6 +37,14 @@ std::shared_ptr<AdoConnection> connect(const std::string& path) {
     return c;
 }
 
+// The fixture copied into dir as SQLite: the copy's path.
+std::string copied(const std::string& name, TempDir& dir) {
+    auto catalogue = MdbCatalogue::open(fixture(name), {});
+    const std::string path = dir.file(name + ".db");
+    MdbConvert::toSqlite(*catalogue, path);
+    return path;
+}
+
 } // namespace
 
 TEST(MdbConvertTest, NorthwindCopyKeepsDataKeysRelationsAndProperties) {
@@ -126,9 +134,7 @@ TEST(MdbConvertTest, MemosOfTheCopyKeepDigitsAsText) {
 TEST(MdbConvertTest, OldDatesAndTextSurviveTheCopy) {
     QV_REQUIRE_ACCESS_FIXTURE("DateTestDatabase.mdb");
     TempDir dir;
-    auto catalogue = MdbCatalogue::open(fixture("DateTestDatabase.mdb"), {});
-    MdbConvert::toSqlite(*catalogue, dir.file("dates.db"));
-    auto c = connect(dir.file("dates.db"));
+    auto c = connect(copied("DateTestDatabase.mdb", dir));
     auto rs = c->execute("SELECT DateTimeCol, LongTextCol FROM DateTest ORDER BY IDCol");
     ASSERT_EQ(rs->recordCount(), 6);
     EXPECT_EQ(OleDateTime::toIsoText(rs->valueAt(3, 0).toDouble()), "0632-01-01");
@@ -140,14 +146,13 @@ TEST(MdbConvertTest, OldDatesAndTextSurviveTheCopy) {
 TEST(MdbConvertTest, ComplexColumnsCopyWithoutTheirValueIdIndexes) {
     QV_REQUIRE_ACCESS_FIXTURE("complexDataTestV2010.accdb");
     TempDir dir;
-    auto catalogue = MdbCatalogue::open(fixture("complexDataTestV2010.accdb"), {});
-    MdbConvert::toSqlite(*catalogue, dir.file("complex.db"));
-    auto c = connect(dir.file("complex.db"));
+    const std::string copy = copied("complexDataTestV2010.accdb", dir);
+    auto c = connect(copy);
     auto rs = c->execute("SELECT id, [memo-data], [append-memo-data] FROM Table1 ORDER BY id");
     ASSERT_EQ(rs->recordCount(), 4);
     EXPECT_EQ(rs->valueAt(2, 0).toString(), "row3");
     EXPECT_EQ(rs->valueAt(2, 2).toString(), "row3-memo-again");
-    for (const auto& x : openCopy(dir.file("complex.db"))->tableDef("Table1")->indexes())
+    for (const auto& x : openCopy(copy)->tableDef("Table1")->indexes())
         EXPECT_TRUE(x->primary()) << x->name();
 }
 
