@@ -7,6 +7,7 @@
 #include "platform/OleDateTime.h"
 #include "platform/engine/DaoConstants.h"
 
+#include <algorithm>
 #include <fmt/format.h>
 #include <memory>
 
@@ -69,6 +70,10 @@ std::string MdbImport::createStatement(const MdbCatalogue& catalogue, const MdbT
         if (!first) sql += ", ";
         first = false;
         sql += quoted(c.name) + " " + c.type.declared;
+        // Access never stores a record without its key; SQLite would, unless told.
+        if (primary &&
+            std::find(primary->columns.begin(), primary->columns.end(), c.name) != primary->columns.end())
+            sql += " NOT NULL";
     }
     if (primary) {
         sql += ", PRIMARY KEY (";
