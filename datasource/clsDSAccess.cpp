@@ -117,6 +117,18 @@ std::string clsDSAccess::LogonFailedText() const {
     return text;
 }
 
+void clsDSAccess::RaiseUnlessRefused(const OpenResult& result) const {
+    switch (result.number) {
+    case err::DaoAccountNotValid:
+    case err::DaoPasswordNotValid:
+        return;
+    case err::DaoOdbcConnectFailed:
+        throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::OdbcFailed));
+    default:
+        throw NumberedError(result.number, kConnectDAO, result.description);
+    }
+}
+
 bool clsDSAccess::ConnectDAO() {
     OpenResult first =
         mWorkgroupFile.empty() ? OpenWithPassword(mPassword) : OpenWithWorkgroup(UserName(), mPassword);
@@ -125,15 +137,7 @@ bool clsDSAccess::ConnectDAO() {
         NoteReadOnly();
         return true;
     }
-    switch (first.number) {
-    case err::DaoAccountNotValid:
-    case err::DaoPasswordNotValid:
-        break;
-    case err::DaoOdbcConnectFailed:
-        throw NumberedError(err::PreparedWarning, kConnectDAO, DSText(msg::OdbcFailed));
-    default:
-        throw NumberedError(first.number, kConnectDAO, first.description);
-    }
+    RaiseUnlessRefused(first);
 
     // The credentials held no longer open the database; whatever was open with them goes.
     mDbDAO.reset();
@@ -166,6 +170,8 @@ bool clsDSAccess::ConnectDAO() {
             NoteReadOnly();
             return true;
         }
+        // A damaged file behind the right password is no reason to ask for another one.
+        RaiseUnlessRefused(again);
         if (mContext.Dialogs)
             modErrors::ShowMessage(*mContext.Dialogs, LogonFailedText(), modErrors::FlagsExclamation);
     }

@@ -99,6 +99,9 @@ class clsDSAccess : public IDS {
     };
 
     OpenResult OpenWithPassword(const std::string& password);
+    // Returns for a refused password or account (the person may try again); raises any other
+    // failure of the open as the data source's error.
+    void RaiseUnlessRefused(const OpenResult& result) const;
     void NoteReadOnly();
     OpenResult OpenWithWorkgroup(const std::string& user, const std::string& password);
     std::string LogonFailedText() const;

@@ -141,7 +141,8 @@ struct FakeFile {
     std::string dbPassword;                       // database password, "" = none
     std::map<std::string, std::string> workgroup; // user -> password when secured by a workgroup
     std::string workgroupFile;
-    int failWith = 0; // any open fails with this number
+    int failWith = 0;         // any open fails with this number
+    int failPastPassword = 0; // an open with the right password fails with this number (damage)
     std::vector<std::shared_ptr<FakeTableDef>> tables;
     std::vector<std::shared_ptr<FakeQueryDef>> queries;
     std::vector<std::shared_ptr<FakeRelation>> relations;
@@ -231,6 +232,7 @@ inline DaoDatabasePtr FakeWorkspace::openDatabase(const std::string& name, int, 
     } else if (passwordOf(connect) != file.dbPassword) {
         throw NumberedError(err::DaoPasswordNotValid, "DAO.Workspace", "Not a valid password.");
     }
+    if (file.failPastPassword) throw NumberedError(file.failPastPassword, "DAO.Workspace", "damaged");
     ++file.opens;
     return std::make_shared<FakeDatabase>(file);
 }

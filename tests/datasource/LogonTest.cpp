@@ -167,6 +167,25 @@ TEST(LogonTest, EngineFailuresSurfaceWithTheirNumbers) {
     EXPECT_TRUE(w.toolkit.shown.empty());
 }
 
+// The right password reaches a damaged file: the damage is what the person must hear, not "Not a
+// valid password." and the dialog again, where no password would ever do.
+TEST(LogonTest, DamageBehindTheRightPasswordEndsTheLogonWithItsOwnError) {
+    DSWorld w;
+    w.file.dbPassword = "pw";
+    w.file.failPastPassword = err::UnrecognisedFormat;
+    auto ds = w.make();
+    w.toolkit.typeAndOk("pw");
+    try {
+        ds->ConnectDAO();
+        FAIL();
+    } catch (const NumberedError& e) {
+        EXPECT_EQ(e.number(), err::UnrecognisedFormat);
+        EXPECT_EQ(e.description(), "damaged");
+    }
+    EXPECT_EQ(w.toolkit.shown, (std::vector<std::string>{"frmPassword"}));
+    EXPECT_TRUE(w.dialogs.boxes.empty());
+}
+
 TEST(LogonTest, WithoutDialogsARefusalIsReportedNotRetried) {
     DSWorld w;
     w.file.workgroupFile = "/d/system.mdw";

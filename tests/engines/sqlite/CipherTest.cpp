@@ -285,6 +285,22 @@ TEST_F(CipherTest, DamagedPageIsRefusedAtOpenNamingTheFileWhichIsLeftAlone) {
     EXPECT_EQ(readAll(copy.path), before);
 }
 
+// The catalogue past the first page damaged: the right password opens the first page, so the
+// file is at fault. It used to be reported as a wrong password, which the person then retypes.
+TEST_F(CipherTest, DamagedCatalogueWithTheRightPasswordIsADamagedFile) {
+    std::string tables;
+    for (int i = 0; i < 60; ++i)
+        tables += "CREATE TABLE Wide" + std::to_string(i) + " (a_rather_long_column_name_" +
+                  std::to_string(i) +
+                  " TEXT, another_rather_long_column_name TEXT, yet_another_long_column_name TEXT);";
+    const auto copy = encryptedWithIndex(dir, "catalogue", tables);
+    const long pages = static_cast<long>(std::filesystem::file_size(copy.path)) / copy.pageSize;
+    for (long page = 2; page <= pages; ++page)
+        damagePage(copy, page);
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, true, ";pwd=key"); }), err::UnrecognisedFormat);
+    EXPECT_EQ(errorNumberOf([&] { openDao(copy.path, true, ";pwd=wrong"); }), err::DaoPasswordNotValid);
+}
+
 TEST_F(CipherTest, LargeFileOpensWithoutTheWholeCheckAndItsDamageIsReportedByTheRead) {
     // Past the whole-check limit; the encryption library's SQLite may not know a bounded check.
     const auto copy = encryptedWithIndex(dir, "large",
