@@ -5,7 +5,8 @@
 #   chinook  tests/scripts/chinook-road.qvs on Chinook from ../shared/fixtures
 #   queries  tests/scripts/demo-queries.qvs: every saved query of the demo database
 #   commands tests/scripts/demo-commands.qvs: one line of each command the README documents
-# usage: run-script.sh demo|chinook|queries SOURCE_DIR BUILD_DIR
+#   edge     tests/scripts/edge-road.qvs on tests/scripts/edge.sql, made with the sqlite3 shell
+# usage: run-script.sh demo|chinook|queries|commands|edge SOURCE_DIR BUILD_DIR
 # Exit status 77 means a fixture is missing (the test is skipped).
 mode=$1
 source "$(dirname "${BASH_SOURCE[0]}")/../support/runner-setup.sh" "$2" "$3"
@@ -94,6 +95,17 @@ commands)
     [ "$got" = "$expected" ] || fail "the transcript differs:"$'\n'"$(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$got"))"
     expect "SELECT group_concat(RegionName, '|') FROM Regions WHERE Country = 'NL' AND Code IN (1, 2)" \
         "Noord-Holland 2|Zuid-Holland 2"
+    ;;
+edge)
+    db=$work/edge.sqlite
+    sqlite3 "$db" <tests/scripts/edge.sql || fail "the edge database could not be made"
+    run edge-road.qvs
+    expect "SELECT group_concat(t, '|') FROM \"=formula\"" "=1+1|plain"
+    expect "SELECT group_concat(taken || '=' || reading, '|') FROM (SELECT * FROM readings ORDER BY reading)" \
+        "2024-02-02=e1|2024-01-31T13:45:00=e2|2024-02-03 10:00:00=e3"
+    expect "SELECT name FROM \"shop.items\" WHERE code = 'TRUE'" "washer"
+    expect "SELECT group_concat(word || n, '|') FROM words" "a10|c4|ä3"
+    grep -qP '^  c\t6$' <<<"$out" || fail "the query's number after an empty row is not shown as a number"
     ;;
 *)
     fail "unknown mode $mode"
