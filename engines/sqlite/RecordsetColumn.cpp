@@ -280,8 +280,18 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         }
         return;
     case StorageKind::Blob: {
-        const char* p = static_cast<const char*>(lib.value_blob(v));
-        appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
+        // Only bytes are binary: a text or number in the column is shown as what it is.
+        if (t == SQLITE_INTEGER) {
+            appendOdd(Variant(static_cast<std::int64_t>(lib.value_int64(v))));
+        } else if (t == SQLITE_FLOAT) {
+            appendOdd(Variant(lib.value_double(v)));
+        } else if (t == SQLITE_TEXT) {
+            appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
+                                          static_cast<std::size_t>(lib.value_bytes(v)))));
+        } else {
+            const char* p = static_cast<const char*>(lib.value_blob(v));
+            appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
+        }
         return;
     }
     }

@@ -138,6 +138,18 @@ TEST_F(AdoConnectionTest, ExpressionColumnLeadingNullsTakeTheTypeOfTheFirstValue
     EXPECT_EQ(rs->valueAt(2, 2), Variant("late"));
 }
 
+// SQLite lets a BLOB column hold text and numbers; they were read as bytes, which a sheet shows
+// as an empty cell, and a person typing into that "empty" cell wrote over the value.
+TEST_F(AdoConnectionTest, TextAndNumbersInABinaryColumnKeepTheirType) {
+    connection->execute("UPDATE Orders SET Pic = CASE OrderID WHEN 11 THEN 'a text' WHEN 12 THEN 42 END "
+                        "WHERE OrderID > 10");
+    auto rs = connection->execute("SELECT Pic FROM Orders ORDER BY OrderID");
+    EXPECT_EQ(rs->field("Pic")->type(), ado::LongVarBinary);
+    EXPECT_EQ(rs->valueAt(0, 0), Variant(Binary{1, 2}));
+    EXPECT_EQ(rs->valueAt(1, 0), Variant("a text"));
+    EXPECT_EQ(rs->valueAt(2, 0), Variant(std::int64_t{42}));
+}
+
 TEST_F(AdoConnectionTest, ConstraintFailuresNameTableAndField) {
     std::string description;
     EXPECT_EQ(
