@@ -64,6 +64,23 @@ bool parseIsoFast(const char* s, std::size_t n, double& out) {
     return true;
 }
 
+// A cell as SQLite stores it, for a value its column's storage cannot hold.
+Variant storedValue(const SqliteApi& lib, sqlite3_value* v, int storageClass) {
+    switch (storageClass) {
+    case SQLITE_INTEGER:
+        return Variant(static_cast<std::int64_t>(lib.value_int64(v)));
+    case SQLITE_FLOAT:
+        return Variant(lib.value_double(v));
+    case SQLITE_TEXT:
+        return Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
+                                   static_cast<std::size_t>(lib.value_bytes(v))));
+    default: {
+        auto p = static_cast<const std::uint8_t*>(lib.value_blob(v));
+        return Variant(Binary(p, p + lib.value_bytes(v)));
+    }
+    }
+}
+
 bool parseDouble(const char* p, std::size_t n, double& out) {
     auto r = std::from_chars(p, p + n, out);
     return r.ec == std::errc() && r.ptr == p + n;
@@ -196,14 +213,8 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         if (t == SQLITE_INTEGER) {
             appendInteger(lib.value_int64(v));
             markRow(false);
-        } else if (t == SQLITE_FLOAT) {
-            appendOdd(Variant(lib.value_double(v)));
-        } else if (t == SQLITE_TEXT) {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
-                                          static_cast<std::size_t>(lib.value_bytes(v)))));
         } else {
-            auto p = static_cast<const std::uint8_t*>(lib.value_blob(v));
-            appendOdd(Variant(Binary(p, p + lib.value_bytes(v))));
+            appendOdd(storedValue(lib, v, t));
         }
         return;
     case StorageKind::Boolean:
@@ -281,16 +292,11 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         return;
     case StorageKind::Blob: {
         // Only bytes are binary: a text or number in the column is shown as what it is.
-        if (t == SQLITE_INTEGER) {
-            appendOdd(Variant(static_cast<std::int64_t>(lib.value_int64(v))));
-        } else if (t == SQLITE_FLOAT) {
-            appendOdd(Variant(lib.value_double(v)));
-        } else if (t == SQLITE_TEXT) {
-            appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
-                                          static_cast<std::size_t>(lib.value_bytes(v)))));
-        } else {
+        if (t == SQLITE_BLOB) {
             const char* p = static_cast<const char*>(lib.value_blob(v));
             appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
+        } else {
+            appendOdd(storedValue(lib, v, t));
         }
         return;
     }

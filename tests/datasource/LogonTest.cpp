@@ -5,6 +5,7 @@
 #include "datasource/frmLogon.h"
 #include "datasource/frmPassword.h"
 #include "platform/host/HostConstants.h"
+#include "tests/support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -175,13 +176,9 @@ TEST(LogonTest, DamageBehindTheRightPasswordEndsTheLogonWithItsOwnError) {
     w.file.failPastPassword = err::UnrecognisedFormat;
     auto ds = w.make();
     w.toolkit.typeAndOk("pw");
-    try {
-        ds->ConnectDAO();
-        FAIL();
-    } catch (const NumberedError& e) {
-        EXPECT_EQ(e.number(), err::UnrecognisedFormat);
-        EXPECT_EQ(e.description(), "damaged");
-    }
+    std::string description;
+    EXPECT_EQ(errorNumberOf([&] { ds->ConnectDAO(); }, &description), err::UnrecognisedFormat);
+    EXPECT_EQ(description, "damaged");
     EXPECT_EQ(w.toolkit.shown, (std::vector<std::string>{"frmPassword"}));
     EXPECT_TRUE(w.dialogs.boxes.empty());
 }
