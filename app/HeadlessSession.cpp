@@ -1,6 +1,7 @@
 #include "app/HeadlessSession.h"
 
 #include "app/AddinStartup.h"
+#include "app/HeadlessErrors.h"
 #include "app/HeadlessProgress.h"
 #include "app/HeadlessScript.h"
 #include "common/RibbonControlIds.h"
@@ -100,7 +101,10 @@ void HeadlessSession::printPrompts(const DialogScript& script) {
         } else {
             fmt::print("  [message] \"{}\" (flags {}) -> {}\n", lines(r.text), r.flags, r.answer);
         }
-        if (r.kind == PromptKind::MessageBox) mLastMessage = r.text;
+        if (r.kind == PromptKind::MessageBox) {
+            mLastMessage = r.text;
+            if (mReportedError.empty()) mReportedError = HeadlessErrors::reported(r.text, r.flags);
+        }
         // A message dialog's caption is the product name; what it says is in its labels.
         if (r.kind == PromptKind::Dialog) {
             mLastMessage = r.text;
@@ -112,6 +116,13 @@ void HeadlessSession::printPrompts(const DialogScript& script) {
         }
         if (!r.error.empty()) fmt::print("    (script: {})\n", lines(r.error, "      "));
     }
+}
+
+bool HeadlessSession::reportedError(const std::string& step) {
+    if (mReportedError.empty()) return false;
+    fmt::print("{} failed: the add-in reported an error: {}\n", step, mReportedError);
+    mReportedError.clear();
+    return true;
 }
 
 namespace {
@@ -210,6 +221,8 @@ int HeadlessSession::run() {
         return ExitFailed;
     }
     printPrompts(script);
+    // What the add-in reports while starting belongs to no step; its failures end the run above.
+    mReportedError.clear();
     const std::shared_ptr<IAddinEntry> entry = session.entry();
     if (!entry) {
         fmt::print(stderr, "Cannot create {}: the add-in package started without it.\n",
@@ -255,6 +268,7 @@ int HeadlessSession::run() {
                 script.push(step);
         ok = play(a, *entry, *app, script);
         printPrompts(script);
+        if (reportedError(fmt::format("  line {}", a.line))) ok = false;
         if (!script.finished()) {
             fmt::print("  line {}: {} answers were not asked for by this action\n", a.line,
                        script.remaining());
@@ -284,6 +298,7 @@ bool HeadlessSession::openDatabase(IAddinEntry& entry, IApplication& app, Dialog
     const bool opened = entry.DataSourceExists();
     if (!opened) {
         fmt::print("Database {} was not opened.\n", mOptions.database);
+        reportedError(fmt::format("Opening {}", mOptions.database));
         return false;
     }
     fmt::print("Database {}:\n  tables:", mOptions.database);
@@ -295,6 +310,10 @@ bool HeadlessSession::openDatabase(IAddinEntry& entry, IApplication& app, Dialog
         for (const std::string& n : *q)
             fmt::print(" [{}]", n);
     fmt::print("\n");
+    printPrompts(script);
+    // A damaged file can open and still fail to list its tables or queries: the add-in says so
+    // and goes on, but the database was not opened as asked.
+    if (reportedError(fmt::format("Opening {}", mOptions.database))) return false;
     return mOptions.table.empty() || loadTable(entry, app, script);
 }
 
@@ -312,6 +331,7 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
     fmt::print("Picking entry {} of cboTables: [{}]\n", index, mOptions.table);
     entry.Show(index);
     printPrompts(script);
+    if (reportedError(fmt::format("Showing [{}]", mOptions.table))) return false;
     WorksheetPtr form = entry.Sheet();
     if (form && !form->cells(1, 1)->value().isEmpty()) {
         fmt::print("The form shows [{}] in sheet \"{}\".\n", mOptions.table, form->name());
@@ -330,8 +350,9 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
         }
         app.setEnableEvents(events);
         app.setDisplayAlerts(true);
+        printPrompts(script);
         fmt::print("{} {}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs);
-        return saved;
+        return !reportedError(fmt::format("Saving {}", mOptions.saveAs)) && saved;
     }
     // A form that shows nothing yet: the rows still reach a plain sheet, so a load can be
     // checked and saved.
@@ -341,6 +362,7 @@ bool HeadlessSession::loadTable(IAddinEntry& entry, IApplication& app, DialogScr
 bool HeadlessSession::copyTable(IAddinEntry& entry, IApplication& app, DialogScript& script) {
     AdoRecordsetPtr rs = entry.TableRecordset(mOptions.table);
     printPrompts(script);
+    if (reportedError(fmt::format("Loading [{}]", mOptions.table))) return false;
     if (!rs) {
         fmt::print("Table [{}] was not loaded.\n", mOptions.table);
         return false;
@@ -373,7 +395,7 @@ bool HeadlessSession::copyTable(IAddinEntry& entry, IApplication& app, DialogScr
     app.setDisplayAlerts(true);
     printPrompts(script);
     fmt::print("{} {}{}\n", saved ? "Saved as" : "Not saved:", mOptions.saveAs, why);
-    return saved;
+    return !reportedError(fmt::format("Saving {}", mOptions.saveAs)) && saved;
 }
 
 namespace {

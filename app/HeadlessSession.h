@@ -47,7 +47,11 @@ class HeadlessSession {
     // One action of the script; false when it could not be done.
     bool play(const HeadlessAction& action, IAddinEntry& entry, IApplication& app, DialogScript& script);
     void printPrompts(const DialogScript& script);
+    // True, with the reason printed, when the add-in reported an error since the last call:
+    // the step named failed even if the add-in went on.
+    bool reportedError(const std::string& step);
     std::string mLastMessage;
+    std::string mReportedError; // the first error the add-in reported during the current step
 
     HeadlessOptions mOptions;
     std::size_t mShown = 0;

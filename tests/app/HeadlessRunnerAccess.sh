@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The headless runner on an Access file: a table of the Northwind database into a sheet and a
 # workbook, then the whole database saved as a copy in SQLite, which opens with the same table;
-# the copy is never written over an existing file, and the Access file is never changed.
+# the copy is never written over an existing file, the Access file is never changed, and a
+# damaged copy ends the run as failed.
 # usage: HeadlessRunnerAccess.sh SOURCE_DIR BUILD_DIR
 # Exit status 77 means the fixture is missing (the test is skipped).
 set -u
@@ -36,6 +37,15 @@ out=$("$runner" --database "$work/nwind.mdb" --save-copy-as-sqlite "$work/nwind.
 grep -q 'already exists' <<< "$out" || fail "no clear message for an existing copy: $out"
 "$runner" --save-copy-as-sqlite "$work/x.sqlite" > /dev/null 2>&1
 [ $? -eq 2 ] || fail "--save-copy-as-sqlite without --database is not a usage error"
+
+# A damaged copy opens, but listing its tables fails: the add-in's error makes the run fail.
+cp "$work/nwind.mdb" "$work/damaged.mdb"
+chmod u+w "$work/damaged.mdb"
+dd if=/dev/zero of="$work/damaged.mdb" bs=2048 seek=3 count=1 conv=notrunc 2>/dev/null
+out=$("$runner" --database "$work/damaged.mdb" --table Products 2>&1) &&
+    fail "a damaged file whose tables cannot be listed ended with status 0: $out"
+grep -q 'failed: the add-in reported an error: .*damaged' <<< "$out" || fail "no reason for the failure: $out"
+! grep -q 'Picking entry' <<< "$out" || fail "the run went on after the failed step: $out"
 
 [ "$(sha256sum < "$work/nwind.mdb")" = "$before" ] || fail "the Access file changed"
 echo "Access runner checks passed"

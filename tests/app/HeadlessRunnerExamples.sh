@@ -74,6 +74,15 @@ run_failures() {
     [ $rc -eq 1 ] || fail "a save that did not happen ended with status $rc"
     grep -qF "Not saved" <<<"$out" || fail "the failed save was not reported"
 
+    # A script step after which the add-in reports a database error fails the run, with the reason;
+    # the steps after it are not played.
+    cp "$build/samples/demo.db" "$work/badsql.db"
+    printf 'dialog frmMessage\n click cmdOK\npick cmdOpenDB\nopen "%s"\ndialog frmMessage\n click cmdOK\npick cmdExecSql\ninput "" "SELECT * FROM NoSuchTable"\nmessage "NoSuchTable" OK\nshow status\n' "$work/badsql.db" >"$work/badsql"
+    runner_says --script "$work/badsql"
+    [ $rc -eq 1 ] || fail "a statement the database refused ended with status $rc"
+    grep -qF "line 7 failed: the add-in reported an error:" <<<"$out" || fail "the failed step was not named"
+    ! grep -qF "= status" <<<"$out" || fail "the script went on after the failed step"
+
     # A script step no prompt asked for means the run went differently than written.
     printf 'dialog frmMessage\n click cmdOK\ndialog frmPassword\n click cmdOK\n' >"$work/extra"
     runner_says --script "$work/extra"
