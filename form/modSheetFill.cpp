@@ -90,6 +90,31 @@ void copyRecords(IWorksheet& sheet, IAdoRecordset& rs, long row, long column, lo
     if (progress->Cancelled()) cancelled();
 }
 
+bool isDateType(int type) {
+    return type == ado::Date || type == ado::DBDate || type == ado::DBTime || type == ado::DBTimeStamp;
+}
+
+// Other programs store numbers in date columns (Julian days, Unix seconds). Such a number stays
+// the value of its cell, so writing the row back leaves it as stored; but one that is no date
+// the sheet can show (before 1900 or past 9999) would read "########" under the column's date
+// format, so it is shown as the number it is.
+void showNumbersNoSheetDate(IRange& column, long rows, IProgress* progress) {
+    constexpr double FirstDay = 0.0, PastLastDay = 2958466.0;
+    for (long first = 0; first < rows; first += ChunkRows) {
+        if (progress && progress->Cancelled()) cancelled();
+        const long count = std::min<long>(ChunkRows, rows - first);
+        RangePtr block = column.cell(1, 1)->offset(first, 0)->resize(count, 1);
+        const VariantMatrix values = block->values();
+        for (std::size_t r = 0; r < values.rows(); ++r) {
+            const Variant& v = values.at(r, 0);
+            if (!v.isNumber()) continue;
+            const double d = v.toDouble();
+            if (d < FirstDay || d >= PastLastDay)
+                block->cell(static_cast<long>(r) + 1, 1)->setNumberFormat("General");
+        }
+    }
+}
+
 } // namespace
 
 Variant LiteralText(const std::string& text) {
@@ -223,6 +248,8 @@ RangePtr FillSheetFromRecordset(IWorksheet& sheet, IAdoRecordset& rs, std::int32
                 cells->setStyle(format.substr(6));
             else if (!format.empty())
                 cells->setNumberFormat(format);
+            if (!format.empty() && isDateType(type))
+                showNumbersNoSheetDate(*cells, static_cast<long>(n), progress);
         }
     }
     if (book) book->setSaved(saved);
