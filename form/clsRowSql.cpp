@@ -315,6 +315,9 @@ std::string clsRowSql::KeyToSql(IDS& ds, const clsField& field, const Variant& l
         if (loaded.isNumber()) return numberLiteral(field, loaded);
         return CellToSql(ds, field, loaded);
     case Kind::Date:
+        // A number another program stored in a date column is matched as the number it is: as a
+        // date literal it would equal nothing, and the record would seem gone.
+        if (loaded.isNumber()) return numberLiteral(field, loaded);
         return ds.Convert2Date(loaded);
     case Kind::Boolean: {
         if (loaded.isString()) {
