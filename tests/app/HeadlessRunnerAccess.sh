@@ -46,6 +46,16 @@ out=$("$runner" --database "$work/damaged.mdb" --table Products 2>&1) &&
     fail "a damaged file whose tables cannot be listed ended with status 0: $out"
 grep -q 'failed: the add-in reported an error: .*damaged' <<< "$out" || fail "no reason for the failure: $out"
 ! grep -q 'Picking entry' <<< "$out" || fail "the run went on after the failed step: $out"
+# A copy of a file with a damaged saved query fails with the reason and leaves no file behind.
+cp "$work/nwind.mdb" "$work/badquery.mdb"
+chmod u+w "$work/badquery.mdb"
+dd if=/dev/zero of="$work/badquery.mdb" bs=2048 seek=20 count=1 conv=notrunc 2>/dev/null
+out=$("$runner" --database "$work/badquery.mdb" 2>&1) && fail "a damaged saved query did not fail the opening: $out"
+grep -q "failed: the add-in reported an error: The saved query" <<< "$out" || fail "no reason for the failure: $out"
+out=$("$runner" --database "$work/badquery.mdb" --save-copy-as-sqlite "$work/badquery.sqlite" 2>&1) &&
+    fail "copying a damaged file ended with status 0: $out"
+grep -q "Error 3343: The saved query" <<< "$out" || fail "no reason for the failed copy: $out"
+[ ! -e "$work/badquery.sqlite" ] || fail "a failed copy left a file behind"
 
 [ "$(sha256sum < "$work/nwind.mdb")" = "$before" ] || fail "the Access file changed"
 echo "Access runner checks passed"
