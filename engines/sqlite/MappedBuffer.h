@@ -1,8 +1,9 @@
 // A growable array of plain values in its own anonymous mapping. Growing remaps the pages
-// instead of copying them (mremap), and large buffers ask for transparent huge pages, so that
-// loading a million-row column costs neither a copy per doubling nor a page fault per 4 KiB:
-// both dominated the load time with std::vector. Small buffers stay on the heap, so that a
-// record set of a few rows does not hold a mapping per column.
+// instead of copying them (mremap), so that loading a million-row column costs no copy per
+// doubling, which dominated the load time with std::vector. Small buffers stay on the heap, so
+// that a record set of a few rows does not hold a mapping per column. No huge pages are asked
+// for: on a virtual machine a fresh huge page often comes from memory the host has not backed
+// yet, or from compaction, and the load then cost up to twice its time in faults.
 #pragma once
 
 #include "platform/NumberedError.h"
@@ -70,7 +71,6 @@ template <class T> class MappedBuffer {
   private:
     static constexpr std::size_t Page = 4096;
     static constexpr std::size_t MapFrom = std::size_t(64) << 10;
-    static constexpr std::size_t HugeFrom = std::size_t(4) << 20;
     static std::size_t roundUp(std::size_t n) { return (n + Page - 1) / Page * Page; }
 
     void grow(std::size_t elements) {
@@ -91,7 +91,6 @@ template <class T> class MappedBuffer {
             std::free(mData);
             mMapped = true;
         }
-        if (bytes >= HugeFrom) ::madvise(p, bytes, MADV_HUGEPAGE);
         mData = static_cast<T*>(p);
         mBytes = bytes;
     }
