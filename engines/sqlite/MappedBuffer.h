@@ -3,9 +3,11 @@
 // doubling, which dominated the load time with std::vector. Small buffers stay on the heap, so
 // that a record set of a few rows does not hold a mapping per column. No huge pages are asked
 // for: on a virtual machine a fresh huge page often comes from memory the host has not backed
-// yet, or from compaction, and the load then cost up to twice its time in faults.
+// yet, or from compaction, and the load then cost up to twice its time in faults. Mappings
+// released go to the page reserve, and a buffer leaving the heap takes one from there first.
 #pragma once
 
+#include "engines/sqlite/PageReserve.h"
 #include "platform/NumberedError.h"
 
 #include <cstddef>
@@ -44,7 +46,7 @@ template <class T> class MappedBuffer {
     T& back() { return mData[mSize - 1]; }
 
     void push_back(const T& v) {
-        if (mSize * sizeof(T) == mBytes) grow(mSize + 1);
+        if ((mSize + 1) * sizeof(T) > mBytes) grow(mSize + 1);
         mData[mSize++] = v;
     }
     void append(const T* p, std::size_t n) {
@@ -85,8 +87,15 @@ template <class T> class MappedBuffer {
             p = ::mremap(mData, mBytes, bytes, MREMAP_MAYMOVE);
             if (p == MAP_FAILED) outOfMemory();
         } else {
-            p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (p == MAP_FAILED) outOfMemory();
+            // Pages a released record set left behind are already the process's: no fault each.
+            const PageReserve::Mapping kept = PageReserve::shared().take(bytes);
+            if (kept.address) {
+                p = kept.address;
+                bytes = kept.bytes;
+            } else {
+                p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                if (p == MAP_FAILED) outOfMemory();
+            }
             if (mData) std::memcpy(p, mData, mSize * sizeof(T));
             std::free(mData);
             mMapped = true;
@@ -99,7 +108,7 @@ template <class T> class MappedBuffer {
     }
     void release() {
         if (mMapped) {
-            ::munmap(mData, mBytes);
+            PageReserve::shared().give(mData, mBytes);
         } else {
             std::free(mData);
         }
