@@ -65,8 +65,17 @@ template <class T> class MappedBuffer {
             return;
         }
         if (mMapped && want < mBytes) {
-            void* p = ::mremap(mData, mBytes, want, 0);
-            if (p != MAP_FAILED) mBytes = want;
+            // Past the end of a mapping taken from the reserve lie pages an earlier record set
+            // wrote: they go back, in place, so that a small load taking a large mapping does not
+            // cost the next large load its pages. A mapping of our own was never touched there.
+            char* tail = reinterpret_cast<char*>(mData) + want;
+            if (mFromReserve && mBytes - want >= MapFrom) {
+                PageReserve::shared().give(tail, mBytes - want);
+            } else {
+                ::munmap(tail, mBytes - want);
+            }
+            mBytes = want;
+            mFromReserve = false;
         }
     }
 
@@ -86,12 +95,14 @@ template <class T> class MappedBuffer {
         } else if (mMapped) {
             p = ::mremap(mData, mBytes, bytes, MREMAP_MAYMOVE);
             if (p == MAP_FAILED) outOfMemory();
+            mFromReserve = false; // the end is new pages now
         } else {
             // Pages a released record set left behind are already the process's: no fault each.
             const PageReserve::Mapping kept = PageReserve::shared().take(bytes);
             if (kept.address) {
                 p = kept.address;
                 bytes = kept.bytes;
+                mFromReserve = true;
             } else {
                 p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
                 if (p == MAP_FAILED) outOfMemory();
@@ -113,6 +124,7 @@ template <class T> class MappedBuffer {
             std::free(mData);
         }
         mMapped = false;
+        mFromReserve = false;
         mData = nullptr;
         mBytes = 0;
         mSize = 0;
@@ -122,12 +134,14 @@ template <class T> class MappedBuffer {
         std::swap(mBytes, o.mBytes);
         std::swap(mSize, o.mSize);
         std::swap(mMapped, o.mMapped);
+        std::swap(mFromReserve, o.mFromReserve);
     }
 
     T* mData = nullptr;
     std::size_t mBytes = 0;
     std::size_t mSize = 0;
     bool mMapped = false;
+    bool mFromReserve = false; // taken from the reserve and not grown since
 };
 
 } // namespace qv::engine

@@ -139,11 +139,22 @@ TEST(PageReserveTest, ARecordSetLoadedIntoReusedPagesHoldsOnlyItsOwnValues) {
                        "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 19999) "
                        "INSERT INTO B SELECT CASE WHEN i % 3 = 0 THEN NULL ELSE -i END,"
                        " CASE WHEN i % 4 = 0 THEN NULL ELSE printf('b%d', i) END,"
-                       " CASE WHEN i % 5 = 0 THEN NULL ELSE -i * 0.25 END FROM s;");
+                       " CASE WHEN i % 5 = 0 THEN NULL ELSE -i * 0.25 END FROM s;"
+                       "CREATE TABLE C (T TEXT);"
+                       "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 1999) "
+                       "INSERT INTO C SELECT printf('%099d', i) FROM s;");
     auto& shared = engine::PageReserve::shared();
     load(path, "SELECT * FROM A").reset();
     const std::size_t keptAfterA = shared.keptBytes();
     ASSERT_GT(keptAfterA, 0u);
+
+    // A small set takes the largest kept mapping and gives back what it does not fill, so the
+    // pages stay for the next large load.
+    auto small = load(path, "SELECT * FROM C");
+    ASSERT_EQ(small->recordCount(), 2000);
+    EXPECT_EQ(small->valueAt(1999, 0).str(), std::string(95, '0') + "1999");
+    EXPECT_GE(shared.keptBytes() + (std::size_t(1) << 20), keptAfterA);
+    small.reset();
 
     auto check = [&](const std::shared_ptr<engine::ColumnarRecordset>& b) {
         ASSERT_EQ(b->recordCount(), 20000);
