@@ -142,27 +142,16 @@ VariantMatrix roundValues(const VariantMatrix& values, int decimals) {
     }
     return out;
 }
-// Rounds a floating column to five decimals in blocks, writing back only the blocks that change:
-// most stored values already have fewer decimals, and a whole column of Variants would cost
-// more memory than the column itself.
+// Rounds a floating column to five decimals in place, a block at a time so that Cancel is seen
+// between blocks; only number cells change, so a stray "=..." text in a floating column stays
+// what it was, and a column of a million values costs no Variant per cell.
 void roundColumn(IRange& column, long rows, IProgress* progress) {
     for (long first = 0; first < rows; first += ChunkRows) {
         if (progress && progress->Cancelled()) cancelled();
         const long count = std::min<long>(ChunkRows, rows - first);
-        RangePtr block = column.cell(1, 1)->offset(first, 0)->resize(count, 1);
-        VariantMatrix before = block->values();
-        VariantMatrix rounded = roundValues(before, 5);
-        bool changed = false;
-        for (std::size_t r = 0; r < rounded.rows() && !changed; ++r) {
-            const Variant& a = before.at(r, 0);
-            const Variant& b = rounded.at(r, 0);
-            changed = a.isNumber() && b.isNumber() && a.toDouble() != b.toDouble();
-        }
-        if (!changed) continue;
-        // Texts go back as texts: a stray "=..." in a floating column stays what it was.
-        for (std::size_t r = 0; r < rounded.rows(); ++r)
-            if (rounded.at(r, 0).isString()) rounded.at(r, 0) = LiteralText(rounded.at(r, 0).str());
-        block->setValues(rounded);
+        const HalfEvenRounding round(5);
+        column.cell(1, 1)->offset(first, 0)->resize(count, 1)->transformNumbers(
+            [&round](double v) { return round(v); });
     }
 }
 } // namespace

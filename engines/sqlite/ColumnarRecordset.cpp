@@ -58,8 +58,7 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& stat
                 inferred[static_cast<std::size_t>(c)] = false;
             }
         }
-        for (int c = 0; c < n; ++c)
-            cols[c].appendFrom(lib, st, c);
+        RecordsetColumn::appendRow(lib, st, cols, n);
         ++rows;
         // The total is unknown until the last step; asking every few thousand rows keeps the
         // watcher's cost out of the fetch.
@@ -71,7 +70,7 @@ std::shared_ptr<ColumnarRecordset> ColumnarRecordset::load(const Statement& stat
     }
     if (rc != SQLITE_DONE) throw EngineErrors::fromSqlite(statement.connection(), rc, source);
     for (auto& col : rs->mColumns)
-        col.shrink();
+        col.finish();
     rs->mRows = rows;
     rs->mOpen = true;
     return rs;

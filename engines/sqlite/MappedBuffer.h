@@ -1,10 +1,13 @@
 // A growable array of plain values in its own anonymous mapping. Growing remaps the pages
-// instead of copying them (mremap), and large buffers ask for transparent huge pages, so that
-// loading a million-row column costs neither a copy per doubling nor a page fault per 4 KiB:
-// both dominated the load time with std::vector. Small buffers stay on the heap, so that a
-// record set of a few rows does not hold a mapping per column.
+// instead of copying them (mremap), so that loading a million-row column costs no copy per
+// doubling, which dominated the load time with std::vector. Small buffers stay on the heap, so
+// that a record set of a few rows does not hold a mapping per column. No huge pages are asked
+// for: on a virtual machine a fresh huge page often comes from memory the host has not backed
+// yet, or from compaction, and the load then cost up to twice its time in faults. Mappings
+// released go to the page reserve, and a buffer leaving the heap takes one from there first.
 #pragma once
 
+#include "engines/sqlite/PageReserve.h"
 #include "platform/NumberedError.h"
 
 #include <cstddef>
@@ -43,7 +46,7 @@ template <class T> class MappedBuffer {
     T& back() { return mData[mSize - 1]; }
 
     void push_back(const T& v) {
-        if (mSize * sizeof(T) == mBytes) grow(mSize + 1);
+        if ((mSize + 1) * sizeof(T) > mBytes) grow(mSize + 1);
         mData[mSize++] = v;
     }
     void append(const T* p, std::size_t n) {
@@ -62,15 +65,23 @@ template <class T> class MappedBuffer {
             return;
         }
         if (mMapped && want < mBytes) {
-            void* p = ::mremap(mData, mBytes, want, 0);
-            if (p != MAP_FAILED) mBytes = want;
+            // Past the end of a mapping taken from the reserve lie pages an earlier record set
+            // wrote: they go back, in place, so that a small load taking a large mapping does not
+            // cost the next large load its pages. A mapping of our own was never touched there.
+            char* tail = reinterpret_cast<char*>(mData) + want;
+            if (mFromReserve && mBytes - want >= MapFrom) {
+                PageReserve::shared().give(tail, mBytes - want);
+            } else {
+                ::munmap(tail, mBytes - want);
+            }
+            mBytes = want;
+            mFromReserve = false;
         }
     }
 
   private:
     static constexpr std::size_t Page = 4096;
     static constexpr std::size_t MapFrom = std::size_t(64) << 10;
-    static constexpr std::size_t HugeFrom = std::size_t(4) << 20;
     static std::size_t roundUp(std::size_t n) { return (n + Page - 1) / Page * Page; }
 
     void grow(std::size_t elements) {
@@ -84,14 +95,22 @@ template <class T> class MappedBuffer {
         } else if (mMapped) {
             p = ::mremap(mData, mBytes, bytes, MREMAP_MAYMOVE);
             if (p == MAP_FAILED) outOfMemory();
+            mFromReserve = false; // the end is new pages now
         } else {
-            p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (p == MAP_FAILED) outOfMemory();
+            // Pages a released record set left behind are already the process's: no fault each.
+            const PageReserve::Mapping kept = PageReserve::shared().take(bytes);
+            if (kept.address) {
+                p = kept.address;
+                bytes = kept.bytes;
+                mFromReserve = true;
+            } else {
+                p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                if (p == MAP_FAILED) outOfMemory();
+            }
             if (mData) std::memcpy(p, mData, mSize * sizeof(T));
             std::free(mData);
             mMapped = true;
         }
-        if (bytes >= HugeFrom) ::madvise(p, bytes, MADV_HUGEPAGE);
         mData = static_cast<T*>(p);
         mBytes = bytes;
     }
@@ -100,11 +119,12 @@ template <class T> class MappedBuffer {
     }
     void release() {
         if (mMapped) {
-            ::munmap(mData, mBytes);
+            PageReserve::shared().give(mData, mBytes);
         } else {
             std::free(mData);
         }
         mMapped = false;
+        mFromReserve = false;
         mData = nullptr;
         mBytes = 0;
         mSize = 0;
@@ -114,12 +134,14 @@ template <class T> class MappedBuffer {
         std::swap(mBytes, o.mBytes);
         std::swap(mSize, o.mSize);
         std::swap(mMapped, o.mMapped);
+        std::swap(mFromReserve, o.mFromReserve);
     }
 
     T* mData = nullptr;
     std::size_t mBytes = 0;
     std::size_t mSize = 0;
     bool mMapped = false;
+    bool mFromReserve = false; // taken from the reserve and not grown since
 };
 
 } // namespace qv::engine

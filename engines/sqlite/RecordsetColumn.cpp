@@ -1,5 +1,6 @@
 // The append path runs once per cell of every loaded table, so it avoids allocation except
-// for the amortised growth of the vectors, and parses ISO date text by hand.
+// for the amortised growth of the buffers, decides nothing per cell that the column's type
+// already decides, and parses ISO date text by hand.
 #include "engines/sqlite/RecordsetColumn.h"
 
 #include "platform/OleDateTime.h"
@@ -24,15 +25,15 @@ inline int digits(const char* p, int n) {
     return v;
 }
 
-// Days from 1970-01-01 for a proleptic Gregorian date.
-inline long long daysFromCivil(int y, int m, int d) {
+// Days from 1970-01-01 for a proleptic Gregorian date of a year from 1 on (unsigned arithmetic:
+// the signed division by 400 was a hardware divide on every date cell).
+inline long long daysFromCivil(unsigned y, unsigned m, unsigned d) {
     y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy =
-        (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned era = y / 400;
+    const unsigned yoe = y - era * 400;
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
+    return static_cast<long long>(era) * 146097 + static_cast<long long>(doe) - 719468;
 }
 
 // "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" or with 'T'; false for anything else, and for dates
@@ -60,7 +61,10 @@ bool parseIsoFast(const char* s, std::size_t n, double& out) {
             secs += frac;
         }
     }
-    out = static_cast<double>(daysFromCivil(y, mo, d) + 25569) + secs / 86400.0;
+    out = static_cast<double>(
+              daysFromCivil(static_cast<unsigned>(y), static_cast<unsigned>(mo), static_cast<unsigned>(d)) +
+              25569) +
+          secs / 86400.0;
     return true;
 }
 
@@ -121,7 +125,6 @@ inline void RecordsetColumn::appendInteger(std::int64_t v) {
 }
 
 void RecordsetColumn::reserve(std::size_t rows) {
-    mNulls.reserve((rows + 63) / 64);
     switch (mType.storage) {
     case StorageKind::Integer:
         if (mWide) {
@@ -147,7 +150,12 @@ void RecordsetColumn::reserve(std::size_t rows) {
     }
 }
 
-void RecordsetColumn::shrink() {
+void RecordsetColumn::finish() {
+    // The bitmap grows only when a null arrives; the words past the last null are all clear.
+    const std::size_t words = (mRows + 63) / 64;
+    mNulls.reserve(words);
+    while (mNulls.size() < words)
+        mNulls.push_back(0);
     mInts.shrink();
     mNarrow.shrink();
     mFlags.shrink();
@@ -157,13 +165,7 @@ void RecordsetColumn::shrink() {
     mNulls.shrink();
 }
 
-inline void RecordsetColumn::markRow(bool null) {
-    if ((mRows & 63) == 0) mNulls.push_back(0);
-    if (null) mNulls.back() |= std::uint64_t(1) << (mRows & 63);
-    ++mRows;
-}
-
-void RecordsetColumn::appendNull() {
+void RecordsetColumn::appendPlaceholder() {
     switch (mType.storage) {
     case StorageKind::Integer:
         appendInteger(0);
@@ -183,27 +185,78 @@ void RecordsetColumn::appendNull() {
         mEnds.push_back(mArena->size());
         break;
     }
-    markRow(true);
+}
+
+void RecordsetColumn::appendNull() {
+    appendPlaceholder();
+    const std::size_t word = mRows >> 6;
+    while (mNulls.size() <= word)
+        mNulls.push_back(0);
+    mNulls[word] |= std::uint64_t(1) << (mRows & 63);
+    ++mRows;
 }
 
 void RecordsetColumn::appendOdd(Variant v) {
-    const std::size_t row = mRows;
-    appendNull();
-    mNulls.back() &= ~(std::uint64_t(1) << (row & 63));
-    mOdd.emplace(row, std::move(v));
+    appendPlaceholder();
+    mOdd.emplace(mRows, std::move(v));
+    ++mRows;
 }
 
-inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
+[[gnu::always_inline]] inline void RecordsetColumn::appendText(const char* p, std::size_t n) {
     mArena->append(p, n);
     mEnds.push_back(mArena->size());
-    markRow(false);
+    ++mRows;
 }
 
-void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) {
-    // One call takes the cell; the sqlite3_column_* readers each take the connection's mutex
-    // again, and a text cell needs three of them. The statement is stepped by this thread alone.
-    sqlite3_value* v = lib.column_value(st, c);
+[[gnu::always_inline]] inline void RecordsetColumn::append(const SqliteApi& lib, sqlite3_value* v) {
+    // The storage class a column's declared type leads one to expect is taken here; every other
+    // value (nulls, conversions, values kept aside) goes through appendConverted.
     const int t = lib.value_type(v);
+    switch (mType.storage) {
+    case StorageKind::Integer:
+        if (t != SQLITE_INTEGER) break;
+        appendInteger(lib.value_int64(v));
+        ++mRows;
+        return;
+    case StorageKind::Real:
+        if (t != SQLITE_FLOAT && t != SQLITE_INTEGER) break;
+        mReals.push_back(lib.value_double(v));
+        ++mRows;
+        return;
+    case StorageKind::Text:
+        if (t != SQLITE_TEXT) break;
+        // sqlite3_value_text before _bytes: the length is then that of the UTF-8 text.
+        appendText(reinterpret_cast<const char*>(lib.value_text(v)),
+                   static_cast<std::size_t>(lib.value_bytes(v)));
+        return;
+    case StorageKind::Date: {
+        if (t != SQLITE_TEXT) break;
+        const char* p = reinterpret_cast<const char*>(lib.value_text(v));
+        double d = 0;
+        if (!parseIsoFast(p, static_cast<std::size_t>(lib.value_bytes(v)), d)) break;
+        mReals.push_back(d);
+        ++mRows;
+        return;
+    }
+    case StorageKind::Boolean:
+        if (t != SQLITE_INTEGER) break;
+        mFlags.push_back(lib.value_int64(v) != 0 ? 1 : 0);
+        ++mRows;
+        return;
+    default:
+        break;
+    }
+    appendConverted(lib, v, t);
+}
+
+void RecordsetColumn::appendRow(const SqliteApi& lib, sqlite3_stmt* st, RecordsetColumn* columns, int count) {
+    // One sqlite3_column_value a cell: the sqlite3_column_* readers each look the cell up again,
+    // and a text cell would need three of them.
+    for (int c = 0; c < count; ++c)
+        columns[c].append(lib, lib.column_value(st, c));
+}
+
+[[gnu::noinline]] void RecordsetColumn::appendConverted(const SqliteApi& lib, sqlite3_value* v, int t) {
     if (t == SQLITE_NULL) {
         appendNull();
         return;
@@ -212,7 +265,7 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
     case StorageKind::Integer:
         if (t == SQLITE_INTEGER) {
             appendInteger(lib.value_int64(v));
-            markRow(false);
+            ++mRows;
         } else {
             appendOdd(storedValue(lib, v, t));
         }
@@ -220,7 +273,7 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
     case StorageKind::Boolean:
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
             mFlags.push_back(lib.value_double(v) != 0.0 ? 1 : 0);
-            markRow(false);
+            ++mRows;
         } else {
             appendOdd(Variant(std::string(reinterpret_cast<const char*>(lib.value_text(v)),
                                           static_cast<std::size_t>(lib.value_bytes(v)))));
@@ -230,7 +283,7 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         double d = 0;
         if (t == SQLITE_INTEGER) {
             mInts.push_back(lib.value_int64(v) * 10000);
-            markRow(false);
+            ++mRows;
             return;
         }
         const char* p = reinterpret_cast<const char*>(lib.value_text(v));
@@ -238,7 +291,7 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         if (t == SQLITE_FLOAT || parseDouble(p, n, d)) {
             if (t == SQLITE_FLOAT) d = lib.value_double(v);
             mInts.push_back(static_cast<std::int64_t>(std::llround(d * 10000.0)));
-            markRow(false);
+            ++mRows;
         } else {
             appendOdd(Variant(std::string(p, n)));
         }
@@ -247,14 +300,14 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
     case StorageKind::Real:
         if (t == SQLITE_FLOAT || t == SQLITE_INTEGER) {
             mReals.push_back(lib.value_double(v));
-            markRow(false);
+            ++mRows;
         } else {
             const char* p = reinterpret_cast<const char*>(lib.value_text(v));
             const auto n = static_cast<std::size_t>(lib.value_bytes(v));
             double d = 0;
             if (t == SQLITE_TEXT && parseDouble(p, n, d)) {
                 mReals.push_back(d);
-                markRow(false);
+                ++mRows;
             } else {
                 appendOdd(Variant(std::string(p, n)));
             }
@@ -271,10 +324,10 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
         double d = 0;
         if (parseIsoFast(p, n, d)) {
             mReals.push_back(d);
-            markRow(false);
+            ++mRows;
         } else if (auto parsed = OleDateTime::parse(std::string_view(p, n))) {
             mReals.push_back(*parsed);
-            markRow(false);
+            ++mRows;
         } else {
             appendOdd(Variant(std::string(p, n)));
         }
@@ -285,9 +338,8 @@ void RecordsetColumn::appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c) 
             auto p = static_cast<const std::uint8_t*>(lib.value_blob(v));
             appendOdd(Variant(Binary(p, p + lib.value_bytes(v))));
         } else {
-            // sqlite3_value_text before _bytes: the length is then that of the UTF-8 text.
-            const char* p = reinterpret_cast<const char*>(lib.value_text(v));
-            appendText(p, static_cast<std::size_t>(lib.value_bytes(v)));
+            appendText(reinterpret_cast<const char*>(lib.value_text(v)),
+                       static_cast<std::size_t>(lib.value_bytes(v)));
         }
         return;
     case StorageKind::Blob: {

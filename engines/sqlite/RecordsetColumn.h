@@ -31,10 +31,11 @@ class RecordsetColumn {
     // nulls.
     void setType(const ColumnType& type);
 
-    // Appends the value of column c of the statement's current row.
-    void appendFrom(const SqliteApi& lib, sqlite3_stmt* st, int c);
+    // Appends every column of the statement's current row to columns[0, count).
+    static void appendRow(const SqliteApi& lib, sqlite3_stmt* st, RecordsetColumn* columns, int count);
     void reserve(std::size_t rows);
-    void shrink();
+    // Ends the load: completes the null bitmap and gives back unused capacity.
+    void finish();
 
     std::size_t rows() const { return mRows; }
     bool isNull(std::size_t row) const { return (mNulls[row >> 6] >> (row & 63)) & 1u; }
@@ -48,8 +49,10 @@ class RecordsetColumn {
     std::size_t bytesUsed() const;
 
   private:
+    void append(const SqliteApi& lib, sqlite3_value* v);
+    void appendConverted(const SqliteApi& lib, sqlite3_value* v, int storageClass);
+    void appendPlaceholder();
     void appendNull();
-    void markRow(bool null);
     void appendOdd(Variant v);
     void appendText(const char* p, std::size_t n);
     void appendInteger(std::int64_t v);
@@ -59,6 +62,7 @@ class RecordsetColumn {
     std::string mName;
     ColumnType mType;
     std::size_t mRows = 0;
+    // Set bits are nulls; during the load it reaches only as far as the last null.
     MappedBuffer<std::uint64_t> mNulls;
     // Integers stay 32-bit until a value does not fit; then the column widens once.
     bool mWide = false;

@@ -7,6 +7,7 @@
 #include "platform/Variant.h"
 #include "platform/host/HostConstants.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +110,13 @@ class IRange {
     virtual void autoFilter() = 0; // toggles the sheet's AutoFilter on this range
     virtual void autoFilter(int field, const std::string& criteria1, int op = xl::FilterAnd,
                             const std::string& criteria2 = {}) = 0;
+
+    // --- bulk number rewrite (first area)
+    // Every number cell takes f(its value), in place; dates, booleans, texts, errors and empty
+    // cells stay as they are. What a column of a million rounded values needs without a Variant
+    // per cell read and written back. Refused like setValues on locked cells of a protected sheet
+    // (before anything changes), and the change event is raised once when a number changed.
+    virtual void transformNumbers(const std::function<double(double)>& f) = 0;
 };
 
 using RangePtr = std::shared_ptr<IRange>;

@@ -3,7 +3,6 @@
 #include "spreadsheet/io/StringPool.h"
 
 #include "platform/NumberedError.h"
-#include "spreadsheet/model/HugePages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +14,8 @@ namespace qv::sheet {
 
 namespace {
 constexpr std::size_t BlockSize = 1 << 20;
-// Shared blocks double up to this size: a million-row copy then fills a few blocks large enough
-// for huge pages instead of a hundred blocks faulted in 4 KiB at a time.
+// Blocks double up to this size: a million-row copy then fills a few large blocks instead of a
+// hundred small ones.
 constexpr std::size_t LargestBlock = 16 << 20;
 constexpr std::uint32_t Unindexed = 0x80000000u;
 
@@ -77,10 +76,7 @@ std::uint32_t StringPool::appendShared(std::uint32_t block, std::string_view tex
 }
 
 void StringPool::rehash(std::size_t slots) {
-    std::vector<std::uint64_t> fresh;
-    fresh.reserve(slots);
-    adviseHugePages(fresh.data(), slots * sizeof(std::uint64_t));
-    fresh.assign(slots, 0);
+    std::vector<std::uint64_t> fresh(slots, 0);
     const std::size_t mask = slots - 1;
     for (std::uint32_t id = 0; id < mEntries.size(); ++id) {
         if (mEntries[id].block & Unindexed) continue;
@@ -115,7 +111,6 @@ void StringPool::reserve(std::size_t more) {
     // A copy in chunks asks again for every chunk: growing by half at least keeps that from
     // moving the whole table each time.
     mEntries.reserve(std::max(mEntries.size() + more, mEntries.capacity() + mEntries.capacity() / 2));
-    adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
 }
 
 std::uint32_t StringPool::append(std::string_view text) {
@@ -144,7 +139,6 @@ StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
             // Not zeroed: zeroing a block per megabyte of text was a pass over memory of its own.
             mCurrentSize = mCurrentSize == 0 ? BlockSize : std::min(LargestBlock, mCurrentSize * 2);
             mCurrentData = newBlock(mCurrentSize);
-            adviseHugePages(mCurrentData, mCurrentSize);
             mCurrent = mBlocks.size() - 1;
             mBlockUsed = 0;
         }
@@ -158,10 +152,6 @@ StringPool::Entry StringPool::store(std::string_view text, std::uint32_t hash) {
 
 std::uint32_t StringPool::addEntry(const Entry& e) {
     const auto id = static_cast<std::uint32_t>(mEntries.size());
-    if (mEntries.size() == mEntries.capacity()) {
-        mEntries.reserve(mEntries.capacity() * 2);
-        adviseHugePages(mEntries.data(), mEntries.capacity() * sizeof(Entry));
-    }
     mEntries.push_back(e);
     return id;
 }

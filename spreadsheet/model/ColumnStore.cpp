@@ -1,8 +1,6 @@
 // Growth is explicit (ensure/reserve) so a bulk copy sizes its columns once.
 #include "spreadsheet/model/ColumnStore.h"
 
-#include "spreadsheet/model/HugePages.h"
-
 #include <algorithm>
 
 namespace qv::sheet {
@@ -12,9 +10,6 @@ void ColumnStore::reserve(long rows) {
     mKinds.reserve(rows);
     mPayload.reserve(rows);
     mStyles.reserve(rows);
-    adviseHugePages(mKinds.data(), mKinds.capacity());
-    adviseHugePages(mPayload.data(), mPayload.capacity() * sizeof(std::uint64_t));
-    adviseHugePages(mStyles.data(), mStyles.capacity() * sizeof(std::uint32_t));
 }
 
 void ColumnStore::ensure(long rows) {

@@ -12,6 +12,7 @@
 #include "spreadsheet/model/Worksheet.h"
 
 #include <algorithm>
+#include <bit>
 #include <tuple>
 
 namespace qv::sheet {
@@ -247,6 +248,14 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     // record set at its first part: grown part by part, every column's cells move again near the
     // end, a stretch of a few hundred milliseconds at a million rows with nobody asked.
     const long whole = static_cast<long>(std::min<long long>(total - start, MaxRow - r1 + 1));
+    // The same for the string pool: a column of distinct texts takes an entry per cell, and a
+    // table grown part by part would be moved (and its memory touched afresh) again and again.
+    if (columnar) {
+        std::size_t textColumns = 0;
+        for (long f = 0; f < fields; ++f)
+            if (columnar->sharedText(f).bytes) ++textColumns;
+        if (textColumns) sheet.book().strings().reserve(textColumns * static_cast<std::size_t>(whole));
+    }
     // Column by column: each column store is sized once and filled in one pass.
     for (long f = 0; f < fields; ++f) {
         ColumnStore& col = cells.column(c1 + f);
@@ -285,6 +294,30 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
     sheet.changed();
     sheet.raiseChange({target});
     return static_cast<long>(n);
+}
+
+void Range::transformNumbers(const std::function<double(double)>& f) {
+    Worksheet& sheet = ws();
+    const Rect& a = mAreas[0];
+    SheetCells& cells = sheet.data();
+    bool changed = false;
+    for (long c = a.c1; c <= std::min(a.c2, cells.columnCount()); ++c) {
+        ColumnStore& col = cells.column(c);
+        const long last = std::min(a.r2, col.length());
+        for (long r = a.r1; r <= last; ++r) {
+            if (col.kind(r) != CellKind::Number) continue;
+            const double before = col.number(r);
+            const double after = f(before);
+            if (std::bit_cast<std::uint64_t>(after) == std::bit_cast<std::uint64_t>(before)) continue;
+            // Checked at the first change, so a range with nothing to change is never refused.
+            if (!changed) sheet.checkCellsEditable({a});
+            changed = true;
+            col.set(r, CellKind::Number, std::bit_cast<std::uint64_t>(after));
+        }
+    }
+    if (!changed) return;
+    sheet.changed();
+    sheet.raiseChange({a});
 }
 
 void Range::clearContents() {

@@ -91,6 +91,7 @@ class Range : public IRange {
     void autoFilter() override;
     void autoFilter(int field, const std::string& criteria1, int op = xl::FilterAnd,
                     const std::string& criteria2 = {}) override;
+    void transformNumbers(const std::function<double(double)>& f) override;
 
     // --- model
     const std::vector<Rect>& rects() const { return mAreas; }

@@ -131,6 +131,26 @@ TEST_F(SheetFillTest, RoundingGoesHalfToEvenAndLeavesOtherValues) {
     EXPECT_EQ(target->range("C3")->value(), Variant("=1+1"));
 }
 
+TEST_F(SheetFillTest, FloatingColumnRoundsItsNumbersAndKeepsDatesFlagsErrorsAndTexts) {
+    rs.rows = {{Variant(1), Variant("a"), Variant(1.000004)},
+               {Variant(2), Variant("b"), Variant(OleDate{45000.123456789})},
+               {Variant(3), Variant("c"), Variant(true)},
+               {Variant(4), Variant("d"), Variant(ErrorValue{2042})},
+               {Variant(5), Variant("e"), Variant("0.1234567")},
+               {Variant(6), Variant("f"), Variant(-2.0000051)},
+               {Variant(7), Variant("g"), Variant::null()}};
+    fill();
+    EXPECT_EQ(target->range("C2")->value(), Variant(1.0));
+    EXPECT_EQ(target->range("C3")->value(), Variant(OleDate{45000.123456789})); // to the second
+    EXPECT_EQ(target->range("C4")->value(), Variant(true));
+    EXPECT_EQ(target->range("C5")->value(), Variant(ErrorValue{2042}));
+    EXPECT_EQ(target->range("C6")->value(), Variant("0.1234567"));
+    EXPECT_DOUBLE_EQ(target->range("C7")->value().toDouble(), -2.00001);
+    EXPECT_TRUE(target->range("C8")->value().isEmpty());
+    // The integers beside it are no floating column and stay whole.
+    EXPECT_EQ(target->range("A7")->value(), Variant(6.0));
+}
+
 TEST_F(SheetFillTest, NamesAreWrittenAsLiteralText) {
     rs.columns = {{"=SUM(A1)", ado::VarWChar}, {"12", ado::VarWChar}, {"'quoted", ado::VarWChar}};
     fill();

@@ -1,5 +1,7 @@
 #include "tests/spreadsheet/support/SheetTestSupport.h"
 
+#include <cmath>
+
 using namespace qv;
 using namespace qv::test;
 
@@ -72,4 +74,57 @@ TEST(SheetFormatPrecedenceTest, WholeRowFormatsOverColumnFormatsAndBack) {
     EXPECT_EQ(s.cells(3, 2)->locked(), Variant(false));
     EXPECT_EQ(s.cells(3, 3)->fontBold(), Variant(false));
     EXPECT_TRUE(s.range("B2:B5")->fillColor() == Variant(0x0000FF));
+}
+
+TEST(RangeValuesTest, TransformNumbersRewritesOnlyNumberCellsAndRaisesOneChange) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    VariantMatrix m(7, 2);
+    m.at(0, 0) = Variant(1.26), m.at(0, 1) = Variant(9.99);
+    m.at(1, 0) = Variant(OleDate{45000.75});
+    m.at(2, 0) = Variant(true);
+    m.at(3, 0) = Variant("'12.5"); // a text that reads as a number stays a text
+    m.at(4, 0) = Variant(ErrorValue{2007});
+    m.at(6, 0) = Variant(-0.04);
+    s.range("A1:B7")->setValues(m);
+    EventRecorder rec;
+    h.app->addEventListener(&rec);
+
+    s.range("A1:A8")->transformNumbers([](double v) { return std::round(v * 10) / 10; });
+    EXPECT_EQ(s.cells(1, 1)->value(), Variant(1.3));
+    EXPECT_EQ(s.cells(2, 1)->value(), Variant(OleDate{45000.75}));
+    EXPECT_EQ(s.cells(3, 1)->value(), Variant(true));
+    EXPECT_EQ(s.cells(4, 1)->value(), Variant("12.5"));
+    EXPECT_EQ(s.cells(5, 1)->value(), Variant(ErrorValue{2007}));
+    EXPECT_TRUE(s.cells(6, 1)->value().isEmpty());
+    EXPECT_TRUE(s.cells(8, 1)->value().isEmpty()); // past the column's last row nothing appears
+    EXPECT_TRUE(std::signbit(s.cells(7, 1)->value().toDouble()));
+    EXPECT_EQ(s.cells(1, 2)->value(), Variant(9.99)); // outside the range
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_EQ(rec.changes[0].address, "A1:A8");
+
+    // Nothing to change: no event, and a column the sheet never stored is no error.
+    s.range("A1:A8")->transformNumbers([](double v) { return v; });
+    s.range("F1:G3")->transformNumbers([](double v) { return v + 1; });
+    EXPECT_EQ(rec.changes.size(), 1u);
+    EXPECT_TRUE(s.cells(1, 6)->value().isEmpty());
+    h.app->removeEventListener(&rec);
+}
+
+TEST(RangeValuesTest, TransformNumbersOnLockedCellsIsRefusedBeforeAnythingChanges) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    VariantMatrix m(3, 1);
+    m.at(0, 0) = Variant(1.0), m.at(1, 0) = Variant(2.0), m.at(2, 0) = Variant(3.0);
+    s.range("A1:A3")->setValues(m);
+    s.range("A1:A2")->setLocked(false);
+    s.protect("pw");
+    // Unchanged values are no write, so a locked cell among them is not refused.
+    s.range("A1:A3")->transformNumbers([](double v) { return v; });
+    auto e = errorOf([&] { s.range("A1:A3")->transformNumbers([](double v) { return v * 2; }); });
+    EXPECT_EQ(e.number(), err::ApplicationDefined);
+    EXPECT_EQ(s.cells(1, 1)->value(), Variant(1.0));
+    EXPECT_EQ(s.cells(3, 1)->value(), Variant(3.0));
+    s.range("A1:A2")->transformNumbers([](double v) { return v * 2; });
+    EXPECT_EQ(s.cells(2, 1)->value(), Variant(4.0));
 }

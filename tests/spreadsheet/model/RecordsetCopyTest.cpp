@@ -307,3 +307,27 @@ TEST(RangeCopyFromRecordsetTest, DistinctTextsOfASharingRecordSetAreKeptWhereThe
     // The first texts decide the column is distinct; every text after them stays in place.
     EXPECT_EQ(kept, 3000 - static_cast<int>(sheet::ColumnTexts::Sample));
 }
+
+// A copy in parts (a caller reporting progress between them) takes the pool's room for the whole
+// record set at its first part; every part still reads back whole, and the pool keeps one entry
+// per copied text.
+TEST(RangeCopyFromRecordsetTest, DistinctTextsCopiedInPartsReadBackWhole) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 7000; ++i)
+        texts.push_back(i % 5 == 0 ? std::string(300, static_cast<char>('a' + i % 26)) + std::to_string(i)
+                                   : "Å-" + std::to_string(i) + "-€");
+    HostFixture h;
+    ArenaRecordset rs(texts);
+    const std::size_t before = h.book->strings().size();
+    long done = 0;
+    while (done < 7000) {
+        const long copied = h.sheet->cells(done + 2, 1)->copyFromRecordset(rs, 2500);
+        ASSERT_GT(copied, 0);
+        done += copied;
+    }
+    EXPECT_EQ(done, 7000);
+    EXPECT_TRUE(rs.eof());
+    for (long r = 0; r < 7000; ++r)
+        ASSERT_EQ(h.sheet->cells(r + 2, 1)->value(), Variant(texts[static_cast<std::size_t>(r)])) << r;
+    EXPECT_EQ(h.book->strings().size() - before, 7000u);
+}
