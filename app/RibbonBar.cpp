@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,20 +35,26 @@ RibbonBar::RibbonBar(sheet::RibbonRuntime& ribbon, Runner run, QWidget* parent)
     setObjectName(QStringLiteral("ribbon"));
     setDocumentMode(true);
     // The runtime may invalidate from inside a callback that one of these widgets started;
-    // the strip is rebuilt once that call has returned.
-    mRibbon.setInvalidationListener([this] {
-        if (mRebuildQueued) return;
-        mRebuildQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            mRebuildQueued = false;
-            refresh();
-        });
+    // the strip is rebuilt once that call has returned. The strip may go before the ribbon does
+    // (the add-ins changed): the listener then finds it gone.
+    mRibbon.setInvalidationListener([self = QPointer<RibbonBar>(this)] {
+        if (!self) return;
+        self->invalidated();
     });
     rebuild();
 }
 
+void RibbonBar::invalidated() {
+    if (mRebuildQueued || mDetached) return;
+    mRebuildQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        mRebuildQueued = false;
+        refresh();
+    });
+}
+
 void RibbonBar::refresh() {
-    if (mRibbon.revision() != mBuilt) rebuild();
+    if (!mDetached && mRibbon.revision() != mBuilt) rebuild();
 }
 
 QWidget* RibbonBar::controlWidget(const QString& id) const {
@@ -55,6 +62,7 @@ QWidget* RibbonBar::controlWidget(const QString& id) const {
 }
 
 void RibbonBar::trigger(const QString& id) {
+    if (mDetached) return;
     mRun([this, id] { mRibbon.click(id.toStdString()); });
 }
 

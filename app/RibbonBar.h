@@ -32,6 +32,10 @@ class RibbonBar : public QTabWidget {
     void rebuild();
     // The widget of a control by its id (objectName), for tests and key tips.
     QWidget* controlWidget(const QString& id) const;
+    // The strip stops asking its ribbon anything: the ribbon may be gone already.
+    void detach() { mDetached = true; }
+    // The live ribbon this strip shows.
+    sheet::RibbonRuntime& runtime() const { return mRibbon; }
 
     // Key tips: shown or hidden, and one typed letter; answers whether it was taken.
     void setKeyTipsShown(bool shown);
@@ -42,10 +46,12 @@ class RibbonBar : public QTabWidget {
     QWidget* buildControl(const sheet::RibbonControlState& s, QWidget* parent, bool enabled);
     QWidget* buildGroup(const sheet::RibbonControlState& g, QWidget* parent);
     void trigger(const QString& id);
+    void invalidated();
     sheet::RibbonRuntime& mRibbon;
     Runner mRun;
     std::uint64_t mBuilt = ~std::uint64_t{0};
     bool mRebuildQueued = false;
+    bool mDetached = false;
     struct KeyTip {
         QString keys;
         QString id; // control id; empty for a tab
