@@ -10,6 +10,7 @@
 #include "spreadsheet/model/AddIns.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/Workbook.h"
+#include "tests/support/AddInPackage.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempRegistry.h"
 #include "tests/support/TestFiles.h"
@@ -26,16 +27,6 @@ using namespace qv;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string makePackage(const test::TempDir& dir, const std::string& file, const std::string& title) {
-    auto app = sheet::Application::create();
-    auto book = std::dynamic_pointer_cast<sheet::Workbook>(app->addWorkbook());
-    book->setBuiltinProperty("Title", Variant(title));
-    const std::string path = dir.file(file);
-    book->saveAs(path, xl::FileFormatXlam);
-    book->close(false);
-    return path;
-}
 
 struct Row {
     std::string text;
@@ -57,8 +48,8 @@ class AddinsDialogTest : public ::testing::Test {
         sheet::ApplicationOptions o;
         o.registry = registry.get();
         app = sheet::Application::create(o);
-        alpha = makePackage(dir, "Alpha.xlam", "Alpha tools");
-        beta = makePackage(dir, "Beta.xlam", "Beta tools");
+        alpha = test::makeAddInPackage(dir, "Alpha.xlam", "Alpha tools");
+        beta = test::makeAddInPackage(dir, "Beta.xlam", "Beta tools");
         app->addInList().add(alpha)->setInstalled(true);
         app->addInList().add(beta);
     }
@@ -100,7 +91,7 @@ TEST_F(AddinsDialogTest, ApplyTriesEveryPackageAndAnswersWhatFailed) {
 }
 
 TEST_F(AddinsDialogTest, BrowseListsThePickedPackageCheckedAndRefusesWhatIsNoPackage) {
-    const std::string gamma = makePackage(dir, "Gamma.xlam", "Gamma tools");
+    const std::string gamma = test::makeAddInPackage(dir, "Gamma.xlam", "Gamma tools");
     test::writeAll(dir.file("Broken.xlam"), "not a package");
     app::AddinsDialog dialog(app->addInList(), dialogs);
     dialog.items()->item(0)->setCheckState(Qt::Unchecked);

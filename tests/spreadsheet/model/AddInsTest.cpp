@@ -8,6 +8,8 @@
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/Workbook.h"
+#include "tests/support/AddInPackage.h"
+#include "tests/support/ErrorNumber.h"
 #include "tests/support/TempRegistry.h"
 #include "tests/support/TestFiles.h"
 
@@ -19,19 +21,6 @@ namespace qv::test {
 namespace fs = std::filesystem;
 
 namespace {
-
-// An add-in package as a person saves one: a workbook with a title, in the add-in format.
-std::string makePackage(const TempDir& dir, const std::string& file, const std::string& title) {
-    auto app = sheet::Application::create();
-    auto book = std::dynamic_pointer_cast<sheet::Workbook>(app->addWorkbook());
-    if (!title.empty()) book->setBuiltinProperty("Title", Variant(title));
-    book->setWindowHidden(true);
-    const std::string path = dir.file(file);
-    fs::create_directories(fs::path(path).parent_path());
-    book->saveAs(path, xl::FileFormatXlam);
-    book->close(false);
-    return path;
-}
 
 std::shared_ptr<sheet::Application> startWith(TempRegistry& registry) {
     sheet::ApplicationOptions o;
@@ -55,23 +44,13 @@ std::vector<Listed> listOf(IAddIns& list) {
     return out;
 }
 
-int errorOf(const std::function<void()>& f, std::string* text = nullptr) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        if (text) *text = e.description();
-        return e.number();
-    }
-    return 0;
-}
-
 } // namespace
 
 TEST(AddInsTest, ListIsKeptAndReadBackByTheNextStart) {
     TempDir dir;
     TempRegistry registry;
-    const std::string alpha = makePackage(dir, "Alpha.xlam", "Alpha tools");
-    const std::string beta = makePackage(dir, "sub/beta.xlam", "");
+    const std::string alpha = makeAddInPackage(dir, "Alpha.xlam", "Alpha tools");
+    const std::string beta = makeAddInPackage(dir, "sub/beta.xlam", "");
     {
         auto app = startWith(registry);
         AddInsPtr list = app->addIns();
@@ -104,15 +83,15 @@ TEST(AddInsTest, ListIsKeptAndReadBackByTheNextStart) {
     app = startWith(registry);
     EXPECT_EQ(listOf(app->addInList()),
               (std::vector<Listed>{{alpha, "Alpha tools", false}, {beta, "beta", false}}));
-    EXPECT_EQ(errorOf([&] { app->addInList().item(3); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorOf([&] { app->addInList().item(0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { app->addInList().item(3); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorNumberOf([&] { app->addInList().item(0); }), err::SubscriptOutOfRange);
 }
 
 TEST(AddInsTest, TheSameFileTwiceIsOneEntry) {
     TempDir dir;
     TempRegistry registry;
-    const std::string alpha = makePackage(dir, "Alpha.xlam", "Alpha");
-    const std::string other = makePackage(dir, "other/Alpha.xlam", "Another alpha");
+    const std::string alpha = makeAddInPackage(dir, "Alpha.xlam", "Alpha");
+    const std::string other = makeAddInPackage(dir, "other/Alpha.xlam", "Another alpha");
     auto app = startWith(registry);
     sheet::AddIns& list = app->addInList();
     AddInPtr first = list.add(alpha);
@@ -136,7 +115,7 @@ TEST(AddInsTest, TheSameFileTwiceIsOneEntry) {
 TEST(AddInsTest, FilesThatCannotBeAddInsAreRefusedWithTheListUnchanged) {
     TempDir dir;
     TempRegistry registry;
-    const std::string alpha = makePackage(dir, "Alpha.xlam", "Alpha");
+    const std::string alpha = makeAddInPackage(dir, "Alpha.xlam", "Alpha");
     auto app = startWith(registry);
     sheet::AddIns& list = app->addInList();
     list.add(alpha);
@@ -158,7 +137,7 @@ TEST(AddInsTest, FilesThatCannotBeAddInsAreRefusedWithTheListUnchanged) {
                                            {dir.file("notes.txt"), "not an add-in package"},
                                            {dir.file("Alpha.xlsx"), "not an add-in package"}}) {
         std::string text;
-        EXPECT_EQ(errorOf([&] { list.add(c.path); }, &text), err::ApplicationDefined) << c.path;
+        EXPECT_EQ(errorNumberOf([&] { list.add(c.path); }, &text), err::ApplicationDefined) << c.path;
         EXPECT_NE(text.find(c.says), std::string::npos) << c.path << ": " << text;
         EXPECT_EQ(listOf(list), before) << c.path;
     }
@@ -171,8 +150,8 @@ TEST(AddInsTest, FilesThatCannotBeAddInsAreRefusedWithTheListUnchanged) {
 TEST(AddInsTest, PackageThatCannotBeLoadedStaysUninstalled) {
     TempDir dir;
     TempRegistry registry;
-    const std::string alpha = makePackage(dir, "Alpha.xlam", "Alpha");
-    const std::string beta = makePackage(dir, "Beta.xlam", "Beta");
+    const std::string alpha = makeAddInPackage(dir, "Alpha.xlam", "Alpha");
+    const std::string beta = makeAddInPackage(dir, "Beta.xlam", "Beta");
     {
         auto app = startWith(registry);
         app->addInList().add(alpha)->setInstalled(true);
@@ -191,7 +170,7 @@ TEST(AddInsTest, PackageThatCannotBeLoadedStaysUninstalled) {
     EXPECT_NE(app->findWorkbook("Beta.xlam"), nullptr);
 
     // Installing it while it is still missing fails and changes nothing.
-    EXPECT_EQ(errorOf([&] { list.item(1)->setInstalled(true); }), err::ApplicationDefined);
+    EXPECT_EQ(errorNumberOf([&] { list.item(1)->setInstalled(true); }), err::ApplicationDefined);
     EXPECT_FALSE(list.item(1)->installed());
     registry.reopen();
     EXPECT_EQ(listOf(startWith(registry)->addInList()),
@@ -200,7 +179,7 @@ TEST(AddInsTest, PackageThatCannotBeLoadedStaysUninstalled) {
 
 TEST(AddInsTest, WithoutAStoreTheListLastsForTheRunOnly) {
     TempDir dir;
-    const std::string alpha = makePackage(dir, "Alpha.xlam", "Alpha");
+    const std::string alpha = makeAddInPackage(dir, "Alpha.xlam", "Alpha");
     auto app = sheet::Application::create();
     app->addInList().add(alpha)->setInstalled(true);
     EXPECT_TRUE(app->addInList().item(1)->installed());
