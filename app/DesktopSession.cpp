@@ -91,13 +91,8 @@ std::string DesktopSession::startAddin() {
     std::string why;
     try {
         // The product's package is listed and installed the first time; after that the person's
-        // choice in the Add-Ins dialog stands.
-        AddInPtr entry = list.find(package);
-        if (!entry) {
-            entry = list.add(package);
-            entry->setInstalled(true);
-        }
-        mProductPackage = entry->fullName();
+        // choice in the Add-Ins dialog stands, wherever this copy of the program keeps it.
+        mProductPackage = list.own(package)->fullName();
     } catch (const NumberedError& e) {
         why = fmt::format("Cannot start the add-in package {}: {}", package, e.description());
     }

@@ -28,6 +28,8 @@ class AddIn : public IAddIn {
     void release() { mLoaded.reset(); }
     // Marks the package uninstalled without asking it anything (it could not be loaded).
     void markUninstalled() { mInstalled = false; }
+    // The same package found at another path; only while it is not loaded.
+    void moveTo(std::string path) { mPath = std::move(path); }
 
   private:
     AddIns& mList;

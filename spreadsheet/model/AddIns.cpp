@@ -123,6 +123,26 @@ AddInPtr AddIns::add(const std::string& path) {
     return entry;
 }
 
+AddInPtr AddIns::own(const std::string& path) {
+    const std::string full = fullPathOf(path);
+    std::shared_ptr<AddIn> entry;
+    for (const auto& a : mItems)
+        if (a->fullName() == full) entry = a;
+    if (!entry)
+        for (const auto& a : mItems)
+            if (!a->loaded() && TextUtil::equalsIgnoreCase(a->name(), fs::path(full).filename().string())) {
+                a->moveTo(full);
+                entry = a;
+                save();
+                break;
+            }
+    if (!entry) {
+        add(full)->setInstalled(true);
+        return mItems.back();
+    }
+    return entry;
+}
+
 std::vector<NumberedError> AddIns::loadInstalled() {
     std::vector<NumberedError> failures;
     for (std::size_t i = 0; i < mItems.size(); ++i) {

@@ -39,6 +39,11 @@ class AddIns : public IAddIns {
 
     // --- host side
     void setLoader(Loader loader) { mLoader = std::move(loader); }
+    // The host's own package at this path: its entry; else the entry of a package of the same
+    // file name listed from elsewhere (an earlier installation or build of the host), moved here
+    // with the person's choice kept; else a new entry, installed (and so loaded). A listed entry
+    // loads with the others (loadInstalled).
+    AddInPtr own(const std::string& path);
     // Loads every installed package not loaded yet, in the list's order. One that cannot be
     // loaded is marked uninstalled and its error answered, for the host to tell the person.
     std::vector<NumberedError> loadInstalled();

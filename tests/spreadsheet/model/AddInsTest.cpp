@@ -187,3 +187,47 @@ TEST(AddInsTest, WithoutAStoreTheListLastsForTheRunOnly) {
 }
 
 } // namespace qv::test
+
+namespace qv::test {
+
+// The host's own package is one entry wherever a copy of the host keeps it: a package of the same
+// name listed from elsewhere is moved to the copy's, with the person's choice kept.
+TEST(AddInsTest, TheHostsOwnPackageIsOneEntryWhereverTheHostKeepsIt) {
+    TempDir dir;
+    TempRegistry registry;
+    const std::string first = makeAddInPackage(dir, "one/Host12.xlam", "Host");
+    const std::string second = makeAddInPackage(dir, "two/Host12.xlam", "Host");
+    const std::string other = makeAddInPackage(dir, "Other.xlam", "Other");
+    {
+        auto app = startWith(registry);
+        AddInPtr own = app->addInList().own(first);
+        EXPECT_TRUE(own->installed()) << "listed and installed the first time";
+        EXPECT_NE(app->findWorkbook("Host12.xlam"), nullptr);
+        app->addInList().add(other)->setInstalled(true);
+        own->setInstalled(false);
+    }
+    registry.reopen();
+    {
+        // Another copy of the host: its package takes the entry, still uninstalled, and the
+        // other copy's stays out of the list, so it cannot clash with this one's name.
+        auto app = startWith(registry);
+        AddInPtr own = app->addInList().own(second);
+        EXPECT_EQ(own->fullName(), second);
+        EXPECT_FALSE(own->installed());
+        EXPECT_TRUE(app->addInList().loadInstalled().empty());
+        EXPECT_EQ(app->findWorkbook("Host12.xlam"), nullptr);
+        EXPECT_NE(app->findWorkbook("Other.xlam"), nullptr);
+        EXPECT_EQ(listOf(app->addInList()),
+                  (std::vector<Listed>{{second, "Host", false}, {other, "Other", true}}));
+        own->setInstalled(true);
+    }
+    registry.reopen();
+    auto app = startWith(registry);
+    AddInPtr own = app->addInList().own(first);
+    EXPECT_TRUE(own->installed());
+    EXPECT_TRUE(app->addInList().loadInstalled().empty());
+    EXPECT_EQ(app->findWorkbook("Host12.xlam")->fullName(), first);
+    EXPECT_EQ(app->addInList().count(), 2);
+}
+
+} // namespace qv::test
