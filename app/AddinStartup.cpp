@@ -62,4 +62,34 @@ AddinSession AddinStartup::start(sheet::Application& app, const std::string& pac
     return s;
 }
 
+namespace {
+struct LoadedPackage : sheet::AddIns::Loaded {
+    LoadedPackage(sheet::Application& a, std::shared_ptr<AddinSession> s) : app(a), session(std::move(s)) {}
+    void uninstall() override {
+        // Only a package whose own code was attached has that macro to answer for.
+        if (session->code && app.hasMacro("ThisWorkbook.Workbook_AddinUninstall"))
+            app.run("ThisWorkbook.Workbook_AddinUninstall");
+    }
+    sheet::Application& app;
+    std::shared_ptr<AddinSession> session;
+};
+} // namespace
+
+sheet::AddIns::Loader
+AddinStartup::loader(sheet::Application& app, PlatformServices services, bool runTimers,
+                     std::function<void(const std::shared_ptr<AddinSession>&)> started) {
+    return [&app, services, runTimers,
+            started](const std::string& path) -> std::shared_ptr<sheet::AddIns::Loaded> {
+        const WorkbookPtr before = app.activeWorkbook();
+        auto session = std::make_shared<AddinSession>(start(app, path, services, runTimers));
+        // An add-in is no workbook of the person's: the one they were in stays active.
+        if (before && app.activeWorkbook() == session->package) {
+            for (long i = 1; i <= app.workbookCount(); ++i)
+                if (app.workbook(i) == before) before->activate();
+        }
+        if (started) started(session);
+        return std::make_shared<LoadedPackage>(app, std::move(session));
+    };
+}
+
 } // namespace qv::app

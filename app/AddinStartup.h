@@ -8,8 +8,10 @@
 #include "platform/IWorkbookCode.h"
 #include "platform/PlatformServices.h"
 #include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/AddIns.h"
 #include "spreadsheet/model/Application.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,6 +55,15 @@ class AddinStartup {
     // the first-start message appears over the window rather than before it.
     static AddinSession start(sheet::Application& app, const std::string& packagePath,
                               const PlatformServices& services, bool runTimers = true);
+
+    // The loader of the application's add-in list: each package installed starts as start()
+    // starts it (error 1004 when it cannot be opened), and the workbook that was active stays
+    // so. Uninstalling runs the package's Workbook_AddinUninstall, which takes its menus away;
+    // the release closes it, and its ribbon goes with it. `started` hears of every package
+    // started, for a host that shows the add-ins' ribbons; it must not keep them alive.
+    static sheet::AddIns::Loader
+    loader(sheet::Application& app, PlatformServices services, bool runTimers,
+           std::function<void(const std::shared_ptr<AddinSession>&)> started = {});
 };
 
 } // namespace qv::app

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <fmt/format.h>
 #include <functional>
+#include <memory>
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -80,12 +81,17 @@ int main(int argc, char** argv) {
     // The picture is taken once the window has done what the command line asked; long work lets
     // the event loop run, so a fixed delay could catch a load halfway.
     std::function<void()> shoot = [] {};
+    // What the command line asked to show and the window could not: the picture would not show it.
+    auto shotFailed = std::make_shared<bool>(false);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        shoot = [&window, &qapp, file] {
-            QTimer::singleShot(200, &window, [&window, &qapp, file] {
+        shoot = [&window, &qapp, file, shotFailed] {
+            QTimer::singleShot(200, &window, [&window, &qapp, file, shotFailed] {
+                // A prompt left open would make the picture a lie about what the window shows: it
+                // is still written, for whoever looks into why, but the run fails.
+                bool faithful = !*shotFailed;
                 if (QWidget* modal = QApplication::activeModalWidget()) {
-                    // A prompt left open would make the picture a lie about what the window shows.
+                    faithful = false;
                     std::fprintf(stderr, "quorvel: a dialog is open: %s\n",
                                  modal->windowTitle().toUtf8().constData());
                     for (QLabel* l : modal->findChildren<QLabel*>())
@@ -94,7 +100,7 @@ int main(int argc, char** argv) {
                 const bool ok = window.grab().save(file, "PNG");
                 std::fprintf(ok ? stdout : stderr, ok ? "quorvel: wrote %s\n" : "quorvel: cannot write %s\n",
                              file.toUtf8().constData());
-                qapp.exit(ok ? 0 : 1);
+                qapp.exit(ok && faithful ? 0 : 1);
             });
         };
     }
@@ -102,16 +108,23 @@ int main(int argc, char** argv) {
     // line is then picked in the ribbon's list, as a person would pick it.
     const QString tableName = parser.value(table);
     if (!options.database.empty() && session.addin()) {
-        QTimer::singleShot(0, &window, [&window, &options, tableName, shoot] {
+        QTimer::singleShot(0, &window, [&window, &options, tableName, shoot, shotFailed] {
             window.openDatabase(options.database);
             window.sync();
             if (window.ribbon()) window.ribbon()->refresh();
-            if (!tableName.isEmpty() && !window.pickRibbonEntry(QStringLiteral("cboTables"), tableName))
+            if (!tableName.isEmpty() && !window.pickRibbonEntry(QStringLiteral("cboTables"), tableName)) {
                 std::fprintf(stderr, "quorvel: the table list has no entry %s\n",
                              tableName.toUtf8().constData());
+                *shotFailed = true;
+            }
             shoot();
         });
     } else {
+        if (!options.database.empty()) {
+            std::fprintf(stderr, "quorvel: without the add-in the database %s is not opened\n",
+                         options.database.c_str());
+            *shotFailed = true;
+        }
         QTimer::singleShot(0, &window, shoot);
     }
     if (parser.isSet(quitAfter)) {

@@ -11,6 +11,7 @@
 #include "app/QtProgress.h"
 #include "platform/PlatformServices.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -50,10 +51,15 @@ class DesktopSession {
 
     sheet::Application& application() const { return *mApp; }
     std::shared_ptr<sheet::Application> applicationPtr() const { return mApp; }
-    IAddinEntry* addin() const { return mAddin.entry().get(); }
+    // The product's add-in while it is installed; null otherwise.
+    IAddinEntry* addin() const;
     // The add-in workbook; null without the add-in.
-    WorkbookPtr addinWorkbook() const { return mAddin.package; }
-    sheet::RibbonRuntime* ribbon() const { return mAddin.ribbon ? mAddin.ribbon.get() : mRibbon.get(); }
+    WorkbookPtr addinWorkbook() const;
+    // The ribbon shown: the product's add-in's, else that of another add-in loaded, else the
+    // one loaded into the host directly. It changes as add-ins are installed and uninstalled.
+    sheet::RibbonRuntime* ribbon() const;
+    // The product's own package, as listed among the add-ins; empty without the add-in.
+    const std::string& productPackage() const { return mProductPackage; }
     QtDialogs& dialogs() { return mDialogs; }
     QtDialogToolkit& toolkit() { return mToolkit; }
     QtProgress& progress() { return mProgress; }
@@ -63,6 +69,7 @@ class DesktopSession {
 
   private:
     std::string startAddin();
+    std::shared_ptr<AddinSession> product() const;
     DesktopOptions mOptions;
     QtDialogs mDialogs;
     QtDialogToolkit mToolkit;
@@ -72,7 +79,9 @@ class DesktopSession {
     std::unique_ptr<ObjectFactory> mObjects;
     PlatformServices mServices;
     std::shared_ptr<sheet::Application> mApp;
-    AddinSession mAddin;
+    std::string mProductPackage;
+    // Every package the add-in list started, by its path; the list owns them.
+    std::map<std::string, std::weak_ptr<AddinSession>> mStarted;
     std::unique_ptr<sheet::RibbonRuntime> mRibbon;
 };
 

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AddinsDialog.h"
 #include "app/CommandBarMenus.h"
 #include "app/DesktopSession.h"
 #include "app/QtProgress.h"
@@ -10,6 +11,7 @@
 #include "platform/IAddinEntry.h"
 #include "platform/host/HostConstants.h"
 #include "spreadsheet/commandbars/RibbonRuntime.h"
+#include "spreadsheet/model/AddIns.h"
 #include "spreadsheet/model/Application.h"
 #include "spreadsheet/model/CellAddress.h"
 #include "spreadsheet/model/Workbook.h"
@@ -64,13 +66,11 @@ MainWindow::MainWindow(DesktopSession& session, QWidget* parent) : QMainWindow(p
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
+    mColumn = column;
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     auto runner = [this](const std::function<void()>& f) { run(f); };
-    if (session.ribbon()) {
-        mRibbon = new RibbonBar(*session.ribbon(), runner, central);
-        column->addWidget(mRibbon);
-    }
+    syncRibbon();
     if (!session.application().ribbonAvailable() || !session.ribbon())
         mClassic = std::make_unique<CommandBarMenus>(*this, session.application(), runner);
     buildFormulaBar();
@@ -229,6 +229,7 @@ void MainWindow::sync() {
     syncFormulaBar();
     const std::string status = app.statusBar();
     mStatus->setText(status.empty() ? QStringLiteral("Ready") : q(status));
+    syncRibbon();
     if (mRibbon) mRibbon->refresh();
     if (mClassic) mClassic->rebuild();
     auto book = app.activeWorkbook();
@@ -374,28 +375,38 @@ void MainWindow::saveCopyAsSqlite() {
 
 // The host's add-in list: the add-in workbooks it has open, with the add-in they carry.
 void MainWindow::showAddins() {
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("addinsDialog"));
-    dialog.setWindowTitle(QStringLiteral("Add-Ins"));
-    auto* column = new QVBoxLayout(&dialog);
-    column->addWidget(new QLabel(QStringLiteral("Add-ins available:"), &dialog));
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("addinList"));
-    sheet::Application& app = mSession.application();
-    if (mSession.addin() && app.workbookCount() > 0) {
-        auto book = app.workbook(1);
-        const Variant title = book->builtinProperty("Title");
-        auto* item = new QListWidgetItem(title.isString() && !title.toString().empty() ? q(title.toString())
-                                                                                       : q(book->name()));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-        list->addItem(item);
-    }
-    column->addWidget(list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    column->addWidget(buttons);
-    dialog.exec();
+    std::vector<NumberedError> failures;
+    run([this, &failures] {
+        AddinsDialog dialog(mSession.application().addInList(), mSession.dialogs(), this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        // The strip may show the ribbon of a package about to close: it goes first, and comes
+        // back from whatever ribbon remains once the changes are made.
+        dropRibbon();
+        failures = dialog.apply();
+    });
+    for (const NumberedError& e : failures)
+        run([&] { throw e; });
+}
+
+void MainWindow::syncRibbon() {
+    sheet::RibbonRuntime* live = mSession.ribbon();
+    if (mRibbon && &mRibbon->runtime() == live) return;
+    dropRibbon();
+    if (!live) return;
+    mRibbon = new RibbonBar(
+        *live, [this](const std::function<void()>& f) { run(f); }, mColumn->parentWidget());
+    mColumn->insertWidget(0, mRibbon);
+}
+
+void MainWindow::dropRibbon() {
+    if (!mRibbon) return;
+    // It may be the strip whose click is still on the stack: it goes once control is back in
+    // the event loop, asking nothing of its ribbon meanwhile.
+    mRibbon->detach();
+    mRibbon->hide();
+    mColumn->removeWidget(mRibbon);
+    mRibbon->deleteLater();
+    mRibbon = nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -403,7 +414,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Every book of the person's with changes is offered for saving; Cancel keeps the window.
     for (long i = app.workbookCount(); i >= 1; --i) {
         auto book = app.workbook(i);
-        if (mSession.addin() && i == 1) continue;
+        // An add-in's package is no book of the person's.
+        if (AddInPtr a = app.addInList().find(book->fullName()); a && a->installed()) continue;
         if (book->saved()) continue;
         book->activate();
         sync();

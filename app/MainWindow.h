@@ -15,6 +15,7 @@
 class QLabel;
 class QLineEdit;
 class QTabBar;
+class QVBoxLayout;
 
 namespace qv::sheet {
 class Worksheet;
@@ -68,6 +69,9 @@ class MainWindow : public QMainWindow {
 
   private:
     void buildFileMenu();
+    // The ribbon strip follows the session's ribbon, which comes and goes with the add-ins.
+    void syncRibbon();
+    void dropRibbon();
     void openThroughAddin(const std::string& path);
     void buildFormulaBar();
     void syncTabs();
@@ -76,6 +80,7 @@ class MainWindow : public QMainWindow {
     DesktopSession& mSession;
     SheetView* mGrid = nullptr;
     RibbonBar* mRibbon = nullptr;
+    QVBoxLayout* mColumn = nullptr;
     QTabBar* mTabs = nullptr;
     QLineEdit* mFormula = nullptr;
     QLabel* mNameBox = nullptr;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,20 +35,48 @@ RibbonBar::RibbonBar(sheet::RibbonRuntime& ribbon, Runner run, QWidget* parent)
     setObjectName(QStringLiteral("ribbon"));
     setDocumentMode(true);
     // The runtime may invalidate from inside a callback that one of these widgets started;
-    // the strip is rebuilt once that call has returned.
-    mRibbon.setInvalidationListener([this] {
-        if (mRebuildQueued) return;
-        mRebuildQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            mRebuildQueued = false;
-            refresh();
-        });
+    // the strip is rebuilt once that call has returned. The strip may go before the ribbon does
+    // (the add-ins changed): the listener then finds it gone.
+    mRibbon.setInvalidationListener([self = QPointer<RibbonBar>(this)] {
+        if (!self) return;
+        self->invalidated();
     });
     rebuild();
 }
 
+void RibbonBar::invalidated() {
+    if (mRebuildQueued || mDetached) return;
+    mRebuildQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        mRebuildQueued = false;
+        refresh();
+    });
+}
+
+RibbonBar::~RibbonBar() {
+    for (const QPointer<QWidget>& page : mRetired)
+        if (page) page->deleteLater();
+}
+
+void RibbonBar::act(const std::function<void()>& action) {
+    ++mActing;
+    struct Done {
+        RibbonBar& bar;
+        ~Done() {
+            if (--bar.mActing > 0) return;
+            // Only now may the pages replaced meanwhile go: the widget that started the action is
+            // among them, and Qt still uses it once this slot returns (a list emits the picked
+            // text after the index).
+            for (const QPointer<QWidget>& page : bar.mRetired)
+                if (page) page->deleteLater();
+            bar.mRetired.clear();
+        }
+    } done{*this};
+    mRun(action);
+}
+
 void RibbonBar::refresh() {
-    if (mRibbon.revision() != mBuilt) rebuild();
+    if (!mDetached && mRibbon.revision() != mBuilt) rebuild();
 }
 
 QWidget* RibbonBar::controlWidget(const QString& id) const {
@@ -55,7 +84,8 @@ QWidget* RibbonBar::controlWidget(const QString& id) const {
 }
 
 void RibbonBar::trigger(const QString& id) {
-    mRun([this, id] { mRibbon.click(id.toStdString()); });
+    if (mDetached) return;
+    act([this, id] { mRibbon.click(id.toStdString()); });
 }
 
 QWidget* RibbonBar::buildControl(const sheet::RibbonControlState& s, QWidget* parent, bool enabled) {
@@ -105,7 +135,7 @@ QWidget* RibbonBar::buildControl(const sheet::RibbonControlState& s, QWidget* pa
         combo->setToolTip(tipOf(s));
         // Picking the entry that is already selected still runs it: the person asked for it.
         connect(combo, &QComboBox::activated, this, [this, id](int index) {
-            mRun([this, id, index] { mRibbon.select(id.toStdString(), index); });
+            act([this, id, index] { mRibbon.select(id.toStdString(), index); });
         });
         row->addWidget(combo);
         w = box;
@@ -115,7 +145,7 @@ QWidget* RibbonBar::buildControl(const sheet::RibbonControlState& s, QWidget* pa
         auto* e = new QLineEdit(q(s.text), parent);
         connect(e, &QLineEdit::editingFinished, this, [this, id, e] {
             const std::string text = e->text().toStdString();
-            mRun([this, id, text] { mRibbon.change(id.toStdString(), text); });
+            act([this, id, text] { mRibbon.change(id.toStdString(), text); });
         });
         w = e;
         break;
@@ -220,10 +250,15 @@ void RibbonBar::rebuild() {
         QWidget* page = widget(0);
         removeTab(0);
         // The widget that started the rebuild may still be on the stack: it goes later, but
-        // out of the strip at once, so lookups by control id find only the new widgets.
+        // out of the strip at once, so lookups by control id find only the new widgets. While an
+        // action runs it may show a dialog, whose event loop would delete a page handed to
+        // deleteLater under the widget still emitting: such pages wait for the action's end.
         page->hide();
         page->setParent(nullptr);
-        page->deleteLater();
+        if (mActing > 0)
+            mRetired.emplace_back(page);
+        else
+            page->deleteLater();
     }
     mBuilt = mRibbon.revision();
     for (const sheet::RibbonControlState& tab : mRibbon.snapshot()) {

@@ -6,6 +6,7 @@
 // then the control.
 #pragma once
 
+#include <QPointer>
 #include <QTabWidget>
 
 #include <cstdint>
@@ -26,12 +27,17 @@ class RibbonBar : public QTabWidget {
   public:
     using Runner = std::function<void(const std::function<void()>&)>;
     RibbonBar(sheet::RibbonRuntime& ribbon, Runner run, QWidget* parent = nullptr);
+    ~RibbonBar() override;
 
     // Rebuilds when the ribbon was invalidated since the last build.
     void refresh();
     void rebuild();
     // The widget of a control by its id (objectName), for tests and key tips.
     QWidget* controlWidget(const QString& id) const;
+    // The strip stops asking its ribbon anything: the ribbon may be gone already.
+    void detach() { mDetached = true; }
+    // The live ribbon this strip shows.
+    sheet::RibbonRuntime& runtime() const { return mRibbon; }
 
     // Key tips: shown or hidden, and one typed letter; answers whether it was taken.
     void setKeyTipsShown(bool shown);
@@ -42,10 +48,16 @@ class RibbonBar : public QTabWidget {
     QWidget* buildControl(const sheet::RibbonControlState& s, QWidget* parent, bool enabled);
     QWidget* buildGroup(const sheet::RibbonControlState& g, QWidget* parent);
     void trigger(const QString& id);
+    // Runs what a control of the strip started, through the window's runner.
+    void act(const std::function<void()>& action);
+    void invalidated();
     sheet::RibbonRuntime& mRibbon;
     Runner mRun;
     std::uint64_t mBuilt = ~std::uint64_t{0};
     bool mRebuildQueued = false;
+    bool mDetached = false;
+    int mActing = 0;                         // actions of the strip's controls under way
+    std::vector<QPointer<QWidget>> mRetired; // pages replaced while an action ran
     struct KeyTip {
         QString keys;
         QString id; // control id; empty for a tab

@@ -99,7 +99,30 @@ QStringList SheetTableModel::validationList(long row, long col) const {
 
 QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
     if (!mSheet || !index.isValid()) return {};
-    const long row = index.row() + 1, col = index.column() + 1;
+    CellFacts cell{index.row() + 1, index.column() + 1};
+    return roleOf(role, cell);
+}
+
+void SheetTableModel::multiData(const QModelIndex& index, QModelRoleDataSpan roleDataSpan) const {
+    if (!mSheet || !index.isValid()) {
+        for (QModelRoleData& d : roleDataSpan)
+            d.clearData();
+        return;
+    }
+    // A painted cell asks for a dozen roles at once: the cell's style and value are looked up
+    // once for all of them.
+    CellFacts cell{index.row() + 1, index.column() + 1};
+    for (QModelRoleData& d : roleDataSpan)
+        d.setData(roleOf(d.role(), cell));
+}
+
+const sheet::CellStyle& SheetTableModel::styleOf(CellFacts& cell) const {
+    if (!cell.style) cell.style = &mSheet->style(mSheet->data().effectiveStyle(cell.row, cell.col));
+    return *cell.style;
+}
+
+QVariant SheetTableModel::roleOf(int role, CellFacts& cell) const {
+    const long row = cell.row, col = cell.col;
     switch (role) {
     case Qt::DisplayRole: {
         if (mSheet->data().isEmpty(row, col)) return {};
@@ -111,21 +134,34 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
         auto it = mSheet->comments().find({row, col});
         return it == mSheet->comments().end() ? QVariant() : QVariant(q(it->second->text));
     }
-    default:
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case Qt::FontRole:
+    case Qt::TextAlignmentRole:
+    case LockedRole:
+    case BordersRole:
         break;
+    case ValidationListRole: {
+        QStringList items = validationList(row, col);
+        return items.isEmpty() ? QVariant() : QVariant(items);
     }
-    const sheet::CellStyle& s = mSheet->style(mSheet->data().effectiveStyle(row, col));
+    case FilterButtonRole: {
+        const auto& filter = mSheet->autoFilterState();
+        if (!filter || row != filter->list().r1 || col < filter->list().c1 || col > filter->list().c2)
+            return 0;
+        return filter->filters()[static_cast<std::size_t>(col - filter->list().c1)].on ? 2 : 1;
+    }
+    default:
+        return {};
+    }
+    const sheet::CellStyle& s = styleOf(cell);
     switch (role) {
     case Qt::BackgroundRole:
         return s.fillColor == sheet::NoColor ? QVariant() : QVariant(QBrush(ole(s.fillColor)));
     case Qt::ForegroundRole:
         return s.fontColor == sheet::NoColor ? QVariant() : QVariant(QBrush(ole(s.fontColor)));
-    case Qt::FontRole: {
-        if (!s.bold) return {};
-        QFont f;
-        f.setBold(true);
-        return f;
-    }
+    case Qt::FontRole:
+        return s.bold ? QVariant(mBold) : QVariant();
     case Qt::TextAlignmentRole: {
         Qt::Alignment h = Qt::AlignLeft;
         switch (s.horizontalAlignment) {
@@ -153,16 +189,6 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
     case BordersRole:
         if (!s.left.style && !s.top.style && !s.right.style && !s.bottom.style) return {};
         return QVariantList{border(s.left), border(s.top), border(s.right), border(s.bottom)};
-    case ValidationListRole: {
-        QStringList items = validationList(row, col);
-        return items.isEmpty() ? QVariant() : QVariant(items);
-    }
-    case FilterButtonRole: {
-        const auto& filter = mSheet->autoFilterState();
-        if (!filter || row != filter->list().r1 || col < filter->list().c1 || col > filter->list().c2)
-            return 0;
-        return filter->filters()[static_cast<std::size_t>(col - filter->list().c1)].on ? 2 : 1;
-    }
     default:
         return {};
     }

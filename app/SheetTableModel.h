@@ -7,6 +7,7 @@
 #include "platform/NumberedError.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QStringList>
 
 #include <functional>
@@ -14,7 +15,8 @@
 
 namespace qv::sheet {
 class Worksheet;
-}
+struct CellStyle;
+} // namespace qv::sheet
 
 namespace qv::app {
 
@@ -39,6 +41,7 @@ class SheetTableModel : public QAbstractTableModel {
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    void multiData(const QModelIndex& index, QModelRoleDataSpan roleDataSpan) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
@@ -52,10 +55,23 @@ class SheetTableModel : public QAbstractTableModel {
     static constexpr int MinimumColumns = 26;
 
   private:
+    // One cell as the roles asked of it at once need it; its style is looked up once.
+    struct CellFacts {
+        long row;
+        long col;
+        const sheet::CellStyle* style = nullptr;
+    };
+    const sheet::CellStyle& styleOf(CellFacts& cell) const;
+    QVariant roleOf(int role, CellFacts& cell) const;
     int computeColumns() const;
     std::shared_ptr<sheet::Worksheet> mSheet;
     std::function<void(const NumberedError&)> mOnError;
     int mColumns = MinimumColumns;
+    QFont mBold = [] {
+        QFont f;
+        f.setBold(true);
+        return f;
+    }();
 };
 
 } // namespace qv::app

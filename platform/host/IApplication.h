@@ -4,6 +4,7 @@
 
 #include "platform/Variant.h"
 #include "platform/host/HostConstants.h"
+#include "platform/host/IAddIns.h"
 #include "platform/host/IApplicationEvents.h"
 #include "platform/host/ICommandBars.h"
 #include "platform/host/IRibbonUI.h"
@@ -105,6 +106,9 @@ class IApplication {
     // another shared object (the workbook's modules) holds a handle table of its own, empty, so
     // it asks the host, whose object answers from the table the ribbon was entered in.
     virtual RibbonUIPtr ribbonUI(const Variant& handle) const { return RibbonUIHandles::find(handle); }
+
+    // --- add-ins (after the ribbon, for the same reason); null on a host that keeps no list
+    virtual AddInsPtr addIns() { return nullptr; }
 };
 
 using ApplicationPtr = std::shared_ptr<IApplication>;

@@ -9,6 +9,7 @@
 #include "spreadsheet/commandbars/CommandBarSet.h"
 #include "spreadsheet/formats/InputParser.h"
 #include "spreadsheet/io/XlsxReader.h"
+#include "spreadsheet/model/AddIns.h"
 #include "spreadsheet/model/Range.h"
 #include "spreadsheet/model/Workbook.h"
 #include "spreadsheet/model/Worksheet.h"
@@ -41,6 +42,20 @@ Application::Application(ApplicationOptions options)
 Application::~Application() {
     for (auto& b : mBooks)
         b->closeWithoutEvents();
+    // The add-ins still loaded are let go while the rest of the application stands.
+    if (mAddIns) mAddIns->releaseAll();
+}
+
+AddInsPtr Application::addIns() {
+    addInList();
+    return mAddIns;
+}
+
+AddIns& Application::addInList() {
+    if (!mAddIns)
+        mAddIns = std::make_shared<AddIns>(
+            *this, mOptions.registry, "Software\\" + mOptions.name + "\\" + mOptions.version + "\\Add-ins");
+    return *mAddIns;
 }
 
 Variant Application::international(int index) const {

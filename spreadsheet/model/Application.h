@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/IDialogs.h"
+#include "platform/IRegistryStore.h"
 #include "platform/host/IApplication.h"
 #include "spreadsheet/formats/NumberFormatter.h"
 
@@ -16,6 +17,7 @@
 
 namespace qv::sheet {
 
+class AddIns;
 class CommandBarSet;
 class Workbook;
 class Worksheet;
@@ -27,6 +29,8 @@ struct ApplicationOptions {
     IDialogs* dialogs = nullptr;
     int sheetsInNewWorkbook = 1;
     std::string userName = "User";
+    // Where the person's add-in list is kept; none: the list lasts for this run only.
+    IRegistryStore* registry = nullptr;
 };
 
 class Application : public IApplication, public std::enable_shared_from_this<Application> {
@@ -92,6 +96,8 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     void addEventListener(IApplicationEvents* listener) override;
     void removeEventListener(IApplicationEvents* listener) override;
 
+    AddInsPtr addIns() override;
+
     // --- host side
     // Runs the macros queued by onTime, including ones they queue in turn; answers how many ran.
     // A failing macro propagates its error; the ones after it stay queued.
@@ -105,6 +111,8 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     IDialogs* dialogs() const { return mOptions.dialogs; }
     const ApplicationOptions& options() const { return mOptions; }
     std::shared_ptr<CommandBarSet> commandBarSet() { return mCommandBars; }
+    // The add-in list, read from the registry store when first asked for.
+    AddIns& addInList();
 
     // Called by the model.
     void setActiveWorkbook(const std::shared_ptr<Workbook>& book, bool raise);
@@ -141,6 +149,7 @@ class Application : public IApplication, public std::enable_shared_from_this<App
     std::vector<IApplicationEvents*> mListeners;
     std::shared_ptr<CommandBarSet> mCommandBars;
     int mBookCounter = 0;
+    std::shared_ptr<AddIns> mAddIns;
 };
 
 } // namespace qv::sheet

@@ -6,8 +6,11 @@
 #include "spreadsheet/commandbars/RibbonRuntime.h"
 #include "spreadsheet/model/Application.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QToolButton>
 
@@ -41,6 +44,10 @@ struct Ribbon {
     std::string label = "Open database";
     std::vector<std::string> tables;
     bool editVisible = false;
+    // The pick's action invalidates the ribbon and then waits on a dialog, as a saved query's
+    // parameter prompt does; whether the list picked from outlived the dialog.
+    bool pickAsks = false;
+    bool listOutlivedTheDialog = false;
     std::unique_ptr<app::RibbonBar> bar;
 
     Ribbon() {
@@ -73,6 +80,14 @@ struct Ribbon {
                           [this](const std::vector<Variant>&) { return Variant(editVisible); });
         app.registerMacro(book, "R.pick", [this](const std::vector<Variant>& a) {
             actions.push_back("pick " + a.at(0).toString() + " " + a.at(2).toString());
+            if (pickAsks) {
+                QPointer<QComboBox> list = bar->findChild<QComboBox*>("cboTables.list");
+                RibbonUIHandles::find(handle)->invalidate();
+                QEventLoop dialog;
+                QTimer::singleShot(60, &dialog, &QEventLoop::quit);
+                dialog.exec();
+                listOutlivedTheDialog = !list.isNull();
+            }
             if (a.at(2).toInt32() == 1) throw NumberedError(3078, "DAO", "The table is gone.");
             return Variant();
         });
@@ -149,4 +164,27 @@ TEST(RibbonBarTest, KeyTipsPickTheTabThenTheControl) {
     r.bar->typeKeyTip('z');
     EXPECT_FALSE(r.bar->keyTipsShown());
     EXPECT_EQ(r.actions.size(), 1u);
+}
+
+// A person picks from the open list with Enter; the action's dialog runs an event loop of its own
+// while the strip is rebuilt. The list still emits the picked text once the action returned, so
+// it must outlive the dialog; the new strip is in place afterwards.
+TEST(RibbonBarTest, AListPickedWhoseActionShowsADialogOutlivesTheRebuild) {
+    Ribbon r;
+    QTest::mouseClick(r.widget<QToolButton>("cmdOpen"), Qt::LeftButton);
+    QTest::qWait(20);
+    QComboBox* tables = r.widget<QComboBox>("cboTables.list");
+    ASSERT_NE(tables, nullptr);
+    r.pickAsks = true;
+    tables->showPopup();
+    QAbstractItemView* popup = tables->view();
+    popup->setCurrentIndex(popup->model()->index(0, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_EQ(r.actions.back(), "pick cboTables 0");
+    EXPECT_TRUE(r.listOutlivedTheDialog);
+    QTest::qWait(20);
+    QComboBox* rebuilt = r.widget<QComboBox>("cboTables.list");
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_NE(rebuilt, tables);
+    EXPECT_EQ(rebuilt->count(), 2);
 }

@@ -248,3 +248,43 @@ TEST(SheetViewTest, TheSheetKnowsWhereThePersonsSelectionIs) {
     ASSERT_EQ(g.sheet->selectionAreas().size(), 1u);
     EXPECT_EQ(g.sheet->selectionAreas()[0], (sheet::Rect{3, 4, 5, 5}));
 }
+
+// A painted cell asks for all its roles in one call; the answers are those of one role at a time,
+// cell by cell, however the cells next to each other differ.
+TEST(SheetViewTest, RolesAskedTogetherAnswerAsEachAlone) {
+    Grid g;
+    g.sheet->range("A1")->setValue(Variant(12.5));
+    g.sheet->range("A1")->setFillColor(0x00FFFF);
+    g.sheet->range("A1")->setFontBold(true);
+    g.sheet->range("B1")->setValue(Variant(std::string("plain")));
+    g.sheet->range("B1")->setBorder(xl::BorderEdge::Left, xl::LineStyleContinuous, xl::WeightThin, 0x00FF00);
+    g.sheet->range("A2")->setValue(Variant(true));
+    g.sheet->range("A2")->setFontColor(0x0000FF);
+    g.sheet->range("B2")->addComment("a note");
+    g.sheet->range("A1:B1")->setLocked(false);
+    g.sheet->protect("");
+    g.view.refresh();
+    const std::vector<int> roles{Qt::DisplayRole,
+                                 Qt::EditRole,
+                                 Qt::ToolTipRole,
+                                 Qt::BackgroundRole,
+                                 Qt::ForegroundRole,
+                                 Qt::FontRole,
+                                 Qt::TextAlignmentRole,
+                                 SheetTableModel::LockedRole,
+                                 SheetTableModel::BordersRole,
+                                 SheetTableModel::FilterButtonRole,
+                                 Qt::DecorationRole};
+    for (long row = 1; row <= 3; ++row)
+        for (long col = 1; col <= 3; ++col) {
+            const QModelIndex index =
+                g.view.sheetModel()->index(static_cast<int>(row - 1), static_cast<int>(col - 1));
+            std::vector<QModelRoleData> together;
+            for (int role : roles)
+                together.emplace_back(role);
+            index.multiData(together);
+            for (std::size_t i = 0; i < roles.size(); ++i)
+                EXPECT_EQ(together[i].data(), g.data(row, col, roles[i]))
+                    << "row " << row << " column " << col << " role " << roles[i];
+        }
+}

@@ -512,3 +512,69 @@ TEST_F(AddinWorkbookTest, MenuRoutinesForwardByName) {
 }
 
 } // namespace qv::test
+
+namespace qv::test {
+
+namespace {
+std::vector<std::string> tabsOf(sheet::RibbonRuntime& ribbon) {
+    std::vector<std::string> ids;
+    for (const auto& tab : ribbon.snapshot())
+        ids.push_back(tab.id);
+    return ids;
+}
+} // namespace
+
+// The product's package in the host's add-in list: uninstalled, it takes its menus away and its
+// ribbon tab goes with its workbook; installed again, it starts as at start-up.
+TEST_F(AddinWorkbookTest, UninstallingThePackageTakesItsTabAwayAndReinstallingBringsItBack) {
+    fs::copy_file(QV_WORKBOOK_CODE, WorkbookCodeLoader::codePathFor((mDir / "Quorvel12.xlam").string()));
+    registerEntry();
+    std::weak_ptr<app::AddinSession> started;
+    int starts = 0;
+    sheet::AddIns& list = mApp->addInList();
+    list.setLoader(
+        app::AddinStartup::loader(*mApp, mServices, true, [&](const std::shared_ptr<app::AddinSession>& s) {
+            started = s;
+            ++starts;
+        }));
+    WorkbookPtr mine = mApp->addWorkbook();
+    AddInPtr entry = list.add((mDir / "Quorvel12.xlam").string());
+    EXPECT_EQ(entry->title(), "Quorvel LT add-in");
+    EXPECT_FALSE(entry->installed());
+    EXPECT_EQ(starts, 0);
+
+    entry->setInstalled(true);
+    auto session = started.lock();
+    ASSERT_TRUE(session && session->ribbon);
+    EXPECT_EQ(takeCalls(), (std::vector<std::string>{"Initialize", "ShowFirstMessage"}));
+    EXPECT_EQ(tabsOf(*session->ribbon), std::vector<std::string>{"Quorvel12"});
+    takeCalls();
+    // The person's workbook stays the one they work in.
+    EXPECT_EQ(mApp->activeWorkbook(), mine);
+    session.reset();
+
+    entry->setInstalled(false);
+    EXPECT_EQ(takeCalls(), std::vector<std::string>{"AddinUninstall"});
+    EXPECT_TRUE(started.expired()) << "the ribbon and the package outlived the uninstall";
+    EXPECT_EQ(mApp->findWorkbook("Quorvel12.xlam"), nullptr);
+    EXPECT_FALSE(mApp->hasMacro("Ribbon.GetLabel"));
+    EXPECT_FALSE(entry->installed());
+    EXPECT_EQ(mApp->activeWorkbook(), mine);
+
+    entry->setInstalled(true);
+    session = started.lock();
+    ASSERT_TRUE(session && session->ribbon);
+    EXPECT_EQ(starts, 2);
+    EXPECT_EQ(takeCalls(), (std::vector<std::string>{"Initialize", "ShowFirstMessage"}));
+    EXPECT_EQ(tabsOf(*session->ribbon), std::vector<std::string>{"Quorvel12"});
+    takeCalls();
+    EXPECT_TRUE(mApp->hasMacro("Ribbon.GetLabel"));
+    session.reset();
+    list.releaseAll();
+    EXPECT_TRUE(started.expired());
+    // Let go as a host that quits: nothing is uninstalled.
+    EXPECT_TRUE(takeCalls().empty());
+    EXPECT_TRUE(entry->installed());
+}
+
+} // namespace qv::test
