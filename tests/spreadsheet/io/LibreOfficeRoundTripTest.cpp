@@ -119,23 +119,8 @@ TEST(LibreOfficeRoundTripTest, CellsAfterGapsKeepTheirColumns) {
     std::string program = ::qv::test::officeProgram();
     if (program.empty())
         GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
-    TestWorkbook b;
-    TestSheet& s = b.addSheet("Gaps");
-    CellStyle twoDecimals;
-    twoDecimals.numberFormat = "0.00";
-    const std::uint32_t styled = b.addStyle(twoDecimals);
-    for (long c = 1; c <= 5; ++c)
-        s.set(1, c, Variant(static_cast<double>(c)));
-    s.set(2, 2, Variant("b2"));
-    s.set(2, 3, Variant("c2"));
-    s.set(2, 4, Variant::null());
-    s.set(2, 5, Variant("e2"));
-    s.set(3, 1, Variant::null(), styled);
-    s.set(3, 2, Variant("b3"));
-    s.set(5, 4, Variant("d5"));
-    s.set(5, 5, Variant("e5"));
     TempDir dir;
-    WorkbookFileWriter::write(b, dir.file("gaps.xlsx"), 51);
+    WorkbookFileWriter::write(gapsWorkbook(), dir.file("gaps.xlsx"), 51);
     ASSERT_TRUE(convert(program, dir, "csv:Text - txt - csv (StarCalc):44,34,76,1", dir.file("gaps.xlsx")));
     std::vector<std::vector<std::string>> csv = ::qv::test::parseOfficeCsv(readFile(dir.file("gaps.csv")));
     const std::vector<std::vector<std::string>> expected = {{"1", "2", "3", "4", "5"},
