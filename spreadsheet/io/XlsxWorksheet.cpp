@@ -87,12 +87,18 @@ class SheetDataWriter {
             if (v.isNumber() && !std::isfinite(v.toDouble())) type = "e";
             break;
         }
-        // The reference is the one part of every cell that differs; its letters and digits
-        // are made once per column and once per row.
-        mOut << "<c r=\"";
-        mOut << columnLetters(column);
-        mOut << std::string_view(mRowText, mRowTextLength);
-        mOut << '"';
+        // A cell without a reference is the one right of the cell before it (or the row's
+        // first); the reference is written only after a gap. On a full table that leaves out
+        // a fifth of the part's bytes, which is a fifth of the deflate time. Rows keep theirs.
+        if (column == mColumn + 1) {
+            mOut << "<c";
+        } else {
+            mOut << "<c r=\"";
+            mOut << columnLetters(column);
+            mOut << std::string_view(mRowText, mRowTextLength);
+            mOut << '"';
+        }
+        mColumn = column;
         if (xf) {
             mOut << " s=\"";
             mOut.integer(xf);
@@ -226,6 +232,7 @@ class SheetDataWriter {
         mOut << std::string_view(mRowText, mRowTextLength);
         mOut << (hidden ? "\" hidden=\"1\">" : "\">");
         mRow = row;
+        mColumn = 0;
     }
 
     OutputBuffer& mOut;
@@ -234,6 +241,7 @@ class SheetDataWriter {
     std::vector<long> mHidden;
     std::size_t mNextHidden = 0;
     long mRow = 0;
+    long mColumn = 0; // of the last cell written in the open row
     char mRowText[24] = {};
     std::size_t mRowTextLength = 0;
     std::vector<std::array<char, 4>> mLetters; // up to three letters, then their count

@@ -24,12 +24,20 @@ bool convert(const std::string& program, const TempDir& dir, const std::string& 
     return ::qv::test::officeConvert(program, dir, filter, file);
 }
 
+class LibreOfficeRoundTripTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program = ::qv::test::officeProgram();
+        if (program.empty())
+            GTEST_SKIP()
+                << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
+    }
+    std::string program;
+};
+
 } // namespace
 
-TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
-    std::string program = ::qv::test::officeProgram();
-    if (program.empty())
-        GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
+TEST_F(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
     TempDir dir;
     WorkbookFileWriter::write(sampleWorkbook(), dir.file("book.xlsx"), 51);
 
@@ -58,10 +66,7 @@ TEST(LibreOfficeRoundTripTest, AnotherProgramReadsTheWorkbookBack) {
     EXPECT_NE(fods.find("fo:background-color=\"#ff0000\""), std::string::npos); // red header fill, not blue
 }
 
-TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) {
-    std::string program = ::qv::test::officeProgram();
-    if (program.empty())
-        GTEST_SKIP() << "soffice/libreoffice is not on PATH; install libreoffice-calc-nogui to run this test";
+TEST_F(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) {
     const std::string fffd = "\xEF\xBF\xBD";
     struct Row {
         std::string written, shown;
@@ -111,4 +116,19 @@ TEST(LibreOfficeRoundTripTest, OddTextLongTextAndEarlyDatesComeBackCellForCell) 
         EXPECT_EQ(csv[r][0], dates[k]) << "row " << r + 1;
         EXPECT_EQ(csv[r][1], std::to_string(k + 1)) << "row " << r + 1;
     }
+}
+
+// Cells next to each other are written without references; after a skipped blank, a blank
+// styled cell or a skipped row, the other program must still put every value in its column.
+TEST_F(LibreOfficeRoundTripTest, CellsAfterGapsKeepTheirColumns) {
+    TempDir dir;
+    WorkbookFileWriter::write(gapsWorkbook(), dir.file("gaps.xlsx"), 51);
+    ASSERT_TRUE(convert(program, dir, "csv:Text - txt - csv (StarCalc):44,34,76,1", dir.file("gaps.xlsx")));
+    std::vector<std::vector<std::string>> csv = ::qv::test::parseOfficeCsv(readFile(dir.file("gaps.csv")));
+    const std::vector<std::vector<std::string>> expected = {{"1", "2", "3", "4", "5"},
+                                                            {"", "b2", "c2", "", "e2"},
+                                                            {"", "b3", "", "", ""},
+                                                            {"", "", "", "", ""},
+                                                            {"", "", "", "d5", "e5"}};
+    EXPECT_EQ(csv, expected);
 }

@@ -1,5 +1,7 @@
 // The .xlsx package: a readable zip whose parts parse, with the values, styles, layout and
 // sheet features of the workbook in the places the spreadsheet programs look for them.
+#include "tests/spreadsheet/support/SheetTestSupport.h"
+#include "tests/spreadsheet/support/SheetXml.h"
 #include "tests/spreadsheet/support/TestWorkbook.h"
 
 #include "platform/NumberedError.h"
@@ -31,6 +33,10 @@ struct Package {
     }
     std::string attr(const std::string& part, const std::string& xpath, const char* name) {
         return node(part, xpath).attribute(name).value();
+    }
+    pugi::xml_node cell(const std::string& part, const std::string& ref) {
+        EXPECT_TRUE(xml.count(part)) << part;
+        return placedCell(xml[part], ref);
     }
 };
 
@@ -67,7 +73,7 @@ TEST(XlsxWriterTest, PackageIsAZipWithEveryPartTheProgramsNeed) {
 TEST(XlsxWriterTest, CellsKeepTheirTypes) {
     TempDir dir;
     Package p = writeSample(dir, sampleWorkbook());
-    auto cell = [&](const char* ref) { return p.node(Sheet1, std::string("//c[@r='") + ref + "']"); };
+    auto cell = [&](const char* ref) { return p.cell(Sheet1, ref); };
     EXPECT_STREQ(cell("A2").child_value("v"), "1");
     EXPECT_STREQ(cell("A2").attribute("t").value(), "");
     EXPECT_STREQ(cell("B2").attribute("t").value(), "inlineStr");
@@ -112,11 +118,41 @@ TEST(XlsxWriterTest, CellReferencesFollowEveryRowAndColumn) {
     TempDir dir;
     Package p = writeSample(dir, book);
     std::vector<std::string> refs;
-    for (pugi::xpath_node n : p.xml[Sheet1].select_nodes("//c"))
-        refs.push_back(std::string(n.node().parent().attribute("r").value()) + ":" +
-                       n.node().attribute("r").value());
+    for (const PlacedCell& c : placedCells(p.xml[Sheet1]))
+        refs.push_back(std::to_string(c.row) + ":" + c.ref());
     EXPECT_EQ(refs, (std::vector<std::string>{"1:A1", "1:Z1", "1:AA1", "9:ZZ9", "9:AAA9", "10:B10",
                                               "1048576:XFD1048576"}));
+}
+
+// A cell right of the one before it needs no reference, and a table is written without them
+// (a fifth of the part); after any gap the reference must be there, or a reader would move
+// the cell left.
+TEST(XlsxWriterTest, CellReferencesAreWrittenExactlyAfterAGap) {
+    TempDir dir;
+    Package p = writeSample(dir, gapsWorkbook());
+    std::vector<std::string> written;
+    for (pugi::xpath_node n : p.xml[Sheet1].select_nodes("//c"))
+        written.push_back(n.node().attribute("r").value());
+    EXPECT_EQ(written, (std::vector<std::string>{"", "", "", "", "", "B2", "", "E2", "", "", "D5", ""}));
+    std::vector<std::string> refs;
+    for (const PlacedCell& c : placedCells(p.xml[Sheet1]))
+        refs.push_back(c.ref());
+    EXPECT_EQ(refs, (std::vector<std::string>{"A1", "B1", "C1", "D1", "E1", "B2", "C2", "E2", "A3", "B3",
+                                              "D5", "E5"}));
+    for (pugi::xpath_node r : p.xml[Sheet1].select_nodes("//row"))
+        EXPECT_TRUE(r.node().attribute("r")) << "every row keeps its number";
+
+    qv::test::HostFixture f;
+    auto ws = f.app->openWorkbook(dir.file("book.xlsx"))->worksheet(1);
+    EXPECT_EQ(ws->range("C1")->value(), Variant(3.0));
+    EXPECT_TRUE(ws->range("A2")->value().isEmpty());
+    EXPECT_EQ(ws->range("C2")->value(), Variant("c2"));
+    EXPECT_TRUE(ws->range("D2")->value().isEmpty());
+    EXPECT_EQ(ws->range("E2")->value(), Variant("e2"));
+    EXPECT_EQ(ws->range("A3")->numberFormat(), "0.00");
+    EXPECT_EQ(ws->range("B3")->value(), Variant("b3"));
+    EXPECT_TRUE(ws->range("D4")->value().isEmpty());
+    EXPECT_EQ(ws->range("D5")->value(), Variant("d5"));
 }
 
 TEST(XlsxWriterTest, UnusualValuesStayReadable) {
@@ -132,7 +168,7 @@ TEST(XlsxWriterTest, UnusualValuesStayReadable) {
     s.set(1, 8, Variant::single(0.1f)); // not an escape: must not come back as "fileAname"
     TempDir dir;
     Package p = writeSample(dir, b);
-    auto cell = [&](const char* ref) { return p.node(Sheet1, std::string("//c[@r='") + ref + "']"); };
+    auto cell = [&](const char* ref) { return p.cell(Sheet1, ref); };
     EXPECT_STREQ(cell("A1").attribute("t").value(), "e");
     EXPECT_STREQ(cell("A1").child_value("v"), "#NUM!");
     EXPECT_EQ(std::string(cell("B1").child("is").child_value("t")), "bell_x0007_ and <tag> & \r\n");
@@ -158,7 +194,7 @@ TEST(XlsxWriterTest, StylesConvertOleColoursAndCarryFormatsAndProtection) {
     EXPECT_TRUE(p.node(st, "//xf[@numFmtId='4']/protection[@locked='0']"));
     EXPECT_TRUE(p.node(st, "//xf/alignment[@horizontal='center']"));
     // The header cell uses the style with the red fill.
-    int xf = p.node(Sheet1, "//c[@r='A1']").attribute("s").as_int();
+    int xf = p.cell(Sheet1, "A1").attribute("s").as_int();
     int fill = p.xml[st]
                    .select_nodes("//cellXfs/xf")[static_cast<std::size_t>(xf)]
                    .node()

@@ -2,6 +2,7 @@
 // ill-formed UTF-8, texts past the cell limit and dates before 1900. Whatever the writer
 // puts in the package, our own reader must open it again, cell for cell.
 #include "tests/spreadsheet/support/SheetTestSupport.h"
+#include "tests/spreadsheet/support/SheetXml.h"
 #include "tests/spreadsheet/support/TestWorkbook.h"
 
 #include "spreadsheet/io/WorkbookFileWriter.h"
@@ -89,9 +90,7 @@ TEST(XlsxWriterTest, EscapeLikeTextAtTheEndAndTrailingBlanksAreKept) {
     pugi::xml_document doc;
     std::string xml = sheetXml(dir.file("t.xlsx"));
     ASSERT_TRUE(doc.load_buffer(xml.data(), xml.size()));
-    auto t = [&](const char* ref) {
-        return doc.select_node((std::string("//c[@r='") + ref + "']/is/t").c_str()).node();
-    };
+    auto t = [&](const char* ref) { return placedCell(doc, ref).child("is").child("t"); };
     EXPECT_STREQ(t("A1").child_value(), "name_x005F_x0041_");
     EXPECT_STREQ(t("B1").child_value(), "_x005F_x0041_");
     EXPECT_STREQ(t("C1").attribute("xml:space").value(), "preserve");
@@ -122,9 +121,7 @@ TEST(XlsxWriterTest, DatesBefore1900AreWrittenAsReadableDateText) {
     pugi::xml_document doc;
     std::string xml = sheetXml(dir.file("d.xlsx"));
     ASSERT_TRUE(doc.load_buffer(xml.data(), xml.size()));
-    auto c = [&](const char* ref) {
-        return doc.select_node((std::string("//c[@r='") + ref + "']").c_str()).node();
-    };
+    auto c = [&](const char* ref) { return placedCell(doc, ref); };
     EXPECT_STREQ(c("A1").child("is").child_value("t"), "1850-03-01");
     EXPECT_STREQ(c("A2").child("is").child_value("t"), "1850-03-01 18:00:00");
     EXPECT_STREQ(c("A3").child("is").child_value("t"), "1899-12-31");

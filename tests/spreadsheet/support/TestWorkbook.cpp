@@ -129,4 +129,23 @@ TestWorkbook sampleWorkbook() {
     return b;
 }
 
+TestWorkbook gapsWorkbook() {
+    TestWorkbook b;
+    TestSheet& s = b.addSheet("Gaps");
+    CellStyle twoDecimals;
+    twoDecimals.numberFormat = "0.00";
+    const std::uint32_t styled = b.addStyle(twoDecimals);
+    for (long c = 1; c <= 5; ++c)
+        s.set(1, c, Variant(static_cast<double>(c)));
+    s.set(2, 2, Variant("b2"));
+    s.set(2, 3, Variant("c2"));
+    s.set(2, 4, Variant::null()); // blank without a format: not written at all
+    s.set(2, 5, Variant("e2"));
+    s.set(3, 1, Variant::null(), styled);
+    s.set(3, 2, Variant("b3"));
+    s.set(5, 4, Variant("d5"));
+    s.set(5, 5, Variant("e5"));
+    return b;
+}
+
 } // namespace qv::sheet::test

@@ -80,4 +80,8 @@ namespace qv::sheet::test {
 // the writers carry: typed values, styles, widths, hidden rows and columns, frozen panes, a
 // filter, each kind of validation, a comment, protection, names and document properties.
 TestWorkbook sampleWorkbook();
+// One sheet "Gaps" whose rows start after column A, skip blank cells, hold a blank cell with a
+// format of its own ("0.00", A3) and skip row 4:
+//   1 2 3 4 5 / . b2 c2 . e2 / (blank) b3 / (none) / . . . d5 e5
+TestWorkbook gapsWorkbook();
 } // namespace qv::sheet::test
