@@ -298,26 +298,28 @@ long Range::copyFromRecordset(IAdoRecordset& rs, long maxRows, long maxColumns) 
 
 void Range::transformNumbers(const std::function<double(double)>& f) {
     Worksheet& sheet = ws();
-    const Rect& a = mAreas[0];
     SheetCells& cells = sheet.data();
     bool changed = false;
-    for (long c = a.c1; c <= std::min(a.c2, cells.columnCount()); ++c) {
-        ColumnStore& col = cells.column(c);
-        const long last = std::min(a.r2, col.length());
-        for (long r = a.r1; r <= last; ++r) {
-            if (col.kind(r) != CellKind::Number) continue;
-            const double before = col.number(r);
-            const double after = f(before);
-            if (std::bit_cast<std::uint64_t>(after) == std::bit_cast<std::uint64_t>(before)) continue;
-            // Checked at the first change, so a range with nothing to change is never refused.
-            if (!changed) sheet.checkCellsEditable({a});
-            changed = true;
-            col.set(r, CellKind::Number, std::bit_cast<std::uint64_t>(after));
+    for (const Rect& a : mAreas) {
+        for (long c = a.c1; c <= std::min(a.c2, cells.columnCount()); ++c) {
+            ColumnStore& col = cells.column(c);
+            const long last = std::min(a.r2, col.length());
+            for (long r = a.r1; r <= last; ++r) {
+                if (col.kind(r) != CellKind::Number) continue;
+                const double before = col.number(r);
+                const double after = f(before);
+                if (std::bit_cast<std::uint64_t>(after) == std::bit_cast<std::uint64_t>(before)) continue;
+                // Checked at the first change, over every area, so a range with nothing to change
+                // is never refused and a refused one is left as it was.
+                if (!changed) sheet.checkCellsEditable(mAreas);
+                changed = true;
+                col.set(r, CellKind::Number, std::bit_cast<std::uint64_t>(after));
+            }
         }
     }
     if (!changed) return;
     sheet.changed();
-    sheet.raiseChange({a});
+    sheet.raiseChange(mAreas);
 }
 
 void Range::clearContents() {

@@ -128,3 +128,26 @@ TEST(RangeValuesTest, TransformNumbersOnLockedCellsIsRefusedBeforeAnythingChange
     s.range("A1:A2")->transformNumbers([](double v) { return v * 2; });
     EXPECT_EQ(s.cells(2, 1)->value(), Variant(4.0));
 }
+
+TEST(RangeValuesTest, TransformNumbersReachesEveryAreaOfTheRange) {
+    HostFixture h;
+    auto& s = *h.sheet;
+    VariantMatrix m(2, 3);
+    for (std::size_t r = 0; r < 2; ++r)
+        for (std::size_t c = 0; c < 3; ++c)
+            m.at(r, c) = Variant(1.0 + static_cast<double>(r * 3 + c));
+    s.range("A1:C2")->setValues(m);
+    s.range("A1:A2,C2")->transformNumbers([](double v) { return -v; });
+    EXPECT_EQ(s.cells(1, 1)->value(), Variant(-1.0));
+    EXPECT_EQ(s.cells(2, 1)->value(), Variant(-4.0));
+    EXPECT_EQ(s.cells(2, 3)->value(), Variant(-6.0));
+    EXPECT_EQ(s.cells(1, 3)->value(), Variant(3.0)); // between the areas nothing changes
+    EXPECT_EQ(s.cells(2, 2)->value(), Variant(5.0));
+
+    // A locked cell in the second area refuses the whole call before the first area changes.
+    s.range("A1:A2")->setLocked(false);
+    s.protect("pw");
+    auto e = errorOf([&] { s.range("A1:A2,C2")->transformNumbers([](double v) { return v * 2; }); });
+    EXPECT_EQ(e.number(), err::ApplicationDefined);
+    EXPECT_EQ(s.cells(1, 1)->value(), Variant(-1.0));
+}
